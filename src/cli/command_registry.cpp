@@ -1,0 +1,57 @@
+#include "cli/command_registry.h"
+
+#include <cstdio>
+
+static std::map<QString, std::pair<QString, CliHandler>>& registry()
+{
+    static std::map<QString, std::pair<QString, CliHandler>> commands;
+    return commands;
+}
+
+CliCommand::CliCommand(const char* name, const char* usage, CliHandler handler)
+{
+    registry()[QString::fromLatin1(name)] = {QString::fromLatin1(usage), std::move(handler)};
+}
+
+const std::map<QString, std::pair<QString, CliHandler>>& CliCommand::all()
+{
+    return registry();
+}
+
+QString CliContext::option(const QString& name, const QString& fallback) const
+{
+    const int i = args.indexOf(name);
+    if (i >= 0 && i + 1 < args.size())
+        return args.at(i + 1);
+    return fallback;
+}
+
+bool CliContext::hasOption(const QString& name) const
+{
+    return args.contains(name);
+}
+
+QStringList CliContext::positional() const
+{
+    QStringList out;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args.at(i).startsWith(QLatin1String("--"))) {
+            ++i; // skip its value
+            continue;
+        }
+        out << args.at(i);
+    }
+    return out;
+}
+
+void cliOut(const QString& line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+void cliErr(const QString& line)
+{
+    std::fputs(line.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+
+class Assessment;
+
+// The commands of quarrix-cli. Each command file registers its commands with
+// a static CliCommand object; main() looks them up by name.
+struct CliContext {
+    Assessment& assessment;
+    QStringList args;          // the command's own arguments
+    QString storePath;
+    // Options "--name value" taken from args; missing gives fallback.
+    QString option(const QString& name, const QString& fallback = {}) const;
+    bool hasOption(const QString& name) const;
+    QStringList positional() const; // arguments that are not options or their values
+};
+
+using CliHandler = std::function<int(CliContext&)>; // returns the exit status
+
+struct CliCommand {
+    CliCommand(const char* name, const char* usage, CliHandler handler);
+    static const std::map<QString, std::pair<QString, CliHandler>>& all();
+};
+
+// Writes to standard output / standard error as UTF-8 lines.
+void cliOut(const QString& line);
+void cliErr(const QString& line);

@@ -1,0 +1,107 @@
+#include "core/assessment.h"
+
+#include "core/quarrix_error.h"
+
+Assessment::~Assessment()
+{
+    // Tables detach from the store, so they go first.
+    m_system.reset(); m_requirements.reset(); m_drivers.reset(); m_drAtt.reset(); m_attribute.reset();
+    m_btAtt.reset(); m_tsAtt.reset(); m_controls.reset(); m_applications.reset(); m_appControl.reset();
+    m_iddr.reset();
+    m_store.reset();
+}
+
+bool Assessment::open(const QString& path, bool createIfMissing, QString* error)
+{
+    m_store = Store::open(path, createIfMissing, error);
+    if (!m_store)
+        return false;
+    auto make = [this](const char* name) {
+        return std::make_unique<Table>(*m_store, *Schema::find(QString::fromLatin1(name)));
+    };
+    m_system = make("System");
+    m_requirements = make("Requirements");
+    m_drivers = make("Drivers");
+    m_drAtt = make("DrAtt");
+    m_attribute = make("Attribute");
+    m_btAtt = make("BTAtt");
+    m_tsAtt = make("TSAtt");
+    m_controls = make("Controls");
+    m_applications = make("Applications");
+    m_appControl = make("AppControl");
+    m_iddr = make("IDDR");
+    try {
+        for (Table* t : {m_system.get(), m_requirements.get(), m_drivers.get(), m_drAtt.get(), m_attribute.get(),
+                         m_btAtt.get(), m_tsAtt.get(), m_controls.get(), m_applications.get(), m_appControl.get(),
+                         m_iddr.get()})
+            t->open();
+    } catch (const QuarrixError& e) {
+        *error = QStringLiteral("%1: %2").arg(path, e.message());
+        return false;
+    }
+    return true;
+}
+
+Store& Assessment::store()
+{
+    if (!m_store)
+        throw QuarrixError(QStringLiteral("The store Quarrix.mdb is not open."));
+    return *m_store;
+}
+
+Table& Assessment::table(const std::unique_ptr<Table>& t)
+{
+    if (!t)
+        throw QuarrixError(QStringLiteral("The store Quarrix.mdb is not open."));
+    return *t;
+}
+
+Table* Assessment::byName(const QString& name)
+{
+    for (Table* t : {m_system.get(), m_requirements.get(), m_drivers.get(), m_drAtt.get(), m_attribute.get(),
+                     m_btAtt.get(), m_tsAtt.get(), m_controls.get(), m_applications.get(), m_appControl.get(),
+                     m_iddr.get()})
+        if (t && t->name().compare(name, Qt::CaseInsensitive) == 0)
+            return t;
+    return nullptr;
+}
+
+void Assessment::emptyTable(Table& t)
+{
+    t.close();
+    store().deleteAll(t.name());
+    t.open();
+}
+
+void Assessment::emptyTables()
+{
+    Table* nine[] = {&requirements(), &drivers(), &attribute(), &btAtt(), &tsAtt(), &drAtt(), &controls(),
+                     &applications(), &appControl()};
+    {
+        Store::Transaction tx(store());
+        for (Table* t : nine)
+            store().deleteAll(t->name());
+        tx.commit();
+    }
+    for (Table* t : nine) {
+        t->close();
+        t->open();
+    }
+    for (Table* t : nine) {
+        try {
+            t->refresh();
+        } catch (const QuarrixError&) {
+            // a refresh error is ignored here, as the tables were just reopened
+        }
+    }
+}
+
+void Assessment::clearDatabase()
+{
+    Table& sys = system();
+    sys.edit();
+    for (const char* field : {"AssID", "Assessment", "Description", "Enterprise", "Divisions", "Groups", "Activities", "Notepad"})
+        sys.setText(QString::fromLatin1(field), QString());
+    sys.post();
+    emptyTables();
+}

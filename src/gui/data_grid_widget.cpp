@@ -1,0 +1,56 @@
+#include "gui/data_grid_widget.h"
+
+#include "core/quarrix_error.h"
+#include "store/table.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+DataGrid::DataGrid(Table& table, std::vector<TableModel::Column> columns, bool editable, const char* objectName,
+                   QWidget* parent)
+    : QTableView(parent), m_model(new TableModel(table, std::move(columns), editable, this))
+{
+    setObjectName(QString::fromLatin1(objectName));
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(editable ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                                   | QAbstractItemView::AnyKeyPressed
+                             : QAbstractItemView::NoEditTriggers);
+    verticalHeader()->setDefaultSectionSize(18);
+    verticalHeader()->setFixedWidth(12);
+    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setHighlightSections(false);
+    setWordWrap(false);
+    connect(m_model, &TableModel::failed, this, &DataGrid::failed);
+    connect(&table, &Table::currentChanged, this, &DataGrid::followTable);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { followTable(this->table().currentRow()); });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
+        if (m_following || !current.isValid())
+            return;
+        try {
+            this->table().moveTo(current.row());
+        } catch (const QuarrixError& e) {
+            Q_EMIT failed(e.message());
+        }
+    });
+    connect(this, &QTableView::clicked, this, [this](const QModelIndex&) { Q_EMIT cellClicked(); });
+}
+
+void DataGrid::followTable(int row)
+{
+    if (table().controlsDisabled())
+        return;
+    m_following = true;
+    if (row >= 0 && row < m_model->rowCount())
+        setCurrentIndex(m_model->index(row, std::max(0, currentIndex().column())));
+    else
+        clearSelection();
+    m_following = false;
+}
+
+void DataGrid::keyReleaseEvent(QKeyEvent* event)
+{
+    QTableView::keyReleaseEvent(event);
+    Q_EMIT keyReleased(event->key());
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QPrinter;
+class QWidget;
+
+// Every question, notice, file dialog, print dialog, help request and the wait
+// cursor go through this interface, owned by the main window. The program
+// uses WidgetDialogs; tests use a scripted implementation that answers in
+// order and records what was asked.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A confirmation box with Yes and No; true for Yes.
+    virtual bool ask(const QString& question) = 0;
+    // A plain box with OK.
+    virtual void notice(const QString& text) = 0;
+    // An error raised inside a command, shown with its message.
+    virtual void error(const QString& message) = 0;
+
+    struct FileRequest {
+        QString title;
+        QString filter;           // Qt form: "Archive files (*.txt);;All files (*)"
+        QString defaultSuffix;    // without dot
+        QString proposedName;     // proposed path or file name
+    };
+    // Empty text means the analyst cancelled.
+    virtual QString openFile(const FileRequest& request) = 0;
+    virtual QString saveFile(const FileRequest& request) = 0;
+    // Shows the print dialog for the printer; false means cancelled.
+    virtual bool print(QPrinter& printer) = 0;
+    // Opens a file in the desktop's viewer (help).
+    virtual void openDocument(const QString& path) = 0;
+
+    virtual void beginWait() = 0;
+    virtual void endWait() = 0;
+};
+
+// Shows the hourglass for the life of the object and restores the cursor after.
+class WaitCursor {
+public:
+    explicit WaitCursor(Dialogs& dialogs) : m_dialogs(dialogs) { m_dialogs.beginWait(); }
+    ~WaitCursor() { m_dialogs.endWait(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Dialogs& m_dialogs;
+};
+
+class WidgetDialogs : public Dialogs {
+public:
+    explicit WidgetDialogs(QWidget* parent) : m_parent(parent) {}
+    bool ask(const QString& question) override;
+    void notice(const QString& text) override;
+    void error(const QString& message) override;
+    QString openFile(const FileRequest& request) override;
+    QString saveFile(const FileRequest& request) override;
+    bool print(QPrinter& printer) override;
+    void openDocument(const QString& path) override;
+    void beginWait() override;
+    void endWait() override;
+
+private:
+    QWidget* m_parent;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+class Assessment;
+class Dialogs;
+class LinkLabel;
+class TForm2;
+struct SessionFlags;
+
+// Base of the eleven tabs. The window runs tabShown() when the tab becomes the
+// page shown (before the old page's tabHidden()).
+class TabPage : public QWidget {
+    Q_OBJECT
+public:
+    TabPage(TForm2& form, const char* objectName, const QString& caption);
+    const QString& caption() const { return m_caption; }
+
+    virtual void tabShown() {}
+    virtual void tabHidden() {}
+
+protected:
+    TForm2& form() const { return m_form; }
+    Assessment& assessment() const;
+    Dialogs& dialogs() const;
+    SessionFlags& flags() const;
+    void setStatus(const QString& text) const;
+    bool isPageShown() const; // this tab is the page shown
+
+    // Runs a command; an error it raises is shown with its message and ends it.
+    void run(const std::function<void()>& command) const;
+    // A command label that runs the command on click.
+    LinkLabel* link(const QString& text, const char* objectName, const QRect& geometry,
+                    const std::function<void()>& command);
+
+private:
+    TForm2& m_form;
+    QString m_caption;
+};

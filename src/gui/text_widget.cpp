@@ -1,0 +1,39 @@
+#include "gui/text_widget.h"
+
+#include <QPlainTextEdit>
+
+namespace Text {
+
+QString toStored(const QString& editorText)
+{
+    QString s = editorText;
+    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    s.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return s;
+}
+
+QString toEditor(const QString& storedText)
+{
+    QString s = storedText;
+    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+QString memo(const QPlainTextEdit* edit)
+{
+    return toStored(edit->toPlainText());
+}
+
+void setMemo(QPlainTextEdit* edit, const QString& value)
+{
+    edit->setPlainText(toEditor(value));
+}
+
+void markDisabledStyle(QWidget* widget)
+{
+    const QString cls = QString::fromLatin1(widget->metaObject()->className());
+    widget->setStyleSheet(QStringLiteral("%1:disabled { background: rgb(166,202,240); color: rgb(110,110,110); }").arg(cls));
+}
+
+}

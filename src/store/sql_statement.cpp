@@ -1,0 +1,91 @@
+#include "store/sql_statement.h"
+
+#include "core/quarrix_error.h"
+
+#include <sqlite3.h>
+
+static QString sqliteMessage(sqlite3* db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+SqlStatement::SqlStatement(sqlite3* db, const QString& sql) : m_db(db)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
+        throw QuarrixError(sqliteMessage(db));
+}
+
+SqlStatement::~SqlStatement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+void SqlStatement::bind(int index, const QVariant& value)
+{
+    int rc = SQLITE_OK;
+    if (!value.isValid() || value.isNull()) {
+        rc = sqlite3_bind_null(m_stmt, index);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
+            break;
+        default: {
+            const QString s = value.toString();
+            rc = sqlite3_bind_text16(m_stmt, index, s.utf16(), int(s.size() * 2), SQLITE_TRANSIENT);
+        }
+        }
+    }
+    if (rc != SQLITE_OK)
+        throw QuarrixError(sqliteMessage(m_db));
+}
+
+bool SqlStatement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const QString message = sqliteMessage(m_db);
+    sqlite3_reset(m_stmt);
+    throw QuarrixError(message);
+}
+
+void SqlStatement::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+qint64 SqlStatement::columnInt64(int col) const
+{
+    return sqlite3_column_int64(m_stmt, col);
+}
+
+QVariant SqlStatement::column(int col) const
+{
+    switch (sqlite3_column_type(m_stmt, col)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(m_stmt, col)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, col));
+    default: {
+        const void* data = sqlite3_column_text16(m_stmt, col);
+        const int bytes = sqlite3_column_bytes16(m_stmt, col);
+        return QVariant(QString(reinterpret_cast<const QChar*>(data), bytes / 2));
+    }
+    }
+}
+
+int SqlStatement::columnCount() const
+{
+    return sqlite3_column_count(m_stmt);
+}

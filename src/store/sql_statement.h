@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// A prepared SQLite statement with bound parameters. Errors raise QuarrixError.
+class SqlStatement {
+public:
+    SqlStatement(sqlite3* db, const QString& sql);
+    ~SqlStatement();
+    SqlStatement(const SqlStatement&) = delete;
+    SqlStatement& operator=(const SqlStatement&) = delete;
+
+    void bind(int index, const QVariant& value); // 1-based; null QVariant binds NULL
+    bool step();                                 // true while a row is available
+    void reset();                                // ready to bind and run again
+    void run() { step(); reset(); }
+
+    qint64 columnInt64(int col) const;
+    QVariant column(int col) const;              // NULL gives an invalid QVariant
+    int columnCount() const;
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+};

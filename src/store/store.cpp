@@ -1,0 +1,212 @@
+#include "store/store.h"
+
+#include "core/quarrix_error.h"
+#include "store/schema.h"
+#include "store/table.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <sqlite3.h>
+
+// Marks a SQLite file as a Quarrix store ("QRX1").
+static constexpr int kApplicationId = 0x51525831;
+
+QString quoteIdentifier(const QString& name)
+{
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+static QString sqlType(FieldType type)
+{
+    switch (type) {
+    case FieldType::Boolean:
+    case FieldType::Word:
+        return QStringLiteral("INTEGER");
+    default:
+        return QStringLiteral("TEXT");
+    }
+}
+
+Store::Store(sqlite3* db, const QString& path) : m_db(db), m_path(path) {}
+
+Store::~Store()
+{
+    m_cache.clear();
+    sqlite3_close(m_db);
+}
+
+static QString describeHeader(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("Cannot open the store file '%1': %2").arg(path, file.errorString());
+    const QByteArray head = file.read(32);
+    if (head.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return {};
+    if (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB")
+        return QStringLiteral("The file '%1' is a legacy database file, not a Quarrix store. "
+                              "Move it aside and start Quarrix again to create a new store.")
+            .arg(path);
+    return QStringLiteral("The file '%1' is not a Quarrix store: it is not a database file.").arg(path);
+}
+
+std::unique_ptr<Store> Store::open(const QString& path, bool createIfMissing, QString* error)
+{
+    const bool exists = QFileInfo::exists(path);
+    if (!exists && !createIfMissing) {
+        *error = QStringLiteral("Could not find the store file '%1'.").arg(path);
+        return nullptr;
+    }
+    if (exists) {
+        const QString problem = describeHeader(path);
+        if (!problem.isEmpty()) {
+            *error = problem;
+            return nullptr;
+        }
+    }
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE);
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
+        *error = QStringLiteral("Cannot open the store file '%1': %2")
+                     .arg(path, QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_close(db);
+        return nullptr;
+    }
+    std::unique_ptr<Store> store(new Store(db, path));
+    try {
+        sqlite3_busy_timeout(db, 2000);
+        store->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        store->exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        const QString problem = exists ? checkSchema(*store) : createSchema(db);
+        if (!problem.isEmpty()) {
+            *error = problem;
+            return nullptr;
+        }
+    } catch (const QuarrixError& e) {
+        *error = QStringLiteral("The file '%1' is not a Quarrix store: %2").arg(path, e.message());
+        return nullptr;
+    }
+    return store;
+}
+
+QString Store::createSchema(sqlite3* db)
+{
+    QString sql = QStringLiteral("BEGIN;PRAGMA application_id=%1;").arg(kApplicationId);
+    for (const TableDef& def : Schema::tables()) {
+        QStringList columns;
+        for (const FieldDef& f : def.fields)
+            columns << quoteIdentifier(f.name) + QLatin1Char(' ') + sqlType(f.type);
+        sql += QStringLiteral("CREATE TABLE %1 (%2);").arg(quoteIdentifier(def.name), columns.join(QLatin1String(", ")));
+        if (!def.keyOrder.isEmpty())
+            sql += QStringLiteral("CREATE INDEX %1 ON %2 (%3 COLLATE NOCASE);")
+                       .arg(quoteIdentifier(QStringLiteral("ix_") + def.name), quoteIdentifier(def.name),
+                            quoteIdentifier(def.keyOrder.first()));
+    }
+    sql += QStringLiteral("INSERT INTO \"System\" DEFAULT VALUES;COMMIT;");
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const QString text = QString::fromUtf8(message);
+        sqlite3_free(message);
+        return QStringLiteral("Cannot create the store: %1").arg(text);
+    }
+    return {};
+}
+
+QString Store::checkSchema(Store& store)
+{
+    QStringList problems;
+    for (const TableDef& def : Schema::tables()) {
+        SqlStatement info(store.m_db, QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(def.name)));
+        QStringList present;
+        while (info.step())
+            present << info.column(1).toString().toLower();
+        if (present.isEmpty()) {
+            problems << QStringLiteral("table %1 is missing").arg(def.name);
+            continue;
+        }
+        for (const FieldDef& f : def.fields) {
+            if (present.contains(f.name.toLower()))
+                continue;
+            if (f.addedLater)
+                store.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                               .arg(quoteIdentifier(def.name), quoteIdentifier(f.name), sqlType(f.type)));
+            else
+                problems << QStringLiteral("field %1.%2 is missing").arg(def.name, f.name);
+        }
+    }
+    if (problems.isEmpty())
+        return {};
+    return QStringLiteral("The file '%1' is not a Quarrix store: %2.").arg(store.m_path, problems.join(QLatin1String(", ")));
+}
+
+void Store::exec(const QString& sql)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const QString text = QString::fromUtf8(message);
+        sqlite3_free(message);
+        throw QuarrixError(text);
+    }
+}
+
+SqlStatement& Store::cached(const QString& sql)
+{
+    for (auto& entry : m_cache)
+        if (entry.first == sql)
+            return *entry.second;
+    m_cache.emplace_back(sql, std::make_unique<SqlStatement>(m_db, sql));
+    return *m_cache.back().second;
+}
+
+void Store::deleteAll(const QString& tableName)
+{
+    const TableDef* def = Schema::find(tableName);
+    if (!def)
+        throw QuarrixError(QStringLiteral("The table '%1' does not exist.").arg(tableName));
+    exec(QStringLiteral("DELETE FROM %1").arg(quoteIdentifier(def->name)));
+}
+
+void Store::attach(Table* table) { m_tables.push_back(table); }
+
+void Store::detach(Table* table)
+{
+    m_tables.erase(std::remove(m_tables.begin(), m_tables.end(), table), m_tables.end());
+}
+
+void Store::reloadOpenTables()
+{
+    for (Table* table : m_tables)
+        if (table->isOpen())
+            table->reloadAfterRollback();
+}
+
+Store::Transaction::Transaction(Store& store) : m_store(store)
+{
+    m_name = QStringLiteral("q%1").arg(++m_store.m_depth);
+    m_store.exec(QStringLiteral("SAVEPOINT %1").arg(m_name));
+}
+
+Store::Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    try {
+        m_store.exec(QStringLiteral("ROLLBACK TO %1").arg(m_name));
+        m_store.exec(QStringLiteral("RELEASE %1").arg(m_name));
+    } catch (const QuarrixError&) {
+        // the connection already rolled back on its own
+    }
+    --m_store.m_depth;
+    if (m_store.m_depth == 0)
+        m_store.reloadOpenTables();
+}
+
+void Store::Transaction::commit()
+{
+    m_store.exec(QStringLiteral("RELEASE %1").arg(m_name));
+    m_done = true;
+    --m_store.m_depth;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "store/sql_statement.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+class Table;
+
+// The assessment store: one SQLite file holding the eleven tables. Every
+// statement outside a transaction is committed (and synced) when it returns,
+// so a killed process never loses or corrupts what was posted.
+class Store {
+public:
+    ~Store();
+
+    // Opens the store at path. A missing file is created with the full schema
+    // when createIfMissing is set. Returns nullptr and fills *error with a
+    // message naming the file when it is missing or not a Quarrix store.
+    static std::unique_ptr<Store> open(const QString& path, bool createIfMissing, QString* error);
+
+    const QString& path() const { return m_path; }
+    sqlite3* handle() const { return m_db; }
+
+    void exec(const QString& sql);
+    SqlStatement& cached(const QString& sql); // prepared once per store
+
+    // The delete-all statement: empties the named table.
+    void deleteAll(const QString& tableName);
+
+    // All-or-nothing group of writes. Nested groups use savepoints. A group
+    // that is not committed is rolled back when it ends, and every open table
+    // then re-reads the file so no cursor shows rows that were undone.
+    class Transaction {
+    public:
+        explicit Transaction(Store& store);
+        ~Transaction();
+        void commit();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+
+    private:
+        Store& m_store;
+        QString m_name;
+        bool m_done = false;
+    };
+
+    void attach(Table* table);
+    void detach(Table* table);
+
+private:
+    Store(sqlite3* db, const QString& path);
+    static QString createSchema(sqlite3* db);
+    static QString checkSchema(Store& store);
+    void reloadOpenTables();
+
+    sqlite3* m_db;
+    QString m_path;
+    int m_depth = 0;
+    std::vector<Table*> m_tables;
+    std::vector<std::pair<QString, std::unique_ptr<SqlStatement>>> m_cache;
+};
+
+QString quoteIdentifier(const QString& name);

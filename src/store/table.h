@@ -1,0 +1,129 @@
+#pragma once
+
+#include "store/schema.h"
+#include "store/table_expressions.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
+class Store;
+
+// One table of the store with a cursor, in the way every tab and command uses
+// it: the rows that pass the filter, in sort order, are held in memory so a
+// walk or a locate costs no query per row; every post is written through to
+// the file at once.
+//
+// Moves (first, next, prior, last, moveTo, locate, append, remove) emit
+// beforeScroll and afterScroll around the change of the current record; a
+// record in edit or insert mode is posted before the cursor moves.
+class Table : public QObject {
+    Q_OBJECT
+public:
+    Table(Store& store, const TableDef& def, QObject* parent = nullptr);
+    ~Table() override;
+
+    const QString& name() const { return m_def.name; }
+    const TableDef& def() const { return m_def; }
+    Store& store() const { return m_store; }
+
+    void open();
+    void close();
+    bool isOpen() const { return m_open; }
+    void refresh(); // re-read the file, keeping the current record where it still passes
+
+    // Cursor.
+    void first();
+    void next();
+    void prior();
+    void last();
+    void moveTo(int row); // 0-based position among the visible rows
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    int recordCount() const { return int(m_rows.size()); }
+    bool hasRecord() const { return m_current >= 0 && m_current < int(m_rows.size()); }
+    int currentRow() const { return hasRecord() ? m_current : -1; }
+
+    // Field access on the current record (or the record being edited).
+    int fieldIndex(const QString& field) const; // raises for unknown names
+    QString text(const QString& field) const;
+    bool boolean(const QString& field) const;
+    int integer(const QString& field) const;
+    void setText(const QString& field, const QString& value);
+    void setBoolean(const QString& field, bool value);
+    void setInteger(const QString& field, int value);
+
+    // Field access by position, for grids and fast walks.
+    QString textAt(int row, int field) const;
+    QVariant valueAt(int row, int field) const;
+
+    // Changing records.
+    void append();
+    void edit();
+    void post();
+    void cancel();
+    void remove();
+    bool isEditing() const { return m_state != State::Browse; }
+    bool isInserting() const { return m_state == State::Insert; }
+
+    // Filter and sort; both survive close and open.
+    void setFilter(const QString& expression);
+    const QString& filter() const { return m_filter; }
+    void setFiltered(bool on);
+    bool filtered() const { return m_filtered; }
+    void setSort(const QString& expression);
+    const QString& sort() const { return m_sort; }
+
+    // Makes current the first record whose fields (names separated by ';')
+    // equal the values exactly. Returns whether one was found.
+    bool locate(const QString& fields, const QStringList& values);
+
+    // While suspended, grids are not told about changes; resuming tells them once.
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disabled > 0; }
+
+    void reloadAfterRollback(); // used by the store when a transaction is undone
+
+Q_SIGNALS:
+    void beforeScroll();
+    void afterScroll();
+    void rowsReset();            // the visible rows were re-read, added or removed
+    void rowChanged(int row);    // a posted edit changed one visible row
+    void currentChanged(int row);
+
+private:
+    enum class State { Browse, Edit, Insert };
+    struct Record {
+        qint64 rowid = 0;
+        std::vector<QVariant> values;
+    };
+
+    void requireOpen() const;
+    void load();
+    void checkBrowse();       // posts a pending edit
+    void setCurrent(int row);
+    void notifyReset();
+    QVariant readValue(int field) const;
+    void writeValue(int field, const QVariant& value);
+    QVariant textToValue(int field, const QString& value) const;
+
+    Store& m_store;
+    const TableDef& m_def;
+    bool m_open = false;
+    std::vector<Record> m_rows;
+    int m_current = -1;
+    bool m_eof = true;
+    bool m_bof = true;
+    State m_state = State::Browse;
+    Record m_buffer;
+    bool m_modified = false;
+    QString m_filter;
+    bool m_filtered = false;
+    std::vector<FilterCondition> m_conditions;
+    QString m_sort;
+    std::vector<SortKey> m_sortKeys;
+    int m_disabled = 0;
+    bool m_resetPending = false;
+};

@@ -1,0 +1,42 @@
+#include "support/scripted_dialogs.h"
+
+#include <QPrinter>
+
+bool ScriptedDialogs::ask(const QString& question)
+{
+    questions << question;
+    if (answers.empty())
+        return false;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+QString ScriptedDialogs::openFile(const FileRequest& request)
+{
+    fileRequests << request;
+    if (files.empty())
+        return {};
+    const QString f = files.front();
+    files.pop_front();
+    return f;
+}
+
+QString ScriptedDialogs::saveFile(const FileRequest& request)
+{
+    return openFile(request);
+}
+
+bool ScriptedDialogs::print(QPrinter& printer)
+{
+    bool answer = !printToPdf.isEmpty();
+    if (!printAnswers.empty()) {
+        answer = printAnswers.front();
+        printAnswers.pop_front();
+    }
+    if (answer && !printToPdf.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printToPdf);
+    }
+    return answer;
+}

@@ -1,0 +1,59 @@
+#include "support/window_fixture.h"
+
+#include "gui/link_label_widget.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QTabWidget>
+
+void WindowFixture::SetUp()
+{
+    ASSERT_TRUE(dir.isValid());
+    storePath = dir.filePath(QStringLiteral("Quarrix.mdb"));
+    startWindow();
+}
+
+void WindowFixture::TearDown()
+{
+    closeWindow();
+}
+
+void WindowFixture::startWindow()
+{
+    closeWindow();
+    auto scripted = std::make_unique<ScriptedDialogs>();
+    dialogs = scripted.get();
+    window = std::make_unique<TForm2>(storePath, std::move(scripted));
+    window->show();
+}
+
+void WindowFixture::closeWindow()
+{
+    window.reset();
+    dialogs = nullptr;
+}
+
+void WindowFixture::click(const char* name)
+{
+    QWidget* w = window->findChild<QWidget*>(QString::fromLatin1(name));
+    ASSERT_TRUE(w) << "no control named " << name;
+    if (auto* link = qobject_cast<LinkLabel*>(w)) {
+        Q_EMIT link->clicked();
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        button->click();
+    } else {
+        QTest::mouseClick(w, Qt::LeftButton);
+    }
+}
+
+void WindowFixture::showTab(const char* name)
+{
+    QWidget* page = window->findChild<QWidget*>(QString::fromLatin1(name));
+    ASSERT_TRUE(page) << "no tab named " << name;
+    window->pageControl()->setCurrentWidget(page);
+}
+
+QAction* WindowFixture::action(const char* name) const
+{
+    return window->findChild<QAction*>(QString::fromLatin1(name));
+}
