@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/assessment.h"
+#include "support/qt_printers.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

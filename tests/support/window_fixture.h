@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/main_window.h"
+#include "support/qt_printers.h"
 #include "support/scripted_dialogs.h"
 
 #include <QTemporaryDir>

@@ -1,0 +1,266 @@
+#include "support/temp_store.h"
+
+#include "core/quarrix_error.h"
+#include "store/line_list.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <sqlite3.h>
+
+namespace {
+
+QString openError(const QString& path)
+{
+    Assessment other;
+    QString error;
+    EXPECT_FALSE(other.open(path, false, &error));
+    return error;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+void sqliteExec(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+}
+
+using StoreFile = StoreFixture;
+
+TEST_F(StoreFile, IsCreatedWithEveryTableAndOneSystemRecordAndKeepsPostsAcrossReopen)
+{
+    EXPECT_EQ(a.system().recordCount(), 1);
+    addRow(a.requirements(), {{"RSeq", "BR1.01"}, {"Requirement", "Keep the lights on"}});
+    // A second connection sees the post at once: nothing is held back.
+    Assessment second;
+    QString error;
+    ASSERT_TRUE(second.open(path, false, &error)) << error.toStdString();
+    ASSERT_EQ(second.requirements().recordCount(), 1);
+    EXPECT_EQ(second.requirements().text("requirement"), "Keep the lights on");
+}
+
+TEST_F(StoreFile, RefusesFilesThatAreNotAQuarrixStoreNamingTheFile)
+{
+    const QString garbage = dir.filePath("garbage.mdb");
+    writeFile(garbage, "this is a text file, not a store");
+    EXPECT_TRUE(openError(garbage).contains("garbage.mdb"));
+
+    const QString legacy = dir.filePath("legacy.mdb");
+    writeFile(legacy, QByteArray("\0\1\0\0Standard Jet DB\0\0\0\0\0\0\0\0\0", 32));
+    EXPECT_TRUE(openError(legacy).contains("legacy database file"));
+
+    const QString foreign = dir.filePath("foreign.mdb");
+    sqliteExec(foreign, "CREATE TABLE other (x)");
+    const QString missing = openError(foreign);
+    EXPECT_TRUE(missing.contains("foreign.mdb"));
+    EXPECT_TRUE(missing.contains("table Requirements is missing"));
+
+    EXPECT_TRUE(openError(dir.filePath("absent.mdb")).contains("absent.mdb"));
+}
+
+TEST_F(StoreFile, MissingFieldIsRefusedButAFieldAddedLaterIsAdded)
+{
+    const QString copy = dir.filePath("copy.mdb");
+    {
+        Assessment fresh;
+        QString error;
+        ASSERT_TRUE(fresh.open(copy, true, &error));
+    }
+    sqliteExec(copy, "ALTER TABLE \"System\" DROP COLUMN \"SQL-Driver\"");
+    {
+        Assessment upgraded;
+        QString error;
+        ASSERT_TRUE(upgraded.open(copy, false, &error)) << error.toStdString();
+        upgraded.system().setText("SQL-Driver", "FreeTDS");
+        upgraded.system().post();
+    }
+    sqliteExec(copy, "ALTER TABLE \"Drivers\" DROP COLUMN \"Group\"");
+    EXPECT_TRUE(openError(copy).contains("field Drivers.Group is missing"));
+}
+
+TEST_F(StoreFile, FieldValuesFollowTheirTypes)
+{
+    Table& reqs = a.requirements();
+    reqs.append();
+    reqs.setText("Requirement", QString(81, 'x'));
+    reqs.setText("RSeq", "BR1.123456789");
+    reqs.post();
+    EXPECT_EQ(reqs.text("Requirement"), QString(80, 'x'));
+    EXPECT_EQ(reqs.text("rseq"), "BR1.1234");
+    EXPECT_EQ(reqs.text("Source"), ""); // never set
+
+    Table& profile = a.drAtt();
+    struct Case { QString input; bool ok; int stored; } cases[] = {
+        {"3", true, 3}, {"65535", true, 65535}, {"", true, 0}, {"abc", false, 0}, {"70000", false, 0}, {"-1", false, 0}};
+    for (const Case& c : cases) {
+        profile.append();
+        if (c.ok) {
+            profile.setText("Priority", c.input);
+            profile.post();
+            EXPECT_EQ(profile.integer("Priority"), c.stored) << c.input.toStdString();
+        } else {
+            try {
+                profile.setText("Priority", c.input);
+                ADD_FAILURE() << "accepted " << c.input.toStdString();
+            } catch (const QuarrixError& e) {
+                if (c.input == "abc")
+                    EXPECT_EQ(e.message(), "'abc' is not a valid integer value");
+            }
+            profile.cancel();
+        }
+    }
+    EXPECT_THROW(reqs.text("NoSuchField"), QuarrixError);
+}
+
+TEST_F(StoreFile, MovesAnnounceThemselvesButEditsAndPostsDoNot)
+{
+    Table& reqs = a.requirements();
+    for (const char* id : {"BR3", "BR1", "br2"})
+        addRow(reqs, {{"RSeq", id}});
+    reqs.refresh();
+    QStringList events;
+    QObject::connect(&reqs, &Table::beforeScroll, [&] { events << "before:" + reqs.text("RSeq"); });
+    QObject::connect(&reqs, &Table::afterScroll, [&] { events << "after:" + reqs.text("RSeq"); });
+
+    QStringList walked;
+    for (reqs.first(); !reqs.eof(); reqs.next())
+        walked << reqs.text("RSeq");
+    EXPECT_EQ(walked, (QStringList{"BR1", "br2", "BR3"})); // key order, letter case ignored
+    EXPECT_EQ(events.first(), "before:br2"); // the record current before the walk, the last one added
+    EXPECT_EQ(events.at(1), "after:BR1");
+    EXPECT_EQ(events.last(), "before:BR3"); // the last next() finds no record: no after
+
+    events.clear();
+    reqs.edit();
+    reqs.setText("Priority", "High");
+    reqs.post();
+    EXPECT_TRUE(events.isEmpty());
+
+    reqs.append();
+    EXPECT_EQ(events, (QStringList{"before:BR3", "after:"}));
+    reqs.setText("RSeq", "BR4");
+    reqs.next(); // a pending record is posted before the cursor moves
+    EXPECT_EQ(reqs.recordCount(), 4);
+    Assessment second;
+    QString error;
+    ASSERT_TRUE(second.open(path, false, &error));
+    EXPECT_EQ(second.requirements().recordCount(), 4);
+}
+
+TEST_F(StoreFile, FilterAndSortExpressionsSelectAndOrderAndSurviveReopening)
+{
+    Table& drivers = a.drivers();
+    addRow(drivers, {{"CSeq", "BD2"}, {"Division", "Harbour's Edge"}, {"Activity", "b"}});
+    addRow(drivers, {{"CSeq", "BD1"}, {"Division", "North"}, {"Activity", "a"}});
+    addRow(drivers, {{"CSeq", "BD3"}, {"Division", "Harbour's Edge"}, {"Activity", "a"}});
+    addRow(drivers, {{"CSeq", "BD4"}});
+
+    drivers.setFilter("Division='Harbour''s Edge'");
+    drivers.setFiltered(true);
+    drivers.setSort("Activity,CSeq");
+    auto ids = [&] {
+        QStringList out;
+        for (drivers.first(); !drivers.eof(); drivers.next())
+            out << drivers.text("CSeq");
+        return out;
+    };
+    EXPECT_EQ(ids(), (QStringList{"BD3", "BD2"}));
+    drivers.close();
+    drivers.open();
+    EXPECT_EQ(ids(), (QStringList{"BD3", "BD2"}));
+
+    drivers.setFilter("Division=''"); // a record never given a division counts as empty
+    EXPECT_EQ(ids(), (QStringList{"BD4"}));
+    drivers.setFiltered(false);
+    drivers.setSort("");
+    EXPECT_EQ(ids(), (QStringList{"BD1", "BD2", "BD3", "BD4"}));
+
+    Table& attributes = a.attribute();
+    addRow(attributes, {{"Attribute", "Used"}, {"InUse", "True"}});
+    addRow(attributes, {{"Attribute", "Unused"}});
+    attributes.setFilter("InUse=TRUE");
+    attributes.setFiltered(true);
+    EXPECT_EQ(attributes.recordCount(), 1);
+    EXPECT_EQ(attributes.text("Attribute"), "Used");
+
+    for (const char* bad : {"Division", "Division='open", "Nope='x'", "Division='a' OR CSeq='b'"})
+        EXPECT_THROW(drivers.setFilter(QString::fromLatin1(bad)), QuarrixError) << bad;
+    EXPECT_THROW(drivers.setSort("Division; DROP TABLE Drivers"), QuarrixError);
+}
+
+TEST_F(StoreFile, LocateFindsTheFirstExactMatchOnOneOrTwoFields)
+{
+    Table& profile = a.drAtt();
+    addRow(profile, {{"CSeq", "BD1"}, {"Attribute", "Available"}, {"Priority", "1"}});
+    addRow(profile, {{"CSeq", "BD2"}, {"Attribute", "Available"}, {"Priority", "2"}});
+    addRow(profile, {{"CSeq", "BD2"}, {"Attribute", "Usable"}, {"Priority", "3"}});
+    EXPECT_TRUE(profile.locate("CSeq;Attribute", {"BD2", "Available"}));
+    EXPECT_EQ(profile.integer("Priority"), 2);
+    EXPECT_TRUE(profile.locate("Attribute", {"Usable"}));
+    EXPECT_EQ(profile.integer("Priority"), 3);
+    EXPECT_FALSE(profile.locate("Attribute", {"usable"}));
+    EXPECT_EQ(profile.integer("Priority"), 3); // a failed locate leaves the cursor
+}
+
+TEST_F(StoreFile, ARolledBackTransactionLeavesStoreAndCursorsAsBefore)
+{
+    addRow(a.controls(), {{"Id", "01.01.01"}});
+    try {
+        Store::Transaction tx(a.store());
+        a.store().deleteAll("Controls");
+        a.controls().refresh();
+        addRow(a.controls(), {{"Id", "02.01.01"}});
+        throw QuarrixError("halfway");
+    } catch (const QuarrixError&) {
+    }
+    ASSERT_EQ(a.controls().recordCount(), 1);
+    EXPECT_EQ(a.controls().text("Id"), "01.01.01");
+}
+
+TEST_F(StoreFile, ClearDatabaseKeepsServerAndAutoloadSettingsAndTheTrace)
+{
+    Table& sys = a.system();
+    sys.edit();
+    for (const char* f : {"AssID", "Assessment", "Description", "Enterprise", "Divisions", "Groups", "Activities", "Notepad",
+                          "SQL-IP", "SQL-Port", "SQL-User", "SQL-Password", "SQL-Database", "AutoControlFile"})
+        sys.setText(QString::fromLatin1(f), QStringLiteral("v-%1").arg(QString::fromLatin1(f)).left(4));
+    sys.setBoolean("AutoControl", true);
+    sys.post();
+    addRow(a.iddr(), {{"IDDR", "01.01.01BD1"}});
+    addRow(a.requirements(), {{"RSeq", "BR1"}});
+    addRow(a.applications(), {{"Application", "App"}});
+
+    a.clearDatabase();
+    EXPECT_EQ(sys.text("Assessment"), "");
+    EXPECT_EQ(sys.text("Notepad"), "");
+    EXPECT_EQ(sys.text("SQL-Port"), "v-SQ");
+    EXPECT_EQ(sys.text("AutoControlFile"), "v-Au");
+    EXPECT_TRUE(sys.boolean("AutoControl"));
+    EXPECT_EQ(a.requirements().recordCount(), 0);
+    EXPECT_EQ(a.applications().recordCount(), 0);
+    EXPECT_EQ(a.iddr().recordCount(), 1);
+}
+
+TEST(LineList, BuildsWithCrLfAndSplitsWithoutATrailingEmptyItem)
+{
+    EXPECT_EQ(LineList::build({"A", "B", "C"}), "A\r\nB\r\nC\r\n");
+    EXPECT_EQ(LineList::build({}), "");
+    struct Case { const char* value; QStringList items; } cases[] = {
+        {"A\r\nB\r\nC\r\n", {"A", "B", "C"}},
+        {"A\r\nB", {"A", "B"}},
+        {"", {}},
+        {"A\nB\rC", {"A", "B", "C"}},
+        {"A\r\n\r\nB", {"A", "", "B"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LineList::split(QString::fromLatin1(c.value)), c.items) << c.value;
+}
