@@ -20,8 +20,15 @@ const Design kDesigns[] = {
 };
 }
 
+// The pictures are compiled into the GUI library, which is static.
+static void initPictureResources()
+{
+    Q_INIT_RESOURCE(assets);
+}
+
 PictureWindow::PictureWindow(Kind kind, QWidget* owner) : QWidget(owner, Qt::Window)
 {
+    initPictureResources();
     const Design& d = kDesigns[kind];
     setObjectName(QString::fromLatin1(d.objectName));
     setWindowTitle(QString::fromLatin1(d.caption));

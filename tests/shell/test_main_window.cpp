@@ -1,0 +1,216 @@
+#include "support/window_fixture.h"
+
+#include "app/project_tab.h"
+#include "store/line_list.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+using MainWindow = WindowFixture;
+
+TEST_F(MainWindow, ShowsCaptionTabsMenuAndTheDivisionFilter)
+{
+    EXPECT_EQ(window->windowTitle(), "Meridal Quarrix v2.1");
+    EXPECT_EQ(window->minimumSize(), QSize(936, 720));
+    QTabWidget* pages = window->pageControl();
+    const QStringList captions = {"Project", "Requirements", "Drivers", "Business Attributes", "Security Attributes",
+                                  "Applications", "Reports", "Attributes Database", "Controls Database ", "Upload", "System"};
+    const QStringList names = {"TabSheet9", "TabSheet1", "TabSheet2", "AttributeTab", "TabSheet4", "TabSheet10",
+                               "TabSheet6", "TabSheet7", "TabSheet5", "TabSheet3", "TabSheet8"};
+    ASSERT_EQ(pages->count(), captions.size());
+    for (int i = 0; i < pages->count(); ++i) {
+        EXPECT_EQ(pages->tabText(i), captions[i]);
+        EXPECT_EQ(pages->widget(i)->objectName(), names[i]);
+    }
+    EXPECT_EQ(pages->currentIndex(), 0);
+    QStringList menu;
+    for (QAction* top : window->menuBar()->actions())
+        for (QAction* item : top->menu()->actions())
+            if (!item->isSeparator())
+                menu << top->text().remove('&') + ">" + item->text();
+    EXPECT_EQ(menu, (QStringList{"File>New Database", "File>Load from Archive", "File>Save to Archive",
+                                 "File>Clear Database", "File>Exit", "References>Architecture Matrix",
+                                 "References>Service Management Matrix", "References>Attribute Taxonomy",
+                                 "Help>Quarrix Help", "Help>About Quarrix"}));
+    auto* division = find<QComboBox>("cbDivision0");
+    ASSERT_TRUE(division);
+    EXPECT_EQ(division->count(), 2);
+    EXPECT_EQ(division->currentText(), "All");
+    EXPECT_EQ(find<QLabel>("Label5")->text(), "Division Filter");
+}
+
+TEST_F(MainWindow, StartUpShowsTheStoredProjectAndDivisions)
+{
+    Table& sys = window->assessment().system();
+    sys.edit();
+    sys.setText("Assessment", "Harbour review");
+    sys.setText("Description", "Line one\r\nLine two");
+    sys.setText("Notepad", "Remember the auditors");
+    sys.setText("Divisions", LineList::build({"North", "Harbour's Edge"}));
+    sys.post();
+    startWindow();
+    EXPECT_EQ(find<QLabel>("pAssessment")->text(), "Harbour review");
+    EXPECT_EQ(find<QPlainTextEdit>("mAssessment")->toPlainText(), "Line one\nLine two");
+    EXPECT_EQ(find<QPlainTextEdit>("mNotepad")->toPlainText(), "Remember the auditors");
+    auto* division = find<QComboBox>("cbDivision0");
+    QStringList items;
+    for (int i = 0; i < division->count(); ++i)
+        items << division->itemText(i);
+    EXPECT_EQ(items, (QStringList{"All", "Enterprise", "North", "Harbour's Edge"}));
+    EXPECT_EQ(division->currentText(), "All");
+    EXPECT_TRUE(window->flags().saved);
+}
+
+TEST_F(MainWindow, NotepadSaveStoresTheTextAndExitThenAsksBeforeEnding)
+{
+    find<QPlainTextEdit>("mNotepad")->setPlainText("first\nsecond");
+    click("hSave0");
+    EXPECT_EQ(window->assessment().system().text("Notepad"), "first\r\nsecond");
+    EXPECT_EQ(window->statusText(), "Save complete           ");
+    EXPECT_FALSE(window->flags().saved);
+    EXPECT_EQ(dialogs->waitDepth, 0);
+
+    dialogs->answers.push_back(false);
+    action("Exit1")->trigger();
+    EXPECT_EQ(dialogs->questions, QStringList{"Database not saved - continue?"});
+    EXPECT_TRUE(window->isVisible());
+
+    dialogs->answers.push_back(true);
+    action("Exit1")->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(dialogs->questions.size(), 2); // Exit does not also ask the close question
+}
+
+TEST_F(MainWindow, ExitAndCloseRightAfterStartUpAskNothing)
+{
+    action("Exit1")->trigger();
+    EXPECT_FALSE(window->isVisible());
+    startWindow();
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(dialogs->questions.isEmpty());
+}
+
+TEST_F(MainWindow, ClosingWithUnsavedWorkAsksAndNoEndsWithoutSaving)
+{
+    click("hSave0");
+    window->close();
+    EXPECT_EQ(dialogs->questions, QStringList{"Database not saved - save it?"});
+    EXPECT_TRUE(dialogs->fileRequests.isEmpty());
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindow, F1WithOrWithoutShiftOrCtrlOpensTheUserGuide)
+{
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    for (auto modifiers : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier})
+        QTest::keyClick(window.get(), Qt::Key_F1, modifiers);
+    ASSERT_EQ(dialogs->openedDocuments.size(), 3);
+    for (const QString& path : dialogs->openedDocuments)
+        EXPECT_TRUE(path.endsWith("/Quarrix.html")) << path.toStdString();
+}
+
+TEST_F(MainWindow, ClearDatabaseEmptiesTheAssessmentButKeepsTheFilterBoxAndNotepad)
+{
+    Table& sys = window->assessment().system();
+    sys.edit();
+    sys.setText("Assessment", "Old");
+    sys.post();
+    window->showProjectIdentity("Old", "Old description");
+    window->assessment().requirements().append();
+    window->assessment().requirements().setText("RSeq", "BR1");
+    window->assessment().requirements().post();
+    find<QPlainTextEdit>("mNotepad")->setPlainText("kept on screen");
+
+    action("ClearDatabase1")->trigger(); // saved flag true: no archive step
+    EXPECT_TRUE(dialogs->fileRequests.isEmpty());
+    EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join("; ").toStdString();
+    EXPECT_EQ(window->assessment().requirements().recordCount(), 0);
+    EXPECT_EQ(sys.text("Assessment"), "");
+    EXPECT_EQ(find<QLabel>("pAssessment")->text(), "");
+    EXPECT_EQ(find<QPlainTextEdit>("mNotepad")->toPlainText(), "kept on screen");
+    EXPECT_EQ(find<QComboBox>("cbDivision0")->count(), 2);
+    EXPECT_TRUE(window->flags().saved);
+}
+
+TEST_F(MainWindow, WideningTheWindowScalesTheListedControlsProportionally)
+{
+    QWidget* pages = find<QWidget>("PageControl1");
+    QWidget* label = find<QWidget>("Label5");
+    QWidget* notepadGroup = find<QWidget>("GroupBox1");
+    QWidget* save = find<QWidget>("hSave0");
+    const QRect pagesBefore = pages->geometry(), labelBefore = label->geometry(), groupBefore = notepadGroup->geometry(),
+                saveBefore = save->geometry();
+    ASSERT_EQ(window->size(), QSize(936, 720));
+
+    window->resize(1872, 720);
+    EXPECT_EQ(pages->width(), pagesBefore.width() * 2);
+    EXPECT_EQ(pages->height(), pagesBefore.height());
+    EXPECT_EQ(label->x(), labelBefore.x() * 2);
+    EXPECT_EQ(label->width(), labelBefore.width()); // only its left edge follows
+    EXPECT_EQ(notepadGroup->geometry(), QRect(groupBefore.x() * 2, groupBefore.y(), groupBefore.width() * 2, groupBefore.height()));
+    EXPECT_EQ(save->x(), saveBefore.x() * 2);
+    EXPECT_EQ(window->referenceSize(), QSize(1872, 720));
+
+    // Each resize scales from the last size, truncating toward zero.
+    window->resize(1872, 1000);
+    EXPECT_EQ(pages->height(), pagesBefore.height() * 1000 / 720);
+}
+
+TEST_F(MainWindow, AStoreThatIsNotAQuarrixStoreIsNamedAndTheWindowStillOpens)
+{
+    closeWindow();
+    QFile file(storePath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("plain text, not a store");
+    file.close();
+    startWindow();
+    ASSERT_EQ(dialogs->errors.size(), 1);
+    EXPECT_TRUE(dialogs->errors.first().contains("Quarrix.mdb"));
+    EXPECT_TRUE(window->isVisible());
+    // Commands that need the store fail with a message and the window stays usable.
+    click("hSave0");
+    EXPECT_EQ(dialogs->errors.size(), 2);
+    EXPECT_EQ(dialogs->waitDepth, 0);
+}
+
+TEST_F(MainWindow, ReferenceWindowsShowOnceAndThePictureFollowsTheWindowSize)
+{
+    action("ArchitectureMatrix1")->trigger();
+    action("ArchitectureMatrix1")->trigger();
+    const auto windows = window->findChildren<QWidget*>("TMatrixIForm");
+    ASSERT_EQ(windows.size(), 1);
+    QWidget* matrix = windows.first();
+    EXPECT_TRUE(matrix->isVisible());
+    EXPECT_EQ(matrix->windowTitle(), "Architecture Matrix");
+    auto* picture = matrix->findChild<QLabel*>("Image1");
+    ASSERT_TRUE(picture);
+    ASSERT_FALSE(picture->pixmap().isNull());
+    EXPECT_EQ(picture->pixmap().size(), QSize(645, 275));
+    EXPECT_EQ(picture->size(), QSize(645, 275));
+
+    matrix->resize(matrix->width() + 100, matrix->height());
+    EXPECT_EQ(picture->width(), 745);
+    matrix->resize(matrix->width() - 100, matrix->height());
+    EXPECT_EQ(picture->width(), 645);
+
+    matrix->resize(matrix->width() + 40, matrix->height());
+    matrix->close();
+    EXPECT_FALSE(matrix->isVisible());
+    action("ArchitectureMatrix1")->trigger();
+    EXPECT_TRUE(matrix->isVisible());
+    EXPECT_EQ(picture->width(), 685); // the last size is kept
+
+    action("AttributeTaxonomy1")->trigger();
+    auto* taxonomy = window->findChild<QWidget*>("TTaxonomyForm");
+    EXPECT_EQ(taxonomy->findChild<QLabel*>("Image1")->pixmap().size(), QSize(1022, 715));
+    EXPECT_EQ(window->findChild<QWidget*>("TMatrixIIForm")->windowTitle(), "Service Management  Matrix");
+    action("AboutQuarrix1")->trigger();
+    EXPECT_EQ(window->findChild<QWidget*>("TAboutForm")->windowTitle(), " About Quarrix");
+}
