@@ -263,6 +263,13 @@ QVariant Table::valueAt(int row, int field) const
     return m_rows[row].values[field];
 }
 
+qint64 Table::rowIdAt(int row) const
+{
+    if (row < 0 || row >= int(m_rows.size()))
+        return 0;
+    return m_rows[row].rowid;
+}
+
 QString Table::text(const QString& field) const
 {
     const int index = fieldIndex(field);

@@ -57,6 +57,7 @@ public:
     // Field access by position, for grids and fast walks.
     QString textAt(int row, int field) const;
     QVariant valueAt(int row, int field) const;
+    qint64 rowIdAt(int row) const; // the store's row id of a visible row (0 when out of range)
 
     // Changing records.
     void append();

@@ -1,0 +1,167 @@
+#include "analysis/in_use_derivation.h"
+
+#include "core/assessment.h"
+#include "core/quarrix_error.h"
+#include "store/store.h"
+
+#include <QHash>
+#include <QSet>
+#include <QStringList>
+#include <vector>
+
+namespace {
+
+QString textOf(const QVariant& v)
+{
+    return v.isValid() ? v.toString() : QString();
+}
+
+// Business attribute -> technical attributes, and technical -> security,
+// read straight from the store so the catalogue tab's filters stay as they are.
+using Mapping = QHash<QString, QStringList>;
+
+Mapping readMapping(Store& store, const char* table, const char* from, const char* to)
+{
+    Mapping map;
+    SqlStatement& q = store.cached(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid")
+                                       .arg(quoteIdentifier(QString::fromLatin1(from)),
+                                            quoteIdentifier(QString::fromLatin1(to)),
+                                            quoteIdentifier(QString::fromLatin1(table))));
+    q.reset();
+    try {
+        while (q.step())
+            map[textOf(q.column(0))].append(textOf(q.column(1)));
+    } catch (...) {
+        q.reset();
+        throw;
+    }
+    q.reset();
+    return map;
+}
+
+QStringList securityNames(const Mapping& btAtt, const Mapping& tsAtt, const QString& business)
+{
+    QStringList names;
+    QSet<QString> seen;
+    for (const QString& tech : btAtt.value(business))
+        for (const QString& sec : tsAtt.value(tech))
+            if (!seen.contains(sec)) {
+                seen.insert(sec);
+                names.append(sec);
+            }
+    return names;
+}
+
+// Resumes a table's displays however the derivation ends.
+struct DisplayPause {
+    explicit DisplayPause(Table& t) : table(t) { table.disableControls(); }
+    ~DisplayPause() { table.enableControls(); }
+    Table& table;
+};
+
+}
+
+QStringList GetSecurityAtt(Assessment& assessment, const QString& businessAttribute)
+{
+    Store& store = assessment.store();
+    return securityNames(readMapping(store, "BTAtt", "BusAtt", "TechAtt"),
+                         readMapping(store, "TSAtt", "TechAtt", "SecAtt"), businessAttribute);
+}
+
+void SelectAttributes(Assessment& assessment, const QString& division)
+{
+    Table& attribute = assessment.attribute();
+    Store& store = assessment.store();
+    DisplayPause pauseAttribute(attribute);
+
+    attribute.setFiltered(false);
+    try {
+        attribute.refresh();
+    } catch (const QuarrixError&) {
+        // a failed re-read leaves the rows held in memory; the marks are
+        // recomputed from them all the same
+    }
+    // The one move before the marks change: an editor holding changes to the
+    // current attribute is asked about them while that attribute is current.
+    attribute.first();
+
+    // Which security attribute names the counted profile rows reach.
+    QSet<QString> needed;
+    if (assessment.requirements().recordCount() > 0) {
+        Table& drivers = assessment.drivers();
+        // Moving first gives a driver editor holding changes its question
+        // before the profiles are read, so a saved answer is counted.
+        {
+            DisplayPause pauseDrivers(drivers);
+            drivers.first();
+        }
+        const bool all = division == QLatin1String("All");
+        QSet<QString> shownDrivers;
+        if (!all) {
+            const int cseq = drivers.fieldIndex(QStringLiteral("CSeq"));
+            for (int row = 0; row < drivers.recordCount(); ++row)
+                shownDrivers.insert(drivers.textAt(row, cseq));
+        }
+        const Mapping btAtt = readMapping(store, "BTAtt", "BusAtt", "TechAtt");
+        const Mapping tsAtt = readMapping(store, "TSAtt", "TechAtt", "SecAtt");
+        QSet<QString> businessDone;
+        SqlStatement& profile = store.cached(QStringLiteral("SELECT CSeq, Attribute, Priority FROM DrAtt ORDER BY rowid"));
+        profile.reset();
+        try {
+            while (profile.step()) {
+                const QVariant priority = profile.column(2);
+                const qint64 p = priority.isValid() ? priority.toLongLong() : 0;
+                if (p < 1 || p > 3)
+                    continue;
+                if (!all && !shownDrivers.contains(textOf(profile.column(0))))
+                    continue;
+                const QString business = textOf(profile.column(1));
+                if (businessDone.contains(business))
+                    continue;
+                businessDone.insert(business);
+                for (const QString& sec : securityNames(btAtt, tsAtt, business))
+                    needed.insert(sec);
+            }
+        } catch (...) {
+            profile.reset();
+            throw;
+        }
+        profile.reset();
+    }
+
+    // The new mark of every row: true only on the first row carrying a needed name.
+    const int nameField = attribute.fieldIndex(QStringLiteral("Attribute"));
+    const int inUseField = attribute.fieldIndex(QStringLiteral("InUse"));
+    struct Change {
+        qint64 rowid;
+        bool inUse;
+    };
+    std::vector<Change> changes;
+    QSet<QString> marked;
+    for (int row = 0; row < attribute.recordCount(); ++row) {
+        const QString name = attribute.textAt(row, nameField);
+        const bool inUse = needed.contains(name) && !marked.contains(name);
+        if (inUse)
+            marked.insert(name);
+        const QVariant stored = attribute.valueAt(row, inUseField);
+        if (!stored.isValid() || stored.toBool() != inUse)
+            changes.push_back({attribute.rowIdAt(row), inUse});
+    }
+    if (!changes.empty()) {
+        Store::Transaction tx(store);
+        SqlStatement& update = store.cached(QStringLiteral("UPDATE Attribute SET InUse=? WHERE rowid=?"));
+        for (const Change& c : changes) {
+            update.bind(1, c.inUse);
+            update.bind(2, c.rowid);
+            update.run();
+        }
+        tx.commit();
+    }
+
+    attribute.setFilter(QStringLiteral("InUse=TRUE"));
+    if (attribute.filtered())
+        attribute.refresh();
+    else
+        attribute.setFiltered(true);
+    attribute.first();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class Assessment;
+
+// Recomputes Attribute.InUse and leaves Attribute filtered "InUse=TRUE".
+// division: the division filter's text ("All" counts every driver).
+//
+// A security attribute is in use when a counted profile row (DrAtt) of
+// priority 1 to 3 names a business attribute that BTAtt maps to a technical
+// attribute that TSAtt maps to it. With no requirement in view nothing is in
+// use. With any division but "All", a profile row counts only when its driver
+// is among the drivers the division filter lets through; with "All" every row
+// counts, rows of deleted drivers included. A TSAtt name marks the first
+// Attribute row of that name, in the table's order.
+//
+// The marks are computed in memory and only the changed ones are written, in
+// one transaction. Attribute ends on its first in-use row and, when any
+// requirement is in view, Drivers on its first record; these are the only
+// cursor moves, so each table's move hooks run once.
+void SelectAttributes(Assessment& assessment, const QString& division);
+
+// The security attribute names reached from one business attribute through
+// BTAtt and TSAtt, in mapping order (duplicates removed).
+QStringList GetSecurityAtt(Assessment& assessment, const QString& businessAttribute);
