@@ -55,7 +55,12 @@ TForm2::TForm2(const QString& storePath, std::unique_ptr<Dialogs> dialogs, QWidg
 
     m_pages = new QTabWidget(central);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
-    m_pages->setGeometry(0, 40, 928, 580);
+    m_pages->setGeometry(0, 40, 928, 638);
+    // Eleven captions fit the designed width without scroll buttons.
+    m_pages->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { padding: 4px 5px; margin-right: 1px; border: 1px solid #a8a8a8; border-bottom: none;"
+        " border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e4e4e4; }"
+        "QTabBar::tab:selected { background: #fbfbfb; font-weight: bold; }"));
 
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -130,6 +135,8 @@ void TForm2::startUp(const QString& storePath)
         m_dialogs->error(error);
         return;
     }
+    for (TabPage* page : m_tabs)
+        run([page] { page->storeOpened(); });
     run([this] {
         Table& sys = m_assessment.system();
         showProjectIdentity(sys.text(QStringLiteral("Assessment")), sys.text(QStringLiteral("Description")));

@@ -19,6 +19,9 @@ public:
 
     virtual void tabShown() {}
     virtual void tabHidden() {}
+    // Runs once the window has opened the store at start-up. The tables do not
+    // exist before, so tabs bind their grids and table hooks here.
+    virtual void storeOpened() {}
 
 protected:
     TForm2& form() const { return m_form; }

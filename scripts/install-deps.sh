@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Quarrix needs to build and run; with --tests
+# also what the test suite uses (PostgreSQL, LibreOffice, openpyxl, pdftotext).
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config ccache
+  qt6-base-dev qt6-base-dev-tools
+  libsqlite3-dev libzip-dev libexpat1-dev libfreexl-dev libxlsxwriter-dev
+  unixodbc-dev odbc-postgresql tdsodbc libjpeg62-turbo-dev
+  fonts-dejavu-core fonts-liberation2 xvfb xauth
+)
+if [[ "${1:-}" == "--tests" ]]; then
+  packages+=(libgtest-dev postgresql python3 python3-openpyxl poppler-utils
+             libreoffice-writer-nogui libreoffice-calc-nogui)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
