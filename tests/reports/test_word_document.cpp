@@ -1,0 +1,221 @@
+// The .docx writer, read back through the package as a word processor would.
+#include "docx_reader.h"
+
+#include "core/quarrix_error.h"
+#include "office/word_document.h"
+#include "support/qt_printers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+Docx saveAndRead(const WordDocument& doc, QTemporaryDir& dir, const char* name = "doc.docx")
+{
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    doc.save(path);
+    Docx d = Docx::read(path);
+    EXPECT_TRUE(d.ok) << d.error.toStdString();
+    return d;
+}
+
+QStringList texts(const std::vector<DocxParagraph>& paragraphs)
+{
+    QStringList out;
+    for (const DocxParagraph& p : paragraphs)
+        out << p.text();
+    return out;
+}
+
+}
+
+TEST(WordDocument, LineEndsTabsAndPageBreaksMakeParagraphs)
+{
+    struct Case {
+        const char* name;
+        std::function<void(WordDocument&)> typing;
+        QStringList paragraphs;
+    } cases[] = {
+        {"CR LF is one end", [](WordDocument& d) { d.typeText("a\r\nb"); }, {"a", "b"}},
+        {"lone CR and lone LF each end one", [](WordDocument& d) { d.typeText("a\rb\nc"); }, {"a", "b", "c"}},
+        {"CR LF then LF", [](WordDocument& d) { d.typeText("a\r\n\n"); }, {"a", "", ""}},
+        {"LF then CR is two ends", [](WordDocument& d) { d.typeText("a\n\rb"); }, {"a", "", "b"}},
+        {"CR LF split across calls", [](WordDocument& d) { d.typeText("a\r"); d.typeText("\nb"); }, {"a", "", "b"}},
+        {"tabs and blanks kept", [](WordDocument& d) { d.typeText(" \tx  \t"); }, {" \tx  \t"}},
+        {"text continues the paragraph", [](WordDocument& d) { d.typeText("ab"); d.typeText("cd\r\n"); }, {"abcd", ""}},
+        {"type paragraph", [](WordDocument& d) { d.typeText("a"); d.typeParagraph(); d.typeParagraph(); }, {"a", "", ""}},
+        {"page break ends the paragraph", [](WordDocument& d) { d.typeText("a"); d.insertPageBreak(); d.typeText("b"); }, {"a\f", "b"}},
+        {"nothing typed", [](WordDocument&) {}, {""}},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        WordDocument doc;
+        c.typing(doc);
+        EXPECT_EQ(texts(saveAndRead(doc, dir).body), c.paragraphs) << c.name;
+    }
+}
+
+TEST(WordDocument, CharacterFormattingAppliesToWhatFollowsAndSameFormatIsOneRun)
+{
+    WordDocument doc;
+    doc.setFontName("Times New Roman");
+    doc.setFontSize(11);
+    doc.typeText("plain ");
+    doc.setBold(true);
+    doc.typeText("bold");
+    doc.typeText(" still\tbold"); // same formatting: same run, tab inside it
+    doc.setItalic(true);
+    doc.setColor(16711680);
+    doc.setItalic(false); // changed and changed back before typing: no run of its own
+    doc.typeText("blue");
+    doc.setBold(false);
+    doc.setColor(0);
+    doc.setUnderline(true);
+    doc.setFontSize(14);
+    doc.typeText("big");
+    doc.setColor(255);
+    doc.typeText("red");
+
+    QTemporaryDir dir;
+    const Docx d = saveAndRead(doc, dir);
+    ASSERT_EQ(d.body.size(), 1u);
+    const auto& runs = d.body[0].runs;
+    ASSERT_EQ(runs.size(), 5u);
+    EXPECT_EQ(runs[0].text, "plain ");
+    EXPECT_EQ(runs[0].font, "Times New Roman");
+    EXPECT_EQ(runs[0].size, 11);
+    EXPECT_FALSE(runs[0].bold);
+    EXPECT_EQ(runs[1].text, "bold still\tbold");
+    EXPECT_TRUE(runs[1].bold);
+    EXPECT_EQ(runs[1].color, "");
+    EXPECT_EQ(runs[2].text, "blue");
+    EXPECT_TRUE(runs[2].bold);
+    EXPECT_FALSE(runs[2].italic);
+    EXPECT_EQ(runs[2].color, "0000FF");
+    EXPECT_EQ(runs[3].text, "big");
+    EXPECT_FALSE(runs[3].bold);
+    EXPECT_TRUE(runs[3].underline);
+    EXPECT_EQ(runs[3].size, 14);
+    EXPECT_EQ(runs[3].color, "");
+    EXPECT_EQ(runs[4].color, "FF0000");
+}
+
+TEST(WordDocument, ParagraphSettingsApplyFromTheCurrentParagraphOn)
+{
+    WordDocument doc;
+    doc.typeText("before\r\n");
+    doc.setAlignment(WordDocument::Centre);
+    doc.addTabStop(100);
+    doc.addTabStop(20);
+    doc.addTabStop(100); // twice: one stop
+    doc.typeText("centred");
+    doc.typeParagraph();
+    doc.indent();
+    doc.indent();
+    doc.outdent();
+    doc.typeText("indented\r\n");
+    doc.clearTabStops();
+    doc.setAlignment(WordDocument::Left);
+    doc.outdent();
+    doc.outdent(); // not below the margin
+    doc.typeText("left");
+
+    QTemporaryDir dir;
+    const Docx d = saveAndRead(doc, dir);
+    ASSERT_EQ(texts(d.body), (QStringList{"before", "centred", "indented", "left"}));
+    EXPECT_EQ(d.body[0].alignment, "left");
+    EXPECT_TRUE(d.body[0].tabStops.empty());
+    EXPECT_EQ(d.body[1].alignment, "center");
+    EXPECT_EQ(d.body[1].tabStops, (std::vector<int>{400, 2000}));
+    EXPECT_EQ(d.body[1].indent, 0);
+    EXPECT_EQ(d.body[2].alignment, "center");
+    EXPECT_EQ(d.body[2].tabStops, (std::vector<int>{400, 2000}));
+    EXPECT_EQ(d.body[2].indent, WordDocument::kIndentStep);
+    EXPECT_EQ(d.body[3].alignment, "left");
+    EXPECT_TRUE(d.body[3].tabStops.empty());
+    EXPECT_EQ(d.body[3].indent, 0);
+}
+
+TEST(WordDocument, HeaderFooterPageNumbersAndLandscape)
+{
+    WordDocument doc;
+    doc.setLandscape(true);
+    doc.setHeaderText("Title\t\t12/10/26");
+    doc.insertAfterHeader("\r\n___\r\n\n");
+    doc.addPageNumbers(WordDocument::Centre, false);
+    doc.insertBeforeFooter("\r\n___\r\n\n");
+    doc.setFooterAlignment(WordDocument::Centre);
+    doc.typeText("body");
+
+    QTemporaryDir dir;
+    const Docx d = saveAndRead(doc, dir);
+    EXPECT_TRUE(d.landscape);
+    EXPECT_EQ(texts(d.header), (QStringList{"Title\t\t12/10/26", "___", "", ""}));
+    EXPECT_EQ(texts(d.footer), (QStringList{"", "___", "", "#"}));
+    for (const DocxParagraph& p : d.footer)
+        EXPECT_EQ(p.alignment, "center");
+    // No number on the first page, but its footer text is there.
+    EXPECT_TRUE(d.titlePage);
+    EXPECT_EQ(texts(d.firstFooter), (QStringList{"", "___", "", ""}));
+
+    WordDocument plain;
+    plain.addPageNumbers(WordDocument::Centre, true);
+    const Docx p = saveAndRead(plain, dir, "plain.docx");
+    EXPECT_FALSE(p.landscape);
+    EXPECT_FALSE(p.titlePage);
+    EXPECT_EQ(texts(p.footer), (QStringList{"#"}));
+    EXPECT_TRUE(p.header.empty());
+}
+
+TEST(WordDocument, TextIsEscapedNotPasted)
+{
+    const QString nasty = QStringLiteral("<w:p>&amp; \"quoted\" 'single' ]]> \u00e9\u4e2d\U0001F600");
+    WordDocument doc;
+    doc.setFontName(QStringLiteral("Font \"<&>\""));
+    doc.typeText(nasty);
+    doc.typeText(QStringLiteral("bell\x07") + QChar(0xD800) + QStringLiteral("end"));
+    doc.setHeaderText(nasty);
+
+    QTemporaryDir dir;
+    const Docx d = saveAndRead(doc, dir);
+    ASSERT_EQ(d.body.size(), 1u);
+    ASSERT_EQ(d.body[0].runs.size(), 1u);
+    EXPECT_EQ(d.body[0].runs[0].text, nasty + QStringLiteral("bell\uFFFD\uFFFDend"));
+    EXPECT_EQ(d.body[0].runs[0].font, QStringLiteral("Font \"<&>\""));
+    EXPECT_EQ(texts(d.header), QStringList{nasty});
+}
+
+TEST(WordDocument, SaveReplacesWholeFilesAndFailsCleanly)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("report.docx");
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(200000, 'x')); // longer than the new document
+    old.close();
+
+    WordDocument doc;
+    doc.typeText("new");
+    doc.save(path);
+    EXPECT_EQ(texts(Docx::read(path).body), QStringList{"new"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"report.docx"}); // no temporary left behind
+
+    // A folder that cannot exist: the error names the file, and nothing is left.
+    QFile blocker(dir.filePath("notadir"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString impossible = dir.filePath("notadir/report.docx");
+    try {
+        doc.save(impossible);
+        FAIL() << "save into a file succeeded";
+    } catch (const QuarrixError& e) {
+        EXPECT_TRUE(e.message().contains(impossible)) << e.message().toStdString();
+    }
+    // A target that is a folder is refused and left as it is.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.docx"));
+    EXPECT_THROW(doc.save(dir.filePath("folder.docx")), QuarrixError);
+    EXPECT_TRUE(QFileInfo(dir.filePath("folder.docx")).isDir());
+}
