@@ -1,10 +1,38 @@
 #pragma once
 
 #include "gui/tab_page_widget.h"
+#include "upload/odbc_connection.h"
 
-// The "Upload" tab.
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+// The "Upload" tab: the central server settings with their Edit/Save link,
+// the Test and UpLoad commands and the two status labels.
 class UploadTab : public TabPage {
     Q_OBJECT
 public:
     explicit UploadTab(TForm2& form);
+
+    void tabShown() override;
+    void hUpdateClick();
+    void hTestClick();
+    void hUpLoadClick();
+
+private:
+    // The settings a command connects with: address, port, user, database
+    // and driver as the editors show them, the password as stored.
+    ServerSettings connectionSettings() const;
+    void setStatuses(const QString& status1, const QString& status2);
+    void fillDriverBox(const QString& current);
+
+    QLineEdit* m_ip;
+    QLineEdit* m_port;
+    QLineEdit* m_user;
+    QLineEdit* m_password;
+    QLineEdit* m_database;
+    QComboBox* m_driver;
+    LinkLabel* m_update;
+    QLabel* m_status1;
+    QLabel* m_status2;
 };
