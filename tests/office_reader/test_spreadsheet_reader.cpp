@@ -1,0 +1,211 @@
+#include "core/quarrix_error.h"
+#include "office/spreadsheet_reader.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <zip.h>
+
+namespace {
+
+QString data(const char* name) { return QStringLiteral(QUARRIX_TEST_DATA "/") + QString::fromLatin1(name); }
+
+// Writes a zip with the given parts (name, content).
+void writeZip(const QString& path, const std::vector<std::pair<const char*, QByteArray>>& parts)
+{
+    int error = 0;
+    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    ASSERT_TRUE(z);
+    for (const auto& [name, content] : parts) {
+        zip_source_t* src = zip_source_buffer(z, content.constData(), zip_uint64_t(content.size()), 0);
+        ASSERT_GE(zip_file_add(z, name, src, ZIP_FL_OVERWRITE), 0);
+    }
+    ASSERT_EQ(zip_close(z), 0); // the buffers are read here, while parts is alive
+}
+
+const QByteArray kWorkbook =
+    "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+    "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
+const QByteArray kRels =
+    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+    "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+    "Target=\"worksheets/sheet1.xml\"/></Relationships>";
+
+// A one-sheet workbook whose sheet part is the given XML.
+QString workbookWithSheet(const QTemporaryDir& dir, const char* name, const QByteArray& sheetXml)
+{
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    writeZip(path, {{"xl/workbook.xml", kWorkbook}, {"xl/_rels/workbook.xml.rels", kRels},
+                    {"xl/worksheets/sheet1.xml", sheetXml}});
+    return path;
+}
+
+QByteArray sheetXml(const QByteArray& rows)
+{
+    return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + rows
+           + "</sheetData></worksheet>";
+}
+
+struct Expected {
+    int row, column;
+    const char* text;
+};
+
+} // namespace
+
+// The same content written by LibreOffice as .xlsx and .xls: the second sheet is
+// the active one; numbers, shared strings, formula results and Booleans.
+TEST(SpreadsheetReader, ReadsTheActiveSheetOfLibreOfficeFiles)
+{
+    const std::vector<Expected> cells = {
+        {1, 1, "Name"}, {1, 2, "3"}, {1, 3, "1.5"}, {1, 4, "6"}, {1, 5, "TRUE"},
+        {2, 1, "Name"}, {2, 2, "1000000"}, {2, 3, "-0.1"}, {2, 5, "Zürich – ünïcode"},
+        {3, 1, ""}, {3, 3, ""}, {3, 4, "D3 only"}, {4, 1, "12"}, {5, 1, ""}, {1, 7, ""}};
+    for (const char* file : {"reader_lo.xlsx", "reader_lo.xls"}) {
+        SCOPED_TRACE(file);
+        const SheetCells sheet = SpreadsheetReader::readActiveSheet(data(file));
+        EXPECT_EQ(sheet.sheetName(), QStringLiteral("Data"));
+        EXPECT_EQ(sheet.lastRow(), 4);
+        for (const Expected& e : cells)
+            EXPECT_EQ(sheet.cell(e.row, e.column), QString::fromUtf8(e.text)) << e.row << "," << e.column;
+    }
+    // A text formula's cached result: LibreOffice keeps it in the .xlsx but
+    // stores 0 as the result in the .xls it writes, so only the .xlsx is checked.
+    EXPECT_EQ(SpreadsheetReader::readActiveSheet(data("reader_lo.xlsx")).cell(1, 6), QStringLiteral("Namex"));
+}
+
+// The desktop program's layout: prefixed elements, sheets whose tab order and
+// part names disagree, rich shared strings with phonetic runs, cells without
+// references, inline strings and errors.
+TEST(SpreadsheetReader, ReadsTheExcelLayout)
+{
+    const SheetCells sheet = SpreadsheetReader::readActiveSheet(data("reader_excel_layout.xlsx"));
+    EXPECT_EQ(sheet.sheetName(), QStringLiteral("Catalogue"));
+    const std::vector<Expected> cells = {
+        {1, 1, "Alpha"}, {1, 2, "7"}, {1, 3, "0.30000000000000004"}, {1, 4, "21"}, {1, 5, "TRUE"}, {1, 6, "Alpha!"},
+        {2, 1, "Rich text"}, {2, 2, "inline"}, {2, 3, "0.0025"}, {2, 4, "#N/A"}, {3, 3, "4"}};
+    for (const Expected& e : cells)
+        EXPECT_EQ(sheet.cell(e.row, e.column), QString::fromUtf8(e.text)) << e.row << "," << e.column;
+    EXPECT_EQ(sheet.lastRow(), 3);
+}
+
+TEST(SpreadsheetReader, KeepsOnlyTheColumnsAsked)
+{
+    const SheetCells sheet = SpreadsheetReader::readActiveSheet(data("reader_lo.xlsx"), 2);
+    EXPECT_EQ(sheet.cell(1, 2), QStringLiteral("3"));
+    EXPECT_EQ(sheet.cell(1, 3), QString());
+}
+
+TEST(SpreadsheetReader, NumberTextIsShortestDecimal)
+{
+    const std::vector<std::pair<double, const char*>> cases = {
+        {3.0, "3"}, {1.5, "1.5"}, {-0.1, "-0.1"}, {1e6, "1000000"}, {1e-7, "0.0000001"},
+        {0.1 + 0.2, "0.30000000000000004"}, {-0.0, "0"}, {123456789012.0, "123456789012"}};
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(SpreadsheetReader::numberText(value), QString::fromLatin1(text)) << text;
+}
+
+// Unreadable files: each error names the file and the reason.
+TEST(SpreadsheetReader, RefusesFilesThatAreNotReadableWorkbooks)
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("notes.xlsx"));
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("just some text\n");
+    }
+    const QString truncated = dir.filePath(QStringLiteral("truncated.xlsx"));
+    {
+        QFile in(data("reader_lo.xlsx"));
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QFile out(truncated);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(in.readAll().left(1500));
+    }
+    const QString noWorkbook = dir.filePath(QStringLiteral("other.zip"));
+    writeZip(noWorkbook, {{"readme.txt", "hello"}});
+    const QString badShared = workbookWithSheet(dir, "shared.xlsx", sheetXml("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>5</v></c></row>"));
+    const QString badXml = workbookWithSheet(dir, "badxml.xlsx", sheetXml("<row r=\"1\"><c r=\"A1\"><v>1</c></row>"));
+
+    const std::vector<std::pair<QString, const char*>> cases = {
+        {dir.filePath(QStringLiteral("missing.xlsx")), "does not exist"},
+        {text, "not a workbook"},
+        {truncated, "not a workbook"},
+        {noWorkbook, "no workbook part"},
+        {data("reader_encrypted.xlsx"), "encrypted"},
+        {badShared, "shared string 5"},
+        {badXml, "XML is damaged"}};
+    for (const auto& [path, reason] : cases) {
+        try {
+            SpreadsheetReader::readActiveSheet(path);
+            ADD_FAILURE() << "no error for " << path.toStdString();
+        } catch (const QuarrixError& e) {
+            EXPECT_TRUE(e.message().contains(path)) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QLatin1String(reason))) << e.message().toStdString();
+        }
+    }
+}
+
+// Hostile files are refused with an error before they cost unbounded memory.
+TEST(SpreadsheetReader, RefusesHostileFiles)
+{
+    QTemporaryDir dir;
+    SpreadsheetReader::Limits small;
+    small.maxPartBytes = 1 << 20;
+    small.maxCells = 1000;
+
+    // A part that unpacks far beyond its packed size.
+    const QByteArray padding(3 << 20, ' ');
+    const QString bomb = workbookWithSheet(dir, "bomb.xlsx", sheetXml(padding));
+    QByteArray deep;
+    for (int i = 0; i < 5000; ++i)
+        deep += "<x>";
+    const QString nested = workbookWithSheet(dir, "deep.xlsx", sheetXml(deep));
+    const QString entities = workbookWithSheet(
+        dir, "entities.xlsx",
+        "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;\">]>"
+        "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>&b;</t></is></c></row></sheetData></worksheet>");
+    const QString farCell = workbookWithSheet(dir, "far.xlsx", sheetXml("<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>"));
+    const QString farRow = workbookWithSheet(dir, "farrow.xlsx", sheetXml("<row r=\"1048577\"><c><v>1</v></c></row>"));
+    QByteArray many;
+    for (int r = 1; r <= 300; ++r)
+        many += QByteArray("<row r=\"") + QByteArray::number(r) + "\"><c><v>1</v></c><c><v>2</v></c><c><v>3</v></c><c><v>4</v></c></row>";
+    const QString manyCells = workbookWithSheet(dir, "many.xlsx", sheetXml(many));
+
+    // An .xls whose sheet claims the largest size the format allows.
+    const QString hugeXls = dir.filePath(QStringLiteral("huge.xls"));
+    {
+        QFile in(data("reader_lo.xls"));
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QByteArray bytes = in.readAll();
+        const QByteArray dimensions("\x00\x02\x0e\x00", 4); // record type 0x0200, length 14
+        int patched = 0;
+        for (qsizetype at = bytes.indexOf(dimensions); at >= 0; at = bytes.indexOf(dimensions, at + 1)) {
+            bytes.replace(at + 8, 4, QByteArray("\x00\x00\x01\x00", 4)); // last row + 1 = 65536
+            bytes.replace(at + 14, 2, QByteArray("\x00\x01", 2));        // last column + 1 = 256
+            ++patched;
+        }
+        ASSERT_GT(patched, 0);
+        QFile out(hugeXls);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    }
+
+    const std::vector<std::pair<QString, const char*>> cases = {
+        {bomb, "unpacks to more than"}, {nested, "nested more than"}, {entities, "document type"},
+        {farCell, "out of range"}, {farRow, "out of range"}, {manyCells, "more than 1000 cells"},
+        {hugeXls, "declare more than"}};
+    for (const auto& [path, reason] : cases) {
+        try {
+            SpreadsheetReader::readActiveSheet(path, 0, small);
+            ADD_FAILURE() << "no error for " << path.toStdString();
+        } catch (const QuarrixError& e) {
+            EXPECT_TRUE(e.message().contains(path)) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QLatin1String(reason))) << e.message().toStdString();
+        }
+    }
+    // The default limits still read the patched .xls's neighbour and refuse the patched one.
+    EXPECT_THROW(SpreadsheetReader::readActiveSheet(hugeXls), QuarrixError);
+}
