@@ -1,0 +1,67 @@
+#include "archive/archive_format.h"
+
+namespace ArchiveFormat {
+
+namespace {
+
+std::vector<Block> buildBlocks()
+{
+    using K = ValueKind;
+    auto block = [](const char* table, const char* tag, std::vector<Field> fields) {
+        const QString name = QString::fromLatin1(tag);
+        return Block{QString::fromLatin1(table), QLatin1Char('<') + name + QLatin1Char('>'),
+                     QStringLiteral("</") + name + QLatin1Char('>'), std::move(fields)};
+    };
+    return {
+        block("System", "ID", {{"AssID", K::Line}}),
+        block("System", "Title", {{"Assessment", K::Line}}),
+        block("System", "Description", {{"Description", K::Lines}}),
+        block("System", "Enterprise", {{"Enterprise", K::Line}}),
+        block("System", "Divisions", {{"Divisions", K::Lines}}),
+        block("System", "Activities", {{"Activities", K::Lines}}),
+        block("System", "Groups", {{"Groups", K::Lines}}),
+        block("System", "Notes", {{"Notepad", K::Lines}}),
+        block("System", "SQL",
+              {{"SQL-IP", K::Line}, {"SQL-Port", K::Line}, {"SQL-User", K::Line}, {"SQL-Password", K::Line},
+               {"SQL-Database", K::Line}}),
+        block("Requirements", "RequirementRecord",
+              {{"RSeq", K::Line}, {"Requirement", K::Line}, {"Division", K::Line}, {"Priority", K::Line},
+               {"Activity", K::Line}, {"Source", K::Lines}}),
+        block("Drivers", "DriverRecord",
+              {{"CSeq", K::Line}, {"Driver", K::Line}, {"Division", K::Line}, {"Activity", K::Line},
+               {"Group", K::Line}, {"Requirement", K::Lines}}),
+        block("Attribute", "AttributeRecord",
+              {{"GrAtt", K::Line}, {"Attribute", K::Line}, {"Group", K::Line}, {"Tier", K::Line}, {"Grx", K::Line},
+               {"Description", K::Lines}, {"Profile", K::Lines}, {"SecObjectives", K::Lines},
+               {"SecControls", K::Lines}}),
+        block("BTAtt", "BTAttRecord", {{"BTAtt", K::Line}, {"BusAtt", K::Line}, {"TechAtt", K::Line}}),
+        block("TSAtt", "TSAttRecord", {{"TSAtt", K::Line}, {"TechAtt", K::Line}, {"SecAtt", K::Line}}),
+        block("DrAtt", "DriverAttributeRecord", {{"CSeq", K::Line}, {"Attribute", K::Line}, {"Priority", K::Number}}),
+        block("Controls", "ControlRecord",
+              {{"Id", K::Line}, {"XId", K::Line}, {"section_title", K::Line}, {"subsection_title", K::Line},
+               {"subsection", K::Lines}, {"control_title", K::Line}, {"control", K::Lines}}),
+    };
+}
+
+}
+
+const std::vector<Block>& blocks()
+{
+    static const std::vector<Block> all = buildBlocks();
+    return all;
+}
+
+const Block* blockOpenedBy(const QString& line)
+{
+    for (const Block& b : blocks())
+        if (b.openTag == line)
+            return &b;
+    return nullptr;
+}
+
+QString terminator(const Block& block, size_t fieldIndex)
+{
+    return fieldIndex + 1 == block.fields.size() ? block.closeTag : kEndOfValue;
+}
+
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+// The blocks of an archive file, shared by the writer and the reader.
+//
+// Every block is an opening tag, the values of its fields, and a closing tag.
+// A single-line value is one line. A multi-line value runs until the line
+// "[end]" or, for the last field of a block, until the closing tag. After a
+// last field of one line the closing tag follows; the reader skips that line
+// without looking at it.
+namespace ArchiveFormat {
+
+enum class ValueKind {
+    Line,   // one line
+    Lines,  // one or more lines, ended by "[end]" or by the closing tag
+    Number, // one line of decimal digits, or empty when the value was never set
+};
+
+struct Field {
+    const char* name;
+    ValueKind kind;
+};
+
+struct Block {
+    QString table;    // "System" for the project blocks
+    QString openTag;
+    QString closeTag;
+    std::vector<Field> fields;
+    bool record() const { return table != QLatin1String("System"); }
+};
+
+inline const QString kFirstLine = QStringLiteral("<Analysis>");
+inline const QString kLastLine = QStringLiteral("</Analysis>");
+inline const QString kLastLineMisspelt = QStringLiteral("</Analyis>"); // accepted when reading
+inline const QString kEndOfValue = QStringLiteral("[end]");
+
+// The project blocks, then the record blocks, in the order they are written.
+const std::vector<Block>& blocks();
+const Block* blockOpenedBy(const QString& line);
+// The terminator of a multi-line field: "[end]", or the closing tag for the last field.
+QString terminator(const Block& block, size_t fieldIndex);
+
+}

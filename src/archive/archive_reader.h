@@ -1,0 +1,55 @@
+#pragma once
+
+#include "archive/archive_format.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+class Assessment;
+
+// Reads archive files. The reader is line-driven and tolerant: blocks may come
+// in any order, any number of times, or not at all; lines outside blocks are
+// ignored; the closing tag after a block's single-line values is skipped
+// without being checked; reading ends at "</Analysis>" or "</Analyis>".
+//
+// The whole file is read and checked before anything is written, so a file
+// that cannot be used leaves the store as it was.
+namespace ArchiveReader {
+
+inline const QString kNotAnArchive = QStringLiteral("This is not a saved analysis");
+
+struct ParsedBlock {
+    const ArchiveFormat::Block* block = nullptr;
+    // The values read, in field order; fewer than the block's fields when the
+    // file ended inside the block.
+    std::vector<QString> values;
+};
+
+struct Result {
+    bool isArchive = false;           // the first line is "<Analysis>"
+    std::vector<ParsedBlock> blocks;  // in file order
+    // Empty when the file reached its last line; otherwise says where the
+    // file ended early (the blocks read up to there are kept).
+    QString endedEarly;
+};
+
+// Text of an archive file: UTF-8 behind a byte-order mark, otherwise
+// Windows-1252. The mark is not part of the text.
+QString decode(const QByteArray& bytes);
+
+// Reads the blocks of an archive's text. Raises QuarrixError naming the line
+// when a priority is not a whole number from 0 to 65535. fileName is only
+// used in messages.
+Result parse(const QString& text, const QString& fileName);
+
+// Reads and parses a file; raises QuarrixError naming the file when it cannot
+// be read.
+Result read(const QString& path);
+
+// Replaces the assessment by the blocks read, in one transaction: the
+// assessment is cleared (as Clear Database does, without the archive step)
+// and the blocks are written in file order. Nothing changes if it fails.
+void apply(Assessment& assessment, const std::vector<ParsedBlock>& blocks);
+
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class Assessment;
+
+// Writes the whole assessment as an archive file.
+namespace ArchiveWriter {
+
+enum class Encoding { CodePage1252, Utf8 };
+
+// The archive's text, lines ended by CR LF. Every record of every archived
+// table is written in the table's current order, whatever filter is set; the
+// tables' filters and cursors are left as they are.
+QString text(Assessment& assessment);
+
+// Windows-1252 when every character fits in it (no byte-order mark, as older
+// archives are); otherwise UTF-8 behind a byte-order mark.
+QByteArray encode(const QString& text, Encoding* used = nullptr);
+
+// Writes the archive to path, replacing the file as a whole only once the new
+// one is safely on disk, then makes the first driver current. Raises
+// QuarrixError naming the file when it cannot be written; the old file is then
+// untouched.
+Encoding save(Assessment& assessment, const QString& path);
+
+// The file name the save dialog proposes: the assessment's name and ".txt",
+// with characters that a file name cannot hold (folder separators among them)
+// replaced by '_'.
+QString proposedFileName(const QString& assessmentName);
+
+// Lifts the division filter from Requirements and Drivers and makes their
+// first records current, as a save does before writing when a division is
+// chosen. The window does this through its division filter box instead.
+void liftDivisionFilter(Assessment& assessment);
+
+}

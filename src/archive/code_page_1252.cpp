@@ -1,0 +1,56 @@
+#include "archive/code_page_1252.h"
+
+namespace {
+
+// Characters of the bytes 0x80 to 0x9F; everything else is the Latin-1 code point.
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// The byte of a character, or -1 when the code page has none.
+int byteOf(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[i] == c)
+            return 0x80 + i;
+    return -1;
+}
+
+}
+
+namespace CodePage1252 {
+
+bool canEncode(QStringView text)
+{
+    for (QChar c : text)
+        if (byteOf(c.unicode()) < 0)
+            return false;
+    return true;
+}
+
+QByteArray encode(QStringView text)
+{
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* p = out.data();
+    for (QChar c : text) {
+        const int b = byteOf(c.unicode());
+        *p++ = b < 0 ? '?' : char(b);
+    }
+    return out;
+}
+
+QString decode(QByteArrayView bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* p = out.data();
+    for (char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        *p++ = QChar(b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b));
+    }
+    return out;
+}
+
+}

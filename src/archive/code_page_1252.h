@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// The Windows-1252 code page, in which archives were written before Quarrix
+// could write UTF-8. Every byte maps to one character: the five bytes the code
+// page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the control
+// characters of the same number, so any byte sequence decodes and encodes back
+// unchanged.
+namespace CodePage1252 {
+// True when every character of the text has a byte in the code page.
+bool canEncode(QStringView text);
+// Encodes the text; a character without a byte becomes '?'. Check canEncode
+// first where that matters.
+QByteArray encode(QStringView text);
+QString decode(QByteArrayView bytes);
+}

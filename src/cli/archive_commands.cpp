@@ -1,0 +1,50 @@
+#include "archive/archive_reader.h"
+#include "archive/archive_writer.h"
+#include "cli/command_registry.h"
+#include "core/assessment.h"
+#include "core/quarrix_error.h"
+#include "store/table_expressions.h"
+
+// save-archive FILE [--division NAME]: writes the assessment to an archive.
+// With --division the division filter is set first and then lifted by the
+// save, as the window does when a division is chosen.
+static CliCommand saveArchiveCommand("save-archive", "FILE [--division NAME]", [](CliContext& c) {
+    const QStringList files = c.positional();
+    if (files.size() != 1)
+        throw QuarrixError(QStringLiteral("save-archive needs one archive file name."));
+    Assessment& a = c.assessment;
+    if (c.hasOption(QStringLiteral("--division"))) {
+        const QString division = c.option(QStringLiteral("--division"));
+        for (Table* t : {&a.requirements(), &a.drivers()}) {
+            t->setFilter(TableExpressions::equals(QStringLiteral("Division"), division));
+            t->setFiltered(true);
+        }
+    }
+    if (a.requirements().filtered() || a.drivers().filtered())
+        ArchiveWriter::liftDivisionFilter(a);
+    const ArchiveWriter::Encoding used = ArchiveWriter::save(a, files.first());
+    cliOut(QStringLiteral("Save complete: %1 (%2)")
+               .arg(files.first(), used == ArchiveWriter::Encoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252")));
+    return 0;
+});
+
+// load-archive FILE: replaces the assessment by the archive's. The file is
+// read whole first; a file that is not an archive, cannot be read or holds a
+// bad priority leaves the store untouched (exit status 1).
+static CliCommand loadArchiveCommand("load-archive", "FILE", [](CliContext& c) {
+    const QStringList files = c.positional();
+    if (files.size() != 1)
+        throw QuarrixError(QStringLiteral("load-archive needs one archive file name."));
+    const ArchiveReader::Result read = ArchiveReader::read(files.first());
+    if (!read.isArchive) {
+        cliErr(ArchiveReader::kNotAnArchive);
+        return 1;
+    }
+    ArchiveReader::apply(c.assessment, read.blocks);
+    if (!read.endedEarly.isEmpty()) {
+        cliErr(read.endedEarly);
+        return 1;
+    }
+    cliOut(QStringLiteral("Load complete: %1").arg(files.first()));
+    return 0;
+});

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "archive/archive_format.h"
+#include "archive/archive_reader.h"
+#include "archive/archive_writer.h"
+#include "support/temp_store.h"
+
+#include <QFile>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+// Logic tests of the archive over a real store in a temporary folder.
+class ArchiveTest : public StoreFixture {
+protected:
+    QString file(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    static QByteArray readBytes(const QString& path)
+    {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+        return f.readAll();
+    }
+    static void writeBytes(const QString& path, const QByteArray& bytes)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+    // An archive file made of the given lines, each ended by CR LF, in Windows-1252.
+    static QByteArray archiveBytes(const QStringList& lines)
+    {
+        return ArchiveWriter::encode(lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n"));
+    }
+
+    // The lines of the archive the writer makes of the store, split at CR LF.
+    QStringList savedLines()
+    {
+        QString text = ArchiveWriter::text(a);
+        EXPECT_TRUE(text.endsWith(QLatin1String("\r\n")));
+        text.chop(2);
+        return text.split(QStringLiteral("\r\n"));
+    }
+
+    // Reads a file and replaces the store's assessment by it; returns what was read.
+    ArchiveReader::Result load(const QString& path)
+    {
+        ArchiveReader::Result r = ArchiveReader::read(path);
+        if (r.isArchive)
+            ArchiveReader::apply(a, r.blocks);
+        return r;
+    }
+    ArchiveReader::Result loadLines(const QStringList& lines)
+    {
+        const QString path = file("in.txt");
+        writeBytes(path, archiveBytes(lines));
+        return load(path);
+    }
+
+    // Every archived value of the store: the System fields, then each table's
+    // records in the table's order, each record as its archived fields.
+    QStringList snapshot()
+    {
+        QStringList out;
+        for (const ArchiveFormat::Block& block : ArchiveFormat::blocks()) {
+            Table& t = *a.byName(block.table);
+            if (!block.record()) {
+                for (const ArchiveFormat::Field& f : block.fields)
+                    out << QStringLiteral("System.%1=%2").arg(QString::fromLatin1(f.name), t.text(QString::fromLatin1(f.name)));
+                continue;
+            }
+            t.setFiltered(false);
+            t.refresh();
+            for (t.first(); !t.eof(); t.next()) {
+                QStringList values;
+                for (const ArchiveFormat::Field& f : block.fields)
+                    values << t.text(QString::fromLatin1(f.name));
+                out << t.name() + QLatin1Char('|') + values.join(QLatin1Char('|'));
+            }
+        }
+        return out;
+    }
+    QString field(Table& t, const char* name) { return t.text(QString::fromLatin1(name)); }
+};

@@ -1,0 +1,103 @@
+// Saving replaces the archive file whole or not at all.
+#include "archive_fixture.h"
+
+#include "core/quarrix_error.h"
+
+#include <QDir>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QStringList folderEntries(const QString& path)
+{
+    return QDir(path).entryList(QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+QString saveError(Assessment& a, const QString& path)
+{
+    try {
+        ArchiveWriter::save(a, path);
+    } catch (const QuarrixError& e) {
+        return e.message();
+    }
+    return {};
+}
+
+// Limits the size of files this process may write, so a write fails part way
+// as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+}
+
+TEST_F(ArchiveTest, SaveReplacesAnExistingArchiveAndLeavesNoTemporaryFile)
+{
+    QDir(dir.path()).mkdir("out");
+    const QString path = dir.filePath("out/assessment.txt");
+    writeBytes(path, QByteArray(5000, 'x'));
+    ArchiveWriter::save(a, path);
+    EXPECT_EQ(readBytes(path), ArchiveWriter::encode(ArchiveWriter::text(a)));
+    EXPECT_EQ(folderEntries(dir.filePath("out")), QStringList{"assessment.txt"});
+}
+
+TEST_F(ArchiveTest, FailedSaveNamesTheFileAndCreatesNothing)
+{
+    const struct {
+        const char* name;
+        QString path;
+    } cases[] = {
+        {"folder does not exist", file("no-such-folder/a.txt")},
+        {"name too long", file(QByteArray(300, 'n').append(".txt").constData())},
+        {"path is a folder", dir.path()},
+        {"no name", QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QStringList before = folderEntries(dir.path());
+        const QString message = saveError(a, c.path);
+        EXPECT_FALSE(message.isEmpty());
+        EXPECT_TRUE(message.contains(c.path)) << message.toStdString();
+        EXPECT_EQ(folderEntries(dir.path()), before);
+    }
+}
+
+TEST_F(ArchiveTest, SaveThatFailsPartWayKeepsTheOldArchive)
+{
+    QDir(dir.path()).mkdir("out");
+    const QString path = dir.filePath("out/assessment.txt");
+    ArchiveWriter::save(a, path);
+    const QByteArray good = readBytes(path);
+
+    // An assessment far larger than the space left.
+    Table& sys = a.system();
+    sys.edit();
+    sys.setText("Notepad", QString(400000, QLatin1Char('n')));
+    sys.post();
+    QString message;
+    {
+        FileSizeLimit limit(64 * 1024);
+        message = saveError(a, path);
+    }
+    EXPECT_TRUE(message.contains(path)) << message.toStdString();
+    EXPECT_EQ(readBytes(path), good);
+    EXPECT_EQ(folderEntries(dir.filePath("out")), QStringList{"assessment.txt"});
+}

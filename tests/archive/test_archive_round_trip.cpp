@@ -1,0 +1,148 @@
+// Save and load give back every archived value exactly, for random assessments.
+#include "archive_fixture.h"
+
+#include "archive/code_page_1252.h"
+
+#include <random>
+
+namespace {
+
+class RandomAssessment {
+public:
+    RandomAssessment(unsigned seed, bool beyondCodePage) : m_rng(seed), m_wide(beyondCodePage) {}
+
+    // A value of one line, at most width characters (0: no limit).
+    QString line(int width)
+    {
+        const int limit = width > 0 ? std::min(width, 24) : 24;
+        const int n = pick(0, limit);
+        QString s;
+        while (s.size() < n) {
+            const QString c = character(false);
+            if (s.size() + c.size() > n)
+                break;
+            s += c;
+        }
+        return s;
+    }
+
+    // A value of several lines joined by CR LF: empty, empty lines, a final
+    // line end as lists have, and lines that look like other tags.
+    QString lines()
+    {
+        switch (pick(0, 5)) {
+        case 0:
+            return {};
+        case 1:
+            return QStringLiteral("\r\n");
+        default:
+            break;
+        }
+        QStringList items;
+        const int n = pick(1, 4);
+        for (int i = 0; i < n; ++i) {
+            QString item;
+            switch (pick(0, 5)) {
+            case 0:
+                break; // an empty line
+            case 1:
+                item = QStringList{"<ID>", "</Title>", "<RequirementRecord>", "</Analysis>", "[END]"}[pick(0, 4)];
+                break;
+            default:
+                for (int k = pick(1, 30); k > 0; --k)
+                    item += character(true);
+            }
+            items << item;
+        }
+        QString value = items.join(QLatin1String("\r\n"));
+        if (pick(0, 1))
+            value += QLatin1String("\r\n");
+        return value;
+    }
+
+    int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_rng); }
+
+private:
+    QString character(bool memo)
+    {
+        static const QString latin = QStringLiteral("abcXYZ019 .,;:'\"|/\\-<>[]\t\u00E9\u00FC\u00D6\u00DF\u20AC\u2014\u2019\u0160\u00A0");
+        static const QString wide = QStringLiteral("\u0394\u03B5\u03BB\u0416\u0438\u6771\u4EAC\u0639\u05D0\u0080");
+        if (m_wide && pick(0, 3) == 0) {
+            if (memo && pick(0, 5) == 0)
+                return QStringLiteral("\U0001F512");
+            return QString(wide.at(pick(0, int(wide.size()) - 1)));
+        }
+        return QString(latin.at(pick(0, int(latin.size()) - 1)));
+    }
+
+    std::mt19937 m_rng;
+    bool m_wide;
+};
+
+void fill(Assessment& a, RandomAssessment& r)
+{
+    Store::Transaction tx(a.store());
+    for (const ArchiveFormat::Block& block : ArchiveFormat::blocks()) {
+        Table& t = *a.byName(block.table);
+        const int count = block.record() ? r.pick(0, 6) : 1;
+        for (int n = 0; n < count; ++n) {
+            if (block.record())
+                t.append();
+            else
+                t.edit();
+            for (const ArchiveFormat::Field& f : block.fields) {
+                const QString name = QString::fromLatin1(f.name);
+                const int width = t.def().fields[t.fieldIndex(name)].width;
+                switch (f.kind) {
+                case ArchiveFormat::ValueKind::Line:
+                    t.setText(name, r.line(width));
+                    break;
+                case ArchiveFormat::ValueKind::Lines:
+                    t.setText(name, r.lines());
+                    break;
+                case ArchiveFormat::ValueKind::Number:
+                    if (r.pick(0, 2))
+                        t.setInteger(name, r.pick(0, 65535));
+                    break;
+                }
+            }
+            t.post();
+        }
+    }
+    tx.commit();
+}
+
+}
+
+TEST_F(ArchiveTest, RandomAssessmentsSurviveSaveAndLoadExactly)
+{
+    for (unsigned seed = 1; seed <= 24; ++seed) {
+        const bool wide = seed % 2 == 0;
+        SCOPED_TRACE(testing::Message() << "seed " << seed << (wide ? " with non-Latin text" : ""));
+        a.clearDatabase();
+        RandomAssessment random(seed, wide);
+        fill(a, random);
+        const QStringList before = snapshot();
+
+        const QString path = file("round.txt");
+        const ArchiveWriter::Encoding used = ArchiveWriter::save(a, path);
+        const QByteArray first = readBytes(path);
+        const bool needsUtf8 = !CodePage1252::canEncode(ArchiveWriter::text(a));
+        EXPECT_EQ(used == ArchiveWriter::Encoding::Utf8, needsUtf8);
+        EXPECT_EQ(first.startsWith("\xEF\xBB\xBF"), needsUtf8);
+
+        // Other work happens before the load, which replaces it all.
+        addRow(a.requirements(), {{"RSeq", "LATER"}});
+        addRow(a.drAtt(), {{"CSeq", "LATER"}, {"Priority", "1"}});
+        a.system().edit();
+        a.system().setText("Description", "changed");
+        a.system().post();
+
+        const ArchiveReader::Result r = load(path);
+        ASSERT_TRUE(r.isArchive);
+        EXPECT_TRUE(r.endedEarly.isEmpty()) << r.endedEarly.toStdString();
+        EXPECT_EQ(snapshot(), before);
+        ArchiveWriter::save(a, path);
+        EXPECT_EQ(readBytes(path), first);
+    }
+}
