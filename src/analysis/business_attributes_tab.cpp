@@ -18,6 +18,7 @@ const QColor kNavy(0, 0, 128);
 const QColor kBlue(0, 0, 255);
 const QColor kSkyBlue(166, 202, 240);
 const QColor kMoneyGreen(192, 220, 192);
+const QRect kGrid(8, 8, 808, 140); // DBGrid3; the panels start under it
 
 QColor buttonFace() { return QApplication::palette().color(QPalette::Button); }
 QColor windowText() { return QApplication::palette().color(QPalette::WindowText); }
@@ -120,17 +121,6 @@ private:
 BusinessAttributesTab::BusinessAttributesTab(TForm2& form)
     : TabPage(form, "AttributeTab", QStringLiteral("Business Attributes"))
 {
-    m_grid = new DataGrid(assessment().drivers(),
-                          {{QStringLiteral("CSeq"), QStringLiteral("Id")},
-                           {QStringLiteral("Driver"), QStringLiteral("Driver")},
-                           {QStringLiteral("Division"), QStringLiteral("Division")}},
-                          true, "DBGrid3", this);
-    m_grid->setGeometry(8, 8, 808, 140);
-    m_grid->setColumnWidth(0, 70);
-    m_grid->setColumnWidth(1, 520);
-    connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid3CellClick(); }); });
-    connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
-
     const int legendX = 824;
     link(QStringLiteral("Save "), "hSave3", QRect(legendX, 152, 60, 18), [this] { hSave3Click(); });
     const struct {
@@ -156,6 +146,21 @@ BusinessAttributesTab::BusinessAttributesTab(TForm2& form)
     m_more->setToolTip(QStringLiteral("Not every business attribute fits on the tab"));
     m_more->setGeometry(legendX, y + 8, 80, 17);
     m_more->hide();
+}
+
+void BusinessAttributesTab::storeOpened()
+{
+    m_grid = new DataGrid(assessment().drivers(),
+                          {{QStringLiteral("CSeq"), QStringLiteral("Id")},
+                           {QStringLiteral("Driver"), QStringLiteral("Driver")},
+                           {QStringLiteral("Division"), QStringLiteral("Division")}},
+                          true, "DBGrid3", this);
+    m_grid->setGeometry(kGrid);
+    m_grid->setColumnWidth(0, 70);
+    m_grid->setColumnWidth(1, 520);
+    connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid3CellClick(); }); });
+    connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
+
 }
 
 void BusinessAttributesTab::tabShown()
@@ -202,8 +207,9 @@ void BusinessAttributesTab::layOutPanels()
     else
         attribute.setFiltered(true);
 
-    const int x0 = m_grid->x() + 5;
-    const int y0 = m_grid->y() + m_grid->height() + 3;
+    const QRect grid = m_grid ? m_grid->geometry() : kGrid;
+    const int x0 = grid.x() + 5;
+    const int y0 = grid.y() + grid.height() + 3;
     const int bottom = height() > 100 ? height() : 550;
     const int legendLeft = m_legendLeft->x();
     const int nameField = attribute.fieldIndex(QStringLiteral("Attribute"));

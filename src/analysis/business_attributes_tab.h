@@ -15,6 +15,7 @@ class BusinessAttributesTab : public TabPage {
 public:
     explicit BusinessAttributesTab(TForm2& form);
 
+    void storeOpened() override;
     void tabShown() override; // lays out the panels
 
     // Colours the panels from the current driver's DrAtt rows. The Drivers

@@ -56,9 +56,10 @@ std::vector<TableDef> buildTables()
                   text("Division", 64), memo("SecAtt")},
                  {}});
     // Risk entries of the Applications tab: one row per application and attribute.
+    // AppId is the application's row id in Applications (names need not be unique).
     t.push_back({QStringLiteral("AppControl"),
                  {text("Application", 32), text("Attribute", 16), memo("Risk"), text("Likelihood", 8),
-                  text("Impact", 8)},
+                  text("Impact", 8), later(text("AppId", 20))},
                  {}});
     t.push_back({QStringLiteral("IDDR"),
                  {text("IDDR", 16), text("id", 8), text("cseq", 8)},
