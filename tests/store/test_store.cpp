@@ -112,8 +112,9 @@ TEST_F(StoreFile, FieldValuesFollowTheirTypes)
                 profile.setText("Priority", c.input);
                 ADD_FAILURE() << "accepted " << c.input.toStdString();
             } catch (const QuarrixError& e) {
-                if (c.input == "abc")
+                if (c.input == "abc") {
                     EXPECT_EQ(e.message(), "'abc' is not a valid integer value");
+                }
             }
             profile.cancel();
         }
