@@ -1,0 +1,43 @@
+// The Quarrix report and the custom taxonomy report on fixtures S, M and L:
+// time to type and save each, and the size of the document written.
+#include "bench_main.h"
+#include "fixture_generator.h"
+
+#include "analysis/in_use_derivation.h"
+#include "core/assessment.h"
+#include "reports/quarrix_report.h"
+#include "reports/taxonomy_report.h"
+
+#include <QFileInfo>
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList sizes = argc > 1 ? QStringList{QString::fromLatin1(argv[1])} : QStringList{"S", "M", "L"};
+    for (const QString& name : sizes) {
+        QTemporaryDir dir;
+        Assessment a;
+        QString error;
+        if (!a.open(dir.filePath(QStringLiteral("Quarrix.mdb")), true, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        Fixture::generate(a, Fixture::byName(name));
+
+        const QString report = dir.filePath(QStringLiteral("report.docx"));
+        benchStep(qPrintable(QStringLiteral("[%1] Quarrix report").arg(name)), [&] {
+            QuarrixReport::write(a, report, QuarrixReportOptions{});
+        });
+        std::printf("    document: %lld bytes\n", static_cast<long long>(QFileInfo(report).size()));
+
+        const QString taxonomy = dir.filePath(QStringLiteral("taxonomy.docx"));
+        SelectAttributes(a, QStringLiteral("All"));
+        benchStep(qPrintable(QStringLiteral("[%1] custom taxonomy report").arg(name)), [&] {
+            TaxonomyReport::write(a, taxonomy, TaxonomyReportOptions{});
+        });
+        std::printf("    document: %lld bytes\n", static_cast<long long>(QFileInfo(taxonomy).size()));
+    }
+    return 0;
+}

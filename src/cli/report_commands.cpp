@@ -1,0 +1,61 @@
+#include "analysis/in_use_derivation.h"
+#include "analysis/profile_division_filter.h"
+#include "cli/command_registry.h"
+#include "core/assessment.h"
+#include "core/quarrix_error.h"
+#include "reports/quarrix_report.h"
+#include "reports/taxonomy_report.h"
+
+namespace {
+
+// The report's file and its options; anything else is a usage error.
+QString reportFile(const CliContext& c, const QStringList& options, const char* usage)
+{
+    const QStringList files = c.positional();
+    bool ok = files.size() == 1;
+    for (int i = 0; ok && i < c.args.size(); ++i) {
+        if (!c.args.at(i).startsWith(QLatin1String("--")))
+            continue;
+        ok = options.contains(c.args.at(i)) && i + 1 < c.args.size();
+        ++i;
+    }
+    if (!ok)
+        throw QuarrixError(QString::fromLatin1(usage));
+    return files.first();
+}
+
+// The division filter as the window's filter box would set it.
+QString applyDivision(CliContext& c)
+{
+    const QString division = c.option(QStringLiteral("--division"), QStringLiteral("All"));
+    applyDivisionFilter(c.assessment.requirements(), division);
+    applyDivisionFilter(c.assessment.drivers(), division);
+    return division;
+}
+
+}
+
+// report: the Quarrix report, as the Reports tab writes it.
+static CliCommand reportCommand("report", "FILE [--division NAME] [--activity NAME]", [](CliContext& c) {
+    const QString file = reportFile(c, {QStringLiteral("--division"), QStringLiteral("--activity")},
+                                    "usage: quarrix-cli report FILE [--division NAME] [--activity NAME]");
+    QuarrixReportOptions options;
+    options.division = applyDivision(c);
+    options.activity = c.option(QStringLiteral("--activity"), QStringLiteral("All"));
+    QuarrixReport::write(c.assessment, file, options);
+    cliOut(file + QStringLiteral(" saved"));
+    return 0;
+});
+
+// taxonomy-report: the custom taxonomy report. A fresh process has no earlier
+// in-use derivation to rely on, so it runs one for the division first.
+static CliCommand taxonomyCommand("taxonomy-report", "FILE [--division NAME] [--group NAME]", [](CliContext& c) {
+    const QString file = reportFile(c, {QStringLiteral("--division"), QStringLiteral("--group")},
+                                    "usage: quarrix-cli taxonomy-report FILE [--division NAME] [--group NAME]");
+    SelectAttributes(c.assessment, applyDivision(c));
+    TaxonomyReportOptions options;
+    options.group = c.option(QStringLiteral("--group"), QStringLiteral("All"));
+    TaxonomyReport::write(c.assessment, file, options);
+    cliOut(file + QStringLiteral(" saved"));
+    return 0;
+});

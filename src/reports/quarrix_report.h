@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+class Assessment;
+class WordDocument;
+
+// The Quarrix report: title page, contents, company details, analysis,
+// requirements by division, business drivers, attributes to drivers, driver
+// controls, the control-to-driver trace and the attribute profiles.
+//
+// The report walks Requirements and Drivers as the division filter has
+// restricted them, reruns the in-use derivation for that division, and
+// rebuilds the IDDR trace table. Afterwards Requirements and Drivers are in
+// key order at their first record, DrAtt has no filter and Attribute is
+// restricted to the attributes in use.
+struct QuarrixReportOptions {
+    QString division = QStringLiteral("All"); // the division filter in force
+    QString activity = QStringLiteral("All"); // "All", or the activity the report is limited to
+    QDate date;                               // page header date; today when not valid
+    std::function<void(int)> progress;        // 1, 10, 25, 40, 65, 80, 90, 100
+};
+
+namespace QuarrixReport {
+// Types the report into doc. Raises QuarrixError on a store error.
+void type(Assessment& assessment, WordDocument& doc, const QuarrixReportOptions& options);
+// Types the report and saves it; on any error no file is written or replaced.
+void write(Assessment& assessment, const QString& path, const QuarrixReportOptions& options);
+}

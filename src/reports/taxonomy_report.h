@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+class Assessment;
+class WordDocument;
+
+// The custom attribute taxonomy report: title page, company details,
+// analysis headings, the matrix of the attributes in use by group and the
+// attribute descriptions with the drivers that profile them.
+//
+// Which attributes are in use is read from their InUse marks as the in-use
+// derivation last left them; the report changes nothing in the store.
+struct TaxonomyReportOptions {
+    QString group = QStringLiteral("All"); // "All", or the group the descriptions are limited to
+    QDate date;                            // page header date; today when not valid
+};
+
+namespace TaxonomyReport {
+// The seven groups of the matrix, in column order.
+const QStringList& matrixGroups();
+void type(Assessment& assessment, WordDocument& doc, const TaxonomyReportOptions& options);
+// Types the report and saves it; on any error no file is written or replaced.
+void write(Assessment& assessment, const QString& path, const TaxonomyReportOptions& options);
+}
