@@ -20,10 +20,10 @@ public:
 
     // Colours the panels from the current driver's DrAtt rows. The Drivers
     // tab calls it after every driver move while the profiling display flag is set.
-    void DrAttTaxonomy();
+    Q_INVOKABLE void DrAttTaxonomy();
     // Stores the panels' priorities for the current driver. Also run on Yes to
     // the profiling "Save changes?" before a driver move.
-    void hSave3Click();
+    Q_INVOKABLE void hSave3Click();
     void DBGrid3CellClick();
 
 private:
