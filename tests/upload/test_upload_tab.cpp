@@ -1,0 +1,149 @@
+// The Upload tab through its widgets, against the test PostgreSQL server.
+#include "central_database.h"
+#include "sample_assessment.h"
+
+#include "support/window_fixture.h"
+#include "upload/central_upload.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+class UploadTabTest : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        ASSERT_TRUE(central.create());
+    }
+
+    void storeSettings(const ServerSettings& s)
+    {
+        Table& sys = window->assessment().system();
+        sys.edit();
+        sys.setText("SQL-IP", s.address);
+        sys.setText("SQL-Port", s.port);
+        sys.setText("SQL-User", s.user);
+        sys.setText("SQL-Password", s.password);
+        sys.setText("SQL-Database", s.database);
+        sys.setText("SQL-Driver", s.driver);
+        sys.post();
+    }
+
+    QString label(const char* name) { return find<QLabel>(name)->text(); }
+    QLineEdit* edit(const char* name) { return find<QLineEdit>(name); }
+
+    CentralDatabase central;
+};
+
+TEST_F(UploadTabTest, EditAndSaveStoreTheSettingsWithThePasswordCutTo32)
+{
+    window->setStatus(QStringLiteral("before"));
+    window->flags().saved = true;
+    showTab("TabSheet3");
+    EXPECT_EQ(label("hStatus1"), "Disconnected");
+    EXPECT_EQ(label("hStatus2"), "Ready to connect");
+    EXPECT_FALSE(edit("eIP")->isEnabled());
+    auto* drivers = find<QComboBox>("cbDriver");
+    EXPECT_EQ(drivers->currentText(), "FreeTDS"); // nothing stored yet
+    EXPECT_GE(drivers->findText(QStringLiteral("PostgreSQL Unicode")), 0);
+
+    click("hUpdate");
+    EXPECT_EQ(label("hUpdate"), "Save");
+    for (const char* name : {"eIP", "ePort", "eUser", "ePassword", "eDatabase"})
+        EXPECT_TRUE(edit(name)->isEnabled()) << name;
+    EXPECT_EQ(edit("ePassword")->echoMode(), QLineEdit::Password);
+    edit("eIP")->setText(QStringLiteral("192.168.10.20"));
+    edit("ePort")->setText(QStringLiteral("14330"));
+    edit("eUser")->setText(QStringLiteral("analyst"));
+    edit("ePassword")->setText(QString(40, QLatin1Char('p')) + QStringLiteral("q"));
+    edit("eDatabase")->setText(QStringLiteral("central"));
+    drivers->setCurrentText(QStringLiteral("PostgreSQL Unicode"));
+    click("hUpdate");
+
+    EXPECT_EQ(label("hUpdate"), "Edit");
+    EXPECT_FALSE(edit("eIP")->isEnabled());
+    EXPECT_EQ(edit("ePassword")->text(), QString(32, QLatin1Char('p')));
+    Table& sys = window->assessment().system();
+    sys.refresh();
+    EXPECT_EQ(sys.text("SQL-Password"), QString(32, QLatin1Char('p')));
+    EXPECT_EQ(sys.text("SQL-IP"), "192.168.10.20");
+    EXPECT_EQ(sys.text("SQL-Port"), "14330");
+    EXPECT_EQ(sys.text("SQL-User"), "analyst");
+    EXPECT_EQ(sys.text("SQL-Database"), "central");
+    EXPECT_EQ(sys.text("SQL-Driver"), "PostgreSQL Unicode");
+    EXPECT_EQ(window->statusText(), "before");
+    EXPECT_TRUE(window->flags().saved);
+}
+
+TEST_F(UploadTabTest, TestUsesTheTypedSettingsAndTheStoredPassword)
+{
+    ServerSettings stored = central.settings();
+    stored.database = QStringLiteral("not_this_one");
+    storeSettings(stored);
+    showTab("TabSheet3");
+    click("hUpdate");
+    edit("eDatabase")->setText(central.name);
+    edit("ePassword")->setText(QStringLiteral("typed but not saved"));
+
+    click("hTest");
+    EXPECT_EQ(label("hStatus1"), "Disconnected (Tested OK)");
+    EXPECT_EQ(window->statusText(), "Test complete               ");
+    EXPECT_EQ(dialogs->waitDepth, 0);
+
+    edit("eDatabase")->setText(QStringLiteral("not_this_one"));
+    click("hTest");
+    EXPECT_EQ(label("hStatus1"), "Disconnected (Test Failed)");
+    EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
+}
+
+TEST_F(UploadTabTest, UploadBeforeTheSettingsTabWasShownSendsDivisionsAndGroups)
+{
+    SampleAssessment::fill(window->assessment());
+    storeSettings(central.settings());
+    showTab("TabSheet3");
+    click("hUpLoad");
+    EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
+    EXPECT_EQ(label("hStatus1"), "Disconnected");
+    EXPECT_EQ(label("hStatus2"), "Ready to connect");
+    EXPECT_EQ(window->statusText(), "Upload complete           ");
+    EXPECT_EQ(central.column("SELECT Division_Name FROM Division ORDER BY 1"), (QStringList{"Harbour's Edge", "North"}));
+    EXPECT_EQ(central.column("SELECT Group_Name FROM DivGroup ORDER BY Group_Sequence"),
+              (QStringList{"Core", "Support", "Other"}));
+    EXPECT_EQ(central.column("SELECT Requirement_Id FROM Requirement").size(), 3);
+    EXPECT_EQ(dialogs->waitDepth, 0);
+}
+
+TEST_F(UploadTabTest, AWritingErrorIsShownWithTableAndRowAndNothingIsWritten)
+{
+    SampleAssessment::fill(window->assessment());
+    storeSettings(central.settings());
+    central.exec(QStringLiteral("ALTER TABLE Requirement ADD CONSTRAINT not_two CHECK (Requirement_Id <> 'BR1.02')"));
+    showTab("TabSheet3");
+    click("hUpLoad");
+    ASSERT_EQ(dialogs->errors.size(), 1);
+    EXPECT_TRUE(dialogs->errors.first().contains(QStringLiteral("table Requirement, row 2 (\"BR1.02\")")))
+        << dialogs->errors.first().toStdString();
+    EXPECT_EQ(label("hStatus1"), "Disconnected");
+    EXPECT_EQ(label("hStatus2"), "Upload failure - SQL Table problem");
+    EXPECT_TRUE(central.rows(QStringLiteral("SELECT * FROM Division")).empty());
+    EXPECT_TRUE(central.rows(QStringLiteral("SELECT * FROM Assessment")).empty());
+    EXPECT_EQ(dialogs->waitDepth, 0);
+}
+
+TEST_F(UploadTabTest, ARefusedPasswordIsReportedNotSent)
+{
+    ServerSettings s = central.settings();
+    s.driver = QStringLiteral("FreeTDS");
+    s.password = QStringLiteral("has}brace");
+    storeSettings(s);
+    showTab("TabSheet3");
+    click("hTest");
+    EXPECT_EQ(label("hStatus1"), "Disconnected (Test Failed)");
+    ASSERT_EQ(dialogs->errors.size(), 1);
+    EXPECT_TRUE(dialogs->errors.first().contains(QStringLiteral("password cannot contain \"}\"")));
+}
+
+}
