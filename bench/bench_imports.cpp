@@ -1,0 +1,78 @@
+// The two catalogue imports on large sets: 2,000 controls and 400 attributes
+// per tier with their links, written as .xlsx first.
+#include "bench_main.h"
+
+#include "catalogues/attribute_set_import.h"
+#include "catalogues/control_set_import.h"
+#include "core/assessment.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <xlsxwriter.h>
+
+namespace {
+
+void writeControls(const QString& path, int count)
+{
+    lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    for (int i = 0; i < count; ++i) {
+        const QByteArray id = QStringLiteral("%1.%2.%3").arg(i / 400 + 1, 2, 10, QLatin1Char('0'))
+                                  .arg(i / 20 % 20 + 1, 2, 10, QLatin1Char('0')).arg(i % 20 + 1, 2, 10, QLatin1Char('0')).toLatin1();
+        worksheet_write_string(sheet, lxw_row_t(i), 0, id.constData(), nullptr);
+        worksheet_write_string(sheet, lxw_row_t(i), 2, "Section title of moderate length", nullptr);
+        worksheet_write_string(sheet, lxw_row_t(i), 3, "Objective title", nullptr);
+        worksheet_write_string(sheet, lxw_row_t(i), 4, QByteArray("Objective description ").repeated(8).constData(), nullptr);
+        worksheet_write_string(sheet, lxw_row_t(i), 5, QByteArray("Control ").append(id).constData(), nullptr);
+        worksheet_write_string(sheet, lxw_row_t(i), 6, QByteArray("Control description text ").repeated(12).constData(), nullptr);
+    }
+    workbook_close(book);
+}
+
+void writeAttributes(const QString& path, int perTier)
+{
+    lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    lxw_row_t row = 0;
+    const char* tiers[] = {"Business", "Technical", "Security"};
+    for (int t = 0; t < 3; ++t)
+        for (int i = 0; i < perTier; ++i, ++row) {
+            worksheet_write_string(sheet, row, 0, QByteArray("Group ").append(QByteArray::number(i / 10)).constData(), nullptr);
+            worksheet_write_number(sheet, row, 1, i / 10, nullptr);
+            worksheet_write_string(sheet, row, 2, QByteArray(tiers[t]).left(3).append(QByteArray::number(i)).constData(), nullptr);
+            worksheet_write_string(sheet, row, 3, tiers[t], nullptr);
+            worksheet_write_string(sheet, row, 4, QByteArray("Description ").repeated(10).constData(), nullptr);
+        }
+    for (int i = 0; i < perTier * 2; ++i, ++row) {
+        const bool bus = i < perTier;
+        worksheet_write_string(sheet, row, 0, QByteArray(bus ? "Bus" : "Tec").append(QByteArray::number(i % perTier)).constData(), nullptr);
+        worksheet_write_string(sheet, row, 2, QByteArray(bus ? "Tec" : "Sec").append(QByteArray::number((i * 7) % perTier)).constData(), nullptr);
+        worksheet_write_string(sheet, row, 3, bus ? "BUSTOTECH" : "TECHTOSEC", nullptr);
+    }
+    worksheet_write_string(sheet, row, 0, "END", nullptr);
+    workbook_close(book);
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString controls = dir.filePath(QStringLiteral("controls.xlsx"));
+    const QString attributes = dir.filePath(QStringLiteral("attributes.xlsx"));
+    writeControls(controls, 2000);
+    writeAttributes(attributes, 400);
+    Assessment a;
+    QString error;
+    if (!a.open(dir.filePath(QStringLiteral("Quarrix.mdb")), true, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    benchStep("import 2,000 controls (.xlsx)", [&] { LoadControls(a, controls); });
+    benchStep("import 1,200 attributes + 800 links (.xlsx)", [&] { LoadAttributes(a, attributes); });
+    return 0;
+}

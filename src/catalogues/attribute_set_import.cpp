@@ -1,0 +1,106 @@
+#include "catalogues/attribute_set_import.h"
+
+#include "catalogues/catalogue_keys.h"
+#include "catalogues/import_guard.h"
+#include "core/assessment.h"
+#include "core/quarrix_error.h"
+#include "office/spreadsheet_reader.h"
+
+namespace {
+
+enum class Kind { None, Attribute, BusToTech, TechToSec };
+
+Kind kindOf(const QString& word)
+{
+    const QString k = CatalogueKeys::asciiUpper(word);
+    if (k == QLatin1String("BUSINESS") || k == QLatin1String("TECHNICAL") || k == QLatin1String("SECURITY"))
+        return Kind::Attribute;
+    if (k == QLatin1String("BUSTOTECH"))
+        return Kind::BusToTech;
+    if (k == QLatin1String("TECHTOSEC"))
+        return Kind::TechToSec;
+    return Kind::None;
+}
+
+void addLink(Table& table, const char* keyField, const char* firstField, const char* secondField,
+             const QString& first, const QString& second)
+{
+    table.append();
+    table.setText(QString::fromLatin1(keyField), CatalogueKeys::pairKey(first, second));
+    table.setText(QString::fromLatin1(firstField), first);
+    table.setText(QString::fromLatin1(secondField), second);
+    table.post();
+}
+
+}
+
+AttributeImportCounts LoadAttributes(Assessment& assessment, const QString& fileName)
+{
+    const SheetCells sheet = SpreadsheetReader::readActiveSheet(fileName, 5);
+    AttributeImportCounts counts;
+    Table& attribute = assessment.attribute();
+    Table& btAtt = assessment.btAtt();
+    Table& tsAtt = assessment.tsAtt();
+
+    int row = 0;
+    int column = 0;
+    try {
+        Store::Transaction tx(assessment.store());
+        {
+            SuspendedTable suspended(attribute);
+            assessment.emptyTable(attribute);
+            // A sheet without an END row ends at its last used row.
+            for (row = 1; row <= sheet.lastRow(); ++row) {
+                column = 1;
+                const QString first = sheet.cell(row, 1);
+                if (CatalogueKeys::asciiUpper(first) == QLatin1String("END"))
+                    break;
+                if (first.isEmpty())
+                    continue;
+                const QString number = sheet.cell(row, 2);
+                const QString name = sheet.cell(row, 3);
+                const QString kindWord = sheet.cell(row, 4);
+                switch (kindOf(kindWord)) {
+                case Kind::Attribute: {
+                    column = 2;
+                    const QString key = CatalogueKeys::attributeSortKey(number, name);
+                    column = 1;
+                    attribute.append();
+                    attribute.setText(QStringLiteral("Group"), first);
+                    attribute.setText(QStringLiteral("Grx"), number);
+                    attribute.setText(QStringLiteral("Attribute"), name);
+                    attribute.setText(QStringLiteral("GrAtt"), key);
+                    attribute.setText(QStringLiteral("Tier"), kindWord);
+                    attribute.setText(QStringLiteral("Description"), sheet.cell(row, 5));
+                    attribute.post();
+                    ++counts.attributes;
+                    break;
+                }
+                case Kind::BusToTech:
+                    addLink(btAtt, "BTAtt", "BusAtt", "TechAtt", first, name);
+                    ++counts.busToTech;
+                    break;
+                case Kind::TechToSec:
+                    addLink(tsAtt, "TSAtt", "TechAtt", "SecAtt", first, name);
+                    ++counts.techToSec;
+                    break;
+                case Kind::None:
+                    break; // headings, notes
+                }
+            }
+            row = 0;
+            attribute.refresh();
+            btAtt.refresh();
+            tsAtt.refresh();
+        }
+        tx.commit();
+    } catch (const QuarrixError& e) {
+        if (row == 0)
+            throw QuarrixError(QStringLiteral("Cannot import '%1': %2").arg(fileName, e.message()));
+        const QString cell = columnLetter(column) + QString::number(row);
+        throw QuarrixError(QStringLiteral("Cannot import '%1': row %2, cell %3: %4")
+                               .arg(fileName, QString::number(row), cell, e.message()));
+    }
+    attribute.first();
+    return counts;
+}

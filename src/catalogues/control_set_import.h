@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+class Assessment;
+
+// Imports a control set: one control per row from row 1, columns 1 to 7, up
+// to the first row whose column 1 is empty. Replaces every Controls record.
+// All or nothing: on any error Controls is as before and the message names
+// the file. Returns the number of controls made.
+int LoadControls(Assessment& assessment, const QString& fileName);
