@@ -1,0 +1,38 @@
+// Save to Archive and Load from Archive of fixtures S, M and L.
+#include "bench_main.h"
+#include "fixture_generator.h"
+
+#include "archive/archive_reader.h"
+#include "archive/archive_writer.h"
+#include "core/assessment.h"
+
+#include <QFileInfo>
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList sizes = argc > 1 ? QStringList{QString::fromLatin1(argv[1])} : QStringList{"S", "M", "L"};
+    for (const QString& name : sizes) {
+        QTemporaryDir dir;
+        Assessment a;
+        QString error;
+        if (!a.open(dir.filePath(QStringLiteral("Quarrix.mdb")), true, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        Fixture::generate(a, Fixture::byName(name));
+        const QString path = dir.filePath(QStringLiteral("archive.txt"));
+
+        benchStep(qPrintable(QStringLiteral("[%1] archive text").arg(name)), [&] { ArchiveWriter::text(a); });
+        benchStep(qPrintable(QStringLiteral("[%1] save to archive").arg(name)), [&] { ArchiveWriter::save(a, path); });
+        ArchiveReader::Result read;
+        benchStep(qPrintable(QStringLiteral("[%1] read archive").arg(name)), [&] { read = ArchiveReader::read(path); });
+        benchStep(qPrintable(QStringLiteral("[%1] load from archive").arg(name)), [&] {
+            ArchiveReader::apply(a, ArchiveReader::read(path).blocks);
+        });
+        std::printf("(%lld bytes, %zu blocks)\n", static_cast<long long>(QFileInfo(path).size()), read.blocks.size());
+    }
+    return 0;
+}
