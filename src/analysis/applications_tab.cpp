@@ -1,6 +1,7 @@
 #include "analysis/applications_tab.h"
 
 #include "analysis/in_use_derivation.h"
+#include "analysis/security_attributes_tab.h"
 #include "analysis/security_risk_store.h"
 #include "app/main_window.h"
 #include "gui/data_grid_widget.h"
@@ -154,6 +155,10 @@ void ApplicationsTab::tabShown()
 
 void ApplicationsTab::tabHidden()
 {
+    // The Security Attributes tab's show step, which runs first, has just set
+    // up the same in-use view; undoing it would list every attribute there.
+    if (qobject_cast<SecurityAttributesTab*>(form().pageShown()))
+        return;
     Table& attribute = assessment().attribute();
     attribute.setSort(QStringLiteral("GrAtt ASC"));
     attribute.setFiltered(false);

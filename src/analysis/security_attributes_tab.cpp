@@ -1,5 +1,6 @@
 #include "analysis/security_attributes_tab.h"
 
+#include "analysis/applications_tab.h"
 #include "analysis/in_use_derivation.h"
 #include "analysis/security_attribute_store.h"
 #include "app/main_window.h"
@@ -181,6 +182,10 @@ void SecurityAttributesTab::fillCatalogue()
 
 void SecurityAttributesTab::tabHidden()
 {
+    // The Applications tab's show step, which runs first, has just set up the
+    // same in-use view; undoing it would let that tab find attributes not in use.
+    if (qobject_cast<ApplicationsTab*>(form().pageShown()))
+        return;
     Table& attribute = assessment().attribute();
     attribute.setSort(QStringLiteral("GrAtt ASC"));
     attribute.setFiltered(false);
