@@ -28,9 +28,11 @@ static CliCommand saveArchiveCommand("save-archive", "FILE [--division NAME]", [
     return 0;
 });
 
-// load-archive FILE: replaces the assessment by the archive's. The file is
-// read whole first; a file that is not an archive, cannot be read or holds a
-// bad priority leaves the store untouched (exit status 1).
+// load-archive FILE: replaces the assessment by the archive's, clearing the
+// store first as the window does. The file is read whole before the store is
+// touched: a file that is not an archive, cannot be read or holds a bad
+// priority leaves the store untouched (exit status 1). A file that ends early
+// is loaded as far as it goes, with a message and exit status 1.
 static CliCommand loadArchiveCommand("load-archive", "FILE", [](CliContext& c) {
     const QStringList files = c.positional();
     if (files.size() != 1)

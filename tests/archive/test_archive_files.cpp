@@ -6,6 +6,7 @@
 #include <QDir>
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -100,4 +101,23 @@ TEST_F(ArchiveTest, SaveThatFailsPartWayKeepsTheOldArchive)
     EXPECT_TRUE(message.contains(path)) << message.toStdString();
     EXPECT_EQ(readBytes(path), good);
     EXPECT_EQ(folderEntries(dir.filePath("out")), QStringList{"assessment.txt"});
+}
+
+TEST_F(ArchiveTest, ReadOnlyFolderOrFileIsNotWritten)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    QDir(dir.path()).mkdir("locked");
+    const QString lockedFolder = dir.filePath("locked");
+    const QString lockedFile = file("kept.txt");
+    writeBytes(lockedFile, "old archive");
+    QFile::setPermissions(lockedFile, QFileDevice::ReadOwner);
+    QFile::setPermissions(lockedFolder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    for (const QString& path : {lockedFolder + "/a.txt", lockedFile}) {
+        const QString message = saveError(a, path);
+        EXPECT_TRUE(message.contains(path)) << message.toStdString();
+    }
+    EXPECT_EQ(readBytes(lockedFile), "old archive");
+    EXPECT_TRUE(folderEntries(lockedFolder).isEmpty());
+    QFile::setPermissions(lockedFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
