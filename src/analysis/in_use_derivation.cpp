@@ -5,6 +5,8 @@
 #include "store/store.h"
 
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSet>
 #include <QStringList>
 #include <vector>
@@ -74,9 +76,11 @@ void SelectAttributes(Assessment& assessment, const QString& division)
     Store& store = assessment.store();
     DisplayPause pauseAttribute(attribute);
 
-    attribute.setFiltered(false);
     try {
-        attribute.refresh();
+        if (attribute.filtered())
+            attribute.setFiltered(false); // re-reads the table
+        else
+            attribute.refresh();
     } catch (const QuarrixError&) {
         // a failed re-read leaves the rows held in memory; the marks are
         // recomputed from them all the same
@@ -96,32 +100,27 @@ void SelectAttributes(Assessment& assessment, const QString& division)
             drivers.first();
         }
         const bool all = division == QLatin1String("All");
-        QSet<QString> shownDrivers;
+        QStringList shownDrivers;
         if (!all) {
             const int cseq = drivers.fieldIndex(QStringLiteral("CSeq"));
             for (int row = 0; row < drivers.recordCount(); ++row)
-                shownDrivers.insert(drivers.textAt(row, cseq));
+                shownDrivers << drivers.textAt(row, cseq);
         }
         const Mapping btAtt = readMapping(store, "BTAtt", "BusAtt", "TechAtt");
         const Mapping tsAtt = readMapping(store, "TSAtt", "TechAtt", "SecAtt");
-        QSet<QString> businessDone;
-        SqlStatement& profile = store.cached(QStringLiteral("SELECT CSeq, Attribute, Priority FROM DrAtt ORDER BY rowid"));
+        // The business attributes of the counted rows, found by the store in
+        // one scan; the shown drivers travel as one bound JSON array.
+        SqlStatement& profile = store.cached(
+            all ? QStringLiteral("SELECT DISTINCT COALESCE(Attribute,'') FROM DrAtt WHERE Priority BETWEEN 1 AND 3")
+                : QStringLiteral("SELECT DISTINCT COALESCE(Attribute,'') FROM DrAtt WHERE Priority BETWEEN 1 AND 3 "
+                                 "AND COALESCE(CSeq,'') IN (SELECT value FROM json_each(?))"));
         profile.reset();
+        if (!all)
+            profile.bind(1, QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(shownDrivers)).toJson(QJsonDocument::Compact)));
         try {
-            while (profile.step()) {
-                const QVariant priority = profile.column(2);
-                const qint64 p = priority.isValid() ? priority.toLongLong() : 0;
-                if (p < 1 || p > 3)
-                    continue;
-                if (!all && !shownDrivers.contains(textOf(profile.column(0))))
-                    continue;
-                const QString business = textOf(profile.column(1));
-                if (businessDone.contains(business))
-                    continue;
-                businessDone.insert(business);
-                for (const QString& sec : securityNames(btAtt, tsAtt, business))
+            while (profile.step())
+                for (const QString& sec : securityNames(btAtt, tsAtt, textOf(profile.column(0))))
                     needed.insert(sec);
-            }
         } catch (...) {
             profile.reset();
             throw;
