@@ -6,8 +6,11 @@
 #include "analysis/requirements_tab.h"
 #include "analysis/security_attributes_tab.h"
 #include "app/project_tab.h"
+#include "catalogues/attribute_set_import.h"
 #include "catalogues/attributes_database_tab.h"
+#include "catalogues/control_set_import.h"
 #include "catalogues/controls_database_tab.h"
+#include "catalogues/starter_sets.h"
 #include "core/quarrix_error.h"
 #include "reports/reports_tab.h"
 #include "settings/settings_tab.h"
@@ -21,6 +24,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QShortcut>
@@ -131,10 +135,14 @@ void TForm2::startUp(const QString& storePath)
 {
     QString error;
     flags().saved = true;
+    const bool creating = !QFileInfo::exists(storePath);
     if (!m_assessment.open(storePath, true, &error)) {
         m_dialogs->error(error);
         return;
     }
+    // A new store autoloads the starter sets shipped beside the program.
+    if (creating)
+        run([this] { StarterSets::applyAutoloadDefaults(m_assessment); });
     for (TabPage* page : m_tabs)
         run([page] { page->storeOpened(); });
     run([this] {
@@ -223,6 +231,11 @@ void TForm2::newDatabase()
     m_assessment.emptyTables();
     // The control set and then the attribute set are loaded here when their
     // autoload settings are on.
+    Table& sys = m_assessment.system();
+    if (sys.boolean(QStringLiteral("AutoControl")))
+        LoadControls(m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoControlFile"))));
+    if (sys.boolean(QStringLiteral("AutoAttribute")))
+        LoadAttributes(m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoAttributeFile"))));
 }
 
 void TForm2::clearDatabase()
