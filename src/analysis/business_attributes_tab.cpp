@@ -202,10 +202,7 @@ void BusinessAttributesTab::layOutPanels()
 
     attribute.setSort(QStringLiteral("GrAtt ASC"));
     attribute.setFilter(TableExpressions::equals(QStringLiteral("Tier"), QStringLiteral("Business")));
-    if (attribute.filtered())
-        attribute.refresh();
-    else
-        attribute.setFiltered(true);
+    attribute.setFiltered(true);
 
     const QRect grid = m_grid ? m_grid->geometry() : kGrid;
     const int x0 = grid.x() + 5;

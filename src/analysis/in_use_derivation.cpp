@@ -157,10 +157,8 @@ void SelectAttributes(Assessment& assessment, const QString& division)
         tx.commit();
     }
 
+    // Re-reads the table once, whether or not it was filtered already.
     attribute.setFilter(QStringLiteral("InUse=TRUE"));
-    if (attribute.filtered())
-        attribute.refresh();
-    else
-        attribute.setFiltered(true);
+    attribute.setFiltered(true);
     attribute.first();
 }

@@ -167,3 +167,30 @@ TEST_F(BusinessAttributesTabTest, SaveWithoutAnyDriverDoesNothing)
 }
 
 }
+
+namespace {
+
+// With the panels shown, a driver move recolours them, and clicks not yet
+// saved are offered for saving under the driver being left.
+TEST_F(BusinessAttributesTabTest, ADriverMoveOffersPendingClicksAndRecolours)
+{
+    addProfile("BD2.01", "Brand", 1);
+    showTab("AttributeTab");
+    QTest::mouseClick(panel(QStringLiteral("Agile")), Qt::LeftButton);
+    dialogs->answers.push_back(true);
+    clickRow("DBGrid3", 1);
+    EXPECT_EQ(dialogs->questions, QStringList{"Save changes?"});
+    EXPECT_EQ(profile("BD1.01"), QStringList{"Agile=3"});
+    EXPECT_FALSE(store().flags().profilingEdit);
+    EXPECT_EQ(colour(panel(QStringLiteral("Brand"))), kNavy);
+    EXPECT_EQ(colour(panel(QStringLiteral("Agile"))), QApplication::palette().color(QPalette::Button));
+
+    // No drops the clicks.
+    QTest::mouseClick(panel(QStringLiteral("Agile")), Qt::LeftButton);
+    dialogs->answers.push_back(false);
+    store().drivers().first();
+    EXPECT_EQ(profile("BD2.01"), QStringList{"Brand=1"});
+    EXPECT_EQ(colour(panel(QStringLiteral("Agile"))), kSkyBlue); // BD1.01's stored profile
+}
+
+}
