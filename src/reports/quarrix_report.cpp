@@ -240,6 +240,10 @@ private:
         DisplayPause pauseDrivers(drivers);
         {
             DisplayPause pauseAttribute(attribute), pauseDrAtt(drAtt);
+            // Profiled attributes are looked up among all attributes: a
+            // restriction to the attributes in use left by an earlier run or
+            // tab would otherwise change what this section shows.
+            attribute.setFiltered(false);
             // DrAtt rows of each driver and the attribute each names, looked up
             // once for the whole walk.
             const RowGroups profileRows(drAtt, QStringLiteral("CSeq"));
