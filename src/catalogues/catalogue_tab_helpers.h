@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QLabel>
+#include <QRect>
+#include <QString>
+#include <QTreeWidgetItem>
+
+// Small helpers shared by the two catalogue tabs.
+namespace CatalogueTab {
+
+inline const QString kBlank21 = QString(21, QLatin1Char(' '));
+inline const QString kRecordAdded = QStringLiteral("Record added             ");
+inline const QString kDeleted = QStringLiteral("Deleted                ");
+inline const QString kImportFilter = QStringLiteral("Excel documents (*.xls *.XLS);;Excel2007 documents (*.xlsx *.XLSX)");
+
+template <class W> W* control(const char* name, const QString& hint, const QRect& g, QWidget* parent)
+{
+    auto* w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    if (!hint.isEmpty())
+        w->setToolTip(hint);
+    w->setGeometry(g);
+    return w;
+}
+
+inline void addLabel(const QString& text, const QRect& g, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(g);
+}
+
+// The level of a tree node: 0 for top-level nodes.
+inline int level(const QTreeWidgetItem* item)
+{
+    int n = 0;
+    for (const QTreeWidgetItem* p = item->parent(); p; p = p->parent())
+        ++n;
+    return n;
+}
+
+}
