@@ -1,0 +1,177 @@
+#include "export_fixture.h"
+#include "workbook_dump.h"
+
+#include "analysis/profile_division_filter.h"
+#include "core/quarrix_error.h"
+#include "reports/export_workbook.h"
+#include "support/temp_store.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+using Rows = QList<QStringList>;
+
+QList<QStringList> only(const Rows& rows, std::initializer_list<int> keep)
+{
+    Rows out{rows.first()};
+    for (int i : keep)
+        out << rows.at(i);
+    return out;
+}
+
+class ExportTest : public StoreFixture {
+protected:
+    void SetUp() override
+    {
+        StoreFixture::SetUp();
+        ExportFixture::fill(a);
+        target = dir.filePath(QStringLiteral("out.xlsx"));
+    }
+
+    DumpedWorkbook exportWith(const ReportSelection& s)
+    {
+        ExportWorkbook::write(a, s, target);
+        return readWithOpenpyxl(target);
+    }
+
+    QString target;
+};
+
+struct SheetCase {
+    const char* name;
+    ReportSelection selection;
+    QString division; // division filter, "All" for none
+    QStringList names;
+    QList<Rows> rows;
+};
+
+TEST_F(ExportTest, SheetsHoldThePassingRecordsInTableOrderAsText)
+{
+    using namespace ExportFixture;
+    const QStringList defaults{"Sheet1", "Sheet2", "Sheet3", "Sheet4"};
+    ReportSelection standard;
+    ReportSelection everything;
+    everything.controls = true;
+    ReportSelection controlsOnly;
+    controlsOnly.requirements = controlsOnly.drivers = controlsOnly.attributes = false;
+    controlsOnly.controls = true;
+    ReportSelection none = controlsOnly;
+    none.controls = false;
+    ReportSelection build = everything;
+    build.activity = QStringLiteral("Build");
+    ReportSelection wrongCase = everything;
+    wrongCase.activity = QStringLiteral("build");
+    wrongCase.group = QStringLiteral("core");
+    ReportSelection edge = everything;
+    edge.group = QStringLiteral("Edge");
+
+    const SheetCase cases[] = {
+        {"tab defaults", standard, "All", {"Requirements", "Drivers", "Attributes", "Sheet4"},
+         {requirementRows(), driverRows(), attributeRows(), {}}},
+        {"all four", everything, "All", {"Requirements", "Drivers", "Attributes", "Controls"},
+         {requirementRows(), driverRows(), attributeRows(), controlRows()}},
+        {"controls only", controlsOnly, "All", {"Sheet1", "Sheet2", "Sheet3", "Controls"}, {{}, {}, {}, controlRows()}},
+        {"nothing ticked", none, "All", defaults, {{}, {}, {}, {}}},
+        {"activity Build", build, "All", {"Requirements", "Drivers", "Attributes", "Controls"},
+         {only(requirementRows(), {1, 3}), only(driverRows(), {1}), attributeRows(), controlRows()}},
+        {"other letter case", wrongCase, "All", {"Requirements", "Drivers", "Attributes", "Controls"},
+         {only(requirementRows(), {}), only(driverRows(), {}), only(attributeRows(), {}), controlRows()}},
+        {"group Edge", edge, "All", {"Requirements", "Drivers", "Attributes", "Controls"},
+         {requirementRows(), driverRows(), only(attributeRows(), {2}), controlRows()}},
+        {"division South", everything, "South", {"Requirements", "Drivers", "Attributes", "Controls"},
+         {only(requirementRows(), {2}), only(driverRows(), {2}), attributeRows(), controlRows()}},
+    };
+    for (const SheetCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        applyDivisionFilter(a.requirements(), c.division);
+        applyDivisionFilter(a.drivers(), c.division);
+        const DumpedWorkbook book = exportWith(c.selection);
+        EXPECT_EQ(book.names(), c.names);
+        EXPECT_EQ(book.active, c.names.first());
+        for (int i = 0; i < 4 && i < book.sheets.size(); ++i)
+            EXPECT_EQ(book.sheets[i].rows, c.rows[i]) << "worksheet " << i + 1;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")), QStringList());
+    }
+}
+
+TEST_F(ExportTest, LeavesEachWalkedTableOnItsFirstRecord)
+{
+    a.requirements().last();
+    a.drivers().last();
+    a.attribute().last();
+    ReportSelection s;
+    s.controls = true;
+    a.controls().last();
+    ExportWorkbook::write(a, s, target);
+    for (Table* t : {&a.requirements(), &a.drivers(), &a.attribute(), &a.controls()})
+        EXPECT_EQ(t->currentRow(), 0) << t->name().toStdString();
+    // A record left in edit mode is posted before the walk reads it.
+    a.requirements().edit();
+    a.requirements().setText(QStringLiteral("Requirement"), QStringLiteral("Edited"));
+    ExportWorkbook::write(a, s, target);
+    EXPECT_EQ(readWithOpenpyxl(target).sheets.value(0).rows.value(1).value(2), QStringLiteral("Edited"));
+}
+
+TEST_F(ExportTest, OverlongValuesAreCutToTheCellLimitAndCounted)
+{
+    const QString longText = QString(40000, QLatin1Char('x'));
+    ExportFixture::add(a.requirements(), {{"RSeq", QStringLiteral("BR9.01")}, {"Source", longText}});
+    ExportFixture::add(a.drivers(), {{"CSeq", QStringLiteral("BD9")}, {"Requirement", longText}});
+    const ExportWorkbook::Result result = ExportWorkbook::write(a, ReportSelection(), target);
+    EXPECT_EQ(result.cutCells, 2);
+    const DumpedWorkbook book = readWithOpenpyxl(target);
+    ASSERT_EQ(book.sheets.size(), 4);
+    EXPECT_EQ(book.sheets[0].rows.last().value(4), QString(ExportWorkbook::cellLimit, QLatin1Char('x')));
+    EXPECT_EQ(book.sheets[1].rows.last().value(5), QString(ExportWorkbook::cellLimit, QLatin1Char('x')));
+}
+
+TEST(ExportCellText, LineBreaksAndTheCellLimit)
+{
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x94\x92"); // one character, two UTF-16 units
+    const QString fits = QString(ExportWorkbook::cellLimit, QLatin1Char('a'));
+    struct Case {
+        const char* name;
+        QString in;
+        QString out;
+        bool cut;
+    } cases[] = {
+        {"CR LF and lone CR become line feeds", QStringLiteral("a\r\nb\rc\n"), QStringLiteral("a\nb\nc\n"), false},
+        {"exactly at the limit", fits, fits, false},
+        {"one over the limit", fits + QLatin1Char('b'), fits, true},
+        {"a pair across the limit is dropped whole", fits.left(ExportWorkbook::cellLimit - 1) + emoji,
+         fits.left(ExportWorkbook::cellLimit - 1), true},
+        {"line breaks count once after joining", QString(ExportWorkbook::cellLimit, QLatin1Char('\n')).replace(
+             QLatin1String("\n"), QLatin1String("\r\n")), QString(ExportWorkbook::cellLimit, QLatin1Char('\n')), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool cut = !c.cut;
+        EXPECT_EQ(ExportWorkbook::cellText(c.in, &cut), c.out);
+        EXPECT_EQ(cut, c.cut);
+    }
+}
+
+TEST_F(ExportTest, ReplacesAnExistingFileAndKeepsItWhenWritingFails)
+{
+    {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old contents");
+    }
+    ExportWorkbook::write(a, ReportSelection(), target);
+    EXPECT_EQ(readWithOpenpyxl(target).sheets.value(0).rows, ExportFixture::requirementRows());
+
+    // A folder in the way: the rename fails, the folder and its contents stay,
+    // and no temporary file is left beside it.
+    const QString blocked = dir.filePath(QStringLiteral("blocked.xlsx"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("blocked.xlsx/inside")));
+    EXPECT_THROW(ExportWorkbook::write(a, ReportSelection(), blocked), QuarrixError);
+    EXPECT_TRUE(QDir(blocked + QStringLiteral("/inside")).exists());
+    // A folder that does not exist: nothing can be written.
+    EXPECT_THROW(ExportWorkbook::write(a, ReportSelection(), dir.filePath(QStringLiteral("missing/out.xlsx"))), QuarrixError);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")), QStringList());
+}
+
+}
