@@ -44,6 +44,9 @@ public:
     int recordCount() const { return int(m_rows.size()); }
     bool hasRecord() const { return m_current >= 0 && m_current < int(m_rows.size()); }
     int currentRow() const { return hasRecord() ? m_current : -1; }
+    // The store's key of the current record (0 when none, or not yet posted);
+    // tells whether the current record is still the one a tab loaded.
+    qint64 currentRowId() const { return hasRecord() ? m_rows[m_current].rowid : 0; }
 
     // Field access on the current record (or the record being edited).
     int fieldIndex(const QString& field) const; // raises for unknown names

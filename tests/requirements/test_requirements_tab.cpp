@@ -1,0 +1,244 @@
+#include "tab_fixture.h"
+
+#include "store/table_expressions.h"
+
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+
+namespace {
+
+class RequirementsTabTest : public TabFixture {
+protected:
+    void SetUp() override
+    {
+        TabFixture::SetUp();
+        setSystem("Divisions", {"North", "South"});
+        setSystem("Activities", {"Build", "Run"});
+        addRow(reqs(), {{"RSeq", "BR1.1"}, {"Requirement", "Stay open"}, {"Division", "North"},
+                        {"Priority", "High"}, {"Activity", "Run"}, {"Source", "Plan\r\nReport\r\n"}});
+        addRow(reqs(), {{"RSeq", "BR1.10"}, {"Requirement", "Grow"}, {"Division", "South"}});
+        addRow(reqs(), {{"RSeq", "BR2.1"}, {"Requirement", "Comply"}, {"Division", "North"}});
+        flags().saved = true;
+    }
+};
+
+TEST_F(RequirementsTabTest, ShowingTheTabFillsTheChoicesAndLoadsTheFirstRequirement)
+{
+    reqs().last();
+    window->setStatus(QStringLiteral("Record Added               "));
+    showTab("TabSheet1");
+
+    EXPECT_EQ(comboItems("cbDivision1"), QStringList({"Enterprise", "North", "South"}));
+    EXPECT_EQ(comboItems("cbActivity1"), QStringList({"Enterprise", "Build", "Run"}));
+    EXPECT_EQ(comboItems("cbPriority"), QStringList({"Low", "Medium", "High"}));
+    EXPECT_EQ(text("eID1"), "BR1.1");
+    EXPECT_EQ(text("eRequirement"), "Stay open");
+    EXPECT_EQ(comboText("cbDivision1"), "North");
+    EXPECT_EQ(comboText("cbPriority"), "High");
+    EXPECT_EQ(comboText("cbActivity1"), "Run");
+    EXPECT_EQ(find<QPlainTextEdit>("mSource")->toPlainText(), "Plan\nReport\n");
+    EXPECT_EQ(window->statusText(), blanks(21));
+    EXPECT_FALSE(flags().requirementEdit);
+
+    // A requirement with empty fields shows the defaults; Save stores them.
+    clickRow("DBGrid2", 1);
+    EXPECT_EQ(comboText("cbPriority"), "Low");
+    EXPECT_EQ(comboText("cbActivity1"), "Enterprise");
+    EXPECT_EQ(window->statusText(), blanks(22));
+    click("hSave1");
+    EXPECT_EQ(stored(reqs(), 1, "Priority"), "Low");
+    EXPECT_EQ(stored(reqs(), 1, "Activity"), "Enterprise");
+    EXPECT_EQ(window->statusText(), "Save complete           ");
+    EXPECT_FALSE(flags().saved);
+
+    // A division that no requirement carries leaves the editors at their defaults.
+    showTab("TabSheet9");
+    window->divisionFilterBox()->setCurrentText(QStringLiteral("West"));
+    showTab("TabSheet1");
+    EXPECT_EQ(reqs().recordCount(), 0);
+    EXPECT_EQ(text("eID1"), "");
+    EXPECT_EQ(text("eRequirement"), "");
+    EXPECT_EQ(comboText("cbPriority"), "Low");
+    EXPECT_EQ(comboText("cbDivision1"), "Enterprise");
+    EXPECT_EQ(comboText("cbActivity1"), "Enterprise");
+    dialogs->answers = {true};
+    for (const char* link : {"hSave1", "hDelete1"})
+        click(link);
+    EXPECT_TRUE(dialogs->questions.isEmpty()) << "Save and Delete act on no record";
+}
+
+TEST_F(RequirementsTabTest, LeavingEditedRecordAsksAndYesSavesItWhileNoDropsTheEdits)
+{
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        showTab("TabSheet9");
+        showTab("TabSheet1");
+        dialogs->questions.clear();
+        flags().saved = true;
+        typeInto("eRequirement", "Stay open all night");
+        EXPECT_TRUE(flags().requirementEdit);
+
+        dialogs->answers = {yes};
+        clickRow("DBGrid2", 2);
+
+        EXPECT_EQ(dialogs->questions, QStringList({"Save changes?"}));
+        EXPECT_EQ(stored(reqs(), 0, "Requirement"), yes ? "Stay open all night" : "Stay open");
+        EXPECT_EQ(stored(reqs(), 2, "Requirement"), "Comply");
+        EXPECT_EQ(text("eID1"), "BR2.1");
+        EXPECT_EQ(text("eRequirement"), "Comply");
+        EXPECT_FALSE(flags().requirementEdit);
+        EXPECT_EQ(flags().saved, !yes);
+        EXPECT_EQ(window->statusText(), blanks(22));
+        // Back on the first requirement: reloading the editors is no edit.
+        clickRow("DBGrid2", 0);
+        EXPECT_EQ(dialogs->questions.size(), 1);
+        reqs().first();
+        reqs().edit();
+        reqs().setText(QStringLiteral("Requirement"), QStringLiteral("Stay open"));
+        reqs().post();
+    }
+}
+
+TEST_F(RequirementsTabTest, AddPostsPlaceholdersAfterOfferingPendingEdits)
+{
+    showTab("TabSheet1");
+    typeInto("eID1", "BR1.01");
+    dialogs->answers = {true};
+    click("hAdd1");
+    click("hAdd1");
+
+    EXPECT_EQ(dialogs->questions, QStringList({"Save changes?"}));
+    EXPECT_EQ(stored(reqs(), 0, "RSeq"), "BR1.01");
+    EXPECT_EQ(reqs().recordCount(), 5);
+    EXPECT_EQ(stored(reqs(), 3, "RSeq"), "BRx.xx");
+    EXPECT_EQ(stored(reqs(), 4, "RSeq"), "BRx.xx");
+    EXPECT_EQ(stored(reqs(), 4, "Division"), "");
+    EXPECT_EQ(reqs().currentRow(), 4);
+    EXPECT_EQ(text("eID1"), "BRx.xx");
+    EXPECT_EQ(comboText("cbDivision1"), "Enterprise");
+    EXPECT_EQ(text("eRequirement"), "");
+    EXPECT_EQ(window->statusText(), "Record Added               ");
+    EXPECT_FALSE(flags().requirementEdit);
+    EXPECT_FALSE(flags().saved);
+}
+
+TEST_F(RequirementsTabTest, SaveUnderNewIdentifierRewritesOnlyThatRequirementsLines)
+{
+    addRow(drivers(), {{"CSeq", "BD1"}, {"Requirement", LineList::build({"BR1.10: Grow", "BR1.1: Stay open", "BR9: x"})}});
+    addRow(drivers(), {{"CSeq", "BD2"}, {"Requirement", LineList::build({"BR1.10: Grow"})}});
+    const QString bd2 = stored(drivers(), 1, "Requirement");
+    showTab("TabSheet1");
+
+    typeInto("eID1", "BR1.2");
+    typeInto("eRequirement", "Stay open late");
+    click("hSave1");
+
+    EXPECT_EQ(stored(reqs(), 0, "RSeq"), "BR1.2");
+    EXPECT_EQ(stored(drivers(), 0, "Requirement"), "BR1.10: Grow\r\nBR1.2:Stay open late\r\nBR9: x\r\n");
+    EXPECT_EQ(stored(drivers(), 1, "Requirement"), bd2);
+    EXPECT_EQ(window->statusText(), "Save complete           ");
+    EXPECT_FALSE(flags().requirementEdit);
+
+    // Ranking, division, activity and references do not touch the drivers.
+    clickRow("DBGrid2", 1);
+    QSignalSpy driverMoves(&drivers(), &Table::afterScroll);
+    find<QComboBox>("cbPriority")->setCurrentText(QStringLiteral("Medium"));
+    find<QComboBox>("cbActivity1")->setCurrentText(QStringLiteral("Build"));
+    find<QPlainTextEdit>("mSource")->setPlainText(QStringLiteral("Minutes"));
+    click("hSave1");
+    EXPECT_EQ(driverMoves.count(), 0);
+    EXPECT_EQ(stored(reqs(), 1, "Priority"), "Medium");
+    EXPECT_EQ(stored(reqs(), 1, "Activity"), "Build");
+    EXPECT_EQ(stored(reqs(), 1, "Source"), "Minutes");
+}
+
+TEST_F(RequirementsTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
+{
+    struct Case {
+        const char* name;
+        bool byKey;
+        bool answer;
+        int remaining;
+        bool savedAfter;
+    };
+    for (const Case& c : {Case{"link, Yes", false, true, 2, false}, Case{"key, Yes", true, true, 2, true},
+                          Case{"link, No", false, false, 3, true}, Case{"key, No", true, false, 3, true}}) {
+        SCOPED_TRACE(c.name);
+        while (reqs().recordCount() > 3) {
+            reqs().last();
+            reqs().remove();
+        }
+        while (reqs().recordCount() < 3)
+            addRow(reqs(), {{"RSeq", "BR0"}});
+        showTab("TabSheet9");
+        showTab("TabSheet1");
+        flags().saved = true;
+        dialogs->questions.clear();
+        dialogs->answers = {c.answer};
+        clickRow("DBGrid2", 1);
+        const QString second = stored(reqs(), 1, "RSeq");
+        if (c.byKey)
+            QTest::keyClick(find<QTableView>("DBGrid2"), Qt::Key_Delete);
+        else
+            click("hDelete1");
+
+        EXPECT_EQ(dialogs->questions, QStringList({"Confirm Delete"}));
+        EXPECT_EQ(reqs().recordCount(), c.remaining);
+        EXPECT_EQ(flags().saved, c.savedAfter);
+        if (c.answer) {
+            EXPECT_EQ(window->statusText(), "Deleted                ");
+            EXPECT_NE(stored(reqs(), 1, "RSeq"), second);
+            EXPECT_EQ(text("eID1"), stored(reqs(), reqs().currentRow(), "RSeq"));
+        }
+    }
+}
+
+TEST_F(RequirementsTabTest, WalkByAnotherCommandAsksOnceAndOnlyForTheEditedRecord)
+{
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        showTab("TabSheet1");
+        clickRow("DBGrid2", 1);
+        typeInto("eRequirement", "Grow fast");
+        showTab("TabSheet9");
+
+        // A report, the archive or the upload walks the table from first to
+        // last; any further question would be answered Yes.
+        dialogs->questions.clear();
+        dialogs->answers = {yes, true, true, true};
+        Table& t = reqs();
+        QStringList walked;
+        for (t.first(); !t.eof(); t.next())
+            walked << t.text(QStringLiteral("RSeq"));
+
+        EXPECT_EQ(walked, QStringList({"BR1.1", "BR1.10", "BR2.1"}));
+        EXPECT_EQ(dialogs->questions, QStringList({"Save changes?"}));
+        EXPECT_EQ(stored(t, 0, "Requirement"), "Stay open");
+        EXPECT_EQ(stored(t, 1, "Requirement"), yes ? "Grow fast" : "Grow");
+        EXPECT_EQ(stored(t, 2, "Requirement"), "Comply");
+        EXPECT_FALSE(flags().requirementEdit);
+        t.moveTo(1);
+        t.edit();
+        t.setText(QStringLiteral("Requirement"), QStringLiteral("Grow"));
+        t.post();
+    }
+}
+
+TEST_F(RequirementsTabTest, FilterThatHidesTheEditedRecordNeverSavesItIntoAnother)
+{
+    showTab("TabSheet1");
+    clickRow("DBGrid2", 1); // BR1.10, South
+    typeInto("eRequirement", "Shrink");
+    dialogs->answers = {true};
+
+    window->divisionFilterBox()->setCurrentText(QStringLiteral("North"));
+
+    EXPECT_FALSE(flags().requirementEdit);
+    reqs().setFiltered(false);
+    EXPECT_EQ(stored(reqs(), 0, "Requirement"), "Stay open");
+    EXPECT_EQ(stored(reqs(), 1, "Requirement"), "Grow");
+    EXPECT_EQ(stored(reqs(), 2, "Requirement"), "Comply");
+    EXPECT_EQ(stored(reqs(), 1, "Division"), "South");
+}
+
+}
