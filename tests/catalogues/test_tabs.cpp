@@ -1,0 +1,372 @@
+#include "catalogues/attributes_database_tab.h"
+#include "catalogues/controls_database_tab.h"
+#include "sheet_files.h"
+#include "support/window_fixture.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+
+namespace {
+
+// The tree as indented lines, two blanks per level.
+void dumpNode(const QTreeWidgetItem* node, int depth, QStringList& out)
+{
+    out << QString(depth * 2, QLatin1Char(' ')) + node->text(0);
+    for (int i = 0; i < node->childCount(); ++i)
+        dumpNode(node->child(i), depth + 1, out);
+}
+
+QStringList dumpTree(const QTreeWidget* tree)
+{
+    QStringList out;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        dumpNode(tree->topLevelItem(i), 0, out);
+    return out;
+}
+
+QTreeWidgetItem* findNode(QTreeWidget* tree, const QString& text)
+{
+    const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+struct Control {
+    const char* id;
+    const char* xid;
+    const char* section;
+    const char* objective;
+    const char* title;
+};
+
+class CatalogueTabs : public WindowFixture {
+protected:
+    Assessment& a() { return window->assessment(); }
+
+    void addControls(const std::vector<Control>& rows)
+    {
+        Table& t = a().controls();
+        for (const Control& c : rows) {
+            t.append();
+            t.setText(QStringLiteral("Id"), QString::fromLatin1(c.id));
+            t.setText(QStringLiteral("XId"), QString::fromLatin1(c.xid));
+            t.setText(QStringLiteral("section_title"), QString::fromLatin1(c.section));
+            t.setText(QStringLiteral("subsection_title"), QString::fromLatin1(c.objective));
+            t.setText(QStringLiteral("control_title"), QString::fromLatin1(c.title));
+            t.post();
+        }
+        t.refresh();
+        t.first();
+    }
+
+    void addAttribute(const char* group, const char* number, const char* name, const char* tier)
+    {
+        Table& t = a().attribute();
+        t.append();
+        t.setText(QStringLiteral("Group"), QString::fromLatin1(group));
+        t.setText(QStringLiteral("Grx"), QString::fromLatin1(number));
+        t.setText(QStringLiteral("Attribute"), QString::fromLatin1(name));
+        t.setText(QStringLiteral("GrAtt"), QString::number(QString::fromLatin1(number).toInt() + 100).right(2) + QString::fromLatin1(name));
+        t.setText(QStringLiteral("Tier"), QString::fromLatin1(tier));
+        t.post();
+    }
+
+    void addLink(Table& t, const char* first, const char* second)
+    {
+        const bool btat = t.name() == QLatin1String("BTAtt");
+        t.append();
+        t.setText(btat ? QStringLiteral("BusAtt") : QStringLiteral("TechAtt"), QString::fromLatin1(first));
+        t.setText(btat ? QStringLiteral("TechAtt") : QStringLiteral("SecAtt"), QString::fromLatin1(second));
+        t.post();
+    }
+
+    QStringList visible(Table& t, const char* field)
+    {
+        QStringList out;
+        const int f = t.fieldIndex(QString::fromLatin1(field));
+        for (int r = 0; r < t.recordCount(); ++r)
+            out << t.textAt(r, f);
+        return out;
+    }
+};
+
+} // namespace
+
+// Tree labels: numbers without leading zeros, XId shown when it differs,
+// first titles of a run kept, and the odd shapes of sections and objectives 00.
+TEST_F(CatalogueTabs, ControlTreeLabels)
+{
+    struct Case {
+        std::vector<Control> controls;
+        QStringList tree;
+    };
+    const std::vector<Case> cases = {
+        {{{"01.02.03", "01.02.03", "Org", "Roles", "Duties"},
+          {"01.02.04", "A.5.1.2", "Org", "Roles", "Other"},
+          {"01.03.01", "01.03.01", "Renamed", "Review", "Yearly"},
+          {"02.01.01", "02.01.01", "People", "Hiring", "Checks"},
+          {"99.99.99", "", "", "", ""}},
+         {"Controls", "  1 Org", "    1.2 Roles", "      1.2.3: Duties", "      A.5.1.2: Other", "    1.3 Review",
+          "      1.3.1: Yearly", "  2 People", "    2.1 Hiring", "      2.1.1: Checks", "  99 ", "    99.99 ", "      : "}},
+        // Section 00 makes no section node; an objective 00 makes no objective node.
+        {{{"00.01.01", "00.01.01", "Zero", "First", "A"},
+          {"03.00.01", "03.00.01", "Three", "None", "B"},
+          {"03.01.01", "03.01.01", "Three", "One", "C"}},
+         {"Controls", "  3 Three", "    3.1 One", "      3.1.1: C", "0.1 First", "  0.1.1: A", "  3.0.1: B"}},
+    };
+    auto* tree = find<QTreeWidget>("tvControl");
+    for (const Case& c : cases) {
+        a().emptyTable(a().controls());
+        addControls(c.controls);
+        window->tab<ControlsDatabaseTab>()->MakeControlTree();
+        EXPECT_EQ(dumpTree(tree), c.tree);
+    }
+}
+
+// A bad Id stops the tree at that record with the message; nothing stays suspended.
+TEST_F(CatalogueTabs, ControlTreeStopsOnBadId)
+{
+    addControls({{"01.01.01", "01.01.01", "S", "O", "T"}, {"id", "Xid", "section_title", "subsection_title", "control_title"}});
+    showTab("TabSheet5");
+    ASSERT_EQ(dialogs->errors, QStringList{QStringLiteral("'id' is not a valid integer value")});
+    EXPECT_EQ(dumpTree(find<QTreeWidget>("tvControl")), QStringList({"Controls", "  1 S", "    1.1 O", "      1.1.1: T"}));
+    EXPECT_FALSE(a().controls().controlsDisabled());
+    EXPECT_FALSE(a().controls().isEditing());
+}
+
+// The edit flag: typed changes ask "Save changes?" on a move and Yes saves
+// them into the record left; eXId alone is no edit.
+TEST_F(CatalogueTabs, ControlEditFlagAndSaveChangesQuestion)
+{
+    addControls({{"01.01.01", "01.01.01", "S", "O", "First"}, {"01.01.02", "01.01.02", "S", "O", "Second"}});
+    showTab("TabSheet5");
+    Table& t = a().controls();
+    auto* title = find<QLineEdit>("eControl");
+    EXPECT_EQ(title->text(), QStringLiteral("First"));
+    EXPECT_FALSE(window->flags().controlEdit);
+    EXPECT_EQ(window->statusText(), QString(21, QLatin1Char(' ')));
+
+    find<QLineEdit>("eXId")->setText(QStringLiteral("X.1"));
+    EXPECT_FALSE(window->flags().controlEdit);
+    t.moveTo(1);
+    EXPECT_TRUE(dialogs->questions.isEmpty());
+    EXPECT_EQ(t.textAt(0, t.fieldIndex(QStringLiteral("XId"))), QStringLiteral("01.01.01"));
+    EXPECT_EQ(title->text(), QStringLiteral("Second"));
+
+    title->setText(QStringLiteral("Second, renamed"));
+    EXPECT_TRUE(window->flags().controlEdit);
+    dialogs->answers.push_back(true);
+    t.moveTo(0);
+    EXPECT_EQ(dialogs->questions, QStringList{QStringLiteral("Save changes?")});
+    EXPECT_EQ(t.textAt(1, t.fieldIndex(QStringLiteral("control_title"))), QStringLiteral("Second, renamed"));
+    EXPECT_EQ(t.currentRow(), 0);
+    EXPECT_EQ(title->text(), QStringLiteral("First"));
+    EXPECT_FALSE(window->flags().controlEdit);
+
+    title->setText(QStringLiteral("dropped"));
+    dialogs->answers.push_back(false);
+    t.moveTo(1);
+    EXPECT_EQ(t.textAt(0, t.fieldIndex(QStringLiteral("control_title"))), QStringLiteral("First"));
+    EXPECT_FALSE(window->flags().controlEdit);
+}
+
+// Add, Save (tree rebuilt only when the Id changes), Delete by link and by key.
+TEST_F(CatalogueTabs, ControlAddSaveDelete)
+{
+    addControls({{"01.01.01", "01.01.01", "S", "O", "First"}});
+    showTab("TabSheet5");
+    Table& t = a().controls();
+    auto* tree = find<QTreeWidget>("tvControl");
+
+    click("hAdd3");
+    EXPECT_EQ(t.text(QStringLiteral("Id")), QStringLiteral("99.99.99"));
+    EXPECT_EQ(find<QLineEdit>("eId")->text(), QStringLiteral("99.99.99"));
+    EXPECT_EQ(window->statusText(), QStringLiteral("Record added             "));
+    EXPECT_FALSE(window->flags().saved);
+    EXPECT_FALSE(window->flags().controlEdit);
+    EXPECT_FALSE(findNode(tree, QStringLiteral("99.99.99: ")));
+
+    find<QLineEdit>("eControl")->setText(QStringLiteral("Only the title"));
+    click("hSave4");
+    EXPECT_FALSE(findNode(tree, QStringLiteral("99.99.99: Only the title"))); // no Id change, no rebuild
+    find<QLineEdit>("eId")->setText(QStringLiteral("02.01.01"));
+    find<QLineEdit>("eXId")->setText(QStringLiteral("02.01.01"));
+    click("hSave4");
+    EXPECT_TRUE(findNode(tree, QStringLiteral("2.1.1: Only the title")));
+    EXPECT_EQ(window->statusText(), QStringLiteral("Save Complete             "));
+    EXPECT_FALSE(window->flags().controlEdit);
+
+    // Double click on a leaf finds the control by its title.
+    QTreeWidgetItem* leaf = findNode(tree, QStringLiteral("1.1.1: First"));
+    ASSERT_TRUE(leaf);
+    tree->setCurrentItem(leaf);
+    window->tab<ControlsDatabaseTab>()->tvControlDblClick();
+    EXPECT_EQ(t.text(QStringLiteral("Id")), QStringLiteral("01.01.01"));
+    EXPECT_EQ(find<QLineEdit>("eControl")->text(), QStringLiteral("First"));
+
+    window->flags().saved = true;
+    dialogs->answers = {false};
+    window->tab<ControlsDatabaseTab>()->DBGrid4KeyUp(Qt::Key_Delete);
+    EXPECT_EQ(t.recordCount(), 2);
+    dialogs->answers = {true};
+    window->tab<ControlsDatabaseTab>()->DBGrid4KeyUp(Qt::Key_Delete);
+    EXPECT_EQ(t.recordCount(), 1);
+    EXPECT_TRUE(window->flags().saved); // the key leaves the saved flag
+    EXPECT_EQ(window->statusText(), QStringLiteral("Deleted                "));
+    dialogs->answers = {true};
+    click("hDelete3");
+    EXPECT_EQ(t.recordCount(), 0);
+    EXPECT_FALSE(window->flags().saved); // the link clears it
+    EXPECT_EQ(dialogs->questions.count(QStringLiteral("Confirm Delete")), 3);
+}
+
+// The two buttons: a question, a file dialog, the import, the tab shown again.
+TEST_F(CatalogueTabs, ImportButtons)
+{
+    const QString controls = dir.filePath(QStringLiteral("c.xlsx"));
+    const QString attributes = dir.filePath(QStringLiteral("a.xlsx"));
+    writeSheet(controls, {{"01.01.01", nullptr, "S", "O", "", "Imported", ""}});
+    writeSheet(attributes, {{"Grp", 2.0, "Avail", "Business"}, {"END"}});
+    addControls({{"05.05.05", "05.05.05", "S", "O", "Old"}});
+
+    showTab("TabSheet5");
+    click("bImport2"); // No: nothing more happens
+    EXPECT_EQ(dialogs->questions, QStringList{QStringLiteral("Are you sure you want to replace the current controls?")});
+    EXPECT_TRUE(dialogs->fileRequests.isEmpty());
+    dialogs->answers = {true};
+    dialogs->files = {controls};
+    click("bImport2");
+    ASSERT_EQ(dialogs->fileRequests.size(), 1);
+    EXPECT_EQ(dialogs->fileRequests.first().defaultSuffix, QStringLiteral("xls"));
+    EXPECT_EQ(a().controls().recordCount(), 1);
+    EXPECT_EQ(find<QLineEdit>("eControl")->text(), QStringLiteral("Imported"));
+    EXPECT_TRUE(findNode(find<QTreeWidget>("tvControl"), QStringLiteral("1.1.1: Imported")));
+    EXPECT_EQ(dialogs->waitDepth, 0);
+
+    showTab("TabSheet7");
+    dialogs->answers = {true};
+    dialogs->files = {QString()}; // cancelled
+    click("bImport1");
+    EXPECT_EQ(dialogs->questions.last(), QStringLiteral("Are you sure you want to replace the current attributes?"));
+    EXPECT_EQ(a().attribute().recordCount(), 0);
+    dialogs->answers = {true};
+    dialogs->files = {attributes};
+    click("bImport1");
+    EXPECT_EQ(a().attribute().recordCount(), 1);
+    EXPECT_EQ(find<QLineEdit>("eAttName2")->text(), QStringLiteral("Avail"));
+    EXPECT_EQ(dumpTree(find<QTreeWidget>("tvAttribute")), QStringList({"Attributes", "  Grp", "    Avail"}));
+    EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join(QLatin1Char('\n')).toStdString();
+}
+
+// Attribute tree: runs of one group, repeated labels, records without a group
+// before the first group node stand beside the root.
+TEST_F(CatalogueTabs, AttributeTree)
+{
+    addAttribute("", "0", "Loose", "Business");
+    addAttribute("Alpha", "1", "Able", "Business");
+    addAttribute("Beta", "1", "Bold", "Business"); // same number as Alpha: the groups interleave
+    addAttribute("Alpha", "1", "Calm", "Business");
+    a().attribute().setFilter(QStringLiteral("InUse=TRUE"));
+    a().attribute().setFiltered(true); // another tab's filter is lifted for the tree
+    showTab("TabSheet7");
+    EXPECT_EQ(dumpTree(find<QTreeWidget>("tvAttribute")),
+              QStringList({"Attributes", "  Alpha", "    Able", "  Beta", "    Bold", "  Alpha", "    Calm", "Loose"}));
+    EXPECT_EQ(window->statusText(), QString(21, QLatin1Char(' ')));
+}
+
+// The mapping grids follow the tier of the attribute shown.
+TEST_F(CatalogueTabs, MappingGridsFollowTheTier)
+{
+    addAttribute("G", "1", "Bus", "Business");
+    addAttribute("G", "1", "Lonely", "Business");
+    addAttribute("G", "2", "Tech", "Technical");
+    addAttribute("G", "3", "Sec", "Security");
+    addLink(a().btAtt(), "Bus", "Tech");
+    addLink(a().btAtt(), "Bus", "Tech2");
+    addLink(a().tsAtt(), "Tech", "Sec");
+    addLink(a().tsAtt(), "Tech2", "Sec2");
+    addLink(a().tsAtt(), "", "Nameless");
+    showTab("TabSheet7");
+    Table& att = a().attribute();
+    auto* tab = window->tab<AttributesDatabaseTab>();
+    struct Case {
+        const char* attribute;
+        QStringList tech, sec;
+    };
+    const std::vector<Case> cases = {{"Bus", {"Tech", "Tech2"}, {"Sec"}},
+                                     {"Lonely", {}, {"Nameless"}}, // no link: filtered on an empty name
+                                     {"Tech", {}, {"Sec"}},
+                                     {"Sec", {}, {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.attribute);
+        ASSERT_TRUE(att.locate(QStringLiteral("Attribute"), {QString::fromLatin1(c.attribute)}));
+        tab->DBGrid6CellClick();
+        EXPECT_EQ(visible(a().btAtt(), "TechAtt"), c.tech);
+        EXPECT_EQ(visible(a().tsAtt(), "SecAtt"), c.sec);
+    }
+    // Following the second technical attribute of Bus.
+    att.locate(QStringLiteral("Attribute"), {QStringLiteral("Bus")});
+    tab->DBGrid6CellClick();
+    a().btAtt().moveTo(1);
+    tab->DBGrid7CellClick();
+    EXPECT_EQ(visible(a().tsAtt(), "SecAtt"), QStringList{QStringLiteral("Sec2")});
+}
+
+// Add, Save with the sort key and tier rule, the bad Sequence, the tree rebuilt on key changes only.
+TEST_F(CatalogueTabs, AttributeAddAndSave)
+{
+    addAttribute("G", "1", "Able", "Business");
+    showTab("TabSheet7");
+    Table& att = a().attribute();
+    auto* tree = find<QTreeWidget>("tvAttribute");
+
+    click("hAdd6");
+    EXPECT_EQ(att.text(QStringLiteral("GrAtt")), QStringLiteral("00Attribute Name"));
+    EXPECT_EQ(att.text(QStringLiteral("Group")), QStringLiteral("Group Name"));
+    EXPECT_EQ(find<QLineEdit>("eAttSeq2")->text(), QStringLiteral("0"));
+    EXPECT_EQ(window->statusText(), QStringLiteral("Record added             "));
+    EXPECT_FALSE(window->flags().saved);
+    EXPECT_FALSE(findNode(tree, QStringLiteral("Attribute Name")));
+
+    find<QPlainTextEdit>("mAttDesc2")->setPlainText(QStringLiteral("text only"));
+    find<QLineEdit>("eTier")->setText(QStringLiteral("technical"));
+    click("hSave6");
+    EXPECT_EQ(att.text(QStringLiteral("Tier")), QStringLiteral("Business")); // not an exact tier word
+    EXPECT_EQ(att.text(QStringLiteral("Description")), QStringLiteral("text only"));
+    EXPECT_FALSE(findNode(tree, QStringLiteral("Attribute Name"))); // same key: no rebuild
+    EXPECT_EQ(window->statusText(), QStringLiteral("Save Complete               "));
+
+    find<QLineEdit>("eAttName2")->setText(QStringLiteral("Usable"));
+    find<QLineEdit>("eAttSeq2")->setText(QStringLiteral("112"));
+    find<QLineEdit>("eTier")->setText(QStringLiteral("Technical"));
+    click("hSave6");
+    EXPECT_TRUE(findNode(tree, QStringLiteral("Usable")));
+    EXPECT_EQ(att.currentRow(), 0); // the rebuilt tree leaves the first record current
+    ASSERT_TRUE(att.locate(QStringLiteral("Attribute"), {QStringLiteral("Usable")}));
+    EXPECT_EQ(att.text(QStringLiteral("GrAtt")), QStringLiteral("12Usable"));
+    EXPECT_EQ(att.text(QStringLiteral("Tier")), QStringLiteral("Technical"));
+    window->tab<AttributesDatabaseTab>()->DBGrid6CellClick();
+
+    window->flags().saved = true;
+    find<QLineEdit>("eAttName2")->setText(QStringLiteral("Broken"));
+    find<QLineEdit>("eAttSeq2")->setText(QStringLiteral("7x"));
+    click("hSave6");
+    EXPECT_EQ(dialogs->errors, QStringList{QStringLiteral("'7x' is not a valid integer value")});
+    EXPECT_FALSE(att.isEditing());
+    EXPECT_EQ(att.text(QStringLiteral("Attribute")), QStringLiteral("Usable"));
+    EXPECT_TRUE(window->flags().saved);
+    EXPECT_EQ(dialogs->waitDepth, 0);
+
+    // Double click on an attribute node loads it; the tier editor is left alone.
+    find<QLineEdit>("eTier")->setText(QStringLiteral("kept"));
+    tree->setCurrentItem(findNode(tree, QStringLiteral("Able")));
+    window->tab<AttributesDatabaseTab>()->tvAttributeDblClick();
+    EXPECT_EQ(att.text(QStringLiteral("Attribute")), QStringLiteral("Able"));
+    EXPECT_EQ(find<QLineEdit>("eAttName2")->text(), QStringLiteral("Able"));
+    EXPECT_EQ(find<QLineEdit>("eTier")->text(), QStringLiteral("kept"));
+
+    dialogs->answers = {true};
+    click("hDelete6");
+    EXPECT_EQ(att.recordCount(), 1);
+    EXPECT_FALSE(window->flags().saved);
+}
