@@ -90,6 +90,9 @@ void UploadTab::setStatuses(const QString& status1, const QString& status2)
 {
     m_status1->setText(status1);
     m_status2->setText(status2);
+    // The upload runs on this thread: show the new texts before it goes on.
+    m_status1->repaint();
+    m_status2->repaint();
 }
 
 void UploadTab::fillDriverBox(const QString& current)
