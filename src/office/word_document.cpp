@@ -410,8 +410,12 @@ QByteArray WordDocument::documentXml() const
         if (m_landscape)
             w.writeAttribute(kW, QStringLiteral("orient"), QStringLiteral("landscape"));
         w.writeEmptyElement(kW, QStringLiteral("pgMar"));
-        for (const char* side : {"top", "right", "bottom", "left"})
-            w.writeAttribute(kW, QString::fromLatin1(side), QStringLiteral("1440"));
+        // Three-quarter-inch side margins leave room for a 100-character
+        // rule in 14-point type on a landscape page.
+        w.writeAttribute(kW, QStringLiteral("top"), QStringLiteral("1440"));
+        w.writeAttribute(kW, QStringLiteral("right"), QStringLiteral("1080"));
+        w.writeAttribute(kW, QStringLiteral("bottom"), QStringLiteral("1440"));
+        w.writeAttribute(kW, QStringLiteral("left"), QStringLiteral("1080"));
         w.writeAttribute(kW, QStringLiteral("header"), QStringLiteral("720"));
         w.writeAttribute(kW, QStringLiteral("footer"), QStringLiteral("720"));
         w.writeAttribute(kW, QStringLiteral("gutter"), QStringLiteral("0"));

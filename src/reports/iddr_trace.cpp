@@ -59,8 +59,11 @@ std::vector<TraceRow> rebuild(Assessment& a)
     }
 
     {
+        // All or nothing: a failure leaves the previous trace in place and
+        // the table open.
         Store::Transaction tx(a.store());
-        a.emptyTable(iddr);
+        a.store().deleteAll(iddr.name());
+        iddr.refresh();
         iddr.disableControls();
         struct Resume {
             Table& t;
@@ -78,9 +81,16 @@ std::vector<TraceRow> rebuild(Assessment& a)
     iddr.refresh();
     iddr.first();
 
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const TraceRow& x, const TraceRow& y) { return orderKey(x.key) < orderKey(y.key); });
-    return rows;
+    std::vector<std::pair<QString, size_t>> order;
+    order.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        order.emplace_back(orderKey(rows[i].key), i);
+    std::stable_sort(order.begin(), order.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    std::vector<TraceRow> sorted;
+    sorted.reserve(rows.size());
+    for (const auto& o : order)
+        sorted.push_back(std::move(rows[o.second]));
+    return sorted;
 }
 
 }
