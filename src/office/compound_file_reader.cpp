@@ -111,9 +111,12 @@ QByteArray CompoundFile::chain(quint32 start, quint64 size, bool mini) const
     const QByteArray& source = mini ? m_miniStream : m_data;
     QByteArray out;
     quint32 s = start;
-    size_t steps = 0;
+    // A valid chain visits each sector of its source at most once, so a chain
+    // longer than that is a loop; this also bounds the bytes gathered.
+    const qint64 maxSteps = source.size() / unit + 1;
+    qint64 steps = 0;
     while (s != kEndOfChain && (size == 0 || quint64(out.size()) < size)) {
-        if (s >= table.size() || ++steps > table.size())
+        if (s >= table.size() || ++steps > maxSteps)
             damaged("a sector chain is broken");
         const qint64 offset = mini ? qint64(s) * unit : qint64(s + 1) * unit;
         if (offset + unit > source.size())

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <gtest/gtest.h>
 #include <zip.h>
 
@@ -193,7 +194,25 @@ TEST(SpreadsheetReader, RefusesHostileFiles)
         out.write(bytes);
     }
 
+    // An .xls whose directory chain loops back on itself.
+    const QString loop = dir.filePath(QStringLiteral("loop.xls"));
+    {
+        QFile in(data("reader_lo.xls"));
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QByteArray bytes = in.readAll();
+        auto u32 = [&](qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
+        const quint32 fatSector = u32(76);
+        const quint32 dirStart = u32(48);
+        const qsizetype entry = qsizetype(fatSector + 1) * 512 + qsizetype(dirStart) * 4;
+        ASSERT_LT(entry + 4, bytes.size());
+        qToLittleEndian<quint32>(dirStart, bytes.data() + entry);
+        QFile out(loop);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    }
+
     const std::vector<std::pair<QString, const char*>> cases = {
+        {loop, "sector chain is broken"},
         {bomb, "unpacks to more than"}, {nested, "nested more than"}, {entities, "document type"},
         {farCell, "out of range"}, {farRow, "out of range"}, {manyCells, "more than 1000 cells"},
         {hugeXls, "declare more than"}};
