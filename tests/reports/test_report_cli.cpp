@@ -1,0 +1,143 @@
+// quarrix-cli report and taxonomy-report, and a real word processor opening
+// what they write.
+#include "report_test_support.h"
+
+#include "analysis/in_use_derivation.h"
+#include "analysis/profile_division_filter.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+
+struct ProcessRun {
+    int status;
+    QString out, err;
+};
+
+ProcessRun run(const QString& program, const QStringList& args, int timeoutMs = 60000)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return {-1, {}, QStringLiteral("timed out")};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+ProcessRun cli(const QStringList& args)
+{
+    return run(QStringLiteral(QUARRIX_CLI), args);
+}
+
+}
+
+TEST_F(ReportStoreTest, CliReportWritesWhatTheWindowWrites)
+{
+    const QString file = dir.filePath("cli.docx");
+    const ProcessRun r = cli({"--store", path, "report", file, "--division", "North", "--activity", "Audit"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, file + " saved\n");
+
+    applyDivisionFilter(a.requirements(), "North");
+    applyDivisionFilter(a.drivers(), "North");
+    QuarrixReportOptions options = forActivity("Audit");
+    options.division = "North";
+    const QString here = dir.filePath("here.docx");
+    QuarrixReport::write(a, here, options);
+    const QByteArray body = Docx::part(file, "word/document.xml");
+    EXPECT_FALSE(body.isEmpty());
+    EXPECT_EQ(body, Docx::part(here, "word/document.xml"));
+}
+
+TEST_F(ReportStoreTest, CliTaxonomyReportRunsTheDerivationFirst)
+{
+    // Nothing is marked in use yet; the command derives it for its division.
+    const QString file = dir.filePath("taxonomy.docx");
+    const ProcessRun r = cli({"--store", path, "taxonomy-report", file, "--group", "User"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const Docx d = Docx::read(file);
+    ASSERT_TRUE(d.ok);
+    EXPECT_GE(d.find(" \tAvailable\t\t\tLogged\t\t\t"), 0);
+    EXPECT_GE(d.find("USER"), 0);
+    EXPECT_LT(d.find("RISK"), 0);
+
+    const ProcessRun south = cli({"--store", path, "taxonomy-report", file, "--division", "South"});
+    ASSERT_EQ(south.status, 0) << south.err.toStdString();
+    // South's only driver profiles Available and Logged.
+    const Docx s = Docx::read(file);
+    EXPECT_GE(s.find(" \tAvailable\t\t\tLogged\t\t\t"), 0);
+    EXPECT_LT(s.find(" Confidential \tData is seen only by those entitled"), 0);
+}
+
+TEST_F(ReportStoreTest, CliRefusesBadArgumentsWithoutWriting)
+{
+    const QString file = dir.filePath("never.docx");
+    for (const QStringList& args : {QStringList{"report"}, QStringList{"report", file, "--group", "User"},
+                                    QStringList{"report", file, "--activity"}, QStringList{"report", file, "extra.docx"},
+                                    QStringList{"taxonomy-report", file, "--activity", "Audit"}}) {
+        const ProcessRun r = cli(QStringList{"--store", path} + args);
+        EXPECT_NE(r.status, 0) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("usage")) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(file));
+
+    const ProcessRun unwritable = cli({"--store", path, "report", dir.filePath("no/such/folder/r.docx")});
+    EXPECT_NE(unwritable.status, 0);
+    EXPECT_TRUE(unwritable.err.contains("no/such/folder")) << unwritable.err.toStdString();
+}
+
+// A real word processor opens the report and lays it out: each section on
+// its own page, page numbers from the second page on.
+TEST_F(ReportStoreTest, WordProcessorOpensTheReport)
+{
+    const QString office = QStandardPaths::findExecutable("libreoffice");
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    if (office.isEmpty() || pdftotext.isEmpty())
+        GTEST_SKIP() << "libreoffice or pdftotext is not installed";
+    const QString file = dir.filePath("report.docx");
+    QuarrixReport::write(a, file, {});
+    const QString profile = QUrl::fromLocalFile(dir.filePath("lo-profile")).toString();
+    const ProcessRun convert = run(office, {"-env:UserInstallation=" + profile, "--headless", "--convert-to", "pdf", "--outdir",
+                                     dir.path(), file},
+                            180000);
+    ASSERT_EQ(convert.status, 0) << convert.err.toStdString();
+    const ProcessRun text = run(pdftotext, {"-layout", dir.filePath("report.pdf"), "-"});
+    ASSERT_EQ(text.status, 0) << text.err.toStdString();
+    const QStringList pages = text.out.split('\f');
+    ASSERT_GE(pages.size(), 12) << text.out.toStdString();
+
+    auto pageWith = [&](const QString& pattern) {
+        const QRegularExpression re(pattern);
+        for (qsizetype i = 0; i < pages.size(); ++i)
+            if (re.match(pages[i]).hasMatch())
+                return int(i);
+        return -1;
+    };
+    auto numbered = [&](int page, int number) {
+        return QRegularExpression(QStringLiteral("\\n\\s*%1\\s*$").arg(number)).match(pages[page]).hasMatch();
+    };
+    EXPECT_EQ(pageWith("HARBOUR REVIEW"), 0);
+    EXPECT_TRUE(pages[0].contains("Meridal Quarrix Report"));
+    EXPECT_FALSE(numbered(0, 1));
+    const int contents = pageWith("CONTENTS");
+    EXPECT_EQ(contents, 1);
+    EXPECT_TRUE(numbered(contents, 2)) << pages[contents].toStdString();
+    int last = contents;
+    for (const char* heading : {"3\\.\\s+REQUIREMENTS BY DIVISION\\s*\\n\\s*\\n", "4\\.1\\s+NORTH BUSINESS DRIVERS",
+                                "4\\.2\\s+SOUTH BUSINESS DRIVERS", "5\\.\\s+BUSINESS ATTRIBUTES TO DRIVERS\\s*\\n\\s*\\n",
+                                "6\\.\\s+BUSINESS DRIVER SECURITY CONTROLS\\s*\\n\\s*\\n", "7\\.\\s+SECURITY CONTROL BUSINESS DRIVERS\\s*\\n\\s*\\n",
+                                "8\\.\\s+PERFORMANCE BY ATTRIBUTE"}) {
+        const int page = pageWith(QString::fromLatin1(heading));
+        EXPECT_GT(page, last) << heading;
+        last = std::max(last, page);
+    }
+    EXPECT_GE(pageWith("BR1\\.01\\s+Keep customer data private"), 0);
+    EXPECT_GE(pageWith("01\\.01\\.01\\s+Encryption"), 0);
+}
