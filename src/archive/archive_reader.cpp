@@ -190,9 +190,10 @@ void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
         }
     }
     tx.commit();
-    // Appended records sit at the end of each cursor; re-read to show key order.
+    // Appended records sit at the end of each cursor, filter or not; re-read
+    // the tables whose order or filter differs from the order of appending.
     for (Table* t : written)
-        if (t != &a.system())
+        if (t != &a.system() && (t->filtered() || !t->sort().isEmpty() || !t->def().keyOrder.isEmpty()))
             t->refresh();
 }
 

@@ -6,6 +6,7 @@
 #include "core/assessment.h"
 
 #include <QRegularExpression>
+#include <memory>
 
 namespace {
 
@@ -102,11 +103,16 @@ QString text(Assessment& a)
         Table* shown = a.byName(block.table);
         if (shown->isEditing())
             shown->post();
-        // A cursor of our own sees every record in the shown table's order,
-        // so the tabs' filters and current records stay as they are.
-        Table all(a.store(), shown->def());
-        all.setSort(shown->sort());
-        all.open();
+        // The table's rows in memory are its current order. When a tab has
+        // filtered it, a cursor of our own sees every record in that order,
+        // so the tab's filter and current record stay as they are.
+        std::unique_ptr<Table> unfiltered;
+        if (shown->filtered()) {
+            unfiltered = std::make_unique<Table>(a.store(), shown->def());
+            unfiltered->setSort(shown->sort());
+            unfiltered->open();
+        }
+        const Table& all = unfiltered ? *unfiltered : *shown;
         std::vector<int> indexes;
         for (const ArchiveFormat::Field& f : block.fields)
             indexes.push_back(all.fieldIndex(QString::fromLatin1(f.name)));
