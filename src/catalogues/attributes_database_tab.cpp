@@ -27,13 +27,13 @@ AttributesDatabaseTab::AttributesDatabaseTab(TForm2& form) : TabPage(form, "TabS
     editor->setObjectName(QStringLiteral("GroupBox18"));
     editor->setGeometry(8, 356, 300, 186);
     addLabel(QStringLiteral("Group "), QRect(8, 22, 60, 16), editor);
-    m_group = control<QLineEdit>("eAttGroup2", {}, QRect(70, 18, 150, 22), editor);
-    addLabel(QStringLiteral("Sequence"), QRect(226, 22, 50, 16), editor);
-    m_sequence = control<QLineEdit>("eAttSeq2", {}, QRect(262, 18, 30, 22), editor);
+    m_group = control<QLineEdit>("eAttGroup2", {}, QRect(70, 18, 120, 22), editor);
+    addLabel(QStringLiteral("Sequence"), QRect(196, 22, 52, 16), editor);
+    m_sequence = control<QLineEdit>("eAttSeq2", {}, QRect(250, 18, 42, 22), editor);
     addLabel(QStringLiteral("Attribute "), QRect(8, 48, 60, 16), editor);
-    m_name = control<QLineEdit>("eAttName2", {}, QRect(70, 44, 150, 22), editor);
-    addLabel(QStringLiteral("Tier"), QRect(226, 48, 30, 16), editor);
-    m_tier = control<QLineEdit>("eTier", {}, QRect(226, 64, 66, 22), editor);
+    m_name = control<QLineEdit>("eAttName2", {}, QRect(70, 44, 120, 22), editor);
+    addLabel(QStringLiteral("Tier"), QRect(196, 48, 30, 16), editor);
+    m_tier = control<QLineEdit>("eTier", {}, QRect(226, 44, 66, 22), editor);
     addLabel(QStringLiteral("Description "), QRect(8, 72, 80, 16), editor);
     m_description = control<QPlainTextEdit>("mAttDesc2", {}, QRect(8, 90, 284, 88), editor);
     auto* save = new LinkLabel(QStringLiteral("Save"), "hSave6", editor);
@@ -72,8 +72,9 @@ void AttributesDatabaseTab::storeOpened()
                                 {QStringLiteral("SecAtt"), QStringLiteral("Security Attribute")}},
                                true, "DBGrid8", this);
     m_techToSec->setGeometry(316, 278, 290, 264);
+    m_attributes->setColumnWidth(1, 110);
     for (DataGrid* grid : {m_attributes, m_busToTech, m_techToSec}) {
-        grid->setColumnWidth(0, 120);
+        grid->setColumnWidth(0, grid == m_attributes ? 100 : 130);
         grid->show();
         connect(grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
     }
@@ -116,6 +117,7 @@ void AttributesDatabaseTab::MakeAttributeTree()
         else
             m_tree->addTopLevelItem(new QTreeWidgetItem(label));
     }
+    root->setExpanded(true);
 }
 
 void AttributesDatabaseTab::DBGrid6CellClick()
@@ -139,6 +141,7 @@ void AttributesDatabaseTab::DBGrid6CellClick()
     if (m_tier->text() == QLatin1String("Business")) {
         bt.setFilter(TableExpressions::equals(QStringLiteral("BusAtt"), m_name->text()));
         bt.setFiltered(true);
+        bt.first();
         ts.setFilter(TableExpressions::equals(QStringLiteral("TechAtt"), bt.text(QStringLiteral("TechAtt"))));
     } else {
         bt.setFiltered(true);

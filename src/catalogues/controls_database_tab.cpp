@@ -141,6 +141,7 @@ void ControlsDatabaseTab::MakeControlTree()
         addChild(objectiveNode, id != xid ? QStringLiteral("%1: %2").arg(xid, title)
                                           : QStringLiteral("%1.%2.%3: %4").arg(section).arg(objective).arg(number).arg(title));
     }
+    root->setExpanded(true);
 }
 
 void ControlsDatabaseTab::fillEditors()

@@ -310,6 +310,10 @@ TEST_F(CatalogueTabs, MappingGridsFollowTheTier)
     a().btAtt().moveTo(1);
     tab->DBGrid7CellClick();
     EXPECT_EQ(visible(a().tsAtt(), "SecAtt"), QStringList{QStringLiteral("Sec2")});
+    // Clicking the business attribute again follows its first technical attribute,
+    // wherever the mapping grid's cursor was left.
+    tab->DBGrid6CellClick();
+    EXPECT_EQ(visible(a().tsAtt(), "SecAtt"), QStringList{QStringLiteral("Sec")});
 }
 
 // Add, Save with the sort key and tier rule, the bad Sequence, the tree rebuilt on key changes only.
