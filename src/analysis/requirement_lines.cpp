@@ -82,16 +82,23 @@ int rewriteDrivers(Table& drivers, const QString& oldId, const QString& newId, c
     int changed = 0;
     Store::Transaction tx(drivers.store());
     FilterLifted lifted(drivers);
-    for (drivers.first(); !drivers.eof(); drivers.next()) {
-        // Read through the row cache; only drivers that change are edited.
-        QStringList lines = LineList::split(drivers.textAt(drivers.currentRow(), requirementField));
+    // The first move offers pending edits of the current driver for saving,
+    // while that driver is still current. The lines are then read from the
+    // rows held in memory; only drivers that change become current, so the
+    // move hooks run for them and not for every driver.
+    drivers.first();
+    for (int row = 0; row < drivers.recordCount(); ++row) {
+        QStringList lines = LineList::split(drivers.textAt(row, requirementField));
         if (!replaceFirst(lines, oldId, replacement))
             continue;
+        drivers.moveTo(row);
         drivers.edit();
         drivers.setText(QStringLiteral("Requirement"), LineList::build(lines));
         drivers.post();
         ++changed;
     }
+    // The walk ends on the last driver, as a walk from first to last does.
+    drivers.last();
     lifted.restore();
     tx.commit();
     if (lifted.wasFiltered())

@@ -31,8 +31,8 @@ bool replaceFirst(QStringList& lines, const QString& oldId, const QString& repla
 // line of newId and newText. The division filter of drivers is lifted for the
 // walk and put back after it; when it was on, the first record is made
 // current again so the cursor stands on a record that passes the filter.
-// The walk moves the cursor, so the table's move notifications run.
-// Returns the number of drivers changed.
+// The walk moves the cursor (first, each driver changed, last), so the
+// table's move notifications run. Returns the number of drivers changed.
 int rewriteDrivers(Table& drivers, const QString& oldId, const QString& newId, const QString& newText);
 
 } // namespace RequirementLines

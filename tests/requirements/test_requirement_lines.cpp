@@ -65,7 +65,7 @@ TEST_F(RequirementLinesStore, RewriteReachesFilteredOutDriversAndPutsTheFilterBa
     QSignalSpy moves(&d, &Table::afterScroll);
     EXPECT_EQ(RequirementLines::rewriteDrivers(d, QStringLiteral("BR1.1"), QStringLiteral("BR1.2"), QStringLiteral("Keep going")), 2);
     // The walk moves the cursor, so the drivers' hooks run.
-    EXPECT_GE(moves.count(), 3);
+    EXPECT_GE(moves.count(), 1);
 
     EXPECT_EQ(d.filter(), filter);
     EXPECT_TRUE(d.filtered());
