@@ -233,7 +233,6 @@ void WordDocument::type(Story& story, const QString& text, const CharFormat& for
 
 void WordDocument::typeText(const QString& text)
 {
-    m_characters += text.size();
     type(m_body, text, m_format);
 }
 

@@ -85,9 +85,6 @@ public:
     QByteArray toDocx() const;
     void save(const QString& path) const;
 
-    // Size of the text typed so far (characters), for progress and benchmarks.
-    qsizetype characterCount() const { return m_characters; }
-
 private:
     struct Run {
         enum Kind { Text, PageBreak, PageNumber };
@@ -120,5 +117,4 @@ private:
     bool m_pageNumbers = false;
     bool m_numberFirstPage = true;
     bool m_landscape = false;
-    qsizetype m_characters = 0;
 };

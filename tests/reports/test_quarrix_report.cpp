@@ -361,3 +361,49 @@ TEST_F(ReportStoreTest, ProgressStepsInOrder)
     quarrix(options);
     EXPECT_EQ(steps, (std::vector<int>{1, 10, 25, 40, 65, 80, 90, 100}));
 }
+
+TEST_F(ReportStoreTest, DriverControlListHasNoSizeLimit)
+{
+    // 600 distinct entries for one driver, given in descending order.
+    QStringList entries;
+    for (int i = 600; i >= 1; --i)
+        entries << QStringLiteral("50.%1.01: control %1").arg(i, 3, 10, QLatin1Char('0'));
+    Table& at = a.attribute();
+    ASSERT_TRUE(at.locate("GrAtt", {"01Confidential"}));
+    at.edit();
+    at.setText("SecControls", entries.join("\r\n"));
+    at.post();
+    const Docx d = quarrix();
+    const int banner = d.find("BD1.01 \tProtect customer data", d.find("6.  BUSINESS DRIVER SECURITY CONTROLS", afterContents(d)));
+    ASSERT_GT(banner, 0);
+    QStringList listed;
+    for (int i = banner + 3; i < int(d.body.size()) && d.body[size_t(i)].text() != rule(104); ++i)
+        listed << d.body[size_t(i)].text();
+    // In character code order with the entries of Available, the driver's other attribute.
+    QStringList expected{" \t02.01.01: Manage keys"};
+    for (int i = 1; i <= 600; ++i)
+        expected << QStringLiteral(" \t50.%1.01: control %1").arg(i, 3, 10, QLatin1Char('0'));
+    expected << " \tReview yearly" << " \tannual check";
+    EXPECT_EQ(listed, expected);
+}
+
+TEST_F(ReportStoreTest, TraceEntryWithoutIdentifierNeverListsAnOrphanDriver)
+{
+    // ": unnamed" traces to the empty identifier; with driver "0" its key
+    // sorts before every other, so it is the first row of the trace.
+    Table& at = a.attribute();
+    ASSERT_TRUE(at.locate("GrAtt", {"01Confidential"}));
+    at.edit();
+    at.setText("SecControls", ": unnamed\r\n01.01.01: Encrypt stored data\r\n");
+    at.post();
+    ReportFixture::add(a.drivers(), {{"CSeq", "0"}, {"Driver", "Zero"}, {"Group", "Core"}, {"Division", "North"}});
+    a.drAtt().append();
+    a.drAtt().setText("CSeq", "0");
+    a.drAtt().setText("Attribute", "Confidential");
+    a.drAtt().setInteger("Priority", 1);
+    a.drAtt().post();
+    const Docx d = quarrix();
+    EXPECT_EQ(slice(d, "7.  SECURITY CONTROL BUSINESS DRIVERS", 11, afterContents(d)),
+              (QStringList{"7.  SECURITY CONTROL BUSINESS DRIVERS", "", "", rule(104), "01.01.01 \tEncryption", rule(104),
+                           "", " \tEncrypt all stored data  with AES ", "", "0 \tZero", "BD1.01 \tProtect customer data"}));
+}
