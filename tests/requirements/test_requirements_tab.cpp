@@ -139,6 +139,13 @@ TEST_F(RequirementsTabTest, SaveUnderNewIdentifierRewritesOnlyThatRequirementsLi
     EXPECT_EQ(window->statusText(), "Save complete           ");
     EXPECT_FALSE(flags().requirementEdit);
 
+    // An identifier longer than its field is stored cut; the line carries the
+    // identifier as stored, so the next rename still finds it.
+    typeInto("eID1", "BR1.2-renamed");
+    click("hSave1");
+    EXPECT_EQ(stored(reqs(), 0, "RSeq"), "BR1.2-re");
+    EXPECT_EQ(stored(drivers(), 0, "Requirement"), "BR1.10: Grow\r\nBR1.2-re:Stay open late\r\nBR9: x\r\n");
+
     // Ranking, division, activity and references do not touch the drivers.
     clickRow("DBGrid2", 1);
     QSignalSpy driverMoves(&drivers(), &Table::afterScroll);
