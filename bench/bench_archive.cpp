@@ -6,14 +6,14 @@
 #include "archive/archive_writer.h"
 #include "core/assessment.h"
 
-#include <QFileInfo>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList sizes = argc > 1 ? QStringList{QString::fromLatin1(argv[1])} : QStringList{"S", "M", "L"};
+    const QStringList sizes = argc > 1 ? QStringList { QString::fromLatin1(argv[1]) } : QStringList { "S", "M", "L" };
     for (const QString& name : sizes) {
         QTemporaryDir dir;
         Assessment a;
@@ -29,9 +29,8 @@ int main(int argc, char** argv)
         benchStep(qPrintable(QStringLiteral("[%1] save to archive").arg(name)), [&] { ArchiveWriter::save(a, path); });
         ArchiveReader::Result read;
         benchStep(qPrintable(QStringLiteral("[%1] read archive").arg(name)), [&] { read = ArchiveReader::read(path); });
-        benchStep(qPrintable(QStringLiteral("[%1] load from archive").arg(name)), [&] {
-            ArchiveReader::apply(a, ArchiveReader::read(path).blocks);
-        });
+        benchStep(qPrintable(QStringLiteral("[%1] load from archive").arg(name)),
+            [&] { ArchiveReader::apply(a, ArchiveReader::read(path).blocks); });
         std::printf("(%lld bytes, %zu blocks)\n", static_cast<long long>(QFileInfo(path).size()), read.blocks.size());
     }
     return 0;

@@ -13,8 +13,8 @@
 namespace ArchiveFormat {
 
 enum class ValueKind {
-    Line,   // one line
-    Lines,  // one or more lines, ended by "[end]" or by the closing tag
+    Line, // one line
+    Lines, // one or more lines, ended by "[end]" or by the closing tag
     Number, // one line of decimal digits, or empty when the value was never set
 };
 
@@ -24,7 +24,7 @@ struct Field {
 };
 
 struct Block {
-    QString table;    // "System" for the project blocks
+    QString table; // "System" for the project blocks
     QString openTag;
     QString closeTag;
     std::vector<Field> fields;

@@ -16,7 +16,10 @@ using ArchiveFormat::ValueKind;
 // CR or LF, and reading moves past the next LF.
 class LineReader {
 public:
-    explicit LineReader(const QString& text) : m_text(text) {}
+    explicit LineReader(const QString& text)
+        : m_text(text)
+    {
+    }
 
     bool next(QString* line)
     {
@@ -60,7 +63,8 @@ bool isPriority(const QString& line)
 
 QString where(const QString& fileName)
 {
-    return fileName.isEmpty() ? QStringLiteral("The archive") : QStringLiteral("The archive '%1'").arg(QDir::toNativeSeparators(fileName));
+    return fileName.isEmpty() ? QStringLiteral("The archive")
+                              : QStringLiteral("The archive '%1'").arg(QDir::toNativeSeparators(fileName));
 }
 
 }
@@ -89,10 +93,16 @@ Result parse(const QString& text, const QString& fileName)
     auto endedEarly = [&](const ArchiveFormat::Block* inside) {
         const int last = lines.number();
         result.endedEarly = inside
-            ? QStringLiteral("%1 ended early: it stops after line %2, inside a %3 block. What was read up to there was loaded.")
-                  .arg(where(fileName)).arg(last).arg(inside->openTag)
-            : QStringLiteral("%1 ended early: it stops after line %2 without the line %3. What was read up to there was loaded.")
-                  .arg(where(fileName)).arg(last).arg(ArchiveFormat::kLastLine);
+            ? QStringLiteral(
+                "%1 ended early: it stops after line %2, inside a %3 block. What was read up to there was loaded.")
+                  .arg(where(fileName))
+                  .arg(last)
+                  .arg(inside->openTag)
+            : QStringLiteral(
+                "%1 ended early: it stops after line %2 without the line %3. What was read up to there was loaded.")
+                  .arg(where(fileName))
+                  .arg(last)
+                  .arg(ArchiveFormat::kLastLine);
     };
 
     bool have = lines.next(&line);
@@ -102,7 +112,7 @@ Result parse(const QString& text, const QString& fileName)
             have = lines.next(&line); // not a tag: ignored
             continue;
         }
-        ParsedBlock parsed{block, {}};
+        ParsedBlock parsed { block, {} };
         bool complete = true;
         for (size_t i = 0; i < block->fields.size() && complete; ++i) {
             const ArchiveFormat::Field& field = block->fields[i];
@@ -124,8 +134,11 @@ Result parse(const QString& text, const QString& fileName)
                     break;
                 }
                 if (field.kind == ValueKind::Number && !isPriority(line))
-                    throw QuarrixError(QStringLiteral("%1, line %2: the priority '%3' is not a whole number from 0 to 65535.")
-                                           .arg(where(fileName)).arg(lines.number()).arg(line));
+                    throw QuarrixError(
+                        QStringLiteral("%1, line %2: the priority '%3' is not a whole number from 0 to 65535.")
+                            .arg(where(fileName))
+                            .arg(lines.number())
+                            .arg(line));
                 parsed.values.push_back(line);
             }
         }
@@ -148,24 +161,28 @@ Result read(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw QuarrixError(QStringLiteral("Cannot read the file '%1': %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw QuarrixError(
+            QStringLiteral("Cannot read the file '%1': %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw QuarrixError(QStringLiteral("Cannot read the file '%1': %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw QuarrixError(
+            QStringLiteral("Cannot read the file '%1': %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     return parse(decode(bytes), path);
 }
 
 void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
 {
-    Table* written[] = {&a.system(), &a.requirements(), &a.drivers(), &a.attribute(), &a.btAtt(),
-                        &a.tsAtt(),  &a.drAtt(),        &a.controls()};
+    Table* written[] = { &a.system(), &a.requirements(), &a.drivers(), &a.attribute(), &a.btAtt(), &a.tsAtt(),
+        &a.drAtt(), &a.controls() };
     Store::Transaction tx(a.store());
     {
         // Grids hear once, at the end, instead of once per record.
         struct Suspend {
             Table* const* tables;
             size_t n;
-            Suspend(Table* const* t, size_t count) : tables(t), n(count)
+            Suspend(Table* const* t, size_t count)
+                : tables(t)
+                , n(count)
             {
                 for (size_t i = 0; i < n; ++i)
                     tables[i]->disableControls();

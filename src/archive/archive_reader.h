@@ -27,8 +27,8 @@ struct ParsedBlock {
 };
 
 struct Result {
-    bool isArchive = false;           // the first line is "<Analysis>"
-    std::vector<ParsedBlock> blocks;  // in file order
+    bool isArchive = false; // the first line is "<Analysis>"
+    std::vector<ParsedBlock> blocks; // in file order
     // Empty when the file reached its last line; otherwise says where the
     // file ended early (the blocks read up to there are kept).
     QString endedEarly;

@@ -173,8 +173,8 @@ void liftDivisionFilter(Assessment& a)
             a.enableControls();
             b.enableControls();
         }
-    } resume{reqs, drivers};
-    for (Table* t : {&reqs, &drivers}) {
+    } resume { reqs, drivers };
+    for (Table* t : { &reqs, &drivers }) {
         t->setFiltered(false);
         t->refresh();
         t->first();

@@ -15,7 +15,7 @@ static CliCommand saveArchiveCommand("save-archive", "FILE [--division NAME]", [
     Assessment& a = c.assessment;
     if (c.hasOption(QStringLiteral("--division"))) {
         const QString division = c.option(QStringLiteral("--division"));
-        for (Table* t : {&a.requirements(), &a.drivers()}) {
+        for (Table* t : { &a.requirements(), &a.drivers() }) {
             t->setFilter(TableExpressions::equals(QStringLiteral("Division"), division));
             t->setFiltered(true);
         }
@@ -24,7 +24,8 @@ static CliCommand saveArchiveCommand("save-archive", "FILE [--division NAME]", [
         ArchiveWriter::liftDivisionFilter(a);
     const ArchiveWriter::Encoding used = ArchiveWriter::save(a, files.first());
     cliOut(QStringLiteral("Save complete: %1 (%2)")
-               .arg(files.first(), used == ArchiveWriter::Encoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252")));
+               .arg(files.first(),
+                   used == ArchiveWriter::Encoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252")));
     return 0;
 });
 

@@ -65,7 +65,8 @@ protected:
             Table& t = *a.byName(block.table);
             if (!block.record()) {
                 for (const ArchiveFormat::Field& f : block.fields)
-                    out << QStringLiteral("System.%1=%2").arg(QString::fromLatin1(f.name), t.text(QString::fromLatin1(f.name)));
+                    out << QStringLiteral("System.%1=%2")
+                               .arg(QString::fromLatin1(f.name), t.text(QString::fromLatin1(f.name)));
                 continue;
             }
             t.setFiltered(false);

@@ -17,7 +17,7 @@ CliRun cli(const QStringList& args)
     QProcess p;
     p.start(QStringLiteral(QUARRIX_CLI), args);
     p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return { p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
 }
 
 QByteArray bytesOf(const QString& path)
@@ -39,15 +39,16 @@ TEST(ArchiveCli, SaveAndLoadMoveAnAssessmentBetweenStores)
 {
     QTemporaryDir dir;
     const QString first = dir.filePath("first.mdb"), second = dir.filePath("second.mdb");
-    const QByteArray archive = "<Analysis>\r\n<Title>\r\nHafen M\xFCnster\r\n</Title>\r\n"
-                               "<RequirementRecord>\r\nBR1\r\nFirst\r\nNorth\r\nHigh\r\nSales\r\nPlan\r\n\r\n</RequirementRecord>\r\n"
-                               "<DriverRecord>\r\nBD1\r\nDrive\r\nSouth\r\nOps\r\nCore\r\nBR1: First\r\n\r\n</DriverRecord>\r\n"
-                               "</Analysis>\r\n";
+    const QByteArray archive
+        = "<Analysis>\r\n<Title>\r\nHafen M\xFCnster\r\n</Title>\r\n"
+          "<RequirementRecord>\r\nBR1\r\nFirst\r\nNorth\r\nHigh\r\nSales\r\nPlan\r\n\r\n</RequirementRecord>\r\n"
+          "<DriverRecord>\r\nBD1\r\nDrive\r\nSouth\r\nOps\r\nCore\r\nBR1: First\r\n\r\n</DriverRecord>\r\n"
+          "</Analysis>\r\n";
     write(dir.filePath("in.txt"), archive);
 
-    const CliRun load = cli({"--store", first, "load-archive", dir.filePath("in.txt")});
+    const CliRun load = cli({ "--store", first, "load-archive", dir.filePath("in.txt") });
     ASSERT_EQ(load.status, 0) << load.err.toStdString();
-    const CliRun save = cli({"--store", first, "save-archive", dir.filePath("out.txt"), "--division", "North"});
+    const CliRun save = cli({ "--store", first, "save-archive", dir.filePath("out.txt"), "--division", "North" });
     ASSERT_EQ(save.status, 0) << save.err.toStdString();
     const QByteArray out = bytesOf(dir.filePath("out.txt"));
     // Every record is written whatever division was chosen.
@@ -55,9 +56,9 @@ TEST(ArchiveCli, SaveAndLoadMoveAnAssessmentBetweenStores)
     EXPECT_TRUE(out.contains("<DriverRecord>\r\nBD1\r\nDrive\r\nSouth\r\n"));
     EXPECT_TRUE(out.contains("<Title>\r\nHafen M\xFCnster\r\n</Title>"));
 
-    const CliRun again = cli({"--store", second, "load-archive", dir.filePath("out.txt")});
+    const CliRun again = cli({ "--store", second, "load-archive", dir.filePath("out.txt") });
     ASSERT_EQ(again.status, 0) << again.err.toStdString();
-    ASSERT_EQ(cli({"--store", second, "save-archive", dir.filePath("again.txt")}).status, 0);
+    ASSERT_EQ(cli({ "--store", second, "save-archive", dir.filePath("again.txt") }).status, 0);
     EXPECT_EQ(bytesOf(dir.filePath("again.txt")), out);
 }
 
@@ -65,27 +66,28 @@ TEST(ArchiveCli, BadFilesFailAndLeaveTheStoreAsItWas)
 {
     QTemporaryDir dir;
     const QString store = dir.filePath("Quarrix.mdb");
-    write(dir.filePath("good.txt"), "<Analysis>\r\n<RequirementRecord>\r\nBR1\r\n\r\n\r\n\r\n\r\n\r\n</RequirementRecord>\r\n</Analysis>\r\n");
-    ASSERT_EQ(cli({"--store", store, "load-archive", dir.filePath("good.txt")}).status, 0);
-    ASSERT_EQ(cli({"--store", store, "save-archive", dir.filePath("before.txt")}).status, 0);
+    write(dir.filePath("good.txt"),
+        "<Analysis>\r\n<RequirementRecord>\r\nBR1\r\n\r\n\r\n\r\n\r\n\r\n</RequirementRecord>\r\n</Analysis>\r\n");
+    ASSERT_EQ(cli({ "--store", store, "load-archive", dir.filePath("good.txt") }).status, 0);
+    ASSERT_EQ(cli({ "--store", store, "save-archive", dir.filePath("before.txt") }).status, 0);
 
     write(dir.filePath("other.txt"), "just text\r\n");
-    write(dir.filePath("priority.txt"), "<Analysis>\r\n<DriverAttributeRecord>\r\nBD1\r\nA\r\nhigh\r\n</DriverAttributeRecord>\r\n</Analysis>\r\n");
+    write(dir.filePath("priority.txt"),
+        "<Analysis>\r\n<DriverAttributeRecord>\r\nBD1\r\nA\r\nhigh\r\n</DriverAttributeRecord>\r\n</Analysis>\r\n");
     const struct {
         QString file;
         QString message;
-    } cases[] = {{dir.filePath("other.txt"), "This is not a saved analysis"},
-                 {dir.filePath("priority.txt"), "line 5"},
-                 {dir.filePath("missing.txt"), dir.filePath("missing.txt")}};
+    } cases[] = { { dir.filePath("other.txt"), "This is not a saved analysis" },
+        { dir.filePath("priority.txt"), "line 5" }, { dir.filePath("missing.txt"), dir.filePath("missing.txt") } };
     for (const auto& c : cases) {
-        const CliRun run = cli({"--store", store, "load-archive", c.file});
+        const CliRun run = cli({ "--store", store, "load-archive", c.file });
         EXPECT_NE(run.status, 0) << c.file.toStdString();
         EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
     }
-    const CliRun unwritable = cli({"--store", store, "save-archive", dir.filePath("no-folder/out.txt")});
+    const CliRun unwritable = cli({ "--store", store, "save-archive", dir.filePath("no-folder/out.txt") });
     EXPECT_NE(unwritable.status, 0);
     EXPECT_TRUE(unwritable.err.contains(dir.filePath("no-folder/out.txt"))) << unwritable.err.toStdString();
 
-    ASSERT_EQ(cli({"--store", store, "save-archive", dir.filePath("after.txt")}).status, 0);
+    ASSERT_EQ(cli({ "--store", store, "save-archive", dir.filePath("after.txt") }).status, 0);
     EXPECT_EQ(bytesOf(dir.filePath("after.txt")), bytesOf(dir.filePath("before.txt")));
 }

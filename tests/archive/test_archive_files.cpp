@@ -44,7 +44,7 @@ public:
     }
 
 private:
-    rlimit m_old{};
+    rlimit m_old {};
     void (*m_oldHandler)(int) = nullptr;
 };
 
@@ -57,7 +57,7 @@ TEST_F(ArchiveTest, SaveReplacesAnExistingArchiveAndLeavesNoTemporaryFile)
     writeBytes(path, QByteArray(5000, 'x'));
     ArchiveWriter::save(a, path);
     EXPECT_EQ(readBytes(path), ArchiveWriter::encode(ArchiveWriter::text(a)));
-    EXPECT_EQ(folderEntries(dir.filePath("out")), QStringList{"assessment.txt"});
+    EXPECT_EQ(folderEntries(dir.filePath("out")), QStringList { "assessment.txt" });
 }
 
 TEST_F(ArchiveTest, FailedSaveNamesTheFileAndCreatesNothing)
@@ -66,10 +66,10 @@ TEST_F(ArchiveTest, FailedSaveNamesTheFileAndCreatesNothing)
         const char* name;
         QString path;
     } cases[] = {
-        {"folder does not exist", file("no-such-folder/a.txt")},
-        {"name too long", file(QByteArray(300, 'n').append(".txt").constData())},
-        {"path is a folder", dir.path()},
-        {"no name", QString()},
+        { "folder does not exist", file("no-such-folder/a.txt") },
+        { "name too long", file(QByteArray(300, 'n').append(".txt").constData()) },
+        { "path is a folder", dir.path() },
+        { "no name", QString() },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -100,7 +100,7 @@ TEST_F(ArchiveTest, SaveThatFailsPartWayKeepsTheOldArchive)
     }
     EXPECT_TRUE(message.contains(path)) << message.toStdString();
     EXPECT_EQ(readBytes(path), good);
-    EXPECT_EQ(folderEntries(dir.filePath("out")), QStringList{"assessment.txt"});
+    EXPECT_EQ(folderEntries(dir.filePath("out")), QStringList { "assessment.txt" });
 }
 
 TEST_F(ArchiveTest, ReadOnlyFolderOrFileIsNotWritten)
@@ -113,7 +113,7 @@ TEST_F(ArchiveTest, ReadOnlyFolderOrFileIsNotWritten)
     writeBytes(lockedFile, "old archive");
     QFile::setPermissions(lockedFile, QFileDevice::ReadOwner);
     QFile::setPermissions(lockedFolder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    for (const QString& path : {lockedFolder + "/a.txt", lockedFile}) {
+    for (const QString& path : { lockedFolder + "/a.txt", lockedFile }) {
         const QString message = saveError(a, path);
         EXPECT_TRUE(message.contains(path)) << message.toStdString();
     }

@@ -5,8 +5,8 @@
 
 namespace {
 
-const QStringList kRequirement = {"<RequirementRecord>", "BR1", "First", "North", "High", "Sales", "Plan",
-                                  "</RequirementRecord>"};
+const QStringList kRequirement
+    = { "<RequirementRecord>", "BR1", "First", "North", "High", "Sales", "Plan", "</RequirementRecord>" };
 
 QStringList records(const QStringList& snapshot)
 {
@@ -26,48 +26,43 @@ TEST_F(ArchiveTest, ReaderIsTolerantOfOrderRepeatsAndStrayLines)
     const struct {
         const char* name;
         QStringList lines;
-        QStringList system;  // System values that must hold afterwards
+        QStringList system; // System values that must hold afterwards
         QStringList records; // every record afterwards, in table order
     } cases[] = {
-        {"title only",
-         {"<Analysis>", "<Title>", "Harbour", "</Title>", "</Analysis>"},
-         {"System.Assessment=Harbour", "System.AssID=", "System.Description=", "System.Notepad="},
-         {}},
-        {"misspelt last line ends the file; what follows is not read",
-         QStringList{"<Analysis>"} + kRequirement + QStringList{"</Analyis>"} + kRequirement + QStringList{"</Analysis>"},
-         {},
-         {"Requirements|BR1|First|North|High|Sales|Plan"}},
-        {"stray lines between and around blocks",
-         QStringList{"<Analysis>", "junk", "<title>"} + kRequirement + QStringList{"stray text", "", " <DriverRecord>"}
-             + QStringList{"<DriverRecord>", "BD1", "Drive", "North", "Sales", "Ops", "</DriverRecord>", "</Analysis>"},
-         {},
-         {"Requirements|BR1|First|North|High|Sales|Plan", "Drivers|BD1|Drive|North|Sales|Ops|"}},
-        {"four single lines instead of five shift the values",
-         {"<Analysis>", "<RequirementRecord>", "BR1", "First", "North", "High", "Plan", "More", "</RequirementRecord>",
-          "</Analysis>"},
-         {},
-         {"Requirements|BR1|First|North|High|Plan|More"}},
-        {"any order; a repeated project block overwrites, a repeated record adds",
-         {"<Analysis>", "<DriverAttributeRecord>", "BD1", "Att", "3", "</DriverAttributeRecord>", "<Title>", "Old",
-          "</Title>", "<BTAttRecord>", "k", "Bus", "Tech", "</BTAttRecord>", "<Title>", "New", "</Title>",
-          "<DriverAttributeRecord>", "BD1", "Att", "3", "</DriverAttributeRecord>", "</Analysis>"},
-         {"System.Assessment=New"},
-         {"BTAtt|k|Bus|Tech", "DrAtt|BD1|Att|3", "DrAtt|BD1|Att|3"}},
-        {"the closing line of single values is skipped unchecked",
-         {"<Analysis>", "<ID>", "Q1", "<Title>", "<Enterprise>", "Acme", "anything", "<SQL>", "h", "1", "u", "p", "d",
-          "", "</Analysis>"},
-         {"System.AssID=Q1", "System.Assessment=", "System.Enterprise=Acme", "System.SQL-IP=h",
-          "System.SQL-Database=d"},
-         {}},
-        {"a file without an SQL block keeps the server settings",
-         {"<Analysis>", "<Notes>", "n", "", "</Notes>", "</Analysis>"},
-         {"System.Notepad=n\r\n", "System.SQL-IP=keep-ip", "System.SQL-User=keep-user"},
-         {}},
-        {"multi-line values: empty, one empty line, a final line end, and a CR cuts its line",
-         {"<Analysis>", "<Description>", "</Description>", "<Groups>", "", "</Groups>", "<Divisions>", "A", "B", "",
-          "</Divisions>", "<Activities>", "Sales\rignored", "</Activities>", "</Analysis>"},
-         {"System.Description=", "System.Groups=", "System.Divisions=A\r\nB\r\n", "System.Activities=Sales"},
-         {}},
+        { "title only", { "<Analysis>", "<Title>", "Harbour", "</Title>", "</Analysis>" },
+            { "System.Assessment=Harbour", "System.AssID=", "System.Description=", "System.Notepad=" }, {} },
+        { "misspelt last line ends the file; what follows is not read",
+            QStringList { "<Analysis>" } + kRequirement + QStringList { "</Analyis>" } + kRequirement
+                + QStringList { "</Analysis>" },
+            {}, { "Requirements|BR1|First|North|High|Sales|Plan" } },
+        { "stray lines between and around blocks",
+            QStringList { "<Analysis>", "junk", "<title>" } + kRequirement
+                + QStringList { "stray text", "", " <DriverRecord>" }
+                + QStringList { "<DriverRecord>", "BD1", "Drive", "North", "Sales", "Ops", "</DriverRecord>",
+                    "</Analysis>" },
+            {}, { "Requirements|BR1|First|North|High|Sales|Plan", "Drivers|BD1|Drive|North|Sales|Ops|" } },
+        { "four single lines instead of five shift the values",
+            { "<Analysis>", "<RequirementRecord>", "BR1", "First", "North", "High", "Plan", "More",
+                "</RequirementRecord>", "</Analysis>" },
+            {}, { "Requirements|BR1|First|North|High|Plan|More" } },
+        { "any order; a repeated project block overwrites, a repeated record adds",
+            { "<Analysis>", "<DriverAttributeRecord>", "BD1", "Att", "3", "</DriverAttributeRecord>", "<Title>", "Old",
+                "</Title>", "<BTAttRecord>", "k", "Bus", "Tech", "</BTAttRecord>", "<Title>", "New", "</Title>",
+                "<DriverAttributeRecord>", "BD1", "Att", "3", "</DriverAttributeRecord>", "</Analysis>" },
+            { "System.Assessment=New" }, { "BTAtt|k|Bus|Tech", "DrAtt|BD1|Att|3", "DrAtt|BD1|Att|3" } },
+        { "the closing line of single values is skipped unchecked",
+            { "<Analysis>", "<ID>", "Q1", "<Title>", "<Enterprise>", "Acme", "anything", "<SQL>", "h", "1", "u", "p",
+                "d", "", "</Analysis>" },
+            { "System.AssID=Q1", "System.Assessment=", "System.Enterprise=Acme", "System.SQL-IP=h",
+                "System.SQL-Database=d" },
+            {} },
+        { "a file without an SQL block keeps the server settings",
+            { "<Analysis>", "<Notes>", "n", "", "</Notes>", "</Analysis>" },
+            { "System.Notepad=n\r\n", "System.SQL-IP=keep-ip", "System.SQL-User=keep-user" }, {} },
+        { "multi-line values: empty, one empty line, a final line end, and a CR cuts its line",
+            { "<Analysis>", "<Description>", "</Description>", "<Groups>", "", "</Groups>", "<Divisions>", "A", "B", "",
+                "</Divisions>", "<Activities>", "Sales\rignored", "</Activities>", "</Analysis>" },
+            { "System.Description=", "System.Groups=", "System.Divisions=A\r\nB\r\n", "System.Activities=Sales" }, {} },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -78,7 +73,7 @@ TEST_F(ArchiveTest, ReaderIsTolerantOfOrderRepeatsAndStrayLines)
         sys.setText("SQL-IP", "keep-ip");
         sys.setText("SQL-User", "keep-user");
         sys.post();
-        addRow(a.requirements(), {{"RSeq", "OLD"}});
+        addRow(a.requirements(), { { "RSeq", "OLD" } });
 
         const ArchiveReader::Result r = loadLines(c.lines);
         ASSERT_TRUE(r.isArchive);
@@ -98,13 +93,13 @@ TEST_F(ArchiveTest, LoadReplacesTheAssessmentButKeepsSettingsAndTrace)
     sys.setText("AutoControlFile", "controls.xlsx");
     sys.setText("Notepad", "old notes");
     sys.post();
-    addRow(a.applications(), {{"Application", "Ledger"}});
-    addRow(a.iddr(), {{"IDDR", "01.01.01BD1"}, {"id", "01.01.01"}, {"cseq", "BD1"}});
-    addRow(a.controls(), {{"Id", "09.09.09"}});
+    addRow(a.applications(), { { "Application", "Ledger" } });
+    addRow(a.iddr(), { { "IDDR", "01.01.01BD1" }, { "id", "01.01.01" }, { "cseq", "BD1" } });
+    addRow(a.controls(), { { "Id", "09.09.09" } });
 
-    loadLines({"<Analysis>", "<ControlRecord>", "01.01.01", "A.1", "S", "SS", "sub", "[end]", "T", "ctl",
-               "</ControlRecord>", "</Analysis>"});
-    EXPECT_EQ(records(snapshot()), QStringList{"Controls|01.01.01|A.1|S|SS|sub|T|ctl"});
+    loadLines({ "<Analysis>", "<ControlRecord>", "01.01.01", "A.1", "S", "SS", "sub", "[end]", "T", "ctl",
+        "</ControlRecord>", "</Analysis>" });
+    EXPECT_EQ(records(snapshot()), QStringList { "Controls|01.01.01|A.1|S|SS|sub|T|ctl" });
     EXPECT_EQ(a.applications().recordCount(), 0);
     EXPECT_EQ(a.iddr().recordCount(), 1);
     EXPECT_TRUE(sys.boolean("AutoControl"));
@@ -115,11 +110,13 @@ TEST_F(ArchiveTest, LoadReplacesTheAssessmentButKeepsSettingsAndTrace)
 TEST_F(ArchiveTest, LegacyCodePageFileAndMarkedUtf8FileReadTheirLetters)
 {
     // Written by the older program: Windows-1252, no mark.
-    const QByteArray legacy = "<Analysis>\r\n<Title>\r\nSoci\xE9t\xE9 G\xE9n\xE9rale Z\xFCrich \x80 \x93quoted\x94\r\n</Title>\r\n"
-                              "<Divisions>\r\nNord-\xC9st\r\nS\xFC\x64\r\n\r\n</Divisions>\r\n</Analysis>\r\n";
+    const QByteArray legacy
+        = "<Analysis>\r\n<Title>\r\nSoci\xE9t\xE9 G\xE9n\xE9rale Z\xFCrich \x80 \x93quoted\x94\r\n</Title>\r\n"
+          "<Divisions>\r\nNord-\xC9st\r\nS\xFC\x64\r\n\r\n</Divisions>\r\n</Analysis>\r\n";
     writeBytes(file("legacy.txt"), legacy);
     ASSERT_TRUE(load(file("legacy.txt")).isArchive);
-    EXPECT_EQ(field(a.system(), "Assessment"), QStringLiteral("Soci\u00E9t\u00E9 G\u00E9n\u00E9rale Z\u00FCrich \u20AC \u201Cquoted\u201D"));
+    EXPECT_EQ(field(a.system(), "Assessment"),
+        QStringLiteral("Soci\u00E9t\u00E9 G\u00E9n\u00E9rale Z\u00FCrich \u20AC \u201Cquoted\u201D"));
     EXPECT_EQ(field(a.system(), "Divisions"), QStringLiteral("Nord-\u00C9st\r\nS\u00FCd\r\n"));
     // Saved again, the letters are written in the code page as before.
     const QByteArray again = ArchiveWriter::encode(ArchiveWriter::text(a));
@@ -127,25 +124,27 @@ TEST_F(ArchiveTest, LegacyCodePageFileAndMarkedUtf8FileReadTheirLetters)
     EXPECT_TRUE(again.contains("<Title>\r\nSoci\xE9t\xE9 G\xE9n\xE9rale Z\xFCrich \x80 \x93quoted\x94\r\n</Title>"));
     EXPECT_TRUE(again.contains("<Divisions>\r\nNord-\xC9st\r\nS\xFC\x64\r\n\r\n</Divisions>"));
 
-    const QByteArray marked = "\xEF\xBB\xBF<Analysis>\r\n<Title>\r\n" + QStringLiteral("\u0394\u03AE\u03BC\u03B7\u03C4\u03C1\u03B1 \u6771\u4EAC").toUtf8()
+    const QByteArray marked = "\xEF\xBB\xBF<Analysis>\r\n<Title>\r\n"
+        + QStringLiteral("\u0394\u03AE\u03BC\u03B7\u03C4\u03C1\u03B1 \u6771\u4EAC").toUtf8()
         + "\r\n</Title>\r\n</Analysis>\r\n";
     writeBytes(file("utf8.txt"), marked);
     ASSERT_TRUE(load(file("utf8.txt")).isArchive);
-    EXPECT_EQ(field(a.system(), "Assessment"), QStringLiteral("\u0394\u03AE\u03BC\u03B7\u03C4\u03C1\u03B1 \u6771\u4EAC"));
+    EXPECT_EQ(
+        field(a.system(), "Assessment"), QStringLiteral("\u0394\u03AE\u03BC\u03B7\u03C4\u03C1\u03B1 \u6771\u4EAC"));
 }
 
 TEST_F(ArchiveTest, FileThatIsNotAnArchiveIsRecognisedAndChangesNothing)
 {
-    addRow(a.requirements(), {{"RSeq", "KEEP"}});
-    const QByteArray files[] = {"", "\r\n<Analysis>\r\n", "<analysis>\r\n</analysis>\r\n", "<Analysis> \r\n</Analysis>\r\n",
-                                "Title,Value\r\nA,B\r\n", "\xEF\xBB\xBF\xEF\xBB\xBF<Analysis>\r\n"};
+    addRow(a.requirements(), { { "RSeq", "KEEP" } });
+    const QByteArray files[] = { "", "\r\n<Analysis>\r\n", "<analysis>\r\n</analysis>\r\n",
+        "<Analysis> \r\n</Analysis>\r\n", "Title,Value\r\nA,B\r\n", "\xEF\xBB\xBF\xEF\xBB\xBF<Analysis>\r\n" };
     for (const QByteArray& bytes : files) {
         writeBytes(file("other.txt"), bytes);
         const ArchiveReader::Result r = load(file("other.txt"));
         EXPECT_FALSE(r.isArchive) << bytes.toStdString();
         EXPECT_TRUE(r.blocks.empty());
     }
-    EXPECT_EQ(records(snapshot()), QStringList{"Requirements|KEEP|||||"});
+    EXPECT_EQ(records(snapshot()), QStringList { "Requirements|KEEP|||||" });
 }
 
 TEST_F(ArchiveTest, FileEndingEarlyKeepsWhatWasReadAndSaysSo)
@@ -156,17 +155,21 @@ TEST_F(ArchiveTest, FileEndingEarlyKeepsWhatWasReadAndSaysSo)
         QStringList records;
         const char* inside; // the block the file ended in, or "" for none
     } cases[] = {
-        {"no last line", QStringList{"<Analysis>"} + kRequirement, {"Requirements|BR1|First|North|High|Sales|Plan"}, ""},
-        {"a value that never ends",
-         QStringList{"<Analysis>"} + kRequirement + QStringList{"<RequirementRecord>", "BR2", "Second", "South", "Low", "Ops", "one", "two"},
-         {"Requirements|BR1|First|North|High|Sales|Plan", "Requirements|BR2|Second|South|Low|Ops|one\r\ntwo"},
-         "<RequirementRecord>"},
-        {"inside the single values", {"<Analysis>", "<DriverAttributeRecord>", "BD1"}, {"DrAtt|BD1||"},
-         "<DriverAttributeRecord>"},
-        {"before the closing line", {"<Analysis>", "<TSAttRecord>", "k", "T", "S"}, {"TSAtt|k|T|S"}, "<TSAttRecord>"},
-        {"an attribute missing its last [end]",
-         {"<Analysis>", "<AttributeRecord>", "01A", "A", "G", "Business", "1", "d", "[end]", "p", "</AttributeRecord>"},
-         {"Attribute|01A|A|G|Business|1|d|p\r\n</AttributeRecord>||"}, "<AttributeRecord>"},
+        { "no last line", QStringList { "<Analysis>" } + kRequirement,
+            { "Requirements|BR1|First|North|High|Sales|Plan" }, "" },
+        { "a value that never ends",
+            QStringList { "<Analysis>" } + kRequirement
+                + QStringList { "<RequirementRecord>", "BR2", "Second", "South", "Low", "Ops", "one", "two" },
+            { "Requirements|BR1|First|North|High|Sales|Plan", "Requirements|BR2|Second|South|Low|Ops|one\r\ntwo" },
+            "<RequirementRecord>" },
+        { "inside the single values", { "<Analysis>", "<DriverAttributeRecord>", "BD1" }, { "DrAtt|BD1||" },
+            "<DriverAttributeRecord>" },
+        { "before the closing line", { "<Analysis>", "<TSAttRecord>", "k", "T", "S" }, { "TSAtt|k|T|S" },
+            "<TSAttRecord>" },
+        { "an attribute missing its last [end]",
+            { "<Analysis>", "<AttributeRecord>", "01A", "A", "G", "Business", "1", "d", "[end]", "p",
+                "</AttributeRecord>" },
+            { "Attribute|01A|A|G|Business|1|d|p\r\n</AttributeRecord>||" }, "<AttributeRecord>" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -184,18 +187,19 @@ TEST_F(ArchiveTest, PriorityMustBeAWholeNumberUpTo65535)
     const struct {
         const char* line;
         const char* stored; // nullptr: the load is refused
-    } cases[] = {{"", ""},      {"0", "0"},     {"3", "3"},     {"65535", "65535"}, {"007", "7"},
-                 {" 2 ", "2"}, {"65536", nullptr}, {"-1", nullptr}, {"1.5", nullptr}, {"x", nullptr},
-                 {" ", nullptr}, {"99999999999999999999", nullptr}, {"+1", nullptr}};
+    } cases[] = { { "", "" }, { "0", "0" }, { "3", "3" }, { "65535", "65535" }, { "007", "7" }, { " 2 ", "2" },
+        { "65536", nullptr }, { "-1", nullptr }, { "1.5", nullptr }, { "x", nullptr }, { " ", nullptr },
+        { "99999999999999999999", nullptr }, { "+1", nullptr } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         a.clearDatabase();
-        addRow(a.requirements(), {{"RSeq", "KEEP"}});
-        const QStringList lines = {"<Analysis>", "<DriverAttributeRecord>", "BD1", "Att", "1", "x", "<DriverAttributeRecord>",
-                                   "BD2", "Att", QString::fromLatin1(c.line), "x", "</Analysis>"};
+        addRow(a.requirements(), { { "RSeq", "KEEP" } });
+        const QStringList lines = { "<Analysis>", "<DriverAttributeRecord>", "BD1", "Att", "1", "x",
+            "<DriverAttributeRecord>", "BD2", "Att", QString::fromLatin1(c.line), "x", "</Analysis>" };
         if (c.stored) {
             loadLines(lines);
-            EXPECT_EQ(records(snapshot()), (QStringList{"DrAtt|BD1|Att|1", "DrAtt|BD2|Att|" + QString::fromLatin1(c.stored)}));
+            EXPECT_EQ(records(snapshot()),
+                (QStringList { "DrAtt|BD1|Att|1", "DrAtt|BD2|Att|" + QString::fromLatin1(c.stored) }));
             continue;
         }
         try {
@@ -206,13 +210,13 @@ TEST_F(ArchiveTest, PriorityMustBeAWholeNumberUpTo65535)
             EXPECT_TRUE(e.message().contains(file("in.txt"))) << e.message().toStdString();
         }
         // Nothing of the file was written.
-        EXPECT_EQ(records(snapshot()), QStringList{"Requirements|KEEP|||||"});
+        EXPECT_EQ(records(snapshot()), QStringList { "Requirements|KEEP|||||" });
     }
 }
 
 TEST_F(ArchiveTest, UnreadableFileRaisesAnErrorNamingIt)
 {
-    for (const QString& path : {file("missing.txt"), dir.path()}) {
+    for (const QString& path : { file("missing.txt"), dir.path() }) {
         try {
             ArchiveReader::read(path);
             ADD_FAILURE() << "read " << path.toStdString();

@@ -9,7 +9,11 @@ namespace {
 
 class RandomAssessment {
 public:
-    RandomAssessment(unsigned seed, bool beyondCodePage) : m_rng(seed), m_wide(beyondCodePage) {}
+    RandomAssessment(unsigned seed, bool beyondCodePage)
+        : m_rng(seed)
+        , m_wide(beyondCodePage)
+    {
+    }
 
     // A value of one line, at most width characters (0: no limit).
     QString line(int width)
@@ -46,7 +50,7 @@ public:
             case 0:
                 break; // an empty line
             case 1:
-                item = QStringList{"<ID>", "</Title>", "<RequirementRecord>", "</Analysis>", "[END]"}[pick(0, 4)];
+                item = QStringList { "<ID>", "</Title>", "<RequirementRecord>", "</Analysis>", "[END]" }[pick(0, 4)];
                 break;
             default:
                 for (int k = pick(1, 30); k > 0; --k)
@@ -65,7 +69,8 @@ public:
 private:
     QString character(bool memo)
     {
-        static const QString latin = QStringLiteral("abcXYZ019 .,;:'\"|/\\-<>[]\t\u00E9\u00FC\u00D6\u00DF\u20AC\u2014\u2019\u0160\u00A0");
+        static const QString latin
+            = QStringLiteral("abcXYZ019 .,;:'\"|/\\-<>[]\t\u00E9\u00FC\u00D6\u00DF\u20AC\u2014\u2019\u0160\u00A0");
         static const QString wide = QStringLiteral("\u0394\u03B5\u03BB\u0416\u0438\u6771\u4EAC\u0639\u05D0\u0080");
         if (m_wide && pick(0, 3) == 0) {
             if (memo && pick(0, 5) == 0)
@@ -132,8 +137,8 @@ TEST_F(ArchiveTest, RandomAssessmentsSurviveSaveAndLoadExactly)
         EXPECT_EQ(first.startsWith("\xEF\xBB\xBF"), needsUtf8);
 
         // Other work happens before the load, which replaces it all.
-        addRow(a.requirements(), {{"RSeq", "LATER"}});
-        addRow(a.drAtt(), {{"CSeq", "LATER"}, {"Priority", "1"}});
+        addRow(a.requirements(), { { "RSeq", "LATER" } });
+        addRow(a.drAtt(), { { "CSeq", "LATER" }, { "Priority", "1" } });
         a.system().edit();
         a.system().setText("Description", "changed");
         a.system().post();

@@ -28,7 +28,7 @@ protected:
         sys.setText("Assessment", name);
         sys.setText("Divisions", "North\r\nSouth\r\n");
         sys.post();
-        for (const char* division : {"North", "South"}) {
+        for (const char* division : { "North", "South" }) {
             Table& r = a().requirements();
             r.append();
             r.setText("RSeq", QStringLiteral("BR-%1").arg(QString::fromLatin1(division)));
@@ -53,7 +53,7 @@ protected:
     }
     void chooseDivision(const QString& division)
     {
-        window->rebuildDivisionFilter({"North", "South"}, true);
+        window->rebuildDivisionFilter({ "North", "South" }, true);
         window->divisionFilterBox()->setCurrentText(division);
         ASSERT_TRUE(a().requirements().filtered());
         ASSERT_EQ(a().requirements().recordCount(), 1);
@@ -73,7 +73,7 @@ TEST_F(ArchiveWindowTest, SaveLiftsTheDivisionFilterAndWritesEveryRecord)
     EXPECT_EQ(request.proposedName, "Harbour_ A_B.txt");
     EXPECT_EQ(request.defaultSuffix, "txt");
     EXPECT_TRUE(request.filter.startsWith("Text files (*.txt")) << request.filter.toStdString();
-    EXPECT_EQ(requirementIds(file("saved.txt")), (QStringList{"BR-North", "BR-South"}));
+    EXPECT_EQ(requirementIds(file("saved.txt")), (QStringList { "BR-North", "BR-South" }));
     EXPECT_EQ(window->divisionFilterBox()->currentText(), "All");
     EXPECT_FALSE(a().requirements().filtered());
     EXPECT_FALSE(a().drivers().filtered());
@@ -105,7 +105,7 @@ TEST_F(ArchiveWindowTest, ClearDatabaseSavesUnsavedWorkFirstWithoutAsking)
         const char* name;
         QString chosen; // "" cancels the save dialog
         bool written;
-    } cases[] = {{"saved", file("before-clear.txt"), true}, {"cancelled", QString(), false}};
+    } cases[] = { { "saved", file("before-clear.txt"), true }, { "cancelled", QString(), false } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QFile::remove(file("before-clear.txt"));
@@ -118,7 +118,7 @@ TEST_F(ArchiveWindowTest, ClearDatabaseSavesUnsavedWorkFirstWithoutAsking)
         EXPECT_EQ(dialogs->fileRequests.size(), 1);
         EXPECT_EQ(QFile::exists(file("before-clear.txt")), c.written);
         if (c.written) {
-            EXPECT_EQ(requirementIds(file("before-clear.txt")), (QStringList{"BR-North", "BR-South"}));
+            EXPECT_EQ(requirementIds(file("before-clear.txt")), (QStringList { "BR-North", "BR-South" }));
         }
         // Clearing goes on in both cases.
         EXPECT_EQ(a().requirements().recordCount(), 0);
@@ -149,9 +149,8 @@ TEST_F(ArchiveWindowTest, ClosingWithUnsavedWorkOffersTheSave)
         bool yes;
         QString chosen;
         bool written;
-    } cases[] = {{"yes and save", true, file("on-close.txt"), true},
-                 {"yes then cancel", true, QString(), false},
-                 {"no", false, file("on-close.txt"), false}};
+    } cases[] = { { "yes and save", true, file("on-close.txt"), true }, { "yes then cancel", true, QString(), false },
+        { "no", false, file("on-close.txt"), false } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QFile::remove(file("on-close.txt"));
@@ -160,7 +159,7 @@ TEST_F(ArchiveWindowTest, ClosingWithUnsavedWorkOffersTheSave)
         dialogs->answers.push_back(c.yes);
         dialogs->files.push_back(c.chosen);
         EXPECT_TRUE(window->close());
-        EXPECT_EQ(dialogs->questions, QStringList{"Database not saved - save it?"});
+        EXPECT_EQ(dialogs->questions, QStringList { "Database not saved - save it?" });
         EXPECT_EQ(QFile::exists(file("on-close.txt")), c.written);
         EXPECT_FALSE(window->isVisible());
         // The store keeps the work for the next start.
@@ -193,8 +192,9 @@ TEST_F(ArchiveWindowTest, LoadReplacesTheAssessmentAndShowsIt)
     EXPECT_EQ(dialogs->fileRequests[0].title, "Save to Archive");
     EXPECT_EQ(dialogs->fileRequests[1].title, "Load from Archive");
     EXPECT_EQ(dialogs->fileRequests[1].defaultSuffix, "txt");
-    EXPECT_TRUE(dialogs->fileRequests[1].filter.startsWith("Text files *.txt")) << dialogs->fileRequests[1].filter.toStdString();
-    EXPECT_EQ(requirementIds(file("other.txt")), (QStringList{"BR-North", "BR-South"}));
+    EXPECT_TRUE(dialogs->fileRequests[1].filter.startsWith("Text files *.txt"))
+        << dialogs->fileRequests[1].filter.toStdString();
+    EXPECT_EQ(requirementIds(file("other.txt")), (QStringList { "BR-North", "BR-South" }));
     EXPECT_EQ(a().system().text("Assessment"), "Harbour");
     EXPECT_EQ(a().requirements().recordCount(), 2);
     EXPECT_EQ(find<QLabel>("pAssessment")->text(), "Harbour");
@@ -214,8 +214,8 @@ TEST_F(ArchiveWindowTest, LoadOfAFileThatIsNotAnArchiveLeavesTheStoreCleared)
         const char* name;
         QString chosen;
         QStringList notices;
-    } cases[] = {{"not an archive", file("notes.txt"), {"This is not a saved analysis"}},
-                 {"open dialog cancelled", QString(), {}}};
+    } cases[] = { { "not an archive", file("notes.txt"), { "This is not a saved analysis" } },
+        { "open dialog cancelled", QString(), {} } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         addWork("Harbour");

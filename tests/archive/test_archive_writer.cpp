@@ -7,21 +7,23 @@
 namespace {
 
 QStringList projectBlock(const QString& id, const QString& title, const QStringList& description,
-                         const QString& enterprise, const QStringList& divisions, const QStringList& activities,
-                         const QStringList& groups, const QStringList& notes, const QStringList& sql)
+    const QString& enterprise, const QStringList& divisions, const QStringList& activities, const QStringList& groups,
+    const QStringList& notes, const QStringList& sql)
 {
-    return QStringList{"<ID>", id, "</ID>", "<Title>", title, "</Title>", "<Description>"} + description
-        + QStringList{"</Description>", "<Enterprise>", enterprise, "</Enterprise>", "<Divisions>"} + divisions
-        + QStringList{"</Divisions>", "<Activities>"} + activities + QStringList{"</Activities>", "<Groups>"} + groups
-        + QStringList{"</Groups>", "<Notes>"} + notes + QStringList{"</Notes>", "<SQL>"} + sql + QStringList{"</SQL>"};
+    return QStringList { "<ID>", id, "</ID>", "<Title>", title, "</Title>", "<Description>" } + description
+        + QStringList { "</Description>", "<Enterprise>", enterprise, "</Enterprise>", "<Divisions>" } + divisions
+        + QStringList { "</Divisions>", "<Activities>" } + activities + QStringList { "</Activities>", "<Groups>" }
+    + groups + QStringList { "</Groups>", "<Notes>" } + notes + QStringList { "</Notes>", "<SQL>" } + sql
+        + QStringList { "</SQL>" };
 }
 
 }
 
 TEST_F(ArchiveTest, EmptyStoreIsThirtyThreeLinesOfTagsAndEmptyValues)
 {
-    const QStringList expected = QStringList{"<Analysis>"}
-        + projectBlock("", "", {""}, "", {""}, {""}, {""}, {""}, {"", "", "", "", ""}) + QStringList{"</Analysis>"};
+    const QStringList expected = QStringList { "<Analysis>" }
+        + projectBlock("", "", { "" }, "", { "" }, { "" }, { "" }, { "" }, { "", "", "", "", "" })
+        + QStringList { "</Analysis>" };
     ASSERT_EQ(expected.size(), 33);
     EXPECT_EQ(savedLines(), expected);
     // Plain text in the code page: no byte-order mark.
@@ -36,9 +38,9 @@ TEST_F(ArchiveTest, WritesEveryBlockInOrderWithValuesExactlyAsStored)
     sys.setText("Assessment", "Harbour review");
     sys.setText("Description", "First line\r\nSecond line");
     sys.setText("Enterprise", "Harbour Ltd");
-    sys.setText("Divisions", LineList::build({"North", "South"}));
+    sys.setText("Divisions", LineList::build({ "North", "South" }));
     sys.setText("Activities", "");
-    sys.setText("Groups", LineList::build({"Ops"}));
+    sys.setText("Groups", LineList::build({ "Ops" }));
     sys.setText("Notepad", "<Notes>\r\n[end]");
     sys.setText("SQL-IP", "10.0.0.1");
     sys.setText("SQL-Port", "1433");
@@ -47,25 +49,33 @@ TEST_F(ArchiveTest, WritesEveryBlockInOrderWithValuesExactlyAsStored)
     sys.setText("SQL-Database", "central");
     sys.setBoolean("AutoControl", true);
     sys.post();
-    addRow(a.requirements(), {{"RSeq", "BR2"}, {"Requirement", "Second"}, {"Division", "North"}, {"Priority", "Low"},
-                              {"Activity", "Sales"}, {"Source", "Business plan\r\nAnnual report"}});
-    addRow(a.requirements(), {{"RSeq", "BR1"}, {"Requirement", "First"}, {"Division", "South"}, {"Priority", "High"},
-                              {"Activity", "Delivery"}});
-    addRow(a.drivers(), {{"CSeq", "BD1"}, {"Driver", "Keep running"}, {"Division", "North"}, {"Activity", "Sales"},
-                         {"Group", "Ops"}, {"Requirement", LineList::build({"BR1: First", "BR2: Second"})}});
-    addRow(a.attribute(), {{"GrAtt", "01Available"}, {"Attribute", "Available"}, {"Group", "Ops"}, {"Tier", "Business"},
-                           {"Grx", "1"}, {"SecControls", LineList::build({"01.01.01: Backups"})}});
-    addRow(a.attribute(), {{"GrAtt", "21Access"}, {"Attribute", "Access"}, {"Group", "Sec"}, {"Tier", "Security"},
-                           {"Grx", "21"}, {"Description", "Who gets in"}, {"Profile", "Audits"},
-                           {"SecObjectives", "01.01: Backup"}, {"InUse", "True"}});
-    addRow(a.btAtt(), {{"BTAtt", "Available       Resilient       "}, {"BusAtt", "Available"}, {"TechAtt", "Resilient"}});
-    addRow(a.tsAtt(), {{"TSAtt", "Resilient       Access          "}, {"TechAtt", "Resilient"}, {"SecAtt", "Access"}});
-    addRow(a.drAtt(), {{"CSeq", "BD1"}, {"Attribute", "Available"}, {"Priority", "2"}, {"Measure", "not archived"}});
-    addRow(a.drAtt(), {{"CSeq", "BD1"}, {"Attribute", "Access"}});
-    addRow(a.controls(), {{"Id", "01.01.01"}, {"XId", "A.1"}, {"section_title", "Backup"},
-                          {"subsection_title", "Copies"}, {"subsection", "Keep copies\r\n"},
-                          {"control_title", "Backups"}, {"control", "Nightly"}});
-    addRow(a.applications(), {{"Application", "Ledger"}});
+    addRow(a.requirements(),
+        { { "RSeq", "BR2" }, { "Requirement", "Second" }, { "Division", "North" }, { "Priority", "Low" },
+            { "Activity", "Sales" }, { "Source", "Business plan\r\nAnnual report" } });
+    addRow(a.requirements(),
+        { { "RSeq", "BR1" }, { "Requirement", "First" }, { "Division", "South" }, { "Priority", "High" },
+            { "Activity", "Delivery" } });
+    addRow(a.drivers(),
+        { { "CSeq", "BD1" }, { "Driver", "Keep running" }, { "Division", "North" }, { "Activity", "Sales" },
+            { "Group", "Ops" }, { "Requirement", LineList::build({ "BR1: First", "BR2: Second" }) } });
+    addRow(a.attribute(),
+        { { "GrAtt", "01Available" }, { "Attribute", "Available" }, { "Group", "Ops" }, { "Tier", "Business" },
+            { "Grx", "1" }, { "SecControls", LineList::build({ "01.01.01: Backups" }) } });
+    addRow(a.attribute(),
+        { { "GrAtt", "21Access" }, { "Attribute", "Access" }, { "Group", "Sec" }, { "Tier", "Security" },
+            { "Grx", "21" }, { "Description", "Who gets in" }, { "Profile", "Audits" },
+            { "SecObjectives", "01.01: Backup" }, { "InUse", "True" } });
+    addRow(a.btAtt(),
+        { { "BTAtt", "Available       Resilient       " }, { "BusAtt", "Available" }, { "TechAtt", "Resilient" } });
+    addRow(a.tsAtt(),
+        { { "TSAtt", "Resilient       Access          " }, { "TechAtt", "Resilient" }, { "SecAtt", "Access" } });
+    addRow(a.drAtt(),
+        { { "CSeq", "BD1" }, { "Attribute", "Available" }, { "Priority", "2" }, { "Measure", "not archived" } });
+    addRow(a.drAtt(), { { "CSeq", "BD1" }, { "Attribute", "Access" } });
+    addRow(a.controls(),
+        { { "Id", "01.01.01" }, { "XId", "A.1" }, { "section_title", "Backup" }, { "subsection_title", "Copies" },
+            { "subsection", "Keep copies\r\n" }, { "control_title", "Backups" }, { "control", "Nightly" } });
+    addRow(a.applications(), { { "Application", "Ledger" } });
 
     // Tabs' views: the attribute list shows only those in use, the
     // requirements are sorted by division. Every record is still written,
@@ -75,26 +85,21 @@ TEST_F(ArchiveTest, WritesEveryBlockInOrderWithValuesExactlyAsStored)
     a.requirements().setSort("Division,RSeq");
     ASSERT_EQ(a.attribute().recordCount(), 1);
 
-    const QStringList expected = QStringList{"<Analysis>"}
-        + projectBlock("Q1", "Harbour review", {"First line", "Second line"}, "Harbour Ltd", {"North", "South", ""},
-                       {""}, {"Ops", ""}, {"<Notes>", "[end]"}, {"10.0.0.1", "1433", "sa", "pw", "central"})
-        + QStringList{
-            "<RequirementRecord>", "BR2", "Second", "North", "Low", "Sales", "Business plan", "Annual report",
-            "</RequirementRecord>",
-            "<RequirementRecord>", "BR1", "First", "South", "High", "Delivery", "", "</RequirementRecord>",
-            "<DriverRecord>", "BD1", "Keep running", "North", "Sales", "Ops", "BR1: First", "BR2: Second", "",
-            "</DriverRecord>",
-            "<AttributeRecord>", "01Available", "Available", "Ops", "Business", "1", "", "[end]", "", "[end]", "",
-            "[end]", "01.01.01: Backups", "", "</AttributeRecord>",
-            "<AttributeRecord>", "21Access", "Access", "Sec", "Security", "21", "Who gets in", "[end]", "Audits",
-            "[end]", "01.01: Backup", "[end]", "", "</AttributeRecord>",
-            "<BTAttRecord>", "Available       Resilient       ", "Available", "Resilient", "</BTAttRecord>",
-            "<TSAttRecord>", "Resilient       Access          ", "Resilient", "Access", "</TSAttRecord>",
-            "<DriverAttributeRecord>", "BD1", "Available", "2", "</DriverAttributeRecord>",
-            "<DriverAttributeRecord>", "BD1", "Access", "", "</DriverAttributeRecord>",
-            "<ControlRecord>", "01.01.01", "A.1", "Backup", "Copies", "Keep copies", "", "[end]", "Backups",
-            "Nightly", "</ControlRecord>",
-            "</Analysis>"};
+    const QStringList expected = QStringList { "<Analysis>" }
+        + projectBlock("Q1", "Harbour review", { "First line", "Second line" }, "Harbour Ltd", { "North", "South", "" },
+            { "" }, { "Ops", "" }, { "<Notes>", "[end]" }, { "10.0.0.1", "1433", "sa", "pw", "central" })
+        + QStringList { "<RequirementRecord>", "BR2", "Second", "North", "Low", "Sales", "Business plan",
+              "Annual report", "</RequirementRecord>", "<RequirementRecord>", "BR1", "First", "South", "High",
+              "Delivery", "", "</RequirementRecord>", "<DriverRecord>", "BD1", "Keep running", "North", "Sales", "Ops",
+              "BR1: First", "BR2: Second", "", "</DriverRecord>", "<AttributeRecord>", "01Available", "Available",
+              "Ops", "Business", "1", "", "[end]", "", "[end]", "", "[end]", "01.01.01: Backups", "",
+              "</AttributeRecord>", "<AttributeRecord>", "21Access", "Access", "Sec", "Security", "21", "Who gets in",
+              "[end]", "Audits", "[end]", "01.01: Backup", "[end]", "", "</AttributeRecord>", "<BTAttRecord>",
+              "Available       Resilient       ", "Available", "Resilient", "</BTAttRecord>", "<TSAttRecord>",
+              "Resilient       Access          ", "Resilient", "Access", "</TSAttRecord>", "<DriverAttributeRecord>",
+              "BD1", "Available", "2", "</DriverAttributeRecord>", "<DriverAttributeRecord>", "BD1", "Access", "",
+              "</DriverAttributeRecord>", "<ControlRecord>", "01.01.01", "A.1", "Backup", "Copies", "Keep copies", "",
+              "[end]", "Backups", "Nightly", "</ControlRecord>", "</Analysis>" };
     EXPECT_EQ(savedLines(), expected);
     EXPECT_TRUE(a.attribute().filtered());
     EXPECT_EQ(a.attribute().recordCount(), 1);
@@ -104,13 +109,14 @@ TEST_F(ArchiveTest, LineBreaksThatWouldShiftOrLoseValuesAreWrittenAsCrLf)
 {
     // A single-line field holding a break would push the block's later values
     // down a line; a lone CR inside a memo would cut the rest of its line.
-    addRow(a.controls(), {{"Id", "01.01.01"}, {"control_title", "Two\r\nlines"}, {"subsection", "a\rb\nc\r\nd"},
-                          {"control", "x\ry"}});
+    addRow(a.controls(),
+        { { "Id", "01.01.01" }, { "control_title", "Two\r\nlines" }, { "subsection", "a\rb\nc\r\nd" },
+            { "control", "x\ry" } });
     const QStringList lines = savedLines();
     const int at = int(lines.indexOf("<ControlRecord>"));
     ASSERT_GE(at, 0);
-    EXPECT_EQ(lines.mid(at, 12), (QStringList{"<ControlRecord>", "01.01.01", "", "", "", "a", "b", "c", "d", "[end]",
-                                              "Two lines", "x"}));
+    EXPECT_EQ(lines.mid(at, 12),
+        (QStringList { "<ControlRecord>", "01.01.01", "", "", "", "a", "b", "c", "d", "[end]", "Two lines", "x" }));
 
     const QString path = file("breaks.txt");
     ArchiveWriter::save(a, path);
@@ -133,15 +139,15 @@ TEST(ArchiveEncoding, CodePage1252MapsEveryByteBothWays)
     const struct {
         unsigned char byte;
         char16_t character;
-    } known[] = {{0x41, u'A'},    {0x80, u'\u20AC'}, {0x8A, u'\u0160'}, {0x92, u'\u2019'}, {0x9F, u'\u0178'},
-                 {0x81, u'\u0081'}, {0xA0, u'\u00A0'}, {0xE9, u'\u00E9'}, {0xFF, u'\u00FF'}};
+    } known[] = { { 0x41, u'A' }, { 0x80, u'\u20AC' }, { 0x8A, u'\u0160' }, { 0x92, u'\u2019' }, { 0x9F, u'\u0178' },
+        { 0x81, u'\u0081' }, { 0xA0, u'\u00A0' }, { 0xE9, u'\u00E9' }, { 0xFF, u'\u00FF' } };
     for (const auto& k : known) {
         EXPECT_EQ(decoded.at(k.byte).unicode(), k.character) << int(k.byte);
         EXPECT_EQ(CodePage1252::encode(QString(QChar(k.character))), QByteArray(1, char(k.byte))) << int(k.byte);
     }
     // Characters the code page has no byte for, including the C1 controls whose bytes mean other letters.
-    for (const QString& s : {QStringLiteral("\u0080"), QStringLiteral("\u0391"), QStringLiteral("\u4E2D"),
-                             QStringLiteral("\U0001F600")})
+    for (const QString& s :
+        { QStringLiteral("\u0080"), QStringLiteral("\u0391"), QStringLiteral("\u4E2D"), QStringLiteral("\U0001F600") })
         EXPECT_FALSE(CodePage1252::canEncode(s)) << s.toStdString();
 }
 
@@ -151,14 +157,14 @@ TEST(ArchiveEncoding, CodePageWhenEveryCharacterFitsElseUtf8WithMark)
         QString text;
         bool utf8;
     } cases[] = {
-        {QStringLiteral("Soci\u00E9t\u00E9 \u20AC \u0178 \u2019\r\n"), false},
-        {QStringLiteral("plain\r\n"), false},
-        {QStringLiteral("Z\u00FCrich \u0394\u03B5\u03BB\u03C4\u03B1\r\n"), true},
-        {QStringLiteral("\u6771\u4EAC\r\n"), true},
-        {QStringLiteral("smile \U0001F600\r\n"), true},
+        { QStringLiteral("Soci\u00E9t\u00E9 \u20AC \u0178 \u2019\r\n"), false },
+        { QStringLiteral("plain\r\n"), false },
+        { QStringLiteral("Z\u00FCrich \u0394\u03B5\u03BB\u03C4\u03B1\r\n"), true },
+        { QStringLiteral("\u6771\u4EAC\r\n"), true },
+        { QStringLiteral("smile \U0001F600\r\n"), true },
     };
     for (const auto& c : cases) {
-        ArchiveWriter::Encoding used{};
+        ArchiveWriter::Encoding used {};
         const QByteArray bytes = ArchiveWriter::encode(c.text, &used);
         EXPECT_EQ(used == ArchiveWriter::Encoding::Utf8, c.utf8) << c.text.toStdString();
         EXPECT_EQ(bytes.startsWith("\xEF\xBB\xBF"), c.utf8) << c.text.toStdString();
@@ -174,13 +180,13 @@ TEST(ArchiveFileName, ProposedNameIsTheAssessmentNameMadeSafe)
     const struct {
         QString name, proposed;
     } cases[] = {
-        {"", ".txt"},
-        {"Harbour review", "Harbour review.txt"},
-        {"A/B", "A_B.txt"},
-        {"..\\..\\etc", ".._.._etc.txt"},
-        {"Q3: what? \"now\" <a|b>*", "Q3_ what_ _now_ _a_b__.txt"},
-        {"Tab\there", "Tab_here.txt"},
-        {QStringLiteral("Z\u00FCrich \u6771\u4EAC"), QStringLiteral("Z\u00FCrich \u6771\u4EAC.txt")},
+        { "", ".txt" },
+        { "Harbour review", "Harbour review.txt" },
+        { "A/B", "A_B.txt" },
+        { "..\\..\\etc", ".._.._etc.txt" },
+        { "Q3: what? \"now\" <a|b>*", "Q3_ what_ _now_ _a_b__.txt" },
+        { "Tab\there", "Tab_here.txt" },
+        { QStringLiteral("Z\u00FCrich \u6771\u4EAC"), QStringLiteral("Z\u00FCrich \u6771\u4EAC.txt") },
     };
     for (const auto& c : cases)
         EXPECT_EQ(ArchiveWriter::proposedFileName(c.name), c.proposed) << c.name.toStdString();
