@@ -180,6 +180,22 @@ TEST_F(DriversTabTest, LeavingAnEditedDriverAsksAndYesSavesItWhileNoDropsTheEdit
     }
 }
 
+TEST_F(DriversTabTest, PendingDriverEditsAreOfferedBeforePendingProfileClicks)
+{
+    showTab("TabSheet2");
+    typeInto("eDriver", "Always on");
+    flags().profilingEdit = true; // a panel clicked on the Business Attributes tab
+    dialogs->answers = {true, false};
+
+    clickRow("DBGrid1", 1);
+
+    EXPECT_EQ(dialogs->questions, QStringList({"Save changes?", "Save changes?"}));
+    EXPECT_EQ(stored(drivers(), 0, "Driver"), "Always on");
+    EXPECT_EQ(profileIds(), QStringList({"BD1.01", "BD2.01", "BD1.01"}));
+    EXPECT_FALSE(flags().driverEdit);
+    EXPECT_FALSE(flags().profilingEdit);
+}
+
 TEST_F(DriversTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
 {
     for (const bool byKey : {false, true}) {
