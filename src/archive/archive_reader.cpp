@@ -92,17 +92,14 @@ Result parse(const QString& text, const QString& fileName)
 
     auto endedEarly = [&](const ArchiveFormat::Block* inside) {
         const int last = lines.number();
+        // One arg() call for all values, so a '%' in a file name stays as it is.
         result.endedEarly = inside
             ? QStringLiteral(
                 "%1 ended early: it stops after line %2, inside a %3 block. What was read up to there was loaded.")
-                  .arg(where(fileName))
-                  .arg(last)
-                  .arg(inside->openTag)
+                  .arg(where(fileName), QString::number(last), inside->openTag)
             : QStringLiteral(
                 "%1 ended early: it stops after line %2 without the line %3. What was read up to there was loaded.")
-                  .arg(where(fileName))
-                  .arg(last)
-                  .arg(ArchiveFormat::kLastLine);
+                  .arg(where(fileName), QString::number(last), ArchiveFormat::kLastLine);
     };
 
     bool have = lines.next(&line);
@@ -136,9 +133,8 @@ Result parse(const QString& text, const QString& fileName)
                 if (field.kind == ValueKind::Number && !isPriority(line))
                     throw QuarrixError(
                         QStringLiteral("%1, line %2: the priority '%3' is not a whole number from 0 to 65535.")
-                            .arg(where(fileName))
-                            .arg(lines.number())
-                            .arg(line));
+                            .arg(where(fileName), QString::number(lines.number()),
+                                line.size() > 40 ? line.left(40) + QStringLiteral("...") : line));
                 parsed.values.push_back(line);
             }
         }

@@ -13,6 +13,8 @@
 class ArchiveTest : public StoreFixture {
 protected:
     QString file(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    // The file loadLines() writes; its name has a '%' so messages must not expand it.
+    QString inputFile() const { return file("in %2.txt"); }
 
     static QByteArray readBytes(const QString& path)
     {
@@ -51,7 +53,7 @@ protected:
     }
     ArchiveReader::Result loadLines(const QStringList& lines)
     {
-        const QString path = file("in.txt");
+        const QString path = inputFile();
         writeBytes(path, archiveBytes(lines));
         return load(path);
     }

@@ -176,7 +176,7 @@ TEST_F(ArchiveTest, FileEndingEarlyKeepsWhatWasReadAndSaysSo)
         const ArchiveReader::Result r = loadLines(c.lines);
         ASSERT_TRUE(r.isArchive);
         EXPECT_TRUE(r.endedEarly.contains("ended early")) << r.endedEarly.toStdString();
-        EXPECT_TRUE(r.endedEarly.contains(file("in.txt"))) << r.endedEarly.toStdString();
+        EXPECT_TRUE(r.endedEarly.contains(inputFile())) << r.endedEarly.toStdString();
         EXPECT_TRUE(r.endedEarly.contains(QString::fromLatin1(c.inside))) << r.endedEarly.toStdString();
         EXPECT_EQ(records(snapshot()), c.records);
     }
@@ -207,7 +207,7 @@ TEST_F(ArchiveTest, PriorityMustBeAWholeNumberUpTo65535)
             ADD_FAILURE() << "accepted";
         } catch (const QuarrixError& e) {
             EXPECT_TRUE(e.message().contains("line 10")) << e.message().toStdString();
-            EXPECT_TRUE(e.message().contains(file("in.txt"))) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(inputFile())) << e.message().toStdString();
         }
         // Nothing of the file was written.
         EXPECT_EQ(records(snapshot()), QStringList { "Requirements|KEEP|||||" });
