@@ -64,7 +64,7 @@ TEST_F(ExportCommandTest, CancelDoesNothingAndFailuresAndCutsAreShown)
     dialogs->files.push_back(dir.filePath(QStringLiteral("taken.xlsx")));
     click("hRep1");
     EXPECT_EQ(dialogs->errors.size(), 1);
-    EXPECT_EQ(window->statusText(), QStringLiteral("before"));
+    EXPECT_FALSE(window->statusText().contains(QStringLiteral("saved")));
     EXPECT_EQ(dialogs->waitDepth, 0);
 
     // A value too long for a cell is cut, the workbook saved, and the analyst told.

@@ -3,6 +3,7 @@
 
 #include "analysis/profile_division_filter.h"
 #include "core/quarrix_error.h"
+#include "office/spreadsheet_reader.h"
 #include "reports/export_workbook.h"
 #include "support/temp_store.h"
 
@@ -172,6 +173,42 @@ TEST_F(ExportTest, ReplacesAnExistingFileAndKeepsItWhenWritingFails)
     // A folder that does not exist: nothing can be written.
     EXPECT_THROW(ExportWorkbook::write(a, ReportSelection(), dir.filePath(QStringLiteral("missing/out.xlsx"))), QuarrixError);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")), QStringList());
+}
+
+TEST_F(ExportTest, OurOwnReaderReadsTheFirstWorksheetBack)
+{
+    const auto rowsOf = [](const SheetCells& cells) {
+        QList<QStringList> rows;
+        for (int r = 1; r <= cells.lastRow(); ++r) {
+            QStringList row;
+            for (int c = 1; c <= 6; ++c)
+                row << cells.cell(r, c);
+            while (!row.isEmpty() && row.last().isEmpty())
+                row.removeLast();
+            rows << row;
+        }
+        return rows;
+    };
+    ExportWorkbook::write(a, ReportSelection(), target);
+    SheetCells cells = SpreadsheetReader::readActiveSheet(target);
+    EXPECT_EQ(cells.sheetName(), QStringLiteral("Requirements"));
+    EXPECT_EQ(rowsOf(cells), ExportFixture::requirementRows());
+
+    ExportFixture::add(a.requirements(), {{"RSeq", QStringLiteral("BR9.01")}, {"Source", QString(40000, QLatin1Char('y'))}});
+    ReportSelection s;
+    s.activity = QString();
+    ExportWorkbook::write(a, s, target);
+    cells = SpreadsheetReader::readActiveSheet(target);
+    EXPECT_EQ(rowsOf(cells), (QList<QStringList>{ExportFixture::requirementRows().first(),
+                                                  {"BR9.01", "", "", "", QString(ExportWorkbook::cellLimit, QLatin1Char('y'))}}));
+
+    ReportSelection controlsOnly;
+    controlsOnly.requirements = controlsOnly.drivers = controlsOnly.attributes = false;
+    controlsOnly.controls = true;
+    ExportWorkbook::write(a, controlsOnly, target);
+    cells = SpreadsheetReader::readActiveSheet(target);
+    EXPECT_EQ(cells.sheetName(), QStringLiteral("Sheet1"));
+    EXPECT_EQ(cells.lastRow(), 0);
 }
 
 }
