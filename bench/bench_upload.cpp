@@ -21,10 +21,11 @@ int main(int argc, char** argv)
     s.password = qEnvironmentVariable("QUARRIX_PG_PASSWORD");
     s.database = qEnvironmentVariable("QUARRIX_PG_DATABASE");
     if (s.address.isEmpty() || s.database.isEmpty()) {
-        std::fprintf(stderr, "QUARRIX_PG_* are not set: run scripts/postgres_for_tests.sh start DIR and export DIR/env\n");
+        std::fprintf(
+            stderr, "QUARRIX_PG_* are not set: run scripts/postgres_for_tests.sh start DIR and export DIR/env\n");
         return 1;
     }
-    const QStringList sizes = argc > 1 ? QStringList{QString::fromLatin1(argv[1])} : QStringList{"S", "M", "L"};
+    const QStringList sizes = argc > 1 ? QStringList { QString::fromLatin1(argv[1]) } : QStringList { "S", "M", "L" };
     for (const QString& name : sizes) {
         QTemporaryDir dir;
         Assessment a;
@@ -38,7 +39,7 @@ int main(int argc, char** argv)
         applyDivisionFilter(a.drivers(), QStringLiteral("All"));
         CentralUpload::Outcome outcome;
         benchStep(qPrintable(QStringLiteral("[%1] upload to PostgreSQL").arg(name)),
-                  [&] { outcome = CentralUpload::upload(a, s, QStringLiteral("All")); });
+            [&] { outcome = CentralUpload::upload(a, s, QStringLiteral("All")); });
         if (outcome.status2 != CentralUpload::kReady) {
             std::fprintf(stderr, "upload failed: %s\n", qPrintable(outcome.problems.join(QLatin1Char('\n'))));
             return 1;

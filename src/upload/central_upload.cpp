@@ -27,7 +27,11 @@ struct CentralTable {
 // Keeps a local table's grids quiet during a walk; its move hooks still run.
 class QuietWalk {
 public:
-    explicit QuietWalk(Table& t) : m_t(t) { m_t.disableControls(); }
+    explicit QuietWalk(Table& t)
+        : m_t(t)
+    {
+        m_t.disableControls();
+    }
     ~QuietWalk() { m_t.enableControls(); }
     QuietWalk(const QuietWalk&) = delete;
     QuietWalk& operator=(const QuietWalk&) = delete;
@@ -47,7 +51,7 @@ void walk(Table& t, const std::function<void()>& each)
 
 int impactRank(const QString& rating)
 {
-    static const QStringList ratings{QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High")};
+    static const QStringList ratings { QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High") };
     for (int i = 0; i < ratings.size(); ++i)
         if (rating.trimmed().compare(ratings[i], Qt::CaseInsensitive) == 0)
             return i + 1;
@@ -56,7 +60,7 @@ int impactRank(const QString& rating)
 
 QString ratingOfRank(int rank)
 {
-    static const QStringList ratings{QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High")};
+    static const QStringList ratings { QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High") };
     return ratings.value(rank - 1);
 }
 
@@ -69,97 +73,94 @@ Collected collect(Assessment& a, const QString& division)
 {
     Collected c;
     Table& sys = a.system();
-    c.assessment = {sys.text(QStringLiteral("AssID")), sys.text(QStringLiteral("Assessment")),
-                    sys.text(QStringLiteral("Description"))};
+    c.assessment = { sys.text(QStringLiteral("AssID")), sys.text(QStringLiteral("Assessment")),
+        sys.text(QStringLiteral("Description")) };
 
     // Divisions and groups come from the stored settings, so an upload made
     // before the Settings tab was shown sends them too.
-    CentralTable divisions{QStringLiteral("Division"), {QStringLiteral("Division_Name")}, {}};
+    CentralTable divisions { QStringLiteral("Division"), { QStringLiteral("Division_Name") }, {} };
     for (const QString& line : LineList::split(sys.text(QStringLiteral("Divisions"))))
-        divisions.rows.push_back({line});
-    CentralTable groups{QStringLiteral("DivGroup"), {QStringLiteral("Group_Name"), QStringLiteral("Group_Sequence")}, {}};
+        divisions.rows.push_back({ line });
+    CentralTable groups { QStringLiteral("DivGroup"),
+        { QStringLiteral("Group_Name"), QStringLiteral("Group_Sequence") }, {} };
     const QStringList groupNames = LineList::split(sys.text(QStringLiteral("Groups")));
     for (int i = 0; i < groupNames.size(); ++i)
-        groups.rows.push_back({groupNames[i], i});
+        groups.rows.push_back({ groupNames[i], i });
 
-    CentralTable requirements{QStringLiteral("Requirement"),
-                              {QStringLiteral("Requirement_Id"), QStringLiteral("Requirement_Description"),
-                               QStringLiteral("Requirement_Division"), QStringLiteral("Requirement_Priority"),
-                               QStringLiteral("Requirement_Source"), QStringLiteral("Requirement_Activity")},
-                              {}};
+    CentralTable requirements { QStringLiteral("Requirement"),
+        { QStringLiteral("Requirement_Id"), QStringLiteral("Requirement_Description"),
+            QStringLiteral("Requirement_Division"), QStringLiteral("Requirement_Priority"),
+            QStringLiteral("Requirement_Source"), QStringLiteral("Requirement_Activity") },
+        {} };
     Table& reqs = a.requirements();
     walk(reqs, [&] {
-        requirements.rows.push_back({reqs.text(QStringLiteral("RSeq")), reqs.text(QStringLiteral("Requirement")),
-                                     reqs.text(QStringLiteral("Division")), reqs.text(QStringLiteral("Priority")),
-                                     reqs.text(QStringLiteral("Source")), reqs.text(QStringLiteral("Activity"))});
+        requirements.rows.push_back({ reqs.text(QStringLiteral("RSeq")), reqs.text(QStringLiteral("Requirement")),
+            reqs.text(QStringLiteral("Division")), reqs.text(QStringLiteral("Priority")),
+            reqs.text(QStringLiteral("Source")), reqs.text(QStringLiteral("Activity")) });
     });
 
-    CentralTable reqAtt{QStringLiteral("ReqAtt"), {QStringLiteral("Requirement_Id"), QStringLiteral("Driver_Id")}, {}};
-    CentralTable driverRows{QStringLiteral("Driver"),
-                            {QStringLiteral("Driver_Id"), QStringLiteral("Driver_Description"),
-                             QStringLiteral("Driver_Division"), QStringLiteral("Driver_Activity"),
-                             QStringLiteral("Group_Name")},
-                            {}};
+    CentralTable reqAtt { QStringLiteral("ReqAtt"), { QStringLiteral("Requirement_Id"), QStringLiteral("Driver_Id") },
+        {} };
+    CentralTable driverRows { QStringLiteral("Driver"),
+        { QStringLiteral("Driver_Id"), QStringLiteral("Driver_Description"), QStringLiteral("Driver_Division"),
+            QStringLiteral("Driver_Activity"), QStringLiteral("Group_Name") },
+        {} };
     Table& drivers = a.drivers();
     walk(drivers, [&] {
         const QString cseq = drivers.text(QStringLiteral("CSeq"));
         for (const QString& line : LineList::split(drivers.text(QStringLiteral("Requirement"))))
-            reqAtt.rows.push_back({line, cseq});
-        driverRows.rows.push_back({cseq, drivers.text(QStringLiteral("Driver")), drivers.text(QStringLiteral("Division")),
-                                   drivers.text(QStringLiteral("Activity")), drivers.text(QStringLiteral("Group"))});
+            reqAtt.rows.push_back({ line, cseq });
+        driverRows.rows.push_back(
+            { cseq, drivers.text(QStringLiteral("Driver")), drivers.text(QStringLiteral("Division")),
+                drivers.text(QStringLiteral("Activity")), drivers.text(QStringLiteral("Group")) });
     });
 
-    CentralTable drAtt{QStringLiteral("DrAtt"),
-                       {QStringLiteral("Driver_Id"), QStringLiteral("Attribute_Id"), QStringLiteral("DrAtt_Priority")},
-                       {}};
+    CentralTable drAtt { QStringLiteral("DrAtt"),
+        { QStringLiteral("Driver_Id"), QStringLiteral("Attribute_Id"), QStringLiteral("DrAtt_Priority") }, {} };
     Table& profile = a.drAtt();
     walk(profile, [&] {
-        drAtt.rows.push_back({profile.text(QStringLiteral("CSeq")), profile.text(QStringLiteral("Attribute")),
-                              QString::number(profile.integer(QStringLiteral("Priority")))});
+        drAtt.rows.push_back({ profile.text(QStringLiteral("CSeq")), profile.text(QStringLiteral("Attribute")),
+            QString::number(profile.integer(QStringLiteral("Priority"))) });
     });
 
     // Leaves Attribute showing only the attributes in use.
     SelectAttributes(a, division);
 
     const QHash<QString, QString> impacts = highestImpacts(a);
-    CentralTable attributes{QStringLiteral("Attribute"),
-                            {QStringLiteral("Attribute_Id"), QStringLiteral("Attribute_Grouped"),
-                             QStringLiteral("Attribute_Description"), QStringLiteral("Attribute_InUse"),
-                             QStringLiteral("Attribute_Impact"), QStringLiteral("Group_Name")},
-                            {}};
-    CentralTable attCon{QStringLiteral("AttCon"), {QStringLiteral("Attribute_Id"), QStringLiteral("Control_Id")}, {}};
+    CentralTable attributes { QStringLiteral("Attribute"),
+        { QStringLiteral("Attribute_Id"), QStringLiteral("Attribute_Grouped"), QStringLiteral("Attribute_Description"),
+            QStringLiteral("Attribute_InUse"), QStringLiteral("Attribute_Impact"), QStringLiteral("Group_Name") },
+        {} };
+    CentralTable attCon { QStringLiteral("AttCon"), { QStringLiteral("Attribute_Id"), QStringLiteral("Control_Id") },
+        {} };
     Table& att = a.attribute();
     walk(att, [&] {
         const QString name = att.text(QStringLiteral("Attribute"));
-        attributes.rows.push_back({name, att.text(QStringLiteral("GrAtt")), att.text(QStringLiteral("Description")),
-                                   att.boolean(QStringLiteral("InUse")), impacts.value(name),
-                                   att.text(QStringLiteral("Group"))});
+        attributes.rows.push_back({ name, att.text(QStringLiteral("GrAtt")), att.text(QStringLiteral("Description")),
+            att.boolean(QStringLiteral("InUse")), impacts.value(name), att.text(QStringLiteral("Group")) });
         for (const QString& line : LineList::split(att.text(QStringLiteral("SecControls"))))
-            attCon.rows.push_back({name, line.left(8)});
+            attCon.rows.push_back({ name, line.left(8) });
     });
 
-    CentralTable controlRows{QStringLiteral("Control"),
-                             {QStringLiteral("Control_Id"), QStringLiteral("Control_AltId"),
-                              QStringLiteral("Control_Name"), QStringLiteral("Control_Description"),
-                              QStringLiteral("ControlObj_Name")},
-                             {}};
-    CentralTable objectives{QStringLiteral("CObjective"),
-                            {QStringLiteral("ControlObj_Name"), QStringLiteral("ControlObj_Description")},
-                            {}};
+    CentralTable controlRows { QStringLiteral("Control"),
+        { QStringLiteral("Control_Id"), QStringLiteral("Control_AltId"), QStringLiteral("Control_Name"),
+            QStringLiteral("Control_Description"), QStringLiteral("ControlObj_Name") },
+        {} };
+    CentralTable objectives { QStringLiteral("CObjective"),
+        { QStringLiteral("ControlObj_Name"), QStringLiteral("ControlObj_Description") }, {} };
     Table& controls = a.controls();
     QString previousTitle; // the first record's title is compared with empty text
     walk(controls, [&] {
         const QString title = controls.text(QStringLiteral("subsection_title"));
-        controlRows.rows.push_back({controls.text(QStringLiteral("Id")), controls.text(QStringLiteral("XId")),
-                                    controls.text(QStringLiteral("control_title")), controls.text(QStringLiteral("control")),
-                                    title});
+        controlRows.rows.push_back({ controls.text(QStringLiteral("Id")), controls.text(QStringLiteral("XId")),
+            controls.text(QStringLiteral("control_title")), controls.text(QStringLiteral("control")), title });
         if (title != previousTitle)
-            objectives.rows.push_back({title, controls.text(QStringLiteral("subsection"))});
+            objectives.rows.push_back({ title, controls.text(QStringLiteral("subsection")) });
         previousTitle = title;
     });
 
-    for (CentralTable* t : {&divisions, &groups, &requirements, &reqAtt, &driverRows, &drAtt, &attributes, &attCon,
-                            &controlRows, &objectives})
+    for (CentralTable* t : { &divisions, &groups, &requirements, &reqAtt, &driverRows, &drAtt, &attributes, &attCon,
+             &controlRows, &objectives })
         c.tables.push_back(std::move(*t));
     return c;
 }
@@ -181,7 +182,7 @@ struct WriteFailure {
     QString table;
     qsizetype firstRow = -1; // 0-based; -1 while emptying the table
     qsizetype rowCount = 0;
-    QString identifier;      // the failing row's first value
+    QString identifier; // the failing row's first value
     QString message;
 };
 
@@ -196,13 +197,13 @@ std::optional<WriteFailure> write(OdbcConnection& db, const Collected& c, const 
             if (!count.empty() && count.front().value(0).toLongLong() > 0)
                 db.exec(QStringLiteral("UPDATE Assessment SET Assessment_ID = ?, Assessment_Title = ?, "
                                        "Assessment_Description = ?"),
-                        c.assessment);
+                    c.assessment);
             else
                 db.exec(QStringLiteral("INSERT INTO Assessment (Assessment_ID, Assessment_Title, "
                                        "Assessment_Description) VALUES (?, ?, ?)"),
-                        c.assessment);
+                    c.assessment);
         } catch (const QuarrixError& e) {
-            return WriteFailure{QStringLiteral("Assessment"), 0, 1, c.assessment.front().toString(), e.message()};
+            return WriteFailure { QStringLiteral("Assessment"), 0, 1, c.assessment.front().toString(), e.message() };
         }
     }
     for (const CentralTable& t : c.tables) {
@@ -211,22 +212,24 @@ std::optional<WriteFailure> write(OdbcConnection& db, const Collected& c, const 
         try {
             db.exec(QStringLiteral("DELETE FROM %1").arg(t.name));
         } catch (const QuarrixError& e) {
-            return WriteFailure{t.name, -1, 0, QString(), e.message()};
+            return WriteFailure { t.name, -1, 0, QString(), e.message() };
         }
         if (t.rows.empty())
             continue;
         const qsizetype columns = t.columns.size();
         // Stay below the smallest parameter limit of the servers in use.
         const qsizetype perStatement = std::max<qsizetype>(1, std::min<qsizetype>(batch, 2000 / columns));
-        const QString marker = QLatin1Char('(') + QStringList(columns, QStringLiteral("?")).join(QStringLiteral(", ")) +
-                               QLatin1Char(')');
-        const QString head = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(t.name, t.columns.join(QStringLiteral(", ")));
+        const QString marker = QLatin1Char('(') + QStringList(columns, QStringLiteral("?")).join(QStringLiteral(", "))
+            + QLatin1Char(')');
+        const QString head
+            = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(t.name, t.columns.join(QStringLiteral(", ")));
         std::unique_ptr<OdbcConnection::Prepared> full;
         qsizetype row = 0;
         try {
             for (; row < qsizetype(t.rows.size()); row += perStatement) {
                 const qsizetype n = std::min<qsizetype>(perStatement, qsizetype(t.rows.size()) - row);
-                auto sqlFor = [&](qsizetype rows) { return head + QStringList(rows, marker).join(QStringLiteral(", ")); };
+                auto sqlFor
+                    = [&](qsizetype rows) { return head + QStringList(rows, marker).join(QStringLiteral(", ")); };
                 std::vector<QVariant> values;
                 values.reserve(size_t(n * columns));
                 for (qsizetype r = row; r < row + n; ++r)
@@ -241,7 +244,7 @@ std::optional<WriteFailure> write(OdbcConnection& db, const Collected& c, const 
             }
         } catch (const QuarrixError& e) {
             const qsizetype n = std::min<qsizetype>(perStatement, qsizetype(t.rows.size()) - row);
-            return WriteFailure{t.name, row, n, t.rows[size_t(row)].front().toString(), e.message()};
+            return WriteFailure { t.name, row, n, t.rows[size_t(row)].front().toString(), e.message() };
         }
     }
     return std::nullopt;
@@ -255,7 +258,10 @@ QString describe(const WriteFailure& f)
     else if (f.rowCount == 1)
         where = QStringLiteral("at table %1, row %2 (\"%3\")").arg(f.table).arg(f.firstRow + 1).arg(f.identifier);
     else
-        where = QStringLiteral("at table %1, rows %2 to %3").arg(f.table).arg(f.firstRow + 1).arg(f.firstRow + f.rowCount);
+        where = QStringLiteral("at table %1, rows %2 to %3")
+                    .arg(f.table)
+                    .arg(f.firstRow + 1)
+                    .arg(f.firstRow + f.rowCount);
     return QStringLiteral("Upload stopped %1: %2\nNothing was changed in the central database.").arg(where, f.message);
 }
 
@@ -298,7 +304,7 @@ QHash<QString, QString> highestImpacts(Assessment& assessment)
 Outcome test(const ServerSettings& settings)
 {
     const QString connection = OdbcConnectionString::build(settings);
-    Outcome outcome{kTestFailed, QString(), {}};
+    Outcome outcome { kTestFailed, QString(), {} };
     try {
         OdbcConnection db;
         db.connect(connection);
@@ -313,14 +319,15 @@ Outcome test(const ServerSettings& settings)
     return outcome;
 }
 
-Outcome upload(Assessment& assessment, const ServerSettings& settings, const QString& division, const Progress& progress)
+Outcome upload(
+    Assessment& assessment, const ServerSettings& settings, const QString& division, const Progress& progress)
 {
     auto report = [&](const QString& s1, const QString& s2) {
         if (progress)
             progress(s1, s2);
     };
     const QString connection = OdbcConnectionString::build(settings);
-    Outcome outcome{kTryingToConnect, kReady, {}};
+    Outcome outcome { kTryingToConnect, kReady, {} };
     report(outcome.status1, outcome.status2);
 
     OdbcConnection db;
@@ -330,10 +337,10 @@ Outcome upload(Assessment& assessment, const ServerSettings& settings, const QSt
     } catch (const QuarrixError& e) {
         outcome.problems << e.message();
     }
-    static const QStringList kTables{QStringLiteral("Assessment"), QStringLiteral("Division"), QStringLiteral("DivGroup"),
-                                     QStringLiteral("Requirement"), QStringLiteral("ReqAtt"), QStringLiteral("Driver"),
-                                     QStringLiteral("DrAtt"), QStringLiteral("Attribute"), QStringLiteral("AttCon"),
-                                     QStringLiteral("Control"), QStringLiteral("CObjective")};
+    static const QStringList kTables { QStringLiteral("Assessment"), QStringLiteral("Division"),
+        QStringLiteral("DivGroup"), QStringLiteral("Requirement"), QStringLiteral("ReqAtt"), QStringLiteral("Driver"),
+        QStringLiteral("DrAtt"), QStringLiteral("Attribute"), QStringLiteral("AttCon"), QStringLiteral("Control"),
+        QStringLiteral("CObjective") };
     if (db.isConnected()) {
         for (const QString& table : kTables) {
             QString reason;

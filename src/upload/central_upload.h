@@ -30,8 +30,8 @@ inline const QString kDefaultDriver = QStringLiteral("FreeTDS");
 ServerSettings storedSettings(Assessment& assessment);
 
 struct Outcome {
-    QString status1;      // final text of the first status label
-    QString status2;      // final text of the second status label
+    QString status1; // final text of the first status label
+    QString status2; // final text of the second status label
     QStringList problems; // why tables were skipped or the test failed, one line each
 };
 
@@ -48,8 +48,8 @@ using Progress = std::function<void(const QString& status1, const QString& statu
 // skipped and reported in the outcome; an error while emptying or writing
 // a table rolls everything back and raises QuarrixError naming the table
 // and the row, so the central database keeps its previous contents.
-Outcome upload(Assessment& assessment, const ServerSettings& settings, const QString& division,
-               const Progress& progress = {});
+Outcome upload(
+    Assessment& assessment, const ServerSettings& settings, const QString& division, const Progress& progress = {});
 
 // The highest impact rating ("Low" < "Medium" < "High") recorded for each
 // attribute in the Applications tab's risk entries; attributes without one

@@ -32,8 +32,8 @@ QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
         SQLINTEGER native = 0;
         SQLWCHAR text[2048] = {};
         SQLSMALLINT length = 0;
-        const SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &native, text,
-                                            SQLSMALLINT(std::size(text)), &length);
+        const SQLRETURN rc
+            = SQLGetDiagRecW(handleType, handle, record, state, &native, text, SQLSMALLINT(std::size(text)), &length);
         if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
             break;
         const qsizetype n = std::min<qsizetype>(length, qsizetype(std::size(text)) - 1);
@@ -44,12 +44,16 @@ QString diagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
     return lines.join(QLatin1Char('\n'));
 }
 
-bool ok(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+bool ok(SQLRETURN rc)
+{
+    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
+}
 
 // Parameter values bound to a statement; they must live until it has run.
 class Bindings {
 public:
-    void bind(SQLHSTMT stmt, const std::vector<QVariant>& values, const std::function<void(SQLRETURN, const QString&)>& check)
+    void bind(
+        SQLHSTMT stmt, const std::vector<QVariant>& values, const std::function<void(SQLRETURN, const QString&)>& check)
     {
         m_texts.clear();
         m_texts.reserve(values.size());
@@ -64,17 +68,17 @@ public:
                 m_texts.emplace_back();
                 m_indicators[i] = SQL_NULL_DATA;
                 rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 1, 0,
-                                      const_cast<SQLWCHAR*>(wide(m_texts.back())), 0, &m_indicators[i]);
+                    const_cast<SQLWCHAR*>(wide(m_texts.back())), 0, &m_indicators[i]);
             } else if (v.typeId() == QMetaType::Bool) {
                 m_texts.emplace_back();
                 m_bits[i] = v.toBool() ? 1 : 0;
-                rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_BIT, SQL_BIT, 1, 0, &m_bits[i], 0,
-                                      &m_indicators[i]);
+                rc = SQLBindParameter(
+                    stmt, number, SQL_PARAM_INPUT, SQL_C_BIT, SQL_BIT, 1, 0, &m_bits[i], 0, &m_indicators[i]);
             } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong) {
                 m_texts.emplace_back();
                 m_ints[i] = SQLINTEGER(v.toInt());
-                rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 10, 0, &m_ints[i], 0,
-                                      &m_indicators[i]);
+                rc = SQLBindParameter(
+                    stmt, number, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 10, 0, &m_ints[i], 0, &m_indicators[i]);
             } else {
                 m_texts.push_back(v.toString());
                 const QString& text = m_texts.back();
@@ -85,8 +89,8 @@ public:
                 // unlimited kind.
                 const SQLSMALLINT sqlType = text.size() > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
                 rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, sqlType,
-                                      SQLULEN(std::max<qsizetype>(text.size(), 1)), 0,
-                                      const_cast<SQLWCHAR*>(wide(text)), bytes, &m_indicators[i]);
+                    SQLULEN(std::max<qsizetype>(text.size(), 1)), 0, const_cast<SQLWCHAR*>(wide(text)), bytes,
+                    &m_indicators[i]);
             }
             check(rc, QStringLiteral("binding parameter %1").arg(i + 1));
         }
@@ -106,8 +110,8 @@ namespace OdbcConnectionString {
 QString quote(const QString& value)
 {
     static const QString special = QStringLiteral("[]{}(),;?*=!@");
-    const bool plain = std::none_of(value.cbegin(), value.cend(), [](QChar ch) { return special.contains(ch); }) &&
-                       value.trimmed() == value;
+    const bool plain = std::none_of(value.cbegin(), value.cend(), [](QChar ch) { return special.contains(ch); })
+        && value.trimmed() == value;
     if (plain)
         return value;
     QString doubled = value;
@@ -130,19 +134,23 @@ QString build(const ServerSettings& s)
     const bool tds = isTdsDriver(driver);
     const bool postgres = driver.contains(QLatin1String("PostgreSQL"), Qt::CaseInsensitive);
 
-    struct Part { const char* key; QString value; const char* what; };
-    std::vector<Part> parts{{"Server", s.address, "server address"}};
+    struct Part {
+        const char* key;
+        QString value;
+        const char* what;
+    };
+    std::vector<Part> parts { { "Server", s.address, "server address" } };
     const QString port = s.port.trimmed();
     if (!port.isEmpty()) {
         bool number = false;
         const int value = port.toInt(&number);
         if (!number || value < 1 || value > 65535 || port.contains(QLatin1Char('+')))
             throw QuarrixError(QStringLiteral("The port \"%1\" is not a port number").arg(port));
-        parts.push_back({"Port", QString::number(value), "port"});
+        parts.push_back({ "Port", QString::number(value), "port" });
     }
-    parts.push_back({"Database", s.database, "database name"});
-    parts.push_back({"UID", s.user, "user name"});
-    parts.push_back({"PWD", s.password, "password"});
+    parts.push_back({ "Database", s.database, "database name" });
+    parts.push_back({ "UID", s.user, "user name" });
+    parts.push_back({ "PWD", s.password, "password" });
 
     QString result = QStringLiteral("Driver=") + quote(driver) + QLatin1Char(';');
     for (const Part& p : parts) {
@@ -156,8 +164,8 @@ QString build(const ServerSettings& s)
         } else if (postgres && !password) {
             // The PostgreSQL driver undoes braces only around the password;
             // it takes every other value literally, up to the next ";".
-            if (p.value.contains(QLatin1Char(';')) || p.value.contains(QLatin1Char('{')) ||
-                p.value.contains(QLatin1Char('}')))
+            if (p.value.contains(QLatin1Char(';')) || p.value.contains(QLatin1Char('{'))
+                || p.value.contains(QLatin1Char('}')))
                 throw QuarrixError(
                     QStringLiteral("The %1 cannot contain \";\", \"{\" or \"}\" with the ODBC driver \"%2\"")
                         .arg(QString::fromLatin1(p.what), driver));
@@ -187,7 +195,7 @@ QStringList installedOdbcDrivers()
         SQLWCHAR attributes[2048] = {};
         SQLSMALLINT nameLength = 0, attributesLength = 0;
         const SQLRETURN rc = SQLDriversW(env, direction, name, SQLSMALLINT(std::size(name)), &nameLength, attributes,
-                                         SQLSMALLINT(std::size(attributes)), &attributesLength);
+            SQLSMALLINT(std::size(attributes)), &attributesLength);
         if (!ok(rc))
             break;
         names << fromWide(name, std::min<qsizetype>(nameLength, qsizetype(std::size(name)) - 1));
@@ -241,8 +249,7 @@ void OdbcConnection::connect(const QString& connectionString)
     SQLWCHAR out[1024] = {};
     SQLSMALLINT outLength = 0;
     const SQLRETURN rc = SQLDriverConnectW(m_dbc, nullptr, const_cast<SQLWCHAR*>(wide(connectionString)),
-                                           SQLSMALLINT(connectionString.size()), out, SQLSMALLINT(std::size(out)),
-                                           &outLength, SQL_DRIVER_NOPROMPT);
+        SQLSMALLINT(connectionString.size()), out, SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT);
     check(rc, SQL_HANDLE_DBC, m_dbc, QString());
     m_connected = true;
 }
@@ -277,9 +284,10 @@ void OdbcConnection::exec(const QString& sql)
 
 void OdbcConnection::exec(const QString& sql, const std::vector<QVariant>& parameters)
 {
-    StatementHandle stmt{allocStatement()};
+    StatementHandle stmt { allocStatement() };
     Bindings bindings;
-    bindings.bind(stmt.h, parameters, [&](SQLRETURN rc, const QString& what) { check(rc, SQL_HANDLE_STMT, stmt.h, what); });
+    bindings.bind(
+        stmt.h, parameters, [&](SQLRETURN rc, const QString& what) { check(rc, SQL_HANDLE_STMT, stmt.h, what); });
     const SQLRETURN rc = SQLExecDirectW(stmt.h, const_cast<SQLWCHAR*>(wide(sql)), SQLINTEGER(sql.size()));
     // A searched DELETE or UPDATE that touches no row is not an error.
     if (rc != SQL_NO_DATA)
@@ -288,11 +296,12 @@ void OdbcConnection::exec(const QString& sql, const std::vector<QVariant>& param
 
 std::vector<QStringList> OdbcConnection::query(const QString& sql, const std::vector<QVariant>& parameters)
 {
-    StatementHandle stmt{allocStatement()};
+    StatementHandle stmt { allocStatement() };
     Bindings bindings;
-    bindings.bind(stmt.h, parameters, [&](SQLRETURN rc, const QString& what) { check(rc, SQL_HANDLE_STMT, stmt.h, what); });
+    bindings.bind(
+        stmt.h, parameters, [&](SQLRETURN rc, const QString& what) { check(rc, SQL_HANDLE_STMT, stmt.h, what); });
     check(SQLExecDirectW(stmt.h, const_cast<SQLWCHAR*>(wide(sql)), SQLINTEGER(sql.size())), SQL_HANDLE_STMT, stmt.h,
-          QString());
+        QString());
     SQLSMALLINT columns = 0;
     check(SQLNumResultCols(stmt.h, &columns), SQL_HANDLE_STMT, stmt.h, QString());
     std::vector<QStringList> rows;
@@ -329,7 +338,7 @@ std::vector<QStringList> OdbcConnection::query(const QString& sql, const std::ve
 void OdbcConnection::begin()
 {
     check(SQLSetConnectAttrW(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_AUTOCOMMIT_OFF)), 0),
-          SQL_HANDLE_DBC, m_dbc, QString());
+        SQL_HANDLE_DBC, m_dbc, QString());
     m_inTransaction = true;
 }
 
@@ -350,7 +359,8 @@ void OdbcConnection::rollback()
     check(rc, SQL_HANDLE_DBC, m_dbc, QString());
 }
 
-OdbcConnection::Prepared::Prepared(OdbcConnection& connection, const QString& sql) : m_connection(connection)
+OdbcConnection::Prepared::Prepared(OdbcConnection& connection, const QString& sql)
+    : m_connection(connection)
 {
     m_stmt = connection.allocStatement();
     const SQLRETURN rc = SQLPrepareW(m_stmt, const_cast<SQLWCHAR*>(wide(sql)), SQLINTEGER(sql.size()));
@@ -370,7 +380,7 @@ void OdbcConnection::Prepared::execute(const std::vector<QVariant>& parameters)
 {
     Bindings bindings;
     bindings.bind(m_stmt, parameters,
-                  [&](SQLRETURN rc, const QString& what) { m_connection.check(rc, SQL_HANDLE_STMT, m_stmt, what); });
+        [&](SQLRETURN rc, const QString& what) { m_connection.check(rc, SQL_HANDLE_STMT, m_stmt, what); });
     const SQLRETURN rc = SQLExecute(m_stmt);
     if (rc != SQL_NO_DATA)
         m_connection.check(rc, SQL_HANDLE_STMT, m_stmt, QString());

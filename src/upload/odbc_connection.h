@@ -10,7 +10,7 @@
 struct ServerSettings {
     QString driver;
     QString address;
-    QString port;      // empty: the driver's default port
+    QString port; // empty: the driver's default port
     QString user;
     QString password;
     QString database;

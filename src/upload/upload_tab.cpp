@@ -45,26 +45,31 @@ QLabel* statusLabel(const char* name, const QRect& g, QWidget* parent)
 
 }
 
-UploadTab::UploadTab(TForm2& form) : TabPage(form, "TabSheet3", QStringLiteral("Upload"))
+UploadTab::UploadTab(TForm2& form)
+    : TabPage(form, "TabSheet3", QStringLiteral("Upload"))
 {
     auto* connection = new QGroupBox(QStringLiteral("SQL Connection "), this);
     connection->setObjectName(QStringLiteral("GroupBox16"));
     connection->setGeometry(8, 6, 450, 230);
     addCaption(QStringLiteral("IP Address"), QRect(10, 28, 100, 16), connection);
-    m_ip = editor<QLineEdit>("eIP", QStringLiteral("Enter the IP addrress of the SQL server"), QRect(110, 24, 160, 22), connection);
+    m_ip = editor<QLineEdit>(
+        "eIP", QStringLiteral("Enter the IP addrress of the SQL server"), QRect(110, 24, 160, 22), connection);
     addCaption(QStringLiteral("Port "), QRect(10, 56, 100, 16), connection);
-    m_port = editor<QLineEdit>("ePort", QStringLiteral("Enter the port number of the SQL server"), QRect(110, 52, 60, 22), connection);
+    m_port = editor<QLineEdit>(
+        "ePort", QStringLiteral("Enter the port number of the SQL server"), QRect(110, 52, 60, 22), connection);
     addCaption(QStringLiteral("User"), QRect(10, 84, 100, 16), connection);
     m_user = editor<QLineEdit>("eUser", QStringLiteral("Enter the SQL user name"), QRect(110, 80, 220, 22), connection);
     addCaption(QStringLiteral("Password "), QRect(10, 112, 100, 16), connection);
-    m_password = editor<QLineEdit>("ePassword", QStringLiteral("Enter teh SQL password"), QRect(110, 108, 220, 22), connection);
+    m_password = editor<QLineEdit>(
+        "ePassword", QStringLiteral("Enter teh SQL password"), QRect(110, 108, 220, 22), connection);
     m_password->setEchoMode(QLineEdit::Password);
     addCaption(QStringLiteral("Database"), QRect(10, 140, 100, 16), connection);
-    m_database = editor<QLineEdit>("eDatabase", QStringLiteral("Enter the database name into which the Quarrix results will be stored"),
-                                   QRect(110, 136, 220, 22), connection);
+    m_database = editor<QLineEdit>("eDatabase",
+        QStringLiteral("Enter the database name into which the Quarrix results will be stored"),
+        QRect(110, 136, 220, 22), connection);
     addCaption(QStringLiteral("ODBC Driver"), QRect(10, 168, 100, 16), connection);
     m_driver = editor<QComboBox>("cbDriver", QStringLiteral("Choose the ODBC driver that reaches the SQL server"),
-                                 QRect(110, 164, 220, 22), connection);
+        QRect(110, 164, 220, 22), connection);
     m_driver->setEditable(true);
     m_driver->setInsertPolicy(QComboBox::NoInsert);
     m_update = new LinkLabel(QStringLiteral("Edit"), "hUpdate", connection);
@@ -121,7 +126,7 @@ void UploadTab::tabShown()
 
 void UploadTab::hUpdateClick()
 {
-    const std::initializer_list<QWidget*> editors{m_ip, m_port, m_user, m_password, m_database, m_driver};
+    const std::initializer_list<QWidget*> editors { m_ip, m_port, m_user, m_password, m_database, m_driver };
     if (m_update->text() == QLatin1String("Edit")) {
         for (QWidget* w : editors)
             w->setEnabled(true);
@@ -181,7 +186,7 @@ void UploadTab::hUpLoadClick()
         WaitCursor wait(dialogs());
         try {
             outcome = CentralUpload::upload(assessment(), connectionSettings(), form().divisionFilterText(),
-                                            [this](const QString& s1, const QString& s2) { setStatuses(s1, s2); });
+                [this](const QString& s1, const QString& s2) { setStatuses(s1, s2); });
         } catch (const QuarrixError&) {
             // Nothing was written centrally: the upload was rolled back or
             // never started.

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QtGlobal>
-#include <gtest/gtest.h>
 #include <atomic>
+#include <gtest/gtest.h>
 #include <memory>
 
 // A central database of its own for one test, on the throw-away PostgreSQL
@@ -21,8 +21,8 @@ public:
     // Returns false (with a failure recorded) when the server is not set up.
     bool create()
     {
-        for (const char* key : {"QUARRIX_PG_HOST", "QUARRIX_PG_PORT", "QUARRIX_PG_USER", "QUARRIX_PG_PASSWORD",
-                                "QUARRIX_PG_DATABASE"}) {
+        for (const char* key :
+            { "QUARRIX_PG_HOST", "QUARRIX_PG_PORT", "QUARRIX_PG_USER", "QUARRIX_PG_PASSWORD", "QUARRIX_PG_DATABASE" }) {
             if (qEnvironmentVariableIsEmpty(key)) {
                 ADD_FAILURE() << key << " is not set. The upload tests need the test PostgreSQL server: run "
                               << "'scripts/postgres_for_tests.sh start DIR' and export the variables in DIR/env "
@@ -31,7 +31,7 @@ public:
             }
         }
         m_admin = env("QUARRIX_PG_DATABASE");
-        static std::atomic<int> counter{0};
+        static std::atomic<int> counter { 0 };
         name = QStringLiteral("qu_%1_%2").arg(QCoreApplication::applicationPid()).arg(counter++);
         try {
             OdbcConnection admin;

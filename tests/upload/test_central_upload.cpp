@@ -42,49 +42,51 @@ TEST_F(Upload, WritesEveryCentralTableFromTheWholeAssessment)
 {
     QStringList statuses;
     const Outcome outcome = upload(a, central.settings(), QStringLiteral("All"),
-                                   [&](const QString& s1, const QString& s2) { statuses << s1 + QLatin1Char('/') + s2; });
+        [&](const QString& s1, const QString& s2) { statuses << s1 + QLatin1Char('/') + s2; });
     EXPECT_EQ(outcome.status1, kDisconnected);
     EXPECT_EQ(outcome.status2, kReady);
     EXPECT_TRUE(outcome.problems.isEmpty()) << outcome.problems.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(statuses, (QStringList{"Trying to connect/Ready to connect", "Connected/Working"}));
+    EXPECT_EQ(statuses, (QStringList { "Trying to connect/Ready to connect", "Connected/Working" }));
 
     EXPECT_EQ(joined("SELECT Assessment_ID, Assessment_Title, Assessment_Description FROM Assessment"),
-              QStringList{"QA-1|Harbour review|Line one\r\nLine two"});
+        QStringList { "QA-1|Harbour review|Line one\r\nLine two" });
     EXPECT_EQ(central.column("SELECT Division_Name FROM Division ORDER BY Division_Name"),
-              (QStringList{"Harbour's Edge", "North"}));
+        (QStringList { "Harbour's Edge", "North" }));
     // Numbered from 0 in list order; a last line without a line end counts.
     EXPECT_EQ(joined("SELECT Group_Name, Group_Sequence FROM DivGroup ORDER BY Group_Sequence"),
-              (QStringList{"Core|0", "Support|1", "Other|2"}));
+        (QStringList { "Core|0", "Support|1", "Other|2" }));
     EXPECT_EQ(joined("SELECT * FROM Requirement ORDER BY Requirement_Id"),
-              (QStringList{"BR1.01|Keep ledgers exact|North|High|Plan\r\nReport|Finance",
-                           "BR1.02|Serve customers online|Harbour's Edge|Medium||Sales",
-                           "BR1.03|Obey the regulator|North|Low||Finance"}));
+        (QStringList { "BR1.01|Keep ledgers exact|North|High|Plan\r\nReport|Finance",
+            "BR1.02|Serve customers online|Harbour's Edge|Medium||Sales",
+            "BR1.03|Obey the regulator|North|Low||Finance" }));
     // Each requirement line of a driver is sent whole, as stored.
     EXPECT_EQ(joined("SELECT Driver_Id, Requirement_Id FROM ReqAtt ORDER BY Driver_Id, Requirement_Id"),
-              (QStringList{"BD1.01|BR1.01: Keep ledgers exact", "BD1.01|BR1.03: Obey the regulator",
-                           "BD1.01|BR9.99: Gone", "BD1.02|BR1.02: Serve customers online"}));
+        (QStringList { "BD1.01|BR1.01: Keep ledgers exact", "BD1.01|BR1.03: Obey the regulator", "BD1.01|BR9.99: Gone",
+            "BD1.02|BR1.02: Serve customers online" }));
     EXPECT_EQ(joined("SELECT * FROM Driver ORDER BY Driver_Id"),
-              (QStringList{"BD1.01|Accurate books|North|Finance|Core",
-                           "BD1.02|Online service|Harbour's Edge|Sales|Support"}));
-    EXPECT_EQ(joined("SELECT * FROM DrAtt ORDER BY Driver_Id"), (QStringList{"BD1.01|Accurate|1", "BD1.02|Available|3"}));
+        (QStringList {
+            "BD1.01|Accurate books|North|Finance|Core", "BD1.02|Online service|Harbour's Edge|Sales|Support" }));
+    EXPECT_EQ(
+        joined("SELECT * FROM DrAtt ORDER BY Driver_Id"), (QStringList { "BD1.01|Accurate|1", "BD1.02|Available|3" }));
     // Only attributes in use; the impact is the highest rating recorded for
     // the attribute, empty when none is.
     EXPECT_EQ(joined("SELECT Attribute_Id, Attribute_Grouped, Attribute_Description, "
                      "CASE WHEN Attribute_InUse THEN 'yes' ELSE 'no' END, Attribute_Impact, Group_Name "
                      "FROM Attribute ORDER BY Attribute_Grouped"),
-              (QStringList{"Availability|03Availability|About Availability|yes||Protect",
-                           "Integrity|03Integrity|About Integrity|yes|High|Protect"}));
+        (QStringList { "Availability|03Availability|About Availability|yes||Protect",
+            "Integrity|03Integrity|About Integrity|yes|High|Protect" }));
     EXPECT_EQ(joined("SELECT Attribute_Id, Control_Id FROM AttCon ORDER BY Attribute_Id, Control_Id"),
-              (QStringList{"Availability|02.01.01", "Integrity|01.01.01", "Integrity|01.02.01"}));
-    EXPECT_EQ(central.column("SELECT Control_Id || '|' || Control_AltId || '|' || Control_Name || '|' || "
-                             "Control_Description || '|' || ControlObj_Name FROM Control ORDER BY Control_Id")
+        (QStringList { "Availability|02.01.01", "Integrity|01.01.01", "Integrity|01.02.01" }));
+    EXPECT_EQ(central
+                  .column("SELECT Control_Id || '|' || Control_AltId || '|' || Control_Name || '|' || "
+                          "Control_Description || '|' || ControlObj_Name FROM Control ORDER BY Control_Id")
                   .value(8),
-              "01.03.01|03.01|Control 01.03.01|Does 01.03.01|Backup");
+        "01.03.01|03.01|Control 01.03.01|Does 01.03.01|Backup");
     EXPECT_EQ(central.column("SELECT Control_Id FROM Control").size(), 12);
     // A title that comes back after another one starts a run of its own.
     EXPECT_EQ(joined("SELECT ControlObj_Name, ControlObj_Description FROM CObjective ORDER BY ControlObj_Description"),
-              (QStringList{"Backup|Objective of 01.01.01", "Checks|Objective of 01.02.01",
-                           "Backup|Objective of 01.03.01", "Sites|Objective of 02.01.01"}));
+        (QStringList { "Backup|Objective of 01.01.01", "Checks|Objective of 01.02.01", "Backup|Objective of 01.03.01",
+            "Sites|Objective of 02.01.01" }));
 
     // Locally the in-use derivation ran and left Attribute on the attributes in use.
     EXPECT_EQ(a.attribute().recordCount(), 2);
@@ -94,12 +96,13 @@ TEST_F(Upload, DivisionFilterLimitsRequirementsAndDriversButNotTheProfile)
 {
     const Outcome outcome = uploadWith(QStringLiteral("North"));
     ASSERT_EQ(outcome.status2, kReady);
-    EXPECT_EQ(central.column("SELECT Requirement_Id FROM Requirement ORDER BY 1"), (QStringList{"BR1.01", "BR1.03"}));
-    EXPECT_EQ(central.column("SELECT DISTINCT Driver_Id FROM ReqAtt"), QStringList{"BD1.01"});
-    EXPECT_EQ(central.column("SELECT Driver_Id FROM Driver"), QStringList{"BD1.01"});
-    EXPECT_EQ(central.column("SELECT Driver_Id FROM DrAtt ORDER BY 1"), (QStringList{"BD1.01", "BD1.02"}));
+    EXPECT_EQ(
+        central.column("SELECT Requirement_Id FROM Requirement ORDER BY 1"), (QStringList { "BR1.01", "BR1.03" }));
+    EXPECT_EQ(central.column("SELECT DISTINCT Driver_Id FROM ReqAtt"), QStringList { "BD1.01" });
+    EXPECT_EQ(central.column("SELECT Driver_Id FROM Driver"), QStringList { "BD1.01" });
+    EXPECT_EQ(central.column("SELECT Driver_Id FROM DrAtt ORDER BY 1"), (QStringList { "BD1.01", "BD1.02" }));
     // Only North's drivers count for the attributes in use.
-    EXPECT_EQ(central.column("SELECT Attribute_Id FROM Attribute"), QStringList{"Integrity"});
+    EXPECT_EQ(central.column("SELECT Attribute_Id FROM Attribute"), QStringList { "Integrity" });
     // Divisions and groups come from the stored settings whatever the filter.
     EXPECT_EQ(central.column("SELECT Division_Name FROM Division").size(), 2);
 }
@@ -112,8 +115,8 @@ TEST_F(Upload, ASecondUploadReplacesTheFirstAndKeepsOneAssessmentRow)
     sys.setText(QStringLiteral("Assessment"), QStringLiteral("Second title"));
     sys.post();
     ASSERT_EQ(uploadWith(QStringLiteral("Harbour's Edge")).status2, kReady);
-    EXPECT_EQ(central.column("SELECT Assessment_Title FROM Assessment"), QStringList{"Second title"});
-    EXPECT_EQ(central.column("SELECT Requirement_Id FROM Requirement"), QStringList{"BR1.02"});
+    EXPECT_EQ(central.column("SELECT Assessment_Title FROM Assessment"), QStringList { "Second title" });
+    EXPECT_EQ(central.column("SELECT Requirement_Id FROM Requirement"), QStringList { "BR1.02" });
     EXPECT_EQ(central.column("SELECT Control_Id FROM Control").size(), 12);
 }
 
@@ -122,7 +125,8 @@ TEST_F(Upload, AFailingRowRollsBackTheWholeUploadAndIsNamed)
     ASSERT_EQ(uploadWith(QStringLiteral("All")).status2, kReady);
     // The server rejects one control row of the next upload; the tables
     // written before it in that upload must come back as they were.
-    central.exec(QStringLiteral("ALTER TABLE Control ADD CONSTRAINT no_sites CHECK (ControlObj_Name <> 'Sites') NOT VALID"));
+    central.exec(
+        QStringLiteral("ALTER TABLE Control ADD CONSTRAINT no_sites CHECK (ControlObj_Name <> 'Sites') NOT VALID"));
     a.requirements().first();
     a.requirements().remove();
     Table& sys = a.system();
@@ -137,9 +141,9 @@ TEST_F(Upload, AFailingRowRollsBackTheWholeUploadAndIsNamed)
         EXPECT_TRUE(e.message().contains(QStringLiteral("table Control, row 11 (\"02.01.01\")"))) << e.what();
         EXPECT_TRUE(e.message().contains(QStringLiteral("no_sites"))) << e.what();
     }
-    EXPECT_EQ(central.column("SELECT Assessment_Title FROM Assessment"), QStringList{"Harbour review"});
+    EXPECT_EQ(central.column("SELECT Assessment_Title FROM Assessment"), QStringList { "Harbour review" });
     EXPECT_EQ(central.column("SELECT Requirement_Id FROM Requirement ORDER BY 1"),
-              (QStringList{"BR1.01", "BR1.02", "BR1.03"}));
+        (QStringList { "BR1.01", "BR1.02", "BR1.03" }));
     EXPECT_EQ(central.column("SELECT Control_Id FROM Control").size(), 12);
     EXPECT_EQ(central.column("SELECT ControlObj_Name FROM CObjective").size(), 4);
 }
@@ -151,18 +155,22 @@ TEST_F(Upload, AMissingTableIsSkippedAndReportedWhileTheOthersAreWritten)
     EXPECT_EQ(outcome.status1, kDisconnected);
     EXPECT_EQ(outcome.status2, kTableProblem);
     ASSERT_EQ(outcome.problems.size(), 1);
-    EXPECT_TRUE(outcome.problems.first().startsWith(QStringLiteral("ReqAtt: "))) << outcome.problems.first().toStdString();
+    EXPECT_TRUE(outcome.problems.first().startsWith(QStringLiteral("ReqAtt: ")))
+        << outcome.problems.first().toStdString();
     EXPECT_EQ(central.column("SELECT Driver_Id FROM Driver").size(), 2);
     EXPECT_EQ(central.column("SELECT ControlObj_Name FROM CObjective").size(), 4);
 }
 
 TEST_F(Upload, UnreachableServerOrRefusedLoginFailsTestAndUploadWithoutWriting)
 {
-    struct Case { const char* name; std::function<void(ServerSettings&)> spoil; };
+    struct Case {
+        const char* name;
+        std::function<void(ServerSettings&)> spoil;
+    };
     const Case cases[] = {
-        {"wrong password", [](ServerSettings& s) { s.password += QStringLiteral("x"); }},
-        {"server down", [](ServerSettings& s) { s.port = QStringLiteral("1"); }},
-        {"no such database", [](ServerSettings& s) { s.database += QStringLiteral("_none"); }},
+        { "wrong password", [](ServerSettings& s) { s.password += QStringLiteral("x"); } },
+        { "server down", [](ServerSettings& s) { s.port = QStringLiteral("1"); } },
+        { "no such database", [](ServerSettings& s) { s.database += QStringLiteral("_none"); } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -172,11 +180,11 @@ TEST_F(Upload, UnreachableServerOrRefusedLoginFailsTestAndUploadWithoutWriting)
         EXPECT_EQ(tested.status1, kTestFailed);
         EXPECT_FALSE(tested.problems.isEmpty());
         QStringList statuses;
-        const Outcome uploaded = upload(a, s, QStringLiteral("All"),
-                                        [&](const QString& s1, const QString&) { statuses << s1; });
+        const Outcome uploaded
+            = upload(a, s, QStringLiteral("All"), [&](const QString& s1, const QString&) { statuses << s1; });
         EXPECT_EQ(uploaded.status1, kDisconnected);
         EXPECT_EQ(uploaded.status2, kTableProblem);
-        EXPECT_EQ(statuses, QStringList{kTryingToConnect}); // never "Connected"
+        EXPECT_EQ(statuses, QStringList { kTryingToConnect }); // never "Connected"
         EXPECT_FALSE(uploaded.problems.isEmpty());
         // The local derivation runs all the same.
         EXPECT_EQ(a.attribute().recordCount(), 2);
@@ -221,7 +229,7 @@ TEST_F(Upload, LongTextAndNonLatinTextArriveUnchanged)
     sys.setText(QStringLiteral("Description"), longText);
     sys.post();
     ASSERT_EQ(uploadWith(QStringLiteral("All")).status2, kReady);
-    EXPECT_EQ(central.column("SELECT Assessment_Description FROM Assessment"), QStringList{longText});
+    EXPECT_EQ(central.column("SELECT Assessment_Description FROM Assessment"), QStringList { longText });
 }
 
 }

@@ -9,19 +9,19 @@ namespace {
 
 ServerSettings settings(const char* driver)
 {
-    return {QString::fromLatin1(driver), QStringLiteral("10.0.0.5"), QString(), QStringLiteral("analyst"),
-            QStringLiteral("secret"), QStringLiteral("central")};
+    return { QString::fromLatin1(driver), QStringLiteral("10.0.0.5"), QString(), QStringLiteral("analyst"),
+        QStringLiteral("secret"), QStringLiteral("central") };
 }
 
 TEST(ConnectionString, QuotesOnlyWhereNeededAndDoublesClosingBraces)
 {
     const std::pair<QString, QString> cases[] = {
-        {"plain", "plain"},
-        {"", ""},
-        {"a;b", "{a;b}"},
-        {"a}b", "{a}}b}"},
-        {"Pwd=x;Uid=sa", "{Pwd=x;Uid=sa}"},
-        {" padded", "{ padded}"},
+        { "plain", "plain" },
+        { "", "" },
+        { "a;b", "{a;b}" },
+        { "a}b", "{a}}b}" },
+        { "Pwd=x;Uid=sa", "{Pwd=x;Uid=sa}" },
+        { " padded", "{ padded}" },
     };
     for (const auto& [value, quoted] : cases)
         EXPECT_EQ(OdbcConnectionString::quote(value), quoted) << value.toStdString();
@@ -33,27 +33,32 @@ TEST(ConnectionString, PerDriverForms)
     pg.port = QStringLiteral("5433");
     pg.password = QStringLiteral("p;w}d");
     EXPECT_EQ(OdbcConnectionString::build(pg),
-              "Driver=PostgreSQL Unicode;Server=10.0.0.5;Port=5433;Database=central;UID=analyst;PWD={p;w}}d};"
-              "BoolsAsChar=0;");
+        "Driver=PostgreSQL Unicode;Server=10.0.0.5;Port=5433;Database=central;UID=analyst;PWD={p;w}}d};"
+        "BoolsAsChar=0;");
 
     // No port: the driver's default; the TDS driver gets its protocol and charset.
     ServerSettings tds = settings("FreeTDS");
     tds.password = QStringLiteral("semi;colon");
     EXPECT_EQ(OdbcConnectionString::build(tds),
-              "Driver=FreeTDS;Server=10.0.0.5;Database=central;UID=analyst;PWD={semi;colon};"
-              "TDS_Version=7.4;ClientCharset=UTF-8;");
+        "Driver=FreeTDS;Server=10.0.0.5;Database=central;UID=analyst;PWD={semi;colon};"
+        "TDS_Version=7.4;ClientCharset=UTF-8;");
 }
 
 TEST(ConnectionString, RefusesWhatTheDriverWouldMisread)
 {
-    struct Case { const char* driver; std::function<void(ServerSettings&)> change; const char* message; };
+    struct Case {
+        const char* driver;
+        std::function<void(ServerSettings&)> change;
+        const char* message;
+    };
     const Case cases[] = {
-        {"FreeTDS", [](ServerSettings& s) { s.password = QStringLiteral("a}b"); }, "password cannot contain \"}\""},
-        {"FreeTDS", [](ServerSettings& s) { s.user = QStringLiteral("a}b"); }, "user name cannot contain \"}\""},
-        {"PostgreSQL Unicode", [](ServerSettings& s) { s.database = QStringLiteral("db;Pwd=x"); }, "database name cannot"},
-        {"PostgreSQL Unicode", [](ServerSettings& s) { s.port = QStringLiteral("54x"); }, "is not a port number"},
-        {"PostgreSQL Unicode", [](ServerSettings& s) { s.port = QStringLiteral("70000"); }, "is not a port number"},
-        {"", [](ServerSettings&) {}, "No ODBC driver"},
+        { "FreeTDS", [](ServerSettings& s) { s.password = QStringLiteral("a}b"); }, "password cannot contain \"}\"" },
+        { "FreeTDS", [](ServerSettings& s) { s.user = QStringLiteral("a}b"); }, "user name cannot contain \"}\"" },
+        { "PostgreSQL Unicode", [](ServerSettings& s) { s.database = QStringLiteral("db;Pwd=x"); },
+            "database name cannot" },
+        { "PostgreSQL Unicode", [](ServerSettings& s) { s.port = QStringLiteral("54x"); }, "is not a port number" },
+        { "PostgreSQL Unicode", [](ServerSettings& s) { s.port = QStringLiteral("70000"); }, "is not a port number" },
+        { "", [](ServerSettings&) {}, "No ODBC driver" },
     };
     for (const Case& c : cases) {
         ServerSettings s = settings(c.driver);

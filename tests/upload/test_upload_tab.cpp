@@ -52,7 +52,7 @@ TEST_F(UploadTabTest, EditAndSaveStoreTheSettingsWithThePasswordCutTo32)
 
     click("hUpdate");
     EXPECT_EQ(label("hUpdate"), "Save");
-    for (const char* name : {"eIP", "ePort", "eUser", "ePassword", "eDatabase"})
+    for (const char* name : { "eIP", "ePort", "eUser", "ePassword", "eDatabase" })
         EXPECT_TRUE(edit(name)->isEnabled()) << name;
     EXPECT_EQ(edit("ePassword")->echoMode(), QLineEdit::Password);
     edit("eIP")->setText(QStringLiteral("192.168.10.20"));
@@ -109,9 +109,10 @@ TEST_F(UploadTabTest, UploadBeforeTheSettingsTabWasShownSendsDivisionsAndGroups)
     EXPECT_EQ(label("hStatus1"), "Disconnected");
     EXPECT_EQ(label("hStatus2"), "Ready to connect");
     EXPECT_EQ(window->statusText(), "Upload complete           ");
-    EXPECT_EQ(central.column("SELECT Division_Name FROM Division ORDER BY 1"), (QStringList{"Harbour's Edge", "North"}));
+    EXPECT_EQ(
+        central.column("SELECT Division_Name FROM Division ORDER BY 1"), (QStringList { "Harbour's Edge", "North" }));
     EXPECT_EQ(central.column("SELECT Group_Name FROM DivGroup ORDER BY Group_Sequence"),
-              (QStringList{"Core", "Support", "Other"}));
+        (QStringList { "Core", "Support", "Other" }));
     EXPECT_EQ(central.column("SELECT Requirement_Id FROM Requirement").size(), 3);
     EXPECT_EQ(dialogs->waitDepth, 0);
 }
