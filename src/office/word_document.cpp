@@ -20,18 +20,25 @@ const char kContentBase[] = "application/vnd.openxmlformats-officedocument.wordp
 // character in stored text cannot make the package unreadable.
 QString xmlSafe(const QString& text)
 {
+    auto bad = [](const QString& t, qsizetype i) {
+        const char16_t c = t.at(i).unicode();
+        if (c >= 0x20 && c < 0xD800)
+            return false;
+        if (QChar::isHighSurrogate(c))
+            return !(i + 1 < t.size() && QChar::isLowSurrogate(t.at(i + 1).unicode()));
+        if (QChar::isLowSurrogate(c))
+            return !(i > 0 && QChar::isHighSurrogate(t.at(i - 1).unicode()));
+        return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF;
+    };
+    qsizetype i = 0;
+    while (i < text.size() && !bad(text, i))
+        ++i;
+    if (i == text.size())
+        return text;
     QString out = text;
-    for (qsizetype i = 0; i < out.size(); ++i) {
-        const char16_t c = out.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < out.size() && QChar::isLowSurrogate(out.at(i + 1).unicode())) {
-            ++i;
-            continue;
-        }
-        const bool bad = (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || QChar::isSurrogate(c) ||
-                         c == 0xFFFE || c == 0xFFFF;
-        if (bad)
+    for (; i < out.size(); ++i)
+        if (bad(text, i))
             out[i] = QChar(0xFFFD);
-    }
     return out;
 }
 
@@ -57,47 +64,68 @@ QString rgbHex(int wordColor)
         .toUpper();
 }
 
-void writeRunFormat(QXmlStreamWriter& w, const WordDocument::CharFormat& f)
+// The document's default font, set once in the styles part; runs name a
+// font or size only where they differ from it, which keeps large documents
+// compact.
+const QString kDefaultFont = QStringLiteral("Times New Roman");
+constexpr double kDefaultSize = 12;
+
+// Run properties, or nothing when the format is the default one. With
+// `full` every property is written (for the document defaults).
+void writeRunFormat(QXmlStreamWriter& w, const WordDocument::CharFormat& f, bool full = false)
 {
-    w.writeStartElement(kW, QStringLiteral("rPr"));
-    if (!f.fontName.isEmpty()) {
-        w.writeStartElement(kW, QStringLiteral("rFonts"));
+    const bool font = !f.fontName.isEmpty() && (full || f.fontName != kDefaultFont);
+    const bool size = f.fontSize > 0 && (full || f.fontSize != kDefaultSize);
+    if (!font && !size && !f.bold && !f.italic && !f.underline && f.color == 0)
+        return;
+    w.writeStartElement(QStringLiteral("w:rPr"));
+    if (font) {
+        w.writeStartElement(QStringLiteral("w:rFonts"));
         const QString name = xmlSafe(f.fontName);
-        w.writeAttribute(kW, QStringLiteral("ascii"), name);
-        w.writeAttribute(kW, QStringLiteral("hAnsi"), name);
-        w.writeAttribute(kW, QStringLiteral("cs"), name);
+        w.writeAttribute(QStringLiteral("w:ascii"), name);
+        w.writeAttribute(QStringLiteral("w:hAnsi"), name);
+        w.writeAttribute(QStringLiteral("w:cs"), name);
         w.writeEndElement();
     }
     if (f.bold)
-        w.writeEmptyElement(kW, QStringLiteral("b"));
+        w.writeEmptyElement(QStringLiteral("w:b"));
     if (f.italic)
-        w.writeEmptyElement(kW, QStringLiteral("i"));
+        w.writeEmptyElement(QStringLiteral("w:i"));
     if (f.color != 0) {
-        w.writeEmptyElement(kW, QStringLiteral("color"));
-        w.writeAttribute(kW, QStringLiteral("val"), rgbHex(f.color));
+        w.writeEmptyElement(QStringLiteral("w:color"));
+        w.writeAttribute(QStringLiteral("w:val"), rgbHex(f.color));
     }
-    if (f.fontSize > 0) {
+    if (size) {
         const QString halfPoints = QString::number(std::lround(f.fontSize * 2));
-        w.writeEmptyElement(kW, QStringLiteral("sz"));
-        w.writeAttribute(kW, QStringLiteral("val"), halfPoints);
-        w.writeEmptyElement(kW, QStringLiteral("szCs"));
-        w.writeAttribute(kW, QStringLiteral("val"), halfPoints);
+        w.writeEmptyElement(QStringLiteral("w:sz"));
+        w.writeAttribute(QStringLiteral("w:val"), halfPoints);
+        w.writeEmptyElement(QStringLiteral("w:szCs"));
+        w.writeAttribute(QStringLiteral("w:val"), halfPoints);
     }
     if (f.underline) {
-        w.writeEmptyElement(kW, QStringLiteral("u"));
-        w.writeAttribute(kW, QStringLiteral("val"), QStringLiteral("single"));
+        w.writeEmptyElement(QStringLiteral("w:u"));
+        w.writeAttribute(QStringLiteral("w:val"), QStringLiteral("single"));
     }
     w.writeEndElement();
 }
 
+// Blanks at either end, or two in a row, must be kept as typed.
+bool needsPreserve(const QString& t)
+{
+    return t.startsWith(u' ') || t.endsWith(u' ') || t.contains(QLatin1String("  "));
+}
+
 QByteArray xmlPart(const std::function<void(QXmlStreamWriter&)>& body)
 {
-    QByteArray bytes;
-    QXmlStreamWriter w(&bytes);
+    QString text;
+    QXmlStreamWriter w(&text);
     w.writeStartDocument(QStringLiteral("1.0"), true);
     body(w);
     w.writeEndDocument();
-    return bytes;
+    // The declaration written into a string names no encoding; the part is UTF-8.
+    return text.replace(0, text.indexOf(QLatin1String("?>")) + 2,
+                        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"))
+        .toUtf8();
 }
 
 void relationship(QXmlStreamWriter& w, const QString& id, const QString& type, const QString& target)
@@ -298,54 +326,68 @@ void WordDocument::setFooterAlignment(int alignment)
 
 void WordDocument::writeParagraphs(QXmlStreamWriter& w, const Story& story)
 {
+    // Names carry the "w" prefix the part's root declares.
     for (const Paragraph& p : story.paragraphs) {
-        w.writeStartElement(kW, QStringLiteral("p"));
-        w.writeStartElement(kW, QStringLiteral("pPr"));
-        if (!p.format.tabStops.empty()) {
-            w.writeStartElement(kW, QStringLiteral("tabs"));
-            for (int pos : p.format.tabStops) {
-                w.writeEmptyElement(kW, QStringLiteral("tab"));
-                w.writeAttribute(kW, QStringLiteral("val"), QStringLiteral("left"));
-                w.writeAttribute(kW, QStringLiteral("pos"), QString::number(pos));
+        w.writeStartElement(QStringLiteral("w:p"));
+        const bool props = !p.format.tabStops.empty() || p.format.indentSteps > 0 || p.format.alignment != Left ||
+                           p.runs.empty();
+        if (props) {
+            w.writeStartElement(QStringLiteral("w:pPr"));
+            if (!p.format.tabStops.empty()) {
+                w.writeStartElement(QStringLiteral("w:tabs"));
+                for (int pos : p.format.tabStops) {
+                    w.writeEmptyElement(QStringLiteral("w:tab"));
+                    w.writeAttribute(QStringLiteral("w:val"), QStringLiteral("left"));
+                    w.writeAttribute(QStringLiteral("w:pos"), QString::number(pos));
+                }
+                w.writeEndElement();
             }
-            w.writeEndElement();
+            if (p.format.indentSteps > 0) {
+                w.writeEmptyElement(QStringLiteral("w:ind"));
+                w.writeAttribute(QStringLiteral("w:left"), QString::number(p.format.indentSteps * kIndentStep));
+            }
+            if (p.format.alignment != Left) {
+                w.writeEmptyElement(QStringLiteral("w:jc"));
+                w.writeAttribute(QStringLiteral("w:val"), alignmentValue(p.format.alignment));
+            }
+            // The mark's formatting gives an empty paragraph its height.
+            if (p.runs.empty())
+                writeRunFormat(w, p.markFormat);
+            w.writeEndElement(); // pPr
         }
-        if (p.format.indentSteps > 0) {
-            w.writeEmptyElement(kW, QStringLiteral("ind"));
-            w.writeAttribute(kW, QStringLiteral("left"), QString::number(p.format.indentSteps * kIndentStep));
-        }
-        w.writeEmptyElement(kW, QStringLiteral("jc"));
-        w.writeAttribute(kW, QStringLiteral("val"), alignmentValue(p.format.alignment));
-        writeRunFormat(w, p.markFormat);
-        w.writeEndElement(); // pPr
         for (const Run& run : p.runs) {
             if (run.kind == Run::PageNumber) {
-                w.writeStartElement(kW, QStringLiteral("fldSimple"));
-                w.writeAttribute(kW, QStringLiteral("instr"), QStringLiteral(" PAGE "));
-                w.writeStartElement(kW, QStringLiteral("r"));
-                w.writeTextElement(kW, QStringLiteral("t"), QStringLiteral("1"));
+                w.writeStartElement(QStringLiteral("w:fldSimple"));
+                w.writeAttribute(QStringLiteral("w:instr"), QStringLiteral(" PAGE "));
+                w.writeStartElement(QStringLiteral("w:r"));
+                w.writeTextElement(QStringLiteral("w:t"), QStringLiteral("1"));
                 w.writeEndElement();
                 w.writeEndElement();
                 continue;
             }
-            w.writeStartElement(kW, QStringLiteral("r"));
+            w.writeStartElement(QStringLiteral("w:r"));
             if (run.kind == Run::PageBreak) {
-                w.writeEmptyElement(kW, QStringLiteral("br"));
-                w.writeAttribute(kW, QStringLiteral("type"), QStringLiteral("page"));
+                w.writeEmptyElement(QStringLiteral("w:br"));
+                w.writeAttribute(QStringLiteral("w:type"), QStringLiteral("page"));
                 w.writeEndElement();
                 continue;
             }
             writeRunFormat(w, run.format);
-            const QStringList pieces = run.text.split(QLatin1Char('\t'));
-            for (qsizetype i = 0; i < pieces.size(); ++i) {
-                if (i > 0)
-                    w.writeEmptyElement(kW, QStringLiteral("tab"));
-                if (pieces[i].isEmpty())
-                    continue;
-                w.writeStartElement(kW, QStringLiteral("t"));
-                w.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
-                w.writeCharacters(xmlSafe(pieces[i]));
-                w.writeEndElement();
+            qsizetype start = 0;
+            for (;;) {
+                const qsizetype tab = run.text.indexOf(QLatin1Char('\t'), start);
+                const QString piece = run.text.mid(start, (tab < 0 ? run.text.size() : tab) - start);
+                if (!piece.isEmpty()) {
+                    w.writeStartElement(QStringLiteral("w:t"));
+                    if (needsPreserve(piece))
+                        w.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
+                    w.writeCharacters(xmlSafe(piece));
+                    w.writeEndElement();
+                }
+                if (tab < 0)
+                    break;
+                w.writeEmptyElement(QStringLiteral("w:tab"));
+                start = tab + 1;
             }
             w.writeEndElement(); // r
         }
@@ -494,9 +536,9 @@ QByteArray WordDocument::toDocx() const
         w.writeStartElement(kW, QStringLiteral("docDefaults"));
         w.writeStartElement(kW, QStringLiteral("rPrDefault"));
         CharFormat base;
-        base.fontName = QStringLiteral("Times New Roman");
-        base.fontSize = 11;
-        writeRunFormat(w, base);
+        base.fontName = kDefaultFont;
+        base.fontSize = kDefaultSize;
+        writeRunFormat(w, base, true);
         w.writeEndElement();
         w.writeStartElement(kW, QStringLiteral("pPrDefault"));
         w.writeStartElement(kW, QStringLiteral("pPr"));

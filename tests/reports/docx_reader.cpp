@@ -173,6 +173,33 @@ Docx Docx::read(const QString& path)
                 (first ? d.firstFooter : d.footer) = paragraphs;
         }
     }
+    // Runs without their own font or size take the document defaults, and
+    // paragraphs without an alignment are left-aligned, as a reader shows them.
+    QString defaultFont;
+    double defaultSize = 0;
+    QXmlStreamReader styles(part(path, QStringLiteral("word/styles.xml")));
+    bool inDefaults = false;
+    while (!styles.atEnd()) {
+        styles.readNext();
+        const QString name = styles.qualifiedName().toString();
+        if (name == u"w:rPrDefault")
+            inDefaults = styles.isStartElement();
+        else if (inDefaults && styles.isStartElement() && name == u"w:rFonts")
+            defaultFont = styles.attributes().value(QStringLiteral("w:ascii")).toString();
+        else if (inDefaults && styles.isStartElement() && name == u"w:sz")
+            defaultSize = styles.attributes().value(QStringLiteral("w:val")).toDouble() / 2;
+    }
+    for (auto* story : {&d.body, &d.header, &d.footer, &d.firstFooter})
+        for (DocxParagraph& p : *story) {
+            if (p.alignment.isEmpty())
+                p.alignment = QStringLiteral("left");
+            for (DocxRun& r : p.runs) {
+                if (r.font.isEmpty())
+                    r.font = defaultFont;
+                if (r.size == 0)
+                    r.size = defaultSize;
+            }
+        }
     d.ok = d.error.isEmpty();
     return d;
 }

@@ -9,8 +9,8 @@
 // parses the WordprocessingML of the body, header and footer.
 struct DocxRun {
     QString text;        // tabs as '\t'; a page break as '\f'; a page number field as '#'
-    QString font;
-    double size = 0;     // points; 0 when not given
+    QString font;        // the run's own, else the document default
+    double size = 0;     // points: the run's own, else the document default
     bool bold = false;
     bool italic = false;
     bool underline = false;
@@ -18,7 +18,7 @@ struct DocxRun {
 };
 
 struct DocxParagraph {
-    QString alignment;           // w:jc value
+    QString alignment;           // w:jc value; "left" when not given
     int indent = 0;              // left indent, twips
     std::vector<int> tabStops;   // twips
     std::vector<DocxRun> runs;
