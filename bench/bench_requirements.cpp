@@ -86,8 +86,7 @@ int main(int argc, char** argv)
     window.pageControl()->setCurrentIndex(0);
     Table& drivers = window.assessment().drivers();
     benchStep(qPrintable(label("walk Drivers with the move hooks")), [&] {
-        for (drivers.first(); !drivers.eof(); drivers.next()) {
-        }
+        for (drivers.first(); !drivers.eof(); drivers.next()) { }
     });
     return 0;
 }

@@ -17,7 +17,11 @@ namespace DetailsForm {
 // notifications then set no edit flag. Nests.
 class Filling {
 public:
-    explicit Filling(int& depth) : m_depth(depth) { ++m_depth; }
+    explicit Filling(int& depth)
+        : m_depth(depth)
+    {
+        ++m_depth;
+    }
     ~Filling() { --m_depth; }
     Filling(const Filling&) = delete;
     Filling& operator=(const Filling&) = delete;

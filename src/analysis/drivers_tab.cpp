@@ -21,11 +21,15 @@ const QString kBlank22(22, QLatin1Char(' '));
 const QString kRecordAdded = QStringLiteral("Record added             ");
 const QString kDeleted = QStringLiteral("Deleted                ");
 
-QString field(const char* name) { return QString::fromLatin1(name); }
+QString field(const char* name)
+{
+    return QString::fromLatin1(name);
+}
 
 }
 
-DriversTab::DriversTab(TForm2& form) : TabPage(form, "TabSheet2", QStringLiteral("Drivers"))
+DriversTab::DriversTab(TForm2& form)
+    : TabPage(form, "TabSheet2", QStringLiteral("Drivers"))
 {
     using namespace DetailsForm;
     link(QStringLiteral("Add"), "hAdd2", QRect(812, 264, 32, 18), [this] { hAdd2Click(); });
@@ -41,36 +45,40 @@ DriversTab::DriversTab(TForm2& form) : TabPage(form, "TabSheet2", QStringLiteral
     place(m_id, "eId2", QStringLiteral("This is the uniqueid for the business driver"), QRect(100, 22, 120, 22));
     label(QStringLiteral("Driver Group "), QRect(240, 26, 90, 16), details);
     m_group = comboBox("cbDriverGroup", QStringLiteral("Drivers can be grouped together for reporting purposes"),
-                       QRect(330, 22, 280, 22), details);
+        QRect(330, 22, 280, 22), details);
 
     label(QStringLiteral("Division "), QRect(10, 54, 84, 16), details);
     m_division = comboBox("cbDivision2",
-                          QStringLiteral("Select the Division  (or Enterprise for the whole organisation) to which the business driver applies"),
-                          QRect(100, 50, 280, 22), details);
+        QStringLiteral(
+            "Select the Division  (or Enterprise for the whole organisation) to which the business driver applies"),
+        QRect(100, 50, 280, 22), details);
     label(QStringLiteral("Activity"), QRect(400, 54, 60, 16), details);
-    m_activity = comboBox("cbActivity2", QStringLiteral("Drivers can be grouped into activity types for reporting purposes"),
-                          QRect(460, 50, 270, 22), details);
+    m_activity
+        = comboBox("cbActivity2", QStringLiteral("Drivers can be grouped into activity types for reporting purposes"),
+            QRect(460, 50, 270, 22), details);
 
     label(QStringLiteral("Driver "), QRect(10, 82, 84, 16), details);
     m_driver = new QLineEdit(details);
-    place(m_driver, "eDriver", QStringLiteral("Enter a one line description of the  Business Driver"), QRect(100, 78, 680, 22));
+    place(m_driver, "eDriver", QStringLiteral("Enter a one line description of the  Business Driver"),
+        QRect(100, 78, 680, 22));
 
     label(QStringLiteral("Requirements "), QRect(10, 110, 90, 16), details);
     m_reqs = new QListWidget(details);
     place(m_reqs, "lbReqs", QStringLiteral("These business requirement(s)  are represented by this business driver"),
-          QRect(100, 106, 680, 180));
+        QRect(100, 106, 680, 180));
     m_reqs->installEventFilter(this);
 
     auto* reqAdd = new LinkLabel(QStringLiteral("Add"), "hReqAdd", details);
     reqAdd->setGeometry(62, 298, 32, 18);
     connect(reqAdd, &LinkLabel::clicked, this, [this] { run([this] { hReqAddClick(); }); });
     m_requirementChoice = comboBox("cbRequirements",
-                                   QStringLiteral("The requirement shown will, when Add is pressed, be added to the  list of requirements which make up the driver"),
-                                   QRect(100, 294, 680, 22), details);
+        QStringLiteral("The requirement shown will, when Add is pressed, be added to the  list of requirements which "
+                       "make up the driver"),
+        QRect(100, 294, 680, 22), details);
 
     connect(m_id, &QLineEdit::textChanged, this, &DriversTab::DriverChange);
     connect(m_driver, &QLineEdit::textChanged, this, &DriversTab::DriverChange);
-    for (QComboBox* box : {m_division, m_activity, m_group})
+    for (QComboBox* box : { m_division, m_activity, m_group })
         connect(box, &QComboBox::currentTextChanged, this, &DriversTab::DriverChange);
 }
 
@@ -78,10 +86,9 @@ void DriversTab::storeOpened()
 {
     Table& table = drivers();
     m_grid = new DataGrid(table,
-                          {{field("CSeq"), QStringLiteral("Id")},
-                           {field("Driver"), QStringLiteral("Driver")},
-                           {field("Division"), QStringLiteral("Division")}},
-                          false, "DBGrid1", this);
+        { { field("CSeq"), QStringLiteral("Id") }, { field("Driver"), QStringLiteral("Driver") },
+            { field("Division"), QStringLiteral("Division") } },
+        false, "DBGrid1", this);
     m_grid->setGeometry(8, 8, 904, 248);
     m_grid->setColumnWidth(0, 70);
     m_grid->setColumnWidth(1, 560);
@@ -254,7 +261,7 @@ void DriversTab::hAdd2Click()
         DetailsForm::Filling filling(m_loading);
         m_id->setText(DriverProfile::placeholderId());
         m_driver->clear();
-        for (QComboBox* box : {m_division, m_activity, m_group, m_requirementChoice})
+        for (QComboBox* box : { m_division, m_activity, m_group, m_requirementChoice })
             DetailsForm::showFirst(box);
         m_reqs->clear();
     }

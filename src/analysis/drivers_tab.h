@@ -58,6 +58,6 @@ private:
     QComboBox* m_group;
     QListWidget* m_reqs;
     QComboBox* m_requirementChoice;
-    int m_loading = 0;        // editors are being filled from a record, not edited
+    int m_loading = 0; // editors are being filled from a record, not edited
     qint64 m_loadedRowId = 0; // the record the editors were filled from
 };

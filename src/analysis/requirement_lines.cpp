@@ -9,7 +9,10 @@ namespace {
 // Lifts a table's filter for a walk over all its records and puts it back.
 class FilterLifted {
 public:
-    explicit FilterLifted(Table& table) : m_table(table), m_filter(table.filter()), m_filtered(table.filtered())
+    explicit FilterLifted(Table& table)
+        : m_table(table)
+        , m_filter(table.filter())
+        , m_filtered(table.filtered())
     {
         m_table.setFiltered(false);
     }
@@ -127,7 +130,7 @@ int moveRows(Table& drAtt, const QString& oldId, const QString& newId)
     struct Resume {
         Table& t;
         ~Resume() { t.enableControls(); }
-    } resume{drAtt};
+    } resume { drAtt };
     for (int row = 0; row < drAtt.recordCount(); ++row) {
         if (drAtt.textAt(row, cseq) != oldId)
             continue;

@@ -40,7 +40,10 @@ int rewriteDrivers(Table& drivers, const QString& oldId, const QString& newId, c
 namespace DriverProfile {
 
 // The identifier a new driver gets; profile rows recorded under it stay there.
-inline const QString placeholderId() { return QStringLiteral("BDx.xx"); }
+inline const QString placeholderId()
+{
+    return QStringLiteral("BDx.xx");
+}
 
 // Whether saving a driver from oldId to newId carries its profile rows along.
 bool movesProfile(const QString& oldId, const QString& newId);

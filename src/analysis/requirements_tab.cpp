@@ -10,7 +10,6 @@
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -19,11 +18,15 @@ namespace {
 const QString kBlank21(21, QLatin1Char(' '));
 const QString kBlank22(22, QLatin1Char(' '));
 
-QString field(const char* name) { return QString::fromLatin1(name); }
+QString field(const char* name)
+{
+    return QString::fromLatin1(name);
+}
 
 }
 
-RequirementsTab::RequirementsTab(TForm2& form) : TabPage(form, "TabSheet1", QStringLiteral("Requirements"))
+RequirementsTab::RequirementsTab(TForm2& form)
+    : TabPage(form, "TabSheet1", QStringLiteral("Requirements"))
 {
     using namespace DetailsForm;
     link(QStringLiteral("Add"), "hAdd1", QRect(812, 314, 32, 18), [this] { hAdd1Click(); });
@@ -39,31 +42,35 @@ RequirementsTab::RequirementsTab(TForm2& form) : TabPage(form, "TabSheet1", QStr
     place(m_id, "eID1", QStringLiteral("Ths is the unique business requirement identifier"), QRect(96, 22, 120, 22));
     label(QStringLiteral("Ranking "), QRect(240, 26, 60, 16), details);
     m_priority = comboBox("cbPriority", QStringLiteral("This represents the relative importance of this requirement "),
-                          QRect(300, 22, 110, 22), details);
-    m_priority->addItems({QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High")});
+        QRect(300, 22, 110, 22), details);
+    m_priority->addItems({ QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High") });
     m_priority->setEditText(QStringLiteral("Low"));
 
     label(QStringLiteral("Division "), QRect(10, 54, 80, 16), details);
     m_division = comboBox("cbDivision1",
-                          QStringLiteral("Select the Division  (or Enterprise for the whole organisation) to which the business requirement applies"),
-                          QRect(96, 50, 280, 22), details);
+        QStringLiteral("Select the Division  (or Enterprise for the whole organisation) to which the business "
+                       "requirement applies"),
+        QRect(96, 50, 280, 22), details);
     label(QStringLiteral("Activity"), QRect(400, 54, 60, 16), details);
-    m_activity = comboBox("cbActivity1", QStringLiteral("Requirements can be grouped into activity types for reporting purposes"),
-                          QRect(460, 50, 270, 22), details);
+    m_activity = comboBox("cbActivity1",
+        QStringLiteral("Requirements can be grouped into activity types for reporting purposes"),
+        QRect(460, 50, 270, 22), details);
 
     label(QStringLiteral("Requirement "), QRect(10, 82, 84, 16), details);
     m_requirement = new QLineEdit(details);
-    place(m_requirement, "eRequirement", QStringLiteral("Describe the business requirement in one sentence"), QRect(96, 78, 684, 22));
+    place(m_requirement, "eRequirement", QStringLiteral("Describe the business requirement in one sentence"),
+        QRect(96, 78, 684, 22));
 
     label(QStringLiteral("References "), QRect(10, 110, 84, 16), details);
     m_source = new QPlainTextEdit(details);
-    place(m_source, "mSource", QStringLiteral("Record the original source of the requirement - eg business plan, annual report, etc"),
-          QRect(96, 106, 684, 164));
+    place(m_source, "mSource",
+        QStringLiteral("Record the original source of the requirement - eg business plan, annual report, etc"),
+        QRect(96, 106, 684, 164));
     m_source->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     connect(m_id, &QLineEdit::textChanged, this, &RequirementsTab::ReqChange);
     connect(m_requirement, &QLineEdit::textChanged, this, &RequirementsTab::ReqChange);
-    for (QComboBox* box : {m_priority, m_division, m_activity})
+    for (QComboBox* box : { m_priority, m_division, m_activity })
         connect(box, &QComboBox::currentTextChanged, this, &RequirementsTab::ReqChange);
     connect(m_source, &QPlainTextEdit::textChanged, this, &RequirementsTab::ReqChange);
 }
@@ -72,10 +79,9 @@ void RequirementsTab::storeOpened()
 {
     Table& table = reqs();
     m_grid = new DataGrid(table,
-                          {{field("RSeq"), QStringLiteral("Id")},
-                           {field("Requirement"), QStringLiteral("Requirement")},
-                           {field("Division"), QStringLiteral("Division")}},
-                          true, "DBGrid2", this);
+        { { field("RSeq"), QStringLiteral("Id") }, { field("Requirement"), QStringLiteral("Requirement") },
+            { field("Division"), QStringLiteral("Division") } },
+        true, "DBGrid2", this);
     m_grid->setGeometry(8, 8, 904, 298);
     m_grid->setColumnWidth(0, 70);
     m_grid->setColumnWidth(1, 560);
@@ -96,7 +102,7 @@ Table& RequirementsTab::reqs() const
 
 void RequirementsTab::fillChoices(QComboBox* box, const QString& listField)
 {
-    QStringList choices{QStringLiteral("Enterprise")};
+    QStringList choices { QStringLiteral("Enterprise") };
     choices += LineList::split(assessment().system().text(listField));
     DetailsForm::setItems(box, choices);
 }

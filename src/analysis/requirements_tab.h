@@ -43,6 +43,6 @@ private:
     QComboBox* m_activity;
     QLineEdit* m_requirement;
     QPlainTextEdit* m_source;
-    int m_loading = 0;        // editors are being filled from a record, not edited
+    int m_loading = 0; // editors are being filled from a record, not edited
     qint64 m_loadedRowId = 0; // the record the editors were filled from
 };

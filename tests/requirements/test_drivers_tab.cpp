@@ -9,16 +9,18 @@ protected:
     void SetUp() override
     {
         TabFixture::SetUp();
-        setSystem("Divisions", {"North", "South"});
-        setSystem("Activities", {"Build"});
-        addRow(reqs(), {{"RSeq", "BR1"}, {"Requirement", "Stay open"}, {"Division", "North"}});
-        addRow(reqs(), {{"RSeq", "BR2"}, {"Requirement", "Grow"}, {"Division", "Enterprise"}});
-        addRow(reqs(), {{"RSeq", "BR3"}, {"Requirement", "comply"}, {"Division", "North"}});
-        addRow(drivers(), {{"CSeq", "BD1.01"}, {"Driver", "Availability"}, {"Division", "North"},
-                           {"Requirement", LineList::build({"BR1: Stay open"})}, {"Group", "Ops"}});
-        addRow(drivers(), {{"CSeq", "BD2.01"}, {"Driver", "Growth"}, {"Division", "South"}});
-        for (const char* id : {"BD1.01", "BD2.01", "BD1.01"})
-            addRow(window->assessment().drAtt(), {{"CSeq", QString::fromLatin1(id)}, {"Attribute", "Agile"}, {"Priority", "1"}});
+        setSystem("Divisions", { "North", "South" });
+        setSystem("Activities", { "Build" });
+        addRow(reqs(), { { "RSeq", "BR1" }, { "Requirement", "Stay open" }, { "Division", "North" } });
+        addRow(reqs(), { { "RSeq", "BR2" }, { "Requirement", "Grow" }, { "Division", "Enterprise" } });
+        addRow(reqs(), { { "RSeq", "BR3" }, { "Requirement", "comply" }, { "Division", "North" } });
+        addRow(drivers(),
+            { { "CSeq", "BD1.01" }, { "Driver", "Availability" }, { "Division", "North" },
+                { "Requirement", LineList::build({ "BR1: Stay open" }) }, { "Group", "Ops" } });
+        addRow(drivers(), { { "CSeq", "BD2.01" }, { "Driver", "Growth" }, { "Division", "South" } });
+        for (const char* id : { "BD1.01", "BD2.01", "BD1.01" })
+            addRow(window->assessment().drAtt(),
+                { { "CSeq", QString::fromLatin1(id) }, { "Attribute", "Agile" }, { "Priority", "1" } });
         flags().saved = true;
     }
 
@@ -43,20 +45,20 @@ protected:
 
 TEST_F(DriversTabTest, ShowingTheTabFillsChoicesGroupsAndRequirementLines)
 {
-    setSystem("Groups", {"zeta", "Alpha", "beta"});
+    setSystem("Groups", { "zeta", "Alpha", "beta" });
     showTab("TabSheet2");
 
     EXPECT_EQ(text("eId2"), "BD1.01");
     EXPECT_EQ(text("eDriver"), "Availability");
-    EXPECT_EQ(comboItems("cbDivision2"), QStringList({"Enterprise", "North", "South"}));
+    EXPECT_EQ(comboItems("cbDivision2"), QStringList({ "Enterprise", "North", "South" }));
     EXPECT_EQ(comboText("cbDivision2"), "North");
-    EXPECT_EQ(comboItems("cbActivity2"), QStringList({"Enterprise", "Build"}));
+    EXPECT_EQ(comboItems("cbActivity2"), QStringList({ "Enterprise", "Build" }));
     EXPECT_EQ(comboText("cbActivity2"), "Enterprise");
-    EXPECT_EQ(comboItems("cbDriverGroup"), QStringList({"Alpha", "beta", "zeta"}));
+    EXPECT_EQ(comboItems("cbDriverGroup"), QStringList({ "Alpha", "beta", "zeta" }));
     EXPECT_EQ(comboText("cbDriverGroup"), "Ops");
-    EXPECT_EQ(comboItems("cbRequirements"), QStringList({"BR1: Stay open", "BR2: Grow", "BR3: comply"}));
+    EXPECT_EQ(comboItems("cbRequirements"), QStringList({ "BR1: Stay open", "BR2: Grow", "BR3: comply" }));
     EXPECT_EQ(comboText("cbRequirements"), "BR1: Stay open");
-    EXPECT_EQ(listItems(), QStringList({"BR1: Stay open"}));
+    EXPECT_EQ(listItems(), QStringList({ "BR1: Stay open" }));
     EXPECT_EQ(window->statusText(), blanks(21));
     EXPECT_FALSE(flags().driverEdit);
 
@@ -64,13 +66,13 @@ TEST_F(DriversTabTest, ShowingTheTabFillsChoicesGroupsAndRequirementLines)
     showTab("TabSheet9");
     window->divisionFilterBox()->setCurrentText(QStringLiteral("North"));
     showTab("TabSheet2");
-    EXPECT_EQ(comboItems("cbRequirements"), QStringList({"BR1: Stay open", "BR3: comply"}));
+    EXPECT_EQ(comboItems("cbRequirements"), QStringList({ "BR1: Stay open", "BR3: comply" }));
 }
 
 TEST_F(DriversTabTest, WithoutGroupsInTheSettingsANewDriverTakesTheManagementGroup)
 {
     showTab("TabSheet2");
-    EXPECT_EQ(comboItems("cbDriverGroup"), QStringList({"[1] Management"}));
+    EXPECT_EQ(comboItems("cbDriverGroup"), QStringList({ "[1] Management" }));
 
     click("hAdd2");
     EXPECT_EQ(drivers().recordCount(), 3);
@@ -101,24 +103,24 @@ TEST_F(DriversTabTest, RequirementListIsSortedIgnoringCaseAndStoredOnlyBySave)
     EXPECT_EQ(window->statusText(), "Record added             ");
     choice->setEditText(QStringLiteral("br0: typed by hand"));
     QTest::keyClick(list, Qt::Key_Insert);
-    EXPECT_EQ(listItems(), QStringList({"br0: typed by hand", "BR1: Stay open", "BR3: comply", "BR3: comply"}));
+    EXPECT_EQ(listItems(), QStringList({ "br0: typed by hand", "BR1: Stay open", "BR3: comply", "BR3: comply" }));
     EXPECT_TRUE(flags().driverEdit);
     EXPECT_EQ(stored(drivers(), 0, "Requirement"), "BR1: Stay open\r\n");
 
     // Delete with no line selected asks, removes nothing, and still marks the change.
     flags().driverEdit = false;
     list->clearSelection();
-    dialogs->answers = {true};
+    dialogs->answers = { true };
     QTest::keyClick(list, Qt::Key_Delete);
-    EXPECT_EQ(dialogs->questions, QStringList({"Confirm Delete"}));
+    EXPECT_EQ(dialogs->questions, QStringList({ "Confirm Delete" }));
     EXPECT_EQ(list->count(), 4);
     EXPECT_TRUE(flags().driverEdit);
     EXPECT_EQ(window->statusText(), "Deleted                ");
 
     list->item(1)->setSelected(true);
-    dialogs->answers = {true};
+    dialogs->answers = { true };
     QTest::keyClick(list, Qt::Key_Delete);
-    EXPECT_EQ(listItems(), QStringList({"br0: typed by hand", "BR3: comply", "BR3: comply"}));
+    EXPECT_EQ(listItems(), QStringList({ "br0: typed by hand", "BR3: comply", "BR3: comply" }));
 
     click("hSave2");
     EXPECT_EQ(stored(drivers(), 0, "Requirement"), "br0: typed by hand\r\nBR3: comply\r\nBR3: comply\r\n");
@@ -137,23 +139,23 @@ TEST_F(DriversTabTest, SavingUnderANewIdentifierMovesTheProfileRows)
     typeInto("eId2", "BD1.02");
     click("hSave2");
     EXPECT_EQ(stored(drivers(), 0, "CSeq"), "BD1.02");
-    EXPECT_EQ(profileIds(), QStringList({"BD1.02", "BD2.01", "BD1.02"}));
+    EXPECT_EQ(profileIds(), QStringList({ "BD1.02", "BD2.01", "BD1.02" }));
 
     // Saving without a new identifier leaves them; so does renaming from the placeholder.
     typeInto("eDriver", "Uptime");
     click("hSave2");
-    EXPECT_EQ(profileIds(), QStringList({"BD1.02", "BD2.01", "BD1.02"}));
+    EXPECT_EQ(profileIds(), QStringList({ "BD1.02", "BD2.01", "BD1.02" }));
     click("hAdd2");
-    addRow(window->assessment().drAtt(), {{"CSeq", "BDx.xx"}, {"Attribute", "Agile"}, {"Priority", "2"}});
+    addRow(window->assessment().drAtt(), { { "CSeq", "BDx.xx" }, { "Attribute", "Agile" }, { "Priority", "2" } });
     typeInto("eId2", "BD3.01");
     click("hSave2");
     EXPECT_EQ(stored(drivers(), 2, "CSeq"), "BD3.01");
-    EXPECT_EQ(profileIds(), QStringList({"BD1.02", "BD2.01", "BD1.02", "BDx.xx"}));
+    EXPECT_EQ(profileIds(), QStringList({ "BD1.02", "BD2.01", "BD1.02", "BDx.xx" }));
 }
 
 TEST_F(DriversTabTest, LeavingAnEditedDriverAsksAndYesSavesItWhileNoDropsTheEdits)
 {
-    for (const bool yes : {true, false}) {
+    for (const bool yes : { true, false }) {
         SCOPED_TRACE(yes ? "Yes" : "No");
         showTab("TabSheet9");
         showTab("TabSheet2");
@@ -162,10 +164,10 @@ TEST_F(DriversTabTest, LeavingAnEditedDriverAsksAndYesSavesItWhileNoDropsTheEdit
         find<QComboBox>("cbDivision2")->setCurrentText(QStringLiteral("South"));
         EXPECT_TRUE(flags().driverEdit);
 
-        dialogs->answers = {yes};
+        dialogs->answers = { yes };
         clickRow("DBGrid1", 1);
 
-        EXPECT_EQ(dialogs->questions, QStringList({"Save changes?"}));
+        EXPECT_EQ(dialogs->questions, QStringList({ "Save changes?" }));
         EXPECT_EQ(stored(drivers(), 0, "Driver"), yes ? "Always on" : "Availability");
         EXPECT_EQ(stored(drivers(), 0, "Division"), yes ? "South" : "North");
         EXPECT_EQ(text("eId2"), "BD2.01");
@@ -185,27 +187,27 @@ TEST_F(DriversTabTest, PendingDriverEditsAreOfferedBeforePendingProfileClicks)
     showTab("TabSheet2");
     typeInto("eDriver", "Always on");
     flags().profilingEdit = true; // a panel clicked on the Business Attributes tab
-    dialogs->answers = {true, false};
+    dialogs->answers = { true, false };
 
     clickRow("DBGrid1", 1);
 
-    EXPECT_EQ(dialogs->questions, QStringList({"Save changes?", "Save changes?"}));
+    EXPECT_EQ(dialogs->questions, QStringList({ "Save changes?", "Save changes?" }));
     EXPECT_EQ(stored(drivers(), 0, "Driver"), "Always on");
-    EXPECT_EQ(profileIds(), QStringList({"BD1.01", "BD2.01", "BD1.01"}));
+    EXPECT_EQ(profileIds(), QStringList({ "BD1.01", "BD2.01", "BD1.01" }));
     EXPECT_FALSE(flags().driverEdit);
     EXPECT_FALSE(flags().profilingEdit);
 }
 
 TEST_F(DriversTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
 {
-    for (const bool byKey : {false, true}) {
+    for (const bool byKey : { false, true }) {
         SCOPED_TRACE(byKey ? "key" : "link");
-        addRow(drivers(), {{"CSeq", "BD9"}});
+        addRow(drivers(), { { "CSeq", "BD9" } });
         showTab("TabSheet9");
         showTab("TabSheet2");
         flags().saved = true;
         clickRow("DBGrid1", drivers().recordCount() - 1);
-        dialogs->answers = {true};
+        dialogs->answers = { true };
         if (byKey)
             QTest::keyClick(find<QTableView>("DBGrid1"), Qt::Key_Delete);
         else
@@ -225,10 +227,10 @@ TEST_F(DriversTabTest, MovesOnAnotherPageStillLoadTheDriverEditors)
     showTab("TabSheet9");
     window->setStatus(QStringLiteral("Save complete           "));
 
-    dialogs->answers = {false};
+    dialogs->answers = { false };
     drivers().next();
 
-    EXPECT_EQ(dialogs->questions, QStringList({"Save changes?"}));
+    EXPECT_EQ(dialogs->questions, QStringList({ "Save changes?" }));
     EXPECT_EQ(text("eId2"), "BD2.01");
     EXPECT_EQ(text("eDriver"), "Growth");
     EXPECT_EQ(comboText("cbDivision2"), "South");
@@ -244,11 +246,11 @@ TEST_F(DriversTabTest, RenamingARequirementAsksOnceForPendingDriverEditsBeforeRe
     typeInto("eDriver", "Always on");
     showTab("TabSheet1");
     typeInto("eRequirement", "Stay open late");
-    dialogs->answers = {true};
+    dialogs->answers = { true };
     click("hSave1");
 
     // The walk over the drivers offered the pending driver edits once, at its first move.
-    EXPECT_EQ(dialogs->questions, QStringList({"Save changes?"}));
+    EXPECT_EQ(dialogs->questions, QStringList({ "Save changes?" }));
     EXPECT_EQ(stored(drivers(), 0, "Driver"), "Always on");
     EXPECT_EQ(stored(drivers(), 0, "Requirement"), "BR1:Stay open late\r\n");
 }

@@ -12,12 +12,13 @@ protected:
     void SetUp() override
     {
         TabFixture::SetUp();
-        setSystem("Divisions", {"North", "South"});
-        setSystem("Activities", {"Build", "Run"});
-        addRow(reqs(), {{"RSeq", "BR1.1"}, {"Requirement", "Stay open"}, {"Division", "North"},
-                        {"Priority", "High"}, {"Activity", "Run"}, {"Source", "Plan\r\nReport\r\n"}});
-        addRow(reqs(), {{"RSeq", "BR1.10"}, {"Requirement", "Grow"}, {"Division", "South"}});
-        addRow(reqs(), {{"RSeq", "BR2.1"}, {"Requirement", "Comply"}, {"Division", "North"}});
+        setSystem("Divisions", { "North", "South" });
+        setSystem("Activities", { "Build", "Run" });
+        addRow(reqs(),
+            { { "RSeq", "BR1.1" }, { "Requirement", "Stay open" }, { "Division", "North" }, { "Priority", "High" },
+                { "Activity", "Run" }, { "Source", "Plan\r\nReport\r\n" } });
+        addRow(reqs(), { { "RSeq", "BR1.10" }, { "Requirement", "Grow" }, { "Division", "South" } });
+        addRow(reqs(), { { "RSeq", "BR2.1" }, { "Requirement", "Comply" }, { "Division", "North" } });
         flags().saved = true;
     }
 };
@@ -28,9 +29,9 @@ TEST_F(RequirementsTabTest, ShowingTheTabFillsTheChoicesAndLoadsTheFirstRequirem
     window->setStatus(QStringLiteral("Record Added               "));
     showTab("TabSheet1");
 
-    EXPECT_EQ(comboItems("cbDivision1"), QStringList({"Enterprise", "North", "South"}));
-    EXPECT_EQ(comboItems("cbActivity1"), QStringList({"Enterprise", "Build", "Run"}));
-    EXPECT_EQ(comboItems("cbPriority"), QStringList({"Low", "Medium", "High"}));
+    EXPECT_EQ(comboItems("cbDivision1"), QStringList({ "Enterprise", "North", "South" }));
+    EXPECT_EQ(comboItems("cbActivity1"), QStringList({ "Enterprise", "Build", "Run" }));
+    EXPECT_EQ(comboItems("cbPriority"), QStringList({ "Low", "Medium", "High" }));
     EXPECT_EQ(text("eID1"), "BR1.1");
     EXPECT_EQ(text("eRequirement"), "Stay open");
     EXPECT_EQ(comboText("cbDivision1"), "North");
@@ -61,15 +62,15 @@ TEST_F(RequirementsTabTest, ShowingTheTabFillsTheChoicesAndLoadsTheFirstRequirem
     EXPECT_EQ(comboText("cbPriority"), "Low");
     EXPECT_EQ(comboText("cbDivision1"), "Enterprise");
     EXPECT_EQ(comboText("cbActivity1"), "Enterprise");
-    dialogs->answers = {true};
-    for (const char* link : {"hSave1", "hDelete1"})
+    dialogs->answers = { true };
+    for (const char* link : { "hSave1", "hDelete1" })
         click(link);
     EXPECT_TRUE(dialogs->questions.isEmpty()) << "Save and Delete act on no record";
 }
 
 TEST_F(RequirementsTabTest, LeavingEditedRecordAsksAndYesSavesItWhileNoDropsTheEdits)
 {
-    for (const bool yes : {true, false}) {
+    for (const bool yes : { true, false }) {
         SCOPED_TRACE(yes ? "Yes" : "No");
         showTab("TabSheet9");
         showTab("TabSheet1");
@@ -78,10 +79,10 @@ TEST_F(RequirementsTabTest, LeavingEditedRecordAsksAndYesSavesItWhileNoDropsTheE
         typeInto("eRequirement", "Stay open all night");
         EXPECT_TRUE(flags().requirementEdit);
 
-        dialogs->answers = {yes};
+        dialogs->answers = { yes };
         clickRow("DBGrid2", 2);
 
-        EXPECT_EQ(dialogs->questions, QStringList({"Save changes?"}));
+        EXPECT_EQ(dialogs->questions, QStringList({ "Save changes?" }));
         EXPECT_EQ(stored(reqs(), 0, "Requirement"), yes ? "Stay open all night" : "Stay open");
         EXPECT_EQ(stored(reqs(), 2, "Requirement"), "Comply");
         EXPECT_EQ(text("eID1"), "BR2.1");
@@ -103,11 +104,11 @@ TEST_F(RequirementsTabTest, AddPostsPlaceholdersAfterOfferingPendingEdits)
 {
     showTab("TabSheet1");
     typeInto("eID1", "BR1.01");
-    dialogs->answers = {true};
+    dialogs->answers = { true };
     click("hAdd1");
     click("hAdd1");
 
-    EXPECT_EQ(dialogs->questions, QStringList({"Save changes?"}));
+    EXPECT_EQ(dialogs->questions, QStringList({ "Save changes?" }));
     EXPECT_EQ(stored(reqs(), 0, "RSeq"), "BR1.01");
     EXPECT_EQ(reqs().recordCount(), 5);
     EXPECT_EQ(stored(reqs(), 3, "RSeq"), "BRx.xx");
@@ -124,8 +125,9 @@ TEST_F(RequirementsTabTest, AddPostsPlaceholdersAfterOfferingPendingEdits)
 
 TEST_F(RequirementsTabTest, SaveUnderNewIdentifierRewritesOnlyThatRequirementsLines)
 {
-    addRow(drivers(), {{"CSeq", "BD1"}, {"Requirement", LineList::build({"BR1.10: Grow", "BR1.1: Stay open", "BR9: x"})}});
-    addRow(drivers(), {{"CSeq", "BD2"}, {"Requirement", LineList::build({"BR1.10: Grow"})}});
+    addRow(drivers(),
+        { { "CSeq", "BD1" }, { "Requirement", LineList::build({ "BR1.10: Grow", "BR1.1: Stay open", "BR9: x" }) } });
+    addRow(drivers(), { { "CSeq", "BD2" }, { "Requirement", LineList::build({ "BR1.10: Grow" }) } });
     const QString bd2 = stored(drivers(), 1, "Requirement");
     showTab("TabSheet1");
 
@@ -168,20 +170,20 @@ TEST_F(RequirementsTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
         int remaining;
         bool savedAfter;
     };
-    for (const Case& c : {Case{"link, Yes", false, true, 2, false}, Case{"key, Yes", true, true, 2, true},
-                          Case{"link, No", false, false, 3, true}, Case{"key, No", true, false, 3, true}}) {
+    for (const Case& c : { Case { "link, Yes", false, true, 2, false }, Case { "key, Yes", true, true, 2, true },
+             Case { "link, No", false, false, 3, true }, Case { "key, No", true, false, 3, true } }) {
         SCOPED_TRACE(c.name);
         while (reqs().recordCount() > 3) {
             reqs().last();
             reqs().remove();
         }
         while (reqs().recordCount() < 3)
-            addRow(reqs(), {{"RSeq", "BR0"}});
+            addRow(reqs(), { { "RSeq", "BR0" } });
         showTab("TabSheet9");
         showTab("TabSheet1");
         flags().saved = true;
         dialogs->questions.clear();
-        dialogs->answers = {c.answer};
+        dialogs->answers = { c.answer };
         clickRow("DBGrid2", 1);
         const QString second = stored(reqs(), 1, "RSeq");
         if (c.byKey)
@@ -189,7 +191,7 @@ TEST_F(RequirementsTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
         else
             click("hDelete1");
 
-        EXPECT_EQ(dialogs->questions, QStringList({"Confirm Delete"}));
+        EXPECT_EQ(dialogs->questions, QStringList({ "Confirm Delete" }));
         EXPECT_EQ(reqs().recordCount(), c.remaining);
         EXPECT_EQ(flags().saved, c.savedAfter);
         if (c.answer) {
@@ -202,7 +204,7 @@ TEST_F(RequirementsTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
 
 TEST_F(RequirementsTabTest, WalkByAnotherCommandAsksOnceAndOnlyForTheEditedRecord)
 {
-    for (const bool yes : {true, false}) {
+    for (const bool yes : { true, false }) {
         SCOPED_TRACE(yes ? "Yes" : "No");
         showTab("TabSheet1");
         clickRow("DBGrid2", 1);
@@ -212,14 +214,14 @@ TEST_F(RequirementsTabTest, WalkByAnotherCommandAsksOnceAndOnlyForTheEditedRecor
         // A report, the archive or the upload walks the table from first to
         // last; any further question would be answered Yes.
         dialogs->questions.clear();
-        dialogs->answers = {yes, true, true, true};
+        dialogs->answers = { yes, true, true, true };
         Table& t = reqs();
         QStringList walked;
         for (t.first(); !t.eof(); t.next())
             walked << t.text(QStringLiteral("RSeq"));
 
-        EXPECT_EQ(walked, QStringList({"BR1.1", "BR1.10", "BR2.1"}));
-        EXPECT_EQ(dialogs->questions, QStringList({"Save changes?"}));
+        EXPECT_EQ(walked, QStringList({ "BR1.1", "BR1.10", "BR2.1" }));
+        EXPECT_EQ(dialogs->questions, QStringList({ "Save changes?" }));
         EXPECT_EQ(stored(t, 0, "Requirement"), "Stay open");
         EXPECT_EQ(stored(t, 1, "Requirement"), yes ? "Grow fast" : "Grow");
         EXPECT_EQ(stored(t, 2, "Requirement"), "Comply");
@@ -236,7 +238,7 @@ TEST_F(RequirementsTabTest, FilterThatHidesTheEditedRecordNeverSavesItIntoAnothe
     showTab("TabSheet1");
     clickRow("DBGrid2", 1); // BR1.10, South
     typeInto("eRequirement", "Shrink");
-    dialogs->answers = {true};
+    dialogs->answers = { true };
 
     window->divisionFilterBox()->setCurrentText(QStringLiteral("North"));
 
