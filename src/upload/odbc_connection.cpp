@@ -176,7 +176,9 @@ QString build(const ServerSettings& s)
     if (tds)
         result += QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8;");
     if (postgres)
-        result += QStringLiteral("BoolsAsChar=0;");
+        // Booleans as bits; no driver trace files, whatever the driver's
+        // registration asks for.
+        result += QStringLiteral("BoolsAsChar=0;CommLog=0;Debug=0;");
     return result;
 }
 

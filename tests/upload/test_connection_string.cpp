@@ -34,7 +34,7 @@ TEST(ConnectionString, PerDriverForms)
     pg.password = QStringLiteral("p;w}d");
     EXPECT_EQ(OdbcConnectionString::build(pg),
         "Driver=PostgreSQL Unicode;Server=10.0.0.5;Port=5433;Database=central;UID=analyst;PWD={p;w}}d};"
-        "BoolsAsChar=0;");
+        "BoolsAsChar=0;CommLog=0;Debug=0;");
 
     // No port: the driver's default; the TDS driver gets its protocol and charset.
     ServerSettings tds = settings("FreeTDS");
