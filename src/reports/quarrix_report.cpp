@@ -3,12 +3,11 @@
 #include "analysis/in_use_derivation.h"
 #include "core/assessment.h"
 #include "office/word_document.h"
+#include "reports/iddr_trace.h"
 #include "reports/report_typing.h"
 #include "reports/row_lookup.h"
-#include "reports/iddr_trace.h"
 #include "store/line_list.h"
 
-#include <QHash>
 #include <algorithm>
 #include <optional>
 #include <vector>
