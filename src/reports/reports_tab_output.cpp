@@ -1,6 +1,5 @@
 #include "reports/reports_tab.h"
 
-#include "core/quarrix_error.h"
 #include "gui/dialogs_widget.h"
 #include "reports/export_workbook.h"
 #include "reports/listing_layout.h"
@@ -15,24 +14,16 @@
 
 namespace {
 
-template <class T> T* control(const QWidget* tab, const char* name)
-{
-    T* w = tab->findChild<T*>(QString::fromLatin1(name));
-    if (!w)
-        throw QuarrixError(QStringLiteral("The Reports tab has no control named %1.").arg(QString::fromLatin1(name)));
-    return w;
-}
-
 // The filter group's choices as the two commands read them.
-ReportSelection selectionOf(const QWidget* tab)
+ReportSelection selectionOf(const ReportsTab& tab)
 {
     ReportSelection s;
-    s.activity = control<QComboBox>(tab, "cbActivity9")->currentText();
-    s.group = control<QComboBox>(tab, "cbGroup9")->currentText();
-    s.requirements = control<QCheckBox>(tab, "chRequirements")->isChecked();
-    s.drivers = control<QCheckBox>(tab, "chDrivers")->isChecked();
-    s.attributes = control<QCheckBox>(tab, "chAttributes")->isChecked();
-    s.controls = control<QCheckBox>(tab, "chControls")->isChecked();
+    s.activity = tab.activityBox()->currentText();
+    s.group = tab.groupBox()->currentText();
+    s.requirements = tab.requirementsCheck()->isChecked();
+    s.drivers = tab.driversCheck()->isChecked();
+    s.attributes = tab.attributesCheck()->isChecked();
+    s.controls = tab.controlsCheck()->isChecked();
     return s;
 }
 
@@ -40,7 +31,7 @@ ReportSelection selectionOf(const QWidget* tab)
 
 void ReportsTab::hRep1Click()
 {
-    const ReportSelection selection = selectionOf(this);
+    const ReportSelection selection = selectionOf(*this);
     Dialogs::FileRequest request;
     request.title = QStringLiteral("Export Databases to Spreadsheet");
     request.filter = QStringLiteral("Excel files (*.xlsx *.XLSX)");
@@ -64,10 +55,10 @@ void ReportsTab::hRep1Click()
 void ReportsTab::hRep5Click()
 {
     ReferenceListings::Options options;
-    options.selection = selectionOf(this);
-    if (control<QRadioButton>(this, "rbDivision")->isChecked())
+    options.selection = selectionOf(*this);
+    if (byDivision()->isChecked())
         options.sorting = ReferenceListings::Sorting::Division;
-    else if (control<QRadioButton>(this, "rbActivity")->isChecked())
+    else if (byActivity()->isChecked())
         options.sorting = ReferenceListings::Sorting::Activity;
     QPrinter printer(QPrinter::HighResolution);
     if (!dialogs().print(printer))
