@@ -160,7 +160,7 @@ void BusinessAttributesTab::storeOpened()
     m_grid->setColumnWidth(1, 520);
     connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid3CellClick(); }); });
     connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
-
+    m_grid->show();
 }
 
 void BusinessAttributesTab::tabShown()
