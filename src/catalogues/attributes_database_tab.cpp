@@ -74,6 +74,7 @@ void AttributesDatabaseTab::storeOpened()
     m_techToSec->setGeometry(316, 278, 290, 264);
     m_attributes->setColumnWidth(1, 110);
     for (DataGrid* grid : {m_attributes, m_busToTech, m_techToSec}) {
+        releaseOnTableEnd(grid);
         grid->setColumnWidth(0, grid == m_attributes ? 100 : 130);
         grid->show();
         connect(grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });

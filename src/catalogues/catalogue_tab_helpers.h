@@ -1,5 +1,8 @@
 #pragma once
 
+#include "gui/data_grid_widget.h"
+#include "store/table.h"
+
 #include <QLabel>
 #include <QRect>
 #include <QString>
@@ -27,6 +30,13 @@ inline void addLabel(const QString& text, const QRect& g, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setGeometry(g);
+}
+
+// The window's tables go before its widgets when it closes; a grid lets go of
+// its table then, so that hiding it no longer asks the table for rows.
+inline void releaseOnTableEnd(DataGrid* grid)
+{
+    QObject::connect(&grid->table(), &QObject::destroyed, grid, [grid] { grid->setModel(nullptr); });
 }
 
 // The level of a tree node: 0 for top-level nodes.

@@ -79,6 +79,7 @@ void ControlsDatabaseTab::storeOpened()
     m_grid->setColumnWidth(2, 140);
     m_grid->setColumnWidth(3, 140);
     m_grid->show();
+    releaseOnTableEnd(m_grid);
     connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
     connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid4CellClick(); }); });
     connect(m_grid, &DataGrid::keyReleased, this, [this](int key) { run([this, key] { DBGrid4KeyUp(key); }); });
