@@ -8,14 +8,14 @@
 #include "reports/quarrix_report.h"
 #include "reports/taxonomy_report.h"
 
-#include <QFileInfo>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList sizes = argc > 1 ? QStringList{QString::fromLatin1(argv[1])} : QStringList{"S", "M", "L"};
+    const QStringList sizes = argc > 1 ? QStringList { QString::fromLatin1(argv[1]) } : QStringList { "S", "M", "L" };
     for (const QString& name : sizes) {
         QTemporaryDir dir;
         Assessment a;
@@ -27,16 +27,14 @@ int main(int argc, char** argv)
         Fixture::generate(a, Fixture::byName(name));
 
         const QString report = dir.filePath(QStringLiteral("report.docx"));
-        benchStep(qPrintable(QStringLiteral("[%1] Quarrix report").arg(name)), [&] {
-            QuarrixReport::write(a, report, QuarrixReportOptions{});
-        });
+        benchStep(qPrintable(QStringLiteral("[%1] Quarrix report").arg(name)),
+            [&] { QuarrixReport::write(a, report, QuarrixReportOptions {}); });
         std::printf("    document: %lld bytes\n", static_cast<long long>(QFileInfo(report).size()));
 
         const QString taxonomy = dir.filePath(QStringLiteral("taxonomy.docx"));
         SelectAttributes(a, QStringLiteral("All"));
-        benchStep(qPrintable(QStringLiteral("[%1] custom taxonomy report").arg(name)), [&] {
-            TaxonomyReport::write(a, taxonomy, TaxonomyReportOptions{});
-        });
+        benchStep(qPrintable(QStringLiteral("[%1] custom taxonomy report").arg(name)),
+            [&] { TaxonomyReport::write(a, taxonomy, TaxonomyReportOptions {}); });
         std::printf("    document: %lld bytes\n", static_cast<long long>(QFileInfo(taxonomy).size()));
     }
     return 0;

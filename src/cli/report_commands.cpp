@@ -37,8 +37,8 @@ QString applyDivision(CliContext& c)
 
 // report: the Quarrix report, as the Reports tab writes it.
 static CliCommand reportCommand("report", "FILE [--division NAME] [--activity NAME]", [](CliContext& c) {
-    const QString file = reportFile(c, {QStringLiteral("--division"), QStringLiteral("--activity")},
-                                    "usage: quarrix-cli report FILE [--division NAME] [--activity NAME]");
+    const QString file = reportFile(c, { QStringLiteral("--division"), QStringLiteral("--activity") },
+        "usage: quarrix-cli report FILE [--division NAME] [--activity NAME]");
     QuarrixReportOptions options;
     options.division = applyDivision(c);
     options.activity = c.option(QStringLiteral("--activity"), QStringLiteral("All"));
@@ -50,8 +50,8 @@ static CliCommand reportCommand("report", "FILE [--division NAME] [--activity NA
 // taxonomy-report: the custom taxonomy report. A fresh process has no earlier
 // in-use derivation to rely on, so it runs one for the division first.
 static CliCommand taxonomyCommand("taxonomy-report", "FILE [--division NAME] [--group NAME]", [](CliContext& c) {
-    const QString file = reportFile(c, {QStringLiteral("--division"), QStringLiteral("--group")},
-                                    "usage: quarrix-cli taxonomy-report FILE [--division NAME] [--group NAME]");
+    const QString file = reportFile(c, { QStringLiteral("--division"), QStringLiteral("--group") },
+        "usage: quarrix-cli taxonomy-report FILE [--division NAME] [--group NAME]");
     SelectAttributes(c.assessment, applyDivision(c));
     TaxonomyReportOptions options;
     options.group = c.option(QStringLiteral("--group"), QStringLiteral("All"));

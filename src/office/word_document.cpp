@@ -45,10 +45,14 @@ QString xmlSafe(const QString& text)
 QString alignmentValue(int alignment)
 {
     switch (alignment) {
-    case WordDocument::Centre: return QStringLiteral("center");
-    case WordDocument::Right: return QStringLiteral("right");
-    case WordDocument::Justify: return QStringLiteral("both");
-    default: return QStringLiteral("left");
+    case WordDocument::Centre:
+        return QStringLiteral("center");
+    case WordDocument::Right:
+        return QStringLiteral("right");
+    case WordDocument::Justify:
+        return QStringLiteral("both");
+    default:
+        return QStringLiteral("left");
     }
 }
 
@@ -123,8 +127,9 @@ QByteArray xmlPart(const std::function<void(QXmlStreamWriter&)>& body)
     body(w);
     w.writeEndDocument();
     // The declaration written into a string names no encoding; the part is UTF-8.
-    return text.replace(0, text.indexOf(QLatin1String("?>")) + 2,
-                        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"))
+    return text
+        .replace(0, text.indexOf(QLatin1String("?>")) + 2,
+            QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"))
         .toUtf8();
 }
 
@@ -143,7 +148,8 @@ QByteArray zipParts(const std::vector<std::pair<QString, QByteArray>>& parts)
     zip_error_init(&error);
     zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
     if (!buffer)
-        throw QuarrixError(QStringLiteral("Cannot build the document: %1").arg(QString::fromUtf8(zip_error_strerror(&error))));
+        throw QuarrixError(
+            QStringLiteral("Cannot build the document: %1").arg(QString::fromUtf8(zip_error_strerror(&error))));
     zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
     if (!archive) {
         const QString message = QString::fromUtf8(zip_error_strerror(&error));
@@ -191,16 +197,40 @@ WordDocument::WordDocument()
     m_body.paragraphs.emplace_back();
 }
 
-void WordDocument::setFontName(const QString& name) { m_format.fontName = name; }
-void WordDocument::setFontSize(double points) { m_format.fontSize = points; }
-void WordDocument::setBold(bool on) { m_format.bold = on; }
-void WordDocument::setItalic(bool on) { m_format.italic = on; }
-void WordDocument::setUnderline(bool on) { m_format.underline = on; }
-void WordDocument::setColor(int wordColor) { m_format.color = wordColor; }
+void WordDocument::setFontName(const QString& name)
+{
+    m_format.fontName = name;
+}
+void WordDocument::setFontSize(double points)
+{
+    m_format.fontSize = points;
+}
+void WordDocument::setBold(bool on)
+{
+    m_format.bold = on;
+}
+void WordDocument::setItalic(bool on)
+{
+    m_format.italic = on;
+}
+void WordDocument::setUnderline(bool on)
+{
+    m_format.underline = on;
+}
+void WordDocument::setColor(int wordColor)
+{
+    m_format.color = wordColor;
+}
 
-void WordDocument::setAlignment(int alignment) { current().format.alignment = alignment; }
+void WordDocument::setAlignment(int alignment)
+{
+    current().format.alignment = alignment;
+}
 
-void WordDocument::indent() { ++current().format.indentSteps; }
+void WordDocument::indent()
+{
+    ++current().format.indentSteps;
+}
 
 void WordDocument::outdent()
 {
@@ -209,7 +239,10 @@ void WordDocument::outdent()
         --steps;
 }
 
-void WordDocument::clearTabStops() { current().format.tabStops.clear(); }
+void WordDocument::clearTabStops()
+{
+    current().format.tabStops.clear();
+}
 
 void WordDocument::addTabStop(double points)
 {
@@ -228,7 +261,7 @@ void WordDocument::appendText(Paragraph& p, const CharFormat& format, const QStr
         p.runs.back().text += text;
         return;
     }
-    p.runs.push_back({Run::Text, format, text});
+    p.runs.push_back({ Run::Text, format, text });
 }
 
 void WordDocument::endParagraph(Story& story)
@@ -272,7 +305,7 @@ void WordDocument::typeParagraph()
 
 void WordDocument::insertPageBreak()
 {
-    current().runs.push_back({Run::PageBreak, m_format, {}});
+    current().runs.push_back({ Run::PageBreak, m_format, {} });
     current().markFormat = m_format;
     endParagraph(m_body);
 }
@@ -280,12 +313,12 @@ void WordDocument::insertPageBreak()
 void WordDocument::setHeaderText(const QString& text)
 {
     m_header.paragraphs.clear();
-    type(m_header, text, CharFormat{});
+    type(m_header, text, CharFormat {});
 }
 
 void WordDocument::insertAfterHeader(const QString& text)
 {
-    type(m_header, text, CharFormat{});
+    type(m_header, text, CharFormat {});
 }
 
 void WordDocument::addPageNumbers(int alignment, bool firstPage)
@@ -293,7 +326,7 @@ void WordDocument::addPageNumbers(int alignment, bool firstPage)
     if (m_footerText.paragraphs.empty())
         m_footerText.paragraphs.emplace_back();
     Paragraph& last = m_footerText.paragraphs.back();
-    last.runs.push_back({Run::PageNumber, CharFormat{}, {}});
+    last.runs.push_back({ Run::PageNumber, CharFormat {}, {} });
     last.format.alignment = alignment;
     m_pageNumbers = true;
     m_numberFirstPage = firstPage;
@@ -302,7 +335,7 @@ void WordDocument::addPageNumbers(int alignment, bool firstPage)
 void WordDocument::insertBeforeFooter(const QString& text)
 {
     Story inserted;
-    type(inserted, text, CharFormat{});
+    type(inserted, text, CharFormat {});
     if (m_footerText.paragraphs.empty()) {
         m_footerText = std::move(inserted);
         return;
@@ -314,8 +347,8 @@ void WordDocument::insertBeforeFooter(const QString& text)
     runs.insert(runs.end(), joined.runs.begin(), joined.runs.end());
     joined.runs = std::move(runs);
     inserted.paragraphs.pop_back();
-    m_footerText.paragraphs.insert(m_footerText.paragraphs.begin(), inserted.paragraphs.begin(),
-                                   inserted.paragraphs.end());
+    m_footerText.paragraphs.insert(
+        m_footerText.paragraphs.begin(), inserted.paragraphs.begin(), inserted.paragraphs.end());
 }
 
 void WordDocument::setFooterAlignment(int alignment)
@@ -329,8 +362,8 @@ void WordDocument::writeParagraphs(QXmlStreamWriter& w, const Story& story)
     // Names carry the "w" prefix the part's root declares.
     for (const Paragraph& p : story.paragraphs) {
         w.writeStartElement(QStringLiteral("w:p"));
-        const bool props = !p.format.tabStops.empty() || p.format.indentSteps > 0 || p.format.alignment != Left ||
-                           p.runs.empty();
+        const bool props
+            = !p.format.tabStops.empty() || p.format.indentSteps > 0 || p.format.alignment != Left || p.runs.empty();
         if (props) {
             w.writeStartElement(QStringLiteral("w:pPr"));
             if (!p.format.tabStops.empty()) {
@@ -475,29 +508,34 @@ QByteArray WordDocument::toDocx() const
     const bool titlePage = m_pageNumbers && !m_numberFirstPage;
 
     std::vector<std::pair<QString, QByteArray>> parts;
-    std::vector<std::pair<QString, QString>> overrides{{QStringLiteral("/word/document.xml"), QStringLiteral("document.main+xml")},
-                                                       {QStringLiteral("/word/styles.xml"), QStringLiteral("styles+xml")},
-                                                       {QStringLiteral("/word/settings.xml"), QStringLiteral("settings+xml")}};
+    std::vector<std::pair<QString, QString>> overrides { { QStringLiteral("/word/document.xml"),
+                                                             QStringLiteral("document.main+xml") },
+        { QStringLiteral("/word/styles.xml"), QStringLiteral("styles+xml") },
+        { QStringLiteral("/word/settings.xml"), QStringLiteral("settings+xml") } };
     struct Rel {
         QString id, type, target;
     };
-    std::vector<Rel> rels{{QStringLiteral("rIdStyles"), QStringLiteral("styles"), QStringLiteral("styles.xml")},
-                          {QStringLiteral("rIdSettings"), QStringLiteral("settings"), QStringLiteral("settings.xml")}};
+    std::vector<Rel> rels { { QStringLiteral("rIdStyles"), QStringLiteral("styles"), QStringLiteral("styles.xml") },
+        { QStringLiteral("rIdSettings"), QStringLiteral("settings"), QStringLiteral("settings.xml") } };
     std::vector<std::pair<QString, QByteArray>> stories;
     auto addStory = [&](const QString& file, const char* kind, const QString& id, QByteArray xml) {
         overrides.emplace_back(QStringLiteral("/word/") + file, QString::fromLatin1(kind) + QStringLiteral("+xml"));
-        rels.push_back({id, QString::fromLatin1(kind), file});
+        rels.push_back({ id, QString::fromLatin1(kind), file });
         stories.emplace_back(QStringLiteral("word/") + file, std::move(xml));
     };
     if (hasHeader) {
-        addStory(QStringLiteral("header1.xml"), "header", QStringLiteral("rIdHeader1"), storyXml("hdr", m_header, false));
+        addStory(
+            QStringLiteral("header1.xml"), "header", QStringLiteral("rIdHeader1"), storyXml("hdr", m_header, false));
         if (titlePage)
-            addStory(QStringLiteral("header2.xml"), "header", QStringLiteral("rIdHeader2"), storyXml("hdr", m_header, false));
+            addStory(QStringLiteral("header2.xml"), "header", QStringLiteral("rIdHeader2"),
+                storyXml("hdr", m_header, false));
     }
     if (hasFooter) {
-        addStory(QStringLiteral("footer1.xml"), "footer", QStringLiteral("rIdFooter1"), storyXml("ftr", m_footerText, true));
+        addStory(
+            QStringLiteral("footer1.xml"), "footer", QStringLiteral("rIdFooter1"), storyXml("ftr", m_footerText, true));
         if (titlePage)
-            addStory(QStringLiteral("footer2.xml"), "footer", QStringLiteral("rIdFooter2"), storyXml("ftr", m_footerText, false));
+            addStory(QStringLiteral("footer2.xml"), "footer", QStringLiteral("rIdFooter2"),
+                storyXml("ftr", m_footerText, false));
     }
 
     parts.emplace_back(QStringLiteral("[Content_Types].xml"), xmlPart([&](QXmlStreamWriter& w) {
@@ -505,7 +543,8 @@ QByteArray WordDocument::toDocx() const
         w.writeStartElement(QStringLiteral("Types"));
         w.writeEmptyElement(QStringLiteral("Default"));
         w.writeAttribute(QStringLiteral("Extension"), QStringLiteral("rels"));
-        w.writeAttribute(QStringLiteral("ContentType"), QStringLiteral("application/vnd.openxmlformats-package.relationships+xml"));
+        w.writeAttribute(
+            QStringLiteral("ContentType"), QStringLiteral("application/vnd.openxmlformats-package.relationships+xml"));
         w.writeEmptyElement(QStringLiteral("Default"));
         w.writeAttribute(QStringLiteral("Extension"), QStringLiteral("xml"));
         w.writeAttribute(QStringLiteral("ContentType"), QStringLiteral("application/xml"));
@@ -519,7 +558,8 @@ QByteArray WordDocument::toDocx() const
     parts.emplace_back(QStringLiteral("_rels/.rels"), xmlPart([&](QXmlStreamWriter& w) {
         w.writeDefaultNamespace(QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships"));
         w.writeStartElement(QStringLiteral("Relationships"));
-        relationship(w, QStringLiteral("rId1"), kRelBase + QStringLiteral("officeDocument"), QStringLiteral("word/document.xml"));
+        relationship(w, QStringLiteral("rId1"), kRelBase + QStringLiteral("officeDocument"),
+            QStringLiteral("word/document.xml"));
         w.writeEndElement();
     }));
     parts.emplace_back(QStringLiteral("word/_rels/document.xml.rels"), xmlPart([&](QXmlStreamWriter& w) {

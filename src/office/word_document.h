@@ -35,8 +35,8 @@ public:
 
     struct ParagraphFormat {
         int alignment = Left;
-        int indentSteps = 0;          // one step is kIndentStep twips
-        std::vector<int> tabStops;    // left tab stops, twips, ascending
+        int indentSteps = 0; // one step is kIndentStep twips
+        std::vector<int> tabStops; // left tab stops, twips, ascending
         bool operator==(const ParagraphFormat&) const = default;
     };
 

@@ -51,10 +51,10 @@ std::vector<TraceRow> rebuild(Assessment& a)
             if (colon < 0)
                 continue;
             const QString id = entry.left(colon);
-            if (seen.contains({id, cseq}))
+            if (seen.contains({ id, cseq }))
                 continue;
-            seen.insert({id, cseq});
-            rows.push_back({id + cseq, id, cseq});
+            seen.insert({ id, cseq });
+            rows.push_back({ id + cseq, id, cseq });
         }
     }
 
@@ -68,7 +68,7 @@ std::vector<TraceRow> rebuild(Assessment& a)
         struct Resume {
             Table& t;
             ~Resume() { t.enableControls(); }
-        } resume{iddr};
+        } resume { iddr };
         for (const TraceRow& r : rows) {
             iddr.append();
             iddr.setText(QStringLiteral("IDDR"), r.key);

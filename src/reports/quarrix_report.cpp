@@ -21,8 +21,11 @@ const QString kCrLf = QStringLiteral("\r\n");
 class ReportRun {
 public:
     ReportRun(Assessment& a, WordDocument& doc, const QuarrixReportOptions& options)
-        : m_a(a), m_t(doc), m_options(options), m_activity(options.activity),
-          m_allActivities(options.activity == QLatin1String("All"))
+        : m_a(a)
+        , m_t(doc)
+        , m_options(options)
+        , m_activity(options.activity)
+        , m_allActivities(options.activity == QLatin1String("All"))
     {
     }
 
@@ -146,20 +149,30 @@ private:
         twoEmptyParagraphs();
 
         m_t.heading(QStringLiteral("2.2 Requirements at Risk\r\n"));
-        m_t.text(QStringLiteral("The Quarrix assessment has provided a number of deliverables as part of the security architecture, "));
-        m_t.text(QStringLiteral("with full traceability back to stated business requirements which justify the value and priority of any "));
-        m_t.text(QStringLiteral("security investments. This report provides the basis for further development of the detailed business-oriented "));
+        m_t.text(QStringLiteral(
+            "The Quarrix assessment has provided a number of deliverables as part of the security architecture, "));
+        m_t.text(QStringLiteral("with full traceability back to stated business requirements which justify the value "
+                                "and priority of any "));
+        m_t.text(QStringLiteral("security investments. This report provides the basis for further development of the "
+                                "detailed business-oriented "));
         m_t.text(QStringLiteral("enterprise security architecture using the Meridal layered design approach. "));
-        m_t.text(QStringLiteral("The results of this assessment include a current view of the risks to the business. The report has identified "));
-        m_t.text(QStringLiteral("a number of requirements which are subject to a level of risk beyond that which is normally acceptable and these "));
-        m_t.text(QStringLiteral("may need to be considered for immediate risk treatment. These are, in order of urgency:\r\n"));
+        m_t.text(QStringLiteral("The results of this assessment include a current view of the risks to the business. "
+                                "The report has identified "));
+        m_t.text(QStringLiteral("a number of requirements which are subject to a level of risk beyond that which is "
+                                "normally acceptable and these "));
+        m_t.text(QStringLiteral(
+            "may need to be considered for immediate risk treatment. These are, in order of urgency:\r\n"));
         twoEmptyParagraphs();
 
         m_t.heading(QStringLiteral("2.3 Enterprise Attribute Taxonomy\r\n"));
-        m_t.text(QStringLiteral("The key outcome from this Quarrix assessment is a customised version of the standard Meridal Attribute Taxonomy "));
-        m_t.text(QStringLiteral("which reflects the set of attributes relevant to the business requirements of the enterprise. "));
-        m_t.text(QStringLiteral("These are used in the governance process to assess the importance to the business of any changes "));
-        m_t.text(QStringLiteral("to systems and in the operational process to reflect the impact of any problems/incidents. \r\n"));
+        m_t.text(QStringLiteral("The key outcome from this Quarrix assessment is a customised version of the standard "
+                                "Meridal Attribute Taxonomy "));
+        m_t.text(QStringLiteral(
+            "which reflects the set of attributes relevant to the business requirements of the enterprise. "));
+        m_t.text(QStringLiteral(
+            "These are used in the governance process to assess the importance to the business of any changes "));
+        m_t.text(QStringLiteral(
+            "to systems and in the operational process to reflect the impact of any problems/incidents. \r\n"));
         m_t.text(QStringLiteral("The attribute taxonomy for the enterprise is documented in a separate report."));
         twoEmptyParagraphs();
 
@@ -177,15 +190,20 @@ private:
         if (m_allActivities)
             m_t.text(QStringLiteral("3.  REQUIREMENTS BY DIVISION\r\n\n"));
         else
-            m_t.text(QStringLiteral("3.  REQUIREMENTS FOR ") + upperAscii(m_activity) + QStringLiteral(" BY DIVISION") +
-                     QStringLiteral("\r\n\n"));
+            m_t.text(QStringLiteral("3.  REQUIREMENTS FOR ") + upperAscii(m_activity) + QStringLiteral(" BY DIVISION")
+                + QStringLiteral("\r\n\n"));
         m_t.bold(false);
-        m_t.text(QStringLiteral("This section of the report provides a reference for the requirements tat have ben identified for the business, showing each requirement "));
-        m_t.text(QStringLiteral("by Division. These provide a point of traceability for all security services and mechanisms, to show that the investment in security is "));
-        m_t.text(QStringLiteral("justified by its contribution to meeting business outcomes. At this point the requirements are business-oriented statements, expressed "));
+        m_t.text(QStringLiteral("This section of the report provides a reference for the requirements tat have ben "
+                                "identified for the business, showing each requirement "));
+        m_t.text(QStringLiteral("by Division. These provide a point of traceability for all security services and "
+                                "mechanisms, to show that the investment in security is "));
+        m_t.text(QStringLiteral("justified by its contribution to meeting business outcomes. At this point the "
+                                "requirements are business-oriented statements, expressed "));
         m_t.text(QStringLiteral("in business language. \r\n"));
-        m_t.text(QStringLiteral("The source or sources from which each requirement was derived is shown following the requirement. Requirements are as much as possible "));
-        m_t.text(QStringLiteral("taken up to the enterprise level, with Divisional requirements being those specific to just that Division.  \r\n"));
+        m_t.text(QStringLiteral("The source or sources from which each requirement was derived is shown following the "
+                                "requirement. Requirements are as much as possible "));
+        m_t.text(QStringLiteral("taken up to the enterprise level, with Divisional requirements being those specific "
+                                "to just that Division.  \r\n"));
         m_t.emptyParagraph();
         m_t.tabStop(100);
         m_t.tabStop(320);
@@ -260,19 +278,23 @@ private:
                         if (m_allActivities)
                             m_t.text(QStringLiteral("4.  BUSINESS DRIVERS BY DIVISION\r\n"));
                         else
-                            m_t.text(QStringLiteral("4.  BUSINESS DRIVERS FOR ") + upperAscii(m_activity) +
-                                     QStringLiteral(" BY DIVISION") + kCrLf);
+                            m_t.text(QStringLiteral("4.  BUSINESS DRIVERS FOR ") + upperAscii(m_activity)
+                                + QStringLiteral(" BY DIVISION") + kCrLf);
                         m_t.bold(false);
-                        m_t.text(QStringLiteral("This section gives the details of the analysis of the business requirements showing their interpretation and "));
-                        m_t.text(QStringLiteral("association with business drivers. It also shows the further decomposition of the business drivers in terms "));
-                        m_t.text(QStringLiteral("of the wider security characteristics or attributes which will be used subsequently to link security services "));
+                        m_t.text(QStringLiteral("This section gives the details of the analysis of the business "
+                                                "requirements showing their interpretation and "));
+                        m_t.text(QStringLiteral("association with business drivers. It also shows the further "
+                                                "decomposition of the business drivers in terms "));
+                        m_t.text(QStringLiteral("of the wider security characteristics or attributes which will be "
+                                                "used subsequently to link security services "));
                         m_t.text(QStringLiteral("and mechanisms back to business requirements."));
-                        m_t.text(QStringLiteral("This section represents the key work in the assessment, with the attribute profiling of requirements as described "));
+                        m_t.text(QStringLiteral("This section represents the key work in the assessment, with the "
+                                                "attribute profiling of requirements as described "));
                         m_t.text(QStringLiteral("below being a unique and powerful feature of Meridal. \r\n\n"));
                     }
                     m_t.bold(true);
-                    m_t.text(QStringLiteral("4.") + QString::number(subsection) + QStringLiteral("  ") + upperAscii(div) +
-                             QStringLiteral(" BUSINESS DRIVERS") + kCrLf);
+                    m_t.text(QStringLiteral("4.") + QString::number(subsection) + QStringLiteral("  ") + upperAscii(div)
+                        + QStringLiteral(" BUSINESS DRIVERS") + kCrLf);
                     m_t.bold(false);
                     ++subsection;
                     m_t.tabStop(100);
@@ -291,7 +313,8 @@ private:
                 m_t.underline(true);
                 m_t.text(QStringLiteral("Trace to Requirements: \r\n"));
                 m_t.underline(false);
-                m_t.fold(at(drivers, requirement), 90, false, true, QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
+                m_t.fold(
+                    at(drivers, requirement), 90, false, true, QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
 
                 m_t.bannerStyle();
                 m_t.text(QStringLiteral(" \tBusiness Attributes\r\n"));
@@ -305,8 +328,8 @@ private:
                     if (found < 0)
                         continue;
                     m_t.fold(attribute.textAt(found, description), 90, true, false,
-                             QStringLiteral(" \t") + name + QStringLiteral("\t"), QStringLiteral(" \t\t"),
-                             QStringLiteral("\r"));
+                        QStringLiteral(" \t") + name + QStringLiteral("\t"), QStringLiteral(" \t\t"),
+                        QStringLiteral("\r"));
                     m_t.color(kBlue);
                     m_t.text(QStringLiteral(" \t") + rule(94) + kCrLf);
                     m_t.color(0);
@@ -331,11 +354,13 @@ private:
         if (m_allActivities)
             m_t.text(QStringLiteral("5.  BUSINESS ATTRIBUTES TO DRIVERS\r\n\n"));
         else
-            m_t.text(QStringLiteral("5.  BUSINESS ATTRIBUTES TO ") + m_activity + QStringLiteral(" DRIVERS") +
-                     QStringLiteral("\r\n\n"));
+            m_t.text(QStringLiteral("5.  BUSINESS ATTRIBUTES TO ") + m_activity + QStringLiteral(" DRIVERS")
+                + QStringLiteral("\r\n\n"));
         m_t.bold(false);
-        m_t.text(QStringLiteral("This section provides the attribute and driver information formatted in a way to trace back attributes to the business drivers "));
-        m_t.text(QStringLiteral("from which they were derived, which themselves can then be traced back to requirements. This ability to trace back is one of "));
+        m_t.text(QStringLiteral("This section provides the attribute and driver information formatted in a way to "
+                                "trace back attributes to the business drivers "));
+        m_t.text(QStringLiteral("from which they were derived, which themselves can then be traced back to "
+                                "requirements. This ability to trace back is one of "));
         m_t.text(QStringLiteral("the key benefits of carrying out a structured architectural analysis.\r\n\n"));
         m_t.tabStop(100);
         m_t.tabStop(200);
@@ -375,7 +400,7 @@ private:
             }
             const QString attr = at(attribute, name);
             m_t.fold(at(attribute, description), 100, true, false, attr + QStringLiteral(" \t"), QStringLiteral(" \t"),
-                     kCrLf);
+                kCrLf);
             bannerJustTyped = false;
             m_t.text(kCrLf);
             m_t.text(QStringLiteral(" \t"));
@@ -386,8 +411,8 @@ private:
                 const int d = driverRows.find(drAtt.textAt(row, rowCSeq));
                 if (d < 0 || !activityPasses(drivers.textAt(d, driverActivity)))
                     continue;
-                m_t.text(QStringLiteral(" \t") + drivers.textAt(d, driverCSeq) + QStringLiteral("\t") +
-                         drivers.textAt(d, driverText) + kCrLf);
+                m_t.text(QStringLiteral(" \t") + drivers.textAt(d, driverCSeq) + QStringLiteral("\t")
+                    + drivers.textAt(d, driverText) + kCrLf);
             }
         }
         attribute.first();
@@ -407,10 +432,13 @@ private:
         if (m_allActivities)
             m_t.text(QStringLiteral("6.  BUSINESS DRIVER SECURITY CONTROLS\r\n\n"));
         else
-            m_t.text(QStringLiteral("6.  BUSINESS DRIVER SECURITY CONTROLS FOR ") + m_activity + QStringLiteral("\r\n\n"));
+            m_t.text(
+                QStringLiteral("6.  BUSINESS DRIVER SECURITY CONTROLS FOR ") + m_activity + QStringLiteral("\r\n\n"));
         m_t.bold(false);
-        m_t.text(QStringLiteral("This section shows all risk assessments relevant to a business driver (ie one assessment for each attribute) and the "));
-        m_t.text(QStringLiteral("security controls identified as necessary to reduce the risk to an acceptable level.  The security controls are shown "));
+        m_t.text(QStringLiteral("This section shows all risk assessments relevant to a business driver (ie one "
+                                "assessment for each attribute) and the "));
+        m_t.text(QStringLiteral("security controls identified as necessary to reduce the risk to an acceptable level.  "
+                                "The security controls are shown "));
         m_t.text(QStringLiteral("aggregated for the business driver. \r\n\n"));
         m_t.tabStop(100);
         m_t.tabStop(200);
@@ -481,8 +509,10 @@ private:
                 if (c < 0)
                     continue;
                 m_t.text(kCrLf);
-                m_t.wideBanner(controls.textAt(c, controlId) + QStringLiteral(" \t") + controls.textAt(c, controlTitle));
-                m_t.fold(controls.textAt(c, controlText), 100, true, false, QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
+                m_t.wideBanner(
+                    controls.textAt(c, controlId) + QStringLiteral(" \t") + controls.textAt(c, controlTitle));
+                m_t.fold(controls.textAt(c, controlText), 100, true, false, QStringLiteral(" \t"),
+                    QStringLiteral(" \t"), kCrLf);
                 m_t.text(kCrLf);
                 previousId = r.id;
             }

@@ -19,8 +19,8 @@ class WordDocument;
 struct QuarrixReportOptions {
     QString division = QStringLiteral("All"); // the division filter in force
     QString activity = QStringLiteral("All"); // "All", or the activity the report is limited to
-    QDate date;                               // page header date; today when not valid
-    std::function<void(int)> progress;        // 1, 10, 25, 40, 65, 80, 90, 100
+    QDate date; // page header date; today when not valid
+    std::function<void(int)> progress; // 1, 10, 25, 40, 65, 80, 90, 100
 };
 
 namespace QuarrixReport {

@@ -82,11 +82,26 @@ QStringList foldLines(QString text, int width, bool flatten, bool keepLines)
     return lines;
 }
 
-void Typist::text(const QString& t) { m_doc.typeText(t); }
-void Typist::bold(bool on) { m_doc.setBold(on); }
-void Typist::underline(bool on) { m_doc.setUnderline(on); }
-void Typist::color(int value) { m_doc.setColor(value); }
-void Typist::size(double points) { m_doc.setFontSize(points); }
+void Typist::text(const QString& t)
+{
+    m_doc.typeText(t);
+}
+void Typist::bold(bool on)
+{
+    m_doc.setBold(on);
+}
+void Typist::underline(bool on)
+{
+    m_doc.setUnderline(on);
+}
+void Typist::color(int value)
+{
+    m_doc.setColor(value);
+}
+void Typist::size(double points)
+{
+    m_doc.setFontSize(points);
+}
 
 void Typist::bannerStyle()
 {
@@ -118,13 +133,25 @@ void Typist::heading(const QString& h)
     m_doc.setBold(false);
 }
 
-void Typist::pageBreak() { m_doc.insertPageBreak(); }
-void Typist::tabStop(double points) { m_doc.addTabStop(points); }
-void Typist::clearTabStops() { m_doc.clearTabStops(); }
-void Typist::emptyParagraph() { m_doc.typeParagraph(); }
+void Typist::pageBreak()
+{
+    m_doc.insertPageBreak();
+}
+void Typist::tabStop(double points)
+{
+    m_doc.addTabStop(points);
+}
+void Typist::clearTabStops()
+{
+    m_doc.clearTabStops();
+}
+void Typist::emptyParagraph()
+{
+    m_doc.typeParagraph();
+}
 
 void Typist::fold(const QString& t, int width, bool flatten, bool keepLines, const QString& firstPrefix,
-                  const QString& nextPrefix, const QString& lineEnd)
+    const QString& nextPrefix, const QString& lineEnd)
 {
     const QStringList lines = foldLines(t, width, flatten, keepLines);
     for (qsizetype i = 0; i < lines.size(); ++i)
@@ -158,10 +185,21 @@ void Typist::setUpPages(const QString& headerTitle, const QDate& date)
     m_doc.setFooterAlignment(WordDocument::Centre);
 }
 
-DisplayPause::DisplayPause(Table& table) : m_table(table) { m_table.disableControls(); }
-DisplayPause::~DisplayPause() { m_table.enableControls(); }
+DisplayPause::DisplayPause(Table& table)
+    : m_table(table)
+{
+    m_table.disableControls();
+}
+DisplayPause::~DisplayPause()
+{
+    m_table.enableControls();
+}
 
-SortForWalk::SortForWalk(Table& table, const QString& sort) : m_table(table) { m_table.setSort(sort); }
+SortForWalk::SortForWalk(Table& table, const QString& sort)
+    : m_table(table)
+{
+    m_table.setSort(sort);
+}
 
 SortForWalk::~SortForWalk()
 {

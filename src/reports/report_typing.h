@@ -30,7 +30,10 @@ QStringList foldLines(QString text, int width, bool flatten, bool keepLines);
 // Typing on a document, in the reports' own terms.
 class Typist {
 public:
-    explicit Typist(WordDocument& doc) : m_doc(doc) {}
+    explicit Typist(WordDocument& doc)
+        : m_doc(doc)
+    {
+    }
     WordDocument& doc() { return m_doc; }
 
     void text(const QString& t);
@@ -38,10 +41,10 @@ public:
     void underline(bool on);
     void color(int value);
     void size(double points);
-    void bannerStyle();  // bold, italic, blue
-    void plainStyle();   // not bold, not italic, black
+    void bannerStyle(); // bold, italic, blue
+    void plainStyle(); // not bold, not italic, black
     void wideBanner(const QString& title); // rules of 104 around the title
-    void heading(const QString& h);        // h in bold
+    void heading(const QString& h); // h in bold
     void pageBreak();
     void tabStop(double points);
     void clearTabStops();
@@ -50,7 +53,7 @@ public:
     // Types the lines of foldLines(), the first after firstPrefix, the rest
     // after nextPrefix, each followed by lineEnd.
     void fold(const QString& t, int width, bool flatten, bool keepLines, const QString& firstPrefix,
-              const QString& nextPrefix, const QString& lineEnd);
+        const QString& nextPrefix, const QString& lineEnd);
     // A requirement's references: every line but the last after a tab, the
     // last (which is the only one when the text fits) after a blank and a tab.
     void referencesFold(const QString& t);

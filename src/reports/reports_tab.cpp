@@ -43,8 +43,8 @@ QComboBox* choice(const char* name, const QString& hint, const QRect& g, QWidget
     return box;
 }
 
-QCheckBox* check(const QString& caption, const char* name, const QString& hint, bool checked, const QRect& g,
-                 QWidget* parent)
+QCheckBox* check(
+    const QString& caption, const char* name, const QString& hint, bool checked, const QRect& g, QWidget* parent)
 {
     auto* box = new QCheckBox(caption, parent);
     box->setObjectName(QString::fromLatin1(name));
@@ -81,7 +81,8 @@ struct ProgressReset {
 
 }
 
-ReportsTab::ReportsTab(TForm2& form) : TabPage(form, "TabSheet6", QStringLiteral("Reports"))
+ReportsTab::ReportsTab(TForm2& form)
+    : TabPage(form, "TabSheet6", QStringLiteral("Reports"))
 {
     auto* actions = group(QStringLiteral("Actions "), "GroupBox13", QRect(8, 6, 420, 190), this);
     struct Action {
@@ -89,11 +90,11 @@ ReportsTab::ReportsTab(TForm2& form) : TabPage(form, "TabSheet6", QStringLiteral
         const char* name;
         void (ReportsTab::*command)();
     } const commands[] = {
-        {"Export Databases to Spreadsheet ", "hRep1", &ReportsTab::hRep1Click},
-        {"Create Quarrix Report in Word", "hRep2", &ReportsTab::hRep2Click},
-        {"Create Custom Taxonomy in Word", "hRep3", &ReportsTab::hRep3Click},
-        {"Create Business Security Plan in Word", "hRep4", &ReportsTab::hRep4Click},
-        {"Print Hard Copy Reference Listings ", "hRep5", &ReportsTab::hRep5Click},
+        { "Export Databases to Spreadsheet ", "hRep1", &ReportsTab::hRep1Click },
+        { "Create Quarrix Report in Word", "hRep2", &ReportsTab::hRep2Click },
+        { "Create Custom Taxonomy in Word", "hRep3", &ReportsTab::hRep3Click },
+        { "Create Business Security Plan in Word", "hRep4", &ReportsTab::hRep4Click },
+        { "Print Hard Copy Reference Listings ", "hRep5", &ReportsTab::hRep5Click },
     };
     int top = 28;
     for (const Action& a : commands) {
@@ -117,19 +118,21 @@ ReportsTab::ReportsTab(TForm2& form) : TabPage(form, "TabSheet6", QStringLiteral
     m_division->setStyleSheet(QStringLiteral("QLineEdit { background-color: aqua; }"));
     m_division->setGeometry(96, 26, 250, 22);
     addCaption(QStringLiteral("Activity "), QRect(12, 62, 80, 16), filters);
-    m_activity = choice("cbActivity9", QStringLiteral("Select an activity if the report is to be limid to just that activity"),
-                        QRect(96, 58, 250, 22), filters);
+    m_activity
+        = choice("cbActivity9", QStringLiteral("Select an activity if the report is to be limid to just that activity"),
+            QRect(96, 58, 250, 22), filters);
     addCaption(QStringLiteral("Group "), QRect(12, 94, 80, 16), filters);
-    m_group = choice("cbGroup9", QStringLiteral("Select a driver/attribute group if the report is to be limted to just that group"),
-                     QRect(96, 90, 250, 22), filters);
+    m_group = choice("cbGroup9",
+        QStringLiteral("Select a driver/attribute group if the report is to be limted to just that group"),
+        QRect(96, 90, 250, 22), filters);
     m_requirements = check(QStringLiteral("Requirements Table"), "chRequirements",
-                           QStringLiteral("Include requirements in the report"), true, QRect(12, 130, 200, 20), filters);
-    m_drivers = check(QStringLiteral("Drivers Table"), "chDrivers", QStringLiteral("Include drivers inteh report"), true,
-                      QRect(12, 158, 200, 20), filters);
+        QStringLiteral("Include requirements in the report"), true, QRect(12, 130, 200, 20), filters);
+    m_drivers = check(QStringLiteral("Drivers Table"), "chDrivers", QStringLiteral("Include drivers inteh report"),
+        true, QRect(12, 158, 200, 20), filters);
     m_attributes = check(QStringLiteral("Attributes Table"), "chAttributes",
-                         QStringLiteral("Include attributes in the report"), true, QRect(12, 186, 200, 20), filters);
+        QStringLiteral("Include attributes in the report"), true, QRect(12, 186, 200, 20), filters);
     m_controls = check(QStringLiteral("Controls Table"), "chControls", QStringLiteral("Include controls in the report"),
-                       false, QRect(12, 214, 200, 20), filters);
+        false, QRect(12, 214, 200, 20), filters);
 
     // The three radio buttons share one frame, so exactly one is chosen.
     auto* sorting = group(QStringLiteral("Sorting Options "), "RadioGroup1", QRect(440, 264, 472, 110), this);
@@ -165,7 +168,7 @@ void ReportsTab::hRep2Click()
     const QString fileName = askReportFile(QStringLiteral("Create Quarrix Report in Word"));
     if (fileName.isEmpty())
         return;
-    ProgressReset reset{m_progress};
+    ProgressReset reset { m_progress };
     {
         WaitCursor wait(dialogs());
         QuarrixReportOptions options;
@@ -191,6 +194,4 @@ void ReportsTab::hRep3Click()
     setStatus(fileName + QStringLiteral(" saved          "));
 }
 
-void ReportsTab::hRep4Click()
-{
-}
+void ReportsTab::hRep4Click() { }

@@ -95,9 +95,9 @@ namespace TaxonomyReport {
 
 const QStringList& matrixGroups()
 {
-    static const QStringList groups{QStringLiteral("User"),  QStringLiteral("Management"), QStringLiteral("Operational"),
-                                    QStringLiteral("Risk"),  QStringLiteral("Legal"),      QStringLiteral("Technical"),
-                                    QStringLiteral("Business")};
+    static const QStringList groups { QStringLiteral("User"), QStringLiteral("Management"),
+        QStringLiteral("Operational"), QStringLiteral("Risk"), QStringLiteral("Legal"), QStringLiteral("Technical"),
+        QStringLiteral("Business") };
     return groups;
 }
 
@@ -122,7 +122,7 @@ void type(Assessment& a, WordDocument& doc, const TaxonomyReportOptions& options
     t.bold(false);
     t.size(10);
     t.clearTabStops();
-    for (int stop : {20, 120, 220, 320, 420, 520, 620})
+    for (int stop : { 20, 120, 220, 320, 420, 520, 620 })
         t.tabStop(stop);
     t.bold(true);
     t.underline(true);
@@ -155,10 +155,14 @@ void type(Assessment& a, WordDocument& doc, const TaxonomyReportOptions& options
     }
     t.text(kCrLf);
     t.text(kCrLf);
-    t.text(QStringLiteral("This taxonomy can be used to assess the effects of any security activity within the enterprise, as it reflects all"));
-    t.text(QStringLiteral("identified attributes and through the mappings below lates them back to business drivers.  Uses of the taxonomy include"));
-    t.text(QStringLiteral("assessing the security effectiveness of project proposals or tender responses, assessing the criticality of security"));
-    t.text(QStringLiteral("incidents or vulnerabilities, and identifying business releance to such technbical processes as accreditation."));
+    t.text(QStringLiteral("This taxonomy can be used to assess the effects of any security activity within the "
+                          "enterprise, as it reflects all"));
+    t.text(QStringLiteral("identified attributes and through the mappings below lates them back to business drivers.  "
+                          "Uses of the taxonomy include"));
+    t.text(QStringLiteral("assessing the security effectiveness of project proposals or tender responses, assessing "
+                          "the criticality of security"));
+    t.text(QStringLiteral("incidents or vulnerabilities, and identifying business releance to such technbical "
+                          "processes as accreditation."));
     t.clearTabStops();
     t.pageBreak();
 
@@ -168,8 +172,10 @@ void type(Assessment& a, WordDocument& doc, const TaxonomyReportOptions& options
     t.text(QStringLiteral("4.  ATTRIBUTE DESCRIPTIONS\r\n\n"));
     t.bold(false);
     t.text(kCrLf);
-    t.text(QStringLiteral("The attributes that are identified as relevant in this assessment have been defined specifically for the enterprise as follows."));
-    t.text(QStringLiteral("Also shown below the description are the business drivers which are affected by each attribute."));
+    t.text(QStringLiteral("The attributes that are identified as relevant in this assessment have been defined "
+                          "specifically for the enterprise as follows."));
+    t.text(QStringLiteral(
+        "Also shown below the description are the business drivers which are affected by each attribute."));
     t.text(kCrLf);
     t.text(kCrLf);
     t.tabStop(130);
@@ -197,7 +203,7 @@ void type(Assessment& a, WordDocument& doc, const TaxonomyReportOptions& options
             }
             const QString attr = attribute.textAt(row, name);
             t.fold(attribute.textAt(row, description), 100, false, false,
-                   QStringLiteral(" ") + attr + QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
+                QStringLiteral(" ") + attr + QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
             t.text(kCrLf);
             for (int p : profileRows.rows(attr)) {
                 const QString cseq = drAtt.textAt(p, rowCSeq);

@@ -14,7 +14,7 @@ class WordDocument;
 // derivation last left them; the report changes nothing in the store.
 struct TaxonomyReportOptions {
     QString group = QStringLiteral("All"); // "All", or the group the descriptions are limited to
-    QDate date;                            // page header date; today when not valid
+    QDate date; // page header date; today when not valid
 };
 
 namespace TaxonomyReport {

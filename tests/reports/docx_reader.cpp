@@ -64,7 +64,7 @@ std::vector<DocxParagraph> parseParagraphs(const QByteArray& xml, QString* error
                 }
             } else if (name == u"w:r" && !inField) {
                 inRun = true;
-                run = DocxRun{};
+                run = DocxRun {};
             } else if (name == u"w:rPr" && inRun) {
                 inRunProps = true;
             } else if (inRunProps) {
@@ -93,7 +93,8 @@ std::vector<DocxParagraph> parseParagraphs(const QByteArray& xml, QString* error
                 else if (name == u"w:tab")
                     run.text += QLatin1Char('\t');
                 else if (name == u"w:br")
-                    run.text += x.attributes().value(QStringLiteral("w:type")) == u"page" ? QLatin1Char('\f') : QLatin1Char('\n');
+                    run.text += x.attributes().value(QStringLiteral("w:type")) == u"page" ? QLatin1Char('\f')
+                                                                                          : QLatin1Char('\n');
             }
         } else if (x.isCharacters() && inText) {
             run.text += x.text();
@@ -189,7 +190,7 @@ Docx Docx::read(const QString& path)
         else if (inDefaults && styles.isStartElement() && name == u"w:sz")
             defaultSize = styles.attributes().value(QStringLiteral("w:val")).toDouble() / 2;
     }
-    for (auto* story : {&d.body, &d.header, &d.footer, &d.firstFooter})
+    for (auto* story : { &d.body, &d.header, &d.footer, &d.firstFooter })
         for (DocxParagraph& p : *story) {
             if (p.alignment.isEmpty())
                 p.alignment = QStringLiteral("left");

@@ -8,21 +8,21 @@
 // Reads a saved .docx back the way a reader would: unzips the package and
 // parses the WordprocessingML of the body, header and footer.
 struct DocxRun {
-    QString text;        // tabs as '\t'; a page break as '\f'; a page number field as '#'
-    QString font;        // the run's own, else the document default
-    double size = 0;     // points: the run's own, else the document default
+    QString text; // tabs as '\t'; a page break as '\f'; a page number field as '#'
+    QString font; // the run's own, else the document default
+    double size = 0; // points: the run's own, else the document default
     bool bold = false;
     bool italic = false;
     bool underline = false;
-    QString color;       // "RRGGBB", empty when not given
+    QString color; // "RRGGBB", empty when not given
 };
 
 struct DocxParagraph {
-    QString alignment;           // w:jc value; "left" when not given
-    int indent = 0;              // left indent, twips
-    std::vector<int> tabStops;   // twips
+    QString alignment; // w:jc value; "left" when not given
+    int indent = 0; // left indent, twips
+    std::vector<int> tabStops; // twips
     std::vector<DocxRun> runs;
-    QString text() const;        // the runs' text joined
+    QString text() const; // the runs' text joined
 };
 
 struct Docx {
@@ -30,9 +30,9 @@ struct Docx {
     QString error;
     QStringList partNames;
     std::vector<DocxParagraph> body;
-    std::vector<DocxParagraph> header;       // default header
-    std::vector<DocxParagraph> footer;       // default footer
-    std::vector<DocxParagraph> firstFooter;  // first-page footer, when the document has one
+    std::vector<DocxParagraph> header; // default header
+    std::vector<DocxParagraph> footer; // default footer
+    std::vector<DocxParagraph> firstFooter; // first-page footer, when the document has one
     bool landscape = false;
     bool titlePage = false;
 

@@ -56,43 +56,56 @@ inline void build(Assessment& a)
     sys.post();
 
     Table& r = a.requirements();
-    add(r, {{"RSeq", "BR1.01"}, {"Requirement", "Keep customer data private"}, {"Division", "North"},
-            {"Source", "Board minutes"}, {"Activity", "Audit"}});
-    add(r, {{"RSeq", "BR1.02"}, {"Requirement", "Trade online"}, {"Division", ""}, {"Source", ""}, {"Activity", "Build"}});
-    add(r, {{"RSeq", "BR1.03"}, {"Requirement", "Meet regulation"}, {"Division", "South"}, {"Source", source89()},
-            {"Activity", "Audit"}});
-    add(r, {{"RSeq", "BR1.04"}, {"Requirement", "Recover quickly"}, {"Division", "South"},
-            {"Source", source89() + QStringLiteral("e")}, {"Activity", "Build"}});
-    add(r, {{"RSeq", "BR1.05"}, {"Requirement", "Report breaches"}, {"Division", "North"},
-            {"Source", "first part\r\nsecond part"}, {"Activity", "Audit"}});
-    add(r, {{"RSeq", "BR1.06"}, {"Requirement", "Hold records"}, {"Division", "North"}, {"Source", QString(95, 'x')},
-            {"Activity", "Build"}});
+    add(r,
+        { { "RSeq", "BR1.01" }, { "Requirement", "Keep customer data private" }, { "Division", "North" },
+            { "Source", "Board minutes" }, { "Activity", "Audit" } });
+    add(r,
+        { { "RSeq", "BR1.02" }, { "Requirement", "Trade online" }, { "Division", "" }, { "Source", "" },
+            { "Activity", "Build" } });
+    add(r,
+        { { "RSeq", "BR1.03" }, { "Requirement", "Meet regulation" }, { "Division", "South" }, { "Source", source89() },
+            { "Activity", "Audit" } });
+    add(r,
+        { { "RSeq", "BR1.04" }, { "Requirement", "Recover quickly" }, { "Division", "South" },
+            { "Source", source89() + QStringLiteral("e") }, { "Activity", "Build" } });
+    add(r,
+        { { "RSeq", "BR1.05" }, { "Requirement", "Report breaches" }, { "Division", "North" },
+            { "Source", "first part\r\nsecond part" }, { "Activity", "Audit" } });
+    add(r,
+        { { "RSeq", "BR1.06" }, { "Requirement", "Hold records" }, { "Division", "North" },
+            { "Source", QString(95, 'x') }, { "Activity", "Build" } });
 
     Table& d = a.drivers();
-    add(d, {{"CSeq", "BD1.01"}, {"Driver", "Protect customer data"}, {"Division", "North"}, {"Group", "Core"},
-            {"Activity", "Audit"}, {"Requirement", "BR1.01: Keep customer data private\r\nBR1.05: Report breaches\r\n"}});
-    add(d, {{"CSeq", "BD1.02"}, {"Driver", "Sell online"}, {"Division", "South"}, {"Group", "Core"},
-            {"Activity", "Build"}, {"Requirement", "BR1.02: Trade online\r\n"}});
-    add(d, {{"CSeq", "BD1.03"}, {"Driver", "Keep records"}, {"Division", "North"}, {"Group", "Support"},
-            {"Activity", "Audit"}, {"Requirement", ""}});
-    add(d, {{"CSeq", "BD1.04"}, {"Driver", "Stay open"}, {"Division", ""}, {"Group", "Core"}, {"Activity", "Build"},
-            {"Requirement", "BR1.02: Trade online\r\n"}});
+    add(d,
+        { { "CSeq", "BD1.01" }, { "Driver", "Protect customer data" }, { "Division", "North" }, { "Group", "Core" },
+            { "Activity", "Audit" },
+            { "Requirement", "BR1.01: Keep customer data private\r\nBR1.05: Report breaches\r\n" } });
+    add(d,
+        { { "CSeq", "BD1.02" }, { "Driver", "Sell online" }, { "Division", "South" }, { "Group", "Core" },
+            { "Activity", "Build" }, { "Requirement", "BR1.02: Trade online\r\n" } });
+    add(d,
+        { { "CSeq", "BD1.03" }, { "Driver", "Keep records" }, { "Division", "North" }, { "Group", "Support" },
+            { "Activity", "Audit" }, { "Requirement", "" } });
+    add(d,
+        { { "CSeq", "BD1.04" }, { "Driver", "Stay open" }, { "Division", "" }, { "Group", "Core" },
+            { "Activity", "Build" }, { "Requirement", "BR1.02: Trade online\r\n" } });
 
     Table& at = a.attribute();
-    auto attribute = [&](const char* grAtt, const char* name, const char* group, const char* tier, const QString& description,
-                         const QString& controls, const QString& profile) {
-        add(at, {{"GrAtt", grAtt}, {"Attribute", name}, {"Group", group}, {"Tier", tier}, {"Description", description},
-                 {"SecControls", controls}, {"Profile", profile}});
+    auto attribute = [&](const char* grAtt, const char* name, const char* group, const char* tier,
+                         const QString& description, const QString& controls, const QString& profile) {
+        add(at,
+            { { "GrAtt", grAtt }, { "Attribute", name }, { "Group", group }, { "Tier", tier },
+                { "Description", description }, { "SecControls", controls }, { "Profile", profile } });
         at.edit();
         at.setBoolean(QStringLiteral("InUse"), false);
         at.post();
     };
     attribute("01Available", "Available", "User", "Security", "Service is there when needed",
-              "02.01.01: Manage keys\r\nReview yearly\r\nannual check\r\n", "");
+        "02.01.01: Manage keys\r\nReview yearly\r\nannual check\r\n", "");
     attribute("01Confidential", "Confidential", "User", "Security", "Data is seen only by those entitled\r\nto see it",
-              "01.01.01: Encrypt stored data\r\n02.01.01: Manage keys\r\n", "Measured by audit");
+        "01.01.01: Encrypt stored data\r\n02.01.01: Manage keys\r\n", "Measured by audit");
     attribute("04Logged", "Logged", "Risk", "Security", "Events are recorded",
-              "03.01.01: Review logs\r\n99.99.99: Not in catalogue\r\n", longControlText());
+        "03.01.01: Review logs\r\n99.99.99: Not in catalogue\r\n", longControlText());
     attribute("04Spare", "Spare", "Risk", "Security", "Never reached", "01.01.01: Encrypt stored data\r\n", "");
     attribute("05Tracked", "Tracked", "Misc", "Security", "", "", "");
     attribute("06Encrypted", "Encrypted", "Technical", "Technical", "", "", "");
@@ -103,15 +116,15 @@ inline void build(Assessment& a)
     attribute("07Logged", "Logged", "Business", "Business", "Business record keeping", "", "");
     attribute("07Compliant", "Compliant", "Business", "Business", "Meets the rules", "", ""); // mapped to nothing
 
-    for (auto [bus, tech] : {std::pair{"Confidential", "Encrypted"}, {"Available", "Redundant"}, {"Logged", "Recorded"}})
-        add(a.btAtt(), {{"BusAtt", bus}, {"TechAtt", tech}});
-    for (auto [tech, sec] : {std::pair{"Encrypted", "Confidential"}, {"Redundant", "Available"}, {"Recorded", "Logged"},
-                             {"Recorded", "Tracked"}})
-        add(a.tsAtt(), {{"TechAtt", tech}, {"SecAtt", sec}});
+    for (auto [bus, tech] :
+        { std::pair { "Confidential", "Encrypted" }, { "Available", "Redundant" }, { "Logged", "Recorded" } })
+        add(a.btAtt(), { { "BusAtt", bus }, { "TechAtt", tech } });
+    for (auto [tech, sec] : { std::pair { "Encrypted", "Confidential" }, { "Redundant", "Available" },
+             { "Recorded", "Logged" }, { "Recorded", "Tracked" } })
+        add(a.tsAtt(), { { "TechAtt", tech }, { "SecAtt", sec } });
 
-    for (auto [cseq, name, priority] : {std::tuple{"BD1.01", "Confidential", 1}, {"BD1.01", "Available", 2},
-                                        {"BD1.02", "Available", 1}, {"BD1.02", "Logged", 3},
-                                        {"BD1.03", "Compliant", 2}}) {
+    for (auto [cseq, name, priority] : { std::tuple { "BD1.01", "Confidential", 1 }, { "BD1.01", "Available", 2 },
+             { "BD1.02", "Available", 1 }, { "BD1.02", "Logged", 3 }, { "BD1.03", "Compliant", 2 } }) {
         a.drAtt().append();
         a.drAtt().setText(QStringLiteral("CSeq"), QString::fromLatin1(cseq));
         a.drAtt().setText(QStringLiteral("Attribute"), QString::fromLatin1(name));
@@ -120,10 +133,12 @@ inline void build(Assessment& a)
     }
 
     Table& c = a.controls();
-    add(c, {{"Id", "01.01.01"}, {"control_title", "Encryption"}, {"control", "Encrypt all stored data\r\nwith AES"}});
-    add(c, {{"Id", "02.01.01"}, {"control_title", "Key management"}, {"control", ""}});
-    add(c, {{"Id", "03.01.01"}, {"control_title", "Log review"}, {"control", longControlText()}});
-    for (Table* t : {&r, &d, &at, &c, &a.drAtt()})
+    add(c,
+        { { "Id", "01.01.01" }, { "control_title", "Encryption" },
+            { "control", "Encrypt all stored data\r\nwith AES" } });
+    add(c, { { "Id", "02.01.01" }, { "control_title", "Key management" }, { "control", "" } });
+    add(c, { { "Id", "03.01.01" }, { "control_title", "Log review" }, { "control", longControlText() } });
+    for (Table* t : { &r, &d, &at, &c, &a.drAtt() })
         t->first();
 }
 

@@ -9,21 +9,21 @@
 
 namespace {
 
-const QString kProse3a =
-    "This section of the report provides a reference for the requirements tat have ben identified for the business, "
-    "showing each requirement by Division. These provide a point of traceability for all security services and "
-    "mechanisms, to show that the investment in security is justified by its contribution to meeting business "
-    "outcomes. At this point the requirements are business-oriented statements, expressed in business language. ";
-const QString kProse3b =
-    "The source or sources from which each requirement was derived is shown following the requirement. Requirements "
-    "are as much as possible taken up to the enterprise level, with Divisional requirements being those specific to "
-    "just that Division.  ";
-const QString kProse4 =
-    "This section gives the details of the analysis of the business requirements showing their interpretation and "
-    "association with business drivers. It also shows the further decomposition of the business drivers in terms of "
-    "the wider security characteristics or attributes which will be used subsequently to link security services and "
-    "mechanisms back to business requirements.This section represents the key work in the assessment, with the "
-    "attribute profiling of requirements as described below being a unique and powerful feature of Meridal. ";
+const QString kProse3a
+    = "This section of the report provides a reference for the requirements tat have ben identified for the business, "
+      "showing each requirement by Division. These provide a point of traceability for all security services and "
+      "mechanisms, to show that the investment in security is justified by its contribution to meeting business "
+      "outcomes. At this point the requirements are business-oriented statements, expressed in business language. ";
+const QString kProse3b
+    = "The source or sources from which each requirement was derived is shown following the requirement. Requirements "
+      "are as much as possible taken up to the enterprise level, with Divisional requirements being those specific to "
+      "just that Division.  ";
+const QString kProse4
+    = "This section gives the details of the analysis of the business requirements showing their interpretation and "
+      "association with business drivers. It also shows the further decomposition of the business drivers in terms of "
+      "the wider security characteristics or attributes which will be used subsequently to link security services and "
+      "mechanisms back to business requirements.This section represents the key work in the assessment, with the "
+      "attribute profiling of requirements as described below being a unique and powerful feature of Meridal. ";
 
 const DocxRun* runWithText(const Docx& d, const QString& paragraph, const QString& run)
 {
@@ -43,33 +43,34 @@ TEST_F(ReportStoreTest, FrontMatterPagesAndContentsFollowTheActivityChoice)
     const Docx all = quarrix();
     EXPECT_TRUE(all.landscape);
     EXPECT_EQ(Docx::text(all.header),
-              "Meridal Quarrix Report\t\t\t\t\t\t" + ReportTyping::headerDate(QDate(2026, 3, 4)) + "\n" + rule(113) + "\n\n");
+        "Meridal Quarrix Report\t\t\t\t\t\t" + ReportTyping::headerDate(QDate(2026, 3, 4)) + "\n" + rule(113) + "\n\n");
     EXPECT_EQ(Docx::text(all.footer), "\n" + rule(113) + "\n\n#");
     EXPECT_TRUE(all.titlePage); // no page number on the title page
     EXPECT_EQ(Docx::text(all.firstFooter), "\n" + rule(113) + "\n\n");
     for (const DocxParagraph& p : all.footer)
         EXPECT_EQ(p.alignment, "center");
 
-    EXPECT_EQ(slice(all, rule(100), 8),
-              (QStringList{rule(100), "HARBOUR REVIEW", "", rule(100), "", "", "", ""}));
-    EXPECT_EQ(slice(all, "Report Released by: ", 3), (QStringList{"Report Released by: ", "", "Report Date:        \f"}));
+    EXPECT_EQ(slice(all, rule(100), 8), (QStringList { rule(100), "HARBOUR REVIEW", "", rule(100), "", "", "", "" }));
+    EXPECT_EQ(
+        slice(all, "Report Released by: ", 3), (QStringList { "Report Released by: ", "", "Report Date:        \f" }));
     EXPECT_EQ(slice(all, "CONTENTS", 11),
-              (QStringList{"CONTENTS", "", "1.  COMPANY DETAILS", "2.  ANALYSIS", "3.  REQUIREMENTS BY DIVISION",
-                           "4.  BUSINESS DRIVERS BY DIVISION", "5.  BUSINESS ATTRIBUTES TO DRIVERS",
-                           "6.  BUSINESS DRIVER SECURITY CONTROLS", "7.  SECURITY CONTROL BUSINESS DRIVERS",
-                           "8.  ATTRIBUTE DETAILS", "\f"}));
+        (QStringList { "CONTENTS", "", "1.  COMPANY DETAILS", "2.  ANALYSIS", "3.  REQUIREMENTS BY DIVISION",
+            "4.  BUSINESS DRIVERS BY DIVISION", "5.  BUSINESS ATTRIBUTES TO DRIVERS",
+            "6.  BUSINESS DRIVER SECURITY CONTROLS", "7.  SECURITY CONTROL BUSINESS DRIVERS", "8.  ATTRIBUTE DETAILS",
+            "\f" }));
     EXPECT_EQ(slice(all, "This report has been prepared for:", 11),
-              (QStringList{"This report has been prepared for:", "Contact:   ", "Company:   ", "Address:   ",
-                           QString(11, ' '), "", "2.  ANALYSIS", "", "2.1 Scope", "Scope line one", "Scope line two"}));
+        (QStringList { "This report has been prepared for:", "Contact:   ", "Company:   ", "Address:   ",
+            QString(11, ' '), "", "2.  ANALYSIS", "", "2.1 Scope", "Scope line one", "Scope line two" }));
     EXPECT_EQ(slice(all, "2.4 Analyst Commentary", 7),
-              (QStringList{"2.4 Analyst Commentary", "", "", "2.5 Disclaimer", "", "", "\f"}));
+        (QStringList { "2.4 Analyst Commentary", "", "", "2.5 Disclaimer", "", "", "\f" }));
 
     const Docx audit = quarrix(forActivity("Audit"));
-    EXPECT_EQ(slice(audit, "HARBOUR REVIEW", 4), (QStringList{"HARBOUR REVIEW", "", "For Activity Audit", rule(100)}));
+    EXPECT_EQ(
+        slice(audit, "HARBOUR REVIEW", 4), (QStringList { "HARBOUR REVIEW", "", "For Activity Audit", rule(100) }));
     // Upper-cased in lines 3 and 4, as entered in lines 5 and 6.
     EXPECT_EQ(slice(audit, "3.  REQUIREMENTS FOR AUDIT BY DIVISION", 4),
-              (QStringList{"3.  REQUIREMENTS FOR AUDIT BY DIVISION", "4.  BUSINESS DRIVERS FOR AUDIT BY DIVISION",
-                           "5.  BUSINESS ATTRIBUTES TO Audit DRIVERS", "6.  BUSINESS DRIVER SECURITY CONTROLS FOR Audit"}));
+        (QStringList { "3.  REQUIREMENTS FOR AUDIT BY DIVISION", "4.  BUSINESS DRIVERS FOR AUDIT BY DIVISION",
+            "5.  BUSINESS ATTRIBUTES TO Audit DRIVERS", "6.  BUSINESS DRIVER SECURITY CONTROLS FOR Audit" }));
     EXPECT_TRUE(hasParagraph(audit, "5.  BUSINESS ATTRIBUTES TO Audit DRIVERS"));
 }
 
@@ -99,12 +100,13 @@ TEST_F(ReportStoreTest, FormattingOfTitleBannersReferencesAndTabStops)
     EXPECT_TRUE(north->bold);
     EXPECT_TRUE(north->italic);
     EXPECT_EQ(north->color, "0000FF");
-    const DocxRun* requirement = runWithText(d, "BR1.01\tKeep customer data private", "BR1.01\tKeep customer data private");
+    const DocxRun* requirement
+        = runWithText(d, "BR1.01\tKeep customer data private", "BR1.01\tKeep customer data private");
     ASSERT_TRUE(requirement);
     EXPECT_FALSE(requirement->bold);
     EXPECT_FALSE(requirement->italic);
     EXPECT_EQ(requirement->color, "");
-    EXPECT_EQ(d.body[size_t(d.find("BR1.01\tKeep customer data private"))].tabStops, (std::vector<int>{2000, 6400}));
+    EXPECT_EQ(d.body[size_t(d.find("BR1.01\tKeep customer data private"))].tabStops, (std::vector<int> { 2000, 6400 }));
 
     // Only "References: " is underlined.
     const DocxParagraph& refs = d.body[size_t(d.find(" \tReferences: "))];
@@ -124,7 +126,7 @@ TEST_F(ReportStoreTest, FormattingOfTitleBannersReferencesAndTabStops)
     EXPECT_FALSE(rule94.runs[0].bold || rule94.runs[0].italic);
     EXPECT_EQ(rule94.runs[0].color, "0000FF");
     EXPECT_EQ(d.body[size_t(ruleAt + 1)].runs[0].color, ""); // the description
-    EXPECT_EQ(d.body[size_t(d.find("BD1.01 \tProtect customer data"))].tabStops, (std::vector<int>{2000, 4000}));
+    EXPECT_EQ(d.body[size_t(d.find("BD1.01 \tProtect customer data"))].tabStops, (std::vector<int> { 2000, 4000 }));
 
     // Section 5's rule of 74 between attributes of one group is blue, not bold.
     const DocxRun* rule74 = runWithText(d, " \t" + rule(74), " \t" + rule(74));
@@ -141,29 +143,25 @@ TEST_F(ReportStoreTest, RequirementsByDivisionWithReferenceFolds)
     const QString s89 = ReportFixture::source89();
     const Docx all = quarrix();
     EXPECT_EQ(slice(all, "3.  REQUIREMENTS BY DIVISION", 5, afterContents(all)),
-              (QStringList{"3.  REQUIREMENTS BY DIVISION", "", kProse3a, kProse3b, ""}));
+        (QStringList { "3.  REQUIREMENTS BY DIVISION", "", kProse3a, kProse3b, "" }));
     EXPECT_EQ(slice(all, "BR1.02\tTrade online", 35),
-              (QStringList{// empty division first: no banner; empty source: a blank after the tab
-                           "BR1.02\tTrade online", " \tReferences: ", " \t ", "",
-                           rule(104), "North", rule(104), "",
-                           "BR1.01\tKeep customer data private", " \tReferences: ", " \tBoard minutes ", "",
-                           // CR LF becomes two blanks, not a break
-                           "BR1.05\tReport breaches", " \tReferences: ", " \tfirst part  second part ", "",
-                           // no blank in the first 90 characters: cut at 90
-                           "BR1.06\tHold records", " \tReferences: ", "\t" + QString(90, 'x'), " \txxxxx ", "",
-                           rule(104), "South", rule(104), "",
-                           // 89 characters fit on one line; 90 are cut at the last blank
-                           "BR1.03\tMeet regulation", " \tReferences: ", " \t" + s89 + " ", "",
-                           "BR1.04\tRecover quickly", " \tReferences: ", "\t" + s89.left(85), " \tabcde ", "",
-                           "\f"}));
+        (QStringList { // empty division first: no banner; empty source: a blank after the tab
+            "BR1.02\tTrade online", " \tReferences: ", " \t ", "", rule(104), "North", rule(104), "",
+            "BR1.01\tKeep customer data private", " \tReferences: ", " \tBoard minutes ", "",
+            // CR LF becomes two blanks, not a break
+            "BR1.05\tReport breaches", " \tReferences: ", " \tfirst part  second part ", "",
+            // no blank in the first 90 characters: cut at 90
+            "BR1.06\tHold records", " \tReferences: ", "\t" + QString(90, 'x'), " \txxxxx ", "", rule(104), "South",
+            rule(104), "",
+            // 89 characters fit on one line; 90 are cut at the last blank
+            "BR1.03\tMeet regulation", " \tReferences: ", " \t" + s89 + " ", "", "BR1.04\tRecover quickly",
+            " \tReferences: ", "\t" + s89.left(85), " \tabcde ", "", "\f" }));
 
     const Docx audit = quarrix(forActivity("Audit"));
     EXPECT_EQ(slice(audit, rule(104), 20, audit.find("3.  REQUIREMENTS FOR AUDIT BY DIVISION", 30)),
-              (QStringList{rule(104), "North", rule(104), "",
-                           "BR1.01\tKeep customer data private", " \tReferences: ", " \tBoard minutes ", "",
-                           "BR1.05\tReport breaches", " \tReferences: ", " \tfirst part  second part ", "",
-                           rule(104), "South", rule(104), "",
-                           "BR1.03\tMeet regulation", " \tReferences: ", " \t" + s89 + " ", ""}));
+        (QStringList { rule(104), "North", rule(104), "", "BR1.01\tKeep customer data private", " \tReferences: ",
+            " \tBoard minutes ", "", "BR1.05\tReport breaches", " \tReferences: ", " \tfirst part  second part ", "",
+            rule(104), "South", rule(104), "", "BR1.03\tMeet regulation", " \tReferences: ", " \t" + s89 + " ", "" }));
 
     // An activity typed in other letter case restricts to nothing; with no
     // driver either, section 4 types only its closing line ends.
@@ -172,111 +170,103 @@ TEST_F(ReportStoreTest, RequirementsByDivisionWithReferenceFolds)
     const int heading = none.find("3.  REQUIREMENTS FOR AUDIT BY DIVISION", 30);
     ASSERT_GT(heading, 0);
     EXPECT_EQ(slice(none, "3.  REQUIREMENTS FOR AUDIT BY DIVISION", 9, heading),
-              (QStringList{"3.  REQUIREMENTS FOR AUDIT BY DIVISION", "", kProse3a, kProse3b, "", "", "", "\f",
-                           "5.  BUSINESS ATTRIBUTES TO audit DRIVERS"}));
+        (QStringList { "3.  REQUIREMENTS FOR AUDIT BY DIVISION", "", kProse3a, kProse3b, "", "", "", "\f",
+            "5.  BUSINESS ATTRIBUTES TO audit DRIVERS" }));
 }
 
 TEST_F(ReportStoreTest, DriversByDivisionAndGroupWithTheirRequirementsAndAttributes)
 {
     const QString r94 = " \t" + rule(94);
     const Docx d = quarrix();
-    EXPECT_EQ(slice(d, "4.  BUSINESS DRIVERS BY DIVISION", 3, afterContents(d)), (QStringList{"4.  BUSINESS DRIVERS BY DIVISION", kProse4, ""}));
+    EXPECT_EQ(slice(d, "4.  BUSINESS DRIVERS BY DIVISION", 3, afterContents(d)),
+        (QStringList { "4.  BUSINESS DRIVERS BY DIVISION", kProse4, "" }));
     EXPECT_EQ(slice(d, "4.1  NORTH BUSINESS DRIVERS", 63),
-              (QStringList{"4.1  NORTH BUSINESS DRIVERS", rule(104), "Core", rule(104), "",
-                           "BD1.01 \tProtect customer data", "",
-                           " \tTrace to Requirements: ",
-                           // the line-keeping fold breaks at each CR LF
-                           " \tBR1.01: Keep customer data private  ", " \tBR1.05: Report breaches  ", " \t ",
-                           " \tBusiness Attributes", r94,
-                           // the description is flattened, each line ended by CR alone
-                           " \tConfidential\tData is seen only by those entitled  to see it ", r94,
-                           " \tAvailable\tService is there when needed ", r94, "", "\f",
-                           // a new division: new page, next subsection, same group so no banner
-                           "4.2  SOUTH BUSINESS DRIVERS", "BD1.02 \tSell online", "", " \tTrace to Requirements: ",
-                           " \tBR1.02: Trade online  ", " \t ", " \tBusiness Attributes", r94,
-                           " \tAvailable\tService is there when needed ", r94, " \tLogged\tEvents are recorded ", r94, "", "\f",
-                           // an empty division still gets a subsection of its own
-                           "4.3   BUSINESS DRIVERS", "BD1.04 \tStay open", "", " \tTrace to Requirements: ",
-                           " \tBR1.02: Trade online  ", " \t ", " \tBusiness Attributes", r94, "", "\f",
-                           // after an empty division the section heading comes again
-                           "4.  BUSINESS DRIVERS BY DIVISION", kProse4, "",
-                           "4.4  NORTH BUSINESS DRIVERS", rule(104), "Support", rule(104), "",
-                           // an empty requirement list still types one line; a profiled
-                           // attribute that is in no use is described all the same
-                           "BD1.03 \tKeep records", "", " \tTrace to Requirements: ", " \t ", " \tBusiness Attributes", r94,
-                           " \tCompliant\tMeets the rules ", r94, "", "", "", "\f"}));
+        (QStringList { "4.1  NORTH BUSINESS DRIVERS", rule(104), "Core", rule(104), "",
+            "BD1.01 \tProtect customer data", "", " \tTrace to Requirements: ",
+            // the line-keeping fold breaks at each CR LF
+            " \tBR1.01: Keep customer data private  ", " \tBR1.05: Report breaches  ", " \t ", " \tBusiness Attributes",
+            r94,
+            // the description is flattened, each line ended by CR alone
+            " \tConfidential\tData is seen only by those entitled  to see it ", r94,
+            " \tAvailable\tService is there when needed ", r94, "", "\f",
+            // a new division: new page, next subsection, same group so no banner
+            "4.2  SOUTH BUSINESS DRIVERS", "BD1.02 \tSell online", "",
+            " \tTrace to Requirements: ", " \tBR1.02: Trade online  ", " \t ", " \tBusiness Attributes", r94,
+            " \tAvailable\tService is there when needed ", r94, " \tLogged\tEvents are recorded ", r94, "", "\f",
+            // an empty division still gets a subsection of its own
+            "4.3   BUSINESS DRIVERS", "BD1.04 \tStay open", "",
+            " \tTrace to Requirements: ", " \tBR1.02: Trade online  ", " \t ", " \tBusiness Attributes", r94, "", "\f",
+            // after an empty division the section heading comes again
+            "4.  BUSINESS DRIVERS BY DIVISION", kProse4, "", "4.4  NORTH BUSINESS DRIVERS", rule(104), "Support",
+            rule(104), "",
+            // an empty requirement list still types one line; a profiled
+            // attribute that is in no use is described all the same
+            "BD1.03 \tKeep records", "", " \tTrace to Requirements: ", " \t ", " \tBusiness Attributes", r94,
+            " \tCompliant\tMeets the rules ", r94, "", "", "", "\f" }));
 
     // Activity Audit: both drivers in North, so the second group follows on the same page.
     const Docx audit = quarrix(forActivity("Audit"));
     EXPECT_EQ(slice(audit, "4.1  NORTH BUSINESS DRIVERS", 31),
-              (QStringList{"4.1  NORTH BUSINESS DRIVERS", rule(104), "Core", rule(104), "",
-                           "BD1.01 \tProtect customer data", "", " \tTrace to Requirements: ",
-                           " \tBR1.01: Keep customer data private  ", " \tBR1.05: Report breaches  ", " \t ",
-                           " \tBusiness Attributes", r94,
-                           " \tConfidential\tData is seen only by those entitled  to see it ", r94,
-                           " \tAvailable\tService is there when needed ", r94, "",
-                           rule(104), "Support", rule(104), "",
-                           "BD1.03 \tKeep records", "", " \tTrace to Requirements: ", " \t ", " \tBusiness Attributes", r94,
-                           " \tCompliant\tMeets the rules ", r94, ""}));
+        (QStringList { "4.1  NORTH BUSINESS DRIVERS", rule(104), "Core", rule(104), "",
+            "BD1.01 \tProtect customer data", "",
+            " \tTrace to Requirements: ", " \tBR1.01: Keep customer data private  ", " \tBR1.05: Report breaches  ",
+            " \t ", " \tBusiness Attributes", r94, " \tConfidential\tData is seen only by those entitled  to see it ",
+            r94, " \tAvailable\tService is there when needed ", r94, "", rule(104), "Support", rule(104), "",
+            "BD1.03 \tKeep records", "", " \tTrace to Requirements: ", " \t ", " \tBusiness Attributes", r94,
+            " \tCompliant\tMeets the rules ", r94, "" }));
     EXPECT_TRUE(hasParagraph(audit, "4.  BUSINESS DRIVERS FOR AUDIT BY DIVISION"));
     EXPECT_FALSE(hasParagraph(audit, "4.2  NORTH BUSINESS DRIVERS"));
 }
 
 TEST_F(ReportStoreTest, FirstDriverWithoutDivisionComesBeforeAnyHeading)
 {
-    ReportFixture::add(a.drivers(), {{"CSeq", "BD0.01"}, {"Driver", "Early"}, {"Division", ""}, {"Group", ""}});
+    ReportFixture::add(
+        a.drivers(), { { "CSeq", "BD0.01" }, { "Driver", "Early" }, { "Division", "" }, { "Group", "" } });
     const Docx d = quarrix();
     EXPECT_EQ(slice(d, " \tabcde ", 12),
-              (QStringList{" \tabcde ", "", "BD0.01 \tEarly", "", " \tTrace to Requirements: ", " \t ",
-                           " \tBusiness Attributes", " \t" + rule(94), "", "\f", "4.  BUSINESS DRIVERS BY DIVISION",
-                           kProse4}));
+        (QStringList { " \tabcde ", "", "BD0.01 \tEarly", "", " \tTrace to Requirements: ", " \t ",
+            " \tBusiness Attributes", " \t" + rule(94), "", "\f", "4.  BUSINESS DRIVERS BY DIVISION", kProse4 }));
 }
 
 TEST_F(ReportStoreTest, AttributesToDriversAndDriverControls)
 {
     const Docx d = quarrix();
     EXPECT_EQ(slice(d, "5.  BUSINESS ATTRIBUTES TO DRIVERS", 37, afterContents(d)),
-              (QStringList{"5.  BUSINESS ATTRIBUTES TO DRIVERS", "",
-                           "This section provides the attribute and driver information formatted in a way to trace back "
-                           "attributes to the business drivers from which they were derived, which themselves can then be "
-                           "traced back to requirements. This ability to trace back is one of the key benefits of carrying "
-                           "out a structured architectural analysis.",
-                           "",
-                           rule(104), "", "User", rule(104), "",
-                           // first of its group: no rule of 74 under the banner
-                           "Available \tService is there when needed ", "", " \tTrace to Drivers",
-                           " \tBD1.01\tProtect customer data", " \tBD1.02\tSell online",
-                           " \t" + rule(74),
-                           "Confidential \tData is seen only by those entitled  to see it ", "", " \tTrace to Drivers",
-                           " \tBD1.01\tProtect customer data",
-                           rule(104), "", "Risk", rule(104), "",
-                           "Logged \tEvents are recorded ", "", " \tTrace to Drivers", " \tBD1.02\tSell online",
-                           rule(104), "", "Misc", rule(104), "",
-                           // empty description, no profile rows: the entry and an empty list
-                           "Tracked \t ", "", " \tTrace to Drivers", "\f"}));
+        (QStringList { "5.  BUSINESS ATTRIBUTES TO DRIVERS", "",
+            "This section provides the attribute and driver information formatted in a way to trace back "
+            "attributes to the business drivers from which they were derived, which themselves can then be "
+            "traced back to requirements. This ability to trace back is one of the key benefits of carrying "
+            "out a structured architectural analysis.",
+            "", rule(104), "", "User", rule(104), "",
+            // first of its group: no rule of 74 under the banner
+            "Available \tService is there when needed ", "", " \tTrace to Drivers", " \tBD1.01\tProtect customer data",
+            " \tBD1.02\tSell online", " \t" + rule(74),
+            "Confidential \tData is seen only by those entitled  to see it ", "", " \tTrace to Drivers",
+            " \tBD1.01\tProtect customer data", rule(104), "", "Risk", rule(104), "", "Logged \tEvents are recorded ",
+            "", " \tTrace to Drivers", " \tBD1.02\tSell online", rule(104), "", "Misc", rule(104), "",
+            // empty description, no profile rows: the entry and an empty list
+            "Tracked \t ", "", " \tTrace to Drivers", "\f" }));
 
     // Sorted by character code ("R" before "a"), each entry once per driver.
     EXPECT_EQ(slice(d, rule(104), 28, d.find("6.  BUSINESS DRIVER SECURITY CONTROLS", afterContents(d))),
-              (QStringList{rule(104), "BD1.01 \tProtect customer data", rule(104), "",
-                           " \t01.01.01: Encrypt stored data", " \t02.01.01: Manage keys", " \tReview yearly", " \tannual check",
-                           rule(104), "BD1.02 \tSell online", rule(104), "",
-                           " \t02.01.01: Manage keys", " \t03.01.01: Review logs", " \t99.99.99: Not in catalogue",
-                           " \tReview yearly", " \tannual check",
-                           rule(104), "BD1.03 \tKeep records", rule(104), "",
-                           rule(104), "BD1.04 \tStay open", rule(104), "", "\f",
-                           "7.  SECURITY CONTROL BUSINESS DRIVERS", ""}));
+        (QStringList { rule(104), "BD1.01 \tProtect customer data", rule(104), "", " \t01.01.01: Encrypt stored data",
+            " \t02.01.01: Manage keys", " \tReview yearly", " \tannual check", rule(104), "BD1.02 \tSell online",
+            rule(104), "", " \t02.01.01: Manage keys", " \t03.01.01: Review logs", " \t99.99.99: Not in catalogue",
+            " \tReview yearly", " \tannual check", rule(104), "BD1.03 \tKeep records", rule(104), "", rule(104),
+            "BD1.04 \tStay open", rule(104), "", "\f", "7.  SECURITY CONTROL BUSINESS DRIVERS", "" }));
 
     // Activity Audit limits the driver lists of section 5 and the drivers of section 6.
     const Docx audit = quarrix(forActivity("Audit"));
     EXPECT_EQ(slice(audit, "Available \tService is there when needed ", 5),
-              (QStringList{"Available \tService is there when needed ", "", " \tTrace to Drivers",
-                           " \tBD1.01\tProtect customer data", " \t" + rule(74)}));
+        (QStringList { "Available \tService is there when needed ", "", " \tTrace to Drivers",
+            " \tBD1.01\tProtect customer data", " \t" + rule(74) }));
     EXPECT_EQ(slice(audit, "Logged \tEvents are recorded ", 4),
-              (QStringList{"Logged \tEvents are recorded ", "", " \tTrace to Drivers", rule(104)}));
+        (QStringList { "Logged \tEvents are recorded ", "", " \tTrace to Drivers", rule(104) }));
     EXPECT_TRUE(hasParagraph(audit, "6.  BUSINESS DRIVER SECURITY CONTROLS FOR Audit"));
     EXPECT_TRUE(hasParagraph(audit, "BD1.03 \tKeep records"));
     // BD1.02 (Build) first appears in section 7, which ignores the activity.
-    EXPECT_GT(audit.find("BD1.02 \tSell online"), audit.find("7.  SECURITY CONTROL BUSINESS DRIVERS", afterContents(audit)));
+    EXPECT_GT(
+        audit.find("BD1.02 \tSell online"), audit.find("7.  SECURITY CONTROL BUSINESS DRIVERS", afterContents(audit)));
 }
 
 TEST_F(ReportStoreTest, ControlTraceAndAttributePerformance)
@@ -284,30 +274,25 @@ TEST_F(ReportStoreTest, ControlTraceAndAttributePerformance)
     const QString longText = ReportFixture::longControlText() + " ";
     const Docx d = quarrix();
     EXPECT_EQ(slice(d, "7.  SECURITY CONTROL BUSINESS DRIVERS", 31, afterContents(d)),
-              (QStringList{"7.  SECURITY CONTROL BUSINESS DRIVERS", "", "",
-                           rule(104), "01.01.01 \tEncryption", rule(104), "", " \tEncrypt all stored data  with AES ", "",
-                           "BD1.01 \tProtect customer data", "",
-                           // one banner, two drivers; an empty control text still types its line
-                           rule(104), "02.01.01 \tKey management", rule(104), "", " \t ", "",
-                           "BD1.01 \tProtect customer data", "BD1.02 \tSell online", "",
-                           rule(104), "03.01.01 \tLog review", rule(104), "", " \t" + longText.left(97),
-                           " \t" + longText.mid(97), "",
-                           // 99.99.99 is in no catalogue: nothing; entries without a colon: nothing
-                           "BD1.02 \tSell online", "\f",
-                           "8.  PERFORMANCE BY ATTRIBUTE", ""}));
+        (QStringList { "7.  SECURITY CONTROL BUSINESS DRIVERS", "", "", rule(104), "01.01.01 \tEncryption", rule(104),
+            "", " \tEncrypt all stored data  with AES ", "", "BD1.01 \tProtect customer data", "",
+            // one banner, two drivers; an empty control text still types its line
+            rule(104), "02.01.01 \tKey management", rule(104), "", " \t ", "", "BD1.01 \tProtect customer data",
+            "BD1.02 \tSell online", "", rule(104), "03.01.01 \tLog review", rule(104), "", " \t" + longText.left(97),
+            " \t" + longText.mid(97), "",
+            // 99.99.99 is in no catalogue: nothing; entries without a colon: nothing
+            "BD1.02 \tSell online", "\f", "8.  PERFORMANCE BY ATTRIBUTE", "" }));
     EXPECT_EQ(slice(d, "8.  PERFORMANCE BY ATTRIBUTE", 24),
-              (QStringList{"8.  PERFORMANCE BY ATTRIBUTE", "", rule(104), "User", rule(104), "",
-                           "Available \t ", "", "Confidential \tMeasured by audit ", "",
-                           rule(104), "Risk", rule(104), "",
-                           "Logged \t" + longText.left(97), " \t" + longText.mid(97), "",
-                           rule(104), "Misc", rule(104), "", "Tracked \t ", "", ""}));
+        (QStringList { "8.  PERFORMANCE BY ATTRIBUTE", "", rule(104), "User", rule(104), "", "Available \t ", "",
+            "Confidential \tMeasured by audit ", "", rule(104), "Risk", rule(104), "", "Logged \t" + longText.left(97),
+            " \t" + longText.mid(97), "", rule(104), "Misc", rule(104), "", "Tracked \t ", "", "" }));
     EXPECT_EQ(int(d.body.size()), d.find("8.  PERFORMANCE BY ATTRIBUTE") + 24); // the document ends there
 
     // Section 7 ignores the activity.
     const Docx audit = quarrix(forActivity("Audit"));
     EXPECT_EQ(slice(audit, "02.01.01 \tKey management", 7),
-              (QStringList{"02.01.01 \tKey management", rule(104), "", " \t ", "", "BD1.01 \tProtect customer data",
-                           "BD1.02 \tSell online"}));
+        (QStringList { "02.01.01 \tKey management", rule(104), "", " \t ", "", "BD1.01 \tProtect customer data",
+            "BD1.02 \tSell online" }));
 }
 
 TEST_F(ReportStoreTest, DivisionFilterNarrowsDriversAndAttributesButNotTheTrace)
@@ -322,10 +307,12 @@ TEST_F(ReportStoreTest, DivisionFilterNarrowsDriversAndAttributesButNotTheTrace)
     bool southTraced = false;
     Table& iddr = a.iddr();
     for (int row = 0; row < iddr.recordCount(); ++row)
-        southTraced |= iddr.textAt(row, iddr.fieldIndex("id")) == "02.01.01" && iddr.textAt(row, iddr.fieldIndex("cseq")) == "BD1.02";
+        southTraced |= iddr.textAt(row, iddr.fieldIndex("id")) == "02.01.01"
+            && iddr.textAt(row, iddr.fieldIndex("cseq")) == "BD1.02";
     EXPECT_TRUE(southTraced);
     EXPECT_EQ(slice(d, "02.01.01 \tKey management", 7),
-              (QStringList{"02.01.01 \tKey management", rule(104), "", " \t ", "", "BD1.01 \tProtect customer data", "\f"}));
+        (QStringList {
+            "02.01.01 \tKey management", rule(104), "", " \t ", "", "BD1.01 \tProtect customer data", "\f" }));
     EXPECT_FALSE(hasParagraph(d, "BD1.02 \tSell online"));
     EXPECT_FALSE(hasParagraph(d, "BR1.03\tMeet regulation"));
 }
@@ -342,7 +329,7 @@ TEST_F(ReportStoreTest, LeavesTablesAsTheTabsExpectAndReadsTheSameTwice)
     EXPECT_TRUE(a.attribute().filtered());
     EXPECT_EQ(a.attribute().filter(), "InUse=TRUE");
     EXPECT_EQ(a.attribute().recordCount(), 4);
-    for (Table* t : {&a.requirements(), &a.drivers(), &a.drAtt(), &a.attribute(), &a.controls(), &a.iddr()})
+    for (Table* t : { &a.requirements(), &a.drivers(), &a.drAtt(), &a.attribute(), &a.controls(), &a.iddr() })
         EXPECT_FALSE(t->controlsDisabled()) << t->name().toStdString();
     EXPECT_EQ(a.iddr().recordCount(), 5);
 
@@ -359,7 +346,7 @@ TEST_F(ReportStoreTest, ProgressStepsInOrder)
     QuarrixReportOptions options;
     options.progress = [&](int v) { steps.push_back(v); };
     quarrix(options);
-    EXPECT_EQ(steps, (std::vector<int>{1, 10, 25, 40, 65, 80, 90, 100}));
+    EXPECT_EQ(steps, (std::vector<int> { 1, 10, 25, 40, 65, 80, 90, 100 }));
 }
 
 TEST_F(ReportStoreTest, DriverControlListHasNoSizeLimit)
@@ -369,21 +356,23 @@ TEST_F(ReportStoreTest, DriverControlListHasNoSizeLimit)
     for (int i = 600; i >= 1; --i)
         entries << QStringLiteral("50.%1.01: control %1").arg(i, 3, 10, QLatin1Char('0'));
     Table& at = a.attribute();
-    ASSERT_TRUE(at.locate("GrAtt", {"01Confidential"}));
+    ASSERT_TRUE(at.locate("GrAtt", { "01Confidential" }));
     at.edit();
     at.setText("SecControls", entries.join("\r\n"));
     at.post();
     const Docx d = quarrix();
-    const int banner = d.find("BD1.01 \tProtect customer data", d.find("6.  BUSINESS DRIVER SECURITY CONTROLS", afterContents(d)));
+    const int banner
+        = d.find("BD1.01 \tProtect customer data", d.find("6.  BUSINESS DRIVER SECURITY CONTROLS", afterContents(d)));
     ASSERT_GT(banner, 0);
     QStringList listed;
     for (int i = banner + 3; i < int(d.body.size()) && d.body[size_t(i)].text() != rule(104); ++i)
         listed << d.body[size_t(i)].text();
     // In character code order with the entries of Available, the driver's other attribute.
-    QStringList expected{" \t02.01.01: Manage keys"};
+    QStringList expected { " \t02.01.01: Manage keys" };
     for (int i = 1; i <= 600; ++i)
         expected << QStringLiteral(" \t50.%1.01: control %1").arg(i, 3, 10, QLatin1Char('0'));
-    expected << " \tReview yearly" << " \tannual check";
+    expected << " \tReview yearly"
+             << " \tannual check";
     EXPECT_EQ(listed, expected);
 }
 
@@ -392,11 +381,12 @@ TEST_F(ReportStoreTest, TraceEntryWithoutIdentifierNeverListsAnOrphanDriver)
     // ": unnamed" traces to the empty identifier; with driver "0" its key
     // sorts before every other, so it is the first row of the trace.
     Table& at = a.attribute();
-    ASSERT_TRUE(at.locate("GrAtt", {"01Confidential"}));
+    ASSERT_TRUE(at.locate("GrAtt", { "01Confidential" }));
     at.edit();
     at.setText("SecControls", ": unnamed\r\n01.01.01: Encrypt stored data\r\n");
     at.post();
-    ReportFixture::add(a.drivers(), {{"CSeq", "0"}, {"Driver", "Zero"}, {"Group", "Core"}, {"Division", "North"}});
+    ReportFixture::add(
+        a.drivers(), { { "CSeq", "0" }, { "Driver", "Zero" }, { "Group", "Core" }, { "Division", "North" } });
     a.drAtt().append();
     a.drAtt().setText("CSeq", "0");
     a.drAtt().setText("Attribute", "Confidential");
@@ -404,6 +394,6 @@ TEST_F(ReportStoreTest, TraceEntryWithoutIdentifierNeverListsAnOrphanDriver)
     a.drAtt().post();
     const Docx d = quarrix();
     EXPECT_EQ(slice(d, "7.  SECURITY CONTROL BUSINESS DRIVERS", 11, afterContents(d)),
-              (QStringList{"7.  SECURITY CONTROL BUSINESS DRIVERS", "", "", rule(104), "01.01.01 \tEncryption", rule(104),
-                           "", " \tEncrypt all stored data  with AES ", "", "0 \tZero", "BD1.01 \tProtect customer data"}));
+        (QStringList { "7.  SECURITY CONTROL BUSINESS DRIVERS", "", "", rule(104), "01.01.01 \tEncryption", rule(104),
+            "", " \tEncrypt all stored data  with AES ", "", "0 \tZero", "BD1.01 \tProtect customer data" }));
 }

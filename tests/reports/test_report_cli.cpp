@@ -25,10 +25,10 @@ ProcessRun run(const QString& program, const QStringList& args, int timeoutMs = 
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
         p.waitForFinished();
-        return {-1, {}, QStringLiteral("timed out")};
+        return { -1, {}, QStringLiteral("timed out") };
     }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+        QString::fromUtf8(p.readAllStandardError()) };
 }
 
 ProcessRun cli(const QStringList& args)
@@ -41,7 +41,7 @@ ProcessRun cli(const QStringList& args)
 TEST_F(ReportStoreTest, CliReportWritesWhatTheWindowWrites)
 {
     const QString file = dir.filePath("cli.docx");
-    const ProcessRun r = cli({"--store", path, "report", file, "--division", "North", "--activity", "Audit"});
+    const ProcessRun r = cli({ "--store", path, "report", file, "--division", "North", "--activity", "Audit" });
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, file + " saved\n");
 
@@ -60,7 +60,7 @@ TEST_F(ReportStoreTest, CliTaxonomyReportRunsTheDerivationFirst)
 {
     // Nothing is marked in use yet; the command derives it for its division.
     const QString file = dir.filePath("taxonomy.docx");
-    const ProcessRun r = cli({"--store", path, "taxonomy-report", file, "--group", "User"});
+    const ProcessRun r = cli({ "--store", path, "taxonomy-report", file, "--group", "User" });
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const Docx d = Docx::read(file);
     ASSERT_TRUE(d.ok);
@@ -68,7 +68,7 @@ TEST_F(ReportStoreTest, CliTaxonomyReportRunsTheDerivationFirst)
     EXPECT_GE(d.find("USER"), 0);
     EXPECT_LT(d.find("RISK"), 0);
 
-    const ProcessRun south = cli({"--store", path, "taxonomy-report", file, "--division", "South"});
+    const ProcessRun south = cli({ "--store", path, "taxonomy-report", file, "--division", "South" });
     ASSERT_EQ(south.status, 0) << south.err.toStdString();
     // South's only driver profiles Available and Logged.
     const Docx s = Docx::read(file);
@@ -79,16 +79,16 @@ TEST_F(ReportStoreTest, CliTaxonomyReportRunsTheDerivationFirst)
 TEST_F(ReportStoreTest, CliRefusesBadArgumentsWithoutWriting)
 {
     const QString file = dir.filePath("never.docx");
-    for (const QStringList& args : {QStringList{"report"}, QStringList{"report", file, "--group", "User"},
-                                    QStringList{"report", file, "--activity"}, QStringList{"report", file, "extra.docx"},
-                                    QStringList{"taxonomy-report", file, "--activity", "Audit"}}) {
-        const ProcessRun r = cli(QStringList{"--store", path} + args);
+    for (const QStringList& args : { QStringList { "report" }, QStringList { "report", file, "--group", "User" },
+             QStringList { "report", file, "--activity" }, QStringList { "report", file, "extra.docx" },
+             QStringList { "taxonomy-report", file, "--activity", "Audit" } }) {
+        const ProcessRun r = cli(QStringList { "--store", path } + args);
         EXPECT_NE(r.status, 0) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains("usage")) << r.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(file));
 
-    const ProcessRun unwritable = cli({"--store", path, "report", dir.filePath("no/such/folder/r.docx")});
+    const ProcessRun unwritable = cli({ "--store", path, "report", dir.filePath("no/such/folder/r.docx") });
     EXPECT_NE(unwritable.status, 0);
     EXPECT_TRUE(unwritable.err.contains("no/such/folder")) << unwritable.err.toStdString();
 }
@@ -104,11 +104,11 @@ TEST_F(ReportStoreTest, WordProcessorOpensTheReport)
     const QString file = dir.filePath("report.docx");
     QuarrixReport::write(a, file, {});
     const QString profile = QUrl::fromLocalFile(dir.filePath("lo-profile")).toString();
-    const ProcessRun convert = run(office, {"-env:UserInstallation=" + profile, "--headless", "--convert-to", "pdf", "--outdir",
-                                     dir.path(), file},
-                            180000);
+    const ProcessRun convert = run(office,
+        { "-env:UserInstallation=" + profile, "--headless", "--convert-to", "pdf", "--outdir", dir.path(), file },
+        180000);
     ASSERT_EQ(convert.status, 0) << convert.err.toStdString();
-    const ProcessRun text = run(pdftotext, {"-layout", dir.filePath("report.pdf"), "-"});
+    const ProcessRun text = run(pdftotext, { "-layout", dir.filePath("report.pdf"), "-" });
     ASSERT_EQ(text.status, 0) << text.err.toStdString();
     const QStringList pages = text.out.split('\f');
     ASSERT_GE(pages.size(), 12) << text.out.toStdString();
@@ -130,10 +130,10 @@ TEST_F(ReportStoreTest, WordProcessorOpensTheReport)
     EXPECT_EQ(contents, 1);
     EXPECT_TRUE(numbered(contents, 2)) << pages[contents].toStdString();
     int last = contents;
-    for (const char* heading : {"3\\.\\s+REQUIREMENTS BY DIVISION\\s*\\n\\s*\\n", "4\\.1\\s+NORTH BUSINESS DRIVERS",
-                                "4\\.2\\s+SOUTH BUSINESS DRIVERS", "5\\.\\s+BUSINESS ATTRIBUTES TO DRIVERS\\s*\\n\\s*\\n",
-                                "6\\.\\s+BUSINESS DRIVER SECURITY CONTROLS\\s*\\n\\s*\\n", "7\\.\\s+SECURITY CONTROL BUSINESS DRIVERS\\s*\\n\\s*\\n",
-                                "8\\.\\s+PERFORMANCE BY ATTRIBUTE"}) {
+    for (const char* heading : { "3\\.\\s+REQUIREMENTS BY DIVISION\\s*\\n\\s*\\n", "4\\.1\\s+NORTH BUSINESS DRIVERS",
+             "4\\.2\\s+SOUTH BUSINESS DRIVERS", "5\\.\\s+BUSINESS ATTRIBUTES TO DRIVERS\\s*\\n\\s*\\n",
+             "6\\.\\s+BUSINESS DRIVER SECURITY CONTROLS\\s*\\n\\s*\\n",
+             "7\\.\\s+SECURITY CONTROL BUSINESS DRIVERS\\s*\\n\\s*\\n", "8\\.\\s+PERFORMANCE BY ATTRIBUTE" }) {
         const int page = pageWith(QString::fromLatin1(heading));
         EXPECT_GT(page, last) << heading;
         last = std::max(last, page);

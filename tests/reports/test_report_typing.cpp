@@ -17,20 +17,20 @@ TEST(ReportTyping, FoldCutsAtTheLastBlankWithinTheWidth)
         bool flatten, keepLines;
         QStringList lines;
     } cases[] = {
-        {"empty text: one blank", "", 90, true, false, {" "}},
-        {"89 characters fit with the blank", s89, 90, true, false, {s89 + " "}},
-        {"90 characters: cut at the last blank", s89 + "e", 90, true, false, {s89.left(85), "abcde "}},
-        {"no blank: cut at the width", QString(95, 'x'), 90, true, false, {QString(90, 'x'), "xxxxx "}},
-        {"99 characters fit in 100", QString(99, 'y'), 100, true, false, {QString(99, 'y') + " "}},
-        {"flattened: breaks become blanks", "a\r\nb\rc\nd", 90, true, false, {"a  b c d "}},
-        {"line breaks kept when not flattened", "a\r\nb", 100, false, false, {"a\r\nb "}},
-        {"line-keeping: CR LF is one break", "a\r\nb", 90, false, true, {"a  ", "b "}},
-        {"line-keeping: LF CR is one break", "a\n\rb", 90, false, true, {"a  ", "b "}},
-        {"line-keeping: lone CR, lone LF", "a\rb\nc", 90, false, true, {"a ", "b ", "c "}},
-        {"line-keeping: blank line kept", "a\r\n\r\nb", 90, false, true, {"a  ", "  ", "b "}},
-        {"line-keeping: final break leaves a blank line", "a\r\n", 90, false, true, {"a  ", " "}},
-        {"line-keeping: break right at the width", QString(89, 'z') + "\r\nw", 90, false, true,
-         {QString(89, 'z') + "  ", "w "}},
+        { "empty text: one blank", "", 90, true, false, { " " } },
+        { "89 characters fit with the blank", s89, 90, true, false, { s89 + " " } },
+        { "90 characters: cut at the last blank", s89 + "e", 90, true, false, { s89.left(85), "abcde " } },
+        { "no blank: cut at the width", QString(95, 'x'), 90, true, false, { QString(90, 'x'), "xxxxx " } },
+        { "99 characters fit in 100", QString(99, 'y'), 100, true, false, { QString(99, 'y') + " " } },
+        { "flattened: breaks become blanks", "a\r\nb\rc\nd", 90, true, false, { "a  b c d " } },
+        { "line breaks kept when not flattened", "a\r\nb", 100, false, false, { "a\r\nb " } },
+        { "line-keeping: CR LF is one break", "a\r\nb", 90, false, true, { "a  ", "b " } },
+        { "line-keeping: LF CR is one break", "a\n\rb", 90, false, true, { "a  ", "b " } },
+        { "line-keeping: lone CR, lone LF", "a\rb\nc", 90, false, true, { "a ", "b ", "c " } },
+        { "line-keeping: blank line kept", "a\r\n\r\nb", 90, false, true, { "a  ", "  ", "b " } },
+        { "line-keeping: final break leaves a blank line", "a\r\n", 90, false, true, { "a  ", " " } },
+        { "line-keeping: break right at the width", QString(89, 'z') + "\r\nw", 90, false, true,
+            { QString(89, 'z') + "  ", "w " } },
     };
     for (const Case& c : cases)
         EXPECT_EQ(foldLines(c.text, c.width, c.flatten, c.keepLines), c.lines) << c.name;
@@ -47,13 +47,13 @@ protected:
     {
         ReportStoreTest::SetUp();
         Table& at = a.attribute();
-        ASSERT_TRUE(at.locate("GrAtt", {"01Confidential"}));
+        ASSERT_TRUE(at.locate("GrAtt", { "01Confidential" }));
         at.edit();
         // "01.1" + "0BD1" and "01.10" + "BD1" join to the same key; the last
         // identifier makes a key longer than the 16-character field.
         at.setText("SecControls", "01.1: first\r\n01.10: second\r\n01.01.01.01.01: long\r\n");
         at.post();
-        for (const char* cseq : {"BD1", "0BD1"}) {
+        for (const char* cseq : { "BD1", "0BD1" }) {
             a.drAtt().append();
             a.drAtt().setText("CSeq", cseq);
             a.drAtt().setText("Attribute", "Confidential");
@@ -71,9 +71,10 @@ TEST_F(IddrTraceTest, CollidingAndLongKeysKeepOneRowPerPair)
     for (const TraceRow& r : rows)
         pairs << r.id + "|" + r.cseq;
     // In key order, letter case ignored; equal keys in the order first met.
-    EXPECT_EQ(pairs, (QStringList{"01.01.01.01.01|0BD1", "01.01.01.01.01|BD1", "01.01.01.01.01|BD1.01",
-                                  "01.10|0BD1", "01.10|BD1", "01.1|0BD1", "01.10|BD1.01", "01.1|BD1", "01.1|BD1.01",
-                                  "02.01.01|BD1.01", "02.01.01|BD1.02", "03.01.01|BD1.02", "99.99.99|BD1.02"}));
+    EXPECT_EQ(pairs,
+        (QStringList { "01.01.01.01.01|0BD1", "01.01.01.01.01|BD1", "01.01.01.01.01|BD1.01", "01.10|0BD1", "01.10|BD1",
+            "01.1|0BD1", "01.10|BD1.01", "01.1|BD1", "01.1|BD1.01", "02.01.01|BD1.01", "02.01.01|BD1.02",
+            "03.01.01|BD1.02", "99.99.99|BD1.02" }));
 
     // Every pair is a row of the table, cut to the field sizes as the store holds them.
     Table& iddr = a.iddr();
@@ -88,10 +89,10 @@ TEST_F(IddrTraceTest, CollidingAndLongKeysKeepOneRowPerPair)
 
 TEST_F(IddrTraceTest, ReportListsCollidingPairsAndNeverMatchesACutIdentifier)
 {
-    ReportFixture::add(a.controls(), {{"Id", "01.1"}, {"control_title", "First"}});
-    ReportFixture::add(a.controls(), {{"Id", "01.10"}, {"control_title", "Second"}});
-    ReportFixture::add(a.drivers(), {{"CSeq", "BD1"}, {"Driver", "One"}});
-    ReportFixture::add(a.drivers(), {{"CSeq", "0BD1"}, {"Driver", "Zero"}});
+    ReportFixture::add(a.controls(), { { "Id", "01.1" }, { "control_title", "First" } });
+    ReportFixture::add(a.controls(), { { "Id", "01.10" }, { "control_title", "Second" } });
+    ReportFixture::add(a.drivers(), { { "CSeq", "BD1" }, { "Driver", "One" } });
+    ReportFixture::add(a.drivers(), { { "CSeq", "0BD1" }, { "Driver", "Zero" } });
     const Docx d = quarrix();
     const int from = d.find("7.  SECURITY CONTROL BUSINESS DRIVERS", afterContents(d));
     const int to = d.find("8.  PERFORMANCE BY ATTRIBUTE");
@@ -105,10 +106,9 @@ TEST_F(IddrTraceTest, ReportListsCollidingPairsAndNeverMatchesACutIdentifier)
     // "01.01.01.01.01" is no catalogue identifier, even though its first
     // eight characters are; a control met again after another one gets a
     // new banner.
-    EXPECT_EQ(listed, (QStringList{"01.10 \tSecond", "0BD1 \tZero", "BD1 \tOne",
-                                   "01.1 \tFirst", "0BD1 \tZero",
-                                   "01.10 \tSecond", "BD1.01 \tProtect customer data",
-                                   "01.1 \tFirst", "BD1 \tOne", "BD1.01 \tProtect customer data",
-                                   "02.01.01 \tKey management", "BD1.01 \tProtect customer data", "BD1.02 \tSell online",
-                                   "03.01.01 \tLog review", "BD1.02 \tSell online"}));
+    EXPECT_EQ(listed,
+        (QStringList { "01.10 \tSecond", "0BD1 \tZero", "BD1 \tOne", "01.1 \tFirst", "0BD1 \tZero", "01.10 \tSecond",
+            "BD1.01 \tProtect customer data", "01.1 \tFirst", "BD1 \tOne", "BD1.01 \tProtect customer data",
+            "02.01.01 \tKey management", "BD1.01 \tProtect customer data", "BD1.02 \tSell online",
+            "03.01.01 \tLog review", "BD1.02 \tSell online" }));
 }

@@ -44,8 +44,8 @@ TEST_F(ReportsTabTest, ShowingFillsTheChoicesAndKeepsTheSortingChoice)
 {
     auto* activity = find<QComboBox>("cbActivity9");
     auto* group = find<QComboBox>("cbGroup9");
-    EXPECT_EQ(items(activity), (QStringList{"All", "Audit", "Build"}));
-    EXPECT_EQ(items(group), (QStringList{"All", "Core", "Support"}));
+    EXPECT_EQ(items(activity), (QStringList { "All", "Audit", "Build" }));
+    EXPECT_EQ(items(group), (QStringList { "All", "Core", "Support" }));
     EXPECT_EQ(activity->currentText(), "All");
     EXPECT_TRUE(activity->isEditable() && group->isEditable());
     EXPECT_TRUE(find<QLineEdit>("eDivision9")->isReadOnly());
@@ -71,7 +71,7 @@ TEST_F(ReportsTabTest, ShowingFillsTheChoicesAndKeepsTheSortingChoice)
     window->flags().profilingDisplay = true;
     showTab("TabSheet6");
     EXPECT_FALSE(window->flags().profilingDisplay);
-    EXPECT_EQ(items(activity), QStringList{"All"});
+    EXPECT_EQ(items(activity), QStringList { "All" });
     EXPECT_EQ(activity->currentText(), "All");
     EXPECT_EQ(group->currentText(), "All");
     EXPECT_TRUE(find<QRadioButton>("rbActivity")->isChecked());
@@ -115,7 +115,7 @@ TEST_F(ReportsTabTest, QuarrixReportUsesTheActivityAndDivisionAndReportsProgress
     QList<int> steps;
     for (const QList<QVariant>& call : progress)
         steps << call.at(0).toInt();
-    EXPECT_EQ(steps, (QList<int>{1, 10, 25, 40, 65, 80, 90, 100, 0}));
+    EXPECT_EQ(steps, (QList<int> { 1, 10, 25, 40, 65, 80, 90, 100, 0 }));
     EXPECT_EQ(dialogs->waitDepth, 0);
     EXPECT_GT(dialogs->waitCount, waits); // the hourglass was shown
 }
@@ -158,7 +158,7 @@ TEST_F(ReportsTabTest, AnErrorHalfwayKeepsTheOldDocumentAndRestoresTheTab)
     EXPECT_EQ(window->statusText(), status);
     EXPECT_EQ(a.requirements().sort(), "");
     EXPECT_EQ(a.drivers().sort(), "");
-    for (Table* t : {&a.requirements(), &a.drivers(), &a.drAtt(), &a.attribute(), &a.controls(), &a.iddr()}) {
+    for (Table* t : { &a.requirements(), &a.drivers(), &a.drAtt(), &a.attribute(), &a.controls(), &a.iddr() }) {
         EXPECT_FALSE(t->controlsDisabled()) << t->name().toStdString();
         EXPECT_TRUE(t->isOpen()) << t->name().toStdString();
     }

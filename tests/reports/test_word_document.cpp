@@ -39,16 +39,38 @@ TEST(WordDocument, LineEndsTabsAndPageBreaksMakeParagraphs)
         std::function<void(WordDocument&)> typing;
         QStringList paragraphs;
     } cases[] = {
-        {"CR LF is one end", [](WordDocument& d) { d.typeText("a\r\nb"); }, {"a", "b"}},
-        {"lone CR and lone LF each end one", [](WordDocument& d) { d.typeText("a\rb\nc"); }, {"a", "b", "c"}},
-        {"CR LF then LF", [](WordDocument& d) { d.typeText("a\r\n\n"); }, {"a", "", ""}},
-        {"LF then CR is two ends", [](WordDocument& d) { d.typeText("a\n\rb"); }, {"a", "", "b"}},
-        {"CR LF split across calls", [](WordDocument& d) { d.typeText("a\r"); d.typeText("\nb"); }, {"a", "", "b"}},
-        {"tabs and blanks kept", [](WordDocument& d) { d.typeText(" \tx  \t"); }, {" \tx  \t"}},
-        {"text continues the paragraph", [](WordDocument& d) { d.typeText("ab"); d.typeText("cd\r\n"); }, {"abcd", ""}},
-        {"type paragraph", [](WordDocument& d) { d.typeText("a"); d.typeParagraph(); d.typeParagraph(); }, {"a", "", ""}},
-        {"page break ends the paragraph", [](WordDocument& d) { d.typeText("a"); d.insertPageBreak(); d.typeText("b"); }, {"a\f", "b"}},
-        {"nothing typed", [](WordDocument&) {}, {""}},
+        { "CR LF is one end", [](WordDocument& d) { d.typeText("a\r\nb"); }, { "a", "b" } },
+        { "lone CR and lone LF each end one", [](WordDocument& d) { d.typeText("a\rb\nc"); }, { "a", "b", "c" } },
+        { "CR LF then LF", [](WordDocument& d) { d.typeText("a\r\n\n"); }, { "a", "", "" } },
+        { "LF then CR is two ends", [](WordDocument& d) { d.typeText("a\n\rb"); }, { "a", "", "b" } },
+        { "CR LF split across calls",
+            [](WordDocument& d) {
+                d.typeText("a\r");
+                d.typeText("\nb");
+            },
+            { "a", "", "b" } },
+        { "tabs and blanks kept", [](WordDocument& d) { d.typeText(" \tx  \t"); }, { " \tx  \t" } },
+        { "text continues the paragraph",
+            [](WordDocument& d) {
+                d.typeText("ab");
+                d.typeText("cd\r\n");
+            },
+            { "abcd", "" } },
+        { "type paragraph",
+            [](WordDocument& d) {
+                d.typeText("a");
+                d.typeParagraph();
+                d.typeParagraph();
+            },
+            { "a", "", "" } },
+        { "page break ends the paragraph",
+            [](WordDocument& d) {
+                d.typeText("a");
+                d.insertPageBreak();
+                d.typeText("b");
+            },
+            { "a\f", "b" } },
+        { "nothing typed", [](WordDocument&) {}, { "" } },
     };
     QTemporaryDir dir;
     for (const Case& c : cases) {
@@ -125,14 +147,14 @@ TEST(WordDocument, ParagraphSettingsApplyFromTheCurrentParagraphOn)
 
     QTemporaryDir dir;
     const Docx d = saveAndRead(doc, dir);
-    ASSERT_EQ(texts(d.body), (QStringList{"before", "centred", "indented", "left"}));
+    ASSERT_EQ(texts(d.body), (QStringList { "before", "centred", "indented", "left" }));
     EXPECT_EQ(d.body[0].alignment, "left");
     EXPECT_TRUE(d.body[0].tabStops.empty());
     EXPECT_EQ(d.body[1].alignment, "center");
-    EXPECT_EQ(d.body[1].tabStops, (std::vector<int>{400, 2000}));
+    EXPECT_EQ(d.body[1].tabStops, (std::vector<int> { 400, 2000 }));
     EXPECT_EQ(d.body[1].indent, 0);
     EXPECT_EQ(d.body[2].alignment, "center");
-    EXPECT_EQ(d.body[2].tabStops, (std::vector<int>{400, 2000}));
+    EXPECT_EQ(d.body[2].tabStops, (std::vector<int> { 400, 2000 }));
     EXPECT_EQ(d.body[2].indent, WordDocument::kIndentStep);
     EXPECT_EQ(d.body[3].alignment, "left");
     EXPECT_TRUE(d.body[3].tabStops.empty());
@@ -153,20 +175,20 @@ TEST(WordDocument, HeaderFooterPageNumbersAndLandscape)
     QTemporaryDir dir;
     const Docx d = saveAndRead(doc, dir);
     EXPECT_TRUE(d.landscape);
-    EXPECT_EQ(texts(d.header), (QStringList{"Title\t\t12/10/26", "___", "", ""}));
-    EXPECT_EQ(texts(d.footer), (QStringList{"", "___", "", "#"}));
+    EXPECT_EQ(texts(d.header), (QStringList { "Title\t\t12/10/26", "___", "", "" }));
+    EXPECT_EQ(texts(d.footer), (QStringList { "", "___", "", "#" }));
     for (const DocxParagraph& p : d.footer)
         EXPECT_EQ(p.alignment, "center");
     // No number on the first page, but its footer text is there.
     EXPECT_TRUE(d.titlePage);
-    EXPECT_EQ(texts(d.firstFooter), (QStringList{"", "___", "", ""}));
+    EXPECT_EQ(texts(d.firstFooter), (QStringList { "", "___", "", "" }));
 
     WordDocument plain;
     plain.addPageNumbers(WordDocument::Centre, true);
     const Docx p = saveAndRead(plain, dir, "plain.docx");
     EXPECT_FALSE(p.landscape);
     EXPECT_FALSE(p.titlePage);
-    EXPECT_EQ(texts(p.footer), (QStringList{"#"}));
+    EXPECT_EQ(texts(p.footer), (QStringList { "#" }));
     EXPECT_TRUE(p.header.empty());
 }
 
@@ -185,7 +207,7 @@ TEST(WordDocument, TextIsEscapedNotPasted)
     ASSERT_EQ(d.body[0].runs.size(), 1u);
     EXPECT_EQ(d.body[0].runs[0].text, nasty + QStringLiteral("bell\uFFFD\uFFFDend"));
     EXPECT_EQ(d.body[0].runs[0].font, QStringLiteral("Font \"<&>\""));
-    EXPECT_EQ(texts(d.header), QStringList{nasty});
+    EXPECT_EQ(texts(d.header), QStringList { nasty });
 }
 
 TEST(WordDocument, SaveReplacesWholeFilesAndFailsCleanly)
@@ -200,8 +222,8 @@ TEST(WordDocument, SaveReplacesWholeFilesAndFailsCleanly)
     WordDocument doc;
     doc.typeText("new");
     doc.save(path);
-    EXPECT_EQ(texts(Docx::read(path).body), QStringList{"new"});
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"report.docx"}); // no temporary left behind
+    EXPECT_EQ(texts(Docx::read(path).body), QStringList { "new" });
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList { "report.docx" }); // no temporary left behind
 
     // A folder that cannot exist: the error names the file, and nothing is left.
     QFile blocker(dir.filePath("notadir"));
