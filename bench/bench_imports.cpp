@@ -18,14 +18,19 @@ void writeControls(const QString& path, int count)
     lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     for (int i = 0; i < count; ++i) {
-        const QByteArray id = QStringLiteral("%1.%2.%3").arg(i / 400 + 1, 2, 10, QLatin1Char('0'))
-                                  .arg(i / 20 % 20 + 1, 2, 10, QLatin1Char('0')).arg(i % 20 + 1, 2, 10, QLatin1Char('0')).toLatin1();
+        const QByteArray id = QStringLiteral("%1.%2.%3")
+                                  .arg(i / 400 + 1, 2, 10, QLatin1Char('0'))
+                                  .arg(i / 20 % 20 + 1, 2, 10, QLatin1Char('0'))
+                                  .arg(i % 20 + 1, 2, 10, QLatin1Char('0'))
+                                  .toLatin1();
         worksheet_write_string(sheet, lxw_row_t(i), 0, id.constData(), nullptr);
         worksheet_write_string(sheet, lxw_row_t(i), 2, "Section title of moderate length", nullptr);
         worksheet_write_string(sheet, lxw_row_t(i), 3, "Objective title", nullptr);
-        worksheet_write_string(sheet, lxw_row_t(i), 4, QByteArray("Objective description ").repeated(8).constData(), nullptr);
+        worksheet_write_string(
+            sheet, lxw_row_t(i), 4, QByteArray("Objective description ").repeated(8).constData(), nullptr);
         worksheet_write_string(sheet, lxw_row_t(i), 5, QByteArray("Control ").append(id).constData(), nullptr);
-        worksheet_write_string(sheet, lxw_row_t(i), 6, QByteArray("Control description text ").repeated(12).constData(), nullptr);
+        worksheet_write_string(
+            sheet, lxw_row_t(i), 6, QByteArray("Control description text ").repeated(12).constData(), nullptr);
     }
     workbook_close(book);
 }
@@ -35,19 +40,23 @@ void writeAttributes(const QString& path, int perTier)
     lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     lxw_row_t row = 0;
-    const char* tiers[] = {"Business", "Technical", "Security"};
+    const char* tiers[] = { "Business", "Technical", "Security" };
     for (int t = 0; t < 3; ++t)
         for (int i = 0; i < perTier; ++i, ++row) {
-            worksheet_write_string(sheet, row, 0, QByteArray("Group ").append(QByteArray::number(i / 10)).constData(), nullptr);
+            worksheet_write_string(
+                sheet, row, 0, QByteArray("Group ").append(QByteArray::number(i / 10)).constData(), nullptr);
             worksheet_write_number(sheet, row, 1, i / 10, nullptr);
-            worksheet_write_string(sheet, row, 2, QByteArray(tiers[t]).left(3).append(QByteArray::number(i)).constData(), nullptr);
+            worksheet_write_string(
+                sheet, row, 2, QByteArray(tiers[t]).left(3).append(QByteArray::number(i)).constData(), nullptr);
             worksheet_write_string(sheet, row, 3, tiers[t], nullptr);
             worksheet_write_string(sheet, row, 4, QByteArray("Description ").repeated(10).constData(), nullptr);
         }
     for (int i = 0; i < perTier * 2; ++i, ++row) {
         const bool bus = i < perTier;
-        worksheet_write_string(sheet, row, 0, QByteArray(bus ? "Bus" : "Tec").append(QByteArray::number(i % perTier)).constData(), nullptr);
-        worksheet_write_string(sheet, row, 2, QByteArray(bus ? "Tec" : "Sec").append(QByteArray::number((i * 7) % perTier)).constData(), nullptr);
+        worksheet_write_string(sheet, row, 0,
+            QByteArray(bus ? "Bus" : "Tec").append(QByteArray::number(i % perTier)).constData(), nullptr);
+        worksheet_write_string(sheet, row, 2,
+            QByteArray(bus ? "Tec" : "Sec").append(QByteArray::number((i * 7) % perTier)).constData(), nullptr);
         worksheet_write_string(sheet, row, 3, bus ? "BUSTOTECH" : "TECHTOSEC", nullptr);
     }
     worksheet_write_string(sheet, row, 0, "END", nullptr);

@@ -22,8 +22,8 @@ Kind kindOf(const QString& word)
     return Kind::None;
 }
 
-void addLink(Table& table, const char* keyField, const char* firstField, const char* secondField,
-             const QString& first, const QString& second)
+void addLink(Table& table, const char* keyField, const char* firstField, const char* secondField, const QString& first,
+    const QString& second)
 {
     table.append();
     table.setText(QString::fromLatin1(keyField), CatalogueKeys::pairKey(first, second));

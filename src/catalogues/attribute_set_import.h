@@ -6,8 +6,8 @@ class Assessment;
 
 struct AttributeImportCounts {
     int attributes = 0; // Attribute records made
-    int busToTech = 0;  // BTAtt rows added
-    int techToSec = 0;  // TSAtt rows added
+    int busToTech = 0; // BTAtt rows added
+    int techToSec = 0; // TSAtt rows added
 };
 
 // Imports an attribute set: the active sheet's rows, columns 1 to 5, up to the

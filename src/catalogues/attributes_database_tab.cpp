@@ -18,7 +18,8 @@
 
 using namespace CatalogueTab;
 
-AttributesDatabaseTab::AttributesDatabaseTab(TForm2& form) : TabPage(form, "TabSheet7", QStringLiteral("Attributes Database"))
+AttributesDatabaseTab::AttributesDatabaseTab(TForm2& form)
+    : TabPage(form, "TabSheet7", QStringLiteral("Attributes Database"))
 {
     link(QStringLiteral("Add"), "hAdd6", QRect(220, 336, 30, 18), [this] { hAdd6Click(); });
     link(QStringLiteral("Delete"), "hDelete6", QRect(258, 336, 50, 18), [this] { hDelete6Click(); });
@@ -40,8 +41,8 @@ AttributesDatabaseTab::AttributesDatabaseTab(TForm2& form) : TabPage(form, "TabS
     save->setGeometry(256, 0, 40, 16);
     connect(save, &LinkLabel::clicked, this, [this] { run([this] { hSave6Click(); }); });
 
-    m_tree = control<QTreeWidget>("tvAttribute", QStringLiteral("Th is a tree view of the controls"),
-                                  QRect(614, 8, 298, 440), this);
+    m_tree = control<QTreeWidget>(
+        "tvAttribute", QStringLiteral("Th is a tree view of the controls"), QRect(614, 8, 298, 440), this);
     m_tree->setHeaderHidden(true);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { run([this] { tvAttributeDblClick(); }); });
 
@@ -57,23 +58,23 @@ void AttributesDatabaseTab::storeOpened()
 {
     Assessment& a = assessment();
     m_attributes = new DataGrid(a.attribute(),
-                                {{QStringLiteral("Group"), QStringLiteral("Group")},
-                                 {QStringLiteral("Attribute"), QStringLiteral("Attribute")},
-                                 {QStringLiteral("Tier"), QStringLiteral("Tier")}},
-                                false, "DBGrid6", this);
+        { { QStringLiteral("Group"), QStringLiteral("Group") },
+            { QStringLiteral("Attribute"), QStringLiteral("Attribute") },
+            { QStringLiteral("Tier"), QStringLiteral("Tier") } },
+        false, "DBGrid6", this);
     m_attributes->setGeometry(8, 8, 300, 324);
     m_busToTech = new DataGrid(a.btAtt(),
-                               {{QStringLiteral("BusAtt"), QStringLiteral("Business Attribute")},
-                                {QStringLiteral("TechAtt"), QStringLiteral("Technical Attribute")}},
-                               true, "DBGrid7", this);
+        { { QStringLiteral("BusAtt"), QStringLiteral("Business Attribute") },
+            { QStringLiteral("TechAtt"), QStringLiteral("Technical Attribute") } },
+        true, "DBGrid7", this);
     m_busToTech->setGeometry(316, 8, 290, 264);
     m_techToSec = new DataGrid(a.tsAtt(),
-                               {{QStringLiteral("TechAtt"), QStringLiteral("Technical Attribute")},
-                                {QStringLiteral("SecAtt"), QStringLiteral("Security Attribute")}},
-                               true, "DBGrid8", this);
+        { { QStringLiteral("TechAtt"), QStringLiteral("Technical Attribute") },
+            { QStringLiteral("SecAtt"), QStringLiteral("Security Attribute") } },
+        true, "DBGrid8", this);
     m_techToSec->setGeometry(316, 278, 290, 264);
     m_attributes->setColumnWidth(1, 110);
-    for (DataGrid* grid : {m_attributes, m_busToTech, m_techToSec}) {
+    for (DataGrid* grid : { m_attributes, m_busToTech, m_techToSec }) {
         releaseOnTableEnd(grid);
         grid->setColumnWidth(0, grid == m_attributes ? 100 : 130);
         grid->show();
@@ -95,7 +96,7 @@ void AttributesDatabaseTab::TabSheet7Show()
 void AttributesDatabaseTab::MakeAttributeTree()
 {
     m_tree->clear();
-    m_tree->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("Attributes")}));
+    m_tree->addTopLevelItem(new QTreeWidgetItem(QStringList { QStringLiteral("Attributes") }));
     QTreeWidgetItem* root = m_tree->topLevelItem(0);
     Table& t = assessment().attribute();
     SuspendedTable suspended(t);
@@ -109,9 +110,9 @@ void AttributesDatabaseTab::MakeAttributeTree()
         const QString group = t.textAt(row, groupField);
         if (group != previousGroup) {
             previousGroup = group;
-            groupNode = new QTreeWidgetItem(root, QStringList{group});
+            groupNode = new QTreeWidgetItem(root, QStringList { group });
         }
-        const QStringList label{t.textAt(row, nameField)};
+        const QStringList label { t.textAt(row, nameField) };
         // Records before the first group node stand beside the root.
         if (groupNode)
             new QTreeWidgetItem(groupNode, label);
@@ -163,7 +164,7 @@ void AttributesDatabaseTab::tvAttributeDblClick()
     if (m_tree->topLevelItemCount() == 0 || !node || !node->isSelected() || level(node) != 2)
         return;
     Table& t = assessment().attribute();
-    t.locate(QStringLiteral("Attribute"), {node->text(0)});
+    t.locate(QStringLiteral("Attribute"), { node->text(0) });
     m_group->setText(t.text(QStringLiteral("Group")));
     m_name->setText(t.text(QStringLiteral("Attribute")));
     m_sequence->setText(t.text(QStringLiteral("Grx")));
@@ -200,7 +201,8 @@ void AttributesDatabaseTab::hSave6Click()
     const QString key = CatalogueKeys::attributeSortKey(m_sequence->text(), m_name->text());
     const QString oldKey = t.text(QStringLiteral("GrAtt"));
     const QString tier = m_tier->text();
-    const bool known = tier == QLatin1String("Business") || tier == QLatin1String("Technical") || tier == QLatin1String("Security");
+    const bool known
+        = tier == QLatin1String("Business") || tier == QLatin1String("Technical") || tier == QLatin1String("Security");
     t.edit();
     t.setText(QStringLiteral("Attribute"), m_name->text());
     t.setText(QStringLiteral("Group"), m_group->text());
@@ -226,7 +228,10 @@ void AttributesDatabaseTab::deleteCurrent(bool clearsSaved)
         flags().saved = false;
 }
 
-void AttributesDatabaseTab::hDelete6Click() { deleteCurrent(true); }
+void AttributesDatabaseTab::hDelete6Click()
+{
+    deleteCurrent(true);
+}
 
 void AttributesDatabaseTab::DBGrid6KeyUp(int key)
 {
@@ -238,7 +243,8 @@ void AttributesDatabaseTab::bImport1Click()
 {
     if (!dialogs().ask(QStringLiteral("Are you sure you want to replace the current attributes?")))
         return;
-    const QString file = dialogs().openFile({QStringLiteral("Open"), kImportFilter, QStringLiteral("xls"), QString()});
+    const QString file
+        = dialogs().openFile({ QStringLiteral("Open"), kImportFilter, QStringLiteral("xls"), QString() });
     if (file.isEmpty())
         return;
     WaitCursor wait(dialogs());

@@ -14,7 +14,8 @@ namespace CatalogueTab {
 inline const QString kBlank21 = QString(21, QLatin1Char(' '));
 inline const QString kRecordAdded = QStringLiteral("Record added             ");
 inline const QString kDeleted = QStringLiteral("Deleted                ");
-inline const QString kImportFilter = QStringLiteral("Excel documents (*.xls *.XLS);;Excel2007 documents (*.xlsx *.XLSX)");
+inline const QString kImportFilter
+    = QStringLiteral("Excel documents (*.xls *.XLS);;Excel2007 documents (*.xlsx *.XLSX)");
 
 template <class W> W* control(const char* name, const QString& hint, const QRect& g, QWidget* parent)
 {

@@ -9,8 +9,8 @@ int LoadControls(Assessment& assessment, const QString& fileName)
 {
     const SheetCells sheet = SpreadsheetReader::readActiveSheet(fileName, 7);
     Table& controls = assessment.controls();
-    static const char* const fields[] = {"Id", "XId", "section_title", "subsection_title", "subsection",
-                                         "control_title", "control"};
+    static const char* const fields[]
+        = { "Id", "XId", "section_title", "subsection_title", "subsection", "control_title", "control" };
     int made = 0;
     int row = 0;
     try {
@@ -37,7 +37,8 @@ int LoadControls(Assessment& assessment, const QString& fileName)
     } catch (const QuarrixError& e) {
         if (row == 0)
             throw QuarrixError(QStringLiteral("Cannot import '%1': %2").arg(fileName, e.message()));
-        throw QuarrixError(QStringLiteral("Cannot import '%1': row %2: %3").arg(fileName, QString::number(row), e.message()));
+        throw QuarrixError(
+            QStringLiteral("Cannot import '%1': row %2: %3").arg(fileName, QString::number(row), e.message()));
     }
     controls.first();
     return made;

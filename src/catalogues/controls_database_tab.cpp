@@ -17,7 +17,8 @@
 
 using namespace CatalogueTab;
 
-ControlsDatabaseTab::ControlsDatabaseTab(TForm2& form) : TabPage(form, "TabSheet5", QStringLiteral("Controls Database "))
+ControlsDatabaseTab::ControlsDatabaseTab(TForm2& form)
+    : TabPage(form, "TabSheet5", QStringLiteral("Controls Database "))
 {
     link(QStringLiteral("Add"), "hAdd3", QRect(520, 242, 30, 18), [this] { hAdd3Click(); });
     link(QStringLiteral("Delete"), "hDelete3", QRect(558, 242, 50, 18), [this] { hDelete3Click(); });
@@ -26,32 +27,38 @@ ControlsDatabaseTab::ControlsDatabaseTab(TForm2& form) : TabPage(form, "TabSheet
     editor->setObjectName(QStringLiteral("GroupBox9"));
     editor->setGeometry(8, 262, 600, 280);
     addLabel(QStringLiteral("Id "), QRect(8, 22, 60, 16), editor);
-    m_id = control<QLineEdit>("eId", QStringLiteral("This is the unique structured control  identifier"), QRect(70, 18, 80, 22), editor);
-    m_xid = control<QLineEdit>("eXId", QStringLiteral("This is the controls library reference Id for the control"), QRect(156, 18, 80, 22), editor);
+    m_id = control<QLineEdit>(
+        "eId", QStringLiteral("This is the unique structured control  identifier"), QRect(70, 18, 80, 22), editor);
+    m_xid = control<QLineEdit>("eXId", QStringLiteral("This is the controls library reference Id for the control"),
+        QRect(156, 18, 80, 22), editor);
     addLabel(QStringLiteral("Section "), QRect(8, 48, 60, 16), editor);
-    m_section = control<QLineEdit>(
-        "eSection", QStringLiteral("This is the top level setion to which he control  (as part of the control objective) belongs "),
+    m_section = control<QLineEdit>("eSection",
+        QStringLiteral("This is the top level setion to which he control  (as part of the control objective) belongs "),
         QRect(70, 44, 520, 22), editor);
     addLabel(QStringLiteral("Objective"), QRect(8, 74, 60, 16), editor);
-    m_subsectionTitle = control<QLineEdit>("eSubSection", QStringLiteral("This is the control objective to which the control belongs"),
-                                           QRect(70, 70, 520, 22), editor);
-    m_subsection = control<QPlainTextEdit>("mSubSection", QStringLiteral("The description of the ontrol objective in terms relevant to the enterprise"),
-                                           QRect(70, 96, 520, 66), editor);
+    m_subsectionTitle = control<QLineEdit>("eSubSection",
+        QStringLiteral("This is the control objective to which the control belongs"), QRect(70, 70, 520, 22), editor);
+    m_subsection = control<QPlainTextEdit>("mSubSection",
+        QStringLiteral("The description of the ontrol objective in terms relevant to the enterprise"),
+        QRect(70, 96, 520, 66), editor);
     addLabel(QStringLiteral("Control"), QRect(8, 172, 60, 16), editor);
-    m_controlTitle = control<QLineEdit>("eControl", QStringLiteral("The short control description"), QRect(70, 168, 520, 22), editor);
-    m_control = control<QPlainTextEdit>("mControl", QStringLiteral("The long control description, in terms relevant to the enterprise"),
-                                        QRect(70, 194, 520, 78), editor);
+    m_controlTitle = control<QLineEdit>(
+        "eControl", QStringLiteral("The short control description"), QRect(70, 168, 520, 22), editor);
+    m_control = control<QPlainTextEdit>("mControl",
+        QStringLiteral("The long control description, in terms relevant to the enterprise"), QRect(70, 194, 520, 78),
+        editor);
     auto* save = new LinkLabel(QStringLiteral("Save"), "hSave4", editor);
     save->setGeometry(556, 0, 40, 16);
     connect(save, &LinkLabel::clicked, this, [this] { run([this] { hSave4Click(); }); });
 
     // A change typed into these six editors is an edit; eXId alone is not.
-    for (QLineEdit* e : {m_id, m_section, m_subsectionTitle, m_controlTitle})
+    for (QLineEdit* e : { m_id, m_section, m_subsectionTitle, m_controlTitle })
         connect(e, &QLineEdit::textChanged, this, [this] { CtrlChange(); });
-    for (QPlainTextEdit* e : {m_subsection, m_control})
+    for (QPlainTextEdit* e : { m_subsection, m_control })
         connect(e, &QPlainTextEdit::textChanged, this, [this] { CtrlChange(); });
 
-    m_tree = control<QTreeWidget>("tvControl", QStringLiteral("Th is a tree view of the controls"), QRect(616, 8, 296, 440), this);
+    m_tree = control<QTreeWidget>(
+        "tvControl", QStringLiteral("Th is a tree view of the controls"), QRect(616, 8, 296, 440), this);
     m_tree->setHeaderHidden(true);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { run([this] { tvControlDblClick(); }); });
 
@@ -67,12 +74,11 @@ void ControlsDatabaseTab::storeOpened()
 {
     Table& controls = assessment().controls();
     m_grid = new DataGrid(controls,
-                          {{QStringLiteral("Id"), QStringLiteral("Id")},
-                           {QStringLiteral("XId"), QStringLiteral("Alt Id")},
-                           {QStringLiteral("section_title"), QStringLiteral("Section")},
-                           {QStringLiteral("subsection_title"), QStringLiteral("Subsection")},
-                           {QStringLiteral("control_title"), QStringLiteral("Control")}},
-                          true, "DBGrid4", this);
+        { { QStringLiteral("Id"), QStringLiteral("Id") }, { QStringLiteral("XId"), QStringLiteral("Alt Id") },
+            { QStringLiteral("section_title"), QStringLiteral("Section") },
+            { QStringLiteral("subsection_title"), QStringLiteral("Subsection") },
+            { QStringLiteral("control_title"), QStringLiteral("Control") } },
+        true, "DBGrid4", this);
     m_grid->setGeometry(8, 8, 600, 230);
     m_grid->setColumnWidth(0, 64);
     m_grid->setColumnWidth(1, 64);
@@ -99,7 +105,7 @@ void ControlsDatabaseTab::TabSheet5Show()
 void ControlsDatabaseTab::MakeControlTree()
 {
     m_tree->clear();
-    auto* root = new QTreeWidgetItem(QStringList{QStringLiteral("Controls")});
+    auto* root = new QTreeWidgetItem(QStringList { QStringLiteral("Controls") });
     m_tree->addTopLevelItem(root);
     Table& t = assessment().controls();
     // Display updates resume however the walk ends, a bad Id included.
@@ -116,7 +122,7 @@ void ControlsDatabaseTab::MakeControlTree()
     QTreeWidgetItem* sectionNode = nullptr;
     QTreeWidgetItem* objectiveNode = nullptr;
     auto addChild = [this](QTreeWidgetItem* parent, const QString& label) {
-        auto* node = new QTreeWidgetItem(QStringList{label});
+        auto* node = new QTreeWidgetItem(QStringList { label });
         if (parent)
             parent->addChild(node);
         else
@@ -135,12 +141,14 @@ void ControlsDatabaseTab::MakeControlTree()
         }
         if (objective != previousObjective) {
             previousObjective = objective;
-            objectiveNode = addChild(sectionNode, QStringLiteral("%1.%2 %3").arg(section).arg(objective).arg(t.textAt(row, objectiveField)));
+            objectiveNode = addChild(
+                sectionNode, QStringLiteral("%1.%2 %3").arg(section).arg(objective).arg(t.textAt(row, objectiveField)));
         }
         const QString xid = t.textAt(row, xidField);
         const QString title = t.textAt(row, titleField);
-        addChild(objectiveNode, id != xid ? QStringLiteral("%1: %2").arg(xid, title)
-                                          : QStringLiteral("%1.%2.%3: %4").arg(section).arg(objective).arg(number).arg(title));
+        addChild(objectiveNode,
+            id != xid ? QStringLiteral("%1: %2").arg(xid, title)
+                      : QStringLiteral("%1.%2.%3: %4").arg(section).arg(objective).arg(number).arg(title));
     }
     root->setExpanded(true);
 }
@@ -162,7 +170,10 @@ void ControlsDatabaseTab::fillEditors()
     flags().controlEdit = false;
 }
 
-void ControlsDatabaseTab::DBGrid4CellClick() { fillEditors(); }
+void ControlsDatabaseTab::DBGrid4CellClick()
+{
+    fillEditors();
+}
 
 void ControlsDatabaseTab::CtrlChange()
 {
@@ -181,7 +192,7 @@ void ControlsDatabaseTab::ControlsTableBeforeScroll()
             struct Reset {
                 bool& flag;
                 ~Reset() { flag = false; }
-            } reset{m_inBeforeMove};
+            } reset { m_inBeforeMove };
             hSave4Click();
         }
     });
@@ -205,7 +216,7 @@ void ControlsDatabaseTab::tvControlDblClick()
     const QString text = node->text(0);
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     if (colon >= 0)
-        assessment().controls().locate(QStringLiteral("control_title"), {text.mid(colon + 2)});
+        assessment().controls().locate(QStringLiteral("control_title"), { text.mid(colon + 2) });
     fillEditors();
 }
 
@@ -214,7 +225,7 @@ void ControlsDatabaseTab::hAdd3Click()
     Table& t = assessment().controls();
     t.append();
     m_filling = true;
-    for (QLineEdit* e : {m_section, m_subsectionTitle, m_controlTitle, m_xid})
+    for (QLineEdit* e : { m_section, m_subsectionTitle, m_controlTitle, m_xid })
         e->clear();
     m_subsection->clear();
     m_control->clear();
@@ -267,7 +278,10 @@ void ControlsDatabaseTab::deleteCurrent(bool clearsSaved)
         flags().saved = false;
 }
 
-void ControlsDatabaseTab::hDelete3Click() { deleteCurrent(true); }
+void ControlsDatabaseTab::hDelete3Click()
+{
+    deleteCurrent(true);
+}
 
 void ControlsDatabaseTab::DBGrid4KeyUp(int key)
 {
@@ -279,7 +293,8 @@ void ControlsDatabaseTab::bImport2Click()
 {
     if (!dialogs().ask(QStringLiteral("Are you sure you want to replace the current controls?")))
         return;
-    const QString file = dialogs().openFile({QStringLiteral("Open"), kImportFilter, QStringLiteral("xls"), QString()});
+    const QString file
+        = dialogs().openFile({ QStringLiteral("Open"), kImportFilter, QStringLiteral("xls"), QString() });
     if (file.isEmpty())
         return;
     WaitCursor wait(dialogs());

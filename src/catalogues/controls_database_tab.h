@@ -43,6 +43,6 @@ private:
     QLineEdit* m_controlTitle = nullptr;
     QPlainTextEdit* m_control = nullptr;
     QTreeWidget* m_tree = nullptr;
-    bool m_filling = false;     // editors are being filled from a record: not an edit
+    bool m_filling = false; // editors are being filled from a record: not an edit
     bool m_inBeforeMove = false; // a record move is under way: the tree must not move the cursor
 };

@@ -7,7 +7,11 @@
 // resumes them on every way out, error or not.
 class SuspendedTable {
 public:
-    explicit SuspendedTable(Table& table) : m_table(table) { m_table.disableControls(); }
+    explicit SuspendedTable(Table& table)
+        : m_table(table)
+    {
+        m_table.disableControls();
+    }
     ~SuspendedTable() { m_table.enableControls(); }
     SuspendedTable(const SuspendedTable&) = delete;
     SuspendedTable& operator=(const SuspendedTable&) = delete;

@@ -8,8 +8,14 @@
 
 namespace StarterSets {
 
-QString controlSetName() { return QStringLiteral("starter_controls.xlsx"); }
-QString attributeSetName() { return QStringLiteral("starter_attributes.xlsx"); }
+QString controlSetName()
+{
+    return QStringLiteral("starter_controls.xlsx");
+}
+QString attributeSetName()
+{
+    return QStringLiteral("starter_attributes.xlsx");
+}
 
 QString defaultFolder()
 {

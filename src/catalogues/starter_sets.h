@@ -8,9 +8,9 @@ class Assessment;
 // beside the executable, and the autoload settings that point at them.
 namespace StarterSets {
 
-QString controlSetName();   // "starter_controls.xlsx"
+QString controlSetName(); // "starter_controls.xlsx"
 QString attributeSetName(); // "starter_attributes.xlsx"
-QString defaultFolder();    // <folder of the executable>/sets
+QString defaultFolder(); // <folder of the executable>/sets
 
 // For a new store: when both starter sets are in folder, points the System
 // record's AutoControlFile and AutoAttributeFile at them and turns both

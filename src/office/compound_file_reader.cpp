@@ -8,7 +8,7 @@ namespace {
 
 constexpr quint32 kEndOfChain = 0xFFFFFFFE;
 constexpr quint32 kMaxRegular = 0xFFFFFFFA;
-constexpr unsigned char kMagic[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+constexpr unsigned char kMagic[8] = { 0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1 };
 
 [[noreturn]] void damaged(const char* what)
 {
@@ -29,7 +29,8 @@ quint32 CompoundFile::u32(qint64 offset) const
     return qFromLittleEndian<quint32>(m_data.constData() + offset);
 }
 
-CompoundFile::CompoundFile(QByteArray data) : m_data(std::move(data))
+CompoundFile::CompoundFile(QByteArray data)
+    : m_data(std::move(data))
 {
     if (m_data.size() < 512 || !hasSignature(m_data))
         damaged("the container header is missing");

@@ -18,13 +18,16 @@
 
 // Reasons raised inside the reader; readActiveSheet() adds the file name.
 namespace {
-[[noreturn]] void fail(const QString& reason) { throw QuarrixError(reason); }
+[[noreturn]] void fail(const QString& reason)
+{
+    throw QuarrixError(reason);
+}
 }
 
 QString SheetCells::cell(int row, int column) const
 {
-    auto it = std::lower_bound(m_rows.begin(), m_rows.end(), row,
-                               [](const auto& entry, int r) { return entry.first < r; });
+    auto it
+        = std::lower_bound(m_rows.begin(), m_rows.end(), row, [](const auto& entry, int r) { return entry.first < r; });
     if (it == m_rows.end() || it->first != row || column < 1 || column > int(it->second.size()))
         return {};
     return it->second[column - 1];
@@ -33,7 +36,11 @@ QString SheetCells::cell(int row, int column) const
 // Collects cells in any order and hands out the finished sheet.
 class SheetBuilder {
 public:
-    SheetBuilder(int maxColumn, qint64 maxCells) : m_maxColumn(maxColumn), m_maxCells(maxCells) {}
+    SheetBuilder(int maxColumn, qint64 maxCells)
+        : m_maxColumn(maxColumn)
+        , m_maxCells(maxCells)
+    {
+    }
 
     void add(int row, int column, QString text)
     {
@@ -131,12 +138,18 @@ public:
     virtual ~XmlHandler() = default;
     virtual void start(const QString& name, const XML_Char** attrs) = 0;
     virtual void end(const QString& name) = 0;
-    virtual void text(const char* s, int len) { Q_UNUSED(s); Q_UNUSED(len); }
+    virtual void text(const char* s, int len)
+    {
+        Q_UNUSED(s);
+        Q_UNUSED(len);
+    }
 };
 
 class XmlStream {
 public:
-    XmlStream(XmlHandler& handler, int maxDepth) : m_handler(handler), m_maxDepth(maxDepth)
+    XmlStream(XmlHandler& handler, int maxDepth)
+        : m_handler(handler)
+        , m_maxDepth(maxDepth)
     {
         m_parser = XML_ParserCreate("UTF-8");
         if (!m_parser)
@@ -216,7 +229,8 @@ private:
 
 class Package {
 public:
-    Package(const QString& path, const Limits& limits) : m_limits(limits)
+    Package(const QString& path, const Limits& limits)
+        : m_limits(limits)
     {
         int error = 0;
         m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
@@ -227,10 +241,7 @@ public:
     Package(const Package&) = delete;
     Package& operator=(const Package&) = delete;
 
-    bool has(const QString& name) const
-    {
-        return zip_name_locate(m_zip, name.toUtf8().constData(), 0) >= 0;
-    }
+    bool has(const QString& name) const { return zip_name_locate(m_zip, name.toUtf8().constData(), 0) >= 0; }
 
     // Unpacks a part in chunks into the parser, counting the bytes actually
     // produced: the sizes a file declares are not trusted.
@@ -253,7 +264,9 @@ public:
                     fail(QStringLiteral("the part %1 is damaged").arg(name));
                 total += n;
                 if (total > m_limits.maxPartBytes)
-                    fail(QStringLiteral("the part %1 unpacks to more than %2 MB").arg(name).arg(m_limits.maxPartBytes >> 20));
+                    fail(QStringLiteral("the part %1 unpacks to more than %2 MB")
+                             .arg(name)
+                             .arg(m_limits.maxPartBytes >> 20));
                 xml.feed(buffer.data(), int(n), n == 0);
                 if (n == 0)
                     break;
@@ -280,9 +293,9 @@ public:
     void start(const QString& name, const XML_Char** attrs) override
     {
         if (name == QLatin1String("Relationship"))
-            byId.insert(attribute(attrs, "Id"), {attribute(attrs, "Type"), attribute(attrs, "Target")});
+            byId.insert(attribute(attrs, "Id"), { attribute(attrs, "Type"), attribute(attrs, "Target") });
     }
-    void end(const QString&) override {}
+    void end(const QString&) override { }
 };
 
 // A target of a relationship, relative to the folder of the part that owns it.
@@ -311,7 +324,8 @@ QString relsOf(const QString& part)
 {
     const QString folder = folderOf(part);
     const QString file = part.mid(folder.isEmpty() ? 0 : folder.size() + 1);
-    return (folder.isEmpty() ? QString() : folder + QLatin1Char('/')) + QStringLiteral("_rels/") + file + QStringLiteral(".rels");
+    return (folder.isEmpty() ? QString() : folder + QLatin1Char('/')) + QStringLiteral("_rels/") + file
+        + QStringLiteral(".rels");
 }
 
 class WorkbookHandler : public XmlHandler {
@@ -325,19 +339,22 @@ public:
     void start(const QString& name, const XML_Char** attrs) override
     {
         if (name == QLatin1String("sheet")) {
-            sheets.push_back({attribute(attrs, "name"), attribute(attrs, "id")});
+            sheets.push_back({ attribute(attrs, "name"), attribute(attrs, "id") });
         } else if (name == QLatin1String("workbookView") && activeTab < 0) {
             bool ok = false;
             const int tab = attribute(attrs, "activeTab").toInt(&ok);
             activeTab = ok ? tab : 0;
         }
     }
-    void end(const QString&) override {}
+    void end(const QString&) override { }
 };
 
 class SharedStringsHandler : public XmlHandler {
 public:
-    explicit SharedStringsHandler(qint64 max) : m_max(max) {}
+    explicit SharedStringsHandler(qint64 max)
+        : m_max(max)
+    {
+    }
     std::vector<QString> strings;
     void start(const QString& name, const XML_Char**) override
     {
@@ -404,7 +421,11 @@ bool parseReference(const QString& ref, int* row, int* column)
 
 class SheetHandler : public XmlHandler {
 public:
-    SheetHandler(SheetBuilder& out, const std::vector<QString>& shared) : m_out(out), m_shared(shared) {}
+    SheetHandler(SheetBuilder& out, const std::vector<QString>& shared)
+        : m_out(out)
+        , m_shared(shared)
+    {
+    }
 
     void start(const QString& name, const XML_Char** attrs) override
     {
@@ -480,8 +501,10 @@ private:
         if (m_type == QLatin1String("inlineStr"))
             return QString::fromUtf8(m_inline);
         if (m_type == QLatin1String("b"))
-            return v.trimmed() == QLatin1String("1") || v.trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
-                       ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+            return v.trimmed() == QLatin1String("1")
+                    || v.trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+                ? QStringLiteral("TRUE")
+                : QStringLiteral("FALSE");
         if (m_type == QLatin1String("str") || m_type == QLatin1String("e") || m_type == QLatin1String("d"))
             return v;
         if (v.isEmpty())
@@ -575,13 +598,20 @@ QString biffChars(const QByteArray& d, qsizetype pos, int count)
 QString biffError(int code)
 {
     switch (code) {
-    case 0x00: return QStringLiteral("#NULL!");
-    case 0x07: return QStringLiteral("#DIV/0!");
-    case 0x0F: return QStringLiteral("#VALUE!");
-    case 0x17: return QStringLiteral("#REF!");
-    case 0x1D: return QStringLiteral("#NAME?");
-    case 0x24: return QStringLiteral("#NUM!");
-    default: return QStringLiteral("#N/A");
+    case 0x00:
+        return QStringLiteral("#NULL!");
+    case 0x07:
+        return QStringLiteral("#DIV/0!");
+    case 0x0F:
+        return QStringLiteral("#VALUE!");
+    case 0x17:
+        return QStringLiteral("#REF!");
+    case 0x1D:
+        return QStringLiteral("#NAME?");
+    case 0x24:
+        return QStringLiteral("#NUM!");
+    default:
+        return QStringLiteral("#N/A");
     }
 }
 
@@ -651,7 +681,7 @@ SheetCells readXls(const QString& path, const QByteArray& data, int maxColumn, c
         if (sheets[i].offset + 4 > quint64(book.size()))
             fail(QStringLiteral("the sheet %1 lies outside the workbook").arg(sheets[i].name));
         const bool active = int(i) == activeTab;
-        std::pair<int, int> pendingString{-1, -1};
+        std::pair<int, int> pendingString { -1, -1 };
         walkRecords(book, sheets[i].offset + 0, [&](int type, const QByteArray& b) {
             if (type == 0x0200 && b.size() >= 12) {
                 const quint32 rows = qFromLittleEndian<quint32>(b.constData() + 4);
@@ -668,22 +698,23 @@ SheetCells readXls(const QString& path, const QByteArray& data, int maxColumn, c
                 const auto* r = reinterpret_cast<const uchar*>(b.constData() + 6);
                 if (r[6] == 0xFF && r[7] == 0xFF) {
                     if (r[0] == 0)
-                        pendingString = {row, col};
+                        pendingString = { row, col };
                     else if (r[0] == 1)
-                        extra[{row, col}] = r[2] ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+                        extra[{ row, col }] = r[2] ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
                     else if (r[0] == 2)
-                        extra[{row, col}] = biffError(r[2]);
+                        extra[{ row, col }] = biffError(r[2]);
                 } else {
-                    extra[{row, col}] = SpreadsheetReader::numberText(qFromLittleEndian<double>(r));
+                    extra[{ row, col }] = SpreadsheetReader::numberText(qFromLittleEndian<double>(r));
                 }
             } else if (type == 0x0207 && b.size() >= 3 && pendingString.first >= 0) {
                 extra[pendingString] = biffChars(b, 2, qFromLittleEndian<quint16>(b.constData()));
-                pendingString = {-1, -1};
+                pendingString = { -1, -1 };
             } else if (type == 0x0205 && b.size() >= 8) {
                 const int row = qFromLittleEndian<quint16>(b.constData());
                 const int col = qFromLittleEndian<quint16>(b.constData() + 2);
-                extra[{row, col}] = quint8(b.at(7)) ? biffError(quint8(b.at(6)))
-                                   : quint8(b.at(6)) ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+                extra[{ row, col }] = quint8(b.at(7)) ? biffError(quint8(b.at(6)))
+                    : quint8(b.at(6))                 ? QStringLiteral("TRUE")
+                                                      : QStringLiteral("FALSE");
             }
             return true;
         });
@@ -693,8 +724,12 @@ SheetCells readXls(const QString& path, const QByteArray& data, int maxColumn, c
     const int opened = freexl_open(QFile::encodeName(path).constData(), &handle);
     struct Closer {
         const void* h;
-        ~Closer() { if (h) freexl_close(h); }
-    } closer{handle};
+        ~Closer()
+        {
+            if (h)
+                freexl_close(h);
+        }
+    } closer { handle };
     if (opened != FREEXL_OK)
         fail(QStringLiteral("the workbook is damaged (code %1)").arg(opened));
     unsigned int info = 0;
@@ -725,21 +760,28 @@ SheetCells readXls(const QString& path, const QByteArray& data, int maxColumn, c
                 fail(QStringLiteral("the cell at row %1, column %2 cannot be read").arg(r + 1).arg(c + 1));
             // Formula results and Booleans come from the records read above;
             // FreeXL gives nothing or a placeholder for them.
-            const auto known = extra.find({int(r), int(c)});
+            const auto known = extra.find({ int(r), int(c) });
             if (known != extra.end()) {
                 builder.add(int(r) + 1, c + 1, known->second);
                 continue;
             }
             QString text;
             switch (v.type) {
-            case FREEXL_CELL_INT: text = QString::number(v.value.int_value); break;
-            case FREEXL_CELL_DOUBLE: text = SpreadsheetReader::numberText(v.value.double_value); break;
+            case FREEXL_CELL_INT:
+                text = QString::number(v.value.int_value);
+                break;
+            case FREEXL_CELL_DOUBLE:
+                text = SpreadsheetReader::numberText(v.value.double_value);
+                break;
             case FREEXL_CELL_TEXT:
             case FREEXL_CELL_SST_TEXT:
             case FREEXL_CELL_DATE:
             case FREEXL_CELL_DATETIME:
-            case FREEXL_CELL_TIME: text = QString::fromUtf8(v.value.text_value); break;
-            default: break;
+            case FREEXL_CELL_TIME:
+                text = QString::fromUtf8(v.value.text_value);
+                break;
+            default:
+                break;
             }
             builder.add(int(r) + 1, c + 1, text);
         }

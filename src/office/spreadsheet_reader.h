@@ -25,11 +25,11 @@ namespace SpreadsheetReader {
 
 // Hard limits that keep a hostile file from exhausting memory or time.
 struct Limits {
-    qint64 maxFileBytes = 256LL << 20;    // the workbook file itself
-    qint64 maxPartBytes = 256LL << 20;    // one unpacked part of an .xlsx
-    qint64 maxCells = 4'000'000;          // cells in the sheet (kept or not)
-    qint64 maxSharedStrings = 2'000'000;  // shared string entries
-    int maxDepth = 64;                    // XML element nesting
+    qint64 maxFileBytes = 256LL << 20; // the workbook file itself
+    qint64 maxPartBytes = 256LL << 20; // one unpacked part of an .xlsx
+    qint64 maxCells = 4'000'000; // cells in the sheet (kept or not)
+    qint64 maxSharedStrings = 2'000'000; // shared string entries
+    int maxDepth = 64; // XML element nesting
 };
 
 // Reads the active sheet of an .xlsx or .xls workbook (the format is told by

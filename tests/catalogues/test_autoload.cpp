@@ -10,7 +10,10 @@
 #include <QSet>
 
 namespace {
-QString starter(const QString& name) { return QStringLiteral(QUARRIX_SOURCE_DIR "/sets/") + name; }
+QString starter(const QString& name)
+{
+    return QStringLiteral(QUARRIX_SOURCE_DIR "/sets/") + name;
+}
 
 void addRow(Table& t, const char* field, const char* value)
 {
@@ -40,7 +43,8 @@ TEST_F(StarterSetsTest, ShippedSetsAreConsistent)
     const QRegularExpression id(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d$"));
     Table& controls = a.controls();
     for (controls.first(); !controls.eof(); controls.next()) {
-        EXPECT_TRUE(id.match(controls.text(QStringLiteral("Id"))).hasMatch()) << controls.text(QStringLiteral("Id")).toStdString();
+        EXPECT_TRUE(id.match(controls.text(QStringLiteral("Id"))).hasMatch())
+            << controls.text(QStringLiteral("Id")).toStdString();
         EXPECT_FALSE(controls.text(QStringLiteral("control_title")).isEmpty());
     }
 
@@ -51,12 +55,14 @@ TEST_F(StarterSetsTest, ShippedSetsAreConsistent)
     for (att.first(); !att.eof(); att.next())
         tierOf.insert(att.text(QStringLiteral("Attribute")), att.text(QStringLiteral("Tier")));
     EXPECT_EQ(QSet<QString>(tierOf.cbegin(), tierOf.cend()),
-              QSet<QString>({QStringLiteral("Business"), QStringLiteral("Technical"), QStringLiteral("Security")}));
+        QSet<QString>({ QStringLiteral("Business"), QStringLiteral("Technical"), QStringLiteral("Security") }));
     auto checkLinks = [&](Table& t, const char* from, const char* to, const char* fromTier, const char* toTier) {
         EXPECT_GT(t.recordCount(), 10);
         for (t.first(); !t.eof(); t.next()) {
-            EXPECT_EQ(tierOf.value(t.text(QString::fromLatin1(from))), QString::fromLatin1(fromTier)) << t.text(QString::fromLatin1(from)).toStdString();
-            EXPECT_EQ(tierOf.value(t.text(QString::fromLatin1(to))), QString::fromLatin1(toTier)) << t.text(QString::fromLatin1(to)).toStdString();
+            EXPECT_EQ(tierOf.value(t.text(QString::fromLatin1(from))), QString::fromLatin1(fromTier))
+                << t.text(QString::fromLatin1(from)).toStdString();
+            EXPECT_EQ(tierOf.value(t.text(QString::fromLatin1(to))), QString::fromLatin1(toTier))
+                << t.text(QString::fromLatin1(to)).toStdString();
         }
     };
     checkLinks(a.btAtt(), "BusAtt", "TechAtt", "Business", "Technical");
@@ -83,14 +89,14 @@ TEST_F(StarterSetsTest, DefaultsPointAtTheSetsOnlyWhenTheyArePresent)
     // A folder whose path does not fit the field is stored by its relative form.
     const QString deep = dir.filePath(QStringLiteral("a-folder-with-a-rather-long-name/and-another-long-one/sets"));
     ASSERT_TRUE(QDir().mkpath(deep));
-    for (const QString& name : {StarterSets::controlSetName(), StarterSets::attributeSetName()})
+    for (const QString& name : { StarterSets::controlSetName(), StarterSets::attributeSetName() })
         ASSERT_TRUE(QFile::copy(starter(name), deep + QLatin1Char('/') + name));
     ASSERT_TRUE(StarterSets::applyAutoloadDefaults(a, deep));
     EXPECT_EQ(sys.text(QStringLiteral("AutoControlFile")), QStringLiteral("sets/starter_controls.xlsx"));
     EXPECT_EQ(sys.text(QStringLiteral("AutoAttributeFile")), QStringLiteral("sets/starter_attributes.xlsx"));
 }
 
-class NewDatabase : public WindowFixture {};
+class NewDatabase : public WindowFixture { };
 
 // New Database empties the tables and loads the control set, then the attribute set.
 TEST_F(NewDatabase, AutoloadsControlSetThenAttributeSet)
@@ -98,8 +104,8 @@ TEST_F(NewDatabase, AutoloadsControlSetThenAttributeSet)
     Assessment& a = window->assessment();
     const QString controls = dir.filePath(QStringLiteral("c.xlsx"));
     const QString attributes = dir.filePath(QStringLiteral("a.xlsx"));
-    writeSheet(controls, {{"01.01.01", nullptr, "S", "O", "", "C", ""}});
-    writeSheet(attributes, {{"G", 1.0, "Avail", "Business"}, {"Avail", nullptr, "Tech", "BUSTOTECH"}, {"END"}});
+    writeSheet(controls, { { "01.01.01", nullptr, "S", "O", "", "C", "" } });
+    writeSheet(attributes, { { "G", 1.0, "Avail", "Business" }, { "Avail", nullptr, "Tech", "BUSTOTECH" }, { "END" } });
     addRow(a.requirements(), "RSeq", "BR1.01");
     addRow(a.btAtt(), "BusAtt", "stale");
 

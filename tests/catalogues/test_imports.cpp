@@ -33,11 +33,13 @@ protected:
     // A taxonomy already in the store, to see what an import replaces and keeps.
     void seedCatalogues()
     {
-        addRow(a.attribute(), {{"Attribute", "Old"}, {"Group", "Former"}, {"Grx", "1"}, {"GrAtt", "01Old"}, {"Tier", "Business"}});
-        addRow(a.btAtt(), {{"BTAtt", "kept"}, {"BusAtt", "Old"}, {"TechAtt", "OldTech"}});
-        addRow(a.tsAtt(), {{"TSAtt", "kept"}, {"TechAtt", "OldTech"}, {"SecAtt", "OldSec"}});
-        addRow(a.drAtt(), {{"CSeq", "BD1.01"}, {"Attribute", "Old"}, {"Priority", "1"}});
-        addRow(a.controls(), {{"Id", "01.01.01"}, {"XId", "01.01.01"}, {"control_title", "Old control"}});
+        addRow(a.attribute(),
+            { { "Attribute", "Old" }, { "Group", "Former" }, { "Grx", "1" }, { "GrAtt", "01Old" },
+                { "Tier", "Business" } });
+        addRow(a.btAtt(), { { "BTAtt", "kept" }, { "BusAtt", "Old" }, { "TechAtt", "OldTech" } });
+        addRow(a.tsAtt(), { { "TSAtt", "kept" }, { "TechAtt", "OldTech" }, { "SecAtt", "OldSec" } });
+        addRow(a.drAtt(), { { "CSeq", "BD1.01" }, { "Attribute", "Old" }, { "Priority", "1" } });
+        addRow(a.controls(), { { "Id", "01.01.01" }, { "XId", "01.01.01" }, { "control_title", "Old control" } });
     }
 };
 
@@ -50,12 +52,13 @@ struct Row {
 
 TEST(CatalogueKeys, SortAndPairKeys)
 {
-    const std::vector<std::tuple<const char*, const char*, const char*>> sortKeys = {
-        {"3", "Available", "03Available"}, {"7", "Usable", "07Usable"}, {"112", "Usable", "12Usable"},
-        {"0", "X", "00X"}, {"99", "X", "99X"}, {"100", "X", "00X"}, {" 5", "X", "05X"}};
+    const std::vector<std::tuple<const char*, const char*, const char*>> sortKeys
+        = { { "3", "Available", "03Available" }, { "7", "Usable", "07Usable" }, { "112", "Usable", "12Usable" },
+              { "0", "X", "00X" }, { "99", "X", "99X" }, { "100", "X", "00X" }, { " 5", "X", "05X" } };
     for (const auto& [number, name, key] : sortKeys)
-        EXPECT_EQ(CatalogueKeys::attributeSortKey(QString::fromLatin1(number), QString::fromLatin1(name)), QString::fromLatin1(key));
-    for (const char* bad : {"", "3a", "1.5", "x"}) {
+        EXPECT_EQ(CatalogueKeys::attributeSortKey(QString::fromLatin1(number), QString::fromLatin1(name)),
+            QString::fromLatin1(key));
+    for (const char* bad : { "", "3a", "1.5", "x" }) {
         try {
             CatalogueKeys::attributeSortKey(QString::fromLatin1(bad), QStringLiteral("X"));
             ADD_FAILURE() << "accepted " << bad;
@@ -64,9 +67,9 @@ TEST(CatalogueKeys, SortAndPairKeys)
         }
     }
     EXPECT_EQ(CatalogueKeys::pairKey(QStringLiteral("Available"), QStringLiteral("Accessible")),
-              QStringLiteral("Available       Accessible      "));
+        QStringLiteral("Available       Accessible      "));
     EXPECT_EQ(CatalogueKeys::pairKey(QStringLiteral("ABCDEFGHIJKLMNOPQRST"), QStringLiteral("B")),
-              QStringLiteral("ABCDEFGHIJKLMNOPB               "));
+        QStringLiteral("ABCDEFGHIJKLMNOPB               "));
     EXPECT_EQ(CatalogueKeys::asciiUpper(QStringLiteral("bustoTech é")), QStringLiteral("BUSTOTECH é"));
 }
 
@@ -76,31 +79,30 @@ TEST_F(Imports, AttributeSetRowsMakeRecordsAndLinks)
 {
     seedCatalogues();
     writeSheet(file("set.xlsx"),
-               {{"Group", "Seq", "Attribute", "Tier", "Description"},
-                {"Availability", 3.0, "Available", "Business", "Can be used when needed"},
-                {"Access", 12.0, "Accessible", "technical", "lower-case kind"},
-                {},
-                {nullptr, 5.0, "Orphan", "Security", "no group: skipped"},
-                {"Note: links follow"},
-                {"Available", nullptr, "Accessible", "BUSTOTECH"},
-                {"ABCDEFGHIJKLMNOPQRST", nullptr, "Guarded", "TechToSec"},
-                {"Protection", "7", "Guarded", "SECURITY", "text group number"},
-                {"end"},
-                {"Late", 1.0, "AfterEnd", "Business"}},
-               true);
+        { { "Group", "Seq", "Attribute", "Tier", "Description" },
+            { "Availability", 3.0, "Available", "Business", "Can be used when needed" },
+            { "Access", 12.0, "Accessible", "technical", "lower-case kind" }, {},
+            { nullptr, 5.0, "Orphan", "Security", "no group: skipped" }, { "Note: links follow" },
+            { "Available", nullptr, "Accessible", "BUSTOTECH" },
+            { "ABCDEFGHIJKLMNOPQRST", nullptr, "Guarded", "TechToSec" },
+            { "Protection", "7", "Guarded", "SECURITY", "text group number" }, { "end" },
+            { "Late", 1.0, "AfterEnd", "Business" } },
+        true);
     const AttributeImportCounts n = LoadAttributes(a, file("set.xlsx"));
     EXPECT_EQ(n.attributes, 3);
     EXPECT_EQ(n.busToTech, 1);
     EXPECT_EQ(n.techToSec, 1);
 
     Table& att = a.attribute();
-    EXPECT_EQ(dump(att), QStringList({
-        "03Available|Available|Availability|3|Can be used when needed||||Business|",
-        "07Guarded|Guarded|Protection|7|text group number||||SECURITY|",
-        "12Accessible|Accessible|Access|12|lower-case kind||||technical|"}));
+    EXPECT_EQ(dump(att),
+        QStringList({ "03Available|Available|Availability|3|Can be used when needed||||Business|",
+            "07Guarded|Guarded|Protection|7|text group number||||SECURITY|",
+            "12Accessible|Accessible|Access|12|lower-case kind||||technical|" }));
     EXPECT_EQ(att.currentRow(), 0);
-    EXPECT_EQ(dump(a.btAtt()), QStringList({"kept|Old|OldTech", "Available       Accessible      |Available|Accessible"}));
-    EXPECT_EQ(dump(a.tsAtt()), QStringList({"kept|OldTech|OldSec", "ABCDEFGHIJKLMNOPGuarded         |ABCDEFGHIJKLMNOP|Guarded"}));
+    EXPECT_EQ(
+        dump(a.btAtt()), QStringList({ "kept|Old|OldTech", "Available       Accessible      |Available|Accessible" }));
+    EXPECT_EQ(dump(a.tsAtt()),
+        QStringList({ "kept|OldTech|OldSec", "ABCDEFGHIJKLMNOPGuarded         |ABCDEFGHIJKLMNOP|Guarded" }));
     EXPECT_EQ(a.drAtt().recordCount(), 1); // profiling rows keep naming attributes
 }
 
@@ -108,7 +110,7 @@ TEST_F(Imports, AttributeSetRowsMakeRecordsAndLinks)
 TEST_F(Imports, AttributeSetWithoutEndStopsAtLastRow)
 {
     seedCatalogues();
-    writeSheet(file("links.xlsx"), {{"A", nullptr, "B", "bustotech"}, {}, {}, {"C", nullptr, "D", "BUSTOTECH"}});
+    writeSheet(file("links.xlsx"), { { "A", nullptr, "B", "bustotech" }, {}, {}, { "C", nullptr, "D", "BUSTOTECH" } });
     const AttributeImportCounts n = LoadAttributes(a, file("links.xlsx"));
     EXPECT_EQ(n.attributes, 0);
     EXPECT_EQ(n.busToTech, 2);
@@ -122,19 +124,18 @@ TEST_F(Imports, ControlSetRows)
 {
     seedCatalogues();
     writeSheet(file("controls.xlsx"),
-               {{"id", "Xid", "section_title", "subsection_title", "subsection", "control_title", "control"},
-                {"05.01.02", nullptr, "Policies", "Direction", "Objective text", "Policy set", "Long text"},
-                {"01.02.03", "A.5.1.2", "Org", "Roles", "", "Duties", "Separate them"},
-                {nullptr, "ignored"},
-                {"09.09.09", nullptr, "After the gap"}});
+        { { "id", "Xid", "section_title", "subsection_title", "subsection", "control_title", "control" },
+            { "05.01.02", nullptr, "Policies", "Direction", "Objective text", "Policy set", "Long text" },
+            { "01.02.03", "A.5.1.2", "Org", "Roles", "", "Duties", "Separate them" }, { nullptr, "ignored" },
+            { "09.09.09", nullptr, "After the gap" } });
     EXPECT_EQ(LoadControls(a, file("controls.xlsx")), 3);
-    EXPECT_EQ(dump(a.controls()), QStringList({
-        "01.02.03|A.5.1.2|Org|Roles||Duties|Separate them|",
-        "05.01.02|05.01.02|Policies|Direction|Objective text|Policy set|Long text|",
-        "id|Xid|section_title|subsection_title|subsection|control_title|control|"}));
+    EXPECT_EQ(dump(a.controls()),
+        QStringList({ "01.02.03|A.5.1.2|Org|Roles||Duties|Separate them|",
+            "05.01.02|05.01.02|Policies|Direction|Objective text|Policy set|Long text|",
+            "id|Xid|section_title|subsection_title|subsection|control_title|control|" }));
     EXPECT_EQ(a.controls().currentRow(), 0);
 
-    writeSheet(file("empty.xlsx"), {{nullptr, "B1 only"}});
+    writeSheet(file("empty.xlsx"), { { nullptr, "B1 only" } });
     EXPECT_EQ(LoadControls(a, file("empty.xlsx")), 0);
     EXPECT_EQ(a.controls().recordCount(), 0);
 }
@@ -143,23 +144,20 @@ TEST_F(Imports, ControlSetRows)
 TEST_F(Imports, FailedImportsLeaveEveryTableAsBefore)
 {
     seedCatalogues();
-    writeSheet(file("badgroup.xlsx"), {{"G", 1.0, "First", "Business"},
-                                       {"G", nullptr, "Link", "BUSTOTECH"},
-                                       {"G", 2.0, "Second", "Business"},
-                                       {"G", "two", "Third", "Business"},
-                                       {"END"}});
+    writeSheet(file("badgroup.xlsx"),
+        { { "G", 1.0, "First", "Business" }, { "G", nullptr, "Link", "BUSTOTECH" }, { "G", 2.0, "Second", "Business" },
+            { "G", "two", "Third", "Business" }, { "END" } });
     QFile text(file("notes.xlsx"));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("plain text");
     text.close();
 
     const QStringList before = dump(a.attribute()) + dump(a.btAtt()) + dump(a.tsAtt()) + dump(a.controls());
-    const std::vector<std::tuple<bool, QString, QStringList>> cases = {
-        {true, file("badgroup.xlsx"), {"row 4", "cell B4", "'two' is not a valid integer value"}},
-        {true, file("missing.xlsx"), {"does not exist"}},
-        {true, file("notes.xlsx"), {"not a workbook"}},
-        {false, file("missing.xlsx"), {"does not exist"}},
-        {false, file("notes.xlsx"), {"not a workbook"}}};
+    const std::vector<std::tuple<bool, QString, QStringList>> cases
+        = { { true, file("badgroup.xlsx"), { "row 4", "cell B4", "'two' is not a valid integer value" } },
+              { true, file("missing.xlsx"), { "does not exist" } }, { true, file("notes.xlsx"), { "not a workbook" } },
+              { false, file("missing.xlsx"), { "does not exist" } },
+              { false, file("notes.xlsx"), { "not a workbook" } } };
     for (const auto& [attributes, path, parts] : cases) {
         SCOPED_TRACE(path.toStdString());
         try {
@@ -186,24 +184,27 @@ TEST_F(Imports, FailedImportsLeaveEveryTableAsBefore)
 
 TEST_F(Imports, CommandLineImportsAndRefusesWithoutChange)
 {
-    writeSheet(file("controls.xlsx"), {{"01.01.01", nullptr, "S", "O", "", "C", ""}, {"01.01.02", nullptr, "S", "O", "", "D", ""}});
-    writeSheet(file("attributes.xlsx"), {{"G", 1.0, "A", "Business"}, {"A", nullptr, "T", "BUSTOTECH"}, {"END"}});
-    writeSheet(file("bad.xlsx"), {{"G", "x", "A", "Business"}});
+    writeSheet(file("controls.xlsx"),
+        { { "01.01.01", nullptr, "S", "O", "", "C", "" }, { "01.01.02", nullptr, "S", "O", "", "D", "" } });
+    writeSheet(
+        file("attributes.xlsx"), { { "G", 1.0, "A", "Business" }, { "A", nullptr, "T", "BUSTOTECH" }, { "END" } });
+    writeSheet(file("bad.xlsx"), { { "G", "x", "A", "Business" } });
     auto cli = [&](const QStringList& args) {
         QProcess p;
-        p.start(QStringLiteral(QUARRIX_CLI), QStringList{QStringLiteral("--store"), path} + args);
+        p.start(QStringLiteral(QUARRIX_CLI), QStringList { QStringLiteral("--store"), path } + args);
         p.waitForFinished(60000);
-        return std::make_tuple(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()));
+        return std::make_tuple(
+            p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()));
     };
     a.controls().close(); // the command line works on the same file
 
-    auto [status, out, err] = cli({QStringLiteral("import-controls"), file("controls.xlsx")});
+    auto [status, out, err] = cli({ QStringLiteral("import-controls"), file("controls.xlsx") });
     EXPECT_EQ(status, 0) << err.toStdString();
     EXPECT_EQ(out, QStringLiteral("Controls: 2\n"));
-    std::tie(status, out, err) = cli({QStringLiteral("import-attributes"), file("attributes.xlsx")});
+    std::tie(status, out, err) = cli({ QStringLiteral("import-attributes"), file("attributes.xlsx") });
     EXPECT_EQ(status, 0) << err.toStdString();
     EXPECT_EQ(out, QStringLiteral("Attribute: 1\nBTAtt: 1\nTSAtt: 0\n"));
-    std::tie(status, out, err) = cli({QStringLiteral("import-attributes"), file("bad.xlsx")});
+    std::tie(status, out, err) = cli({ QStringLiteral("import-attributes"), file("bad.xlsx") });
     EXPECT_NE(status, 0);
     EXPECT_TRUE(err.contains(QStringLiteral("cell B1"))) << err.toStdString();
 

@@ -66,7 +66,8 @@ protected:
         t.setText(QStringLiteral("Group"), QString::fromLatin1(group));
         t.setText(QStringLiteral("Grx"), QString::fromLatin1(number));
         t.setText(QStringLiteral("Attribute"), QString::fromLatin1(name));
-        t.setText(QStringLiteral("GrAtt"), QString::number(QString::fromLatin1(number).toInt() + 100).right(2) + QString::fromLatin1(name));
+        t.setText(QStringLiteral("GrAtt"),
+            QString::number(QString::fromLatin1(number).toInt() + 100).right(2) + QString::fromLatin1(name));
         t.setText(QStringLiteral("Tier"), QString::fromLatin1(tier));
         t.post();
     }
@@ -101,18 +102,16 @@ TEST_F(CatalogueTabs, ControlTreeLabels)
         QStringList tree;
     };
     const std::vector<Case> cases = {
-        {{{"01.02.03", "01.02.03", "Org", "Roles", "Duties"},
-          {"01.02.04", "A.5.1.2", "Org", "Roles", "Other"},
-          {"01.03.01", "01.03.01", "Renamed", "Review", "Yearly"},
-          {"02.01.01", "02.01.01", "People", "Hiring", "Checks"},
-          {"99.99.99", "", "", "", ""}},
-         {"Controls", "  1 Org", "    1.2 Roles", "      1.2.3: Duties", "      A.5.1.2: Other", "    1.3 Review",
-          "      1.3.1: Yearly", "  2 People", "    2.1 Hiring", "      2.1.1: Checks", "  99 ", "    99.99 ", "      : "}},
+        { { { "01.02.03", "01.02.03", "Org", "Roles", "Duties" }, { "01.02.04", "A.5.1.2", "Org", "Roles", "Other" },
+              { "01.03.01", "01.03.01", "Renamed", "Review", "Yearly" },
+              { "02.01.01", "02.01.01", "People", "Hiring", "Checks" }, { "99.99.99", "", "", "", "" } },
+            { "Controls", "  1 Org", "    1.2 Roles", "      1.2.3: Duties", "      A.5.1.2: Other", "    1.3 Review",
+                "      1.3.1: Yearly", "  2 People", "    2.1 Hiring", "      2.1.1: Checks", "  99 ", "    99.99 ",
+                "      : " } },
         // Section 00 makes no section node; an objective 00 makes no objective node.
-        {{{"00.01.01", "00.01.01", "Zero", "First", "A"},
-          {"03.00.01", "03.00.01", "Three", "None", "B"},
-          {"03.01.01", "03.01.01", "Three", "One", "C"}},
-         {"Controls", "  3 Three", "    3.1 One", "      3.1.1: C", "0.1 First", "  0.1.1: A", "  3.0.1: B"}},
+        { { { "00.01.01", "00.01.01", "Zero", "First", "A" }, { "03.00.01", "03.00.01", "Three", "None", "B" },
+              { "03.01.01", "03.01.01", "Three", "One", "C" } },
+            { "Controls", "  3 Three", "    3.1 One", "      3.1.1: C", "0.1 First", "  0.1.1: A", "  3.0.1: B" } },
     };
     auto* tree = find<QTreeWidget>("tvControl");
     for (const Case& c : cases) {
@@ -126,10 +125,12 @@ TEST_F(CatalogueTabs, ControlTreeLabels)
 // A bad Id stops the tree at that record with the message; nothing stays suspended.
 TEST_F(CatalogueTabs, ControlTreeStopsOnBadId)
 {
-    addControls({{"01.01.01", "01.01.01", "S", "O", "T"}, {"id", "Xid", "section_title", "subsection_title", "control_title"}});
+    addControls({ { "01.01.01", "01.01.01", "S", "O", "T" },
+        { "id", "Xid", "section_title", "subsection_title", "control_title" } });
     showTab("TabSheet5");
-    ASSERT_EQ(dialogs->errors, QStringList{QStringLiteral("'id' is not a valid integer value")});
-    EXPECT_EQ(dumpTree(find<QTreeWidget>("tvControl")), QStringList({"Controls", "  1 S", "    1.1 O", "      1.1.1: T"}));
+    ASSERT_EQ(dialogs->errors, QStringList { QStringLiteral("'id' is not a valid integer value") });
+    EXPECT_EQ(
+        dumpTree(find<QTreeWidget>("tvControl")), QStringList({ "Controls", "  1 S", "    1.1 O", "      1.1.1: T" }));
     EXPECT_FALSE(a().controls().controlsDisabled());
     EXPECT_FALSE(a().controls().isEditing());
 }
@@ -138,7 +139,7 @@ TEST_F(CatalogueTabs, ControlTreeStopsOnBadId)
 // them into the record left; eXId alone is no edit.
 TEST_F(CatalogueTabs, ControlEditFlagAndSaveChangesQuestion)
 {
-    addControls({{"01.01.01", "01.01.01", "S", "O", "First"}, {"01.01.02", "01.01.02", "S", "O", "Second"}});
+    addControls({ { "01.01.01", "01.01.01", "S", "O", "First" }, { "01.01.02", "01.01.02", "S", "O", "Second" } });
     showTab("TabSheet5");
     Table& t = a().controls();
     auto* title = find<QLineEdit>("eControl");
@@ -157,7 +158,7 @@ TEST_F(CatalogueTabs, ControlEditFlagAndSaveChangesQuestion)
     EXPECT_TRUE(window->flags().controlEdit);
     dialogs->answers.push_back(true);
     t.moveTo(0);
-    EXPECT_EQ(dialogs->questions, QStringList{QStringLiteral("Save changes?")});
+    EXPECT_EQ(dialogs->questions, QStringList { QStringLiteral("Save changes?") });
     EXPECT_EQ(t.textAt(1, t.fieldIndex(QStringLiteral("control_title"))), QStringLiteral("Second, renamed"));
     EXPECT_EQ(t.currentRow(), 0);
     EXPECT_EQ(title->text(), QStringLiteral("First"));
@@ -173,7 +174,7 @@ TEST_F(CatalogueTabs, ControlEditFlagAndSaveChangesQuestion)
 // Add, Save (tree rebuilt only when the Id changes), Delete by link and by key.
 TEST_F(CatalogueTabs, ControlAddSaveDelete)
 {
-    addControls({{"01.01.01", "01.01.01", "S", "O", "First"}});
+    addControls({ { "01.01.01", "01.01.01", "S", "O", "First" } });
     showTab("TabSheet5");
     Table& t = a().controls();
     auto* tree = find<QTreeWidget>("tvControl");
@@ -205,15 +206,15 @@ TEST_F(CatalogueTabs, ControlAddSaveDelete)
     EXPECT_EQ(find<QLineEdit>("eControl")->text(), QStringLiteral("First"));
 
     window->flags().saved = true;
-    dialogs->answers = {false};
+    dialogs->answers = { false };
     window->tab<ControlsDatabaseTab>()->DBGrid4KeyUp(Qt::Key_Delete);
     EXPECT_EQ(t.recordCount(), 2);
-    dialogs->answers = {true};
+    dialogs->answers = { true };
     window->tab<ControlsDatabaseTab>()->DBGrid4KeyUp(Qt::Key_Delete);
     EXPECT_EQ(t.recordCount(), 1);
     EXPECT_TRUE(window->flags().saved); // the key leaves the saved flag
     EXPECT_EQ(window->statusText(), QStringLiteral("Deleted                "));
-    dialogs->answers = {true};
+    dialogs->answers = { true };
     click("hDelete3");
     EXPECT_EQ(t.recordCount(), 0);
     EXPECT_FALSE(window->flags().saved); // the link clears it
@@ -225,16 +226,17 @@ TEST_F(CatalogueTabs, ImportButtons)
 {
     const QString controls = dir.filePath(QStringLiteral("c.xlsx"));
     const QString attributes = dir.filePath(QStringLiteral("a.xlsx"));
-    writeSheet(controls, {{"01.01.01", nullptr, "S", "O", "", "Imported", ""}});
-    writeSheet(attributes, {{"Grp", 2.0, "Avail", "Business"}, {"END"}});
-    addControls({{"05.05.05", "05.05.05", "S", "O", "Old"}});
+    writeSheet(controls, { { "01.01.01", nullptr, "S", "O", "", "Imported", "" } });
+    writeSheet(attributes, { { "Grp", 2.0, "Avail", "Business" }, { "END" } });
+    addControls({ { "05.05.05", "05.05.05", "S", "O", "Old" } });
 
     showTab("TabSheet5");
     click("bImport2"); // No: nothing more happens
-    EXPECT_EQ(dialogs->questions, QStringList{QStringLiteral("Are you sure you want to replace the current controls?")});
+    EXPECT_EQ(
+        dialogs->questions, QStringList { QStringLiteral("Are you sure you want to replace the current controls?") });
     EXPECT_TRUE(dialogs->fileRequests.isEmpty());
-    dialogs->answers = {true};
-    dialogs->files = {controls};
+    dialogs->answers = { true };
+    dialogs->files = { controls };
     click("bImport2");
     ASSERT_EQ(dialogs->fileRequests.size(), 1);
     EXPECT_EQ(dialogs->fileRequests.first().defaultSuffix, QStringLiteral("xls"));
@@ -244,17 +246,17 @@ TEST_F(CatalogueTabs, ImportButtons)
     EXPECT_EQ(dialogs->waitDepth, 0);
 
     showTab("TabSheet7");
-    dialogs->answers = {true};
-    dialogs->files = {QString()}; // cancelled
+    dialogs->answers = { true };
+    dialogs->files = { QString() }; // cancelled
     click("bImport1");
     EXPECT_EQ(dialogs->questions.last(), QStringLiteral("Are you sure you want to replace the current attributes?"));
     EXPECT_EQ(a().attribute().recordCount(), 0);
-    dialogs->answers = {true};
-    dialogs->files = {attributes};
+    dialogs->answers = { true };
+    dialogs->files = { attributes };
     click("bImport1");
     EXPECT_EQ(a().attribute().recordCount(), 1);
     EXPECT_EQ(find<QLineEdit>("eAttName2")->text(), QStringLiteral("Avail"));
-    EXPECT_EQ(dumpTree(find<QTreeWidget>("tvAttribute")), QStringList({"Attributes", "  Grp", "    Avail"}));
+    EXPECT_EQ(dumpTree(find<QTreeWidget>("tvAttribute")), QStringList({ "Attributes", "  Grp", "    Avail" }));
     EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join(QLatin1Char('\n')).toStdString();
 }
 
@@ -270,7 +272,7 @@ TEST_F(CatalogueTabs, AttributeTree)
     a().attribute().setFiltered(true); // another tab's filter is lifted for the tree
     showTab("TabSheet7");
     EXPECT_EQ(dumpTree(find<QTreeWidget>("tvAttribute")),
-              QStringList({"Attributes", "  Alpha", "    Able", "  Beta", "    Bold", "  Alpha", "    Calm", "Loose"}));
+        QStringList({ "Attributes", "  Alpha", "    Able", "  Beta", "    Bold", "  Alpha", "    Calm", "Loose" }));
     EXPECT_EQ(window->statusText(), QString(21, QLatin1Char(' ')));
 }
 
@@ -293,27 +295,26 @@ TEST_F(CatalogueTabs, MappingGridsFollowTheTier)
         const char* attribute;
         QStringList tech, sec;
     };
-    const std::vector<Case> cases = {{"Bus", {"Tech", "Tech2"}, {"Sec"}},
-                                     {"Lonely", {}, {"Nameless"}}, // no link: filtered on an empty name
-                                     {"Tech", {}, {"Sec"}},
-                                     {"Sec", {}, {}}};
+    const std::vector<Case> cases = { { "Bus", { "Tech", "Tech2" }, { "Sec" } },
+        { "Lonely", {}, { "Nameless" } }, // no link: filtered on an empty name
+        { "Tech", {}, { "Sec" } }, { "Sec", {}, {} } };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.attribute);
-        ASSERT_TRUE(att.locate(QStringLiteral("Attribute"), {QString::fromLatin1(c.attribute)}));
+        ASSERT_TRUE(att.locate(QStringLiteral("Attribute"), { QString::fromLatin1(c.attribute) }));
         tab->DBGrid6CellClick();
         EXPECT_EQ(visible(a().btAtt(), "TechAtt"), c.tech);
         EXPECT_EQ(visible(a().tsAtt(), "SecAtt"), c.sec);
     }
     // Following the second technical attribute of Bus.
-    att.locate(QStringLiteral("Attribute"), {QStringLiteral("Bus")});
+    att.locate(QStringLiteral("Attribute"), { QStringLiteral("Bus") });
     tab->DBGrid6CellClick();
     a().btAtt().moveTo(1);
     tab->DBGrid7CellClick();
-    EXPECT_EQ(visible(a().tsAtt(), "SecAtt"), QStringList{QStringLiteral("Sec2")});
+    EXPECT_EQ(visible(a().tsAtt(), "SecAtt"), QStringList { QStringLiteral("Sec2") });
     // Clicking the business attribute again follows its first technical attribute,
     // wherever the mapping grid's cursor was left.
     tab->DBGrid6CellClick();
-    EXPECT_EQ(visible(a().tsAtt(), "SecAtt"), QStringList{QStringLiteral("Sec")});
+    EXPECT_EQ(visible(a().tsAtt(), "SecAtt"), QStringList { QStringLiteral("Sec") });
 }
 
 // Add, Save with the sort key and tier rule, the bad Sequence, the tree rebuilt on key changes only.
@@ -346,7 +347,7 @@ TEST_F(CatalogueTabs, AttributeAddAndSave)
     click("hSave6");
     EXPECT_TRUE(findNode(tree, QStringLiteral("Usable")));
     EXPECT_EQ(att.currentRow(), 0); // the rebuilt tree leaves the first record current
-    ASSERT_TRUE(att.locate(QStringLiteral("Attribute"), {QStringLiteral("Usable")}));
+    ASSERT_TRUE(att.locate(QStringLiteral("Attribute"), { QStringLiteral("Usable") }));
     EXPECT_EQ(att.text(QStringLiteral("GrAtt")), QStringLiteral("12Usable"));
     EXPECT_EQ(att.text(QStringLiteral("Tier")), QStringLiteral("Technical"));
     window->tab<AttributesDatabaseTab>()->DBGrid6CellClick();
@@ -355,7 +356,7 @@ TEST_F(CatalogueTabs, AttributeAddAndSave)
     find<QLineEdit>("eAttName2")->setText(QStringLiteral("Broken"));
     find<QLineEdit>("eAttSeq2")->setText(QStringLiteral("7x"));
     click("hSave6");
-    EXPECT_EQ(dialogs->errors, QStringList{QStringLiteral("'7x' is not a valid integer value")});
+    EXPECT_EQ(dialogs->errors, QStringList { QStringLiteral("'7x' is not a valid integer value") });
     EXPECT_FALSE(att.isEditing());
     EXPECT_EQ(att.text(QStringLiteral("Attribute")), QStringLiteral("Usable"));
     EXPECT_TRUE(window->flags().saved);
@@ -369,7 +370,7 @@ TEST_F(CatalogueTabs, AttributeAddAndSave)
     EXPECT_EQ(find<QLineEdit>("eAttName2")->text(), QStringLiteral("Able"));
     EXPECT_EQ(find<QLineEdit>("eTier")->text(), QStringLiteral("kept"));
 
-    dialogs->answers = {true};
+    dialogs->answers = { true };
     click("hDelete6");
     EXPECT_EQ(att.recordCount(), 1);
     EXPECT_FALSE(window->flags().saved);

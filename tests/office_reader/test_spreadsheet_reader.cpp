@@ -9,7 +9,10 @@
 
 namespace {
 
-QString data(const char* name) { return QStringLiteral(QUARRIX_TEST_DATA "/") + QString::fromLatin1(name); }
+QString data(const char* name)
+{
+    return QStringLiteral(QUARRIX_TEST_DATA "/") + QString::fromLatin1(name);
+}
 
 // Writes a zip with the given parts (name, content).
 void writeZip(const QString& path, const std::vector<std::pair<const char*, QByteArray>>& parts)
@@ -24,28 +27,28 @@ void writeZip(const QString& path, const std::vector<std::pair<const char*, QByt
     ASSERT_EQ(zip_close(z), 0); // the buffers are read here, while parts is alive
 }
 
-const QByteArray kWorkbook =
-    "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-    "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
-const QByteArray kRels =
-    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-    "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-    "Target=\"worksheets/sheet1.xml\"/></Relationships>";
+const QByteArray kWorkbook = "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                             "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                             "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
+const QByteArray kRels = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                         "<Relationship Id=\"rId1\" "
+                         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+                         "Target=\"worksheets/sheet1.xml\"/></Relationships>";
 
 // A one-sheet workbook whose sheet part is the given XML.
 QString workbookWithSheet(const QTemporaryDir& dir, const char* name, const QByteArray& sheetXml)
 {
     const QString path = dir.filePath(QString::fromLatin1(name));
-    writeZip(path, {{"xl/workbook.xml", kWorkbook}, {"xl/_rels/workbook.xml.rels", kRels},
-                    {"xl/worksheets/sheet1.xml", sheetXml}});
+    writeZip(path,
+        { { "xl/workbook.xml", kWorkbook }, { "xl/_rels/workbook.xml.rels", kRels },
+            { "xl/worksheets/sheet1.xml", sheetXml } });
     return path;
 }
 
 QByteArray sheetXml(const QByteArray& rows)
 {
     return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + rows
-           + "</sheetData></worksheet>";
+        + "</sheetData></worksheet>";
 }
 
 struct Expected {
@@ -59,11 +62,10 @@ struct Expected {
 // the active one; numbers, shared strings, formula results and Booleans.
 TEST(SpreadsheetReader, ReadsTheActiveSheetOfLibreOfficeFiles)
 {
-    const std::vector<Expected> cells = {
-        {1, 1, "Name"}, {1, 2, "3"}, {1, 3, "1.5"}, {1, 4, "6"}, {1, 5, "TRUE"},
-        {2, 1, "Name"}, {2, 2, "1000000"}, {2, 3, "-0.1"}, {2, 5, "Zürich – ünïcode"},
-        {3, 1, ""}, {3, 3, ""}, {3, 4, "D3 only"}, {4, 1, "12"}, {5, 1, ""}, {1, 7, ""}};
-    for (const char* file : {"reader_lo.xlsx", "reader_lo.xls"}) {
+    const std::vector<Expected> cells = { { 1, 1, "Name" }, { 1, 2, "3" }, { 1, 3, "1.5" }, { 1, 4, "6" },
+        { 1, 5, "TRUE" }, { 2, 1, "Name" }, { 2, 2, "1000000" }, { 2, 3, "-0.1" }, { 2, 5, "Zürich – ünïcode" },
+        { 3, 1, "" }, { 3, 3, "" }, { 3, 4, "D3 only" }, { 4, 1, "12" }, { 5, 1, "" }, { 1, 7, "" } };
+    for (const char* file : { "reader_lo.xlsx", "reader_lo.xls" }) {
         SCOPED_TRACE(file);
         const SheetCells sheet = SpreadsheetReader::readActiveSheet(data(file));
         EXPECT_EQ(sheet.sheetName(), QStringLiteral("Data"));
@@ -83,9 +85,9 @@ TEST(SpreadsheetReader, ReadsTheExcelLayout)
 {
     const SheetCells sheet = SpreadsheetReader::readActiveSheet(data("reader_excel_layout.xlsx"));
     EXPECT_EQ(sheet.sheetName(), QStringLiteral("Catalogue"));
-    const std::vector<Expected> cells = {
-        {1, 1, "Alpha"}, {1, 2, "7"}, {1, 3, "0.30000000000000004"}, {1, 4, "21"}, {1, 5, "TRUE"}, {1, 6, "Alpha!"},
-        {2, 1, "Rich text"}, {2, 2, "inline"}, {2, 3, "0.0025"}, {2, 4, "#N/A"}, {3, 3, "4"}};
+    const std::vector<Expected> cells = { { 1, 1, "Alpha" }, { 1, 2, "7" }, { 1, 3, "0.30000000000000004" },
+        { 1, 4, "21" }, { 1, 5, "TRUE" }, { 1, 6, "Alpha!" }, { 2, 1, "Rich text" }, { 2, 2, "inline" },
+        { 2, 3, "0.0025" }, { 2, 4, "#N/A" }, { 3, 3, "4" } };
     for (const Expected& e : cells)
         EXPECT_EQ(sheet.cell(e.row, e.column), QString::fromUtf8(e.text)) << e.row << "," << e.column;
     EXPECT_EQ(sheet.lastRow(), 3);
@@ -100,9 +102,9 @@ TEST(SpreadsheetReader, KeepsOnlyTheColumnsAsked)
 
 TEST(SpreadsheetReader, NumberTextIsShortestDecimal)
 {
-    const std::vector<std::pair<double, const char*>> cases = {
-        {3.0, "3"}, {1.5, "1.5"}, {-0.1, "-0.1"}, {1e6, "1000000"}, {1e-7, "0.0000001"},
-        {0.1 + 0.2, "0.30000000000000004"}, {-0.0, "0"}, {123456789012.0, "123456789012"}};
+    const std::vector<std::pair<double, const char*>> cases
+        = { { 3.0, "3" }, { 1.5, "1.5" }, { -0.1, "-0.1" }, { 1e6, "1000000" }, { 1e-7, "0.0000001" },
+              { 0.1 + 0.2, "0.30000000000000004" }, { -0.0, "0" }, { 123456789012.0, "123456789012" } };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(SpreadsheetReader::numberText(value), QString::fromLatin1(text)) << text;
 }
@@ -126,18 +128,16 @@ TEST(SpreadsheetReader, RefusesFilesThatAreNotReadableWorkbooks)
         out.write(in.readAll().left(1500));
     }
     const QString noWorkbook = dir.filePath(QStringLiteral("other.zip"));
-    writeZip(noWorkbook, {{"readme.txt", "hello"}});
-    const QString badShared = workbookWithSheet(dir, "shared.xlsx", sheetXml("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>5</v></c></row>"));
+    writeZip(noWorkbook, { { "readme.txt", "hello" } });
+    const QString badShared
+        = workbookWithSheet(dir, "shared.xlsx", sheetXml("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>5</v></c></row>"));
     const QString badXml = workbookWithSheet(dir, "badxml.xlsx", sheetXml("<row r=\"1\"><c r=\"A1\"><v>1</c></row>"));
 
-    const std::vector<std::pair<QString, const char*>> cases = {
-        {dir.filePath(QStringLiteral("missing.xlsx")), "does not exist"},
-        {text, "not a workbook"},
-        {truncated, "not a workbook"},
-        {noWorkbook, "no workbook part"},
-        {data("reader_encrypted.xlsx"), "encrypted"},
-        {badShared, "shared string 5"},
-        {badXml, "XML is damaged"}};
+    const std::vector<std::pair<QString, const char*>> cases
+        = { { dir.filePath(QStringLiteral("missing.xlsx")), "does not exist" }, { text, "not a workbook" },
+              { truncated, "not a workbook" }, { noWorkbook, "no workbook part" },
+              { data("reader_encrypted.xlsx"), "encrypted" }, { badShared, "shared string 5" },
+              { badXml, "XML is damaged" } };
     for (const auto& [path, reason] : cases) {
         try {
             SpreadsheetReader::readActiveSheet(path);
@@ -164,15 +164,17 @@ TEST(SpreadsheetReader, RefusesHostileFiles)
     for (int i = 0; i < 5000; ++i)
         deep += "<x>";
     const QString nested = workbookWithSheet(dir, "deep.xlsx", sheetXml(deep));
-    const QString entities = workbookWithSheet(
-        dir, "entities.xlsx",
+    const QString entities = workbookWithSheet(dir, "entities.xlsx",
         "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;\">]>"
-        "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>&b;</t></is></c></row></sheetData></worksheet>");
-    const QString farCell = workbookWithSheet(dir, "far.xlsx", sheetXml("<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>"));
+        "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" "
+        "t=\"inlineStr\"><is><t>&b;</t></is></c></row></sheetData></worksheet>");
+    const QString farCell
+        = workbookWithSheet(dir, "far.xlsx", sheetXml("<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>"));
     const QString farRow = workbookWithSheet(dir, "farrow.xlsx", sheetXml("<row r=\"1048577\"><c><v>1</v></c></row>"));
     QByteArray many;
     for (int r = 1; r <= 300; ++r)
-        many += QByteArray("<row r=\"") + QByteArray::number(r) + "\"><c><v>1</v></c><c><v>2</v></c><c><v>3</v></c><c><v>4</v></c></row>";
+        many += QByteArray("<row r=\"") + QByteArray::number(r)
+            + "\"><c><v>1</v></c><c><v>2</v></c><c><v>3</v></c><c><v>4</v></c></row>";
     const QString manyCells = workbookWithSheet(dir, "many.xlsx", sheetXml(many));
 
     // An .xls whose sheet claims the largest size the format allows.
@@ -185,7 +187,7 @@ TEST(SpreadsheetReader, RefusesHostileFiles)
         int patched = 0;
         for (qsizetype at = bytes.indexOf(dimensions); at >= 0; at = bytes.indexOf(dimensions, at + 1)) {
             bytes.replace(at + 8, 4, QByteArray("\x00\x00\x01\x00", 4)); // last row + 1 = 65536
-            bytes.replace(at + 14, 2, QByteArray("\x00\x01", 2));        // last column + 1 = 256
+            bytes.replace(at + 14, 2, QByteArray("\x00\x01", 2)); // last column + 1 = 256
             ++patched;
         }
         ASSERT_GT(patched, 0);
@@ -211,11 +213,10 @@ TEST(SpreadsheetReader, RefusesHostileFiles)
         out.write(bytes);
     }
 
-    const std::vector<std::pair<QString, const char*>> cases = {
-        {loop, "sector chain is broken"},
-        {bomb, "unpacks to more than"}, {nested, "nested more than"}, {entities, "document type"},
-        {farCell, "out of range"}, {farRow, "out of range"}, {manyCells, "more than 1000 cells"},
-        {hugeXls, "declare more than"}};
+    const std::vector<std::pair<QString, const char*>> cases
+        = { { loop, "sector chain is broken" }, { bomb, "unpacks to more than" }, { nested, "nested more than" },
+              { entities, "document type" }, { farCell, "out of range" }, { farRow, "out of range" },
+              { manyCells, "more than 1000 cells" }, { hugeXls, "declare more than" } };
     for (const auto& [path, reason] : cases) {
         try {
             SpreadsheetReader::readActiveSheet(path, 0, small);
