@@ -87,7 +87,14 @@ TForm2::TForm2(const QString& storePath, std::unique_ptr<Dialogs> dialogs, QWidg
     createViewers();
 }
 
-TForm2::~TForm2() = default;
+TForm2::~TForm2()
+{
+    // The tabs' grids read the tables until they are gone, so the widgets go
+    // before the assessment that owns the tables.
+    delete takeCentralWidget();
+    for (QWidget* viewer : std::initializer_list<QWidget*>{m_matrixI, m_matrixII, m_taxonomy, m_about})
+        delete viewer;
+}
 
 void TForm2::buildMenu()
 {

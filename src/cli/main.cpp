@@ -1,8 +1,10 @@
 #include "cli/command_registry.h"
 #include "core/assessment.h"
+#include "catalogues/starter_sets.h"
 #include "core/quarrix_error.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 static int usage()
@@ -37,10 +39,14 @@ int main(int argc, char* argv[])
     }
     Assessment assessment;
     QString error;
+    const bool creating = !QFileInfo::exists(storePath);
     if (!assessment.open(storePath, true, &error)) {
         cliErr(error);
         return 1;
     }
+    // A new store autoloads the starter sets shipped beside the program, as in the window.
+    if (creating)
+        StarterSets::applyAutoloadDefaults(assessment);
     CliContext context{assessment, args, storePath};
     try {
         return found->second.second(context);

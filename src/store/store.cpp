@@ -178,9 +178,17 @@ void Store::detach(Table* table)
 
 void Store::reloadOpenTables()
 {
-    for (Table* table : m_tables)
-        if (table->isOpen())
+    // Runs while an error unwinds: a table that cannot be re-read is closed
+    // rather than letting a second error end the program.
+    for (Table* table : m_tables) {
+        if (!table->isOpen())
+            continue;
+        try {
             table->reloadAfterRollback();
+        } catch (const std::exception&) {
+            table->closeAfterFailure();
+        }
+    }
 }
 
 Store::Transaction::Transaction(Store& store) : m_store(store)

@@ -158,6 +158,17 @@ void Table::refresh()
     Q_EMIT currentChanged(m_current);
 }
 
+void Table::closeAfterFailure()
+{
+    m_state = State::Browse;
+    m_modified = false;
+    m_open = false;
+    m_rows.clear();
+    m_current = -1;
+    m_eof = m_bof = true;
+    notifyReset();
+}
+
 void Table::reloadAfterRollback()
 {
     m_state = State::Browse;

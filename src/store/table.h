@@ -89,6 +89,7 @@ public:
     bool controlsDisabled() const { return m_disabled > 0; }
 
     void reloadAfterRollback(); // used by the store when a transaction is undone
+    void closeAfterFailure();   // drops the rows without posting (the store could not be read)
 
 Q_SIGNALS:
     void beforeScroll();
