@@ -64,7 +64,7 @@ TForm2::TForm2(const QString& storePath, std::unique_ptr<Dialogs> dialogs, QWidg
     m_pages->setStyleSheet(QStringLiteral(
         "QTabBar::tab { padding: 4px 5px; margin-right: 1px; border: 1px solid #a8a8a8; border-bottom: none;"
         " border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e4e4e4; }"
-        "QTabBar::tab:selected { background: #fbfbfb; font-weight: bold; }"));
+        "QTabBar::tab:selected { background: #fbfbfb; border-color: #7a7a7a; }"));
 
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("StatusBar1"));
