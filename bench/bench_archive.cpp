@@ -13,16 +13,12 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList sizes = argc > 1 ? QStringList { QString::fromLatin1(argv[1]) } : QStringList { "S", "M", "L" };
+    const QStringList sizes = benchSizes(argc, argv);
     for (const QString& name : sizes) {
         QTemporaryDir dir;
         Assessment a;
-        QString error;
-        if (!a.open(dir.filePath(QStringLiteral("Quarrix.mdb")), true, &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+        if (!openFixture(a, dir, name))
             return 1;
-        }
-        Fixture::generate(a, Fixture::byName(name));
         const QString path = dir.filePath(QStringLiteral("archive.txt"));
 
         benchStep(qPrintable(QStringLiteral("[%1] archive text").arg(name)), [&] { ArchiveWriter::text(a); });

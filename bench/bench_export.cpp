@@ -21,12 +21,8 @@ int main(int argc, char** argv)
     for (const QString& name : sizes) {
         QTemporaryDir dir;
         Assessment a;
-        QString error;
-        if (!a.open(dir.filePath(QStringLiteral("Quarrix.mdb")), true, &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+        if (!openFixture(a, dir, name))
             return 1;
-        }
-        Fixture::generate(a, Fixture::byName(name));
         SelectAttributes(a, QStringLiteral("All"));
         ReportSelection all;
         all.controls = true;

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "fixture_generator.h"
+
+#include "core/assessment.h"
+
 #include <QElapsedTimer>
+#include <QStringList>
+#include <QTemporaryDir>
 #include <QString>
 #include <cstdio>
 #include <functional>
@@ -18,4 +24,22 @@ inline double benchStep(const char* name, const std::function<void()>& step, int
     std::printf("%-40s %10.2f ms\n", name, best);
     std::fflush(stdout);
     return best;
+}
+
+// The fixture sizes to run: the first argument, or S, M and L.
+inline QStringList benchSizes(int argc, char** argv)
+{
+    return argc > 1 ? QStringList{QString::fromLatin1(argv[1])} : QStringList{"S", "M", "L"};
+}
+
+// Opens a new store in the folder and fills it with the fixture of that size.
+inline bool openFixture(Assessment& a, const QTemporaryDir& dir, const QString& size)
+{
+    QString error;
+    if (!a.open(dir.filePath(QStringLiteral("Quarrix.mdb")), true, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return false;
+    }
+    Fixture::generate(a, Fixture::byName(size));
+    return true;
 }

@@ -25,16 +25,12 @@ int main(int argc, char** argv)
             stderr, "QUARRIX_PG_* are not set: run scripts/postgres_for_tests.sh start DIR and export DIR/env\n");
         return 1;
     }
-    const QStringList sizes = argc > 1 ? QStringList { QString::fromLatin1(argv[1]) } : QStringList { "S", "M", "L" };
+    const QStringList sizes = benchSizes(argc, argv);
     for (const QString& name : sizes) {
         QTemporaryDir dir;
         Assessment a;
-        QString error;
-        if (!a.open(dir.filePath(QStringLiteral("Quarrix.mdb")), true, &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+        if (!openFixture(a, dir, name))
             return 1;
-        }
-        Fixture::generate(a, Fixture::byName(name));
         applyDivisionFilter(a.requirements(), QStringLiteral("All"));
         applyDivisionFilter(a.drivers(), QStringLiteral("All"));
         CentralUpload::Outcome outcome;
