@@ -55,7 +55,9 @@ TEST_F(StoreFile, RefusesFilesThatAreNotAQuarrixStoreNamingTheFile)
     EXPECT_TRUE(openError(garbage).contains("garbage.mdb"));
 
     const QString legacy = dir.filePath("legacy.mdb");
-    writeFile(legacy, QByteArray("\0\1\0\0Standard Jet DB\0\0\0\0\0\0\0\0\0", 32));
+    QByteArray legacyHeader("\0\1\0\0Standard Jet DB", 19);
+    legacyHeader.resize(32, '\0');
+    writeFile(legacy, legacyHeader);
     EXPECT_TRUE(openError(legacy).contains("legacy database file"));
 
     const QString foreign = dir.filePath("foreign.mdb");
