@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "analysis/details_form_widget.h"
 
 #include "analysis/business_attributes_tab.h"
 #include "analysis/in_use_derivation.h"
@@ -77,8 +78,8 @@ void TForm2::cbDivision0Change()
         if (text != QLatin1String("All")) {
             showText(this, "eId2", drivers.text(QStringLiteral("CSeq")));
             if (auto* lines = named<QListWidget>(this, "lbReqs")) {
-                lines->clear();
-                lines->addItems(LineList::split(drivers.text(QStringLiteral("Requirement"))));
+                // Sorted ignoring case, as the Drivers tab shows them.
+                DetailsForm::setSortedItems(lines, LineList::split(drivers.text(QStringLiteral("Requirement"))));
             }
             showText(this, "eDriver", drivers.text(QStringLiteral("Driver")));
             showChoice(this, "cbDivision2", drivers.text(QStringLiteral("Division")));
