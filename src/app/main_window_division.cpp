@@ -1,7 +1,7 @@
 #include "app/main_window.h"
-#include "analysis/details_form_widget.h"
 
 #include "analysis/business_attributes_tab.h"
+#include "analysis/details_form_widget.h"
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 #include "analysis/security_attributes_tab.h"
