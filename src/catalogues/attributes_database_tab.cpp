@@ -219,10 +219,8 @@ void AttributesDatabaseTab::hSave6Click()
 
 void AttributesDatabaseTab::deleteCurrent(bool clearsSaved)
 {
-    Table& t = assessment().attribute();
-    if (!t.hasRecord() || !dialogs().ask(QStringLiteral("Confirm Delete")))
+    if (!deleteConfirmed(assessment().attribute(), dialogs()))
         return;
-    t.remove();
     setStatus(kDeleted);
     if (clearsSaved)
         flags().saved = false;
@@ -241,10 +239,8 @@ void AttributesDatabaseTab::DBGrid6KeyUp(int key)
 
 void AttributesDatabaseTab::bImport1Click()
 {
-    if (!dialogs().ask(QStringLiteral("Are you sure you want to replace the current attributes?")))
-        return;
     const QString file
-        = dialogs().openFile({ QStringLiteral("Open"), kImportFilter, QStringLiteral("xls"), QString() });
+        = chooseImportFile(dialogs(), QStringLiteral("Are you sure you want to replace the current attributes?"));
     if (file.isEmpty())
         return;
     WaitCursor wait(dialogs());

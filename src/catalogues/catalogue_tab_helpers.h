@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/data_grid_widget.h"
+#include "gui/dialogs_widget.h"
 #include "store/table.h"
 
 #include <QLabel>
@@ -38,6 +39,25 @@ inline void addLabel(const QString& text, const QRect& g, QWidget* parent)
 inline void releaseOnTableEnd(DataGrid* grid)
 {
     QObject::connect(&grid->table(), &QObject::destroyed, grid, [grid] { grid->setModel(nullptr); });
+}
+
+// Deletes the current record once the analyst confirms. False when there was
+// none or the answer was No.
+inline bool deleteConfirmed(Table& table, Dialogs& dialogs)
+{
+    if (!table.hasRecord() || !dialogs.ask(QStringLiteral("Confirm Delete")))
+        return false;
+    table.remove();
+    return true;
+}
+
+// Asks the replace question, then for the set to import. Empty when the
+// analyst declined or cancelled.
+inline QString chooseImportFile(Dialogs& dialogs, const QString& question)
+{
+    if (!dialogs.ask(question))
+        return {};
+    return dialogs.openFile({QStringLiteral("Open"), kImportFilter, QStringLiteral("xls"), QString()});
 }
 
 // The level of a tree node: 0 for top-level nodes.

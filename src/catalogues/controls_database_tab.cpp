@@ -269,10 +269,8 @@ void ControlsDatabaseTab::hSave4Click()
 
 void ControlsDatabaseTab::deleteCurrent(bool clearsSaved)
 {
-    Table& t = assessment().controls();
-    if (!t.hasRecord() || !dialogs().ask(QStringLiteral("Confirm Delete")))
+    if (!deleteConfirmed(assessment().controls(), dialogs()))
         return;
-    t.remove();
     setStatus(kDeleted);
     if (clearsSaved)
         flags().saved = false;
@@ -291,10 +289,8 @@ void ControlsDatabaseTab::DBGrid4KeyUp(int key)
 
 void ControlsDatabaseTab::bImport2Click()
 {
-    if (!dialogs().ask(QStringLiteral("Are you sure you want to replace the current controls?")))
-        return;
     const QString file
-        = dialogs().openFile({ QStringLiteral("Open"), kImportFilter, QStringLiteral("xls"), QString() });
+        = chooseImportFile(dialogs(), QStringLiteral("Are you sure you want to replace the current controls?"));
     if (file.isEmpty())
         return;
     WaitCursor wait(dialogs());
