@@ -194,11 +194,7 @@ void BusinessAttributesTab::layOutPanels()
 {
     clearPanels();
     Table& attribute = assessment().attribute();
-    attribute.disableControls();
-    struct Resume {
-        Table& t;
-        ~Resume() { t.enableControls(); }
-    } resume{attribute};
+    const DisplaySuspended suspended{&attribute};
 
     attribute.setSort(QStringLiteral("GrAtt ASC"));
     attribute.setFilter(TableExpressions::equals(QStringLiteral("Tier"), QStringLiteral("Business")));

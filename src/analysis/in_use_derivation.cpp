@@ -54,13 +54,6 @@ QStringList securityNames(const Mapping& btAtt, const Mapping& tsAtt, const QStr
     return names;
 }
 
-// Resumes a table's displays however the derivation ends.
-struct DisplayPause {
-    explicit DisplayPause(Table& t) : table(t) { table.disableControls(); }
-    ~DisplayPause() { table.enableControls(); }
-    Table& table;
-};
-
 }
 
 QStringList GetSecurityAtt(Assessment& assessment, const QString& businessAttribute)
@@ -74,7 +67,7 @@ void SelectAttributes(Assessment& assessment, const QString& division)
 {
     Table& attribute = assessment.attribute();
     Store& store = assessment.store();
-    DisplayPause pauseAttribute(attribute);
+    const DisplaySuspended pauseAttribute{&attribute};
 
     try {
         if (attribute.filtered())
@@ -96,7 +89,7 @@ void SelectAttributes(Assessment& assessment, const QString& division)
         // Moving first gives a driver editor holding changes its question
         // before the profiles are read, so a saved answer is counted.
         {
-            DisplayPause pauseDrivers(drivers);
+            const DisplaySuspended pauseDrivers{&drivers};
             drivers.first();
         }
         const bool all = division == QLatin1String("All");

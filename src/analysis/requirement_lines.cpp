@@ -126,11 +126,7 @@ int moveRows(Table& drAtt, const QString& oldId, const QString& newId)
     int moved = 0;
     Store::Transaction tx(drAtt.store());
     FilterLifted lifted(drAtt);
-    drAtt.disableControls();
-    struct Resume {
-        Table& t;
-        ~Resume() { t.enableControls(); }
-    } resume { drAtt };
+    const DisplaySuspended suspended{&drAtt};
     for (int row = 0; row < drAtt.recordCount(); ++row) {
         if (drAtt.textAt(row, cseq) != oldId)
             continue;

@@ -52,18 +52,8 @@ void TForm2::cbDivision0Change()
     const QString text = m_division->currentText();
     Table& reqs = m_assessment.requirements();
     Table& drivers = m_assessment.drivers();
-    reqs.disableControls();
-    drivers.disableControls();
     {
-        struct Resume {
-            Table& a;
-            Table& b;
-            ~Resume()
-            {
-                a.enableControls();
-                b.enableControls();
-            }
-        } resume{reqs, drivers};
+        const DisplaySuspended suspended{&reqs, &drivers};
 
         applyDivisionFilter(reqs, text);
         if (text != QLatin1String("All")) {

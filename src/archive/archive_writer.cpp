@@ -163,17 +163,7 @@ void liftDivisionFilter(Assessment& a)
 {
     Table& reqs = a.requirements();
     Table& drivers = a.drivers();
-    reqs.disableControls();
-    drivers.disableControls();
-    struct Resume {
-        Table& a;
-        Table& b;
-        ~Resume()
-        {
-            a.enableControls();
-            b.enableControls();
-        }
-    } resume { reqs, drivers };
+    const DisplaySuspended suspended{&reqs, &drivers};
     for (Table* t : { &reqs, &drivers }) {
         t->setFiltered(false);
         t->refresh();

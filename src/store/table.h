@@ -132,3 +132,24 @@ private:
     int m_disabled = 0;
     bool m_resetPending = false;
 };
+
+// Suspends the displays of the tables for its lifetime and resumes them
+// however the work ends.
+class DisplaySuspended {
+public:
+    explicit DisplaySuspended(std::initializer_list<Table*> tables) : m_tables(tables)
+    {
+        for (Table* t : m_tables)
+            t->disableControls();
+    }
+    ~DisplaySuspended()
+    {
+        for (Table* t : m_tables)
+            t->enableControls();
+    }
+    DisplaySuspended(const DisplaySuspended&) = delete;
+    DisplaySuspended& operator=(const DisplaySuspended&) = delete;
+
+private:
+    std::vector<Table*> m_tables;
+};
