@@ -2,6 +2,7 @@
 
 #include "gui/data_grid_widget.h"
 #include "gui/dialogs_widget.h"
+#include "gui/form_controls_widget.h"
 #include "store/table.h"
 
 #include <QLabel>
@@ -20,18 +21,12 @@ inline const QString kImportFilter
 
 template <class W> W* control(const char* name, const QString& hint, const QRect& g, QWidget* parent)
 {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    if (!hint.isEmpty())
-        w->setToolTip(hint);
-    w->setGeometry(g);
-    return w;
+    return FormControls::place<W>(name, hint, g, parent);
 }
 
 inline void addLabel(const QString& text, const QRect& g, QWidget* parent)
 {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(g);
+    FormControls::caption(text, g, parent);
 }
 
 // The window's tables go before its widgets when it closes; a grid lets go of

@@ -1,6 +1,7 @@
 #include "settings/settings_tab.h"
 
 #include "app/main_window.h"
+#include "gui/form_controls_widget.h"
 #include "gui/link_label_widget.h"
 #include "gui/text_widget.h"
 #include "store/line_list.h"
@@ -22,55 +23,38 @@ QGroupBox* group(const QString& caption, const char* name, const QRect& g, QWidg
     return box;
 }
 
-template <class W> W* box(const char* name, const QString& hint, const QRect& g, QWidget* parent)
-{
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setToolTip(hint);
-    w->setGeometry(g);
-    w->setEnabled(false);
-    Text::markDisabledStyle(w);
-    return w;
-}
-
-void addCaption(const QString& text, const QRect& g, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(g);
-}
-
 }
 
 SettingsTab::SettingsTab(TForm2& form) : TabPage(form, "TabSheet8", QStringLiteral("System"))
 {
     auto* project = group(QStringLiteral("Project Detail "), "GroupBox2", QRect(8, 6, 450, 250), this);
-    addCaption(QStringLiteral("Assessment Id: "), QRect(10, 26, 120, 16), project);
-    m_assId = box<QLineEdit>("eAssId", QStringLiteral("Enter the assessment short name"), QRect(130, 22, 150, 22), project);
-    addCaption(QStringLiteral("Assessment Name: "), QRect(10, 54, 120, 16), project);
-    m_assessment = box<QLineEdit>("eAssessment", QStringLiteral("Enter the assessment long name"), QRect(130, 50, 310, 22), project);
-    addCaption(QStringLiteral("Description "), QRect(10, 80, 120, 16), project);
-    m_description = box<QPlainTextEdit>("mDescription", QStringLiteral("Enter the full description of the assessment"), QRect(10, 98, 430, 142), project);
+    FormControls::caption(QStringLiteral("Assessment Id: "), QRect(10, 26, 120, 16), project);
+    m_assId = FormControls::placeDisabled<QLineEdit>("eAssId", QStringLiteral("Enter the assessment short name"), QRect(130, 22, 150, 22), project);
+    FormControls::caption(QStringLiteral("Assessment Name: "), QRect(10, 54, 120, 16), project);
+    m_assessment = FormControls::placeDisabled<QLineEdit>("eAssessment", QStringLiteral("Enter the assessment long name"), QRect(130, 50, 310, 22), project);
+    FormControls::caption(QStringLiteral("Description "), QRect(10, 80, 120, 16), project);
+    m_description = FormControls::placeDisabled<QPlainTextEdit>("mDescription", QStringLiteral("Enter the full description of the assessment"), QRect(10, 98, 430, 142), project);
     m_project.label = new LinkLabel(QStringLiteral("Edit"), "hEdit2", project);
     m_project.label->setGeometry(400, 22, 40, 18);
     m_project.boxes = {m_assId, m_assessment, m_description};
 
     auto* org = group(QStringLiteral("Org Structure "), "GroupBox3", QRect(466, 6, 446, 250), this);
-    addCaption(QStringLiteral("Enterprise Name "), QRect(10, 26, 120, 16), org);
-    m_enterprise = box<QLineEdit>("eEnterprise", QStringLiteral("Enter the enterprise name"), QRect(130, 22, 250, 22), org);
-    addCaption(QStringLiteral("Business Divisions "), QRect(10, 54, 140, 16), org);
-    m_divisions = box<QPlainTextEdit>("mBusinessDivs", QStringLiteral("Enter thedivisions within the enterprise, one per line"), QRect(10, 72, 426, 168), org);
+    FormControls::caption(QStringLiteral("Enterprise Name "), QRect(10, 26, 120, 16), org);
+    m_enterprise = FormControls::placeDisabled<QLineEdit>("eEnterprise", QStringLiteral("Enter the enterprise name"), QRect(130, 22, 250, 22), org);
+    FormControls::caption(QStringLiteral("Business Divisions "), QRect(10, 54, 140, 16), org);
+    m_divisions = FormControls::placeDisabled<QPlainTextEdit>("mBusinessDivs", QStringLiteral("Enter thedivisions within the enterprise, one per line"), QRect(10, 72, 426, 168), org);
     m_org.label = new LinkLabel(QStringLiteral("Edit"), "hEdit3", org);
     m_org.label->setGeometry(396, 22, 40, 18);
     m_org.boxes = {m_enterprise, m_divisions};
 
     auto* groups = group(QStringLiteral("Custom Driver Group Names "), "GroupBox5", QRect(8, 262, 300, 190), this);
-    m_groups = box<QPlainTextEdit>("mGroups", QStringLiteral("Enter the group names (one per line) in which drivers will be grouped  on reports"), QRect(10, 40, 280, 140), groups);
+    m_groups = FormControls::placeDisabled<QPlainTextEdit>("mGroups", QStringLiteral("Enter the group names (one per line) in which drivers will be grouped  on reports"), QRect(10, 40, 280, 140), groups);
     m_groupNames.label = new LinkLabel(QStringLiteral("Edit"), "hEdit5", groups);
     m_groupNames.label->setGeometry(250, 18, 40, 18);
     m_groupNames.boxes = {m_groups};
 
     auto* activities = group(QStringLiteral("Custom Activity Names "), "GroupBox6", QRect(316, 262, 300, 190), this);
-    m_activities = box<QPlainTextEdit>("mActivities", QStringLiteral("Enter the names of activities which can be used to reflect enterprise-relevant areas of work"), QRect(10, 40, 280, 140), activities);
+    m_activities = FormControls::placeDisabled<QPlainTextEdit>("mActivities", QStringLiteral("Enter the names of activities which can be used to reflect enterprise-relevant areas of work"), QRect(10, 40, 280, 140), activities);
     m_activityNames.label = new LinkLabel(QStringLiteral("Edit"), "hEdit6", activities);
     m_activityNames.label->setGeometry(250, 18, 40, 18);
     m_activityNames.boxes = {m_activities};

@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "core/quarrix_error.h"
+#include "gui/form_controls_widget.h"
 #include "gui/link_label_widget.h"
 #include "gui/text_widget.h"
 #include "upload/central_upload.h"
@@ -15,24 +16,6 @@ namespace {
 
 const QString kTestComplete = QStringLiteral("Test complete               ");
 const QString kUploadComplete = QStringLiteral("Upload complete           ");
-
-QLabel* addCaption(const QString& text, const QRect& g, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(g);
-    return label;
-}
-
-template <class W> W* editor(const char* name, const QString& hint, const QRect& g, QWidget* parent)
-{
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setToolTip(hint);
-    w->setGeometry(g);
-    w->setEnabled(false);
-    Text::markDisabledStyle(w);
-    return w;
-}
 
 QLabel* statusLabel(const char* name, const QRect& g, QWidget* parent)
 {
@@ -51,24 +34,24 @@ UploadTab::UploadTab(TForm2& form)
     auto* connection = new QGroupBox(QStringLiteral("SQL Connection "), this);
     connection->setObjectName(QStringLiteral("GroupBox16"));
     connection->setGeometry(8, 6, 450, 230);
-    addCaption(QStringLiteral("IP Address"), QRect(10, 28, 100, 16), connection);
-    m_ip = editor<QLineEdit>(
+    FormControls::caption(QStringLiteral("IP Address"), QRect(10, 28, 100, 16), connection);
+    m_ip = FormControls::placeDisabled<QLineEdit>(
         "eIP", QStringLiteral("Enter the IP addrress of the SQL server"), QRect(110, 24, 160, 22), connection);
-    addCaption(QStringLiteral("Port "), QRect(10, 56, 100, 16), connection);
-    m_port = editor<QLineEdit>(
+    FormControls::caption(QStringLiteral("Port "), QRect(10, 56, 100, 16), connection);
+    m_port = FormControls::placeDisabled<QLineEdit>(
         "ePort", QStringLiteral("Enter the port number of the SQL server"), QRect(110, 52, 60, 22), connection);
-    addCaption(QStringLiteral("User"), QRect(10, 84, 100, 16), connection);
-    m_user = editor<QLineEdit>("eUser", QStringLiteral("Enter the SQL user name"), QRect(110, 80, 220, 22), connection);
-    addCaption(QStringLiteral("Password "), QRect(10, 112, 100, 16), connection);
-    m_password = editor<QLineEdit>(
+    FormControls::caption(QStringLiteral("User"), QRect(10, 84, 100, 16), connection);
+    m_user = FormControls::placeDisabled<QLineEdit>("eUser", QStringLiteral("Enter the SQL user name"), QRect(110, 80, 220, 22), connection);
+    FormControls::caption(QStringLiteral("Password "), QRect(10, 112, 100, 16), connection);
+    m_password = FormControls::placeDisabled<QLineEdit>(
         "ePassword", QStringLiteral("Enter teh SQL password"), QRect(110, 108, 220, 22), connection);
     m_password->setEchoMode(QLineEdit::Password);
-    addCaption(QStringLiteral("Database"), QRect(10, 140, 100, 16), connection);
-    m_database = editor<QLineEdit>("eDatabase",
+    FormControls::caption(QStringLiteral("Database"), QRect(10, 140, 100, 16), connection);
+    m_database = FormControls::placeDisabled<QLineEdit>("eDatabase",
         QStringLiteral("Enter the database name into which the Quarrix results will be stored"),
         QRect(110, 136, 220, 22), connection);
-    addCaption(QStringLiteral("ODBC Driver"), QRect(10, 168, 100, 16), connection);
-    m_driver = editor<QComboBox>("cbDriver", QStringLiteral("Choose the ODBC driver that reaches the SQL server"),
+    FormControls::caption(QStringLiteral("ODBC Driver"), QRect(10, 168, 100, 16), connection);
+    m_driver = FormControls::placeDisabled<QComboBox>("cbDriver", QStringLiteral("Choose the ODBC driver that reaches the SQL server"),
         QRect(110, 164, 220, 22), connection);
     m_driver->setEditable(true);
     m_driver->setInsertPolicy(QComboBox::NoInsert);
