@@ -1,24 +1,12 @@
 // quarrix-cli save-archive and load-archive.
+#include "support/process_run.h"
+
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int status;
-    QString out, err;
-};
-
-CliRun cli(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(QUARRIX_CLI), args);
-    p.waitForFinished(60000);
-    return { p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
-}
 
 QByteArray bytesOf(const QString& path)
 {
@@ -46,9 +34,9 @@ TEST(ArchiveCli, SaveAndLoadMoveAnAssessmentBetweenStores)
           "</Analysis>\r\n";
     write(dir.filePath("in.txt"), archive);
 
-    const CliRun load = cli({ "--store", first, "load-archive", dir.filePath("in.txt") });
+    const ProcessRun load = runCli({ "--store", first, "load-archive", dir.filePath("in.txt") });
     ASSERT_EQ(load.status, 0) << load.err.toStdString();
-    const CliRun save = cli({ "--store", first, "save-archive", dir.filePath("out.txt"), "--division", "North" });
+    const ProcessRun save = runCli({ "--store", first, "save-archive", dir.filePath("out.txt"), "--division", "North" });
     ASSERT_EQ(save.status, 0) << save.err.toStdString();
     const QByteArray out = bytesOf(dir.filePath("out.txt"));
     // Every record is written whatever division was chosen.
@@ -56,9 +44,9 @@ TEST(ArchiveCli, SaveAndLoadMoveAnAssessmentBetweenStores)
     EXPECT_TRUE(out.contains("<DriverRecord>\r\nBD1\r\nDrive\r\nSouth\r\n"));
     EXPECT_TRUE(out.contains("<Title>\r\nHafen M\xFCnster\r\n</Title>"));
 
-    const CliRun again = cli({ "--store", second, "load-archive", dir.filePath("out.txt") });
+    const ProcessRun again = runCli({ "--store", second, "load-archive", dir.filePath("out.txt") });
     ASSERT_EQ(again.status, 0) << again.err.toStdString();
-    ASSERT_EQ(cli({ "--store", second, "save-archive", dir.filePath("again.txt") }).status, 0);
+    ASSERT_EQ(runCli({ "--store", second, "save-archive", dir.filePath("again.txt") }).status, 0);
     EXPECT_EQ(bytesOf(dir.filePath("again.txt")), out);
 }
 
@@ -68,8 +56,8 @@ TEST(ArchiveCli, BadFilesFailAndLeaveTheStoreAsItWas)
     const QString store = dir.filePath("Quarrix.mdb");
     write(dir.filePath("good.txt"),
         "<Analysis>\r\n<RequirementRecord>\r\nBR1\r\n\r\n\r\n\r\n\r\n\r\n</RequirementRecord>\r\n</Analysis>\r\n");
-    ASSERT_EQ(cli({ "--store", store, "load-archive", dir.filePath("good.txt") }).status, 0);
-    ASSERT_EQ(cli({ "--store", store, "save-archive", dir.filePath("before.txt") }).status, 0);
+    ASSERT_EQ(runCli({ "--store", store, "load-archive", dir.filePath("good.txt") }).status, 0);
+    ASSERT_EQ(runCli({ "--store", store, "save-archive", dir.filePath("before.txt") }).status, 0);
 
     write(dir.filePath("other.txt"), "just text\r\n");
     write(dir.filePath("priority.txt"),
@@ -80,14 +68,14 @@ TEST(ArchiveCli, BadFilesFailAndLeaveTheStoreAsItWas)
     } cases[] = { { dir.filePath("other.txt"), "This is not a saved analysis" },
         { dir.filePath("priority.txt"), "line 5" }, { dir.filePath("missing.txt"), dir.filePath("missing.txt") } };
     for (const auto& c : cases) {
-        const CliRun run = cli({ "--store", store, "load-archive", c.file });
+        const ProcessRun run = runCli({ "--store", store, "load-archive", c.file });
         EXPECT_NE(run.status, 0) << c.file.toStdString();
         EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
     }
-    const CliRun unwritable = cli({ "--store", store, "save-archive", dir.filePath("no-folder/out.txt") });
+    const ProcessRun unwritable = runCli({ "--store", store, "save-archive", dir.filePath("no-folder/out.txt") });
     EXPECT_NE(unwritable.status, 0);
     EXPECT_TRUE(unwritable.err.contains(dir.filePath("no-folder/out.txt"))) << unwritable.err.toStdString();
 
-    ASSERT_EQ(cli({ "--store", store, "save-archive", dir.filePath("after.txt") }).status, 0);
+    ASSERT_EQ(runCli({ "--store", store, "save-archive", dir.filePath("after.txt") }).status, 0);
     EXPECT_EQ(bytesOf(dir.filePath("after.txt")), bytesOf(dir.filePath("before.txt")));
 }

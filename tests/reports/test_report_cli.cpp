@@ -1,47 +1,20 @@
 // quarrix-cli report and taxonomy-report, and a real word processor opening
 // what they write.
 #include "report_test_support.h"
+#include "support/process_run.h"
 
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUrl>
 
-namespace {
-
-struct ProcessRun {
-    int status;
-    QString out, err;
-};
-
-ProcessRun run(const QString& program, const QStringList& args, int timeoutMs = 60000)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return { -1, {}, QStringLiteral("timed out") };
-    }
-    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-        QString::fromUtf8(p.readAllStandardError()) };
-}
-
-ProcessRun cli(const QStringList& args)
-{
-    return run(QStringLiteral(QUARRIX_CLI), args);
-}
-
-}
-
 TEST_F(ReportStoreTest, CliReportWritesWhatTheWindowWrites)
 {
     const QString file = dir.filePath("cli.docx");
-    const ProcessRun r = cli({ "--store", path, "report", file, "--division", "North", "--activity", "Audit" });
+    const ProcessRun r = runCli({ "--store", path, "report", file, "--division", "North", "--activity", "Audit" });
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, file + " saved\n");
 
@@ -60,7 +33,7 @@ TEST_F(ReportStoreTest, CliTaxonomyReportRunsTheDerivationFirst)
 {
     // Nothing is marked in use yet; the command derives it for its division.
     const QString file = dir.filePath("taxonomy.docx");
-    const ProcessRun r = cli({ "--store", path, "taxonomy-report", file, "--group", "User" });
+    const ProcessRun r = runCli({ "--store", path, "taxonomy-report", file, "--group", "User" });
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const Docx d = Docx::read(file);
     ASSERT_TRUE(d.ok);
@@ -68,7 +41,7 @@ TEST_F(ReportStoreTest, CliTaxonomyReportRunsTheDerivationFirst)
     EXPECT_GE(d.find("USER"), 0);
     EXPECT_LT(d.find("RISK"), 0);
 
-    const ProcessRun south = cli({ "--store", path, "taxonomy-report", file, "--division", "South" });
+    const ProcessRun south = runCli({ "--store", path, "taxonomy-report", file, "--division", "South" });
     ASSERT_EQ(south.status, 0) << south.err.toStdString();
     // South's only driver profiles Available and Logged.
     const Docx s = Docx::read(file);
@@ -82,13 +55,13 @@ TEST_F(ReportStoreTest, CliRefusesBadArgumentsWithoutWriting)
     for (const QStringList& args : { QStringList { "report" }, QStringList { "report", file, "--group", "User" },
              QStringList { "report", file, "--activity" }, QStringList { "report", file, "extra.docx" },
              QStringList { "taxonomy-report", file, "--activity", "Audit" } }) {
-        const ProcessRun r = cli(QStringList { "--store", path } + args);
+        const ProcessRun r = runCli(QStringList { "--store", path } + args);
         EXPECT_NE(r.status, 0) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains("usage")) << r.err.toStdString();
     }
     EXPECT_FALSE(QFile::exists(file));
 
-    const ProcessRun unwritable = cli({ "--store", path, "report", dir.filePath("no/such/folder/r.docx") });
+    const ProcessRun unwritable = runCli({ "--store", path, "report", dir.filePath("no/such/folder/r.docx") });
     EXPECT_NE(unwritable.status, 0);
     EXPECT_TRUE(unwritable.err.contains("no/such/folder")) << unwritable.err.toStdString();
 }
@@ -104,11 +77,11 @@ TEST_F(ReportStoreTest, WordProcessorOpensTheReport)
     const QString file = dir.filePath("report.docx");
     QuarrixReport::write(a, file, {});
     const QString profile = QUrl::fromLocalFile(dir.filePath("lo-profile")).toString();
-    const ProcessRun convert = run(office,
+    const ProcessRun convert = runProgram(office,
         { "-env:UserInstallation=" + profile, "--headless", "--convert-to", "pdf", "--outdir", dir.path(), file },
         180000);
     ASSERT_EQ(convert.status, 0) << convert.err.toStdString();
-    const ProcessRun text = run(pdftotext, { "-layout", dir.filePath("report.pdf"), "-" });
+    const ProcessRun text = runProgram(pdftotext, { "-layout", dir.filePath("report.pdf"), "-" });
     ASSERT_EQ(text.status, 0) << text.err.toStdString();
     const QStringList pages = text.out.split('\f');
     ASSERT_GE(pages.size(), 12) << text.out.toStdString();
