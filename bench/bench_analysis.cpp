@@ -17,7 +17,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList sizes = argc > 1 ? QStringList{QString::fromLatin1(argv[1])} : QStringList{"S", "M", "L"};
+    const QStringList sizes = argc > 1 ? QStringList { QString::fromLatin1(argv[1]) } : QStringList { "S", "M", "L" };
     for (const QString& name : sizes) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Quarrix.mdb"));

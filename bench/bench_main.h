@@ -5,9 +5,9 @@
 #include "core/assessment.h"
 
 #include <QElapsedTimer>
+#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QString>
 #include <cstdio>
 #include <functional>
 
@@ -29,7 +29,7 @@ inline double benchStep(const char* name, const std::function<void()>& step, int
 // The fixture sizes to run: the first argument, or S, M and L.
 inline QStringList benchSizes(int argc, char** argv)
 {
-    return argc > 1 ? QStringList{QString::fromLatin1(argv[1])} : QStringList{"S", "M", "L"};
+    return argc > 1 ? QStringList { QString::fromLatin1(argv[1]) } : QStringList { "S", "M", "L" };
 }
 
 // Opens a new store in the folder and fills it with the fixture of that size.

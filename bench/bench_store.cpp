@@ -12,7 +12,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QStringList sizes = argc > 1 ? QStringList{QString::fromLatin1(argv[1])} : QStringList{"S", "M", "L"};
+    const QStringList sizes = argc > 1 ? QStringList { QString::fromLatin1(argv[1]) } : QStringList { "S", "M", "L" };
     for (const QString& name : sizes) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Quarrix.mdb"));
@@ -20,7 +20,9 @@ int main(int argc, char** argv)
             Assessment a;
             QString error;
             a.open(path, true, &error);
-            benchStep(qPrintable(QStringLiteral("[%1] generate fixture").arg(name)), [&] { Fixture::generate(a, Fixture::byName(name)); }, 1);
+            benchStep(
+                qPrintable(QStringLiteral("[%1] generate fixture").arg(name)),
+                [&] { Fixture::generate(a, Fixture::byName(name)); }, 1);
         }
         benchStep(qPrintable(QStringLiteral("[%1] open store").arg(name)), [&] {
             Assessment a;
@@ -32,8 +34,8 @@ int main(int argc, char** argv)
         a.open(path, false, &error);
         long cells = 0;
         benchStep(qPrintable(QStringLiteral("[%1] walk every table").arg(name)), [&] {
-            for (Table* t : {&a.system(), &a.requirements(), &a.drivers(), &a.drAtt(), &a.attribute(), &a.btAtt(),
-                             &a.tsAtt(), &a.controls(), &a.applications(), &a.appControl(), &a.iddr()}) {
+            for (Table* t : { &a.system(), &a.requirements(), &a.drivers(), &a.drAtt(), &a.attribute(), &a.btAtt(),
+                     &a.tsAtt(), &a.controls(), &a.applications(), &a.appControl(), &a.iddr() }) {
                 for (t->first(); !t->eof(); t->next())
                     cells += t->text(t->def().fields.front().name).size();
             }
@@ -47,7 +49,7 @@ int main(int argc, char** argv)
             a.requirements().last();
             const QString id = a.requirements().text(QStringLiteral("RSeq"));
             a.requirements().first();
-            a.requirements().locate(QStringLiteral("RSeq"), {id});
+            a.requirements().locate(QStringLiteral("RSeq"), { id });
         });
         std::printf("(%ld characters read)\n", cells);
     }
@@ -69,10 +71,13 @@ int main(int argc, char** argv)
         tx.commit();
     }
     Table& reqs = big.requirements();
-    benchStep("[100k] filter on a division", [&] {
-        reqs.setFilter(QStringLiteral("Division='North'"));
-        reqs.setFiltered(true);
-    }, 1);
+    benchStep(
+        "[100k] filter on a division",
+        [&] {
+            reqs.setFilter(QStringLiteral("Division='North'"));
+            reqs.setFiltered(true);
+        },
+        1);
     int seen = 0;
     const double walk = benchStep("[100k] walk the 50,000 filtered rows", [&] {
         seen = 0;
@@ -80,6 +85,7 @@ int main(int argc, char** argv)
             seen += reqs.text(QStringLiteral("RSeq")).size() > 0;
     });
     std::printf("%-40s %10.3f us\n", "[100k] per row walked", walk * 1000.0 / std::max(seen, 1));
-    benchStep("[100k] locate the last filtered row", [&] { reqs.locate(QStringLiteral("RSeq"), {QStringLiteral("R099999")}); });
+    benchStep("[100k] locate the last filtered row",
+        [&] { reqs.locate(QStringLiteral("RSeq"), { QStringLiteral("R099999") }); });
     return 0;
 }

@@ -9,16 +9,16 @@ class Assessment;
 struct FixtureSize {
     int requirements;
     int drivers;
-    int attributesPerTier;    // business, technical and security attributes each
-    int profileRows;          // DrAtt rows
+    int attributesPerTier; // business, technical and security attributes each
+    int profileRows; // DrAtt rows
     int controls;
     int applications;
 };
 
 namespace Fixture {
-FixtureSize small();   // S
-FixtureSize medium();  // M
-FixtureSize large();   // L: 5,000 requirements, 1,000 drivers, 400 attributes, 20,000 profile rows, 2,000 controls
+FixtureSize small(); // S
+FixtureSize medium(); // M
+FixtureSize large(); // L: 5,000 requirements, 1,000 drivers, 400 attributes, 20,000 profile rows, 2,000 controls
 FixtureSize byName(const QString& name); // "S", "M" or "L"
 void generate(Assessment& assessment, const FixtureSize& size);
 }

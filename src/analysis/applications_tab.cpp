@@ -38,7 +38,7 @@ QComboBox* rating(const char* name, const QRect& g, QWidget* parent)
     auto* box = control<QComboBox>(name, g, parent);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
-    box->addItems({QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High")});
+    box->addItems({ QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High") });
     box->setCurrentIndex(0);
     return box;
 }
@@ -53,14 +53,19 @@ QStringList items(const QListWidget* list)
 
 // Counts nested loads so that filling the editors is not taken for an edit.
 struct Loading {
-    explicit Loading(int& n) : count(n) { ++count; }
+    explicit Loading(int& n)
+        : count(n)
+    {
+        ++count;
+    }
     ~Loading() { --count; }
     int& count;
 };
 
 }
 
-ApplicationsTab::ApplicationsTab(TForm2& form) : TabPage(form, "TabSheet10", QStringLiteral("Applications"))
+ApplicationsTab::ApplicationsTab(TForm2& form)
+    : TabPage(form, "TabSheet10", QStringLiteral("Applications"))
 {
     link(QStringLiteral("Add"), "hAdd7", QRect(8, 500, 40, 18), [this] { hAdd7Click(); });
     link(QStringLiteral("Delete"), "hDelete7", QRect(60, 500, 50, 18), [this] { hDelete7Click(); });
@@ -80,7 +85,7 @@ ApplicationsTab::ApplicationsTab(TForm2& form) : TabPage(form, "TabSheet10", QSt
     addCaption(QStringLiteral("Threat/Risk "), QRect(466, 18, 100, 14), risk);
     addCaption(QStringLiteral("Assessment "), QRect(466, 32, 100, 14), risk);
     m_risk = control<QPlainTextEdit>("mAttTRA", QRect(466, 48, 220, 180), risk,
-                                     QStringLiteral("The risks which affect the attribute are described here"));
+        QStringLiteral("The risks which affect the attribute are described here"));
     addCaption(QStringLiteral("Likelihood"), QRect(466, 240, 70, 16), risk);
     m_likelihood = rating("cbLikelihood", QRect(546, 236, 140, 22), risk);
     addCaption(QStringLiteral("Impact "), QRect(466, 268, 70, 16), risk);
@@ -97,9 +102,9 @@ ApplicationsTab::ApplicationsTab(TForm2& form) : TabPage(form, "TabSheet10", QSt
     addCaption(QStringLiteral("Owner"), QRect(10, 82, 80, 16), details);
     m_owner = control<QLineEdit>("eOwner", QRect(90, 78, 250, 22), details);
     addCaption(QStringLiteral("Division "), QRect(10, 110, 80, 16), details);
-    m_division = control<QComboBox>(
-        "cbDivision7", QRect(90, 106, 250, 22), details,
-        QStringLiteral("Select the Division  (or Enterprise for the whole organisation) to which the business driver applies"));
+    m_division = control<QComboBox>("cbDivision7", QRect(90, 106, 250, 22), details,
+        QStringLiteral(
+            "Select the Division  (or Enterprise for the whole organisation) to which the business driver applies"));
     m_division->setEditable(true);
     m_division->setInsertPolicy(QComboBox::NoInsert);
     addCaption(QStringLiteral("Description"), QRect(356, 26, 100, 16), details);
@@ -116,15 +121,15 @@ ApplicationsTab::ApplicationsTab(TForm2& form) : TabPage(form, "TabSheet10", QSt
     });
     connect(m_attributes, &QListWidget::itemClicked, this, [this] { run([this] { lbAttributesClick(); }); });
     connect(m_risk, &QPlainTextEdit::textChanged, this, [this] { run([this] { storeRisk(); }); });
-    for (QComboBox* box : {m_likelihood, m_impact})
+    for (QComboBox* box : { m_likelihood, m_impact })
         connect(box, &QComboBox::currentTextChanged, this, [this] { run([this] { storeRisk(); }); });
     showRisk();
 }
 
 void ApplicationsTab::storeOpened()
 {
-    m_grid = new DataGrid(assessment().applications(), {{QStringLiteral("Application"), QStringLiteral("Application")}},
-                          true, "DBGrid9", this);
+    m_grid = new DataGrid(assessment().applications(),
+        { { QStringLiteral("Application"), QStringLiteral("Application") } }, true, "DBGrid9", this);
     m_grid->setGeometry(8, 8, 200, 486);
     m_grid->show();
     connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid9CellClick(); }); });
@@ -203,7 +208,7 @@ void ApplicationsTab::lbAttributesClick()
         return;
     }
     Table& attribute = assessment().attribute();
-    if (attribute.locate(QStringLiteral("Attribute"), {line->text()})) {
+    if (attribute.locate(QStringLiteral("Attribute"), { line->text() })) {
         m_controls->clear();
         m_controls->addItems(LineList::split(attribute.text(QStringLiteral("SecControls"))));
     }
@@ -216,14 +221,14 @@ void ApplicationsTab::showRisk(bool attach)
     const bool chosen = attach && line && line->isSelected() && currentApplicationId() != 0;
     m_riskApplication = chosen ? currentApplicationId() : 0;
     m_riskAttribute = chosen ? line->text() : QString();
-    const RiskEntry entry = chosen ? RiskStore::read(assessment(), m_riskApplication, m_riskAttribute) : RiskEntry{};
+    const RiskEntry entry = chosen ? RiskStore::read(assessment(), m_riskApplication, m_riskAttribute) : RiskEntry {};
     Loading loading(m_loading);
     Text::setMemo(m_risk, entry.risk);
     m_likelihood->setEditText(entry.likelihood);
     m_impact->setEditText(entry.impact);
     // Without an attribute of an application chosen there is nothing to file
     // an entry under.
-    for (QWidget* w : std::initializer_list<QWidget*>{m_risk, m_likelihood, m_impact})
+    for (QWidget* w : std::initializer_list<QWidget*> { m_risk, m_likelihood, m_impact })
         w->setEnabled(chosen);
 }
 
@@ -231,7 +236,7 @@ void ApplicationsTab::storeRisk()
 {
     if (m_loading || m_riskApplication == 0)
         return;
-    RiskEntry entry{Text::memo(m_risk), m_likelihood->currentText(), m_impact->currentText()};
+    RiskEntry entry { Text::memo(m_risk), m_likelihood->currentText(), m_impact->currentText() };
     RiskStore::write(assessment(), m_riskApplication, m_application->text(), m_riskAttribute, entry);
 }
 

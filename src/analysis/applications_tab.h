@@ -17,14 +17,14 @@ public:
     explicit ApplicationsTab(TForm2& form);
 
     void storeOpened() override;
-    void tabShown() override;  // TabSheet10Show
+    void tabShown() override; // TabSheet10Show
     void tabHidden() override; // TabSheet10Hide
 
     void DBGrid9CellClick(); // loads the current application
     void hAdd7Click();
     void hDelete7Click();
     void hSave7Click();
-    void hAdd8Click();       // adds cbAttributes' text to the application
+    void hAdd8Click(); // adds cbAttributes' text to the application
     void lbAttributesClick();
 
 private:
@@ -33,7 +33,7 @@ private:
     // without attach (or with nothing selected) the editors are emptied and
     // disabled.
     void showRisk(bool attach = true);
-    void storeRisk();  // after an edit of one of the three risk editors
+    void storeRisk(); // after an edit of one of the three risk editors
 
     DataGrid* m_grid = nullptr;
     QListWidget* m_attributes = nullptr;

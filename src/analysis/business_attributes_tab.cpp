@@ -20,13 +20,21 @@ const QColor kSkyBlue(166, 202, 240);
 const QColor kMoneyGreen(192, 220, 192);
 const QRect kGrid(8, 8, 808, 140); // DBGrid3; the panels start under it
 
-QColor buttonFace() { return QApplication::palette().color(QPalette::Button); }
-QColor windowText() { return QApplication::palette().color(QPalette::WindowText); }
+QColor buttonFace()
+{
+    return QApplication::palette().color(QPalette::Button);
+}
+QColor windowText()
+{
+    return QApplication::palette().color(QPalette::WindowText);
+}
 
 // A legend circle.
 class Shape : public QWidget {
 public:
-    Shape(const QColor& colour, const char* name, QWidget* parent) : QWidget(parent), m_colour(colour)
+    Shape(const QColor& colour, const char* name, QWidget* parent)
+        : QWidget(parent)
+        , m_colour(colour)
     {
         setObjectName(QString::fromLatin1(name));
     }
@@ -51,7 +59,9 @@ private:
 // told apart by their flag, never by their name, so any attribute name works.
 class ProfilePanel : public QLabel {
 public:
-    ProfilePanel(const QString& caption, bool header, QWidget* parent) : QLabel(caption, parent), m_header(header)
+    ProfilePanel(const QString& caption, bool header, QWidget* parent)
+        : QLabel(caption, parent)
+        , m_header(header)
     {
         setAlignment(Qt::AlignCenter);
         setAutoFillBackground(true);
@@ -77,10 +87,18 @@ public:
         m_priority = priority;
         setFrameStyle(QFrame::Panel | shadow);
         switch (priority) {
-        case 1: paint(kNavy, Qt::white); break;
-        case 2: paint(kBlue, Qt::white); break;
-        case 3: paint(kSkyBlue, windowText()); break;
-        default: paint(buttonFace(), windowText()); break;
+        case 1:
+            paint(kNavy, Qt::white);
+            break;
+        case 2:
+            paint(kBlue, Qt::white);
+            break;
+        case 3:
+            paint(kSkyBlue, windowText());
+            break;
+        default:
+            paint(buttonFace(), windowText());
+            break;
         }
     }
 
@@ -88,10 +106,18 @@ public:
     void step()
     {
         switch (m_priority) {
-        case 0: setLevel(3, QFrame::Raised); break;
-        case 3: setLevel(2, frameShadow()); break;
-        case 2: setLevel(1, frameShadow()); break;
-        default: setLevel(0, QFrame::Sunken); break;
+        case 0:
+            setLevel(3, QFrame::Raised);
+            break;
+        case 3:
+            setLevel(2, frameShadow());
+            break;
+        case 2:
+            setLevel(1, frameShadow());
+            break;
+        default:
+            setLevel(0, QFrame::Sunken);
+            break;
         }
     }
 
@@ -127,10 +153,8 @@ BusinessAttributesTab::BusinessAttributesTab(TForm2& form)
         const char* shape;
         QColor colour;
         const char* label;
-    } legend[] = {{"Shape1", kNavy, "Priority 1 "},
-                  {"Shape2", kBlue, "Priority 2 "},
-                  {"Shape3", kSkyBlue, "Priority 3 "},
-                  {"Shape4", buttonFace(), "Ignore "}};
+    } legend[] = { { "Shape1", kNavy, "Priority 1 " }, { "Shape2", kBlue, "Priority 2 " },
+        { "Shape3", kSkyBlue, "Priority 3 " }, { "Shape4", buttonFace(), "Ignore " } };
     int y = 180;
     for (const auto& item : legend) {
         auto* shape = new Shape(item.colour, item.shape, this);
@@ -151,10 +175,9 @@ BusinessAttributesTab::BusinessAttributesTab(TForm2& form)
 void BusinessAttributesTab::storeOpened()
 {
     m_grid = new DataGrid(assessment().drivers(),
-                          {{QStringLiteral("CSeq"), QStringLiteral("Id")},
-                           {QStringLiteral("Driver"), QStringLiteral("Driver")},
-                           {QStringLiteral("Division"), QStringLiteral("Division")}},
-                          true, "DBGrid3", this);
+        { { QStringLiteral("CSeq"), QStringLiteral("Id") }, { QStringLiteral("Driver"), QStringLiteral("Driver") },
+            { QStringLiteral("Division"), QStringLiteral("Division") } },
+        true, "DBGrid3", this);
     m_grid->setGeometry(kGrid);
     m_grid->setColumnWidth(0, 70);
     m_grid->setColumnWidth(1, 520);
@@ -194,7 +217,7 @@ void BusinessAttributesTab::layOutPanels()
 {
     clearPanels();
     Table& attribute = assessment().attribute();
-    const DisplaySuspended suspended{&attribute};
+    const DisplaySuspended suspended { &attribute };
 
     attribute.setSort(QStringLiteral("GrAtt ASC"));
     attribute.setFilter(TableExpressions::equals(QStringLiteral("Tier"), QStringLiteral("Business")));
@@ -295,7 +318,7 @@ void BusinessAttributesTab::hSave3Click()
     std::vector<ProfileEntry> entries;
     for (ProfilePanel* p : m_panels)
         if (!p->isHeader())
-            entries.push_back({p->attribute(), p->priority()});
+            entries.push_back({ p->attribute(), p->priority() });
     ProfileStore::save(assessment(), drivers.text(QStringLiteral("CSeq")), entries);
     flags().profilingEdit = false;
     flags().saved = false;

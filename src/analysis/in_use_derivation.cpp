@@ -25,10 +25,10 @@ using Mapping = QHash<QString, QStringList>;
 Mapping readMapping(Store& store, const char* table, const char* from, const char* to)
 {
     Mapping map;
-    SqlStatement& q = store.cached(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid")
-                                       .arg(quoteIdentifier(QString::fromLatin1(from)),
-                                            quoteIdentifier(QString::fromLatin1(to)),
-                                            quoteIdentifier(QString::fromLatin1(table))));
+    SqlStatement& q
+        = store.cached(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid")
+                           .arg(quoteIdentifier(QString::fromLatin1(from)), quoteIdentifier(QString::fromLatin1(to)),
+                               quoteIdentifier(QString::fromLatin1(table))));
     q.reset();
     try {
         while (q.step())
@@ -60,14 +60,14 @@ QStringList GetSecurityAtt(Assessment& assessment, const QString& businessAttrib
 {
     Store& store = assessment.store();
     return securityNames(readMapping(store, "BTAtt", "BusAtt", "TechAtt"),
-                         readMapping(store, "TSAtt", "TechAtt", "SecAtt"), businessAttribute);
+        readMapping(store, "TSAtt", "TechAtt", "SecAtt"), businessAttribute);
 }
 
 void SelectAttributes(Assessment& assessment, const QString& division)
 {
     Table& attribute = assessment.attribute();
     Store& store = assessment.store();
-    const DisplaySuspended pauseAttribute{&attribute};
+    const DisplaySuspended pauseAttribute { &attribute };
 
     try {
         if (attribute.filtered())
@@ -89,7 +89,7 @@ void SelectAttributes(Assessment& assessment, const QString& division)
         // Moving first gives a driver editor holding changes its question
         // before the profiles are read, so a saved answer is counted.
         {
-            const DisplaySuspended pauseDrivers{&drivers};
+            const DisplaySuspended pauseDrivers { &drivers };
             drivers.first();
         }
         const bool all = division == QLatin1String("All");
@@ -103,13 +103,15 @@ void SelectAttributes(Assessment& assessment, const QString& division)
         const Mapping tsAtt = readMapping(store, "TSAtt", "TechAtt", "SecAtt");
         // The business attributes of the counted rows, found by the store in
         // one scan; the shown drivers travel as one bound JSON array.
-        SqlStatement& profile = store.cached(
-            all ? QStringLiteral("SELECT DISTINCT COALESCE(Attribute,'') FROM DrAtt WHERE Priority BETWEEN 1 AND 3")
+        SqlStatement& profile = store.cached(all
+                ? QStringLiteral("SELECT DISTINCT COALESCE(Attribute,'') FROM DrAtt WHERE Priority BETWEEN 1 AND 3")
                 : QStringLiteral("SELECT DISTINCT COALESCE(Attribute,'') FROM DrAtt WHERE Priority BETWEEN 1 AND 3 "
                                  "AND COALESCE(CSeq,'') IN (SELECT value FROM json_each(?))"));
         profile.reset();
         if (!all)
-            profile.bind(1, QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(shownDrivers)).toJson(QJsonDocument::Compact)));
+            profile.bind(1,
+                QString::fromUtf8(
+                    QJsonDocument(QJsonArray::fromStringList(shownDrivers)).toJson(QJsonDocument::Compact)));
         try {
             while (profile.step())
                 for (const QString& sec : securityNames(btAtt, tsAtt, textOf(profile.column(0))))
@@ -137,7 +139,7 @@ void SelectAttributes(Assessment& assessment, const QString& division)
             marked.insert(name);
         const QVariant stored = attribute.valueAt(row, inUseField);
         if (!stored.isValid() || stored.toBool() != inUse)
-            changes.push_back({attribute.rowIdAt(row), inUse});
+            changes.push_back({ attribute.rowIdAt(row), inUse });
     }
     if (!changes.empty()) {
         Store::Transaction tx(store);

@@ -40,7 +40,7 @@ std::vector<ProfileEntry> read(Assessment& assessment, const QString& cseq)
     q.bind(1, cseq);
     eachRow(q, [&](SqlStatement& s) {
         const QVariant p = s.column(1);
-        rows.push_back({textOf(s.column(0)), p.isValid() ? int(p.toLongLong()) : 0});
+        rows.push_back({ textOf(s.column(0)), p.isValid() ? int(p.toLongLong()) : 0 });
     });
     return rows;
 }
@@ -66,7 +66,8 @@ void save(Assessment& assessment, const QString& cseq, const std::vector<Profile
         });
         SqlStatement& del = store.cached(QStringLiteral("DELETE FROM DrAtt WHERE rowid=?"));
         SqlStatement& update = store.cached(QStringLiteral("UPDATE DrAtt SET Priority=? WHERE rowid=?"));
-        SqlStatement& insert = store.cached(QStringLiteral("INSERT INTO DrAtt (CSeq, Attribute, Priority) VALUES (?,?,?)"));
+        SqlStatement& insert
+            = store.cached(QStringLiteral("INSERT INTO DrAtt (CSeq, Attribute, Priority) VALUES (?,?,?)"));
         for (const ProfileEntry& e : entries) {
             const QString name = e.attribute.left(nameWidth);
             const auto found = firstRow.constFind(name);

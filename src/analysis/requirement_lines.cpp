@@ -126,7 +126,7 @@ int moveRows(Table& drAtt, const QString& oldId, const QString& newId)
     int moved = 0;
     Store::Transaction tx(drAtt.store());
     FilterLifted lifted(drAtt);
-    const DisplaySuspended suspended{&drAtt};
+    const DisplaySuspended suspended { &drAtt };
     for (int row = 0; row < drAtt.recordCount(); ++row) {
         if (drAtt.textAt(row, cseq) != oldId)
             continue;

@@ -22,9 +22,8 @@ void write(Assessment& assessment, qint64 rowid, const SecurityAttributeEdits& e
         t.post();
         return;
     }
-    const auto width = [&t](const char* field) {
-        return t.def().fields[t.fieldIndex(QString::fromLatin1(field))].width;
-    };
+    const auto width
+        = [&t](const char* field) { return t.def().fields[t.fieldIndex(QString::fromLatin1(field))].width; };
     SqlStatement& update = assessment.store().cached(QStringLiteral(
         "UPDATE Attribute SET \"Group\"=?, Attribute=?, Description=?, Profile=?, SecObjectives=?, SecControls=? "
         "WHERE rowid=?"));

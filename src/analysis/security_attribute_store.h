@@ -13,7 +13,7 @@ struct SecurityAttributeEdits {
     QString description;
     QString profile;
     QStringList objectives; // objective lines
-    QStringList controls;   // control lines
+    QStringList controls; // control lines
 };
 
 namespace SecurityAttributeStore {

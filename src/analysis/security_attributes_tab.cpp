@@ -81,17 +81,16 @@ SecurityAttributesTab::SecurityAttributesTab(TForm2& form)
     details->setGeometry(320, 4, 592, 250);
     addCaption(QStringLiteral("Attribute "), QRect(10, 24, 60, 16), details);
     m_group = control<QLineEdit>("eAttGroup", QStringLiteral("Attribute Group (taken fro the business driver)"),
-                                 QRect(70, 20, 200, 22), details);
+        QRect(70, 20, 200, 22), details);
     m_group->setReadOnly(true);
     m_name = control<QLineEdit>("eAttName", QStringLiteral("Attribute name"), QRect(280, 20, 200, 22), details);
     m_name->setReadOnly(true);
     addCaption(QStringLiteral("Description "), QRect(10, 48, 120, 16), details);
     m_description = control<QPlainTextEdit>("mAttDescription",
-                                            QStringLiteral("This is the customised description of the attribute"),
-                                            QRect(10, 66, 280, 174), details);
+        QStringLiteral("This is the customised description of the attribute"), QRect(10, 66, 280, 174), details);
     addCaption(QStringLiteral("Profile "), QRect(300, 48, 120, 16), details);
-    m_profile = control<QPlainTextEdit>(
-        "mAttProfile", QStringLiteral("This is the way in which the attribute is measured, and the success criteria"),
+    m_profile = control<QPlainTextEdit>("mAttProfile",
+        QStringLiteral("This is the way in which the attribute is measured, and the success criteria"),
         QRect(300, 66, 282, 174), details);
     link(QStringLiteral("Save "), "hSave5", QRect(870, 24, 40, 18), [this] { hSave5Click(); });
 
@@ -99,20 +98,20 @@ SecurityAttributesTab::SecurityAttributesTab(TForm2& form)
     lists->setObjectName(QStringLiteral("GroupBox12"));
     lists->setGeometry(320, 260, 592, 262);
     addCaption(QStringLiteral("Objectives "), QRect(10, 20, 120, 16), lists);
-    m_objectives = control<QListWidget>(
-        "lbSecObj", QStringLiteral("The control objectives required to counter  risks to the attribute are shown here"),
+    m_objectives = control<QListWidget>("lbSecObj",
+        QStringLiteral("The control objectives required to counter  risks to the attribute are shown here"),
         QRect(10, 36, 280, 180), lists);
     addCaption(QStringLiteral("Controls "), QRect(300, 20, 120, 16), lists);
-    m_controls = control<QListWidget>(
-        "lbSecCon", QStringLiteral("This is the list of controls required to protect the attribute from all identified risks"),
+    m_controls = control<QListWidget>("lbSecCon",
+        QStringLiteral("This is the list of controls required to protect the attribute from all identified risks"),
         QRect(300, 36, 282, 180), lists);
-    m_objectiveBox = control<QComboBox>(
-        "cbSecObj",
-        QStringLiteral("Select an objective to add to the list of objectives (and its associated controls will add to the controls list)"),
+    m_objectiveBox = control<QComboBox>("cbSecObj",
+        QStringLiteral("Select an objective to add to the list of objectives (and its associated controls will add to "
+                       "the controls list)"),
         QRect(44, 224, 246, 22), lists);
-    m_controlBox = control<QComboBox>("cbSecCon", QStringLiteral("Select a control to add to the list of controls"),
-                                      QRect(334, 224, 248, 22), lists);
-    for (QComboBox* box : {m_objectiveBox, m_controlBox}) {
+    m_controlBox = control<QComboBox>(
+        "cbSecCon", QStringLiteral("Select a control to add to the list of controls"), QRect(334, 224, 248, 22), lists);
+    for (QComboBox* box : { m_objectiveBox, m_controlBox }) {
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
     }
@@ -130,9 +129,9 @@ void SecurityAttributesTab::storeOpened()
 {
     Table& attribute = assessment().attribute();
     m_grid = new DataGrid(attribute,
-                          {{QStringLiteral("Attribute"), QStringLiteral("Attribute")},
-                           {QStringLiteral("Group"), QStringLiteral("Group")}},
-                          false, "DBGrid5", this);
+        { { QStringLiteral("Attribute"), QStringLiteral("Attribute") },
+            { QStringLiteral("Group"), QStringLiteral("Group") } },
+        false, "DBGrid5", this);
     m_grid->setGeometry(8, 22, 304, 500);
     m_grid->setColumnWidth(0, 130);
     m_grid->show();
@@ -175,7 +174,7 @@ void SecurityAttributesTab::fillCatalogue()
     m_controlBox->clear();
     m_objectiveBox->addItems(lines.objectives);
     m_controlBox->addItems(lines.controls);
-    for (QComboBox* box : {m_objectiveBox, m_controlBox})
+    for (QComboBox* box : { m_objectiveBox, m_controlBox })
         if (box->currentText().isEmpty() && box->count() > 0)
             box->setCurrentIndex(0);
 }
@@ -243,8 +242,8 @@ void SecurityAttributesTab::saveEditors()
         return;
     WaitCursor wait(dialogs());
     setStatus(QStringLiteral("Saving                  "));
-    SecurityAttributeEdits edits{m_group->text(), m_name->text(), Text::memo(m_description), Text::memo(m_profile),
-                                 items(m_objectives), items(m_controls)};
+    SecurityAttributeEdits edits { m_group->text(), m_name->text(), Text::memo(m_description), Text::memo(m_profile),
+        items(m_objectives), items(m_controls) };
     SecurityAttributeStore::write(assessment(), m_loadedRow, edits);
     flags().attributeEdit = false;
     flags().saved = false;

@@ -16,13 +16,13 @@ public:
     explicit SecurityAttributesTab(TForm2& form);
 
     void storeOpened() override;
-    void tabShown() override;  // TabSheet4Show
+    void tabShown() override; // TabSheet4Show
     void tabHidden() override; // TabSheet4Hide
 
     void DBGrid5CellClick(); // loads the editors from the current attribute
     void hSave5Click();
-    void hAdd5Click();       // objective Add
-    void hAdd4Click();       // control Add
+    void hAdd5Click(); // objective Add
+    void hAdd4Click(); // control Add
     void lbSecObjKeyUp(int key);
     void lbSecConKeyUp(int key);
 

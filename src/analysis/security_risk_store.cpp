@@ -25,7 +25,7 @@ RiskEntry read(Assessment& assessment, qint64 applicationId, const QString& attr
 {
     Table& t = assessment.appControl();
     RiskEntry entry;
-    if (t.locate(kKey, {idText(applicationId), attributeKey(t, attribute)})) {
+    if (t.locate(kKey, { idText(applicationId), attributeKey(t, attribute) })) {
         entry.risk = t.text(QStringLiteral("Risk"));
         entry.likelihood = t.text(QStringLiteral("Likelihood"));
         entry.impact = t.text(QStringLiteral("Impact"));
@@ -34,10 +34,10 @@ RiskEntry read(Assessment& assessment, qint64 applicationId, const QString& attr
 }
 
 void write(Assessment& assessment, qint64 applicationId, const QString& application, const QString& attribute,
-           const RiskEntry& entry)
+    const RiskEntry& entry)
 {
     Table& t = assessment.appControl();
-    if (t.locate(kKey, {idText(applicationId), attributeKey(t, attribute)})) {
+    if (t.locate(kKey, { idText(applicationId), attributeKey(t, attribute) })) {
         t.edit();
     } else {
         t.append();

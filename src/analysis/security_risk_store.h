@@ -18,7 +18,7 @@ namespace RiskStore {
 RiskEntry read(Assessment& assessment, qint64 applicationId, const QString& attribute);
 // Stores the entry, updating the existing row or adding one.
 void write(Assessment& assessment, qint64 applicationId, const QString& application, const QString& attribute,
-           const RiskEntry& entry);
+    const RiskEntry& entry);
 // Keeps the application's name on its entries after a rename.
 void rename(Assessment& assessment, qint64 applicationId, const QString& application);
 // Deletes the application's entries (before the application itself goes, so

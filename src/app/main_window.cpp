@@ -34,7 +34,8 @@
 static const QSize kDesignedOuterSize(936, 720);
 
 TForm2::TForm2(const QString& storePath, std::unique_ptr<Dialogs> dialogs, QWidget* parent)
-    : QMainWindow(parent), m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<WidgetDialogs>(this))
+    : QMainWindow(parent)
+    , m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<WidgetDialogs>(this))
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Meridal Quarrix v2.1"));
@@ -54,7 +55,8 @@ TForm2::TForm2(const QString& storePath, std::unique_ptr<Dialogs> dialogs, QWidg
     m_division->setEditable(true);
     m_division->setInsertPolicy(QComboBox::NoInsert);
     m_division->setGeometry(780, 17, 140, 21);
-    m_division->setToolTip(QStringLiteral("This selection will limit data displays and reports to the selected division (or all if selected)"));
+    m_division->setToolTip(QStringLiteral(
+        "This selection will limit data displays and reports to the selected division (or all if selected)"));
     connect(m_division, &QComboBox::currentTextChanged, this, [this] { run([this] { cbDivision0Change(); }); });
 
     m_pages = new QTabWidget(central);
@@ -77,7 +79,8 @@ TForm2::TForm2(const QString& storePath, std::unique_ptr<Dialogs> dialogs, QWidg
     buildMenu();
     buildTabs();
 
-    for (auto key : {QKeySequence(Qt::Key_F1), QKeySequence(Qt::SHIFT | Qt::Key_F1), QKeySequence(Qt::CTRL | Qt::Key_F1)}) {
+    for (auto key :
+        { QKeySequence(Qt::Key_F1), QKeySequence(Qt::SHIFT | Qt::Key_F1), QKeySequence(Qt::CTRL | Qt::Key_F1) }) {
         auto* shortcut = new QShortcut(key, this);
         connect(shortcut, &QShortcut::activated, this, [this] { run([this] { openHelp(); }); });
     }
@@ -92,7 +95,7 @@ TForm2::~TForm2()
     // The tabs' grids read the tables until they are gone, so the widgets go
     // before the assessment that owns the tables.
     delete takeCentralWidget();
-    for (QWidget* viewer : std::initializer_list<QWidget*>{m_matrixI, m_matrixII, m_taxonomy, m_about})
+    for (QWidget* viewer : std::initializer_list<QWidget*> { m_matrixI, m_matrixII, m_taxonomy, m_about })
         delete viewer;
 }
 
@@ -116,7 +119,8 @@ void TForm2::buildMenu()
     QMenu* refs = menuBar()->addMenu(QStringLiteral("&References"));
     refs->setObjectName(QStringLiteral("References1"));
     add(refs, QStringLiteral("Architecture Matrix"), "ArchitectureMatrix1", [this] { m_matrixI->showWindow(); });
-    add(refs, QStringLiteral("Service Management Matrix"), "ServiceManagementMatrix1", [this] { m_matrixII->showWindow(); });
+    add(refs, QStringLiteral("Service Management Matrix"), "ServiceManagementMatrix1",
+        [this] { m_matrixII->showWindow(); });
     add(refs, QStringLiteral("Attribute Taxonomy"), "AttributeTaxonomy1", [this] { m_taxonomy->showWindow(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -127,10 +131,10 @@ void TForm2::buildMenu()
 
 void TForm2::buildTabs()
 {
-    m_tabs = {new ProjectTab(*this),           new RequirementsTab(*this),       new DriversTab(*this),
-              new BusinessAttributesTab(*this), new SecurityAttributesTab(*this), new ApplicationsTab(*this),
-              new ReportsTab(*this),            new AttributesDatabaseTab(*this), new ControlsDatabaseTab(*this),
-              new UploadTab(*this),             new SettingsTab(*this)};
+    m_tabs = { new ProjectTab(*this), new RequirementsTab(*this), new DriversTab(*this),
+        new BusinessAttributesTab(*this), new SecurityAttributesTab(*this), new ApplicationsTab(*this),
+        new ReportsTab(*this), new AttributesDatabaseTab(*this), new ControlsDatabaseTab(*this), new UploadTab(*this),
+        new SettingsTab(*this) };
     for (TabPage* page : m_tabs)
         m_pages->addTab(page, page->caption());
     m_pageShown = m_tabs.front();
@@ -272,7 +276,7 @@ void TForm2::closeEvent(QCloseEvent* event)
         }
     }
     m_exiting = false;
-    for (QWidget* viewer : std::initializer_list<QWidget*>{m_matrixI, m_matrixII, m_taxonomy, m_about})
+    for (QWidget* viewer : std::initializer_list<QWidget*> { m_matrixI, m_matrixII, m_taxonomy, m_about })
         if (viewer)
             viewer->hide();
     event->accept();

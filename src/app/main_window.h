@@ -90,7 +90,7 @@ private:
     QLabel* m_status = nullptr;
     std::vector<TabPage*> m_tabs;
     TabPage* m_pageShown = nullptr;
-    QSize m_referenceSize{0, 0};
+    QSize m_referenceSize { 0, 0 };
     bool m_exiting = false;
     PictureWindow* m_matrixI = nullptr;
     PictureWindow* m_matrixII = nullptr;

@@ -53,7 +53,7 @@ void TForm2::cbDivision0Change()
     Table& reqs = m_assessment.requirements();
     Table& drivers = m_assessment.drivers();
     {
-        const DisplaySuspended suspended{&reqs, &drivers};
+        const DisplaySuspended suspended { &reqs, &drivers };
 
         applyDivisionFilter(reqs, text);
         if (text != QLatin1String("All")) {

@@ -8,7 +8,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-ProjectTab::ProjectTab(TForm2& form) : TabPage(form, "TabSheet9", QStringLiteral("Project"))
+ProjectTab::ProjectTab(TForm2& form)
+    : TabPage(form, "TabSheet9", QStringLiteral("Project"))
 {
     auto* nameLabel = new QLabel(QStringLiteral("Name "), this);
     nameLabel->setGeometry(16, 12, 200, 16);
@@ -36,7 +37,8 @@ ProjectTab::ProjectTab(TForm2& form) : TabPage(form, "TabSheet9", QStringLiteral
     m_notepad = new QPlainTextEdit(group);
     m_notepad->setObjectName(QStringLiteral("mNotepad"));
     m_notepad->setGeometry(10, 22, 870, 268);
-    m_notepad->setToolTip(QStringLiteral("Use the notepad to record any report notes or reminders related to the  Quarrix assessment,"));
+    m_notepad->setToolTip(
+        QStringLiteral("Use the notepad to record any report notes or reminders related to the  Quarrix assessment,"));
 
     link(QStringLiteral("Save"), "hSave0", QRect(870, 522, 36, 18), [this] { hSave0Click(); });
 }

@@ -163,7 +163,7 @@ void liftDivisionFilter(Assessment& a)
 {
     Table& reqs = a.requirements();
     Table& drivers = a.drivers();
-    const DisplaySuspended suspended{&reqs, &drivers};
+    const DisplaySuspended suspended { &reqs, &drivers };
     for (Table* t : { &reqs, &drivers }) {
         t->setFiltered(false);
         t->refresh();

@@ -52,7 +52,7 @@ inline QString chooseImportFile(Dialogs& dialogs, const QString& question)
 {
     if (!dialogs.ask(question))
         return {};
-    return dialogs.openFile({QStringLiteral("Open"), kImportFilter, QStringLiteral("xls"), QString()});
+    return dialogs.openFile({ QStringLiteral("Open"), kImportFilter, QStringLiteral("xls"), QString() });
 }
 
 // The level of a tree node: 0 for top-level nodes.

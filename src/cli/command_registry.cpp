@@ -10,7 +10,7 @@ static std::map<QString, std::pair<QString, CliHandler>>& registry()
 
 CliCommand::CliCommand(const char* name, const char* usage, CliHandler handler)
 {
-    registry()[QString::fromLatin1(name)] = {QString::fromLatin1(usage), std::move(handler)};
+    registry()[QString::fromLatin1(name)] = { QString::fromLatin1(usage), std::move(handler) };
 }
 
 const std::map<QString, std::pair<QString, CliHandler>>& CliCommand::all()

@@ -11,7 +11,7 @@ class Assessment;
 // a static CliCommand object; main() looks them up by name.
 struct CliContext {
     Assessment& assessment;
-    QStringList args;          // the command's own arguments
+    QStringList args; // the command's own arguments
     QString storePath;
     // Options "--name value" taken from args; missing gives fallback.
     QString option(const QString& name, const QString& fallback = {}) const;

@@ -23,7 +23,8 @@ const char* listingsUsage = "FILE.pdf [--division NAME] [--activity NAME] [--gro
 QString fileArgument(const CliContext& c, const char* command, const char* usage, const QStringList& known)
 {
     const auto fail = [&] {
-        return QuarrixError(QStringLiteral("usage: quarrix-cli %1 %2").arg(QString::fromLatin1(command), QString::fromLatin1(usage)));
+        return QuarrixError(
+            QStringLiteral("usage: quarrix-cli %1 %2").arg(QString::fromLatin1(command), QString::fromLatin1(usage)));
     };
     for (int i = 0; i < c.args.size(); ++i) {
         if (!c.args.at(i).startsWith(QLatin1String("--")))
@@ -58,7 +59,9 @@ ReportSelection selectionOf(const CliContext& c)
             else if (name == QLatin1String("controls"))
                 s.controls = true;
             else
-                throw QuarrixError(QStringLiteral("Unknown table '%1': choose from requirements, drivers, attributes, controls.").arg(t));
+                throw QuarrixError(
+                    QStringLiteral("Unknown table '%1': choose from requirements, drivers, attributes, controls.")
+                        .arg(t));
         }
     }
     return s;
@@ -75,8 +78,8 @@ void prepare(const CliContext& c)
     SelectAttributes(a, division);
 }
 
-const QStringList commonOptions{QStringLiteral("--division"), QStringLiteral("--activity"), QStringLiteral("--group"),
-                                QStringLiteral("--tables")};
+const QStringList commonOptions { QStringLiteral("--division"), QStringLiteral("--activity"), QStringLiteral("--group"),
+    QStringLiteral("--tables") };
 
 }
 
@@ -99,7 +102,8 @@ static CliCommand exportCommand("export", exportUsage, [](CliContext& c) {
 });
 
 static CliCommand listingsCommand("listings", listingsUsage, [](CliContext& c) {
-    const QString file = fileArgument(c, "listings", listingsUsage, commonOptions + QStringList{QStringLiteral("--sort")});
+    const QString file
+        = fileArgument(c, "listings", listingsUsage, commonOptions + QStringList { QStringLiteral("--sort") });
     ReferenceListings::Options options;
     options.selection = selectionOf(c);
     const QString sort = c.option(QStringLiteral("--sort"), QStringLiteral("identifier"));

@@ -1,6 +1,6 @@
+#include "catalogues/starter_sets.h"
 #include "cli/command_registry.h"
 #include "core/assessment.h"
-#include "catalogues/starter_sets.h"
 #include "core/quarrix_error.h"
 
 #include <QDir>
@@ -47,7 +47,7 @@ int main(int argc, char* argv[])
     // A new store autoloads the starter sets shipped beside the program, as in the window.
     if (creating)
         StarterSets::applyAutoloadDefaults(assessment);
-    CliContext context{assessment, args, storePath};
+    CliContext context { assessment, args, storePath };
     try {
         return found->second.second(context);
     } catch (const QuarrixError& e) {

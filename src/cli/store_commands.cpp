@@ -10,8 +10,8 @@ static CliCommand initCommand("init", "", [](CliContext& c) {
 // info: one line per table, in start-up order.
 static CliCommand infoCommand("info", "", [](CliContext& c) {
     Assessment& a = c.assessment;
-    for (Table* t : {&a.system(), &a.requirements(), &a.drivers(), &a.drAtt(), &a.attribute(), &a.btAtt(),
-                     &a.tsAtt(), &a.controls(), &a.applications(), &a.appControl(), &a.iddr()})
+    for (Table* t : { &a.system(), &a.requirements(), &a.drivers(), &a.drAtt(), &a.attribute(), &a.btAtt(), &a.tsAtt(),
+             &a.controls(), &a.applications(), &a.appControl(), &a.iddr() })
         cliOut(QStringLiteral("%1: %2").arg(t->name()).arg(t->recordCount()));
     return 0;
 });

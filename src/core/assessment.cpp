@@ -5,8 +5,16 @@
 Assessment::~Assessment()
 {
     // Tables detach from the store, so they go first.
-    m_system.reset(); m_requirements.reset(); m_drivers.reset(); m_drAtt.reset(); m_attribute.reset();
-    m_btAtt.reset(); m_tsAtt.reset(); m_controls.reset(); m_applications.reset(); m_appControl.reset();
+    m_system.reset();
+    m_requirements.reset();
+    m_drivers.reset();
+    m_drAtt.reset();
+    m_attribute.reset();
+    m_btAtt.reset();
+    m_tsAtt.reset();
+    m_controls.reset();
+    m_applications.reset();
+    m_appControl.reset();
     m_iddr.reset();
     m_store.reset();
 }
@@ -31,9 +39,9 @@ bool Assessment::open(const QString& path, bool createIfMissing, QString* error)
     m_appControl = make("AppControl");
     m_iddr = make("IDDR");
     try {
-        for (Table* t : {m_system.get(), m_requirements.get(), m_drivers.get(), m_drAtt.get(), m_attribute.get(),
-                         m_btAtt.get(), m_tsAtt.get(), m_controls.get(), m_applications.get(), m_appControl.get(),
-                         m_iddr.get()})
+        for (Table* t :
+            { m_system.get(), m_requirements.get(), m_drivers.get(), m_drAtt.get(), m_attribute.get(), m_btAtt.get(),
+                m_tsAtt.get(), m_controls.get(), m_applications.get(), m_appControl.get(), m_iddr.get() })
             t->open();
     } catch (const QuarrixError& e) {
         *error = QStringLiteral("%1: %2").arg(path, e.message());
@@ -58,9 +66,8 @@ Table& Assessment::table(const std::unique_ptr<Table>& t)
 
 Table* Assessment::byName(const QString& name)
 {
-    for (Table* t : {m_system.get(), m_requirements.get(), m_drivers.get(), m_drAtt.get(), m_attribute.get(),
-                     m_btAtt.get(), m_tsAtt.get(), m_controls.get(), m_applications.get(), m_appControl.get(),
-                     m_iddr.get()})
+    for (Table* t : { m_system.get(), m_requirements.get(), m_drivers.get(), m_drAtt.get(), m_attribute.get(),
+             m_btAtt.get(), m_tsAtt.get(), m_controls.get(), m_applications.get(), m_appControl.get(), m_iddr.get() })
         if (t && t->name().compare(name, Qt::CaseInsensitive) == 0)
             return t;
     return nullptr;
@@ -75,8 +82,8 @@ void Assessment::emptyTable(Table& t)
 
 void Assessment::emptyTables()
 {
-    Table* nine[] = {&requirements(), &drivers(), &attribute(), &btAtt(), &tsAtt(), &drAtt(), &controls(),
-                     &applications(), &appControl()};
+    Table* nine[] = { &requirements(), &drivers(), &attribute(), &btAtt(), &tsAtt(), &drAtt(), &controls(),
+        &applications(), &appControl() };
     {
         Store::Transaction tx(store());
         for (Table* t : nine)
@@ -100,7 +107,8 @@ void Assessment::clearDatabase()
 {
     Table& sys = system();
     sys.edit();
-    for (const char* field : {"AssID", "Assessment", "Description", "Enterprise", "Divisions", "Groups", "Activities", "Notepad"})
+    for (const char* field :
+        { "AssID", "Assessment", "Description", "Enterprise", "Divisions", "Groups", "Activities", "Notepad" })
         sys.setText(QString::fromLatin1(field), QString());
     sys.post();
     emptyTables();

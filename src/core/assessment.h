@@ -50,7 +50,7 @@ private:
     Table& table(const std::unique_ptr<Table>& t);
 
     std::unique_ptr<Store> m_store;
-    std::unique_ptr<Table> m_system, m_requirements, m_drivers, m_drAtt, m_attribute, m_btAtt, m_tsAtt,
-        m_controls, m_applications, m_appControl, m_iddr;
+    std::unique_ptr<Table> m_system, m_requirements, m_drivers, m_drAtt, m_attribute, m_btAtt, m_tsAtt, m_controls,
+        m_applications, m_appControl, m_iddr;
     SessionFlags m_flags;
 };

@@ -9,7 +9,10 @@
 class QuarrixError : public std::runtime_error {
 public:
     explicit QuarrixError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
+        : std::runtime_error(message.toStdString())
+        , m_message(message)
+    {
+    }
     const QString& message() const { return m_message; }
 
 private:

@@ -6,17 +6,18 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 
-DataGrid::DataGrid(Table& table, std::vector<TableModel::Column> columns, bool editable, const char* objectName,
-                   QWidget* parent)
-    : QTableView(parent), m_model(new TableModel(table, std::move(columns), editable, this))
+DataGrid::DataGrid(
+    Table& table, std::vector<TableModel::Column> columns, bool editable, const char* objectName, QWidget* parent)
+    : QTableView(parent)
+    , m_model(new TableModel(table, std::move(columns), editable, this))
 {
     setObjectName(QString::fromLatin1(objectName));
     setModel(m_model);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(editable ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
-                                   | QAbstractItemView::AnyKeyPressed
-                             : QAbstractItemView::NoEditTriggers);
+    setEditTriggers(editable
+            ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed
+            : QAbstractItemView::NoEditTriggers);
     verticalHeader()->setDefaultSectionSize(18);
     verticalHeader()->setFixedWidth(12);
     horizontalHeader()->setStretchLastSection(true);

@@ -10,14 +10,14 @@
 class DataGrid : public QTableView {
     Q_OBJECT
 public:
-    DataGrid(Table& table, std::vector<TableModel::Column> columns, bool editable, const char* objectName,
-             QWidget* parent);
+    DataGrid(
+        Table& table, std::vector<TableModel::Column> columns, bool editable, const char* objectName, QWidget* parent);
     TableModel* tableModel() const { return m_model; }
     Table& table() const { return m_model->table(); }
 
 Q_SIGNALS:
-    void cellClicked();         // after the clicked record became current
-    void keyReleased(int key);  // a key released while the grid has the focus
+    void cellClicked(); // after the clicked record became current
+    void keyReleased(int key); // a key released while the grid has the focus
     void failed(const QString& message);
 
 protected:

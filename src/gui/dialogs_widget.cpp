@@ -10,8 +10,8 @@
 
 bool WidgetDialogs::ask(const QString& question)
 {
-    return QMessageBox::question(m_parent, QApplication::applicationName(), question,
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+    return QMessageBox::question(
+               m_parent, QApplication::applicationName(), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes;
 }
 

@@ -23,9 +23,9 @@ public:
 
     struct FileRequest {
         QString title;
-        QString filter;           // Qt form: "Archive files (*.txt);;All files (*)"
-        QString defaultSuffix;    // without dot
-        QString proposedName;     // proposed path or file name
+        QString filter; // Qt form: "Archive files (*.txt);;All files (*)"
+        QString defaultSuffix; // without dot
+        QString proposedName; // proposed path or file name
     };
     // Empty text means the analyst cancelled.
     virtual QString openFile(const FileRequest& request) = 0;
@@ -42,7 +42,11 @@ public:
 // Shows the hourglass for the life of the object and restores the cursor after.
 class WaitCursor {
 public:
-    explicit WaitCursor(Dialogs& dialogs) : m_dialogs(dialogs) { m_dialogs.beginWait(); }
+    explicit WaitCursor(Dialogs& dialogs)
+        : m_dialogs(dialogs)
+    {
+        m_dialogs.beginWait();
+    }
     ~WaitCursor() { m_dialogs.endWait(); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
@@ -53,7 +57,10 @@ private:
 
 class WidgetDialogs : public Dialogs {
 public:
-    explicit WidgetDialogs(QWidget* parent) : m_parent(parent) {}
+    explicit WidgetDialogs(QWidget* parent)
+        : m_parent(parent)
+    {
+    }
     bool ask(const QString& question) override;
     void notice(const QString& text) override;
     void error(const QString& message) override;

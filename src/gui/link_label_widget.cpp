@@ -3,7 +3,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-LinkLabel::LinkLabel(const QString& text, const char* objectName, QWidget* parent) : QLabel(text, parent)
+LinkLabel::LinkLabel(const QString& text, const char* objectName, QWidget* parent)
+    : QLabel(text, parent)
 {
     setObjectName(QString::fromLatin1(objectName));
     setStyleSheet(QStringLiteral("QLabel { color: blue; font-weight: bold; text-decoration: underline; }"

@@ -17,11 +17,11 @@ public:
     TabPage(TForm2& form, const char* objectName, const QString& caption);
     const QString& caption() const { return m_caption; }
 
-    virtual void tabShown() {}
-    virtual void tabHidden() {}
+    virtual void tabShown() { }
+    virtual void tabHidden() { }
     // Runs once the window has opened the store at start-up. The tables do not
     // exist before, so tabs bind their grids and table hooks here.
-    virtual void storeOpened() {}
+    virtual void storeOpened() { }
 
 protected:
     TForm2& form() const { return m_form; }
@@ -34,8 +34,8 @@ protected:
     // Runs a command; an error it raises is shown with its message and ends it.
     void run(const std::function<void()>& command) const;
     // A command label that runs the command on click.
-    LinkLabel* link(const QString& text, const char* objectName, const QRect& geometry,
-                    const std::function<void()>& command);
+    LinkLabel* link(
+        const QString& text, const char* objectName, const QRect& geometry, const std::function<void()>& command);
 
 private:
     TForm2& m_form;

@@ -4,7 +4,10 @@
 #include "store/table.h"
 
 TableModel::TableModel(Table& table, std::vector<Column> columns, bool editable, QObject* parent)
-    : QAbstractTableModel(parent), m_table(table), m_columns(std::move(columns)), m_editable(editable)
+    : QAbstractTableModel(parent)
+    , m_table(table)
+    , m_columns(std::move(columns))
+    , m_editable(editable)
 {
     for (const Column& c : m_columns)
         m_fields.push_back(table.fieldIndex(c.field));

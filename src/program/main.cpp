@@ -12,7 +12,9 @@ static int saveScreenshots(TForm2& window, const QString& folder)
     for (int i = 0; i < pages->count(); ++i) {
         pages->setCurrentIndex(i);
         QApplication::processEvents();
-        const QString name = QStringLiteral("%1/%2-%3.png").arg(folder).arg(i, 2, 10, QLatin1Char('0'))
+        const QString name = QStringLiteral("%1/%2-%3.png")
+                                 .arg(folder)
+                                 .arg(i, 2, 10, QLatin1Char('0'))
                                  .arg(pages->widget(i)->objectName());
         if (!window.grab().save(name))
             return 1;

@@ -29,7 +29,8 @@ struct ReportSelection {
 // position, which runs no per-row move steps.
 class TableWalk {
 public:
-    explicit TableWalk(Table& table) : m_table(table)
+    explicit TableWalk(Table& table)
+        : m_table(table)
     {
         m_table.disableControls();
         try {

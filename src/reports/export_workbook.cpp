@@ -45,7 +45,10 @@ struct Sheet {
 
 class Writer {
 public:
-    explicit Writer(lxw_workbook* book) : m_book(book) {}
+    explicit Writer(lxw_workbook* book)
+        : m_book(book)
+    {
+    }
 
     lxw_worksheet* addSheet(const char* name)
     {
@@ -61,10 +64,13 @@ public:
         const QByteArray utf8 = cellText(value, &cut).toUtf8();
         if (cut)
             ++m_cut;
-        const lxw_error error = worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), utf8.constData(), nullptr);
+        const lxw_error error
+            = worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), utf8.constData(), nullptr);
         if (error != LXW_NO_ERROR)
             throw QuarrixError(QStringLiteral("The workbook could not take the value of row %1, column %2: %3")
-                                   .arg(row + 1).arg(column + 1).arg(QString::fromUtf8(lxw_strerror(error))));
+                                   .arg(row + 1)
+                                   .arg(column + 1)
+                                   .arg(QString::fromUtf8(lxw_strerror(error))));
     }
 
     int cut() const { return m_cut; }
@@ -118,8 +124,9 @@ Result write(Assessment& assessment, const ReportSelection& selection, const QSt
         tempPath = reserve.fileName();
         // A temporary file is private; the workbook gets the target's own
         // permissions, or those of an ordinary new file.
-        reserve.setPermissions(target.exists() ? target.permissions()
-                                               : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        reserve.setPermissions(target.exists()
+                ? target.permissions()
+                : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
 
     const QByteArray tempName = QFile::encodeName(tempPath);
@@ -133,15 +140,15 @@ Result write(Assessment& assessment, const ReportSelection& selection, const QSt
     try {
         Writer writer(book);
         static const Sheet layouts[4] = {
-            {"Requirements", {"ID", "DIVISION", "REQUIREMENT", "ACTIVITY", "REFERENCE"},
-             {"RSeq", "Division", "Requirement", "Activity", "Source"}},
-            {"Drivers", {"ID", "DIVISION", "DRIVER", "GROUP", "ACTIVITY", "REQUIREMENTS"},
-             {"CSeq", "Division", "Driver", "Group", "Activity", "Requirement"}},
-            {"Attributes", {"GROUP", "ATTRIBUTE", "DESCRIPTION"}, {"Group", "Attribute", "Description"}},
-            {"Controls", {"ID", "SECTION TITLE", "SUBSECTION TITLE", "SUBSECTION", "CONTROL TITLE", "CONTROL"},
-             {"id", "section_title", "subsection_title", "subsection", "control_title", "control"}},
+            { "Requirements", { "ID", "DIVISION", "REQUIREMENT", "ACTIVITY", "REFERENCE" },
+                { "RSeq", "Division", "Requirement", "Activity", "Source" } },
+            { "Drivers", { "ID", "DIVISION", "DRIVER", "GROUP", "ACTIVITY", "REQUIREMENTS" },
+                { "CSeq", "Division", "Driver", "Group", "Activity", "Requirement" } },
+            { "Attributes", { "GROUP", "ATTRIBUTE", "DESCRIPTION" }, { "Group", "Attribute", "Description" } },
+            { "Controls", { "ID", "SECTION TITLE", "SUBSECTION TITLE", "SUBSECTION", "CONTROL TITLE", "CONTROL" },
+                { "id", "section_title", "subsection_title", "subsection", "control_title", "control" } },
         };
-        const bool ticked[4] = {selection.requirements, selection.drivers, selection.attributes, selection.controls};
+        const bool ticked[4] = { selection.requirements, selection.drivers, selection.attributes, selection.controls };
         lxw_worksheet* sheets[4];
         // Every worksheet exists; one not ticked keeps its default name and stays empty.
         for (int i = 0; i < 4; ++i)
@@ -170,8 +177,8 @@ Result write(Assessment& assessment, const ReportSelection& selection, const QSt
             });
         }
         if (ticked[3]) {
-            result.rows[3] = fillSheet(writer, sheets[3], assessment.controls(), layouts[3],
-                                       [](const TableWalk&, int) { return true; });
+            result.rows[3] = fillSheet(
+                writer, sheets[3], assessment.controls(), layouts[3], [](const TableWalk&, int) { return true; });
         }
         result.cutCells = writer.cut();
     } catch (...) {
@@ -184,7 +191,8 @@ Result write(Assessment& assessment, const ReportSelection& selection, const QSt
     const lxw_error error = workbook_close(book);
     if (error != LXW_NO_ERROR) {
         removeFile(tempPath);
-        throw QuarrixError(QStringLiteral("Cannot write the workbook %1: %2").arg(fileName, QString::fromUtf8(lxw_strerror(error))));
+        throw QuarrixError(
+            QStringLiteral("Cannot write the workbook %1: %2").arg(fileName, QString::fromUtf8(lxw_strerror(error))));
     }
     // rename() replaces an existing file in one step.
     if (std::rename(tempName.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {

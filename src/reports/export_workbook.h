@@ -15,8 +15,8 @@ namespace ExportWorkbook {
 constexpr int cellLimit = 32767;
 
 struct Result {
-    int rows[4] = {0, 0, 0, 0}; // data rows written on worksheets 1 to 4
-    int cutCells = 0;           // values cut to cellLimit
+    int rows[4] = { 0, 0, 0, 0 }; // data rows written on worksheets 1 to 4
+    int cutCells = 0; // values cut to cellLimit
 };
 
 // Writes the workbook to fileName, replacing an existing file. The workbook

@@ -64,7 +64,7 @@ std::vector<TraceRow> rebuild(Assessment& a)
         Store::Transaction tx(a.store());
         a.store().deleteAll(iddr.name());
         iddr.refresh();
-        const DisplaySuspended suspended{&iddr};
+        const DisplaySuspended suspended { &iddr };
         for (const TraceRow& r : rows) {
             iddr.append();
             iddr.setText(QStringLiteral("IDDR"), r.key);

@@ -29,7 +29,9 @@ struct Column {
 // record current again.
 class SortScope {
 public:
-    SortScope(Table& table, const QString& expression) : m_table(table), m_sorted(!expression.isEmpty())
+    SortScope(Table& table, const QString& expression)
+        : m_table(table)
+        , m_sorted(!expression.isEmpty())
     {
         if (m_sorted)
             m_table.setSort(expression);
@@ -56,7 +58,9 @@ private:
 class Printer {
 public:
     Printer(ListingCanvas& canvas, const Options& options, QString assessmentName)
-        : m_canvas(canvas), m_options(options), m_assessmentName(std::move(assessmentName))
+        : m_canvas(canvas)
+        , m_options(options)
+        , m_assessmentName(std::move(assessmentName))
     {
         const QSize size = canvas.pageSize();
         u = size.width() / 140;
@@ -157,7 +161,8 @@ void Printer::requirementsAndDrivers(Table& table, bool drivers)
     else if (sorting == Sorting::Activity)
         sort = QStringLiteral("Activity,") + id;
     const QString title = drivers ? QStringLiteral("Drivers List") : QStringLiteral("Requirements List");
-    const std::vector<Column> columns = {{4, "Id"}, {20, drivers ? "Driver" : "Requirement"}, {102, "Activity"}};
+    const std::vector<Column> columns
+        = { { 4, "Id" }, { 20, drivers ? "Driver" : "Requirement" }, { 102, "Activity" } };
 
     beginListing(drivers ? 1 : 0);
     SortScope sortScope(table, sort);
@@ -226,7 +231,7 @@ void Printer::fold(QString description, const QString& title, const std::vector<
 void Printer::attributes(Table& table)
 {
     const QString title = QStringLiteral("Attributes List");
-    const std::vector<Column> columns = {{4, "Group"}, {22, "Attribute"}, {40, "Description"}};
+    const std::vector<Column> columns = { { 4, "Group" }, { 22, "Attribute" }, { 40, "Description" } };
     beginListing(2);
     TableWalk walk(table);
     const int fGroup = walk.field("Group");
@@ -250,7 +255,7 @@ void Printer::attributes(Table& table)
 void Printer::controls(Table& table)
 {
     const QString title = QStringLiteral("Controls List");
-    const std::vector<Column> columns = {{4, "Id"}, {16, "Control"}};
+    const std::vector<Column> columns = { { 4, "Id" }, { 16, "Control" } };
     beginListing(3);
     QString section, objective;
     TableWalk walk(table);

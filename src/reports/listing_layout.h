@@ -22,7 +22,7 @@ struct Options {
 };
 
 struct Result {
-    int pages[4] = {0, 0, 0, 0}; // pages of the requirements, drivers, attributes and controls listings
+    int pages[4] = { 0, 0, 0, 0 }; // pages of the requirements, drivers, attributes and controls listings
     int totalPages() const { return pages[0] + pages[1] + pages[2] + pages[3]; }
 };
 

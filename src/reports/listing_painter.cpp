@@ -6,7 +6,8 @@
 #include <QPagedPaintDevice>
 #include <QPen>
 
-ListingPainter::ListingPainter(QPagedPaintDevice& device) : m_device(device)
+ListingPainter::ListingPainter(QPagedPaintDevice& device)
+    : m_device(device)
 {
     m_device.setPageOrientation(QPageLayout::Landscape);
 }
@@ -19,7 +20,7 @@ ListingPainter::~ListingPainter()
 
 QSize ListingPainter::pageSize() const
 {
-    return {m_device.width(), m_device.height()};
+    return { m_device.width(), m_device.height() };
 }
 
 void ListingPainter::begin()

@@ -46,10 +46,11 @@ void ReportsTab::hRep1Click()
         setStatus(fileName + QStringLiteral(" saved          "));
     }
     if (result.cutCells > 0)
-        dialogs().notice(QStringLiteral("%1 cell(s) held more than %2 characters, the most a spreadsheet cell can hold; "
-                                        "they were cut to %2 characters.")
-                             .arg(result.cutCells)
-                             .arg(ExportWorkbook::cellLimit));
+        dialogs().notice(
+            QStringLiteral("%1 cell(s) held more than %2 characters, the most a spreadsheet cell can hold; "
+                           "they were cut to %2 characters.")
+                .arg(result.cutCells)
+                .arg(ExportWorkbook::cellLimit));
 }
 
 void ReportsTab::hRep5Click()

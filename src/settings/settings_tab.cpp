@@ -25,39 +25,49 @@ QGroupBox* group(const QString& caption, const char* name, const QRect& g, QWidg
 
 }
 
-SettingsTab::SettingsTab(TForm2& form) : TabPage(form, "TabSheet8", QStringLiteral("System"))
+SettingsTab::SettingsTab(TForm2& form)
+    : TabPage(form, "TabSheet8", QStringLiteral("System"))
 {
     auto* project = group(QStringLiteral("Project Detail "), "GroupBox2", QRect(8, 6, 450, 250), this);
     FormControls::caption(QStringLiteral("Assessment Id: "), QRect(10, 26, 120, 16), project);
-    m_assId = FormControls::placeDisabled<QLineEdit>("eAssId", QStringLiteral("Enter the assessment short name"), QRect(130, 22, 150, 22), project);
+    m_assId = FormControls::placeDisabled<QLineEdit>(
+        "eAssId", QStringLiteral("Enter the assessment short name"), QRect(130, 22, 150, 22), project);
     FormControls::caption(QStringLiteral("Assessment Name: "), QRect(10, 54, 120, 16), project);
-    m_assessment = FormControls::placeDisabled<QLineEdit>("eAssessment", QStringLiteral("Enter the assessment long name"), QRect(130, 50, 310, 22), project);
+    m_assessment = FormControls::placeDisabled<QLineEdit>(
+        "eAssessment", QStringLiteral("Enter the assessment long name"), QRect(130, 50, 310, 22), project);
     FormControls::caption(QStringLiteral("Description "), QRect(10, 80, 120, 16), project);
-    m_description = FormControls::placeDisabled<QPlainTextEdit>("mDescription", QStringLiteral("Enter the full description of the assessment"), QRect(10, 98, 430, 142), project);
+    m_description = FormControls::placeDisabled<QPlainTextEdit>("mDescription",
+        QStringLiteral("Enter the full description of the assessment"), QRect(10, 98, 430, 142), project);
     m_project.label = new LinkLabel(QStringLiteral("Edit"), "hEdit2", project);
     m_project.label->setGeometry(400, 22, 40, 18);
-    m_project.boxes = {m_assId, m_assessment, m_description};
+    m_project.boxes = { m_assId, m_assessment, m_description };
 
     auto* org = group(QStringLiteral("Org Structure "), "GroupBox3", QRect(466, 6, 446, 250), this);
     FormControls::caption(QStringLiteral("Enterprise Name "), QRect(10, 26, 120, 16), org);
-    m_enterprise = FormControls::placeDisabled<QLineEdit>("eEnterprise", QStringLiteral("Enter the enterprise name"), QRect(130, 22, 250, 22), org);
+    m_enterprise = FormControls::placeDisabled<QLineEdit>(
+        "eEnterprise", QStringLiteral("Enter the enterprise name"), QRect(130, 22, 250, 22), org);
     FormControls::caption(QStringLiteral("Business Divisions "), QRect(10, 54, 140, 16), org);
-    m_divisions = FormControls::placeDisabled<QPlainTextEdit>("mBusinessDivs", QStringLiteral("Enter thedivisions within the enterprise, one per line"), QRect(10, 72, 426, 168), org);
+    m_divisions = FormControls::placeDisabled<QPlainTextEdit>("mBusinessDivs",
+        QStringLiteral("Enter thedivisions within the enterprise, one per line"), QRect(10, 72, 426, 168), org);
     m_org.label = new LinkLabel(QStringLiteral("Edit"), "hEdit3", org);
     m_org.label->setGeometry(396, 22, 40, 18);
-    m_org.boxes = {m_enterprise, m_divisions};
+    m_org.boxes = { m_enterprise, m_divisions };
 
     auto* groups = group(QStringLiteral("Custom Driver Group Names "), "GroupBox5", QRect(8, 262, 300, 190), this);
-    m_groups = FormControls::placeDisabled<QPlainTextEdit>("mGroups", QStringLiteral("Enter the group names (one per line) in which drivers will be grouped  on reports"), QRect(10, 40, 280, 140), groups);
+    m_groups = FormControls::placeDisabled<QPlainTextEdit>("mGroups",
+        QStringLiteral("Enter the group names (one per line) in which drivers will be grouped  on reports"),
+        QRect(10, 40, 280, 140), groups);
     m_groupNames.label = new LinkLabel(QStringLiteral("Edit"), "hEdit5", groups);
     m_groupNames.label->setGeometry(250, 18, 40, 18);
-    m_groupNames.boxes = {m_groups};
+    m_groupNames.boxes = { m_groups };
 
     auto* activities = group(QStringLiteral("Custom Activity Names "), "GroupBox6", QRect(316, 262, 300, 190), this);
-    m_activities = FormControls::placeDisabled<QPlainTextEdit>("mActivities", QStringLiteral("Enter the names of activities which can be used to reflect enterprise-relevant areas of work"), QRect(10, 40, 280, 140), activities);
+    m_activities = FormControls::placeDisabled<QPlainTextEdit>("mActivities",
+        QStringLiteral("Enter the names of activities which can be used to reflect enterprise-relevant areas of work"),
+        QRect(10, 40, 280, 140), activities);
     m_activityNames.label = new LinkLabel(QStringLiteral("Edit"), "hEdit6", activities);
     m_activityNames.label->setGeometry(250, 18, 40, 18);
-    m_activityNames.boxes = {m_activities};
+    m_activityNames.boxes = { m_activities };
 
     auto* autoload = group(QStringLiteral("Autload "), "GroupBox8", QRect(624, 262, 288, 190), this);
     m_autoControl = new QCheckBox(QStringLiteral("Control Set"), autoload);
@@ -89,9 +99,8 @@ SettingsTab::SettingsTab(TForm2& form) : TabPage(form, "TabSheet8", QStringLiter
     connect(m_activityNames.label, &LinkLabel::clicked, this, [this] { run([this] { hEdit6Click(); }); });
     connect(browseControl, &QToolButton::clicked, this, [this] { run([this] { bbBrowseControlClick(); }); });
     connect(browseAttribute, &QToolButton::clicked, this, [this] { run([this] { bbBrowseAttributeClick(); }); });
-    connect(m_autoControl, &QCheckBox::toggled, this, [this] {
-        run([this] { storeAutoload(m_autoControlFile, m_autoControl, "AutoControlFile", "AutoControl"); });
-    });
+    connect(m_autoControl, &QCheckBox::toggled, this,
+        [this] { run([this] { storeAutoload(m_autoControlFile, m_autoControl, "AutoControlFile", "AutoControl"); }); });
     connect(m_autoAttribute, &QCheckBox::toggled, this, [this] {
         run([this] { storeAutoload(m_autoAttributeFile, m_autoAttribute, "AutoAttributeFile", "AutoAttribute"); });
     });
@@ -202,7 +211,8 @@ void SettingsTab::browse(QLineEdit* file, QCheckBox* check, const char* fileFiel
 {
     Dialogs::FileRequest request;
     request.title = QStringLiteral("Open");
-    request.filter = QStringLiteral("Spreadsheets (*.xlsx *.xls);;Excel2007 documents (*.xlsx);;Excel documents (*.xls);;All files (*)");
+    request.filter = QStringLiteral(
+        "Spreadsheets (*.xlsx *.xls);;Excel2007 documents (*.xlsx);;Excel documents (*.xls);;All files (*)");
     request.defaultSuffix = QStringLiteral("xlsx");
     const QString path = dialogs().openFile(request);
     if (path.isEmpty())

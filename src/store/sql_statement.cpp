@@ -9,7 +9,8 @@ static QString sqliteMessage(sqlite3* db)
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
-SqlStatement::SqlStatement(sqlite3* db, const QString& sql) : m_db(db)
+SqlStatement::SqlStatement(sqlite3* db, const QString& sql)
+    : m_db(db)
 {
     const QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)

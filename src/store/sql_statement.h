@@ -15,12 +15,16 @@ public:
     SqlStatement& operator=(const SqlStatement&) = delete;
 
     void bind(int index, const QVariant& value); // 1-based; null QVariant binds NULL
-    bool step();                                 // true while a row is available
-    void reset();                                // ready to bind and run again
-    void run() { step(); reset(); }
+    bool step(); // true while a row is available
+    void reset(); // ready to bind and run again
+    void run()
+    {
+        step();
+        reset();
+    }
 
     qint64 columnInt64(int col) const;
-    QVariant column(int col) const;              // NULL gives an invalid QVariant
+    QVariant column(int col) const; // NULL gives an invalid QVariant
     int columnCount() const;
 
 private:

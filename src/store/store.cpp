@@ -30,7 +30,11 @@ static QString sqlType(FieldType type)
     }
 }
 
-Store::Store(sqlite3* db, const QString& path) : m_db(db), m_path(path) {}
+Store::Store(sqlite3* db, const QString& path)
+    : m_db(db)
+    , m_path(path)
+{
+}
 
 Store::~Store()
 {
@@ -70,8 +74,7 @@ std::unique_ptr<Store> Store::open(const QString& path, bool createIfMissing, QS
     sqlite3* db = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE);
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
-        *error = QStringLiteral("Cannot open the store file '%1': %2")
-                     .arg(path, QString::fromUtf8(sqlite3_errmsg(db)));
+        *error = QStringLiteral("Cannot open the store file '%1': %2").arg(path, QString::fromUtf8(sqlite3_errmsg(db)));
         sqlite3_close(db);
         return nullptr;
     }
@@ -99,11 +102,12 @@ QString Store::createSchema(sqlite3* db)
         QStringList columns;
         for (const FieldDef& f : def.fields)
             columns << quoteIdentifier(f.name) + QLatin1Char(' ') + sqlType(f.type);
-        sql += QStringLiteral("CREATE TABLE %1 (%2);").arg(quoteIdentifier(def.name), columns.join(QLatin1String(", ")));
+        sql += QStringLiteral("CREATE TABLE %1 (%2);")
+                   .arg(quoteIdentifier(def.name), columns.join(QLatin1String(", ")));
         if (!def.keyOrder.isEmpty())
             sql += QStringLiteral("CREATE INDEX %1 ON %2 (%3 COLLATE NOCASE);")
                        .arg(quoteIdentifier(QStringLiteral("ix_") + def.name), quoteIdentifier(def.name),
-                            quoteIdentifier(def.keyOrder.first()));
+                           quoteIdentifier(def.keyOrder.first()));
     }
     sql += QStringLiteral("INSERT INTO \"System\" DEFAULT VALUES;COMMIT;");
     char* message = nullptr;
@@ -139,7 +143,8 @@ QString Store::checkSchema(Store& store)
     }
     if (problems.isEmpty())
         return {};
-    return QStringLiteral("The file '%1' is not a Quarrix store: %2.").arg(store.m_path, problems.join(QLatin1String(", ")));
+    return QStringLiteral("The file '%1' is not a Quarrix store: %2.")
+        .arg(store.m_path, problems.join(QLatin1String(", ")));
 }
 
 void Store::exec(const QString& sql)
@@ -169,7 +174,10 @@ void Store::deleteAll(const QString& tableName)
     exec(QStringLiteral("DELETE FROM %1").arg(quoteIdentifier(def->name)));
 }
 
-void Store::attach(Table* table) { m_tables.push_back(table); }
+void Store::attach(Table* table)
+{
+    m_tables.push_back(table);
+}
 
 void Store::detach(Table* table)
 {
@@ -191,7 +199,8 @@ void Store::reloadOpenTables()
     }
 }
 
-Store::Transaction::Transaction(Store& store) : m_store(store)
+Store::Transaction::Transaction(Store& store)
+    : m_store(store)
 {
     m_name = QStringLiteral("q%1").arg(++m_store.m_depth);
     m_store.exec(QStringLiteral("SAVEPOINT %1").arg(m_name));

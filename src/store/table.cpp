@@ -31,7 +31,9 @@ bool sameValue(const QVariant& stored, const QString& wanted)
 }
 
 Table::Table(Store& store, const TableDef& def, QObject* parent)
-    : QObject(parent), m_store(store), m_def(def)
+    : QObject(parent)
+    , m_store(store)
+    , m_def(def)
 {
     m_store.attach(this);
 }
@@ -64,7 +66,8 @@ void Table::load()
         for (const FilterCondition& c : m_conditions) {
             const FieldDef& f = m_def.fields[c.field];
             const bool textual = f.type == FieldType::Text || f.type == FieldType::Memo;
-            terms << QStringLiteral("COALESCE(%1,%2)=?").arg(quoteIdentifier(f.name), textual ? QStringLiteral("''") : QStringLiteral("0"));
+            terms << QStringLiteral("COALESCE(%1,%2)=?")
+                         .arg(quoteIdentifier(f.name), textual ? QStringLiteral("''") : QStringLiteral("0"));
         }
         sql += QStringLiteral(" WHERE ") + terms.join(QLatin1String(" AND "));
     }
@@ -436,8 +439,9 @@ void Table::post()
         QStringList marks;
         for (int i = 0; i < n; ++i)
             marks << QStringLiteral("?");
-        SqlStatement& insert = m_store.cached(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                  .arg(quoteIdentifier(m_def.name), columnList(m_def), marks.join(QLatin1Char(','))));
+        SqlStatement& insert
+            = m_store.cached(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                 .arg(quoteIdentifier(m_def.name), columnList(m_def), marks.join(QLatin1Char(','))));
         for (int i = 0; i < n; ++i)
             insert.bind(i + 1, m_buffer.values[i]);
         insert.run();

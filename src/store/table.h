@@ -89,13 +89,13 @@ public:
     bool controlsDisabled() const { return m_disabled > 0; }
 
     void reloadAfterRollback(); // used by the store when a transaction is undone
-    void closeAfterFailure();   // drops the rows without posting (the store could not be read)
+    void closeAfterFailure(); // drops the rows without posting (the store could not be read)
 
 Q_SIGNALS:
     void beforeScroll();
     void afterScroll();
-    void rowsReset();            // the visible rows were re-read, added or removed
-    void rowChanged(int row);    // a posted edit changed one visible row
+    void rowsReset(); // the visible rows were re-read, added or removed
+    void rowChanged(int row); // a posted edit changed one visible row
     void currentChanged(int row);
 
 private:
@@ -107,7 +107,7 @@ private:
 
     void requireOpen() const;
     void load();
-    void checkBrowse();       // posts a pending edit
+    void checkBrowse(); // posts a pending edit
     void setCurrent(int row);
     void notifyReset();
     QVariant readValue(int field) const;
@@ -137,7 +137,8 @@ private:
 // however the work ends.
 class DisplaySuspended {
 public:
-    explicit DisplaySuspended(std::initializer_list<Table*> tables) : m_tables(tables)
+    explicit DisplaySuspended(std::initializer_list<Table*> tables)
+        : m_tables(tables)
     {
         for (Table* t : m_tables)
             t->disableControls();

@@ -31,7 +31,10 @@ std::vector<FilterCondition> parseFilter(const TableDef& def, const QString& exp
     const QString text = expression;
     int pos = 0;
     const int n = text.size();
-    auto skipBlanks = [&] { while (pos < n && text.at(pos).isSpace()) ++pos; };
+    auto skipBlanks = [&] {
+        while (pos < n && text.at(pos).isSpace())
+            ++pos;
+    };
     skipBlanks();
     if (pos == n)
         return conditions;

@@ -41,7 +41,8 @@ UploadTab::UploadTab(TForm2& form)
     m_port = FormControls::placeDisabled<QLineEdit>(
         "ePort", QStringLiteral("Enter the port number of the SQL server"), QRect(110, 52, 60, 22), connection);
     FormControls::caption(QStringLiteral("User"), QRect(10, 84, 100, 16), connection);
-    m_user = FormControls::placeDisabled<QLineEdit>("eUser", QStringLiteral("Enter the SQL user name"), QRect(110, 80, 220, 22), connection);
+    m_user = FormControls::placeDisabled<QLineEdit>(
+        "eUser", QStringLiteral("Enter the SQL user name"), QRect(110, 80, 220, 22), connection);
     FormControls::caption(QStringLiteral("Password "), QRect(10, 112, 100, 16), connection);
     m_password = FormControls::placeDisabled<QLineEdit>(
         "ePassword", QStringLiteral("Enter teh SQL password"), QRect(110, 108, 220, 22), connection);
@@ -51,8 +52,8 @@ UploadTab::UploadTab(TForm2& form)
         QStringLiteral("Enter the database name into which the Quarrix results will be stored"),
         QRect(110, 136, 220, 22), connection);
     FormControls::caption(QStringLiteral("ODBC Driver"), QRect(10, 168, 100, 16), connection);
-    m_driver = FormControls::placeDisabled<QComboBox>("cbDriver", QStringLiteral("Choose the ODBC driver that reaches the SQL server"),
-        QRect(110, 164, 220, 22), connection);
+    m_driver = FormControls::placeDisabled<QComboBox>("cbDriver",
+        QStringLiteral("Choose the ODBC driver that reaches the SQL server"), QRect(110, 164, 220, 22), connection);
     m_driver->setEditable(true);
     m_driver->setInsertPolicy(QComboBox::NoInsert);
     m_update = new LinkLabel(QStringLiteral("Edit"), "hUpdate", connection);

@@ -2,7 +2,8 @@
 
 #include <QLabel>
 
-AboutWindow::AboutWindow(QWidget* owner) : QWidget(owner, Qt::Window)
+AboutWindow::AboutWindow(QWidget* owner)
+    : QWidget(owner, Qt::Window)
 {
     setObjectName(QStringLiteral("TAboutForm"));
     setWindowTitle(QStringLiteral(" About Quarrix"));
@@ -17,11 +18,11 @@ AboutWindow::AboutWindow(QWidget* owner) : QWidget(owner, Qt::Window)
         double scale;
     };
     const Line lines[] = {
-        {"Meridal", 12, 48, 2.6},
-        {"Quarrix is one of a set of applications", 76, 20, 1.0},
-        {"produced and distributed by Meridal.", 98, 20, 1.0},
-        {"2004 - 2026", 132, 20, 1.0},
-        {"www.meridal.example", 164, 20, 1.0},
+        { "Meridal", 12, 48, 2.6 },
+        { "Quarrix is one of a set of applications", 76, 20, 1.0 },
+        { "produced and distributed by Meridal.", 98, 20, 1.0 },
+        { "2004 - 2026", 132, 20, 1.0 },
+        { "www.meridal.example", 164, 20, 1.0 },
     };
     int n = 1;
     for (const Line& line : lines) {

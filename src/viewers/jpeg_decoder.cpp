@@ -19,7 +19,7 @@ void onError(j_common_ptr info)
     std::longjmp(err->jump, 1);
 }
 
-void onWarning(j_common_ptr, int) {}
+void onWarning(j_common_ptr, int) { }
 
 }
 
@@ -41,7 +41,8 @@ QImage decodeJpeg(const QByteArray& data, QString* error)
         return {};
     }
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.constData()), static_cast<unsigned long>(data.size()));
+    jpeg_mem_src(
+        &info, reinterpret_cast<const unsigned char*>(data.constData()), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_EXT_BGRX;
     jpeg_start_decompress(&info);

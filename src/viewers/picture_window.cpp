@@ -14,9 +14,10 @@ struct Design {
     const char* resource;
 };
 const Design kDesigns[] = {
-    {"TMatrixIForm", "Architecture Matrix", {640, 267}, {0, 0, 645, 275}, ":/pictures/architecture_matrix.jpg"},
-    {"TMatrixIIForm", "Service Management  Matrix", {650, 279}, {8, 8, 645, 275}, ":/pictures/service_management_matrix.jpg"},
-    {"TTaxonomyForm", "Attribute Taxonomy", {782, 531}, {8, 8, 1022, 715}, ":/pictures/attribute_taxonomy.jpg"},
+    { "TMatrixIForm", "Architecture Matrix", { 640, 267 }, { 0, 0, 645, 275 }, ":/pictures/architecture_matrix.jpg" },
+    { "TMatrixIIForm", "Service Management  Matrix", { 650, 279 }, { 8, 8, 645, 275 },
+        ":/pictures/service_management_matrix.jpg" },
+    { "TTaxonomyForm", "Attribute Taxonomy", { 782, 531 }, { 8, 8, 1022, 715 }, ":/pictures/attribute_taxonomy.jpg" },
 };
 }
 
@@ -26,7 +27,8 @@ static void initPictureResources()
     Q_INIT_RESOURCE(assets);
 }
 
-PictureWindow::PictureWindow(Kind kind, QWidget* owner) : QWidget(owner, Qt::Window)
+PictureWindow::PictureWindow(Kind kind, QWidget* owner)
+    : QWidget(owner, Qt::Window)
 {
     initPictureResources();
     const Design& d = kDesigns[kind];
@@ -73,6 +75,6 @@ void PictureWindow::resizeEvent(QResizeEvent* event)
         return;
     const QSize now = event->size();
     m_image->resize(m_image->width() + now.width() - m_remembered.width(),
-                    m_image->height() + now.height() - m_remembered.height());
+        m_image->height() + now.height() - m_remembered.height());
     m_remembered = now;
 }

@@ -22,5 +22,5 @@ protected:
 
 private:
     QLabel* m_image;
-    QSize m_remembered{0, 0};
+    QSize m_remembered { 0, 0 };
 };

@@ -21,29 +21,32 @@ protected:
         WindowFixture::SetUp();
         Assessment& a = window->assessment();
         a.system().edit();
-        a.system().setText(QStringLiteral("Divisions"), LineList::build({QStringLiteral("North"), QStringLiteral("Harbour's Edge")}));
+        a.system().setText(QStringLiteral("Divisions"),
+            LineList::build({ QStringLiteral("North"), QStringLiteral("Harbour's Edge") }));
         a.system().post();
-        window->rebuildDivisionFilter({QStringLiteral("North"), QStringLiteral("Harbour's Edge")}, true);
-        addRow(a.requirements(), {{"RSeq", "BR1.01"}, {"Requirement", "Grow sales"}, {"Division", "North"}});
-        addRow(a.requirements(), {{"RSeq", "BR2.01"}, {"Requirement", "Keep boats afloat"}, {"Division", "Harbour's Edge"}});
-        addRow(a.drivers(), {{"CSeq", "BD1.01"}, {"Driver", "Grow"}, {"Division", "North"}, {"Requirement", "BR1.01: Grow sales\r\n"}});
-        addRow(a.drivers(), {{"CSeq", "BD2.01"}, {"Driver", "Sail"}, {"Division", "Harbour's Edge"}});
+        window->rebuildDivisionFilter({ QStringLiteral("North"), QStringLiteral("Harbour's Edge") }, true);
+        addRow(a.requirements(), { { "RSeq", "BR1.01" }, { "Requirement", "Grow sales" }, { "Division", "North" } });
+        addRow(a.requirements(),
+            { { "RSeq", "BR2.01" }, { "Requirement", "Keep boats afloat" }, { "Division", "Harbour's Edge" } });
+        addRow(a.drivers(),
+            { { "CSeq", "BD1.01" }, { "Driver", "Grow" }, { "Division", "North" },
+                { "Requirement", "BR1.01: Grow sales\r\n" } });
+        addRow(a.drivers(), { { "CSeq", "BD2.01" }, { "Driver", "Sail" }, { "Division", "Harbour's Edge" } });
         a.drivers().first();
-        for (auto [grAtt, name, group, tier] :
-             {std::tuple{"01Agile", "Agile", "Agility", "Business"}, {"01Head Office", "Head Office", "Agility", "Business"},
-              {"02Brand", "Brand", "Branding", "Business"}, {"10App", "App", "Tech", "Technical"},
-              {"10Net", "Net", "Tech", "Technical"}, {"20Access", "Access", "Protect", "Security"},
-              {"20Audit", "Audit", "Protect", "Security"}, {"20Crypto", "Crypto", "Protect", "Security"}})
-            addRow(a.attribute(), {{"GrAtt", grAtt}, {"Attribute", name}, {"Group", group}, {"Tier", tier}});
-        for (auto [bus, tech] : {std::pair{"Agile", "Net"}, {"Brand", "App"}, {"Head Office", "Net"}})
-            addRow(a.btAtt(), {{"BusAtt", bus}, {"TechAtt", tech}});
-        for (auto [tech, sec] : {std::pair{"Net", "Access"}, {"App", "Audit"}, {"App", "Crypto"}})
-            addRow(a.tsAtt(), {{"TechAtt", tech}, {"SecAtt", sec}});
-        for (auto [id, sub, title] : {std::tuple{"01.01.01", "Policy", "Policy document"},
-                                      {"01.01.02", "Policy", "Policy review"},
-                                      {"01.02.01", "Organisation", "Roles"},
-                                      {"02.01.01", "Assets", "Asset list"}})
-            addRow(a.controls(), {{"Id", id}, {"subsection_title", sub}, {"control_title", title}});
+        for (auto [grAtt, name, group, tier] : { std::tuple { "01Agile", "Agile", "Agility", "Business" },
+                 { "01Head Office", "Head Office", "Agility", "Business" },
+                 { "02Brand", "Brand", "Branding", "Business" }, { "10App", "App", "Tech", "Technical" },
+                 { "10Net", "Net", "Tech", "Technical" }, { "20Access", "Access", "Protect", "Security" },
+                 { "20Audit", "Audit", "Protect", "Security" }, { "20Crypto", "Crypto", "Protect", "Security" } })
+            addRow(a.attribute(), { { "GrAtt", grAtt }, { "Attribute", name }, { "Group", group }, { "Tier", tier } });
+        for (auto [bus, tech] : { std::pair { "Agile", "Net" }, { "Brand", "App" }, { "Head Office", "Net" } })
+            addRow(a.btAtt(), { { "BusAtt", bus }, { "TechAtt", tech } });
+        for (auto [tech, sec] : { std::pair { "Net", "Access" }, { "App", "Audit" }, { "App", "Crypto" } })
+            addRow(a.tsAtt(), { { "TechAtt", tech }, { "SecAtt", sec } });
+        for (auto [id, sub, title] :
+            { std::tuple { "01.01.01", "Policy", "Policy document" }, { "01.01.02", "Policy", "Policy review" },
+                { "01.02.01", "Organisation", "Roles" }, { "02.01.01", "Assets", "Asset list" } })
+            addRow(a.controls(), { { "Id", id }, { "subsection_title", sub }, { "control_title", title } });
     }
 
     Assessment& store() { return window->assessment(); }
@@ -114,7 +117,7 @@ protected:
         QString error;
         EXPECT_TRUE(check.open(storePath, false, &error));
         Table& t = check.attribute();
-        EXPECT_TRUE(t.locate(QStringLiteral("Attribute"), {QString::fromLatin1(name)}));
+        EXPECT_TRUE(t.locate(QStringLiteral("Attribute"), { QString::fromLatin1(name) }));
         return t.text(QString::fromLatin1(field));
     }
 

@@ -12,7 +12,7 @@ protected:
         addProfile("BD1.01", "Agile", 1); // Access in use
         addProfile("BD2.01", "Brand", 3); // Audit and Crypto in use
         Table& t = store().attribute();
-        ASSERT_TRUE(t.locate(QStringLiteral("Attribute"), {QStringLiteral("Access")}));
+        ASSERT_TRUE(t.locate(QStringLiteral("Attribute"), { QStringLiteral("Access") }));
         t.setText(QStringLiteral("SecControls"), QStringLiteral("01.01.01: Policy document\r\n"));
         t.post();
     }
@@ -28,35 +28,32 @@ protected:
     }
 
     // What the risk editors show: text, likelihood, impact.
-    QStringList shownRisk()
-    {
-        return {risk()->toPlainText(), likelihood()->currentText(), impact()->currentText()};
-    }
+    QStringList shownRisk() { return { risk()->toPlainText(), likelihood()->currentText(), impact()->currentText() }; }
 };
 
 TEST_F(ApplicationsTabTest, AddStoresANewApplicationAndItsAttributes)
 {
     showTab("TabSheet10");
-    EXPECT_EQ(items(find<QComboBox>("cbAttributes")), (QStringList{"Access", "Audit", "Crypto"}));
-    EXPECT_EQ(items(find<QComboBox>("cbDivision7")), (QStringList{"Enterprise", "North", "Harbour's Edge"}));
+    EXPECT_EQ(items(find<QComboBox>("cbAttributes")), (QStringList { "Access", "Audit", "Crypto" }));
+    EXPECT_EQ(items(find<QComboBox>("cbDivision7")), (QStringList { "Enterprise", "North", "Harbour's Edge" }));
 
     click("hAdd7");
-    EXPECT_EQ(column(store().applications(), "Application"), QStringList{"Application Name"});
-    EXPECT_EQ(column(store().applications(), "Division"), QStringList{"All"});
+    EXPECT_EQ(column(store().applications(), "Application"), QStringList { "Application Name" });
+    EXPECT_EQ(column(store().applications(), "Division"), QStringList { "All" });
     EXPECT_FALSE(store().flags().saved);
     EXPECT_EQ(window->statusText(), QStringLiteral("Record added             "));
 
     addAttribute("Access");
     addAttribute("Access");
-    EXPECT_EQ(column(store().applications(), "SecAtt"), QStringList{"Access\r\nAccess\r\n"});
-    EXPECT_EQ(items(find<QListWidget>("lbControls")), QStringList{"01.01.01: Policy document"});
+    EXPECT_EQ(column(store().applications(), "SecAtt"), QStringList { "Access\r\nAccess\r\n" });
+    EXPECT_EQ(items(find<QListWidget>("lbControls")), QStringList { "01.01.01: Policy document" });
 
     find<QLineEdit>("eApplication")->setText(QStringLiteral("Ledger"));
     find<QLineEdit>("eOwner")->setText(QStringLiteral("Finance"));
     click("hSave7");
-    EXPECT_EQ(column(store().applications(), "Application"), QStringList{"Ledger"});
-    EXPECT_EQ(column(store().applications(), "Owner"), QStringList{"Finance"});
-    EXPECT_EQ(column(store().applications(), "SecAtt"), QStringList{"Access\r\nAccess\r\n"});
+    EXPECT_EQ(column(store().applications(), "Application"), QStringList { "Ledger" });
+    EXPECT_EQ(column(store().applications(), "Owner"), QStringList { "Finance" });
+    EXPECT_EQ(column(store().applications(), "SecAtt"), QStringList { "Access\r\nAccess\r\n" });
 
     // A division chosen here marks the current driver as edited.
     auto* division = find<QComboBox>("cbDivision7");
@@ -72,7 +69,7 @@ TEST_F(ApplicationsTabTest, AnAttributeOutOfUseLeavesTheInheritedControlsAsTheyW
     addAttribute("Access");
     addAttribute("Agile"); // a business attribute, never in use
     clickItem("lbAttributes", 1);
-    EXPECT_EQ(items(find<QListWidget>("lbControls")), QStringList{"01.01.01: Policy document"});
+    EXPECT_EQ(items(find<QListWidget>("lbControls")), QStringList { "01.01.01: Policy document" });
 }
 
 TEST_F(ApplicationsTabTest, RiskEntriesAreKeptPerApplicationAndAttribute)
@@ -89,14 +86,14 @@ TEST_F(ApplicationsTabTest, RiskEntriesAreKeptPerApplicationAndAttribute)
     type(risk(), QStringLiteral("Flood"));
     likelihood()->setCurrentText(QStringLiteral("High"));
     clickItem("lbAttributes", 1);
-    EXPECT_EQ(shownRisk(), (QStringList{"", "Low", "Low"}));
+    EXPECT_EQ(shownRisk(), (QStringList { "", "Low", "Low" }));
     type(risk(), QStringLiteral("Theft"));
     impact()->setCurrentText(QStringLiteral("Medium"));
 
     clickItem("lbAttributes", 0);
-    EXPECT_EQ(shownRisk(), (QStringList{"Flood", "High", "Low"}));
+    EXPECT_EQ(shownRisk(), (QStringList { "Flood", "High", "Low" }));
     clickRow("DBGrid9", 1);
-    EXPECT_EQ(shownRisk(), (QStringList{"", "Low", "Low"}));
+    EXPECT_EQ(shownRisk(), (QStringList { "", "Low", "Low" }));
     type(risk(), QStringLiteral("Leak"));
 
     // None of this is an edit of the Security Attributes tab.
@@ -108,16 +105,16 @@ TEST_F(ApplicationsTabTest, RiskEntriesAreKeptPerApplicationAndAttribute)
     showTab("TabSheet10");
     clickRow("DBGrid9", 0);
     clickItem("lbAttributes", 1);
-    EXPECT_EQ(shownRisk(), (QStringList{"Theft", "Low", "Medium"}));
+    EXPECT_EQ(shownRisk(), (QStringList { "Theft", "Low", "Medium" }));
     clickRow("DBGrid9", 1);
-    EXPECT_EQ(shownRisk(), (QStringList{"Leak", "Low", "Low"}));
+    EXPECT_EQ(shownRisk(), (QStringList { "Leak", "Low", "Low" }));
 
     // Deleting an application deletes its entries and nothing else.
     clickRow("DBGrid9", 0);
     dialogs->answers.push_back(true);
     click("hDelete7");
     EXPECT_EQ(store().applications().recordCount(), 1);
-    EXPECT_EQ(column(store().appControl(), "Risk"), QStringList{"Leak"});
+    EXPECT_EQ(column(store().appControl(), "Risk"), QStringList { "Leak" });
     EXPECT_FALSE(risk()->isEnabled());
 }
 

@@ -20,7 +20,7 @@ protected:
         for (int row = 0; row < t.recordCount(); ++row)
             if (t.textAt(row, t.fieldIndex(QStringLiteral("CSeq"))) == QLatin1String(cseq))
                 out << t.textAt(row, t.fieldIndex(QStringLiteral("Attribute"))) + QLatin1Char('=')
-                           + t.textAt(row, t.fieldIndex(QStringLiteral("Priority")));
+                        + t.textAt(row, t.fieldIndex(QStringLiteral("Priority")));
         return out;
     }
 };
@@ -39,14 +39,14 @@ TEST_F(BusinessAttributesTabTest, LaysOutOnePanelPerBusinessAttributeUnderItsGro
     EXPECT_EQ(second->text(), QStringLiteral("Branding"));
     EXPECT_EQ(second->x(), head->x() + 85);
 
-    for (const char* name : {"Agile", "Head Office", "Brand"}) {
+    for (const char* name : { "Agile", "Head Office", "Brand" }) {
         QLabel* p = panel(QString::fromLatin1(name));
         ASSERT_TRUE(p) << name;
         EXPECT_EQ(colour(p), QApplication::palette().color(QPalette::Button)) << name;
         EXPECT_EQ(p->size(), QSize(80, 17));
     }
     EXPECT_EQ(panel(QStringLiteral("Head Office"))->y(), panel(QStringLiteral("Agile"))->y() + 20);
-    for (const char* name : {"Net", "Access"})
+    for (const char* name : { "Net", "Access" })
         EXPECT_FALSE(panel(QString::fromLatin1(name))) << name;
     EXPECT_FALSE(find<QLabel>("lMore")->isVisible());
 
@@ -68,11 +68,11 @@ TEST_F(BusinessAttributesTabTest, ClicksStepThePriorityAndSaveStoresIt)
         QFrame::Shadow bevel;
         QStringList stored;
     } steps[] = {
-        {kSkyBlue, QApplication::palette().color(QPalette::WindowText), QFrame::Raised, {"Agile=3"}},
-        {kBlue, Qt::white, QFrame::Raised, {"Agile=2"}},
-        {kNavy, Qt::white, QFrame::Raised, {"Agile=1"}},
-        {QApplication::palette().color(QPalette::Button), QApplication::palette().color(QPalette::WindowText),
-         QFrame::Sunken, {}},
+        { kSkyBlue, QApplication::palette().color(QPalette::WindowText), QFrame::Raised, { "Agile=3" } },
+        { kBlue, Qt::white, QFrame::Raised, { "Agile=2" } },
+        { kNavy, Qt::white, QFrame::Raised, { "Agile=1" } },
+        { QApplication::palette().color(QPalette::Button), QApplication::palette().color(QPalette::WindowText),
+            QFrame::Sunken, {} },
     };
     int n = 0;
     for (const auto& step : steps) {
@@ -103,7 +103,7 @@ TEST_F(BusinessAttributesTabTest, AnAttributeNamedLikeAHeaderIsProfiledLikeAnyOt
     EXPECT_EQ(p->frameShadow(), QFrame::Sunken);
     QTest::mouseClick(p, Qt::LeftButton);
     click("hSave3");
-    EXPECT_EQ(profile("BD1.01"), QStringList{"Head Office=1"});
+    EXPECT_EQ(profile("BD1.01"), QStringList { "Head Office=1" });
 }
 
 TEST_F(BusinessAttributesTabTest, ThePanelsShowTheProfileOfTheDriverClickedInTheGrid)
@@ -126,8 +126,8 @@ TEST_F(BusinessAttributesTabTest, ThePanelsShowTheProfileOfTheDriverClickedInThe
     QTest::mouseClick(panel(QStringLiteral("Brand")), Qt::LeftButton);
     QTest::mouseClick(panel(QStringLiteral("Brand")), Qt::LeftButton);
     click("hSave3");
-    EXPECT_EQ(profile("BD2.01"), QStringList{});
-    EXPECT_EQ(profile("BD1.01"), QStringList{"Agile=1"});
+    EXPECT_EQ(profile("BD2.01"), QStringList {});
+    EXPECT_EQ(profile("BD1.01"), QStringList { "Agile=1" });
 }
 
 TEST_F(BusinessAttributesTabTest, ColumnsThatDoNotFitAreMarkedAndKeepTheirRows)
@@ -153,7 +153,7 @@ TEST_F(BusinessAttributesTabTest, ColumnsThatDoNotFitAreMarkedAndKeepTheirRows)
     EXPECT_FALSE(panel(QStringLiteral("G10A0")));
     QTest::mouseClick(panel(QStringLiteral("Agile")), Qt::LeftButton);
     click("hSave3");
-    EXPECT_EQ(profile("BD1.01"), (QStringList{"G10A0=2", "Agile=3"}));
+    EXPECT_EQ(profile("BD1.01"), (QStringList { "G10A0=2", "Agile=3" }));
 }
 
 TEST_F(BusinessAttributesTabTest, SaveWithoutAnyDriverDoesNothing)
@@ -179,8 +179,8 @@ TEST_F(BusinessAttributesTabTest, ADriverMoveOffersPendingClicksAndRecolours)
     QTest::mouseClick(panel(QStringLiteral("Agile")), Qt::LeftButton);
     dialogs->answers.push_back(true);
     clickRow("DBGrid3", 1);
-    EXPECT_EQ(dialogs->questions, QStringList{"Save changes?"});
-    EXPECT_EQ(profile("BD1.01"), QStringList{"Agile=3"});
+    EXPECT_EQ(dialogs->questions, QStringList { "Save changes?" });
+    EXPECT_EQ(profile("BD1.01"), QStringList { "Agile=3" });
     EXPECT_FALSE(store().flags().profilingEdit);
     EXPECT_EQ(colour(panel(QStringLiteral("Brand"))), kNavy);
     EXPECT_EQ(colour(panel(QStringLiteral("Agile"))), QApplication::palette().color(QPalette::Button));
@@ -189,7 +189,7 @@ TEST_F(BusinessAttributesTabTest, ADriverMoveOffersPendingClicksAndRecolours)
     QTest::mouseClick(panel(QStringLiteral("Agile")), Qt::LeftButton);
     dialogs->answers.push_back(false);
     store().drivers().first();
-    EXPECT_EQ(profile("BD2.01"), QStringList{"Brand=1"});
+    EXPECT_EQ(profile("BD2.01"), QStringList { "Brand=1" });
     EXPECT_EQ(colour(panel(QStringLiteral("Agile"))), kSkyBlue); // BD1.01's stored profile
 }
 

@@ -26,10 +26,10 @@ TEST_F(DivisionFilterTest, FiltersBothTablesAndShowsTheirFirstRecords)
         QStringList requirements;
         QStringList drivers;
     } cases[] = {
-        {"Harbour's Edge", {"BR2.01"}, {"BD2.01"}},
-        {"Nowhere", {}, {}},
-        {"All", {"BR1.01", "BR2.01"}, {"BD1.01", "BD2.01"}},
-        {"North", {"BR1.01"}, {"BD1.01"}},
+        { "Harbour's Edge", { "BR2.01" }, { "BD2.01" } },
+        { "Nowhere", {}, {} },
+        { "All", { "BR1.01", "BR2.01" }, { "BD1.01", "BD2.01" } },
+        { "North", { "BR1.01" }, { "BD1.01" } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.division);
@@ -55,11 +55,11 @@ TEST_F(DivisionFilterTest, RecomputesTheAttributesInUseWhileTheSecurityTabShows)
 {
     addProfile("BD2.01", "Brand", 1);
     showTab("TabSheet4");
-    EXPECT_EQ(column(store().attribute(), "Attribute"), (QStringList{"Audit", "Crypto"}));
+    EXPECT_EQ(column(store().attribute(), "Attribute"), (QStringList { "Audit", "Crypto" }));
     chooseDivision(QStringLiteral("North")); // its driver has no profile
     EXPECT_EQ(find<DataGrid>("DBGrid5")->model()->rowCount(), 0);
     chooseDivision(QStringLiteral("Harbour's Edge"));
-    EXPECT_EQ(column(store().attribute(), "Attribute"), (QStringList{"Audit", "Crypto"}));
+    EXPECT_EQ(column(store().attribute(), "Attribute"), (QStringList { "Audit", "Crypto" }));
     EXPECT_EQ(find<QLineEdit>("eAttName")->text(), QStringLiteral("Audit"));
 }
 

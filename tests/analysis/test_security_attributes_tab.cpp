@@ -29,13 +29,15 @@ protected:
 TEST_F(SecurityAttributesTabTest, ShowsTheAttributesInUseByNameAndTheCatalogue)
 {
     showTab("TabSheet4");
-    EXPECT_EQ(column(store().attribute(), "Attribute"), (QStringList{"Access", "Audit", "Crypto"}));
+    EXPECT_EQ(column(store().attribute(), "Attribute"), (QStringList { "Access", "Audit", "Crypto" }));
     EXPECT_EQ(find<DataGrid>("DBGrid5")->model()->rowCount(), 3);
     EXPECT_EQ(find<QLineEdit>("eAttName")->text(), QStringLiteral("Access"));
     EXPECT_EQ(find<QLineEdit>("eAttGroup")->text(), QStringLiteral("Protect"));
-    EXPECT_EQ(items(find<QComboBox>("cbSecObj")), (QStringList{"01.01: Policy", "01.02: Organisation", "02.01: Assets"}));
+    EXPECT_EQ(
+        items(find<QComboBox>("cbSecObj")), (QStringList { "01.01: Policy", "01.02: Organisation", "02.01: Assets" }));
     EXPECT_EQ(items(find<QComboBox>("cbSecCon")),
-              (QStringList{"01.01.01: Policy document", "01.01.02: Policy review", "01.02.01: Roles", "02.01.01: Asset list"}));
+        (QStringList {
+            "01.01.01: Policy document", "01.01.02: Policy review", "01.02.01: Roles", "02.01.01: Asset list" }));
     EXPECT_EQ(find<QComboBox>("cbSecObj")->currentText(), QStringLiteral("01.01: Policy"));
 
     clickRow("DBGrid5", 2);
@@ -54,20 +56,21 @@ TEST_F(SecurityAttributesTabTest, ObjectivesBringTheirControlsAndTakeThemAway)
     choose("cbSecObj", QStringLiteral("01.01: Policy"));
     click("hAdd5");
     click("hAdd5"); // a second time: everything listed twice
-    EXPECT_EQ(items(objectives()), (QStringList{"01.01: Policy", "01.01: Policy"}));
-    EXPECT_EQ(items(controls()), (QStringList{"01.01.01: Policy document", "01.01.01: Policy document",
-                                              "01.01.02: Policy review", "01.01.02: Policy review"}));
+    EXPECT_EQ(items(objectives()), (QStringList { "01.01: Policy", "01.01: Policy" }));
+    EXPECT_EQ(items(controls()),
+        (QStringList { "01.01.01: Policy document", "01.01.01: Policy document", "01.01.02: Policy review",
+            "01.01.02: Policy review" }));
     EXPECT_TRUE(store().flags().attributeEdit);
     EXPECT_EQ(window->statusText(), QStringLiteral("Record added             "));
 
     // Controls added one by one take their sorted place, ignoring case.
-    for (const char* line : {"02.01.01: Asset list", "zone check", "Policy extra", "01.01.09: typed"}) {
+    for (const char* line : { "02.01.01: Asset list", "zone check", "Policy extra", "01.01.09: typed" }) {
         choose("cbSecCon", QString::fromLatin1(line));
         click("hAdd4");
     }
-    EXPECT_EQ(items(controls()), (QStringList{"01.01.01: Policy document", "01.01.01: Policy document",
-                                              "01.01.02: Policy review", "01.01.02: Policy review", "01.01.09: typed",
-                                              "02.01.01: Asset list", "Policy extra", "zone check"}));
+    EXPECT_EQ(items(controls()),
+        (QStringList { "01.01.01: Policy document", "01.01.01: Policy document", "01.01.02: Policy review",
+            "01.01.02: Policy review", "01.01.09: typed", "02.01.01: Asset list", "Policy extra", "zone check" }));
 
     // Delete with no objective selected asks nothing and removes nothing.
     objectives()->clearSelection();
@@ -79,15 +82,15 @@ TEST_F(SecurityAttributesTabTest, ObjectivesBringTheirControlsAndTakeThemAway)
     dialogs->answers.push_back(true);
     objectives()->setCurrentRow(0);
     pressKey(objectives(), Qt::Key_Delete);
-    EXPECT_EQ(dialogs->questions, QStringList{"Confirm Delete"});
-    EXPECT_EQ(items(objectives()), QStringList{"01.01: Policy"});
-    EXPECT_EQ(items(controls()), (QStringList{"02.01.01: Asset list", "Policy extra", "zone check"}));
+    EXPECT_EQ(dialogs->questions, QStringList { "Confirm Delete" });
+    EXPECT_EQ(items(objectives()), QStringList { "01.01: Policy" });
+    EXPECT_EQ(items(controls()), (QStringList { "02.01.01: Asset list", "Policy extra", "zone check" }));
     EXPECT_EQ(window->statusText(), QStringLiteral("Deleted                "));
 
     // The Insert key adds the chosen objective again.
     choose("cbSecObj", QStringLiteral("01.02: Organisation"));
     pressKey(objectives(), Qt::Key_Insert);
-    EXPECT_EQ(items(objectives()), (QStringList{"01.01: Policy", "01.02: Organisation"}));
+    EXPECT_EQ(items(objectives()), (QStringList { "01.01: Policy", "01.02: Organisation" }));
     EXPECT_TRUE(items(controls()).contains(QStringLiteral("01.02.01: Roles")));
 
     click("hSave5");
@@ -95,7 +98,7 @@ TEST_F(SecurityAttributesTabTest, ObjectivesBringTheirControlsAndTakeThemAway)
     EXPECT_EQ(window->statusText(), QStringLiteral("Save complete           "));
     EXPECT_EQ(attributeField("Access", "SecObjectives"), QStringLiteral("01.01: Policy\r\n01.02: Organisation\r\n"));
     EXPECT_EQ(attributeField("Access", "SecControls"),
-              QStringLiteral("01.02.01: Roles\r\n02.01.01: Asset list\r\nPolicy extra\r\nzone check\r\n"));
+        QStringLiteral("01.02.01: Roles\r\n02.01.01: Asset list\r\nPolicy extra\r\nzone check\r\n"));
 }
 
 TEST_F(SecurityAttributesTabTest, KeysInAnEmptyControlListDoNothingAndAnUnchangedSaveKeepsTheLists)
@@ -118,7 +121,7 @@ TEST_F(SecurityAttributesTabTest, UnsavedEditsAreOfferedOnceAndStoredIntoTheEdit
     // Leaving for tabs whose show step walks or re-filters Attribute: the
     // Applications tab reruns the derivation, the Business Attributes tab
     // filters the table to the business tier.
-    for (const char* target : {"TabSheet10", "AttributeTab"}) {
+    for (const char* target : { "TabSheet10", "AttributeTab" }) {
         SCOPED_TRACE(target);
         dialogs->questions.clear();
         showTab("TabSheet4");
@@ -128,11 +131,11 @@ TEST_F(SecurityAttributesTabTest, UnsavedEditsAreOfferedOnceAndStoredIntoTheEdit
         EXPECT_TRUE(store().flags().attributeEdit);
         dialogs->answers.push_back(true);
         showTab(target);
-        EXPECT_EQ(dialogs->questions, QStringList{"Save changes?"});
+        EXPECT_EQ(dialogs->questions, QStringList { "Save changes?" });
         EXPECT_FALSE(store().flags().attributeEdit);
     }
     EXPECT_EQ(attributeField("Audit", "Description"), QStringLiteral("xx"));
-    for (const char* other : {"Access", "Crypto", "Agile", "Brand"})
+    for (const char* other : { "Access", "Crypto", "Agile", "Brand" })
         EXPECT_EQ(attributeField(other, "Description"), QString()) << other;
 
     // No leaves the store as it was and asks nothing more.
@@ -143,7 +146,7 @@ TEST_F(SecurityAttributesTabTest, UnsavedEditsAreOfferedOnceAndStoredIntoTheEdit
     dialogs->answers.push_back(false);
     clickRow("DBGrid5", 0);
     showTab("TabSheet10");
-    EXPECT_EQ(dialogs->questions, QStringList{"Save changes?"});
+    EXPECT_EQ(dialogs->questions, QStringList { "Save changes?" });
     EXPECT_EQ(attributeField("Audit", "Description"), QStringLiteral("xx"));
 }
 

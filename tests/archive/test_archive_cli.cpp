@@ -36,7 +36,8 @@ TEST(ArchiveCli, SaveAndLoadMoveAnAssessmentBetweenStores)
 
     const ProcessRun load = runCli({ "--store", first, "load-archive", dir.filePath("in.txt") });
     ASSERT_EQ(load.status, 0) << load.err.toStdString();
-    const ProcessRun save = runCli({ "--store", first, "save-archive", dir.filePath("out.txt"), "--division", "North" });
+    const ProcessRun save
+        = runCli({ "--store", first, "save-archive", dir.filePath("out.txt"), "--division", "North" });
     ASSERT_EQ(save.status, 0) << save.err.toStdString();
     const QByteArray out = bytesOf(dir.filePath("out.txt"));
     // Every record is written whatever division was chosen.

@@ -18,30 +18,30 @@ protected:
     void SetUp() override
     {
         StoreFixture::SetUp();
-        for (auto [group, name, tier] : {std::tuple{"01", "Agile", "Business"}, {"01", "Brand", "Business"},
-                                         {"01", "Cost", "Business"}, {"01", "Ghost", "Business"},
-                                         {"02", "Net", "Technical"}, {"02", "App", "Technical"},
-                                         {"02", "Orphan", "Technical"}, {"03", "Access", "Security"},
-                                         {"03", "Audit", "Security"}, {"03", "Crypto", "Security"}})
-            addRow(a.attribute(), {{"GrAtt", QString::fromLatin1(group) + QString::fromLatin1(name)},
-                                   {"Attribute", QString::fromLatin1(name)},
-                                   {"Tier", QString::fromLatin1(tier)}});
-        for (auto [bus, tech] : {std::pair{"Agile", "Net"}, {"Brand", "App"}, {"Cost", "Orphan"}})
-            addRow(a.btAtt(), {{"BusAtt", QString::fromLatin1(bus)}, {"TechAtt", QString::fromLatin1(tech)}});
-        for (auto [tech, sec] : {std::pair{"Net", "Access"}, {"Net", "Nowhere"}, {"App", "Audit"}, {"App", "Crypto"}})
-            addRow(a.tsAtt(), {{"TechAtt", QString::fromLatin1(tech)}, {"SecAtt", QString::fromLatin1(sec)}});
-        addRow(a.drivers(), {{"CSeq", QStringLiteral("BD1")}, {"Division", QStringLiteral("North")}});
-        addRow(a.drivers(), {{"CSeq", QStringLiteral("BD2")}, {"Division", QStringLiteral("Harbour's Edge")}});
+        for (auto [group, name, tier] : { std::tuple { "01", "Agile", "Business" }, { "01", "Brand", "Business" },
+                 { "01", "Cost", "Business" }, { "01", "Ghost", "Business" }, { "02", "Net", "Technical" },
+                 { "02", "App", "Technical" }, { "02", "Orphan", "Technical" }, { "03", "Access", "Security" },
+                 { "03", "Audit", "Security" }, { "03", "Crypto", "Security" } })
+            addRow(a.attribute(),
+                { { "GrAtt", QString::fromLatin1(group) + QString::fromLatin1(name) },
+                    { "Attribute", QString::fromLatin1(name) }, { "Tier", QString::fromLatin1(tier) } });
+        for (auto [bus, tech] : { std::pair { "Agile", "Net" }, { "Brand", "App" }, { "Cost", "Orphan" } })
+            addRow(a.btAtt(), { { "BusAtt", QString::fromLatin1(bus) }, { "TechAtt", QString::fromLatin1(tech) } });
+        for (auto [tech, sec] :
+            { std::pair { "Net", "Access" }, { "Net", "Nowhere" }, { "App", "Audit" }, { "App", "Crypto" } })
+            addRow(a.tsAtt(), { { "TechAtt", QString::fromLatin1(tech) }, { "SecAtt", QString::fromLatin1(sec) } });
+        addRow(a.drivers(), { { "CSeq", QStringLiteral("BD1") }, { "Division", QStringLiteral("North") } });
+        addRow(a.drivers(), { { "CSeq", QStringLiteral("BD2") }, { "Division", QStringLiteral("Harbour's Edge") } });
     }
 
     void addRequirement(const QString& division)
     {
-        addRow(a.requirements(), {{"RSeq", QStringLiteral("BR") + division.left(3)}, {"Division", division}});
+        addRow(a.requirements(), { { "RSeq", QStringLiteral("BR") + division.left(3) }, { "Division", division } });
     }
 
     void addProfile(const QString& cseq, const QString& attribute, const QString& priority)
     {
-        addRow(a.drAtt(), {{"CSeq", cseq}, {"Attribute", attribute}, {"Priority", priority}});
+        addRow(a.drAtt(), { { "CSeq", cseq }, { "Attribute", attribute }, { "Priority", priority } });
     }
 
     void derive(const QString& division)
@@ -92,20 +92,21 @@ struct Case {
 TEST_F(DerivationTest, MarksTheSecurityAttributesReachedByCountedProfileRows)
 {
     const std::vector<Case> cases = {
-        {"every mapping path with All", {"North"}, {{"BD1", "Agile", "1"}, {"BD2", "Brand", "2"}}, "All",
-         {"Access", "Audit", "Crypto"}},
-        {"All counts rows of deleted drivers", {"North"}, {{"BD9", "Brand", "3"}}, "All", {"Audit", "Crypto"}},
-        {"a division counts only its drivers", {"North"}, {{"BD1", "Agile", "1"}, {"BD2", "Brand", "2"}, {"BD9", "Brand", "1"}},
-         "North", {"Access"}},
-        {"a division with an apostrophe", {"Harbour's Edge"}, {{"BD1", "Agile", "1"}, {"BD2", "Brand", "2"}},
-         "Harbour's Edge", {"Audit", "Crypto"}},
-        {"no requirement at all", {}, {{"BD1", "Agile", "1"}}, "All", {}},
-        {"no requirement of the division", {"South"}, {{"BD1", "Agile", "1"}}, "North", {}},
-        {"unmapped, technical without security, unknown names", {"North"},
-         {{"BD1", "Ghost", "1"}, {"BD1", "Cost", "1"}, {"BD1", "Nowhere", "1"}}, "All", {}},
-        {"names compare exactly", {"North"}, {{"BD1", "agile", "1"}, {"bd1", "Brand", "1"}}, "North", {}},
-        {"priorities outside 1 to 3 do not count", {"North"}, {{"BD1", "Agile", "0"}, {"BD1", "Brand", "4"}, {"BD1", "Brand", ""}},
-         "All", {}},
+        { "every mapping path with All", { "North" }, { { "BD1", "Agile", "1" }, { "BD2", "Brand", "2" } }, "All",
+            { "Access", "Audit", "Crypto" } },
+        { "All counts rows of deleted drivers", { "North" }, { { "BD9", "Brand", "3" } }, "All",
+            { "Audit", "Crypto" } },
+        { "a division counts only its drivers", { "North" },
+            { { "BD1", "Agile", "1" }, { "BD2", "Brand", "2" }, { "BD9", "Brand", "1" } }, "North", { "Access" } },
+        { "a division with an apostrophe", { "Harbour's Edge" }, { { "BD1", "Agile", "1" }, { "BD2", "Brand", "2" } },
+            "Harbour's Edge", { "Audit", "Crypto" } },
+        { "no requirement at all", {}, { { "BD1", "Agile", "1" } }, "All", {} },
+        { "no requirement of the division", { "South" }, { { "BD1", "Agile", "1" } }, "North", {} },
+        { "unmapped, technical without security, unknown names", { "North" },
+            { { "BD1", "Ghost", "1" }, { "BD1", "Cost", "1" }, { "BD1", "Nowhere", "1" } }, "All", {} },
+        { "names compare exactly", { "North" }, { { "BD1", "agile", "1" }, { "bd1", "Brand", "1" } }, "North", {} },
+        { "priorities outside 1 to 3 do not count", { "North" },
+            { { "BD1", "Agile", "0" }, { "BD1", "Brand", "4" }, { "BD1", "Brand", "" } }, "All", {} },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
@@ -128,7 +129,7 @@ TEST_F(DerivationTest, ClearsStaleMarksAndMovesEachCursorOnce)
 {
     addRequirement(QStringLiteral("North"));
     // A mark left by an earlier run that no profile supports any more.
-    a.attribute().locate(QStringLiteral("Attribute"), {QStringLiteral("Crypto")});
+    a.attribute().locate(QStringLiteral("Attribute"), { QStringLiteral("Crypto") });
     a.attribute().setBoolean(QStringLiteral("InUse"), true);
     a.attribute().post();
     for (int i = 0; i < 50; ++i)
@@ -137,7 +138,7 @@ TEST_F(DerivationTest, ClearsStaleMarksAndMovesEachCursorOnce)
 
     QSignalSpy driverMoves(&a.drivers(), &Table::afterScroll);
     derive(QStringLiteral("All"));
-    EXPECT_EQ(storedInUse(), (Names{"Access"}));
+    EXPECT_EQ(storedInUse(), (Names { "Access" }));
     // The division filter moves Drivers once; the derivation once more at most.
     EXPECT_LE(driverMoves.count(), 2);
     EXPECT_EQ(a.drivers().currentRow(), 0);
@@ -157,15 +158,17 @@ TEST_F(DerivationTest, CommandLinePrintsTheAttributesInUseInNameOrder)
 
     auto run = [this](const QStringList& args, int expectedStatus) {
         QProcess cli;
-        cli.start(QStringLiteral(QUARRIX_CLI), QStringList{QStringLiteral("--store"), path, QStringLiteral("derive")} + args);
+        cli.start(QStringLiteral(QUARRIX_CLI),
+            QStringList { QStringLiteral("--store"), path, QStringLiteral("derive") } + args);
         EXPECT_TRUE(cli.waitForFinished(60000));
         EXPECT_EQ(cli.exitCode(), expectedStatus) << cli.readAllStandardError().toStdString();
         return QString::fromUtf8(cli.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     };
-    EXPECT_EQ(run({}, 0), (QStringList{"Access", "Audit", "Crypto"}));
-    EXPECT_EQ(run({QStringLiteral("--division"), QStringLiteral("Harbour's Edge")}, 0), (QStringList{"Audit", "Crypto"}));
-    EXPECT_EQ(run({QStringLiteral("--division"), QStringLiteral("West")}, 0), QStringList());
-    EXPECT_EQ(run({QStringLiteral("--division")}, 1), QStringList());
+    EXPECT_EQ(run({}, 0), (QStringList { "Access", "Audit", "Crypto" }));
+    EXPECT_EQ(run({ QStringLiteral("--division"), QStringLiteral("Harbour's Edge") }, 0),
+        (QStringList { "Audit", "Crypto" }));
+    EXPECT_EQ(run({ QStringLiteral("--division"), QStringLiteral("West") }, 0), QStringList());
+    EXPECT_EQ(run({ QStringLiteral("--division") }, 1), QStringList());
 }
 
 }

@@ -17,20 +17,22 @@ protected:
     {
         StoreFixture::SetUp();
         ExportFixture::fill(a);
-        ExportFixture::attribute(a.attribute(), QStringLiteral("01Agile"), QStringLiteral("Agile"), QStringLiteral("Core"),
-                                 QStringLiteral("Quick"), false, QStringLiteral("Business"));
+        ExportFixture::attribute(a.attribute(), QStringLiteral("01Agile"), QStringLiteral("Agile"),
+            QStringLiteral("Core"), QStringLiteral("Quick"), false, QStringLiteral("Business"));
         ExportFixture::attribute(a.attribute(), QStringLiteral("02Net"), QStringLiteral("Net"), QStringLiteral("Edge"),
-                                 QStringLiteral("Wires"), false, QStringLiteral("Technical"));
-        addRow(a.btAtt(), {{"BusAtt", QStringLiteral("Agile")}, {"TechAtt", QStringLiteral("Net")}});
-        addRow(a.tsAtt(), {{"TechAtt", QStringLiteral("Net")}, {"SecAtt", QStringLiteral("Brand")}});
-        addRow(a.drAtt(), {{"CSeq", QStringLiteral("BD1")}, {"Attribute", QStringLiteral("Agile")}, {"Priority", QStringLiteral("1")}});
+            QStringLiteral("Wires"), false, QStringLiteral("Technical"));
+        addRow(a.btAtt(), { { "BusAtt", QStringLiteral("Agile") }, { "TechAtt", QStringLiteral("Net") } });
+        addRow(a.tsAtt(), { { "TechAtt", QStringLiteral("Net") }, { "SecAtt", QStringLiteral("Brand") } });
+        addRow(a.drAtt(),
+            { { "CSeq", QStringLiteral("BD1") }, { "Attribute", QStringLiteral("Agile") },
+                { "Priority", QStringLiteral("1") } });
         target = dir.filePath(QStringLiteral("cli.xlsx"));
     }
 
     int cli(const QStringList& args)
     {
         QProcess p;
-        p.start(QStringLiteral(QUARRIX_CLI), QStringList{QStringLiteral("--store"), path} + args);
+        p.start(QStringLiteral(QUARRIX_CLI), QStringList { QStringLiteral("--store"), path } + args);
         EXPECT_TRUE(p.waitForFinished(60000));
         out = QString::fromUtf8(p.readAllStandardOutput());
         err = QString::fromUtf8(p.readAllStandardError());
@@ -49,22 +51,22 @@ TEST_F(ExportCliTest, WritesTheWorkbookForTheDivisionWithTheAttributesInUseThere
         QStringList sheetNames;
         QList<QList<QStringList>> rows;
     } cases[] = {
-        {"defaults", {}, {"Requirements", "Drivers", "Attributes", "Sheet4"},
-         {requirementRows(), driverRows(), {attributeRows().first(), {"Core", "Brand", "Unused"}}, {}}},
-        {"division North, activity Build, all tables",
-         {"--division", "North", "--activity", "Build", "--tables", "requirements,drivers,attributes,controls"},
-         {"Requirements", "Drivers", "Attributes", "Controls"},
-         {{requirementRows()[0], requirementRows()[1], requirementRows()[3]},
-          {driverRows()[0], driverRows()[1]},
-          {attributeRows().first(), {"Core", "Brand", "Unused"}},
-          controlRows()}},
-        {"division South derives nothing; group choice", {"--division", "South", "--tables", "attributes,requirements", "--group", "Core"},
-         {"Requirements", "Sheet2", "Attributes", "Sheet4"},
-         {{requirementRows()[0], requirementRows()[2]}, {}, {attributeRows().first()}, {}}},
+        { "defaults", {}, { "Requirements", "Drivers", "Attributes", "Sheet4" },
+            { requirementRows(), driverRows(), { attributeRows().first(), { "Core", "Brand", "Unused" } }, {} } },
+        { "division North, activity Build, all tables",
+            { "--division", "North", "--activity", "Build", "--tables", "requirements,drivers,attributes,controls" },
+            { "Requirements", "Drivers", "Attributes", "Controls" },
+            { { requirementRows()[0], requirementRows()[1], requirementRows()[3] },
+                { driverRows()[0], driverRows()[1] }, { attributeRows().first(), { "Core", "Brand", "Unused" } },
+                controlRows() } },
+        { "division South derives nothing; group choice",
+            { "--division", "South", "--tables", "attributes,requirements", "--group", "Core" },
+            { "Requirements", "Sheet2", "Attributes", "Sheet4" },
+            { { requirementRows()[0], requirementRows()[2] }, {}, { attributeRows().first() }, {} } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_EQ(cli(QStringList{QStringLiteral("export"), target} + c.options), 0) << err.toStdString();
+        ASSERT_EQ(cli(QStringList { QStringLiteral("export"), target } + c.options), 0) << err.toStdString();
         EXPECT_TRUE(out.startsWith(target + QStringLiteral(" saved"))) << out.toStdString();
         const DumpedWorkbook book = readWithOpenpyxl(target);
         EXPECT_EQ(book.names(), c.sheetNames);
@@ -75,12 +77,12 @@ TEST_F(ExportCliTest, WritesTheWorkbookForTheDivisionWithTheAttributesInUseThere
 
 TEST_F(ExportCliTest, RefusesBadArgumentsWithoutWritingAFile)
 {
-    const QList<QStringList> bad{
-        {"export"},
-        {"export", target, "--tables", "requirements,budgets"},
-        {"export", target, "--colour", "red"},
-        {"export", target, "--division"},
-        {"listings", target + ".pdf", "--sort", "size"},
+    const QList<QStringList> bad {
+        { "export" },
+        { "export", target, "--tables", "requirements,budgets" },
+        { "export", target, "--colour", "red" },
+        { "export", target, "--division" },
+        { "listings", target + ".pdf", "--sort", "size" },
     };
     for (const QStringList& args : bad) {
         SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());

@@ -42,9 +42,9 @@ TEST_F(ExportCommandTest, SavesTheChosenSheetsAndSaysSo)
     EXPECT_EQ(dialogs->waitDepth, 0);
     EXPECT_EQ(dialogs->notices, QStringList());
     const DumpedWorkbook book = readWithOpenpyxl(target);
-    EXPECT_EQ(book.names(), (QStringList{"Requirements", "Sheet2", "Attributes", "Controls"}));
+    EXPECT_EQ(book.names(), (QStringList { "Requirements", "Sheet2", "Attributes", "Controls" }));
     const auto req = ExportFixture::requirementRows();
-    EXPECT_EQ(book.sheets.value(0).rows, (QList<QStringList>{req[0], req[1], req[3]}));
+    EXPECT_EQ(book.sheets.value(0).rows, (QList<QStringList> { req[0], req[1], req[3] }));
     EXPECT_EQ(book.sheets.value(3).rows, ExportFixture::controlRows());
 }
 
@@ -67,7 +67,7 @@ TEST_F(ExportCommandTest, CancelDoesNothingAndFailuresAndCutsAreShown)
 
     // A value too long for a cell is cut, the workbook saved, and the analyst told.
     ExportFixture::add(window->assessment().requirements(),
-                       {{"RSeq", QStringLiteral("BR9")}, {"Source", QString(33000, QLatin1Char('s'))}});
+        { { "RSeq", QStringLiteral("BR9") }, { "Source", QString(33000, QLatin1Char('s')) } });
     dialogs->files.push_back(target);
     click("hRep1");
     EXPECT_EQ(window->statusText(), target + QStringLiteral(" saved          "));

@@ -16,7 +16,7 @@ using Rows = QList<QStringList>;
 
 QList<QStringList> only(const Rows& rows, std::initializer_list<int> keep)
 {
-    Rows out{rows.first()};
+    Rows out { rows.first() };
     for (int i : keep)
         out << rows.at(i);
     return out;
@@ -51,7 +51,7 @@ struct SheetCase {
 TEST_F(ExportTest, SheetsHoldThePassingRecordsInTableOrderAsText)
 {
     using namespace ExportFixture;
-    const QStringList defaults{"Sheet1", "Sheet2", "Sheet3", "Sheet4"};
+    const QStringList defaults { "Sheet1", "Sheet2", "Sheet3", "Sheet4" };
     ReportSelection standard;
     ReportSelection everything;
     everything.controls = true;
@@ -69,20 +69,21 @@ TEST_F(ExportTest, SheetsHoldThePassingRecordsInTableOrderAsText)
     edge.group = QStringLiteral("Edge");
 
     const SheetCase cases[] = {
-        {"tab defaults", standard, "All", {"Requirements", "Drivers", "Attributes", "Sheet4"},
-         {requirementRows(), driverRows(), attributeRows(), {}}},
-        {"all four", everything, "All", {"Requirements", "Drivers", "Attributes", "Controls"},
-         {requirementRows(), driverRows(), attributeRows(), controlRows()}},
-        {"controls only", controlsOnly, "All", {"Sheet1", "Sheet2", "Sheet3", "Controls"}, {{}, {}, {}, controlRows()}},
-        {"nothing ticked", none, "All", defaults, {{}, {}, {}, {}}},
-        {"activity Build", build, "All", {"Requirements", "Drivers", "Attributes", "Controls"},
-         {only(requirementRows(), {1, 3}), only(driverRows(), {1}), attributeRows(), controlRows()}},
-        {"other letter case", wrongCase, "All", {"Requirements", "Drivers", "Attributes", "Controls"},
-         {only(requirementRows(), {}), only(driverRows(), {}), only(attributeRows(), {}), controlRows()}},
-        {"group Edge", edge, "All", {"Requirements", "Drivers", "Attributes", "Controls"},
-         {requirementRows(), driverRows(), only(attributeRows(), {2}), controlRows()}},
-        {"division South", everything, "South", {"Requirements", "Drivers", "Attributes", "Controls"},
-         {only(requirementRows(), {2}), only(driverRows(), {2}), attributeRows(), controlRows()}},
+        { "tab defaults", standard, "All", { "Requirements", "Drivers", "Attributes", "Sheet4" },
+            { requirementRows(), driverRows(), attributeRows(), {} } },
+        { "all four", everything, "All", { "Requirements", "Drivers", "Attributes", "Controls" },
+            { requirementRows(), driverRows(), attributeRows(), controlRows() } },
+        { "controls only", controlsOnly, "All", { "Sheet1", "Sheet2", "Sheet3", "Controls" },
+            { {}, {}, {}, controlRows() } },
+        { "nothing ticked", none, "All", defaults, { {}, {}, {}, {} } },
+        { "activity Build", build, "All", { "Requirements", "Drivers", "Attributes", "Controls" },
+            { only(requirementRows(), { 1, 3 }), only(driverRows(), { 1 }), attributeRows(), controlRows() } },
+        { "other letter case", wrongCase, "All", { "Requirements", "Drivers", "Attributes", "Controls" },
+            { only(requirementRows(), {}), only(driverRows(), {}), only(attributeRows(), {}), controlRows() } },
+        { "group Edge", edge, "All", { "Requirements", "Drivers", "Attributes", "Controls" },
+            { requirementRows(), driverRows(), only(attributeRows(), { 2 }), controlRows() } },
+        { "division South", everything, "South", { "Requirements", "Drivers", "Attributes", "Controls" },
+            { only(requirementRows(), { 2 }), only(driverRows(), { 2 }), attributeRows(), controlRows() } },
     };
     for (const SheetCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -106,7 +107,7 @@ TEST_F(ExportTest, LeavesEachWalkedTableOnItsFirstRecord)
     s.controls = true;
     a.controls().last();
     ExportWorkbook::write(a, s, target);
-    for (Table* t : {&a.requirements(), &a.drivers(), &a.attribute(), &a.controls()})
+    for (Table* t : { &a.requirements(), &a.drivers(), &a.attribute(), &a.controls() })
         EXPECT_EQ(t->currentRow(), 0) << t->name().toStdString();
     // A record left in edit mode is posted before the walk reads it.
     a.requirements().edit();
@@ -118,8 +119,8 @@ TEST_F(ExportTest, LeavesEachWalkedTableOnItsFirstRecord)
 TEST_F(ExportTest, OverlongValuesAreCutToTheCellLimitAndCounted)
 {
     const QString longText = QString(40000, QLatin1Char('x'));
-    ExportFixture::add(a.requirements(), {{"RSeq", QStringLiteral("BR9.01")}, {"Source", longText}});
-    ExportFixture::add(a.drivers(), {{"CSeq", QStringLiteral("BD9")}, {"Requirement", longText}});
+    ExportFixture::add(a.requirements(), { { "RSeq", QStringLiteral("BR9.01") }, { "Source", longText } });
+    ExportFixture::add(a.drivers(), { { "CSeq", QStringLiteral("BD9") }, { "Requirement", longText } });
     const ExportWorkbook::Result result = ExportWorkbook::write(a, ReportSelection(), target);
     EXPECT_EQ(result.cutCells, 2);
     const DumpedWorkbook book = readWithOpenpyxl(target);
@@ -138,13 +139,14 @@ TEST(ExportCellText, LineBreaksAndTheCellLimit)
         QString out;
         bool cut;
     } cases[] = {
-        {"CR LF and lone CR become line feeds", QStringLiteral("a\r\nb\rc\n"), QStringLiteral("a\nb\nc\n"), false},
-        {"exactly at the limit", fits, fits, false},
-        {"one over the limit", fits + QLatin1Char('b'), fits, true},
-        {"a pair across the limit is dropped whole", fits.left(ExportWorkbook::cellLimit - 1) + emoji,
-         fits.left(ExportWorkbook::cellLimit - 1), true},
-        {"line breaks count once after joining", QString(ExportWorkbook::cellLimit, QLatin1Char('\n')).replace(
-             QLatin1String("\n"), QLatin1String("\r\n")), QString(ExportWorkbook::cellLimit, QLatin1Char('\n')), false},
+        { "CR LF and lone CR become line feeds", QStringLiteral("a\r\nb\rc\n"), QStringLiteral("a\nb\nc\n"), false },
+        { "exactly at the limit", fits, fits, false },
+        { "one over the limit", fits + QLatin1Char('b'), fits, true },
+        { "a pair across the limit is dropped whole", fits.left(ExportWorkbook::cellLimit - 1) + emoji,
+            fits.left(ExportWorkbook::cellLimit - 1), true },
+        { "line breaks count once after joining",
+            QString(ExportWorkbook::cellLimit, QLatin1Char('\n')).replace(QLatin1String("\n"), QLatin1String("\r\n")),
+            QString(ExportWorkbook::cellLimit, QLatin1Char('\n')), false },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -171,7 +173,8 @@ TEST_F(ExportTest, ReplacesAnExistingFileAndKeepsItWhenWritingFails)
     EXPECT_THROW(ExportWorkbook::write(a, ReportSelection(), blocked), QuarrixError);
     EXPECT_TRUE(QDir(blocked + QStringLiteral("/inside")).exists());
     // A folder that does not exist: nothing can be written.
-    EXPECT_THROW(ExportWorkbook::write(a, ReportSelection(), dir.filePath(QStringLiteral("missing/out.xlsx"))), QuarrixError);
+    EXPECT_THROW(
+        ExportWorkbook::write(a, ReportSelection(), dir.filePath(QStringLiteral("missing/out.xlsx"))), QuarrixError);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")), QStringList());
 }
 
@@ -194,13 +197,15 @@ TEST_F(ExportTest, OurOwnReaderReadsTheFirstWorksheetBack)
     EXPECT_EQ(cells.sheetName(), QStringLiteral("Requirements"));
     EXPECT_EQ(rowsOf(cells), ExportFixture::requirementRows());
 
-    ExportFixture::add(a.requirements(), {{"RSeq", QStringLiteral("BR9.01")}, {"Source", QString(40000, QLatin1Char('y'))}});
+    ExportFixture::add(
+        a.requirements(), { { "RSeq", QStringLiteral("BR9.01") }, { "Source", QString(40000, QLatin1Char('y')) } });
     ReportSelection s;
     s.activity = QString();
     ExportWorkbook::write(a, s, target);
     cells = SpreadsheetReader::readActiveSheet(target);
-    EXPECT_EQ(rowsOf(cells), (QList<QStringList>{ExportFixture::requirementRows().first(),
-                                                  {"BR9.01", "", "", "", QString(ExportWorkbook::cellLimit, QLatin1Char('y'))}}));
+    EXPECT_EQ(rowsOf(cells),
+        (QList<QStringList> { ExportFixture::requirementRows().first(),
+            { "BR9.01", "", "", "", QString(ExportWorkbook::cellLimit, QLatin1Char('y')) } }));
 
     ReportSelection controlsOnly;
     controlsOnly.requirements = controlsOnly.drivers = controlsOnly.attributes = false;

@@ -46,7 +46,7 @@ for ws in wb.worksheets:
 sys.stdout.write(json.dumps(out))
 )";
     QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromLatin1(script), path});
+    python.start(QStringLiteral("/usr/bin/python3"), { QStringLiteral("-c"), QString::fromLatin1(script), path });
     DumpedWorkbook book;
     if (!python.waitForFinished(60000) || python.exitCode() != 0) {
         ADD_FAILURE() << "openpyxl could not read " << path.toStdString() << ": "

@@ -29,10 +29,10 @@ public:
 
     static constexpr int u = 100, L = 220, h = 110;
 
-    QList<Page> pages{Page()};
+    QList<Page> pages { Page() };
     int newPageCalls = 0;
 
-    QSize pageSize() const override { return {14000, 9900}; }
+    QSize pageSize() const override { return { 14000, 9900 }; }
     void setFont(const QString& family, int pointSize, bool bold) override
     {
         m_family = family;
@@ -40,8 +40,11 @@ public:
         m_bold = bold;
     }
     void setPenWidth(int width) override { m_pen = width; }
-    void text(int x, int y, const QString& text) override { pages.last().texts.append({x, y, text, m_family, m_size, m_bold}); }
-    void line(int x1, int y1, int x2, int y2) override { pages.last().lines.append({x1, y1, x2, y2, m_pen}); }
+    void text(int x, int y, const QString& text) override
+    {
+        pages.last().texts.append({ x, y, text, m_family, m_size, m_bold });
+    }
+    void line(int x1, int y1, int x2, int y2) override { pages.last().lines.append({ x1, y1, x2, y2, m_pen }); }
     void newPage() override
     {
         ++newPageCalls;

@@ -23,7 +23,7 @@ protected:
     {
         WindowFixture::SetUp();
         Table& r = window->assessment().requirements();
-        for (const char* division : {"North", "South"}) {
+        for (const char* division : { "North", "South" }) {
             r.append();
             r.setText(QStringLiteral("RSeq"), QStringLiteral("BR-") + QString::fromLatin1(division));
             r.setText(QStringLiteral("Division"), QString::fromLatin1(division));

@@ -27,7 +27,8 @@ PdfFacts readPdf(const QString& path)
         return {};
     PdfFacts facts;
     facts.pages = int(data.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?![s\\w])"))));
-    const QRegularExpressionMatch box = QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*0 0 ([\\d.]+) ([\\d.]+)")).match(data);
+    const QRegularExpressionMatch box
+        = QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*0 0 ([\\d.]+) ([\\d.]+)")).match(data);
     facts.landscape = box.hasMatch() && box.captured(1).toDouble() > box.captured(2).toDouble();
     return facts;
 }
@@ -38,11 +39,11 @@ protected:
     {
         StoreFixture::SetUp();
         for (int i = 1; i <= 40; ++i)
-            addRow(a.requirements(), {{"RSeq", QStringLiteral("BR%1").arg(i, 2, 10, QLatin1Char('0'))},
-                                      {"Division", i <= 20 ? QStringLiteral("North") : QStringLiteral("South")},
-                                      {"Activity", QStringLiteral("Build")},
-                                      {"Requirement", QStringLiteral("Line\r\nbreak")}});
-        addRow(a.controls(), {{"Id", QStringLiteral("01.01.01")}, {"section_title", QStringLiteral("Org")}});
+            addRow(a.requirements(),
+                { { "RSeq", QStringLiteral("BR%1").arg(i, 2, 10, QLatin1Char('0')) },
+                    { "Division", i <= 20 ? QStringLiteral("North") : QStringLiteral("South") },
+                    { "Activity", QStringLiteral("Build") }, { "Requirement", QStringLiteral("Line\r\nbreak") } });
+        addRow(a.controls(), { { "Id", QStringLiteral("01.01.01") }, { "section_title", QStringLiteral("Org") } });
         options.selection.controls = true;
         options.selection.drivers = options.selection.attributes = false;
         pdf = dir.filePath(QStringLiteral("listings.pdf"));
@@ -89,16 +90,17 @@ TEST_F(ListingPdfTest, CommandLineWritesTheListingsForItsChoices)
         QStringList options;
         int pages;
     } cases[] = {
-        {{"--tables", "requirements,controls"}, 3},
-        {{"--tables", "requirements", "--sort", "division"}, 2},
-        {{"--tables", "requirements", "--sort", "division", "--division", "South"}, 1},
-        {{"--tables", "requirements", "--activity", "Run"}, 0},
+        { { "--tables", "requirements,controls" }, 3 },
+        { { "--tables", "requirements", "--sort", "division" }, 2 },
+        { { "--tables", "requirements", "--sort", "division", "--division", "South" }, 1 },
+        { { "--tables", "requirements", "--activity", "Run" }, 0 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options.join(QLatin1Char(' ')).toStdString());
         QFile::remove(pdf);
         QProcess p;
-        p.start(QStringLiteral(QUARRIX_CLI), QStringList{QStringLiteral("--store"), path, QStringLiteral("listings"), pdf} + c.options);
+        p.start(QStringLiteral(QUARRIX_CLI),
+            QStringList { QStringLiteral("--store"), path, QStringLiteral("listings"), pdf } + c.options);
         ASSERT_TRUE(p.waitForFinished(60000));
         EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
         EXPECT_EQ(readPdf(pdf).pages, c.pages);

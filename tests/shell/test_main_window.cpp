@@ -18,10 +18,10 @@ TEST_F(MainWindow, ShowsCaptionTabsMenuAndTheDivisionFilter)
     EXPECT_EQ(window->windowTitle(), "Meridal Quarrix v2.1");
     EXPECT_EQ(window->minimumSize(), QSize(936, 720));
     QTabWidget* pages = window->pageControl();
-    const QStringList captions = {"Project", "Requirements", "Drivers", "Business Attributes", "Security Attributes",
-                                  "Applications", "Reports", "Attributes Database", "Controls Database ", "Upload", "System"};
-    const QStringList names = {"TabSheet9", "TabSheet1", "TabSheet2", "AttributeTab", "TabSheet4", "TabSheet10",
-                               "TabSheet6", "TabSheet7", "TabSheet5", "TabSheet3", "TabSheet8"};
+    const QStringList captions = { "Project", "Requirements", "Drivers", "Business Attributes", "Security Attributes",
+        "Applications", "Reports", "Attributes Database", "Controls Database ", "Upload", "System" };
+    const QStringList names = { "TabSheet9", "TabSheet1", "TabSheet2", "AttributeTab", "TabSheet4", "TabSheet10",
+        "TabSheet6", "TabSheet7", "TabSheet5", "TabSheet3", "TabSheet8" };
     ASSERT_EQ(pages->count(), captions.size());
     for (int i = 0; i < pages->count(); ++i) {
         EXPECT_EQ(pages->tabText(i), captions[i]);
@@ -33,10 +33,10 @@ TEST_F(MainWindow, ShowsCaptionTabsMenuAndTheDivisionFilter)
         for (QAction* item : top->menu()->actions())
             if (!item->isSeparator())
                 menu << top->text().remove('&') + ">" + item->text();
-    EXPECT_EQ(menu, (QStringList{"File>New Database", "File>Load from Archive", "File>Save to Archive",
-                                 "File>Clear Database", "File>Exit", "References>Architecture Matrix",
-                                 "References>Service Management Matrix", "References>Attribute Taxonomy",
-                                 "Help>Quarrix Help", "Help>About Quarrix"}));
+    EXPECT_EQ(menu,
+        (QStringList { "File>New Database", "File>Load from Archive", "File>Save to Archive", "File>Clear Database",
+            "File>Exit", "References>Architecture Matrix", "References>Service Management Matrix",
+            "References>Attribute Taxonomy", "Help>Quarrix Help", "Help>About Quarrix" }));
     auto* division = find<QComboBox>("cbDivision0");
     ASSERT_TRUE(division);
     EXPECT_EQ(division->count(), 2);
@@ -51,7 +51,7 @@ TEST_F(MainWindow, StartUpShowsTheStoredProjectAndDivisions)
     sys.setText("Assessment", "Harbour review");
     sys.setText("Description", "Line one\r\nLine two");
     sys.setText("Notepad", "Remember the auditors");
-    sys.setText("Divisions", LineList::build({"North", "Harbour's Edge"}));
+    sys.setText("Divisions", LineList::build({ "North", "Harbour's Edge" }));
     sys.post();
     startWindow();
     EXPECT_EQ(find<QLabel>("pAssessment")->text(), "Harbour review");
@@ -61,7 +61,7 @@ TEST_F(MainWindow, StartUpShowsTheStoredProjectAndDivisions)
     QStringList items;
     for (int i = 0; i < division->count(); ++i)
         items << division->itemText(i);
-    EXPECT_EQ(items, (QStringList{"All", "Enterprise", "North", "Harbour's Edge"}));
+    EXPECT_EQ(items, (QStringList { "All", "Enterprise", "North", "Harbour's Edge" }));
     EXPECT_EQ(division->currentText(), "All");
     EXPECT_TRUE(window->flags().saved);
 }
@@ -77,7 +77,7 @@ TEST_F(MainWindow, NotepadSaveStoresTheTextAndExitThenAsksBeforeEnding)
 
     dialogs->answers.push_back(false);
     action("Exit1")->trigger();
-    EXPECT_EQ(dialogs->questions, QStringList{"Database not saved - continue?"});
+    EXPECT_EQ(dialogs->questions, QStringList { "Database not saved - continue?" });
     EXPECT_TRUE(window->isVisible());
 
     dialogs->answers.push_back(true);
@@ -100,7 +100,7 @@ TEST_F(MainWindow, ClosingWithUnsavedWorkAsksAndNoEndsWithoutSaving)
 {
     click("hSave0");
     window->close();
-    EXPECT_EQ(dialogs->questions, QStringList{"Database not saved - save it?"});
+    EXPECT_EQ(dialogs->questions, QStringList { "Database not saved - save it?" });
     EXPECT_TRUE(dialogs->fileRequests.isEmpty());
     EXPECT_FALSE(window->isVisible());
 }
@@ -109,7 +109,7 @@ TEST_F(MainWindow, F1WithOrWithoutShiftOrCtrlOpensTheUserGuide)
 {
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    for (auto modifiers : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier})
+    for (auto modifiers : { Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier })
         QTest::keyClick(window.get(), Qt::Key_F1, modifiers);
     ASSERT_EQ(dialogs->openedDocuments.size(), 3);
     for (const QString& path : dialogs->openedDocuments)
@@ -145,8 +145,8 @@ TEST_F(MainWindow, WideningTheWindowScalesTheListedControlsProportionally)
     QWidget* label = find<QWidget>("Label5");
     QWidget* notepadGroup = find<QWidget>("GroupBox1");
     QWidget* save = find<QWidget>("hSave0");
-    const QRect pagesBefore = pages->geometry(), labelBefore = label->geometry(), groupBefore = notepadGroup->geometry(),
-                saveBefore = save->geometry();
+    const QRect pagesBefore = pages->geometry(), labelBefore = label->geometry(),
+                groupBefore = notepadGroup->geometry(), saveBefore = save->geometry();
     ASSERT_EQ(window->size(), QSize(936, 720));
 
     window->resize(1872, 720);
@@ -154,7 +154,8 @@ TEST_F(MainWindow, WideningTheWindowScalesTheListedControlsProportionally)
     EXPECT_EQ(pages->height(), pagesBefore.height());
     EXPECT_EQ(label->x(), labelBefore.x() * 2);
     EXPECT_EQ(label->width(), labelBefore.width()); // only its left edge follows
-    EXPECT_EQ(notepadGroup->geometry(), QRect(groupBefore.x() * 2, groupBefore.y(), groupBefore.width() * 2, groupBefore.height()));
+    EXPECT_EQ(notepadGroup->geometry(),
+        QRect(groupBefore.x() * 2, groupBefore.y(), groupBefore.width() * 2, groupBefore.height()));
     EXPECT_EQ(save->x(), saveBefore.x() * 2);
     EXPECT_EQ(window->referenceSize(), QSize(1872, 720));
 

@@ -55,7 +55,7 @@ TEST_F(SettingsTabTest, OrgStructureSaveRebuildsTheFilterBoxLeavingItsTextEmpty)
     QStringList items;
     for (int i = 0; i < division->count(); ++i)
         items << division->itemText(i);
-    EXPECT_EQ(items, (QStringList{"All", "Enterprise", "North", "South"}));
+    EXPECT_EQ(items, (QStringList { "All", "Enterprise", "North", "South" }));
     EXPECT_EQ(division->currentText(), "");
 }
 

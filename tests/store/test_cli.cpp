@@ -9,12 +9,13 @@ TEST(Cli, InfoListsEveryTableInStartUpOrderAndErrorsExitNonZero)
 {
     QTemporaryDir dir;
     const QString store = dir.filePath("Quarrix.mdb");
-    const ProcessRun info = runCli({"--store", store, "info"});
+    const ProcessRun info = runCli({ "--store", store, "info" });
     EXPECT_EQ(info.status, 0) << info.err.toStdString();
-    EXPECT_EQ(info.out, "System: 1\nRequirements: 0\nDrivers: 0\nDrAtt: 0\nAttribute: 0\nBTAtt: 0\nTSAtt: 0\n"
-                        "Controls: 0\nApplications: 0\nAppControl: 0\nIDDR: 0\n");
+    EXPECT_EQ(info.out,
+        "System: 1\nRequirements: 0\nDrivers: 0\nDrAtt: 0\nAttribute: 0\nBTAtt: 0\nTSAtt: 0\n"
+        "Controls: 0\nApplications: 0\nAppControl: 0\nIDDR: 0\n");
 
-    const ProcessRun unknown = runCli({"--store", store, "no-such-command"});
+    const ProcessRun unknown = runCli({ "--store", store, "no-such-command" });
     EXPECT_NE(unknown.status, 0);
     EXPECT_TRUE(unknown.err.contains("no-such-command"));
 
@@ -22,7 +23,7 @@ TEST(Cli, InfoListsEveryTableInStartUpOrderAndErrorsExitNonZero)
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write("not a store");
     bad.close();
-    const ProcessRun refused = runCli({"--store", bad.fileName(), "info"});
+    const ProcessRun refused = runCli({ "--store", bad.fileName(), "info" });
     EXPECT_NE(refused.status, 0);
     EXPECT_TRUE(refused.err.contains("bad.mdb"));
 }

@@ -39,7 +39,7 @@ using StoreFile = StoreFixture;
 TEST_F(StoreFile, IsCreatedWithEveryTableAndOneSystemRecordAndKeepsPostsAcrossReopen)
 {
     EXPECT_EQ(a.system().recordCount(), 1);
-    addRow(a.requirements(), {{"RSeq", "BR1.01"}, {"Requirement", "Keep the lights on"}});
+    addRow(a.requirements(), { { "RSeq", "BR1.01" }, { "Requirement", "Keep the lights on" } });
     // A second connection sees the post at once: nothing is held back.
     Assessment second;
     QString error;
@@ -101,8 +101,12 @@ TEST_F(StoreFile, FieldValuesFollowTheirTypes)
     EXPECT_EQ(reqs.text("Source"), ""); // never set
 
     Table& profile = a.drAtt();
-    struct Case { QString input; bool ok; int stored; } cases[] = {
-        {"3", true, 3}, {"65535", true, 65535}, {"", true, 0}, {"abc", false, 0}, {"70000", false, 0}, {"-1", false, 0}};
+    struct Case {
+        QString input;
+        bool ok;
+        int stored;
+    } cases[] = { { "3", true, 3 }, { "65535", true, 65535 }, { "", true, 0 }, { "abc", false, 0 },
+        { "70000", false, 0 }, { "-1", false, 0 } };
     for (const Case& c : cases) {
         profile.append();
         if (c.ok) {
@@ -127,8 +131,8 @@ TEST_F(StoreFile, FieldValuesFollowTheirTypes)
 TEST_F(StoreFile, MovesAnnounceThemselvesButEditsAndPostsDoNot)
 {
     Table& reqs = a.requirements();
-    for (const char* id : {"BR3", "BR1", "br2"})
-        addRow(reqs, {{"RSeq", id}});
+    for (const char* id : { "BR3", "BR1", "br2" })
+        addRow(reqs, { { "RSeq", id } });
     reqs.refresh();
     QStringList events;
     QObject::connect(&reqs, &Table::beforeScroll, [&] { events << "before:" + reqs.text("RSeq"); });
@@ -137,7 +141,7 @@ TEST_F(StoreFile, MovesAnnounceThemselvesButEditsAndPostsDoNot)
     QStringList walked;
     for (reqs.first(); !reqs.eof(); reqs.next())
         walked << reqs.text("RSeq");
-    EXPECT_EQ(walked, (QStringList{"BR1", "br2", "BR3"})); // key order, letter case ignored
+    EXPECT_EQ(walked, (QStringList { "BR1", "br2", "BR3" })); // key order, letter case ignored
     EXPECT_EQ(events.first(), "before:br2"); // the record current before the walk, the last one added
     EXPECT_EQ(events.at(1), "after:BR1");
     EXPECT_EQ(events.last(), "before:BR3"); // the last next() finds no record: no after
@@ -149,7 +153,7 @@ TEST_F(StoreFile, MovesAnnounceThemselvesButEditsAndPostsDoNot)
     EXPECT_TRUE(events.isEmpty());
 
     reqs.append();
-    EXPECT_EQ(events, (QStringList{"before:BR3", "after:"}));
+    EXPECT_EQ(events, (QStringList { "before:BR3", "after:" }));
     reqs.setText("RSeq", "BR4");
     reqs.next(); // a pending record is posted before the cursor moves
     EXPECT_EQ(reqs.recordCount(), 4);
@@ -162,10 +166,10 @@ TEST_F(StoreFile, MovesAnnounceThemselvesButEditsAndPostsDoNot)
 TEST_F(StoreFile, FilterAndSortExpressionsSelectAndOrderAndSurviveReopening)
 {
     Table& drivers = a.drivers();
-    addRow(drivers, {{"CSeq", "BD2"}, {"Division", "Harbour's Edge"}, {"Activity", "b"}});
-    addRow(drivers, {{"CSeq", "BD1"}, {"Division", "North"}, {"Activity", "a"}});
-    addRow(drivers, {{"CSeq", "BD3"}, {"Division", "Harbour's Edge"}, {"Activity", "a"}});
-    addRow(drivers, {{"CSeq", "BD4"}});
+    addRow(drivers, { { "CSeq", "BD2" }, { "Division", "Harbour's Edge" }, { "Activity", "b" } });
+    addRow(drivers, { { "CSeq", "BD1" }, { "Division", "North" }, { "Activity", "a" } });
+    addRow(drivers, { { "CSeq", "BD3" }, { "Division", "Harbour's Edge" }, { "Activity", "a" } });
+    addRow(drivers, { { "CSeq", "BD4" } });
 
     drivers.setFilter("Division='Harbour''s Edge'");
     drivers.setFiltered(true);
@@ -176,26 +180,26 @@ TEST_F(StoreFile, FilterAndSortExpressionsSelectAndOrderAndSurviveReopening)
             out << drivers.text("CSeq");
         return out;
     };
-    EXPECT_EQ(ids(), (QStringList{"BD3", "BD2"}));
+    EXPECT_EQ(ids(), (QStringList { "BD3", "BD2" }));
     drivers.close();
     drivers.open();
-    EXPECT_EQ(ids(), (QStringList{"BD3", "BD2"}));
+    EXPECT_EQ(ids(), (QStringList { "BD3", "BD2" }));
 
     drivers.setFilter("Division=''"); // a record never given a division counts as empty
-    EXPECT_EQ(ids(), (QStringList{"BD4"}));
+    EXPECT_EQ(ids(), (QStringList { "BD4" }));
     drivers.setFiltered(false);
     drivers.setSort("");
-    EXPECT_EQ(ids(), (QStringList{"BD1", "BD2", "BD3", "BD4"}));
+    EXPECT_EQ(ids(), (QStringList { "BD1", "BD2", "BD3", "BD4" }));
 
     Table& attributes = a.attribute();
-    addRow(attributes, {{"Attribute", "Used"}, {"InUse", "True"}});
-    addRow(attributes, {{"Attribute", "Unused"}});
+    addRow(attributes, { { "Attribute", "Used" }, { "InUse", "True" } });
+    addRow(attributes, { { "Attribute", "Unused" } });
     attributes.setFilter("InUse=TRUE");
     attributes.setFiltered(true);
     EXPECT_EQ(attributes.recordCount(), 1);
     EXPECT_EQ(attributes.text("Attribute"), "Used");
 
-    for (const char* bad : {"Division", "Division='open", "Nope='x'", "Division='a' OR CSeq='b'"})
+    for (const char* bad : { "Division", "Division='open", "Nope='x'", "Division='a' OR CSeq='b'" })
         EXPECT_THROW(drivers.setFilter(QString::fromLatin1(bad)), QuarrixError) << bad;
     EXPECT_THROW(drivers.setSort("Division; DROP TABLE Drivers"), QuarrixError);
 }
@@ -203,25 +207,25 @@ TEST_F(StoreFile, FilterAndSortExpressionsSelectAndOrderAndSurviveReopening)
 TEST_F(StoreFile, LocateFindsTheFirstExactMatchOnOneOrTwoFields)
 {
     Table& profile = a.drAtt();
-    addRow(profile, {{"CSeq", "BD1"}, {"Attribute", "Available"}, {"Priority", "1"}});
-    addRow(profile, {{"CSeq", "BD2"}, {"Attribute", "Available"}, {"Priority", "2"}});
-    addRow(profile, {{"CSeq", "BD2"}, {"Attribute", "Usable"}, {"Priority", "3"}});
-    EXPECT_TRUE(profile.locate("CSeq;Attribute", {"BD2", "Available"}));
+    addRow(profile, { { "CSeq", "BD1" }, { "Attribute", "Available" }, { "Priority", "1" } });
+    addRow(profile, { { "CSeq", "BD2" }, { "Attribute", "Available" }, { "Priority", "2" } });
+    addRow(profile, { { "CSeq", "BD2" }, { "Attribute", "Usable" }, { "Priority", "3" } });
+    EXPECT_TRUE(profile.locate("CSeq;Attribute", { "BD2", "Available" }));
     EXPECT_EQ(profile.integer("Priority"), 2);
-    EXPECT_TRUE(profile.locate("Attribute", {"Usable"}));
+    EXPECT_TRUE(profile.locate("Attribute", { "Usable" }));
     EXPECT_EQ(profile.integer("Priority"), 3);
-    EXPECT_FALSE(profile.locate("Attribute", {"usable"}));
+    EXPECT_FALSE(profile.locate("Attribute", { "usable" }));
     EXPECT_EQ(profile.integer("Priority"), 3); // a failed locate leaves the cursor
 }
 
 TEST_F(StoreFile, ARolledBackTransactionLeavesStoreAndCursorsAsBefore)
 {
-    addRow(a.controls(), {{"Id", "01.01.01"}});
+    addRow(a.controls(), { { "Id", "01.01.01" } });
     try {
         Store::Transaction tx(a.store());
         a.store().deleteAll("Controls");
         a.controls().refresh();
-        addRow(a.controls(), {{"Id", "02.01.01"}});
+        addRow(a.controls(), { { "Id", "02.01.01" } });
         throw QuarrixError("halfway");
     } catch (const QuarrixError&) {
     }
@@ -233,14 +237,14 @@ TEST_F(StoreFile, ClearDatabaseKeepsServerAndAutoloadSettingsAndTheTrace)
 {
     Table& sys = a.system();
     sys.edit();
-    for (const char* f : {"AssID", "Assessment", "Description", "Enterprise", "Divisions", "Groups", "Activities", "Notepad",
-                          "SQL-IP", "SQL-Port", "SQL-User", "SQL-Password", "SQL-Database", "AutoControlFile"})
+    for (const char* f : { "AssID", "Assessment", "Description", "Enterprise", "Divisions", "Groups", "Activities",
+             "Notepad", "SQL-IP", "SQL-Port", "SQL-User", "SQL-Password", "SQL-Database", "AutoControlFile" })
         sys.setText(QString::fromLatin1(f), QStringLiteral("v-%1").arg(QString::fromLatin1(f)).left(4));
     sys.setBoolean("AutoControl", true);
     sys.post();
-    addRow(a.iddr(), {{"IDDR", "01.01.01BD1"}});
-    addRow(a.requirements(), {{"RSeq", "BR1"}});
-    addRow(a.applications(), {{"Application", "App"}});
+    addRow(a.iddr(), { { "IDDR", "01.01.01BD1" } });
+    addRow(a.requirements(), { { "RSeq", "BR1" } });
+    addRow(a.applications(), { { "Application", "App" } });
 
     a.clearDatabase();
     EXPECT_EQ(sys.text("Assessment"), "");
@@ -255,14 +259,17 @@ TEST_F(StoreFile, ClearDatabaseKeepsServerAndAutoloadSettingsAndTheTrace)
 
 TEST(LineList, BuildsWithCrLfAndSplitsWithoutATrailingEmptyItem)
 {
-    EXPECT_EQ(LineList::build({"A", "B", "C"}), "A\r\nB\r\nC\r\n");
+    EXPECT_EQ(LineList::build({ "A", "B", "C" }), "A\r\nB\r\nC\r\n");
     EXPECT_EQ(LineList::build({}), "");
-    struct Case { const char* value; QStringList items; } cases[] = {
-        {"A\r\nB\r\nC\r\n", {"A", "B", "C"}},
-        {"A\r\nB", {"A", "B"}},
-        {"", {}},
-        {"A\nB\rC", {"A", "B", "C"}},
-        {"A\r\n\r\nB", {"A", "", "B"}},
+    struct Case {
+        const char* value;
+        QStringList items;
+    } cases[] = {
+        { "A\r\nB\r\nC\r\n", { "A", "B", "C" } },
+        { "A\r\nB", { "A", "B" } },
+        { "", {} },
+        { "A\nB\rC", { "A", "B", "C" } },
+        { "A\r\n\r\nB", { "A", "", "B" } },
     };
     for (const Case& c : cases)
         EXPECT_EQ(LineList::split(QString::fromLatin1(c.value)), c.items) << c.value;

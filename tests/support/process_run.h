@@ -18,10 +18,10 @@ inline ProcessRun runProgram(const QString& program, const QStringList& args, in
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
         p.waitForFinished();
-        return {-1, {}, QStringLiteral("timed out")};
+        return { -1, {}, QStringLiteral("timed out") };
     }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+        QString::fromUtf8(p.readAllStandardError()) };
 }
 
 // Runs quarrix-cli with the arguments.

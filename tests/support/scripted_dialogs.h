@@ -10,18 +10,18 @@
 // unscripted file dialog is cancelled; both are recorded.
 class ScriptedDialogs : public Dialogs {
 public:
-    std::deque<bool> answers;          // for ask()
-    std::deque<QString> files;         // for openFile() and saveFile(); "" cancels
-    std::deque<bool> printAnswers;     // for print()
-    QString printToPdf;                // print() sends pages to this PDF file when set
+    std::deque<bool> answers; // for ask()
+    std::deque<QString> files; // for openFile() and saveFile(); "" cancels
+    std::deque<bool> printAnswers; // for print()
+    QString printToPdf; // print() sends pages to this PDF file when set
 
-    QStringList questions;             // every ask(), in order
-    QStringList notices;               // every notice()
-    QStringList errors;                // every error()
-    QList<FileRequest> fileRequests;   // every openFile()/saveFile()
-    QStringList openedDocuments;       // every openDocument()
-    int waitDepth = 0;                 // beginWait() minus endWait()
-    int waitCount = 0;                 // beginWait() calls
+    QStringList questions; // every ask(), in order
+    QStringList notices; // every notice()
+    QStringList errors; // every error()
+    QList<FileRequest> fileRequests; // every openFile()/saveFile()
+    QStringList openedDocuments; // every openDocument()
+    int waitDepth = 0; // beginWait() minus endWait()
+    int waitCount = 0; // beginWait() calls
 
     bool ask(const QString& question) override;
     void notice(const QString& text) override { notices << text; }
@@ -30,6 +30,10 @@ public:
     QString saveFile(const FileRequest& request) override;
     bool print(QPrinter& printer) override;
     void openDocument(const QString& path) override { openedDocuments << path; }
-    void beginWait() override { ++waitDepth; ++waitCount; }
+    void beginWait() override
+    {
+        ++waitDepth;
+        ++waitCount;
+    }
     void endWait() override { --waitDepth; }
 };

@@ -27,12 +27,12 @@ protected:
             ADD_FAILURE() << "no control named " << name;
         return w;
     }
-    void click(const char* linkName);          // a command label or button, by object name
-    void showTab(const char* tabName);          // makes the tab the page shown
-    QAction* action(const char* name) const;    // a menu command
+    void click(const char* linkName); // a command label or button, by object name
+    void showTab(const char* tabName); // makes the tab the page shown
+    QAction* action(const char* name) const; // a menu command
 
     QTemporaryDir dir;
     QString storePath;
     std::unique_ptr<TForm2> window;
-    ScriptedDialogs* dialogs = nullptr;         // owned by the window
+    ScriptedDialogs* dialogs = nullptr; // owned by the window
 };
