@@ -33,13 +33,13 @@ int main(int argc, char** argv)
             a.open(path, false, &error);
             int inUse = 0;
             benchStep(qPrintable(QStringLiteral("[%1] derivation, All").arg(name)), [&] {
-                SelectAttributes(a, QStringLiteral("All"));
+                deriveAttributesInUse(a, QStringLiteral("All"));
                 inUse = a.attribute().recordCount();
             });
             std::printf("(%d attributes in use)\n", inUse);
         }
 
-        TForm2 window(path);
+        MainWindow window(path);
         window.show();
         auto showTab = [&](const char* tab) {
             window.pageControl()->setCurrentWidget(window.findChild<QWidget*>(QString::fromLatin1(tab)));

@@ -4,7 +4,7 @@
 
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
-#include "core/assessment.h"
+#include "store/assessment.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -3,10 +3,10 @@
 #include "fixture_generator.h"
 
 #include "analysis/in_use_derivation.h"
-#include "core/assessment.h"
 #include "reports/export_workbook.h"
 #include "reports/listing_layout.h"
 #include "reports/listing_painter.h"
+#include "store/assessment.h"
 
 #include <QGuiApplication>
 #include <QPdfWriter>
@@ -23,7 +23,7 @@ int main(int argc, char** argv)
         Assessment a;
         if (!openFixture(a, dir, name))
             return 1;
-        SelectAttributes(a, QStringLiteral("All"));
+        deriveAttributesInUse(a, QStringLiteral("All"));
         ReportSelection all;
         all.controls = true;
 

@@ -4,7 +4,7 @@
 
 #include "catalogues/attribute_set_import.h"
 #include "catalogues/control_set_import.h"
-#include "core/assessment.h"
+#include "store/assessment.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -81,7 +81,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
-    benchStep("import 2,000 controls (.xlsx)", [&] { LoadControls(a, controls); });
-    benchStep("import 1,200 attributes + 800 links (.xlsx)", [&] { LoadAttributes(a, attributes); });
+    benchStep("import 2,000 controls (.xlsx)", [&] { importControlSet(a, controls); });
+    benchStep("import 1,200 attributes + 800 links (.xlsx)", [&] { importAttributeSet(a, attributes); });
     return 0;
 }

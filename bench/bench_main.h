@@ -2,7 +2,7 @@
 
 #include "fixture_generator.h"
 
-#include "core/assessment.h"
+#include "store/assessment.h"
 
 #include <QElapsedTimer>
 #include <QString>

@@ -4,9 +4,9 @@
 #include "fixture_generator.h"
 
 #include "analysis/in_use_derivation.h"
-#include "core/assessment.h"
 #include "reports/quarrix_report.h"
 #include "reports/taxonomy_report.h"
+#include "store/assessment.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -28,7 +28,7 @@ int main(int argc, char** argv)
         std::printf("    document: %lld bytes\n", static_cast<long long>(QFileInfo(report).size()));
 
         const QString taxonomy = dir.filePath(QStringLiteral("taxonomy.docx"));
-        SelectAttributes(a, QStringLiteral("All"));
+        deriveAttributesInUse(a, QStringLiteral("All"));
         benchStep(qPrintable(QStringLiteral("[%1] custom taxonomy report").arg(name)),
             [&] { TaxonomyReport::write(a, taxonomy, TaxonomyReportOptions {}); });
         std::printf("    document: %lld bytes\n", static_cast<long long>(QFileInfo(taxonomy).size()));

@@ -17,13 +17,13 @@
 
 namespace {
 
-void clickRow(TForm2& window, const char* gridName, int row)
+void clickRow(MainWindow& window, const char* gridName, int row)
 {
     auto* grid = window.findChild<DataGrid*>(QString::fromLatin1(gridName));
     grid->setCurrentIndex(grid->model()->index(row, 0));
 }
 
-void setEdit(TForm2& window, const char* name, const QString& text)
+void setEdit(MainWindow& window, const char* name, const QString& text)
 {
     window.findChild<QLineEdit*>(QString::fromLatin1(name))->setText(text);
 }
@@ -47,7 +47,7 @@ int main(int argc, char** argv)
         }
         Fixture::generate(a, Fixture::byName(size));
     }
-    TForm2 window(path);
+    MainWindow window(path);
     window.show();
     auto* reqTab = window.tab<RequirementsTab>();
     auto* drvTab = window.tab<DriversTab>();

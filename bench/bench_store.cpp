@@ -2,7 +2,7 @@
 #include "bench_main.h"
 #include "fixture_generator.h"
 
-#include "core/assessment.h"
+#include "store/assessment.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -34,8 +34,9 @@ int main(int argc, char** argv)
         a.open(path, false, &error);
         long cells = 0;
         benchStep(qPrintable(QStringLiteral("[%1] walk every table").arg(name)), [&] {
-            for (Table* t : { &a.system(), &a.requirements(), &a.drivers(), &a.drAtt(), &a.attribute(), &a.btAtt(),
-                     &a.tsAtt(), &a.controls(), &a.applications(), &a.appControl(), &a.iddr() }) {
+            for (Table* t : { &a.system(), &a.requirements(), &a.drivers(), &a.driverProfiles(), &a.attribute(),
+                     &a.businessToTechnical(), &a.technicalToSecurity(), &a.controls(), &a.applications(),
+                     &a.appControl(), &a.controlDriverTrace() }) {
                 for (t->first(); !t->eof(); t->next())
                     cells += t->text(t->def().fields.front().name).size();
             }

@@ -4,7 +4,7 @@
 #include "fixture_generator.h"
 
 #include "analysis/profile_division_filter.h"
-#include "core/assessment.h"
+#include "store/assessment.h"
 #include "upload/central_upload.h"
 
 #include <QCoreApplication>

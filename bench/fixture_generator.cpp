@@ -1,6 +1,6 @@
 #include "fixture_generator.h"
 
-#include "core/assessment.h"
+#include "store/assessment.h"
 #include "store/line_list.h"
 
 #include <QStringList>
@@ -153,13 +153,13 @@ void generate(Assessment& a, const FixtureSize& size)
     for (int i = 0; i < business.size(); ++i)
         for (int k = 0; k < 2 && !technical.isEmpty(); ++k) {
             const QString t = technical[rng.next(int(technical.size()))];
-            put(a.btAtt(),
+            put(a.businessToTechnical(),
                 { { "BTAtt", padded(business[i]) + padded(t) }, { "BusAtt", business[i] }, { "TechAtt", t } });
         }
     for (int i = 0; i < technical.size(); ++i)
         for (int k = 0; k < 2 && !security.isEmpty(); ++k) {
             const QString s = security[rng.next(int(security.size()))];
-            put(a.tsAtt(),
+            put(a.technicalToSecurity(),
                 { { "TSAtt", padded(technical[i]) + padded(s) }, { "TechAtt", technical[i] }, { "SecAtt", s } });
         }
 
@@ -169,7 +169,7 @@ void generate(Assessment& a, const FixtureSize& size)
         for (int b = 0; b < business.size() && made < size.profileRows; ++b) {
             if ((d + b) % 3 == 0 && size.profileRows < driverIds.size() * business.size() / 2)
                 continue;
-            put(a.drAtt(),
+            put(a.driverProfiles(),
                 { { "CSeq", driverIds[d] }, { "Attribute", business[(b + d) % business.size()] },
                     { "Priority", QString::number(rng.next(3) + 1) } });
             ++made;
@@ -183,7 +183,7 @@ void generate(Assessment& a, const FixtureSize& size)
                 { "SecAtt",
                     security.isEmpty() ? QString() : LineList::build({ security[rng.next(int(security.size()))] }) } });
     tx.commit();
-    for (Table* t : { &a.requirements(), &a.drivers(), &a.attribute(), &a.controls(), &a.drAtt() })
+    for (Table* t : { &a.requirements(), &a.drivers(), &a.attribute(), &a.controls(), &a.driverProfiles() })
         t->refresh();
 }
 

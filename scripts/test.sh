@@ -7,6 +7,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 bash scripts/install-deps.sh --tests
 
+echo "== Formatting"
+bash scripts/check_format.sh
+
 jobs=$(nproc)
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUARRIX_WERROR=ON
 cmake --build build/test -j "$jobs"

@@ -5,7 +5,7 @@
 #include "analysis/security_risk_store.h"
 #include "app/main_window.h"
 #include "gui/data_grid_widget.h"
-#include "gui/text_widget.h"
+#include "gui/memo_text.h"
 #include "store/line_list.h"
 
 #include <QComboBox>
@@ -64,7 +64,7 @@ struct Loading {
 
 }
 
-ApplicationsTab::ApplicationsTab(TForm2& form)
+ApplicationsTab::ApplicationsTab(MainWindow& form)
     : TabPage(form, "TabSheet10", QStringLiteral("Applications"))
 {
     link(QStringLiteral("Add"), "hAdd7", QRect(8, 500, 40, 18), [this] { hAdd7Click(); });
@@ -140,7 +140,7 @@ void ApplicationsTab::tabShown()
 {
     flags().profilingDisplay = false;
     WaitCursor wait(dialogs());
-    SelectAttributes(assessment(), form().divisionFilterText());
+    deriveAttributesInUse(assessment(), form().divisionFilterText());
     Table& attribute = assessment().attribute();
     attribute.setSort(QStringLiteral("Attribute ASC"));
     m_attributeChoice->clear();

@@ -14,7 +14,7 @@ class QPlainTextEdit;
 class ApplicationsTab : public TabPage {
     Q_OBJECT
 public:
-    explicit ApplicationsTab(TForm2& form);
+    explicit ApplicationsTab(MainWindow& form);
 
     void storeOpened() override;
     void tabShown() override; // TabSheet10Show

@@ -144,7 +144,7 @@ private:
     int m_priority = 0;
 };
 
-BusinessAttributesTab::BusinessAttributesTab(TForm2& form)
+BusinessAttributesTab::BusinessAttributesTab(MainWindow& form)
     : TabPage(form, "AttributeTab", QStringLiteral("Business Attributes"))
 {
     const int legendX = 824;
@@ -275,7 +275,7 @@ void BusinessAttributesTab::layOutPanels()
 
 void BusinessAttributesTab::DBGrid3CellClick()
 {
-    if (assessment().drAtt().recordCount() == 0 && !assessment().drAtt().filtered())
+    if (assessment().driverProfiles().recordCount() == 0 && !assessment().driverProfiles().filtered())
         return;
     DrAttTaxonomy();
     setStatus(QString(22, QLatin1Char(' ')));
@@ -297,7 +297,7 @@ void BusinessAttributesTab::DrAttTaxonomy()
         for (ProfilePanel* p : byName.value(e.attribute))
             p->setLevel(e.priority, QFrame::Sunken);
     }
-    Table& drAtt = assessment().drAtt();
+    Table& drAtt = assessment().driverProfiles();
     drAtt.setFiltered(false);
     drAtt.first();
 }

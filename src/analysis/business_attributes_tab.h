@@ -13,7 +13,7 @@ class ProfilePanel;
 class BusinessAttributesTab : public TabPage {
     Q_OBJECT
 public:
-    explicit BusinessAttributesTab(TForm2& form);
+    explicit BusinessAttributesTab(MainWindow& form);
 
     void storeOpened() override;
     void tabShown() override; // lays out the panels

@@ -28,7 +28,7 @@ QString field(const char* name)
 
 }
 
-DriversTab::DriversTab(TForm2& form)
+DriversTab::DriversTab(MainWindow& form)
     : TabPage(form, "TabSheet2", QStringLiteral("Drivers"))
 {
     using namespace DetailsForm;
@@ -96,8 +96,8 @@ void DriversTab::storeOpened()
     connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid1CellClick(); }); });
     connect(m_grid, &DataGrid::keyReleased, this, [this](int key) { run([this, key] { DBGrid1KeyUp(key); }); });
     connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
-    connect(&table, &Table::beforeScroll, this, &DriversTab::DriversTableBeforeScroll);
-    connect(&table, &Table::afterScroll, this, &DriversTab::DriversTableAfterScroll);
+    connect(&table, &Table::beforeMove, this, &DriversTab::DriversTableBeforeScroll);
+    connect(&table, &Table::afterMove, this, &DriversTab::DriversTableAfterScroll);
 }
 
 Table& DriversTab::drivers() const
@@ -226,7 +226,7 @@ void DriversTab::DriversTableAfterScroll()
         DetailsForm::showValue(m_activity, t.text(field("Activity")), true);
         m_loadedRowId = t.currentRowId();
     }
-    if (flags().profilingDisplay && assessment().drAtt().isOpen())
+    if (flags().profilingDisplay && assessment().driverProfiles().isOpen())
         recolourProfilePanels();
     flags().driverEdit = false;
     flags().profilingEdit = false;
@@ -339,7 +339,7 @@ void DriversTab::hSave2Click()
     m_loadedRowId = t.currentRowId();
     flags().driverEdit = false;
     // The profile rows follow the identifier as stored.
-    DriverProfile::moveRows(assessment().drAtt(), oldId, t.text(field("CSeq")));
+    DriverProfile::moveRows(assessment().driverProfiles(), oldId, t.text(field("CSeq")));
     flags().saved = false;
     setStatus(QStringLiteral("Save Complete          "));
 }

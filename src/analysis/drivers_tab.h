@@ -13,7 +13,7 @@ class Table;
 class DriversTab : public TabPage {
     Q_OBJECT
 public:
-    explicit DriversTab(TForm2& form);
+    explicit DriversTab(MainWindow& form);
 
     void storeOpened() override;
     void tabShown() override { TabSheet2Show(); }

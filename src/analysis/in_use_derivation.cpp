@@ -1,7 +1,7 @@
 #include "analysis/in_use_derivation.h"
 
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 #include "store/store.h"
 
 #include <QHash>
@@ -56,14 +56,7 @@ QStringList securityNames(const Mapping& btAtt, const Mapping& tsAtt, const QStr
 
 }
 
-QStringList GetSecurityAtt(Assessment& assessment, const QString& businessAttribute)
-{
-    Store& store = assessment.store();
-    return securityNames(readMapping(store, "BTAtt", "BusAtt", "TechAtt"),
-        readMapping(store, "TSAtt", "TechAtt", "SecAtt"), businessAttribute);
-}
-
-void SelectAttributes(Assessment& assessment, const QString& division)
+void deriveAttributesInUse(Assessment& assessment, const QString& division)
 {
     Table& attribute = assessment.attribute();
     Store& store = assessment.store();

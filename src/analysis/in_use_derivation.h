@@ -19,8 +19,4 @@ class Assessment;
 // one transaction. Attribute ends on its first in-use row and, when any
 // requirement is in view, Drivers on its first record; these are the only
 // cursor moves, so each table's move hooks run once.
-void SelectAttributes(Assessment& assessment, const QString& division);
-
-// The security attribute names reached from one business attribute through
-// BTAtt and TSAtt, in mapping order (duplicates removed).
-QStringList GetSecurityAtt(Assessment& assessment, const QString& businessAttribute);
+void deriveAttributesInUse(Assessment& assessment, const QString& division);

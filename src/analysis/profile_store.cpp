@@ -1,6 +1,6 @@
 #include "analysis/profile_store.h"
 
-#include "core/assessment.h"
+#include "store/assessment.h"
 #include "store/store.h"
 
 #include <sqlite3.h>
@@ -48,7 +48,7 @@ std::vector<ProfileEntry> read(Assessment& assessment, const QString& cseq)
 void save(Assessment& assessment, const QString& cseq, const std::vector<ProfileEntry>& entries)
 {
     Store& store = assessment.store();
-    Table& drAtt = assessment.drAtt();
+    Table& drAtt = assessment.driverProfiles();
     const QString id = cseq.left(drAtt.def().fields[drAtt.fieldIndex(QStringLiteral("CSeq"))].width);
     const int nameWidth = drAtt.def().fields[drAtt.fieldIndex(QStringLiteral("Attribute"))].width;
     {

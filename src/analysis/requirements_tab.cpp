@@ -5,7 +5,7 @@
 #include "app/main_window.h"
 #include "gui/data_grid_widget.h"
 #include "gui/link_label_widget.h"
-#include "gui/text_widget.h"
+#include "gui/memo_text.h"
 #include "store/line_list.h"
 
 #include <QComboBox>
@@ -25,7 +25,7 @@ QString field(const char* name)
 
 }
 
-RequirementsTab::RequirementsTab(TForm2& form)
+RequirementsTab::RequirementsTab(MainWindow& form)
     : TabPage(form, "TabSheet1", QStringLiteral("Requirements"))
 {
     using namespace DetailsForm;
@@ -91,8 +91,8 @@ void RequirementsTab::storeOpened()
     connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
     // Moves come from anywhere (other tabs, reports, the archive); the hooks
     // raise through the command that moved the table.
-    connect(&table, &Table::beforeScroll, this, &RequirementsTab::ReqsTableBeforeScroll);
-    connect(&table, &Table::afterScroll, this, &RequirementsTab::ReqsTableAfterScroll);
+    connect(&table, &Table::beforeMove, this, &RequirementsTab::ReqsTableBeforeScroll);
+    connect(&table, &Table::afterMove, this, &RequirementsTab::ReqsTableAfterScroll);
 }
 
 Table& RequirementsTab::reqs() const

@@ -13,7 +13,7 @@ class QPlainTextEdit;
 class RequirementsTab : public TabPage {
     Q_OBJECT
 public:
-    explicit RequirementsTab(TForm2& form);
+    explicit RequirementsTab(MainWindow& form);
 
     void storeOpened() override;
     void tabShown() override { TabSheet1Show(); }

@@ -1,6 +1,6 @@
 #include "analysis/security_attribute_store.h"
 
-#include "core/assessment.h"
+#include "store/assessment.h"
 #include "store/line_list.h"
 #include "store/store.h"
 

@@ -5,7 +5,7 @@
 #include "analysis/security_attribute_store.h"
 #include "app/main_window.h"
 #include "gui/data_grid_widget.h"
-#include "gui/text_widget.h"
+#include "gui/memo_text.h"
 #include "store/line_list.h"
 
 #include <QComboBox>
@@ -66,7 +66,7 @@ template <class W> W* control(const char* name, const QString& hint, const QRect
 
 }
 
-SecurityAttributesTab::SecurityAttributesTab(TForm2& form)
+SecurityAttributesTab::SecurityAttributesTab(MainWindow& form)
     : TabPage(form, "TabSheet4", QStringLiteral("Security Attributes"))
 {
     auto* title = new QLabel(QStringLiteral("IN USE SECURITY ATTRIBUTES"), this);
@@ -137,8 +137,8 @@ void SecurityAttributesTab::storeOpened()
     m_grid->show();
     connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid5CellClick(); }); });
     connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
-    connect(&attribute, &Table::beforeScroll, this, [this] { AttributeTableBeforeScroll(); });
-    connect(&attribute, &Table::afterScroll, this, [this] { AttributeTableAfterScroll(); });
+    connect(&attribute, &Table::beforeMove, this, [this] { AttributeTableBeforeScroll(); });
+    connect(&attribute, &Table::afterMove, this, [this] { AttributeTableAfterScroll(); });
 }
 
 bool SecurityAttributesTab::eventFilter(QObject* watched, QEvent* event)
@@ -157,7 +157,7 @@ void SecurityAttributesTab::tabShown()
 {
     flags().profilingDisplay = false;
     WaitCursor wait(dialogs());
-    SelectAttributes(assessment(), form().divisionFilterText());
+    deriveAttributesInUse(assessment(), form().divisionFilterText());
     assessment().attribute().setSort(QStringLiteral("Attribute ASC"));
     fillCatalogue();
     DBGrid5CellClick();

@@ -13,7 +13,7 @@ class QPlainTextEdit;
 class SecurityAttributesTab : public TabPage {
     Q_OBJECT
 public:
-    explicit SecurityAttributesTab(TForm2& form);
+    explicit SecurityAttributesTab(MainWindow& form);
 
     void storeOpened() override;
     void tabShown() override; // TabSheet4Show

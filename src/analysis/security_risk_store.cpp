@@ -1,6 +1,6 @@
 #include "analysis/security_risk_store.h"
 
-#include "core/assessment.h"
+#include "store/assessment.h"
 
 namespace {
 

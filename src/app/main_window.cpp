@@ -11,10 +11,10 @@
 #include "catalogues/control_set_import.h"
 #include "catalogues/controls_database_tab.h"
 #include "catalogues/starter_sets.h"
-#include "core/quarrix_error.h"
 #include "reports/reports_tab.h"
 #include "settings/settings_tab.h"
 #include "store/line_list.h"
+#include "store/quarrix_error.h"
 #include "upload/upload_tab.h"
 #include "viewers/about_window.h"
 #include "viewers/picture_window.h"
@@ -33,7 +33,7 @@
 
 static const QSize kDesignedOuterSize(936, 720);
 
-TForm2::TForm2(const QString& storePath, std::unique_ptr<Dialogs> dialogs, QWidget* parent)
+MainWindow::MainWindow(const QString& storePath, std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     : QMainWindow(parent)
     , m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<WidgetDialogs>(this))
 {
@@ -90,16 +90,17 @@ TForm2::TForm2(const QString& storePath, std::unique_ptr<Dialogs> dialogs, QWidg
     createViewers();
 }
 
-TForm2::~TForm2()
+MainWindow::~MainWindow()
 {
     // The tabs' grids read the tables until they are gone, so the widgets go
     // before the assessment that owns the tables.
     delete takeCentralWidget();
-    for (QWidget* viewer : std::initializer_list<QWidget*> { m_matrixI, m_matrixII, m_taxonomy, m_about })
+    for (QWidget* viewer :
+        std::initializer_list<QWidget*> { m_architectureMatrix, m_serviceMatrix, m_taxonomy, m_about })
         delete viewer;
 }
 
-void TForm2::buildMenu()
+void MainWindow::buildMenu()
 {
     auto add = [this](QMenu* menu, const QString& text, const char* name, std::function<void()> command) {
         QAction* action = menu->addAction(text);
@@ -118,9 +119,10 @@ void TForm2::buildMenu()
 
     QMenu* refs = menuBar()->addMenu(QStringLiteral("&References"));
     refs->setObjectName(QStringLiteral("References1"));
-    add(refs, QStringLiteral("Architecture Matrix"), "ArchitectureMatrix1", [this] { m_matrixI->showWindow(); });
+    add(refs, QStringLiteral("Architecture Matrix"), "ArchitectureMatrix1",
+        [this] { m_architectureMatrix->showWindow(); });
     add(refs, QStringLiteral("Service Management Matrix"), "ServiceManagementMatrix1",
-        [this] { m_matrixII->showWindow(); });
+        [this] { m_serviceMatrix->showWindow(); });
     add(refs, QStringLiteral("Attribute Taxonomy"), "AttributeTaxonomy1", [this] { m_taxonomy->showWindow(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -129,7 +131,7 @@ void TForm2::buildMenu()
     add(help, QStringLiteral("About Quarrix"), "AboutQuarrix1", [this] { m_about->showWindow(); });
 }
 
-void TForm2::buildTabs()
+void MainWindow::buildTabs()
 {
     m_tabs = { new ProjectTab(*this), new RequirementsTab(*this), new DriversTab(*this),
         new BusinessAttributesTab(*this), new SecurityAttributesTab(*this), new ApplicationsTab(*this),
@@ -139,10 +141,10 @@ void TForm2::buildTabs()
         m_pages->addTab(page, page->caption());
     m_pageShown = m_tabs.front();
     m_pages->setCurrentIndex(0);
-    connect(m_pages, &QTabWidget::currentChanged, this, &TForm2::pageChanged);
+    connect(m_pages, &QTabWidget::currentChanged, this, &MainWindow::pageChanged);
 }
 
-void TForm2::startUp(const QString& storePath)
+void MainWindow::startUp(const QString& storePath)
 {
     QString error;
     flags().saved = true;
@@ -164,25 +166,25 @@ void TForm2::startUp(const QString& storePath)
     });
 }
 
-void TForm2::createViewers()
+void MainWindow::createViewers()
 {
-    m_matrixI = new PictureWindow(PictureWindow::ArchitectureMatrix, this);
-    m_matrixII = new PictureWindow(PictureWindow::ServiceManagementMatrix, this);
+    m_architectureMatrix = new PictureWindow(PictureWindow::ArchitectureMatrix, this);
+    m_serviceMatrix = new PictureWindow(PictureWindow::ServiceManagementMatrix, this);
     m_taxonomy = new PictureWindow(PictureWindow::AttributeTaxonomy, this);
     m_about = new AboutWindow(this);
 }
 
-void TForm2::setStatus(const QString& text)
+void MainWindow::setStatus(const QString& text)
 {
     m_status->setText(text);
 }
 
-QString TForm2::statusText() const
+QString MainWindow::statusText() const
 {
     return m_status->text();
 }
 
-bool TForm2::run(const std::function<void()>& command)
+bool MainWindow::run(const std::function<void()>& command)
 {
     try {
         command();
@@ -195,12 +197,12 @@ bool TForm2::run(const std::function<void()>& command)
     return false;
 }
 
-void TForm2::showPage(TabPage* page)
+void MainWindow::showPage(TabPage* page)
 {
     m_pages->setCurrentWidget(page);
 }
 
-void TForm2::pageChanged(int index)
+void MainWindow::pageChanged(int index)
 {
     auto* page = qobject_cast<TabPage*>(m_pages->widget(index));
     if (!page || page == m_pageShown)
@@ -212,7 +214,7 @@ void TForm2::pageChanged(int index)
         run([old] { old->tabHidden(); });
 }
 
-void TForm2::rebuildDivisionFilter(const QStringList& divisions, bool showAll)
+void MainWindow::rebuildDivisionFilter(const QStringList& divisions, bool showAll)
 {
     const QSignalBlocker block(m_division);
     m_division->clear();
@@ -225,17 +227,17 @@ void TForm2::rebuildDivisionFilter(const QStringList& divisions, bool showAll)
         m_division->setEditText(QString());
 }
 
-QString TForm2::divisionFilterText() const
+QString MainWindow::divisionFilterText() const
 {
     return m_division->currentText();
 }
 
-void TForm2::showProjectIdentity(const QString& name, const QString& description)
+void MainWindow::showProjectIdentity(const QString& name, const QString& description)
 {
     tab<ProjectTab>()->showIdentity(name, description);
 }
 
-void TForm2::newDatabase()
+void MainWindow::newDatabase()
 {
     WaitCursor wait(*m_dialogs);
     clearDatabase();
@@ -244,12 +246,12 @@ void TForm2::newDatabase()
     // autoload settings are on.
     Table& sys = m_assessment.system();
     if (sys.boolean(QStringLiteral("AutoControl")))
-        LoadControls(m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoControlFile"))));
+        importControlSet(m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoControlFile"))));
     if (sys.boolean(QStringLiteral("AutoAttribute")))
-        LoadAttributes(m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoAttributeFile"))));
+        importAttributeSet(m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoAttributeFile"))));
 }
 
-void TForm2::clearDatabase()
+void MainWindow::clearDatabase()
 {
     if (!flags().saved)
         saveToArchive();
@@ -259,7 +261,7 @@ void TForm2::clearDatabase()
     flags().saved = true;
 }
 
-void TForm2::exitProgram()
+void MainWindow::exitProgram()
 {
     if (!flags().saved && !m_dialogs->ask(QStringLiteral("Database not saved - continue?")))
         return;
@@ -267,7 +269,7 @@ void TForm2::exitProgram()
     close();
 }
 
-void TForm2::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!m_exiting && !flags().saved && m_dialogs->ask(QStringLiteral("Database not saved - save it?"))) {
         if (!run([this] { saveToArchive(); })) {
@@ -276,13 +278,14 @@ void TForm2::closeEvent(QCloseEvent* event)
         }
     }
     m_exiting = false;
-    for (QWidget* viewer : std::initializer_list<QWidget*> { m_matrixI, m_matrixII, m_taxonomy, m_about })
+    for (QWidget* viewer :
+        std::initializer_list<QWidget*> { m_architectureMatrix, m_serviceMatrix, m_taxonomy, m_about })
         if (viewer)
             viewer->hide();
     event->accept();
 }
 
-void TForm2::openHelp()
+void MainWindow::openHelp()
 {
     m_dialogs->openDocument(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Quarrix.html")));
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "core/assessment.h"
-#include "gui/dialogs_widget.h"
+#include "app/session_flags.h"
+#include "gui/dialogs.h"
+#include "store/assessment.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -18,17 +19,18 @@ class AboutWindow;
 
 // The main window: owns the assessment, the eleven tabs, the menu, the status
 // line, the division filter box and the dialog interface.
-class TForm2 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // storePath: the store file (Quarrix.mdb in the working directory for the
     // program). dialogs: the dialog interface; the window's own when null.
-    explicit TForm2(const QString& storePath, std::unique_ptr<Dialogs> dialogs = nullptr, QWidget* parent = nullptr);
-    ~TForm2() override;
+    explicit MainWindow(
+        const QString& storePath, std::unique_ptr<Dialogs> dialogs = nullptr, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     Assessment& assessment() { return m_assessment; }
     Dialogs& dialogs() { return *m_dialogs; }
-    SessionFlags& flags() { return m_assessment.flags(); }
+    SessionFlags& flags() { return m_flags; }
 
     void setStatus(const QString& text);
     QString statusText() const;
@@ -64,8 +66,8 @@ public:
     void openHelp();
 
     // Viewers of the References and Help menus.
-    PictureWindow* architectureMatrix() const { return m_matrixI; }
-    PictureWindow* serviceMatrix() const { return m_matrixII; }
+    PictureWindow* architectureMatrix() const { return m_architectureMatrix; }
+    PictureWindow* serviceMatrix() const { return m_serviceMatrix; }
     PictureWindow* taxonomyPicture() const { return m_taxonomy; }
     AboutWindow* aboutBox() const { return m_about; }
 
@@ -84,6 +86,7 @@ private:
     void applyProportionalResize(const QSize& size);
 
     Assessment m_assessment;
+    SessionFlags m_flags;
     std::unique_ptr<Dialogs> m_dialogs;
     QTabWidget* m_pages = nullptr;
     QComboBox* m_division = nullptr;
@@ -92,8 +95,8 @@ private:
     TabPage* m_pageShown = nullptr;
     QSize m_referenceSize { 0, 0 };
     bool m_exiting = false;
-    PictureWindow* m_matrixI = nullptr;
-    PictureWindow* m_matrixII = nullptr;
+    PictureWindow* m_architectureMatrix = nullptr;
+    PictureWindow* m_serviceMatrix = nullptr;
     PictureWindow* m_taxonomy = nullptr;
     AboutWindow* m_about = nullptr;
 };

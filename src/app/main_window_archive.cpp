@@ -2,14 +2,14 @@
 
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>
 
 // Save to Archive and Load from Archive.
 
-bool TForm2::saveToArchive()
+bool MainWindow::saveToArchive()
 {
     WaitCursor wait(dialogs());
 
@@ -42,7 +42,7 @@ bool TForm2::saveToArchive()
     return true;
 }
 
-void TForm2::loadFromArchive()
+void MainWindow::loadFromArchive()
 {
     // Clear Database comes first, before any dialog: it saves unsaved work
     // (an error there ends the load) and empties the store.

@@ -5,7 +5,7 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 #include "analysis/security_attributes_tab.h"
-#include "gui/text_widget.h"
+#include "gui/memo_text.h"
 #include "store/line_list.h"
 
 #include <QComboBox>
@@ -46,7 +46,7 @@ void showChoice(const QWidget* root, const char* name, const QString& value)
 // first record of each is then shown in its tab's details, the attributes in
 // use are recomputed when the Security Attributes tab is showing, the
 // profile is recoloured and the Reports tab shows the division.
-void TForm2::cbDivision0Change()
+void MainWindow::cbDivision0Change()
 {
     WaitCursor wait(*m_dialogs);
     const QString text = m_division->currentText();
@@ -77,7 +77,7 @@ void TForm2::cbDivision0Change()
         }
     }
     if (m_pageShown == tab<SecurityAttributesTab>())
-        SelectAttributes(m_assessment, text);
+        deriveAttributesInUse(m_assessment, text);
     if (auto* profile = tab<BusinessAttributesTab>())
         profile->DBGrid3CellClick();
     showText(this, "eDivision9", text);

@@ -37,7 +37,7 @@ constexpr Scaled kScaled[] = {
 };
 }
 
-void TForm2::resizeEvent(QResizeEvent* event)
+void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     applyProportionalResize(event->size());
@@ -46,7 +46,7 @@ void TForm2::resizeEvent(QResizeEvent* event)
 // Scales the listed controls by the ratio of the new size to the last one
 // seen, multiplying first and truncating toward zero, as each resize builds
 // on the previous one.
-void TForm2::applyProportionalResize(const QSize& size)
+void MainWindow::applyProportionalResize(const QSize& size)
 {
     if (m_referenceSize.height() == 0)
         return;

@@ -2,13 +2,13 @@
 
 #include "app/main_window.h"
 #include "gui/link_label_widget.h"
-#include "gui/text_widget.h"
+#include "gui/memo_text.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 
-ProjectTab::ProjectTab(TForm2& form)
+ProjectTab::ProjectTab(MainWindow& form)
     : TabPage(form, "TabSheet9", QStringLiteral("Project"))
 {
     auto* nameLabel = new QLabel(QStringLiteral("Name "), this);

@@ -9,7 +9,7 @@ class QPlainTextEdit;
 class ProjectTab : public TabPage {
     Q_OBJECT
 public:
-    explicit ProjectTab(TForm2& form);
+    explicit ProjectTab(MainWindow& form);
 
     void tabShown() override;
     void showIdentity(const QString& name, const QString& description);

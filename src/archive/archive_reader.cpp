@@ -1,8 +1,8 @@
 #include "archive/archive_reader.h"
 
 #include "archive/code_page_1252.h"
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 
 #include <QDir>
 #include <QFile>
@@ -168,8 +168,8 @@ Result read(const QString& path)
 
 void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
 {
-    Table* written[] = { &a.system(), &a.requirements(), &a.drivers(), &a.attribute(), &a.btAtt(), &a.tsAtt(),
-        &a.drAtt(), &a.controls() };
+    Table* written[] = { &a.system(), &a.requirements(), &a.drivers(), &a.attribute(), &a.businessToTechnical(),
+        &a.technicalToSecurity(), &a.driverProfiles(), &a.controls() };
     Store::Transaction tx(a.store());
     {
         // Grids hear once, at the end, instead of once per record.
@@ -181,12 +181,12 @@ void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
                 , n(count)
             {
                 for (size_t i = 0; i < n; ++i)
-                    tables[i]->disableControls();
+                    tables[i]->suspendNotifications();
             }
             ~Suspend()
             {
                 for (size_t i = 0; i < n; ++i)
-                    tables[i]->enableControls();
+                    tables[i]->resumeNotifications();
             }
         } suspend(written, std::size(written));
 

@@ -3,7 +3,7 @@
 #include "archive/archive_format.h"
 #include "archive/atomic_file.h"
 #include "archive/code_page_1252.h"
-#include "core/assessment.h"
+#include "store/assessment.h"
 
 #include <QRegularExpression>
 #include <memory>

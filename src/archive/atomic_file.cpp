@@ -1,6 +1,6 @@
 #include "archive/atomic_file.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 
 #include "catalogues/catalogue_keys.h"
 #include "catalogues/import_guard.h"
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
 #include "office/spreadsheet_reader.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 
 namespace {
 
@@ -34,20 +34,20 @@ void addLink(Table& table, const char* keyField, const char* firstField, const c
 
 }
 
-AttributeImportCounts LoadAttributes(Assessment& assessment, const QString& fileName)
+AttributeImportCounts importAttributeSet(Assessment& assessment, const QString& fileName)
 {
     const SheetCells sheet = SpreadsheetReader::readActiveSheet(fileName, 5);
     AttributeImportCounts counts;
     Table& attribute = assessment.attribute();
-    Table& btAtt = assessment.btAtt();
-    Table& tsAtt = assessment.tsAtt();
+    Table& btAtt = assessment.businessToTechnical();
+    Table& tsAtt = assessment.technicalToSecurity();
 
     int row = 0;
     int column = 0;
     try {
         Store::Transaction tx(assessment.store());
         {
-            SuspendedTable suspended(attribute);
+            const DisplaySuspended suspended { &attribute };
             assessment.emptyTable(attribute);
             // A sheet without an END row ends at its last used row.
             for (row = 1; row <= sheet.lastRow(); ++row) {

@@ -15,4 +15,4 @@ struct AttributeImportCounts {
 // TSAtt keep their rows and gain the sheet's link rows. All or nothing: on any
 // error the tables are as before and the message names the file, the row and
 // the cell.
-AttributeImportCounts LoadAttributes(Assessment& assessment, const QString& fileName);
+AttributeImportCounts importAttributeSet(Assessment& assessment, const QString& fileName);

@@ -7,7 +7,7 @@
 #include "catalogues/import_guard.h"
 #include "gui/data_grid_widget.h"
 #include "gui/link_label_widget.h"
-#include "gui/text_widget.h"
+#include "gui/memo_text.h"
 #include "store/table_expressions.h"
 
 #include <QGroupBox>
@@ -18,7 +18,7 @@
 
 using namespace CatalogueTab;
 
-AttributesDatabaseTab::AttributesDatabaseTab(TForm2& form)
+AttributesDatabaseTab::AttributesDatabaseTab(MainWindow& form)
     : TabPage(form, "TabSheet7", QStringLiteral("Attributes Database"))
 {
     link(QStringLiteral("Add"), "hAdd6", QRect(220, 336, 30, 18), [this] { hAdd6Click(); });
@@ -63,12 +63,12 @@ void AttributesDatabaseTab::storeOpened()
             { QStringLiteral("Tier"), QStringLiteral("Tier") } },
         false, "DBGrid6", this);
     m_attributes->setGeometry(8, 8, 300, 324);
-    m_busToTech = new DataGrid(a.btAtt(),
+    m_busToTech = new DataGrid(a.businessToTechnical(),
         { { QStringLiteral("BusAtt"), QStringLiteral("Business Attribute") },
             { QStringLiteral("TechAtt"), QStringLiteral("Technical Attribute") } },
         true, "DBGrid7", this);
     m_busToTech->setGeometry(316, 8, 290, 264);
-    m_techToSec = new DataGrid(a.tsAtt(),
+    m_techToSec = new DataGrid(a.technicalToSecurity(),
         { { QStringLiteral("TechAtt"), QStringLiteral("Technical Attribute") },
             { QStringLiteral("SecAtt"), QStringLiteral("Security Attribute") } },
         true, "DBGrid8", this);
@@ -99,7 +99,7 @@ void AttributesDatabaseTab::MakeAttributeTree()
     m_tree->addTopLevelItem(new QTreeWidgetItem(QStringList { QStringLiteral("Attributes") }));
     QTreeWidgetItem* root = m_tree->topLevelItem(0);
     Table& t = assessment().attribute();
-    SuspendedTable suspended(t);
+    const DisplaySuspended suspended { &t };
     t.setFiltered(false);
     t.first();
     const int groupField = t.fieldIndex(QStringLiteral("Group"));
@@ -134,8 +134,8 @@ void AttributesDatabaseTab::DBGrid6CellClick()
     m_tier->setText(t.text(QStringLiteral("Tier")));
     Text::setMemo(m_description, t.text(QStringLiteral("Description")));
 
-    Table& bt = a.btAtt();
-    Table& ts = a.tsAtt();
+    Table& bt = a.businessToTechnical();
+    Table& ts = a.technicalToSecurity();
     bt.setFilter(TableExpressions::equals(QStringLiteral("BusAtt"), QStringLiteral("NONE")));
     ts.setFilter(TableExpressions::equals(QStringLiteral("TechAtt"), QStringLiteral("NONE")));
     if (m_tier->text() == QLatin1String("Technical"))
@@ -154,8 +154,9 @@ void AttributesDatabaseTab::DBGrid6CellClick()
 void AttributesDatabaseTab::DBGrid7CellClick()
 {
     Assessment& a = assessment();
-    a.tsAtt().setFilter(TableExpressions::equals(QStringLiteral("TechAtt"), a.btAtt().text(QStringLiteral("TechAtt"))));
-    a.tsAtt().setFiltered(true);
+    a.technicalToSecurity().setFilter(
+        TableExpressions::equals(QStringLiteral("TechAtt"), a.businessToTechnical().text(QStringLiteral("TechAtt"))));
+    a.technicalToSecurity().setFiltered(true);
 }
 
 void AttributesDatabaseTab::tvAttributeDblClick()
@@ -244,6 +245,6 @@ void AttributesDatabaseTab::bImport1Click()
     if (file.isEmpty())
         return;
     WaitCursor wait(dialogs());
-    LoadAttributes(assessment(), file);
+    importAttributeSet(assessment(), file);
     TabSheet7Show();
 }

@@ -12,7 +12,7 @@ class QTreeWidget;
 class AttributesDatabaseTab : public TabPage {
     Q_OBJECT
 public:
-    explicit AttributesDatabaseTab(TForm2& form);
+    explicit AttributesDatabaseTab(MainWindow& form);
 
     void storeOpened() override;
     void tabShown() override { TabSheet7Show(); }

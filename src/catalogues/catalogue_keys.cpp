@@ -1,6 +1,6 @@
 #include "catalogues/catalogue_keys.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 
 namespace CatalogueKeys {
 

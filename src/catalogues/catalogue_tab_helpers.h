@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gui/data_grid_widget.h"
-#include "gui/dialogs_widget.h"
+#include "gui/dialogs.h"
 #include "gui/form_controls_widget.h"
 #include "store/table.h"
 

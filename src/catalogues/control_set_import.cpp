@@ -1,11 +1,11 @@
 #include "catalogues/control_set_import.h"
 
 #include "catalogues/import_guard.h"
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
 #include "office/spreadsheet_reader.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 
-int LoadControls(Assessment& assessment, const QString& fileName)
+int importControlSet(Assessment& assessment, const QString& fileName)
 {
     const SheetCells sheet = SpreadsheetReader::readActiveSheet(fileName, 7);
     Table& controls = assessment.controls();
@@ -16,7 +16,7 @@ int LoadControls(Assessment& assessment, const QString& fileName)
     try {
         Store::Transaction tx(assessment.store());
         {
-            SuspendedTable suspended(controls);
+            const DisplaySuspended suspended { &controls };
             assessment.emptyTable(controls);
             // The first row whose column 1 is empty ends the set.
             for (row = 1; !sheet.cell(row, 1).isEmpty(); ++row) {

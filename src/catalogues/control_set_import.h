@@ -8,4 +8,4 @@ class Assessment;
 // to the first row whose column 1 is empty. Replaces every Controls record.
 // All or nothing: on any error Controls is as before and the message names
 // the file. Returns the number of controls made.
-int LoadControls(Assessment& assessment, const QString& fileName);
+int importControlSet(Assessment& assessment, const QString& fileName);

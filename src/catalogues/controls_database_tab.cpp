@@ -7,7 +7,7 @@
 #include "catalogues/import_guard.h"
 #include "gui/data_grid_widget.h"
 #include "gui/link_label_widget.h"
-#include "gui/text_widget.h"
+#include "gui/memo_text.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -17,7 +17,7 @@
 
 using namespace CatalogueTab;
 
-ControlsDatabaseTab::ControlsDatabaseTab(TForm2& form)
+ControlsDatabaseTab::ControlsDatabaseTab(MainWindow& form)
     : TabPage(form, "TabSheet5", QStringLiteral("Controls Database "))
 {
     link(QStringLiteral("Add"), "hAdd3", QRect(520, 242, 30, 18), [this] { hAdd3Click(); });
@@ -89,8 +89,8 @@ void ControlsDatabaseTab::storeOpened()
     connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
     connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid4CellClick(); }); });
     connect(m_grid, &DataGrid::keyReleased, this, [this](int key) { run([this, key] { DBGrid4KeyUp(key); }); });
-    connect(&controls, &Table::beforeScroll, this, [this] { ControlsTableBeforeScroll(); });
-    connect(&controls, &Table::afterScroll, this, [this] { ControlsTableAfterScroll(); });
+    connect(&controls, &Table::beforeMove, this, [this] { ControlsTableBeforeScroll(); });
+    connect(&controls, &Table::afterMove, this, [this] { ControlsTableAfterScroll(); });
 }
 
 void ControlsDatabaseTab::TabSheet5Show()
@@ -109,7 +109,7 @@ void ControlsDatabaseTab::MakeControlTree()
     m_tree->addTopLevelItem(root);
     Table& t = assessment().controls();
     // Display updates resume however the walk ends, a bad Id included.
-    SuspendedTable suspended(t);
+    const DisplaySuspended suspended { &t };
     if (!m_inBeforeMove)
         t.first();
     const int idField = t.fieldIndex(QStringLiteral("Id"));
@@ -294,6 +294,6 @@ void ControlsDatabaseTab::bImport2Click()
     if (file.isEmpty())
         return;
     WaitCursor wait(dialogs());
-    LoadControls(assessment(), file);
+    importControlSet(assessment(), file);
     TabSheet5Show();
 }

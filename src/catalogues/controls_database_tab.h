@@ -12,7 +12,7 @@ class QTreeWidget;
 class ControlsDatabaseTab : public TabPage {
     Q_OBJECT
 public:
-    explicit ControlsDatabaseTab(TForm2& form);
+    explicit ControlsDatabaseTab(MainWindow& form);
 
     void storeOpened() override;
     void tabShown() override { TabSheet5Show(); }

@@ -1,6 +1,6 @@
 #include "catalogues/starter_sets.h"
 
-#include "core/assessment.h"
+#include "store/assessment.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 #include "cli/command_registry.h"
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 
 // derive: the in-use derivation, with the division filter set as the window
 // would set it; prints the attributes in use, one per line, in name order.
@@ -13,7 +13,7 @@ static CliCommand deriveCommand("derive", "[--division NAME]", [](CliContext& c)
     const QString division = c.option(QStringLiteral("--division"), QStringLiteral("All"));
     applyDivisionFilter(a.requirements(), division);
     applyDivisionFilter(a.drivers(), division);
-    SelectAttributes(a, division);
+    deriveAttributesInUse(a, division);
     Table& attribute = a.attribute();
     attribute.setSort(QStringLiteral("Attribute ASC"));
     const int name = attribute.fieldIndex(QStringLiteral("Attribute"));

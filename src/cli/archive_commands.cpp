@@ -1,8 +1,8 @@
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
 #include "cli/command_registry.h"
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 #include "store/table_expressions.h"
 
 // save-archive FILE [--division NAME]: writes the assessment to an archive.

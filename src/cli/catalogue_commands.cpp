@@ -1,8 +1,8 @@
 #include "catalogues/attribute_set_import.h"
 #include "catalogues/control_set_import.h"
 #include "cli/command_registry.h"
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 
 static QString onlyFile(const CliContext& c, const char* command)
 {
@@ -14,7 +14,7 @@ static QString onlyFile(const CliContext& c, const char* command)
 
 // import-attributes FILE: replaces the attribute taxonomy and adds the set's links.
 static CliCommand importAttributes("import-attributes", "FILE", [](CliContext& c) {
-    const AttributeImportCounts n = LoadAttributes(c.assessment, onlyFile(c, "import-attributes"));
+    const AttributeImportCounts n = importAttributeSet(c.assessment, onlyFile(c, "import-attributes"));
     cliOut(QStringLiteral("Attribute: %1").arg(n.attributes));
     cliOut(QStringLiteral("BTAtt: %1").arg(n.busToTech));
     cliOut(QStringLiteral("TSAtt: %1").arg(n.techToSec));
@@ -23,7 +23,7 @@ static CliCommand importAttributes("import-attributes", "FILE", [](CliContext& c
 
 // import-controls FILE: replaces the control catalogue.
 static CliCommand importControls("import-controls", "FILE", [](CliContext& c) {
-    const int n = LoadControls(c.assessment, onlyFile(c, "import-controls"));
+    const int n = importControlSet(c.assessment, onlyFile(c, "import-controls"));
     cliOut(QStringLiteral("Controls: %1").arg(n));
     return 0;
 });

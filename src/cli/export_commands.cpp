@@ -1,11 +1,11 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 #include "cli/command_registry.h"
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
 #include "reports/export_workbook.h"
 #include "reports/listing_layout.h"
 #include "reports/listing_painter.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 
 #include <QPdfWriter>
 
@@ -75,7 +75,7 @@ void prepare(const CliContext& c)
     const QString division = c.option(QStringLiteral("--division"), QStringLiteral("All"));
     applyDivisionFilter(a.requirements(), division);
     applyDivisionFilter(a.drivers(), division);
-    SelectAttributes(a, division);
+    deriveAttributesInUse(a, division);
 }
 
 const QStringList commonOptions { QStringLiteral("--division"), QStringLiteral("--activity"), QStringLiteral("--group"),

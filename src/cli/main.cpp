@@ -1,7 +1,7 @@
 #include "catalogues/starter_sets.h"
 #include "cli/command_registry.h"
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 #include "cli/command_registry.h"
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
 #include "reports/quarrix_report.h"
 #include "reports/taxonomy_report.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ static CliCommand reportCommand("report", "FILE [--division NAME] [--activity NA
 static CliCommand taxonomyCommand("taxonomy-report", "FILE [--division NAME] [--group NAME]", [](CliContext& c) {
     const QString file = reportFile(c, { QStringLiteral("--division"), QStringLiteral("--group") },
         "usage: quarrix-cli taxonomy-report FILE [--division NAME] [--group NAME]");
-    SelectAttributes(c.assessment, applyDivision(c));
+    deriveAttributesInUse(c.assessment, applyDivision(c));
     TaxonomyReportOptions options;
     options.group = c.option(QStringLiteral("--group"), QStringLiteral("All"));
     TaxonomyReport::write(c.assessment, file, options);

@@ -1,5 +1,5 @@
 #include "cli/command_registry.h"
-#include "core/assessment.h"
+#include "store/assessment.h"
 
 // init: the store is created (when missing) by opening it.
 static CliCommand initCommand("init", "", [](CliContext& c) {
@@ -10,8 +10,9 @@ static CliCommand initCommand("init", "", [](CliContext& c) {
 // info: one line per table, in start-up order.
 static CliCommand infoCommand("info", "", [](CliContext& c) {
     Assessment& a = c.assessment;
-    for (Table* t : { &a.system(), &a.requirements(), &a.drivers(), &a.drAtt(), &a.attribute(), &a.btAtt(), &a.tsAtt(),
-             &a.controls(), &a.applications(), &a.appControl(), &a.iddr() })
+    for (Table* t :
+        { &a.system(), &a.requirements(), &a.drivers(), &a.driverProfiles(), &a.attribute(), &a.businessToTechnical(),
+            &a.technicalToSecurity(), &a.controls(), &a.applications(), &a.appControl(), &a.controlDriverTrace() })
         cliOut(QStringLiteral("%1: %2").arg(t->name()).arg(t->recordCount()));
     return 0;
 });

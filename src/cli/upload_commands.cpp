@@ -1,7 +1,7 @@
 #include "analysis/profile_division_filter.h"
 #include "cli/command_registry.h"
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 #include "upload/central_upload.h"
 
 #include <QTextStream>

@@ -1,6 +1,6 @@
 #include "gui/data_grid_widget.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 #include "store/table.h"
 
 #include <QHeaderView>
@@ -40,7 +40,7 @@ DataGrid::DataGrid(
 
 void DataGrid::followTable(int row)
 {
-    if (table().controlsDisabled())
+    if (table().notificationsSuspended())
         return;
     m_following = true;
     if (row >= 0 && row < m_model->rowCount())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/text_widget.h"
+#include "gui/memo_text.h"
 
 #include <QLabel>
 #include <QRect>

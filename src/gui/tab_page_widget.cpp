@@ -3,7 +3,7 @@
 #include "app/main_window.h"
 #include "gui/link_label_widget.h"
 
-TabPage::TabPage(TForm2& form, const char* objectName, const QString& caption)
+TabPage::TabPage(MainWindow& form, const char* objectName, const QString& caption)
     : m_form(form)
     , m_caption(caption)
 {
@@ -20,7 +20,7 @@ Dialogs& TabPage::dialogs() const
 }
 SessionFlags& TabPage::flags() const
 {
-    return m_form.assessment().flags();
+    return m_form.flags();
 }
 void TabPage::setStatus(const QString& text) const
 {

@@ -6,7 +6,7 @@
 class Assessment;
 class Dialogs;
 class LinkLabel;
-class TForm2;
+class MainWindow;
 struct SessionFlags;
 
 // Base of the eleven tabs. The window runs tabShown() when the tab becomes the
@@ -14,7 +14,7 @@ struct SessionFlags;
 class TabPage : public QWidget {
     Q_OBJECT
 public:
-    TabPage(TForm2& form, const char* objectName, const QString& caption);
+    TabPage(MainWindow& form, const char* objectName, const QString& caption);
     const QString& caption() const { return m_caption; }
 
     virtual void tabShown() { }
@@ -24,7 +24,7 @@ public:
     virtual void storeOpened() { }
 
 protected:
-    TForm2& form() const { return m_form; }
+    MainWindow& form() const { return m_form; }
     Assessment& assessment() const;
     Dialogs& dialogs() const;
     SessionFlags& flags() const;
@@ -38,6 +38,6 @@ protected:
         const QString& text, const char* objectName, const QRect& geometry, const std::function<void()>& command);
 
 private:
-    TForm2& m_form;
+    MainWindow& m_form;
     QString m_caption;
 };

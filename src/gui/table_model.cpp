@@ -1,6 +1,6 @@
 #include "gui/table_model.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 #include "store/table.h"
 
 TableModel::TableModel(Table& table, std::vector<Column> columns, bool editable, QObject* parent)

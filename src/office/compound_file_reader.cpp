@@ -1,6 +1,6 @@
 #include "office/compound_file_reader.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 
 #include <QtEndian>
 

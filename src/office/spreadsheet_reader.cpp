@@ -1,7 +1,7 @@
 #include "office/spreadsheet_reader.h"
 
-#include "core/quarrix_error.h"
 #include "office/compound_file_reader.h"
+#include "store/quarrix_error.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "office/word_document.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 
 #include <QSaveFile>
 #include <QXmlStreamWriter>

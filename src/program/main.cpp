@@ -5,7 +5,7 @@
 #include <QTabWidget>
 
 // Saves a picture of every tab into the folder (for the user guide and README).
-static int saveScreenshots(TForm2& window, const QString& folder)
+static int saveScreenshots(MainWindow& window, const QString& folder)
 {
     QDir().mkpath(folder);
     QTabWidget* pages = window.pageControl();
@@ -30,7 +30,7 @@ int main(int argc, char* argv[])
     font.setPixelSize(11);
     QApplication::setFont(font);
     // The store lives in the working directory.
-    TForm2 window(QDir::current().filePath(QStringLiteral("Quarrix.mdb")));
+    MainWindow window(QDir::current().filePath(QStringLiteral("Quarrix.mdb")));
     window.show();
     const QStringList args = QApplication::arguments();
     const int shots = int(args.indexOf(QStringLiteral("--screenshots")));

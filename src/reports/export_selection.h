@@ -31,16 +31,10 @@ class TableWalk {
 public:
     explicit TableWalk(Table& table)
         : m_table(table)
+        , m_suspended { &table }
     {
-        m_table.disableControls();
-        try {
-            m_table.first();
-        } catch (...) {
-            m_table.enableControls();
-            throw;
-        }
+        m_table.first();
     }
-    ~TableWalk() { m_table.enableControls(); }
     TableWalk(const TableWalk&) = delete;
     TableWalk& operator=(const TableWalk&) = delete;
 
@@ -51,4 +45,5 @@ public:
 
 private:
     Table& m_table;
+    const DisplaySuspended m_suspended;
 };

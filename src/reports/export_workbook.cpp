@@ -1,7 +1,7 @@
 #include "reports/export_workbook.h"
 
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "reports/iddr_trace.h"
 
-#include "core/assessment.h"
 #include "reports/row_lookup.h"
+#include "store/assessment.h"
 #include "store/line_list.h"
 
 #include <QSet>
@@ -25,9 +25,9 @@ namespace IddrTrace {
 
 std::vector<TraceRow> rebuild(Assessment& a)
 {
-    Table& drAtt = a.drAtt();
+    Table& drAtt = a.driverProfiles();
     Table& attribute = a.attribute();
-    Table& iddr = a.iddr();
+    Table& iddr = a.controlDriverTrace();
     if (drAtt.filtered())
         drAtt.setFiltered(false);
 

@@ -1,8 +1,8 @@
 #include "reports/listing_layout.h"
 
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
 #include "reports/listing_canvas.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
 
 #include <QDate>
 #include <QLocale>

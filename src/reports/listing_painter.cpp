@@ -1,6 +1,6 @@
 #include "reports/listing_painter.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 
 #include <QFontMetrics>
 #include <QPagedPaintDevice>

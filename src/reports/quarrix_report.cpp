@@ -1,11 +1,11 @@
 #include "reports/quarrix_report.h"
 
 #include "analysis/in_use_derivation.h"
-#include "core/assessment.h"
 #include "office/word_document.h"
 #include "reports/iddr_trace.h"
 #include "reports/report_typing.h"
 #include "reports/row_lookup.h"
+#include "store/assessment.h"
 #include "store/line_list.h"
 
 #include <algorithm>
@@ -241,7 +241,7 @@ private:
     void section4()
     {
         Table& drivers = m_a.drivers();
-        Table& drAtt = m_a.drAtt();
+        Table& drAtt = m_a.driverProfiles();
         Table& attribute = m_a.attribute();
         const int cseq = drivers.fieldIndex(QStringLiteral("CSeq"));
         const int driverText = drivers.fieldIndex(QStringLiteral("Driver"));
@@ -345,7 +345,7 @@ private:
     void section5()
     {
         Table& attribute = m_a.attribute();
-        Table& drAtt = m_a.drAtt();
+        Table& drAtt = m_a.driverProfiles();
         Table& drivers = m_a.drivers();
 
         m_t.clearTabStops();
@@ -368,7 +368,7 @@ private:
         QString previousGroup;
         bool bannerJustTyped = false;
         DisplayPause pauseAttribute(attribute), pauseDrAtt(drAtt), pauseDrivers(drivers);
-        SelectAttributes(m_a, m_options.division);
+        deriveAttributesInUse(m_a, m_options.division);
         // From here on DrAtt is read whole: every profile row, whatever filter
         // a tab left on it.
         drAtt.setFilter(QString());
@@ -423,7 +423,7 @@ private:
     void section6()
     {
         Table& attribute = m_a.attribute();
-        Table& drAtt = m_a.drAtt();
+        Table& drAtt = m_a.driverProfiles();
         Table& drivers = m_a.drivers();
 
         m_t.clearTabStops();

@@ -188,11 +188,11 @@ void Typist::setUpPages(const QString& headerTitle, const QDate& date)
 DisplayPause::DisplayPause(Table& table)
     : m_table(table)
 {
-    m_table.disableControls();
+    m_table.suspendNotifications();
 }
 DisplayPause::~DisplayPause()
 {
-    m_table.enableControls();
+    m_table.resumeNotifications();
 }
 
 SortForWalk::SortForWalk(Table& table, const QString& sort)

@@ -1,11 +1,11 @@
 #include "reports/reports_tab.h"
 
 #include "app/main_window.h"
-#include "core/assessment.h"
-#include "gui/dialogs_widget.h"
+#include "gui/dialogs.h"
 #include "gui/link_label_widget.h"
 #include "reports/quarrix_report.h"
 #include "reports/taxonomy_report.h"
+#include "store/assessment.h"
 #include "store/line_list.h"
 
 #include <QCheckBox>
@@ -81,7 +81,7 @@ struct ProgressReset {
 
 }
 
-ReportsTab::ReportsTab(TForm2& form)
+ReportsTab::ReportsTab(MainWindow& form)
     : TabPage(form, "TabSheet6", QStringLiteral("Reports"))
 {
     auto* actions = group(QStringLiteral("Actions "), "GroupBox13", QRect(8, 6, 420, 190), this);

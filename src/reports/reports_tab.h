@@ -12,7 +12,7 @@ class QRadioButton;
 class ReportsTab : public TabPage {
     Q_OBJECT
 public:
-    explicit ReportsTab(TForm2& form);
+    explicit ReportsTab(MainWindow& form);
 
     // TabSheet6Show: shows the division and resets the activity and group
     // choices to "All" with the names the System record lists.

@@ -1,6 +1,6 @@
 #include "reports/reports_tab.h"
 
-#include "gui/dialogs_widget.h"
+#include "gui/dialogs.h"
 #include "reports/export_workbook.h"
 #include "reports/listing_layout.h"
 #include "reports/listing_painter.h"

@@ -1,9 +1,9 @@
 #include "reports/taxonomy_report.h"
 
-#include "core/assessment.h"
 #include "office/word_document.h"
 #include "reports/report_typing.h"
 #include "reports/row_lookup.h"
+#include "store/assessment.h"
 
 #include <QStringList>
 #include <vector>
@@ -180,7 +180,7 @@ void type(Assessment& a, WordDocument& doc, const TaxonomyReportOptions& options
     t.text(kCrLf);
     t.tabStop(130);
 
-    Table& drAtt = a.drAtt();
+    Table& drAtt = a.driverProfiles();
     Table& drivers = a.drivers();
     const bool allGroups = options.group == QLatin1String("All");
     {

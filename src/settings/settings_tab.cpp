@@ -3,7 +3,7 @@
 #include "app/main_window.h"
 #include "gui/form_controls_widget.h"
 #include "gui/link_label_widget.h"
-#include "gui/text_widget.h"
+#include "gui/memo_text.h"
 #include "store/line_list.h"
 
 #include <QCheckBox>
@@ -25,7 +25,7 @@ QGroupBox* group(const QString& caption, const char* name, const QRect& g, QWidg
 
 }
 
-SettingsTab::SettingsTab(TForm2& form)
+SettingsTab::SettingsTab(MainWindow& form)
     : TabPage(form, "TabSheet8", QStringLiteral("System"))
 {
     auto* project = group(QStringLiteral("Project Detail "), "GroupBox2", QRect(8, 6, 450, 250), this);

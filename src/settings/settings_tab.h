@@ -13,7 +13,7 @@ class QPlainTextEdit;
 class SettingsTab : public TabPage {
     Q_OBJECT
 public:
-    explicit SettingsTab(TForm2& form);
+    explicit SettingsTab(MainWindow& form);
 
     void tabShown() override;
     void hEdit2Click();

@@ -1,6 +1,6 @@
 #include "store/sql_statement.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 
 #include <sqlite3.h>
 

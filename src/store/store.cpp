@@ -1,6 +1,6 @@
 #include "store/store.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 #include "store/schema.h"
 #include "store/table.h"
 

@@ -1,6 +1,6 @@
 #include "store/table.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 #include "store/store.h"
 
 #include <algorithm>
@@ -125,7 +125,7 @@ void Table::open()
     m_eof = m_rows.empty();
     notifyReset();
     Q_EMIT currentChanged(m_current);
-    Q_EMIT afterScroll();
+    Q_EMIT afterMove();
 }
 
 void Table::close()
@@ -189,23 +189,23 @@ void Table::first()
 {
     requireOpen();
     checkBrowse();
-    Q_EMIT beforeScroll();
+    Q_EMIT beforeMove();
     setCurrent(m_rows.empty() ? -1 : 0);
     m_bof = true;
     m_eof = m_rows.empty();
-    Q_EMIT afterScroll();
+    Q_EMIT afterMove();
 }
 
 void Table::next()
 {
     requireOpen();
     checkBrowse();
-    Q_EMIT beforeScroll();
+    Q_EMIT beforeMove();
     if (m_current + 1 < int(m_rows.size())) {
         setCurrent(m_current + 1);
         m_bof = false;
         m_eof = false;
-        Q_EMIT afterScroll();
+        Q_EMIT afterMove();
     } else {
         m_eof = true;
     }
@@ -215,12 +215,12 @@ void Table::prior()
 {
     requireOpen();
     checkBrowse();
-    Q_EMIT beforeScroll();
+    Q_EMIT beforeMove();
     if (m_current > 0) {
         setCurrent(m_current - 1);
         m_bof = false;
         m_eof = false;
-        Q_EMIT afterScroll();
+        Q_EMIT afterMove();
     } else {
         m_bof = true;
     }
@@ -230,11 +230,11 @@ void Table::last()
 {
     requireOpen();
     checkBrowse();
-    Q_EMIT beforeScroll();
+    Q_EMIT beforeMove();
     setCurrent(int(m_rows.size()) - 1);
     m_eof = true;
     m_bof = m_rows.empty();
-    Q_EMIT afterScroll();
+    Q_EMIT afterMove();
 }
 
 void Table::moveTo(int row)
@@ -243,10 +243,10 @@ void Table::moveTo(int row)
     if (row < 0 || row >= int(m_rows.size()) || row == m_current)
         return;
     checkBrowse();
-    Q_EMIT beforeScroll();
+    Q_EMIT beforeMove();
     setCurrent(row);
     m_bof = m_eof = false;
-    Q_EMIT afterScroll();
+    Q_EMIT afterMove();
 }
 
 QVariant Table::readValue(int field) const
@@ -394,7 +394,7 @@ void Table::append()
 {
     requireOpen();
     checkBrowse();
-    Q_EMIT beforeScroll();
+    Q_EMIT beforeMove();
     m_buffer = Record();
     m_buffer.values.assign(m_def.fields.size(), QVariant());
     m_rows.push_back(m_buffer);
@@ -403,7 +403,7 @@ void Table::append()
     m_bof = m_eof = false;
     notifyReset();
     setCurrent(int(m_rows.size()) - 1);
-    Q_EMIT afterScroll();
+    Q_EMIT afterMove();
 }
 
 void Table::edit()
@@ -497,7 +497,7 @@ void Table::remove()
     m_state = State::Browse;
     if (!hasRecord())
         throw QuarrixError(QStringLiteral("Cannot perform this operation on an empty table (%1).").arg(m_def.name));
-    Q_EMIT beforeScroll();
+    Q_EMIT beforeMove();
     SqlStatement& del = m_store.cached(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoteIdentifier(m_def.name)));
     del.bind(1, m_rows[m_current].rowid);
     del.run();
@@ -507,7 +507,7 @@ void Table::remove()
     m_eof = m_bof = m_rows.empty();
     notifyReset();
     Q_EMIT currentChanged(m_current);
-    Q_EMIT afterScroll();
+    Q_EMIT afterMove();
 }
 
 void Table::setFilter(const QString& expression)
@@ -552,22 +552,22 @@ bool Table::locate(const QString& fields, const QStringList& values)
         for (size_t k = 0; k < indexes.size() && match; ++k)
             match = sameValue(m_rows[row].values[indexes[k]], values[int(k)]);
         if (match) {
-            Q_EMIT beforeScroll();
+            Q_EMIT beforeMove();
             setCurrent(row);
             m_bof = m_eof = false;
-            Q_EMIT afterScroll();
+            Q_EMIT afterMove();
             return true;
         }
     }
     return false;
 }
 
-void Table::disableControls()
+void Table::suspendNotifications()
 {
     ++m_disabled;
 }
 
-void Table::enableControls()
+void Table::resumeNotifications()
 {
     if (m_disabled == 0)
         return;

@@ -16,7 +16,7 @@ class Store;
 // the file at once.
 //
 // Moves (first, next, prior, last, moveTo, locate, append, remove) emit
-// beforeScroll and afterScroll around the change of the current record; a
+// beforeMove and afterMove around the change of the current record; a
 // record in edit or insert mode is posted before the cursor moves.
 class Table : public QObject {
     Q_OBJECT
@@ -84,16 +84,16 @@ public:
     bool locate(const QString& fields, const QStringList& values);
 
     // While suspended, grids are not told about changes; resuming tells them once.
-    void disableControls();
-    void enableControls();
-    bool controlsDisabled() const { return m_disabled > 0; }
+    void suspendNotifications();
+    void resumeNotifications();
+    bool notificationsSuspended() const { return m_disabled > 0; }
 
     void reloadAfterRollback(); // used by the store when a transaction is undone
     void closeAfterFailure(); // drops the rows without posting (the store could not be read)
 
 Q_SIGNALS:
-    void beforeScroll();
-    void afterScroll();
+    void beforeMove();
+    void afterMove();
     void rowsReset(); // the visible rows were re-read, added or removed
     void rowChanged(int row); // a posted edit changed one visible row
     void currentChanged(int row);
@@ -141,12 +141,12 @@ public:
         : m_tables(tables)
     {
         for (Table* t : m_tables)
-            t->disableControls();
+            t->suspendNotifications();
     }
     ~DisplaySuspended()
     {
         for (Table* t : m_tables)
-            t->enableControls();
+            t->resumeNotifications();
     }
     DisplaySuspended(const DisplaySuspended&) = delete;
     DisplaySuspended& operator=(const DisplaySuspended&) = delete;

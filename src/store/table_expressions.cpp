@@ -1,6 +1,6 @@
 #include "store/table_expressions.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 #include "store/schema.h"
 
 namespace {

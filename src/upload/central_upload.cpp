@@ -1,9 +1,9 @@
 #include "upload/central_upload.h"
 
 #include "analysis/in_use_derivation.h"
-#include "core/assessment.h"
-#include "core/quarrix_error.h"
+#include "store/assessment.h"
 #include "store/line_list.h"
+#include "store/quarrix_error.h"
 
 #include <QHash>
 #include <QSet>
@@ -24,27 +24,11 @@ struct CentralTable {
     std::vector<std::vector<QVariant>> rows;
 };
 
-// Keeps a local table's grids quiet during a walk; its move hooks still run.
-class QuietWalk {
-public:
-    explicit QuietWalk(Table& t)
-        : m_t(t)
-    {
-        m_t.disableControls();
-    }
-    ~QuietWalk() { m_t.enableControls(); }
-    QuietWalk(const QuietWalk&) = delete;
-    QuietWalk& operator=(const QuietWalk&) = delete;
-
-private:
-    Table& m_t;
-};
-
 // Walks a local table from its first record to its end, in its current
 // order and through its filter, moving the cursor so the hooks run.
 void walk(Table& t, const std::function<void()>& each)
 {
-    QuietWalk quiet(t);
+    const DisplaySuspended quiet { &t }; // grids stay quiet; move hooks still run
     for (t.first(); !t.eof(); t.next())
         each();
 }
@@ -117,14 +101,14 @@ Collected collect(Assessment& a, const QString& division)
 
     CentralTable drAtt { QStringLiteral("DrAtt"),
         { QStringLiteral("Driver_Id"), QStringLiteral("Attribute_Id"), QStringLiteral("DrAtt_Priority") }, {} };
-    Table& profile = a.drAtt();
+    Table& profile = a.driverProfiles();
     walk(profile, [&] {
         drAtt.rows.push_back({ profile.text(QStringLiteral("CSeq")), profile.text(QStringLiteral("Attribute")),
             QString::number(profile.integer(QStringLiteral("Priority"))) });
     });
 
     // Leaves Attribute showing only the attributes in use.
-    SelectAttributes(a, division);
+    deriveAttributesInUse(a, division);
 
     const QHash<QString, QString> impacts = highestImpacts(a);
     CentralTable attributes { QStringLiteral("Attribute"),

@@ -1,6 +1,6 @@
 #include "upload/odbc_connection.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 
 #include <sql.h>
 #include <sqlext.h>

@@ -1,10 +1,10 @@
 #include "upload/upload_tab.h"
 
 #include "app/main_window.h"
-#include "core/quarrix_error.h"
 #include "gui/form_controls_widget.h"
 #include "gui/link_label_widget.h"
-#include "gui/text_widget.h"
+#include "gui/memo_text.h"
+#include "store/quarrix_error.h"
 #include "upload/central_upload.h"
 
 #include <QComboBox>
@@ -28,7 +28,7 @@ QLabel* statusLabel(const char* name, const QRect& g, QWidget* parent)
 
 }
 
-UploadTab::UploadTab(TForm2& form)
+UploadTab::UploadTab(MainWindow& form)
     : TabPage(form, "TabSheet3", QStringLiteral("Upload"))
 {
     auto* connection = new QGroupBox(QStringLiteral("SQL Connection "), this);

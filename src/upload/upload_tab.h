@@ -12,7 +12,7 @@ class QLineEdit;
 class UploadTab : public TabPage {
     Q_OBJECT
 public:
-    explicit UploadTab(TForm2& form);
+    explicit UploadTab(MainWindow& form);
 
     void tabShown() override;
     void hUpdateClick();

@@ -40,9 +40,9 @@ protected:
                  { "20Audit", "Audit", "Protect", "Security" }, { "20Crypto", "Crypto", "Protect", "Security" } })
             addRow(a.attribute(), { { "GrAtt", grAtt }, { "Attribute", name }, { "Group", group }, { "Tier", tier } });
         for (auto [bus, tech] : { std::pair { "Agile", "Net" }, { "Brand", "App" }, { "Head Office", "Net" } })
-            addRow(a.btAtt(), { { "BusAtt", bus }, { "TechAtt", tech } });
+            addRow(a.businessToTechnical(), { { "BusAtt", bus }, { "TechAtt", tech } });
         for (auto [tech, sec] : { std::pair { "Net", "Access" }, { "App", "Audit" }, { "App", "Crypto" } })
-            addRow(a.tsAtt(), { { "TechAtt", tech }, { "SecAtt", sec } });
+            addRow(a.technicalToSecurity(), { { "TechAtt", tech }, { "SecAtt", sec } });
         for (auto [id, sub, title] :
             { std::tuple { "01.01.01", "Policy", "Policy document" }, { "01.01.02", "Policy", "Policy review" },
                 { "01.02.01", "Organisation", "Roles" }, { "02.01.01", "Assets", "Asset list" } })
@@ -61,7 +61,7 @@ protected:
 
     void addProfile(const char* cseq, const char* attribute, int priority)
     {
-        Table& t = store().drAtt();
+        Table& t = store().driverProfiles();
         t.append();
         t.setText(QStringLiteral("CSeq"), QString::fromLatin1(cseq));
         t.setText(QStringLiteral("Attribute"), QString::fromLatin1(attribute));

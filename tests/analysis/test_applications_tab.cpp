@@ -40,7 +40,7 @@ TEST_F(ApplicationsTabTest, AddStoresANewApplicationAndItsAttributes)
     click("hAdd7");
     EXPECT_EQ(column(store().applications(), "Application"), QStringList { "Application Name" });
     EXPECT_EQ(column(store().applications(), "Division"), QStringList { "All" });
-    EXPECT_FALSE(store().flags().saved);
+    EXPECT_FALSE(window->flags().saved);
     EXPECT_EQ(window->statusText(), QStringLiteral("Record added             "));
 
     addAttribute("Access");
@@ -59,7 +59,7 @@ TEST_F(ApplicationsTabTest, AddStoresANewApplicationAndItsAttributes)
     auto* division = find<QComboBox>("cbDivision7");
     division->setFocus();
     QTest::keyClicks(division, QStringLiteral("N"));
-    EXPECT_TRUE(store().flags().driverEdit);
+    EXPECT_TRUE(window->flags().driverEdit);
 }
 
 TEST_F(ApplicationsTabTest, AnAttributeOutOfUseLeavesTheInheritedControlsAsTheyWere)
@@ -97,7 +97,7 @@ TEST_F(ApplicationsTabTest, RiskEntriesAreKeptPerApplicationAndAttribute)
     type(risk(), QStringLiteral("Leak"));
 
     // None of this is an edit of the Security Attributes tab.
-    EXPECT_FALSE(store().flags().attributeEdit);
+    EXPECT_FALSE(window->flags().attributeEdit);
     EXPECT_TRUE(dialogs->questions.isEmpty());
 
     // The entries outlive the window.

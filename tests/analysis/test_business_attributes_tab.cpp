@@ -15,7 +15,7 @@ protected:
     // The stored priorities of one driver, "attribute=priority" in row order.
     QStringList profile(const char* cseq)
     {
-        Table& t = store().drAtt();
+        Table& t = store().driverProfiles();
         QStringList out;
         for (int row = 0; row < t.recordCount(); ++row)
             if (t.textAt(row, t.fieldIndex(QStringLiteral("CSeq"))) == QLatin1String(cseq))
@@ -28,7 +28,7 @@ protected:
 TEST_F(BusinessAttributesTabTest, LaysOutOnePanelPerBusinessAttributeUnderItsGroupHeader)
 {
     showTab("AttributeTab");
-    EXPECT_TRUE(store().flags().profilingDisplay);
+    EXPECT_TRUE(window->flags().profilingDisplay);
 
     auto* head = find<QLabel>("pHead0");
     ASSERT_TRUE(head);
@@ -52,7 +52,7 @@ TEST_F(BusinessAttributesTabTest, LaysOutOnePanelPerBusinessAttributeUnderItsGro
 
     // Showing the tab again lays the panels out afresh, without duplicates.
     showTab("TabSheet9");
-    EXPECT_FALSE(store().flags().profilingDisplay);
+    EXPECT_FALSE(window->flags().profilingDisplay);
     showTab("AttributeTab");
     EXPECT_EQ(window->findChildren<QLabel*>(QStringLiteral("pAgile")).size(), 1);
 }
@@ -78,13 +78,13 @@ TEST_F(BusinessAttributesTabTest, ClicksStepThePriorityAndSaveStoresIt)
     for (const auto& step : steps) {
         SCOPED_TRACE(++n);
         QTest::mouseClick(p, Qt::LeftButton);
-        EXPECT_TRUE(store().flags().profilingEdit);
+        EXPECT_TRUE(window->flags().profilingEdit);
         EXPECT_EQ(colour(p), step.background);
         EXPECT_EQ(p->palette().color(QPalette::WindowText), step.text);
         EXPECT_EQ(p->frameShadow(), step.bevel);
         click("hSave3");
-        EXPECT_FALSE(store().flags().profilingEdit);
-        EXPECT_FALSE(store().flags().saved);
+        EXPECT_FALSE(window->flags().profilingEdit);
+        EXPECT_FALSE(window->flags().saved);
         EXPECT_EQ(window->statusText(), QStringLiteral("Save complete           "));
         EXPECT_EQ(profile("BD1.01"), step.stored);
     }
@@ -119,7 +119,7 @@ TEST_F(BusinessAttributesTabTest, ThePanelsShowTheProfileOfTheDriverClickedInThe
     EXPECT_EQ(store().drivers().text(QStringLiteral("CSeq")), QStringLiteral("BD2.01"));
     EXPECT_EQ(colour(panel(QStringLiteral("Agile"))), QApplication::palette().color(QPalette::Button));
     EXPECT_EQ(colour(panel(QStringLiteral("Brand"))), kSkyBlue);
-    EXPECT_FALSE(store().drAtt().filtered());
+    EXPECT_FALSE(store().driverProfiles().filtered());
 
     // Saving a profile with every panel ignored deletes the rows that have a panel.
     QTest::mouseClick(panel(QStringLiteral("Brand")), Qt::LeftButton);
@@ -162,8 +162,8 @@ TEST_F(BusinessAttributesTabTest, SaveWithoutAnyDriverDoesNothing)
     showTab("AttributeTab");
     QTest::mouseClick(panel(QStringLiteral("Agile")), Qt::LeftButton);
     click("hSave3");
-    EXPECT_EQ(store().drAtt().recordCount(), 0);
-    EXPECT_TRUE(store().flags().profilingEdit);
+    EXPECT_EQ(store().driverProfiles().recordCount(), 0);
+    EXPECT_TRUE(window->flags().profilingEdit);
 }
 
 }
@@ -181,7 +181,7 @@ TEST_F(BusinessAttributesTabTest, ADriverMoveOffersPendingClicksAndRecolours)
     clickRow("DBGrid3", 1);
     EXPECT_EQ(dialogs->questions, QStringList { "Save changes?" });
     EXPECT_EQ(profile("BD1.01"), QStringList { "Agile=3" });
-    EXPECT_FALSE(store().flags().profilingEdit);
+    EXPECT_FALSE(window->flags().profilingEdit);
     EXPECT_EQ(colour(panel(QStringLiteral("Brand"))), kNavy);
     EXPECT_EQ(colour(panel(QStringLiteral("Agile"))), QApplication::palette().color(QPalette::Button));
 

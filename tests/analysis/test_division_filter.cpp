@@ -45,8 +45,8 @@ TEST_F(DivisionFilterTest, FiltersBothTablesAndShowsTheirFirstRecords)
             EXPECT_EQ(editText("eId2"), c.drivers.value(0));
         }
         EXPECT_EQ(editText("eDivision9"), QString::fromUtf8(c.division));
-        EXPECT_FALSE(store().flags().requirementEdit);
-        EXPECT_FALSE(store().flags().driverEdit);
+        EXPECT_FALSE(window->flags().requirementEdit);
+        EXPECT_FALSE(window->flags().driverEdit);
     }
     EXPECT_EQ(store().drivers().filter(), QStringLiteral("Division='North'"));
 }

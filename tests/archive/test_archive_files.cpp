@@ -1,7 +1,7 @@
 // Saving replaces the archive file whole or not at all.
 #include "archive_fixture.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 
 #include <QDir>
 #include <csignal>

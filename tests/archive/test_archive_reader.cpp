@@ -1,7 +1,7 @@
 // The archive reader: tolerance, encodings and the failure cases.
 #include "archive_fixture.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 
 namespace {
 
@@ -94,14 +94,14 @@ TEST_F(ArchiveTest, LoadReplacesTheAssessmentButKeepsSettingsAndTrace)
     sys.setText("Notepad", "old notes");
     sys.post();
     addRow(a.applications(), { { "Application", "Ledger" } });
-    addRow(a.iddr(), { { "IDDR", "01.01.01BD1" }, { "id", "01.01.01" }, { "cseq", "BD1" } });
+    addRow(a.controlDriverTrace(), { { "IDDR", "01.01.01BD1" }, { "id", "01.01.01" }, { "cseq", "BD1" } });
     addRow(a.controls(), { { "Id", "09.09.09" } });
 
     loadLines({ "<Analysis>", "<ControlRecord>", "01.01.01", "A.1", "S", "SS", "sub", "[end]", "T", "ctl",
         "</ControlRecord>", "</Analysis>" });
     EXPECT_EQ(records(snapshot()), QStringList { "Controls|01.01.01|A.1|S|SS|sub|T|ctl" });
     EXPECT_EQ(a.applications().recordCount(), 0);
-    EXPECT_EQ(a.iddr().recordCount(), 1);
+    EXPECT_EQ(a.controlDriverTrace().recordCount(), 1);
     EXPECT_TRUE(sys.boolean("AutoControl"));
     EXPECT_EQ(field(sys, "AutoControlFile"), "controls.xlsx");
     EXPECT_EQ(field(sys, "Notepad"), "");

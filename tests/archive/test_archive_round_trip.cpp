@@ -138,7 +138,7 @@ TEST_F(ArchiveTest, RandomAssessmentsSurviveSaveAndLoadExactly)
 
         // Other work happens before the load, which replaces it all.
         addRow(a.requirements(), { { "RSeq", "LATER" } });
-        addRow(a.drAtt(), { { "CSeq", "LATER" }, { "Priority", "1" } });
+        addRow(a.driverProfiles(), { { "CSeq", "LATER" }, { "Priority", "1" } });
         a.system().edit();
         a.system().setText("Description", "changed");
         a.system().post();

@@ -65,13 +65,13 @@ TEST_F(ArchiveTest, WritesEveryBlockInOrderWithValuesExactlyAsStored)
         { { "GrAtt", "21Access" }, { "Attribute", "Access" }, { "Group", "Sec" }, { "Tier", "Security" },
             { "Grx", "21" }, { "Description", "Who gets in" }, { "Profile", "Audits" },
             { "SecObjectives", "01.01: Backup" }, { "InUse", "True" } });
-    addRow(a.btAtt(),
+    addRow(a.businessToTechnical(),
         { { "BTAtt", "Available       Resilient       " }, { "BusAtt", "Available" }, { "TechAtt", "Resilient" } });
-    addRow(a.tsAtt(),
+    addRow(a.technicalToSecurity(),
         { { "TSAtt", "Resilient       Access          " }, { "TechAtt", "Resilient" }, { "SecAtt", "Access" } });
-    addRow(a.drAtt(),
+    addRow(a.driverProfiles(),
         { { "CSeq", "BD1" }, { "Attribute", "Available" }, { "Priority", "2" }, { "Measure", "not archived" } });
-    addRow(a.drAtt(), { { "CSeq", "BD1" }, { "Attribute", "Access" } });
+    addRow(a.driverProfiles(), { { "CSeq", "BD1" }, { "Attribute", "Access" } });
     addRow(a.controls(),
         { { "Id", "01.01.01" }, { "XId", "A.1" }, { "section_title", "Backup" }, { "subsection_title", "Copies" },
             { "subsection", "Keep copies\r\n" }, { "control_title", "Backups" }, { "control", "Nightly" } });

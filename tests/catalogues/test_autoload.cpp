@@ -39,7 +39,7 @@ using StarterSetsTest = StoreFixture;
 // every link names attributes of the right tiers.
 TEST_F(StarterSetsTest, ShippedSetsAreConsistent)
 {
-    EXPECT_GT(LoadControls(a, starter(StarterSets::controlSetName())), 20);
+    EXPECT_GT(importControlSet(a, starter(StarterSets::controlSetName())), 20);
     const QRegularExpression id(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d$"));
     Table& controls = a.controls();
     for (controls.first(); !controls.eof(); controls.next()) {
@@ -48,7 +48,7 @@ TEST_F(StarterSetsTest, ShippedSetsAreConsistent)
         EXPECT_FALSE(controls.text(QStringLiteral("control_title")).isEmpty());
     }
 
-    const AttributeImportCounts n = LoadAttributes(a, starter(StarterSets::attributeSetName()));
+    const AttributeImportCounts n = importAttributeSet(a, starter(StarterSets::attributeSetName()));
     EXPECT_GT(n.attributes, 20);
     QHash<QString, QString> tierOf;
     Table& att = a.attribute();
@@ -65,8 +65,8 @@ TEST_F(StarterSetsTest, ShippedSetsAreConsistent)
                 << t.text(QString::fromLatin1(to)).toStdString();
         }
     };
-    checkLinks(a.btAtt(), "BusAtt", "TechAtt", "Business", "Technical");
-    checkLinks(a.tsAtt(), "TechAtt", "SecAtt", "Technical", "Security");
+    checkLinks(a.businessToTechnical(), "BusAtt", "TechAtt", "Business", "Technical");
+    checkLinks(a.technicalToSecurity(), "TechAtt", "SecAtt", "Technical", "Security");
 }
 
 TEST_F(StarterSetsTest, DefaultsPointAtTheSetsOnlyWhenTheyArePresent)
@@ -107,7 +107,7 @@ TEST_F(NewDatabase, AutoloadsControlSetThenAttributeSet)
     writeSheet(controls, { { "01.01.01", nullptr, "S", "O", "", "C", "" } });
     writeSheet(attributes, { { "G", 1.0, "Avail", "Business" }, { "Avail", nullptr, "Tech", "BUSTOTECH" }, { "END" } });
     addRow(a.requirements(), "RSeq", "BR1.01");
-    addRow(a.btAtt(), "BusAtt", "stale");
+    addRow(a.businessToTechnical(), "BusAtt", "stale");
 
     setAutoload(a.system(), controls, attributes);
     action("NewDatabase1")->trigger();
@@ -115,7 +115,7 @@ TEST_F(NewDatabase, AutoloadsControlSetThenAttributeSet)
     EXPECT_EQ(a.requirements().recordCount(), 0);
     EXPECT_EQ(a.controls().recordCount(), 1);
     EXPECT_EQ(a.attribute().recordCount(), 1);
-    EXPECT_EQ(a.btAtt().recordCount(), 1); // links start from empty
+    EXPECT_EQ(a.businessToTechnical().recordCount(), 1); // links start from empty
     EXPECT_TRUE(window->flags().saved);
     EXPECT_EQ(dialogs->waitDepth, 0);
 

@@ -1,8 +1,8 @@
 #include "catalogues/attribute_set_import.h"
 #include "catalogues/catalogue_keys.h"
 #include "catalogues/control_set_import.h"
-#include "core/quarrix_error.h"
 #include "sheet_files.h"
+#include "store/quarrix_error.h"
 #include "support/temp_store.h"
 
 #include <QFile>
@@ -36,9 +36,9 @@ protected:
         addRow(a.attribute(),
             { { "Attribute", "Old" }, { "Group", "Former" }, { "Grx", "1" }, { "GrAtt", "01Old" },
                 { "Tier", "Business" } });
-        addRow(a.btAtt(), { { "BTAtt", "kept" }, { "BusAtt", "Old" }, { "TechAtt", "OldTech" } });
-        addRow(a.tsAtt(), { { "TSAtt", "kept" }, { "TechAtt", "OldTech" }, { "SecAtt", "OldSec" } });
-        addRow(a.drAtt(), { { "CSeq", "BD1.01" }, { "Attribute", "Old" }, { "Priority", "1" } });
+        addRow(a.businessToTechnical(), { { "BTAtt", "kept" }, { "BusAtt", "Old" }, { "TechAtt", "OldTech" } });
+        addRow(a.technicalToSecurity(), { { "TSAtt", "kept" }, { "TechAtt", "OldTech" }, { "SecAtt", "OldSec" } });
+        addRow(a.driverProfiles(), { { "CSeq", "BD1.01" }, { "Attribute", "Old" }, { "Priority", "1" } });
         addRow(a.controls(), { { "Id", "01.01.01" }, { "XId", "01.01.01" }, { "control_title", "Old control" } });
     }
 };
@@ -88,7 +88,7 @@ TEST_F(Imports, AttributeSetRowsMakeRecordsAndLinks)
             { "Protection", "7", "Guarded", "SECURITY", "text group number" }, { "end" },
             { "Late", 1.0, "AfterEnd", "Business" } },
         true);
-    const AttributeImportCounts n = LoadAttributes(a, file("set.xlsx"));
+    const AttributeImportCounts n = importAttributeSet(a, file("set.xlsx"));
     EXPECT_EQ(n.attributes, 3);
     EXPECT_EQ(n.busToTech, 1);
     EXPECT_EQ(n.techToSec, 1);
@@ -99,11 +99,11 @@ TEST_F(Imports, AttributeSetRowsMakeRecordsAndLinks)
             "07Guarded|Guarded|Protection|7|text group number||||SECURITY|",
             "12Accessible|Accessible|Access|12|lower-case kind||||technical|" }));
     EXPECT_EQ(att.currentRow(), 0);
-    EXPECT_EQ(
-        dump(a.btAtt()), QStringList({ "kept|Old|OldTech", "Available       Accessible      |Available|Accessible" }));
-    EXPECT_EQ(dump(a.tsAtt()),
+    EXPECT_EQ(dump(a.businessToTechnical()),
+        QStringList({ "kept|Old|OldTech", "Available       Accessible      |Available|Accessible" }));
+    EXPECT_EQ(dump(a.technicalToSecurity()),
         QStringList({ "kept|OldTech|OldSec", "ABCDEFGHIJKLMNOPGuarded         |ABCDEFGHIJKLMNOP|Guarded" }));
-    EXPECT_EQ(a.drAtt().recordCount(), 1); // profiling rows keep naming attributes
+    EXPECT_EQ(a.driverProfiles().recordCount(), 1); // profiling rows keep naming attributes
 }
 
 // A set without END ends at the last used row; a set of links only empties Attribute.
@@ -111,11 +111,11 @@ TEST_F(Imports, AttributeSetWithoutEndStopsAtLastRow)
 {
     seedCatalogues();
     writeSheet(file("links.xlsx"), { { "A", nullptr, "B", "bustotech" }, {}, {}, { "C", nullptr, "D", "BUSTOTECH" } });
-    const AttributeImportCounts n = LoadAttributes(a, file("links.xlsx"));
+    const AttributeImportCounts n = importAttributeSet(a, file("links.xlsx"));
     EXPECT_EQ(n.attributes, 0);
     EXPECT_EQ(n.busToTech, 2);
     EXPECT_EQ(a.attribute().recordCount(), 0);
-    EXPECT_EQ(a.btAtt().recordCount(), 3);
+    EXPECT_EQ(a.businessToTechnical().recordCount(), 3);
 }
 
 // The first empty Id ends a control set; XId falls back to the Id; rows come
@@ -128,7 +128,7 @@ TEST_F(Imports, ControlSetRows)
             { "05.01.02", nullptr, "Policies", "Direction", "Objective text", "Policy set", "Long text" },
             { "01.02.03", "A.5.1.2", "Org", "Roles", "", "Duties", "Separate them" }, { nullptr, "ignored" },
             { "09.09.09", nullptr, "After the gap" } });
-    EXPECT_EQ(LoadControls(a, file("controls.xlsx")), 3);
+    EXPECT_EQ(importControlSet(a, file("controls.xlsx")), 3);
     EXPECT_EQ(dump(a.controls()),
         QStringList({ "01.02.03|A.5.1.2|Org|Roles||Duties|Separate them|",
             "05.01.02|05.01.02|Policies|Direction|Objective text|Policy set|Long text|",
@@ -136,7 +136,7 @@ TEST_F(Imports, ControlSetRows)
     EXPECT_EQ(a.controls().currentRow(), 0);
 
     writeSheet(file("empty.xlsx"), { { nullptr, "B1 only" } });
-    EXPECT_EQ(LoadControls(a, file("empty.xlsx")), 0);
+    EXPECT_EQ(importControlSet(a, file("empty.xlsx")), 0);
     EXPECT_EQ(a.controls().recordCount(), 0);
 }
 
@@ -152,7 +152,8 @@ TEST_F(Imports, FailedImportsLeaveEveryTableAsBefore)
     text.write("plain text");
     text.close();
 
-    const QStringList before = dump(a.attribute()) + dump(a.btAtt()) + dump(a.tsAtt()) + dump(a.controls());
+    const QStringList before
+        = dump(a.attribute()) + dump(a.businessToTechnical()) + dump(a.technicalToSecurity()) + dump(a.controls());
     const std::vector<std::tuple<bool, QString, QStringList>> cases
         = { { true, file("badgroup.xlsx"), { "row 4", "cell B4", "'two' is not a valid integer value" } },
               { true, file("missing.xlsx"), { "does not exist" } }, { true, file("notes.xlsx"), { "not a workbook" } },
@@ -162,24 +163,28 @@ TEST_F(Imports, FailedImportsLeaveEveryTableAsBefore)
         SCOPED_TRACE(path.toStdString());
         try {
             if (attributes)
-                LoadAttributes(a, path);
+                importAttributeSet(a, path);
             else
-                LoadControls(a, path);
+                importControlSet(a, path);
             ADD_FAILURE() << "no error";
         } catch (const QuarrixError& e) {
             EXPECT_TRUE(e.message().contains(path)) << e.message().toStdString();
             for (const QString& part : parts)
                 EXPECT_TRUE(e.message().contains(part)) << e.message().toStdString();
         }
-        EXPECT_EQ(dump(a.attribute()) + dump(a.btAtt()) + dump(a.tsAtt()) + dump(a.controls()), before);
-        EXPECT_FALSE(a.attribute().controlsDisabled());
-        EXPECT_FALSE(a.controls().controlsDisabled());
+        EXPECT_EQ(
+            dump(a.attribute()) + dump(a.businessToTechnical()) + dump(a.technicalToSecurity()) + dump(a.controls()),
+            before);
+        EXPECT_FALSE(a.attribute().notificationsSuspended());
+        EXPECT_FALSE(a.controls().notificationsSuspended());
     }
     // The store file agrees with the tables: a fresh open sees the same rows.
     Assessment again;
     QString error;
     ASSERT_TRUE(again.open(path, false, &error)) << error.toStdString();
-    EXPECT_EQ(dump(again.attribute()) + dump(again.btAtt()) + dump(again.tsAtt()) + dump(again.controls()), before);
+    EXPECT_EQ(dump(again.attribute()) + dump(again.businessToTechnical()) + dump(again.technicalToSecurity())
+            + dump(again.controls()),
+        before);
 }
 
 TEST_F(Imports, CommandLineImportsAndRefusesWithoutChange)

@@ -131,7 +131,7 @@ TEST_F(CatalogueTabs, ControlTreeStopsOnBadId)
     ASSERT_EQ(dialogs->errors, QStringList { QStringLiteral("'id' is not a valid integer value") });
     EXPECT_EQ(
         dumpTree(find<QTreeWidget>("tvControl")), QStringList({ "Controls", "  1 S", "    1.1 O", "      1.1.1: T" }));
-    EXPECT_FALSE(a().controls().controlsDisabled());
+    EXPECT_FALSE(a().controls().notificationsSuspended());
     EXPECT_FALSE(a().controls().isEditing());
 }
 
@@ -283,11 +283,11 @@ TEST_F(CatalogueTabs, MappingGridsFollowTheTier)
     addAttribute("G", "1", "Lonely", "Business");
     addAttribute("G", "2", "Tech", "Technical");
     addAttribute("G", "3", "Sec", "Security");
-    addLink(a().btAtt(), "Bus", "Tech");
-    addLink(a().btAtt(), "Bus", "Tech2");
-    addLink(a().tsAtt(), "Tech", "Sec");
-    addLink(a().tsAtt(), "Tech2", "Sec2");
-    addLink(a().tsAtt(), "", "Nameless");
+    addLink(a().businessToTechnical(), "Bus", "Tech");
+    addLink(a().businessToTechnical(), "Bus", "Tech2");
+    addLink(a().technicalToSecurity(), "Tech", "Sec");
+    addLink(a().technicalToSecurity(), "Tech2", "Sec2");
+    addLink(a().technicalToSecurity(), "", "Nameless");
     showTab("TabSheet7");
     Table& att = a().attribute();
     auto* tab = window->tab<AttributesDatabaseTab>();
@@ -302,19 +302,19 @@ TEST_F(CatalogueTabs, MappingGridsFollowTheTier)
         SCOPED_TRACE(c.attribute);
         ASSERT_TRUE(att.locate(QStringLiteral("Attribute"), { QString::fromLatin1(c.attribute) }));
         tab->DBGrid6CellClick();
-        EXPECT_EQ(visible(a().btAtt(), "TechAtt"), c.tech);
-        EXPECT_EQ(visible(a().tsAtt(), "SecAtt"), c.sec);
+        EXPECT_EQ(visible(a().businessToTechnical(), "TechAtt"), c.tech);
+        EXPECT_EQ(visible(a().technicalToSecurity(), "SecAtt"), c.sec);
     }
     // Following the second technical attribute of Bus.
     att.locate(QStringLiteral("Attribute"), { QStringLiteral("Bus") });
     tab->DBGrid6CellClick();
-    a().btAtt().moveTo(1);
+    a().businessToTechnical().moveTo(1);
     tab->DBGrid7CellClick();
-    EXPECT_EQ(visible(a().tsAtt(), "SecAtt"), QStringList { QStringLiteral("Sec2") });
+    EXPECT_EQ(visible(a().technicalToSecurity(), "SecAtt"), QStringList { QStringLiteral("Sec2") });
     // Clicking the business attribute again follows its first technical attribute,
     // wherever the mapping grid's cursor was left.
     tab->DBGrid6CellClick();
-    EXPECT_EQ(visible(a().tsAtt(), "SecAtt"), QStringList { QStringLiteral("Sec") });
+    EXPECT_EQ(visible(a().technicalToSecurity(), "SecAtt"), QStringList { QStringLiteral("Sec") });
 }
 
 // Add, Save with the sort key and tier rule, the bad Sequence, the tree rebuilt on key changes only.

@@ -26,10 +26,12 @@ protected:
                 { { "GrAtt", QString::fromLatin1(group) + QString::fromLatin1(name) },
                     { "Attribute", QString::fromLatin1(name) }, { "Tier", QString::fromLatin1(tier) } });
         for (auto [bus, tech] : { std::pair { "Agile", "Net" }, { "Brand", "App" }, { "Cost", "Orphan" } })
-            addRow(a.btAtt(), { { "BusAtt", QString::fromLatin1(bus) }, { "TechAtt", QString::fromLatin1(tech) } });
+            addRow(a.businessToTechnical(),
+                { { "BusAtt", QString::fromLatin1(bus) }, { "TechAtt", QString::fromLatin1(tech) } });
         for (auto [tech, sec] :
             { std::pair { "Net", "Access" }, { "Net", "Nowhere" }, { "App", "Audit" }, { "App", "Crypto" } })
-            addRow(a.tsAtt(), { { "TechAtt", QString::fromLatin1(tech) }, { "SecAtt", QString::fromLatin1(sec) } });
+            addRow(a.technicalToSecurity(),
+                { { "TechAtt", QString::fromLatin1(tech) }, { "SecAtt", QString::fromLatin1(sec) } });
         addRow(a.drivers(), { { "CSeq", QStringLiteral("BD1") }, { "Division", QStringLiteral("North") } });
         addRow(a.drivers(), { { "CSeq", QStringLiteral("BD2") }, { "Division", QStringLiteral("Harbour's Edge") } });
     }
@@ -41,14 +43,14 @@ protected:
 
     void addProfile(const QString& cseq, const QString& attribute, const QString& priority)
     {
-        addRow(a.drAtt(), { { "CSeq", cseq }, { "Attribute", attribute }, { "Priority", priority } });
+        addRow(a.driverProfiles(), { { "CSeq", cseq }, { "Attribute", attribute }, { "Priority", priority } });
     }
 
     void derive(const QString& division)
     {
         applyDivisionFilter(a.requirements(), division);
         applyDivisionFilter(a.drivers(), division);
-        SelectAttributes(a, division);
+        deriveAttributesInUse(a, division);
     }
 
     // The marks as stored, read through a second connection to the file.
@@ -111,7 +113,7 @@ TEST_F(DerivationTest, MarksTheSecurityAttributesReachedByCountedProfileRows)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
         a.emptyTable(a.requirements());
-        a.emptyTable(a.drAtt());
+        a.emptyTable(a.driverProfiles());
         for (const char* d : c.requirementDivisions)
             addRequirement(QString::fromLatin1(d));
         for (const Profile& p : c.profile)
@@ -136,7 +138,7 @@ TEST_F(DerivationTest, ClearsStaleMarksAndMovesEachCursorOnce)
         addProfile(i % 2 ? QStringLiteral("BD1") : QStringLiteral("BD2"), QStringLiteral("Agile"), QStringLiteral("2"));
     a.drivers().last();
 
-    QSignalSpy driverMoves(&a.drivers(), &Table::afterScroll);
+    QSignalSpy driverMoves(&a.drivers(), &Table::afterMove);
     derive(QStringLiteral("All"));
     EXPECT_EQ(storedInUse(), (Names { "Access" }));
     // The division filter moves Drivers once; the derivation once more at most.

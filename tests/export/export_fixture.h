@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/assessment.h"
+#include "store/assessment.h"
 #include "store/line_list.h"
 
 #include <initializer_list>

@@ -21,9 +21,11 @@ protected:
             QStringLiteral("Core"), QStringLiteral("Quick"), false, QStringLiteral("Business"));
         ExportFixture::attribute(a.attribute(), QStringLiteral("02Net"), QStringLiteral("Net"), QStringLiteral("Edge"),
             QStringLiteral("Wires"), false, QStringLiteral("Technical"));
-        addRow(a.btAtt(), { { "BusAtt", QStringLiteral("Agile") }, { "TechAtt", QStringLiteral("Net") } });
-        addRow(a.tsAtt(), { { "TechAtt", QStringLiteral("Net") }, { "SecAtt", QStringLiteral("Brand") } });
-        addRow(a.drAtt(),
+        addRow(
+            a.businessToTechnical(), { { "BusAtt", QStringLiteral("Agile") }, { "TechAtt", QStringLiteral("Net") } });
+        addRow(
+            a.technicalToSecurity(), { { "TechAtt", QStringLiteral("Net") }, { "SecAtt", QStringLiteral("Brand") } });
+        addRow(a.driverProfiles(),
             { { "CSeq", QStringLiteral("BD1") }, { "Attribute", QStringLiteral("Agile") },
                 { "Priority", QStringLiteral("1") } });
         target = dir.filePath(QStringLiteral("cli.xlsx"));

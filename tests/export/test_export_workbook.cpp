@@ -2,9 +2,9 @@
 #include "workbook_dump.h"
 
 #include "analysis/profile_division_filter.h"
-#include "core/quarrix_error.h"
 #include "office/spreadsheet_reader.h"
 #include "reports/export_workbook.h"
+#include "store/quarrix_error.h"
 #include "support/temp_store.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "core/quarrix_error.h"
 #include "reports/listing_layout.h"
 #include "reports/listing_painter.h"
+#include "store/quarrix_error.h"
 #include "support/temp_store.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "core/quarrix_error.h"
 #include "office/spreadsheet_reader.h"
+#include "store/quarrix_error.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/assessment.h"
+#include "store/assessment.h"
 
 #include <QString>
 #include <initializer_list>
@@ -118,18 +118,18 @@ inline void build(Assessment& a)
 
     for (auto [bus, tech] :
         { std::pair { "Confidential", "Encrypted" }, { "Available", "Redundant" }, { "Logged", "Recorded" } })
-        add(a.btAtt(), { { "BusAtt", bus }, { "TechAtt", tech } });
+        add(a.businessToTechnical(), { { "BusAtt", bus }, { "TechAtt", tech } });
     for (auto [tech, sec] : { std::pair { "Encrypted", "Confidential" }, { "Redundant", "Available" },
              { "Recorded", "Logged" }, { "Recorded", "Tracked" } })
-        add(a.tsAtt(), { { "TechAtt", tech }, { "SecAtt", sec } });
+        add(a.technicalToSecurity(), { { "TechAtt", tech }, { "SecAtt", sec } });
 
     for (auto [cseq, name, priority] : { std::tuple { "BD1.01", "Confidential", 1 }, { "BD1.01", "Available", 2 },
              { "BD1.02", "Available", 1 }, { "BD1.02", "Logged", 3 }, { "BD1.03", "Compliant", 2 } }) {
-        a.drAtt().append();
-        a.drAtt().setText(QStringLiteral("CSeq"), QString::fromLatin1(cseq));
-        a.drAtt().setText(QStringLiteral("Attribute"), QString::fromLatin1(name));
-        a.drAtt().setInteger(QStringLiteral("Priority"), priority);
-        a.drAtt().post();
+        a.driverProfiles().append();
+        a.driverProfiles().setText(QStringLiteral("CSeq"), QString::fromLatin1(cseq));
+        a.driverProfiles().setText(QStringLiteral("Attribute"), QString::fromLatin1(name));
+        a.driverProfiles().setInteger(QStringLiteral("Priority"), priority);
+        a.driverProfiles().post();
     }
 
     Table& c = a.controls();
@@ -138,7 +138,7 @@ inline void build(Assessment& a)
             { "control", "Encrypt all stored data\r\nwith AES" } });
     add(c, { { "Id", "02.01.01" }, { "control_title", "Key management" }, { "control", "" } });
     add(c, { { "Id", "03.01.01" }, { "control_title", "Log review" }, { "control", longControlText() } });
-    for (Table* t : { &r, &d, &at, &c, &a.drAtt() })
+    for (Table* t : { &r, &d, &at, &c, &a.driverProfiles() })
         t->first();
 }
 

@@ -305,7 +305,7 @@ TEST_F(ReportStoreTest, DivisionFilterNarrowsDriversAndAttributesButNotTheTrace)
     EXPECT_FALSE(hasParagraph(d, "03.01.01 \tLog review"));
     // BD1.02 (South) still profiles Available, so the trace holds it, but it is not typed.
     bool southTraced = false;
-    Table& iddr = a.iddr();
+    Table& iddr = a.controlDriverTrace();
     for (int row = 0; row < iddr.recordCount(); ++row)
         southTraced |= iddr.textAt(row, iddr.fieldIndex("id")) == "02.01.01"
             && iddr.textAt(row, iddr.fieldIndex("cseq")) == "BD1.02";
@@ -325,19 +325,20 @@ TEST_F(ReportStoreTest, LeavesTablesAsTheTabsExpectAndReadsTheSameTwice)
     EXPECT_EQ(a.drivers().sort(), "");
     EXPECT_EQ(a.requirements().currentRow(), 0);
     EXPECT_EQ(a.drivers().currentRow(), 0);
-    EXPECT_FALSE(a.drAtt().filtered());
+    EXPECT_FALSE(a.driverProfiles().filtered());
     EXPECT_TRUE(a.attribute().filtered());
     EXPECT_EQ(a.attribute().filter(), "InUse=TRUE");
     EXPECT_EQ(a.attribute().recordCount(), 4);
-    for (Table* t : { &a.requirements(), &a.drivers(), &a.drAtt(), &a.attribute(), &a.controls(), &a.iddr() })
-        EXPECT_FALSE(t->controlsDisabled()) << t->name().toStdString();
-    EXPECT_EQ(a.iddr().recordCount(), 5);
+    for (Table* t : { &a.requirements(), &a.drivers(), &a.driverProfiles(), &a.attribute(), &a.controls(),
+             &a.controlDriverTrace() })
+        EXPECT_FALSE(t->notificationsSuspended()) << t->name().toStdString();
+    EXPECT_EQ(a.controlDriverTrace().recordCount(), 5);
 
     // The attribute restriction left by the first run changes nothing in the second.
     const QString second = dir.filePath("second.docx");
     QuarrixReport::write(a, second, {});
     EXPECT_EQ(Docx::part(first, "word/document.xml"), Docx::part(second, "word/document.xml"));
-    EXPECT_EQ(a.iddr().recordCount(), 5); // rebuilt, not added to
+    EXPECT_EQ(a.controlDriverTrace().recordCount(), 5); // rebuilt, not added to
 }
 
 TEST_F(ReportStoreTest, ProgressStepsInOrder)
@@ -387,11 +388,11 @@ TEST_F(ReportStoreTest, TraceEntryWithoutIdentifierNeverListsAnOrphanDriver)
     at.post();
     ReportFixture::add(
         a.drivers(), { { "CSeq", "0" }, { "Driver", "Zero" }, { "Group", "Core" }, { "Division", "North" } });
-    a.drAtt().append();
-    a.drAtt().setText("CSeq", "0");
-    a.drAtt().setText("Attribute", "Confidential");
-    a.drAtt().setInteger("Priority", 1);
-    a.drAtt().post();
+    a.driverProfiles().append();
+    a.driverProfiles().setText("CSeq", "0");
+    a.driverProfiles().setText("Attribute", "Confidential");
+    a.driverProfiles().setInteger("Priority", 1);
+    a.driverProfiles().post();
     const Docx d = quarrix();
     EXPECT_EQ(slice(d, "7.  SECURITY CONTROL BUSINESS DRIVERS", 11, afterContents(d)),
         (QStringList { "7.  SECURITY CONTROL BUSINESS DRIVERS", "", "", rule(104), "01.01.01 \tEncryption", rule(104),

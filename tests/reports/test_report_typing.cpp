@@ -54,13 +54,13 @@ protected:
         at.setText("SecControls", "01.1: first\r\n01.10: second\r\n01.01.01.01.01: long\r\n");
         at.post();
         for (const char* cseq : { "BD1", "0BD1" }) {
-            a.drAtt().append();
-            a.drAtt().setText("CSeq", cseq);
-            a.drAtt().setText("Attribute", "Confidential");
-            a.drAtt().setInteger("Priority", 1);
-            a.drAtt().post();
+            a.driverProfiles().append();
+            a.driverProfiles().setText("CSeq", cseq);
+            a.driverProfiles().setText("Attribute", "Confidential");
+            a.driverProfiles().setInteger("Priority", 1);
+            a.driverProfiles().post();
         }
-        SelectAttributes(a, "All");
+        deriveAttributesInUse(a, "All");
     }
 };
 
@@ -77,7 +77,7 @@ TEST_F(IddrTraceTest, CollidingAndLongKeysKeepOneRowPerPair)
             "03.01.01|BD1.02", "99.99.99|BD1.02" }));
 
     // Every pair is a row of the table, cut to the field sizes as the store holds them.
-    Table& iddr = a.iddr();
+    Table& iddr = a.controlDriverTrace();
     EXPECT_EQ(iddr.recordCount(), int(rows.size()));
     QStringList stored;
     for (int row = 0; row < iddr.recordCount(); ++row)

@@ -158,8 +158,9 @@ TEST_F(ReportsTabTest, AnErrorHalfwayKeepsTheOldDocumentAndRestoresTheTab)
     EXPECT_EQ(window->statusText(), status);
     EXPECT_EQ(a.requirements().sort(), "");
     EXPECT_EQ(a.drivers().sort(), "");
-    for (Table* t : { &a.requirements(), &a.drivers(), &a.drAtt(), &a.attribute(), &a.controls(), &a.iddr() }) {
-        EXPECT_FALSE(t->controlsDisabled()) << t->name().toStdString();
+    for (Table* t : { &a.requirements(), &a.drivers(), &a.driverProfiles(), &a.attribute(), &a.controls(),
+             &a.controlDriverTrace() }) {
+        EXPECT_FALSE(t->notificationsSuspended()) << t->name().toStdString();
         EXPECT_TRUE(t->isOpen()) << t->name().toStdString();
     }
 
@@ -178,7 +179,7 @@ TEST_F(ReportsTabTest, AnErrorHalfwayKeepsTheOldDocumentAndRestoresTheTab)
 
 TEST_F(ReportsTabTest, TaxonomyReportUsesTheTypedGroup)
 {
-    SelectAttributes(window->assessment(), "All");
+    deriveAttributesInUse(window->assessment(), "All");
     find<QComboBox>("cbGroup9")->setEditText("Risk");
     find<QComboBox>("cbActivity9")->setEditText("Nobody"); // not read by this report
     const QString path = reportPath("taxonomy.docx");

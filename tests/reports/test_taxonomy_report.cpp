@@ -10,7 +10,7 @@ protected:
     void SetUp() override
     {
         ReportStoreTest::SetUp();
-        SelectAttributes(a, "All"); // in use: Available, Confidential (User), Logged (Risk), Tracked (Misc)
+        deriveAttributesInUse(a, "All"); // in use: Available, Confidential (User), Logged (Risk), Tracked (Misc)
     }
 };
 
@@ -112,7 +112,7 @@ TEST_F(TaxonomyReportTest, GroupFilterLimitsTheDescriptionsButNotTheMatrix)
 TEST_F(TaxonomyReportTest, NothingInUseGivesTheMatrixHeaderAndProseOnly)
 {
     applyDivisionFilter(a.requirements(), "Nowhere");
-    SelectAttributes(a, "Nowhere"); // no requirement in view: nothing in use
+    deriveAttributesInUse(a, "Nowhere"); // no requirement in view: nothing in use
     const Docx d = taxonomy();
     const QString header = " \tUser \tManagement \tOperational \tRisk \tLegal \tTechnical \tBusiness";
     const QStringList matrix = slice(d, header, 5);
@@ -126,10 +126,10 @@ TEST_F(TaxonomyReportTest, NothingInUseGivesTheMatrixHeaderAndProseOnly)
 TEST_F(TaxonomyReportTest, LeavesAttributeAndProfilesAtTheirFirstRecordWithDisplaysResumed)
 {
     a.attribute().last();
-    a.drAtt().last();
+    a.driverProfiles().last();
     taxonomy();
     EXPECT_EQ(a.attribute().currentRow(), 0);
-    EXPECT_EQ(a.drAtt().currentRow(), 0);
-    for (Table* t : { &a.attribute(), &a.drAtt(), &a.drivers() })
-        EXPECT_FALSE(t->controlsDisabled()) << t->name().toStdString();
+    EXPECT_EQ(a.driverProfiles().currentRow(), 0);
+    for (Table* t : { &a.attribute(), &a.driverProfiles(), &a.drivers() })
+        EXPECT_FALSE(t->notificationsSuspended()) << t->name().toStdString();
 }

@@ -1,8 +1,8 @@
 // The .docx writer, read back through the package as a word processor would.
 #include "docx_reader.h"
 
-#include "core/quarrix_error.h"
 #include "office/word_document.h"
+#include "store/quarrix_error.h"
 #include "support/qt_printers.h"
 
 #include <QDir>

@@ -19,7 +19,7 @@ protected:
                 { "Requirement", LineList::build({ "BR1: Stay open" }) }, { "Group", "Ops" } });
         addRow(drivers(), { { "CSeq", "BD2.01" }, { "Driver", "Growth" }, { "Division", "South" } });
         for (const char* id : { "BD1.01", "BD2.01", "BD1.01" })
-            addRow(window->assessment().drAtt(),
+            addRow(window->assessment().driverProfiles(),
                 { { "CSeq", QString::fromLatin1(id) }, { "Attribute", "Agile" }, { "Priority", "1" } });
         flags().saved = true;
     }
@@ -35,7 +35,7 @@ protected:
 
     QStringList profileIds()
     {
-        Table& p = window->assessment().drAtt();
+        Table& p = window->assessment().driverProfiles();
         QStringList ids;
         for (int row = 0; row < p.recordCount(); ++row)
             ids << stored(p, row, "CSeq");
@@ -146,7 +146,8 @@ TEST_F(DriversTabTest, SavingUnderANewIdentifierMovesTheProfileRows)
     click("hSave2");
     EXPECT_EQ(profileIds(), QStringList({ "BD1.02", "BD2.01", "BD1.02" }));
     click("hAdd2");
-    addRow(window->assessment().drAtt(), { { "CSeq", "BDx.xx" }, { "Attribute", "Agile" }, { "Priority", "2" } });
+    addRow(
+        window->assessment().driverProfiles(), { { "CSeq", "BDx.xx" }, { "Attribute", "Agile" }, { "Priority", "2" } });
     typeInto("eId2", "BD3.01");
     click("hSave2");
     EXPECT_EQ(stored(drivers(), 2, "CSeq"), "BD3.01");

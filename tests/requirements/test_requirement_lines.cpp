@@ -64,7 +64,7 @@ TEST_F(RequirementLinesStore, RewriteReachesFilteredOutDriversAndPutsTheFilterBa
     d.setFiltered(true);
     d.last();
 
-    QSignalSpy moves(&d, &Table::afterScroll);
+    QSignalSpy moves(&d, &Table::afterMove);
     EXPECT_EQ(RequirementLines::rewriteDrivers(
                   d, QStringLiteral("BR1.1"), QStringLiteral("BR1.2"), QStringLiteral("Keep going")),
         2);
@@ -105,7 +105,7 @@ TEST_F(RequirementLinesStore, ProfileRowsFollowARenamedDriverExceptFromThePlaceh
         { "identifiers compare case-sensitively", "bd1.01", "BD9", 0, { "BD1.01", "BD2", "BD1.01", "BDx.xx" } },
     };
     for (const Case& c : cases) {
-        Table& p = a.drAtt();
+        Table& p = a.driverProfiles();
         p.setFiltered(false);
         a.emptyTable(p);
         for (const char* id : { "BD1.01", "BD2", "BD1.01", "BDx.xx" })

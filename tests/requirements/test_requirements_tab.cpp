@@ -150,7 +150,7 @@ TEST_F(RequirementsTabTest, SaveUnderNewIdentifierRewritesOnlyThatRequirementsLi
 
     // Ranking, division, activity and references do not touch the drivers.
     clickRow("DBGrid2", 1);
-    QSignalSpy driverMoves(&drivers(), &Table::afterScroll);
+    QSignalSpy driverMoves(&drivers(), &Table::afterMove);
     find<QComboBox>("cbPriority")->setCurrentText(QStringLiteral("Medium"));
     find<QComboBox>("cbActivity1")->setCurrentText(QStringLiteral("Build"));
     find<QPlainTextEdit>("mSource")->setPlainText(QStringLiteral("Minutes"));

@@ -11,9 +11,9 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
-using MainWindow = WindowFixture;
+using MainWindowTest = WindowFixture;
 
-TEST_F(MainWindow, ShowsCaptionTabsMenuAndTheDivisionFilter)
+TEST_F(MainWindowTest, ShowsCaptionTabsMenuAndTheDivisionFilter)
 {
     EXPECT_EQ(window->windowTitle(), "Meridal Quarrix v2.1");
     EXPECT_EQ(window->minimumSize(), QSize(936, 720));
@@ -44,7 +44,7 @@ TEST_F(MainWindow, ShowsCaptionTabsMenuAndTheDivisionFilter)
     EXPECT_EQ(find<QLabel>("Label5")->text(), "Division Filter");
 }
 
-TEST_F(MainWindow, StartUpShowsTheStoredProjectAndDivisions)
+TEST_F(MainWindowTest, StartUpShowsTheStoredProjectAndDivisions)
 {
     Table& sys = window->assessment().system();
     sys.edit();
@@ -66,7 +66,7 @@ TEST_F(MainWindow, StartUpShowsTheStoredProjectAndDivisions)
     EXPECT_TRUE(window->flags().saved);
 }
 
-TEST_F(MainWindow, NotepadSaveStoresTheTextAndExitThenAsksBeforeEnding)
+TEST_F(MainWindowTest, NotepadSaveStoresTheTextAndExitThenAsksBeforeEnding)
 {
     find<QPlainTextEdit>("mNotepad")->setPlainText("first\nsecond");
     click("hSave0");
@@ -86,7 +86,7 @@ TEST_F(MainWindow, NotepadSaveStoresTheTextAndExitThenAsksBeforeEnding)
     EXPECT_EQ(dialogs->questions.size(), 2); // Exit does not also ask the close question
 }
 
-TEST_F(MainWindow, ExitAndCloseRightAfterStartUpAskNothing)
+TEST_F(MainWindowTest, ExitAndCloseRightAfterStartUpAskNothing)
 {
     action("Exit1")->trigger();
     EXPECT_FALSE(window->isVisible());
@@ -96,7 +96,7 @@ TEST_F(MainWindow, ExitAndCloseRightAfterStartUpAskNothing)
     EXPECT_TRUE(dialogs->questions.isEmpty());
 }
 
-TEST_F(MainWindow, ClosingWithUnsavedWorkAsksAndNoEndsWithoutSaving)
+TEST_F(MainWindowTest, ClosingWithUnsavedWorkAsksAndNoEndsWithoutSaving)
 {
     click("hSave0");
     window->close();
@@ -105,7 +105,7 @@ TEST_F(MainWindow, ClosingWithUnsavedWorkAsksAndNoEndsWithoutSaving)
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(MainWindow, F1WithOrWithoutShiftOrCtrlOpensTheUserGuide)
+TEST_F(MainWindowTest, F1WithOrWithoutShiftOrCtrlOpensTheUserGuide)
 {
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -116,7 +116,7 @@ TEST_F(MainWindow, F1WithOrWithoutShiftOrCtrlOpensTheUserGuide)
         EXPECT_TRUE(path.endsWith("/Quarrix.html")) << path.toStdString();
 }
 
-TEST_F(MainWindow, ClearDatabaseEmptiesTheAssessmentButKeepsTheFilterBoxAndNotepad)
+TEST_F(MainWindowTest, ClearDatabaseEmptiesTheAssessmentButKeepsTheFilterBoxAndNotepad)
 {
     Table& sys = window->assessment().system();
     sys.edit();
@@ -139,7 +139,7 @@ TEST_F(MainWindow, ClearDatabaseEmptiesTheAssessmentButKeepsTheFilterBoxAndNotep
     EXPECT_TRUE(window->flags().saved);
 }
 
-TEST_F(MainWindow, WideningTheWindowScalesTheListedControlsProportionally)
+TEST_F(MainWindowTest, WideningTheWindowScalesTheListedControlsProportionally)
 {
     QWidget* pages = find<QWidget>("PageControl1");
     QWidget* label = find<QWidget>("Label5");
@@ -164,7 +164,7 @@ TEST_F(MainWindow, WideningTheWindowScalesTheListedControlsProportionally)
     EXPECT_EQ(pages->height(), pagesBefore.height() * 1000 / 720);
 }
 
-TEST_F(MainWindow, AStoreThatIsNotAQuarrixStoreIsNamedAndTheWindowStillOpens)
+TEST_F(MainWindowTest, AStoreThatIsNotAQuarrixStoreIsNamedAndTheWindowStillOpens)
 {
     closeWindow();
     QFile file(storePath);
@@ -181,7 +181,7 @@ TEST_F(MainWindow, AStoreThatIsNotAQuarrixStoreIsNamedAndTheWindowStillOpens)
     EXPECT_EQ(dialogs->waitDepth, 0);
 }
 
-TEST_F(MainWindow, ReferenceWindowsShowOnceAndThePictureFollowsTheWindowSize)
+TEST_F(MainWindowTest, ReferenceWindowsShowOnceAndThePictureFollowsTheWindowSize)
 {
     action("ArchitectureMatrix1")->trigger();
     action("ArchitectureMatrix1")->trigger();

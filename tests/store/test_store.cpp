@@ -1,7 +1,7 @@
 #include "support/temp_store.h"
 
-#include "core/quarrix_error.h"
 #include "store/line_list.h"
+#include "store/quarrix_error.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -100,7 +100,7 @@ TEST_F(StoreFile, FieldValuesFollowTheirTypes)
     EXPECT_EQ(reqs.text("rseq"), "BR1.1234");
     EXPECT_EQ(reqs.text("Source"), ""); // never set
 
-    Table& profile = a.drAtt();
+    Table& profile = a.driverProfiles();
     struct Case {
         QString input;
         bool ok;
@@ -135,8 +135,8 @@ TEST_F(StoreFile, MovesAnnounceThemselvesButEditsAndPostsDoNot)
         addRow(reqs, { { "RSeq", id } });
     reqs.refresh();
     QStringList events;
-    QObject::connect(&reqs, &Table::beforeScroll, [&] { events << "before:" + reqs.text("RSeq"); });
-    QObject::connect(&reqs, &Table::afterScroll, [&] { events << "after:" + reqs.text("RSeq"); });
+    QObject::connect(&reqs, &Table::beforeMove, [&] { events << "before:" + reqs.text("RSeq"); });
+    QObject::connect(&reqs, &Table::afterMove, [&] { events << "after:" + reqs.text("RSeq"); });
 
     QStringList walked;
     for (reqs.first(); !reqs.eof(); reqs.next())
@@ -206,7 +206,7 @@ TEST_F(StoreFile, FilterAndSortExpressionsSelectAndOrderAndSurviveReopening)
 
 TEST_F(StoreFile, LocateFindsTheFirstExactMatchOnOneOrTwoFields)
 {
-    Table& profile = a.drAtt();
+    Table& profile = a.driverProfiles();
     addRow(profile, { { "CSeq", "BD1" }, { "Attribute", "Available" }, { "Priority", "1" } });
     addRow(profile, { { "CSeq", "BD2" }, { "Attribute", "Available" }, { "Priority", "2" } });
     addRow(profile, { { "CSeq", "BD2" }, { "Attribute", "Usable" }, { "Priority", "3" } });
@@ -242,7 +242,7 @@ TEST_F(StoreFile, ClearDatabaseKeepsServerAndAutoloadSettingsAndTheTrace)
         sys.setText(QString::fromLatin1(f), QStringLiteral("v-%1").arg(QString::fromLatin1(f)).left(4));
     sys.setBoolean("AutoControl", true);
     sys.post();
-    addRow(a.iddr(), { { "IDDR", "01.01.01BD1" } });
+    addRow(a.controlDriverTrace(), { { "IDDR", "01.01.01BD1" } });
     addRow(a.requirements(), { { "RSeq", "BR1" } });
     addRow(a.applications(), { { "Application", "App" } });
 
@@ -254,7 +254,7 @@ TEST_F(StoreFile, ClearDatabaseKeepsServerAndAutoloadSettingsAndTheTrace)
     EXPECT_TRUE(sys.boolean("AutoControl"));
     EXPECT_EQ(a.requirements().recordCount(), 0);
     EXPECT_EQ(a.applications().recordCount(), 0);
-    EXPECT_EQ(a.iddr().recordCount(), 1);
+    EXPECT_EQ(a.controlDriverTrace().recordCount(), 1);
 }
 
 TEST(LineList, BuildsWithCrLfAndSplitsWithoutATrailingEmptyItem)

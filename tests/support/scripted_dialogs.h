@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/dialogs_widget.h"
+#include "gui/dialogs.h"
 
 #include <QStringList>
 #include <deque>

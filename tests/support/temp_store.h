@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/assessment.h"
+#include "store/assessment.h"
 #include "support/qt_printers.h"
 
 #include <QTemporaryDir>

@@ -23,7 +23,7 @@ void WindowFixture::startWindow()
     closeWindow();
     auto scripted = std::make_unique<ScriptedDialogs>();
     dialogs = scripted.get();
-    window = std::make_unique<TForm2>(storePath, std::move(scripted));
+    window = std::make_unique<MainWindow>(storePath, std::move(scripted));
     window->show();
 }
 

@@ -33,6 +33,6 @@ protected:
 
     QTemporaryDir dir;
     QString storePath;
-    std::unique_ptr<TForm2> window;
+    std::unique_ptr<MainWindow> window;
     ScriptedDialogs* dialogs = nullptr; // owned by the window
 };

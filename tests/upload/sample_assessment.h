@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/assessment.h"
+#include "store/assessment.h"
 
 #include <QStringList>
 #include <initializer_list>
@@ -48,8 +48,8 @@ inline void fill(Assessment& a)
         { { "CSeq", "BD1.02" }, { "Division", "Harbour's Edge" }, { "Driver", "Online service" },
             { "Group", "Support" }, { "Activity", "Sales" }, { "Requirement", "BR1.02: Serve customers online\r\n" } });
 
-    add(a.drAtt(), { { "CSeq", "BD1.01" }, { "Attribute", "Accurate" }, { "Priority", "1" } });
-    add(a.drAtt(), { { "CSeq", "BD1.02" }, { "Attribute", "Available" }, { "Priority", "3" } });
+    add(a.driverProfiles(), { { "CSeq", "BD1.01" }, { "Attribute", "Accurate" }, { "Priority", "1" } });
+    add(a.driverProfiles(), { { "CSeq", "BD1.02" }, { "Attribute", "Available" }, { "Priority", "3" } });
 
     auto attribute = [&](const char* name, const char* grx, const char* tier, const char* group, QString controls) {
         add(a.attribute(),
@@ -66,10 +66,10 @@ inline void fill(Assessment& a)
     attribute("Availability", "03", "Security", "Protect", QStringLiteral("02.01.01: Spare site\r\n"));
     attribute("Privacy", "03", "Security", "Protect", QStringLiteral("01.03.01: Masking\r\n"));
 
-    add(a.btAtt(), { { "BusAtt", "Accurate" }, { "TechAtt", "Checked" } });
-    add(a.btAtt(), { { "BusAtt", "Available" }, { "TechAtt", "Redundant" } });
-    add(a.tsAtt(), { { "TechAtt", "Checked" }, { "SecAtt", "Integrity" } });
-    add(a.tsAtt(), { { "TechAtt", "Redundant" }, { "SecAtt", "Availability" } });
+    add(a.businessToTechnical(), { { "BusAtt", "Accurate" }, { "TechAtt", "Checked" } });
+    add(a.businessToTechnical(), { { "BusAtt", "Available" }, { "TechAtt", "Redundant" } });
+    add(a.technicalToSecurity(), { { "TechAtt", "Checked" }, { "SecAtt", "Integrity" } });
+    add(a.technicalToSecurity(), { { "TechAtt", "Redundant" }, { "SecAtt", "Availability" } });
 
     struct Run {
         const char* prefix;

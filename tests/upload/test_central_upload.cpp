@@ -3,7 +3,7 @@
 #include "sample_assessment.h"
 
 #include "analysis/profile_division_filter.h"
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 #include "support/temp_store.h"
 #include "upload/central_upload.h"
 

@@ -1,6 +1,6 @@
 // Connection strings: values that could end an attribute or add one are
 // quoted where the driver undoes the quoting, and refused where it does not.
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 #include "upload/odbc_connection.h"
 
 #include <gtest/gtest.h>

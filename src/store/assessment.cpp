@@ -1,6 +1,6 @@
-#include "core/assessment.h"
+#include "store/assessment.h"
 
-#include "core/quarrix_error.h"
+#include "store/quarrix_error.h"
 
 Assessment::~Assessment()
 {
@@ -8,14 +8,14 @@ Assessment::~Assessment()
     m_system.reset();
     m_requirements.reset();
     m_drivers.reset();
-    m_drAtt.reset();
+    m_driverProfiles.reset();
     m_attribute.reset();
-    m_btAtt.reset();
-    m_tsAtt.reset();
+    m_businessToTechnical.reset();
+    m_technicalToSecurity.reset();
     m_controls.reset();
     m_applications.reset();
     m_appControl.reset();
-    m_iddr.reset();
+    m_controlDriverTrace.reset();
     m_store.reset();
 }
 
@@ -30,18 +30,18 @@ bool Assessment::open(const QString& path, bool createIfMissing, QString* error)
     m_system = make("System");
     m_requirements = make("Requirements");
     m_drivers = make("Drivers");
-    m_drAtt = make("DrAtt");
+    m_driverProfiles = make("DrAtt");
     m_attribute = make("Attribute");
-    m_btAtt = make("BTAtt");
-    m_tsAtt = make("TSAtt");
+    m_businessToTechnical = make("BTAtt");
+    m_technicalToSecurity = make("TSAtt");
     m_controls = make("Controls");
     m_applications = make("Applications");
     m_appControl = make("AppControl");
-    m_iddr = make("IDDR");
+    m_controlDriverTrace = make("IDDR");
     try {
-        for (Table* t :
-            { m_system.get(), m_requirements.get(), m_drivers.get(), m_drAtt.get(), m_attribute.get(), m_btAtt.get(),
-                m_tsAtt.get(), m_controls.get(), m_applications.get(), m_appControl.get(), m_iddr.get() })
+        for (Table* t : { m_system.get(), m_requirements.get(), m_drivers.get(), m_driverProfiles.get(),
+                 m_attribute.get(), m_businessToTechnical.get(), m_technicalToSecurity.get(), m_controls.get(),
+                 m_applications.get(), m_appControl.get(), m_controlDriverTrace.get() })
             t->open();
     } catch (const QuarrixError& e) {
         *error = QStringLiteral("%1: %2").arg(path, e.message());
@@ -66,8 +66,9 @@ Table& Assessment::table(const std::unique_ptr<Table>& t)
 
 Table* Assessment::byName(const QString& name)
 {
-    for (Table* t : { m_system.get(), m_requirements.get(), m_drivers.get(), m_drAtt.get(), m_attribute.get(),
-             m_btAtt.get(), m_tsAtt.get(), m_controls.get(), m_applications.get(), m_appControl.get(), m_iddr.get() })
+    for (Table* t : { m_system.get(), m_requirements.get(), m_drivers.get(), m_driverProfiles.get(), m_attribute.get(),
+             m_businessToTechnical.get(), m_technicalToSecurity.get(), m_controls.get(), m_applications.get(),
+             m_appControl.get(), m_controlDriverTrace.get() })
         if (t && t->name().compare(name, Qt::CaseInsensitive) == 0)
             return t;
     return nullptr;
@@ -82,8 +83,8 @@ void Assessment::emptyTable(Table& t)
 
 void Assessment::emptyTables()
 {
-    Table* nine[] = { &requirements(), &drivers(), &attribute(), &btAtt(), &tsAtt(), &drAtt(), &controls(),
-        &applications(), &appControl() };
+    Table* nine[] = { &requirements(), &drivers(), &attribute(), &businessToTechnical(), &technicalToSecurity(),
+        &driverProfiles(), &controls(), &applications(), &appControl() };
     {
         Store::Transaction tx(store());
         for (Table* t : nine)

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "core/session_flags.h"
 #include "store/store.h"
 #include "store/table.h"
 
 #include <QString>
 #include <memory>
 
-// The working assessment: the store and its eleven open tables, plus the
-// process-wide flags. The window and the command line both work through it.
+// The working assessment: the store and its eleven open tables. The window
+// and the command line both work through it.
 class Assessment {
 public:
     Assessment() = default;
@@ -26,17 +25,15 @@ public:
     Table& system() { return table(m_system); }
     Table& requirements() { return table(m_requirements); }
     Table& drivers() { return table(m_drivers); }
-    Table& drAtt() { return table(m_drAtt); }
+    Table& driverProfiles() { return table(m_driverProfiles); }
     Table& attribute() { return table(m_attribute); }
-    Table& btAtt() { return table(m_btAtt); }
-    Table& tsAtt() { return table(m_tsAtt); }
+    Table& businessToTechnical() { return table(m_businessToTechnical); }
+    Table& technicalToSecurity() { return table(m_technicalToSecurity); }
     Table& controls() { return table(m_controls); }
     Table& applications() { return table(m_applications); }
     Table& appControl() { return table(m_appControl); }
-    Table& iddr() { return table(m_iddr); }
+    Table& controlDriverTrace() { return table(m_controlDriverTrace); }
     Table* byName(const QString& name);
-
-    SessionFlags& flags() { return m_flags; }
 
     // Closes the table, runs the delete-all statement on it and opens it again.
     void emptyTable(Table& table);
@@ -50,7 +47,6 @@ private:
     Table& table(const std::unique_ptr<Table>& t);
 
     std::unique_ptr<Store> m_store;
-    std::unique_ptr<Table> m_system, m_requirements, m_drivers, m_drAtt, m_attribute, m_btAtt, m_tsAtt, m_controls,
-        m_applications, m_appControl, m_iddr;
-    SessionFlags m_flags;
+    std::unique_ptr<Table> m_system, m_requirements, m_drivers, m_driverProfiles, m_attribute, m_businessToTechnical,
+        m_technicalToSecurity, m_controls, m_applications, m_appControl, m_controlDriverTrace;
 };

@@ -1,4 +1,4 @@
-#include "gui/text_widget.h"
+#include "gui/memo_text.h"
 
 #include <QPlainTextEdit>
 

@@ -1,4 +1,4 @@
-#include "gui/dialogs_widget.h"
+#include "gui/dialogs.h"
 
 #include <QApplication>
 #include <QDesktopServices>
