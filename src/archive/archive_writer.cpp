@@ -1,8 +1,8 @@
 #include "archive/archive_writer.h"
 
 #include "archive/archive_format.h"
-#include "archive/atomic_file.h"
 #include "archive/code_page_1252.h"
+#include "files/atomic_file.h"
 #include "store/assessment.h"
 
 #include <QRegularExpression>
