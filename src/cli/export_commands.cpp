@@ -1,6 +1,7 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 #include "cli/command_registry.h"
+#include "files/atomic_file.h"
 #include "reports/export_workbook.h"
 #include "reports/listing_layout.h"
 #include "reports/listing_painter.h"
@@ -116,15 +117,23 @@ static CliCommand listingsCommand("listings", listingsUsage, [](CliContext& c) {
     options.date = ReferenceListings::today();
     prepare(c);
 
-    QPdfWriter pdf(file);
-    pdf.setCreator(QStringLiteral("Quarrix"));
-    ListingPainter canvas(pdf);
-    const ReferenceListings::Result result = ReferenceListings::print(c.assessment, options, canvas);
-    canvas.finish();
+    // The PDF replaces the file only once it is whole: a kill or a full disk
+    // leaves the previous file as it was.
+    AtomicFile::Replacement replacement(file);
+    ReferenceListings::Result result;
+    {
+        QPdfWriter pdf(replacement.tempPath());
+        pdf.setCreator(QStringLiteral("Quarrix"));
+        ListingPainter canvas(pdf);
+        result = ReferenceListings::print(c.assessment, options, canvas);
+        canvas.finish();
+    }
     if (result.totalPages() == 0) {
         cliOut(QStringLiteral("No listing has a record to print; %1 was not written.").arg(file));
         return 0;
     }
+    replacement.requireTrailer(QByteArrayLiteral("%%EOF"));
+    replacement.commit();
     cliOut(QStringLiteral("%1 written: %2 page(s)").arg(file).arg(result.totalPages()));
     return 0;
 });

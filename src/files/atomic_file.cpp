@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -120,6 +121,17 @@ Replacement::~Replacement()
 {
     if (!m_committed && !m_temp.isEmpty())
         QFile::remove(m_temp);
+}
+
+void Replacement::requireTrailer(const QByteArray& trailer) const
+{
+    QFile file(m_temp);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(m_target, file.errorString());
+    const qint64 tail = std::min<qint64>(file.size(), trailer.size() + 1024);
+    file.seek(file.size() - tail);
+    if (!file.read(tail).contains(trailer))
+        fail(m_target, QStringLiteral("the file was not written whole (is the disk full?)"));
 }
 
 void Replacement::commit()

@@ -27,6 +27,9 @@ public:
 
     const QString& target() const { return m_target; }
     const QString& tempPath() const { return m_temp; }
+    // Raises unless the last bytes written hold the trailer that ends a whole
+    // file (PDF's "%%EOF"): for writers that do not report failed writes.
+    void requireTrailer(const QByteArray& trailer) const;
     // Syncs the temporary file and renames it over the target.
     void commit();
 

@@ -1,14 +1,12 @@
 #include "reports/export_workbook.h"
 
+#include "files/atomic_file.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 #include <xlsxwriter.h>
@@ -43,11 +41,44 @@ struct Sheet {
     std::vector<const char*> fields;
 };
 
+// Column widths, in characters, fitted to the longest line of a column's
+// values and kept between these bounds.
+constexpr int minimumWidth = 8;
+constexpr int maximumWidth = 60;
+// A row grows with its tallest wrapped value, up to this many lines.
+constexpr int maximumLines = 8;
+constexpr double lineHeight = 15.0;
+
+int longestLine(const QString& text)
+{
+    int longest = 0;
+    for (const QStringView line : QStringView(text).split(u'\n'))
+        longest = std::max(longest, int(line.size()));
+    return longest;
+}
+
+// How many lines a value takes in a column of the given width.
+int linesIn(const QString& text, int width)
+{
+    int lines = 0;
+    for (const QStringView line : QStringView(text).split(u'\n'))
+        lines += std::max(1, int((line.size() + width - 1) / width));
+    return lines;
+}
+
 class Writer {
 public:
     explicit Writer(lxw_workbook* book)
         : m_book(book)
     {
+        m_header = workbook_add_format(book);
+        format_set_bold(m_header);
+        format_set_align(m_header, LXW_ALIGN_VERTICAL_TOP);
+        m_plain = workbook_add_format(book);
+        format_set_align(m_plain, LXW_ALIGN_VERTICAL_TOP);
+        m_wrapped = workbook_add_format(book);
+        format_set_text_wrap(m_wrapped);
+        format_set_align(m_wrapped, LXW_ALIGN_VERTICAL_TOP);
     }
 
     lxw_worksheet* addSheet(const char* name)
@@ -58,14 +89,39 @@ public:
         return sheet;
     }
 
-    void put(lxw_worksheet* sheet, int row, int column, const QString& value)
+    // Writes a row of values; rows are written in order, as the workbook
+    // keeps only the row being written in memory.
+    void putRow(lxw_worksheet* sheet, int row, const std::vector<QString>& values, const std::vector<int>& widths)
     {
-        bool cut = false;
-        const QByteArray utf8 = cellText(value, &cut).toUtf8();
-        if (cut)
-            ++m_cut;
-        const lxw_error error
-            = worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), utf8.constData(), nullptr);
+        const bool header = row == 0;
+        int lines = 1;
+        if (!header)
+            for (size_t c = 0; c < values.size(); ++c)
+                if (values[c].contains(QLatin1Char('\n')) || values[c].size() > widths[c])
+                    lines = std::max(lines, std::min(maximumLines, linesIn(values[c], widths[c])));
+        if (lines > 1)
+            check(worksheet_set_row(sheet, lxw_row_t(row), lines * lineHeight, nullptr), row, 0);
+        for (size_t c = 0; c < values.size(); ++c) {
+            if (values[c].isEmpty())
+                continue;
+            lxw_format* format = header ? m_header : lines > 1 ? m_wrapped : m_plain;
+            const QByteArray utf8 = values[c].toUtf8();
+            check(worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(c), utf8.constData(), format), row, int(c));
+        }
+    }
+
+    // Fitted widths, the header row frozen with filter buttons over the rows written.
+    void finishSheet(lxw_worksheet* sheet, const std::vector<int>& widths, int lastRow)
+    {
+        for (size_t c = 0; c < widths.size(); ++c)
+            worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c] + 1, nullptr);
+        worksheet_freeze_panes(sheet, 1, 0);
+        worksheet_autofilter(sheet, 0, 0, lxw_row_t(lastRow), lxw_col_t(widths.size() - 1));
+    }
+
+private:
+    static void check(lxw_error error, int row, int column)
+    {
         if (error != LXW_NO_ERROR)
             throw QuarrixError(QStringLiteral("The workbook could not take the value of row %1, column %2: %3")
                                    .arg(row + 1)
@@ -73,38 +129,50 @@ public:
                                    .arg(QString::fromUtf8(lxw_strerror(error))));
     }
 
-    int cut() const { return m_cut; }
-
-private:
     lxw_workbook* m_book;
-    int m_cut = 0;
+    lxw_format* m_header;
+    lxw_format* m_plain;
+    lxw_format* m_wrapped;
 };
 
 // Fills one worksheet: the header row, then each passing record from row 2.
+// The rows are in memory already, so the widths are measured in a first pass
+// and each row is written once, as read.
 template <class Passes>
-int fillSheet(Writer& writer, lxw_worksheet* sheet, Table& table, const Sheet& layout, Passes passes)
+int fillSheet(Writer& writer, lxw_worksheet* sheet, Table& table, const Sheet& layout, Passes passes, int* cutCells)
 {
-    for (size_t c = 0; c < layout.headers.size(); ++c)
-        writer.put(sheet, 0, int(c), QString::fromLatin1(layout.headers[c]));
     TableWalk walk(table);
     std::vector<int> fields;
+    std::vector<int> widths;
     for (const char* f : layout.fields)
         fields.push_back(walk.field(f));
-    int row = 1;
+    for (const char* h : layout.headers)
+        widths.push_back(std::max(minimumWidth, int(std::strlen(h))));
+    std::vector<int> passing;
     for (int r = 0; r < walk.count(); ++r) {
         if (!passes(walk, r))
             continue;
+        passing.push_back(r);
         for (size_t c = 0; c < fields.size(); ++c)
-            writer.put(sheet, row, int(c), walk.text(r, fields[c]));
+            widths[c] = std::min(maximumWidth, std::max(widths[c], longestLine(walk.text(r, fields[c]))));
+    }
+
+    std::vector<QString> values;
+    for (const char* h : layout.headers)
+        values.push_back(QString::fromLatin1(h));
+    writer.putRow(sheet, 0, values, widths);
+    int row = 1;
+    for (const int r : passing) {
+        for (size_t c = 0; c < fields.size(); ++c) {
+            bool cut = false;
+            values[c] = cellText(walk.text(r, fields[c]), &cut);
+            *cutCells += cut ? 1 : 0;
+        }
+        writer.putRow(sheet, row, values, widths);
         ++row;
     }
+    writer.finishSheet(sheet, widths, row - 1);
     return row - 1;
-}
-
-void removeFile(const QString& path)
-{
-    if (!path.isEmpty())
-        QFile::remove(path);
 }
 
 }
@@ -113,28 +181,15 @@ Result write(Assessment& assessment, const ReportSelection& selection, const QSt
 {
     if (fileName.isEmpty())
         throw QuarrixError(QStringLiteral("No file name was given for the workbook."));
-    const QFileInfo target(fileName);
-    // Reserve a unique name beside the target; the library opens it afresh.
-    QString tempPath;
-    {
-        QTemporaryFile reserve(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.tmp").arg(target.fileName())));
-        reserve.setAutoRemove(false);
-        if (!reserve.open())
-            throw QuarrixError(QStringLiteral("Cannot write the workbook %1: %2").arg(fileName, reserve.errorString()));
-        tempPath = reserve.fileName();
-        // A temporary file is private; the workbook gets the target's own
-        // permissions, or those of an ordinary new file.
-        reserve.setPermissions(target.exists()
-                ? target.permissions()
-                : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    }
-
-    const QByteArray tempName = QFile::encodeName(tempPath);
-    lxw_workbook* book = workbook_new(tempName.constData());
-    if (!book) {
-        removeFile(tempPath);
+    AtomicFile::Replacement file(fileName);
+    const QByteArray tempName = QFile::encodeName(file.tempPath());
+    // Constant memory: each worksheet keeps only the row being written, and
+    // text goes inline into its cell instead of a shared-string table.
+    lxw_workbook_options options {};
+    options.constant_memory = LXW_TRUE;
+    lxw_workbook* book = workbook_new_opt(tempName.constData(), &options);
+    if (!book)
         throw QuarrixError(QStringLiteral("Cannot create the workbook %1.").arg(fileName));
-    }
 
     Result result;
     try {
@@ -154,52 +209,61 @@ Result write(Assessment& assessment, const ReportSelection& selection, const QSt
         for (int i = 0; i < 4; ++i)
             sheets[i] = writer.addSheet(ticked[i] ? layouts[i].name : nullptr);
 
+        int* cut = &result.cutCells;
         if (ticked[0]) {
             Table& t = assessment.requirements();
             const int activity = t.fieldIndex(QStringLiteral("Activity"));
-            result.rows[0] = fillSheet(writer, sheets[0], t, layouts[0], [&](const TableWalk& w, int r) {
-                return ReportSelection::passes(selection.activity, w.text(r, activity));
-            });
+            result.rows[0] = fillSheet(
+                writer, sheets[0], t, layouts[0],
+                [&](const TableWalk& w, int r) {
+                    return ReportSelection::passes(selection.activity, w.text(r, activity));
+                },
+                cut);
         }
         if (ticked[1]) {
             Table& t = assessment.drivers();
             const int activity = t.fieldIndex(QStringLiteral("Activity"));
-            result.rows[1] = fillSheet(writer, sheets[1], t, layouts[1], [&](const TableWalk& w, int r) {
-                return ReportSelection::passes(selection.activity, w.text(r, activity));
-            });
+            result.rows[1] = fillSheet(
+                writer, sheets[1], t, layouts[1],
+                [&](const TableWalk& w, int r) {
+                    return ReportSelection::passes(selection.activity, w.text(r, activity));
+                },
+                cut);
         }
         if (ticked[2]) {
             Table& t = assessment.attribute();
             const int inUse = t.fieldIndex(QStringLiteral("InUse"));
             const int group = t.fieldIndex(QStringLiteral("Group"));
-            result.rows[2] = fillSheet(writer, sheets[2], t, layouts[2], [&](const TableWalk& w, int r) {
-                return w.boolean(r, inUse) && ReportSelection::passes(selection.group, w.text(r, group));
-            });
+            result.rows[2] = fillSheet(
+                writer, sheets[2], t, layouts[2],
+                [&](const TableWalk& w, int r) {
+                    return w.boolean(r, inUse) && ReportSelection::passes(selection.group, w.text(r, group));
+                },
+                cut);
         }
         if (ticked[3]) {
             result.rows[3] = fillSheet(
-                writer, sheets[3], assessment.controls(), layouts[3], [](const TableWalk&, int) { return true; });
+                writer, sheets[3], assessment.controls(), layouts[3], [](const TableWalk&, int) { return true; }, cut);
         }
-        result.cutCells = writer.cut();
     } catch (...) {
-        // Closing is the only way to free the workbook; the file it leaves is removed.
+        // Closing is the only way to free the workbook; the replacement then
+        // removes the file it left.
         workbook_close(book);
-        removeFile(tempPath);
         throw;
     }
 
+    errno = 0;
     const lxw_error error = workbook_close(book);
+    const int systemError = errno;
     if (error != LXW_NO_ERROR) {
-        removeFile(tempPath);
-        throw QuarrixError(
-            QStringLiteral("Cannot write the workbook %1: %2").arg(fileName, QString::fromUtf8(lxw_strerror(error))));
-    }
-    // rename() replaces an existing file in one step.
-    if (std::rename(tempName.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        removeFile(tempPath);
+        // A failed write of the file carries the system's reason (a full disk).
+        const bool fileError = error == LXW_ERROR_CREATING_XLSX_FILE || error == LXW_ERROR_ZIP_FILE_OPERATION
+            || error == LXW_ERROR_ZIP_FILE_ADD || error == LXW_ERROR_ZIP_CLOSE || error == LXW_ERROR_CREATING_TMPFILE;
+        const QString reason = fileError && systemError != 0 ? AtomicFile::systemReason(systemError)
+                                                             : QString::fromUtf8(lxw_strerror(error));
         throw QuarrixError(QStringLiteral("Cannot write the workbook %1: %2").arg(fileName, reason));
     }
+    file.commit();
     return result;
 }
 

@@ -9,6 +9,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 
 namespace {
 
@@ -127,6 +131,40 @@ TEST_F(ExportTest, OverlongValuesAreCutToTheCellLimitAndCounted)
     ASSERT_EQ(book.sheets.size(), 4);
     EXPECT_EQ(book.sheets[0].rows.last().value(4), QString(ExportWorkbook::cellLimit, QLatin1Char('x')));
     EXPECT_EQ(book.sheets[1].rows.last().value(5), QString(ExportWorkbook::cellLimit, QLatin1Char('x')));
+}
+
+// What a reader of the workbook sees beyond the values: the header row bold,
+// frozen and with filter buttons, fitted widths and wrapped multi-line cells.
+TEST_F(ExportTest, SheetsAreLaidOutForReading)
+{
+    ExportFixture::add(
+        a.requirements(), { { "RSeq", QStringLiteral("BR9.01") }, { "Requirement", QString(200, QLatin1Char('w')) } });
+    ExportWorkbook::write(a, ReportSelection(), target);
+    static const char* script = R"(
+import json, sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]
+wrapped = [c.coordinate for row in ws.iter_rows(min_row=2) for c in row if c.alignment.wrap_text]
+out = {"bold": all(c.font.b for c in ws[1] if c.value), "freeze": ws.freeze_panes, "filter": ws.auto_filter.ref,
+       "widths": [ws.column_dimensions[l].width for l in "ABCDE"], "wrapped": wrapped,
+       "height": ws.row_dimensions[2].height}
+sys.stdout.write(json.dumps(out))
+)";
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), { QStringLiteral("-c"), QString::fromLatin1(script), target });
+    ASSERT_TRUE(python.waitForFinished(60000) && python.exitCode() == 0) << python.readAllStandardError().toStdString();
+    const QJsonObject layout = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    EXPECT_TRUE(layout.value(QStringLiteral("bold")).toBool());
+    EXPECT_EQ(layout.value(QStringLiteral("freeze")).toString(), QStringLiteral("A2"));
+    const int rows = readWithOpenpyxl(target).sheets.value(0).rows.size();
+    EXPECT_EQ(layout.value(QStringLiteral("filter")).toString(), QStringLiteral("A1:E%1").arg(rows));
+    // "ID" and the identifiers are narrow; the requirement column is fitted up to its cap.
+    const QJsonArray widths = layout.value(QStringLiteral("widths")).toArray();
+    EXPECT_LT(widths.at(0).toDouble(), 12.0);
+    EXPECT_GT(widths.at(2).toDouble(), 40.0);
+    EXPECT_LE(widths.at(2).toDouble(), 62.0);
+    // The first requirement (BR1.01) holds a two-line reference: its row is wrapped and taller.
+    EXPECT_TRUE(layout.value(QStringLiteral("wrapped")).toArray().contains(QStringLiteral("E2")));
+    EXPECT_GE(layout.value(QStringLiteral("height")).toDouble(), 30.0);
 }
 
 TEST(ExportCellText, LineBreaksAndTheCellLimit)

@@ -3,6 +3,7 @@
 #include "store/quarrix_error.h"
 #include "support/temp_store.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPdfWriter>
 #include <QProcess>
@@ -105,6 +106,35 @@ TEST_F(ListingPdfTest, CommandLineWritesTheListingsForItsChoices)
         EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
         EXPECT_EQ(readPdf(pdf).pages, c.pages);
     }
+}
+
+// The command line's PDF replaces an earlier file only once it is whole: a
+// run that prints nothing keeps it, and a temporary left by a killed run is
+// cleared by the next write.
+TEST_F(ListingPdfTest, CommandLineReplacesThePdfAsAWhole)
+{
+    const QString stale = dir.filePath(QStringLiteral(".listings.pdf.4194303.quarrix-tmp"));
+    for (const QString& file : { pdf, stale }) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+    const auto run = [&](const QStringList& options) {
+        QProcess p;
+        p.start(QStringLiteral(QUARRIX_CLI),
+            QStringList { QStringLiteral("--store"), path, QStringLiteral("listings"), pdf } + options);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    };
+    run({ "--tables", "requirements", "--activity", "Run" });
+    QFile kept(pdf);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("old"));
+    kept.close();
+    run({ "--tables", "requirements" });
+    EXPECT_EQ(readPdf(pdf).pages, 2);
+    EXPECT_EQ(
+        QDir(dir.path()).entryList({ QStringLiteral("*quarrix-tmp") }, QDir::Files | QDir::Hidden), QStringList());
 }
 
 }
