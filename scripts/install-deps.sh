@@ -10,7 +10,7 @@ packages=(
   fonts-dejavu-core fonts-liberation2 xvfb xauth
 )
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(libgtest-dev clang-format postgresql python3 python3-openpyxl poppler-utils
+  packages+=(libgtest-dev clang-format lintian dpkg-dev file man-db postgresql python3 python3-openpyxl poppler-utils
              libreoffice-writer-nogui libreoffice-calc-nogui)
 fi
 missing=()

@@ -32,3 +32,6 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUARRIX_WERROR=ON -
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan -j "$jobs" --output-on-failure
+
+echo "== Debian package (build, lintian, install, use, remove)"
+bash scripts/package_check.sh

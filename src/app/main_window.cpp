@@ -11,6 +11,7 @@
 #include "catalogues/control_set_import.h"
 #include "catalogues/controls_database_tab.h"
 #include "catalogues/starter_sets.h"
+#include "files/data_folder.h"
 #include "reports/reports_tab.h"
 #include "settings/settings_tab.h"
 #include "store/line_list.h"
@@ -287,5 +288,5 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::openHelp()
 {
-    m_dialogs->openDocument(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Quarrix.html")));
+    m_dialogs->openDocument(DataFolder::file(QStringLiteral("Quarrix.html")));
 }

@@ -1,8 +1,8 @@
 #include "catalogues/starter_sets.h"
 
+#include "files/data_folder.h"
 #include "store/assessment.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -19,7 +19,7 @@ QString attributeSetName()
 
 QString defaultFolder()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("sets"));
+    return DataFolder::file(QStringLiteral("sets"));
 }
 
 bool applyAutoloadDefaults(Assessment& assessment, const QString& folder)
@@ -47,7 +47,7 @@ QString locate(const QString& fileName)
 {
     if (fileName.isEmpty() || QFileInfo::exists(fileName) || !QFileInfo(fileName).isRelative())
         return fileName;
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
+    const QString beside = DataFolder::file(fileName);
     return QFileInfo::exists(beside) ? beside : fileName;
 }
 

@@ -5,22 +5,22 @@
 class Assessment;
 
 // The starter attribute set and control set that ship in the folder "sets"
-// beside the executable, and the autoload settings that point at them.
+// of the program's data folder, and the autoload settings that point at them.
 namespace StarterSets {
 
 QString controlSetName(); // "starter_controls.xlsx"
 QString attributeSetName(); // "starter_attributes.xlsx"
-QString defaultFolder(); // <folder of the executable>/sets
+QString defaultFolder(); // <data folder>/sets
 
 // For a new store: when both starter sets are in folder, points the System
 // record's AutoControlFile and AutoAttributeFile at them and turns both
 // autoload flags on. A path longer than the field keeps the form
-// "sets/<name>", which locate() finds beside the executable. Returns whether
+// "sets/<name>", which locate() finds in the data folder. Returns whether
 // the settings were written.
 bool applyAutoloadDefaults(Assessment& assessment, const QString& folder = defaultFolder());
 
 // The file an autoload setting names: as written when it exists there, else,
-// for a relative name, the same name beside the executable.
+// for a relative name, the same name in the data folder.
 QString locate(const QString& fileName);
 
 }

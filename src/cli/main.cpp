@@ -1,4 +1,5 @@
 #include "catalogues/starter_sets.h"
+#include "cli/command_help.h"
 #include "cli/command_registry.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
@@ -6,12 +7,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <algorithm>
 
 static int usage()
 {
-    cliErr(QStringLiteral("usage: quarrix-cli [--store FILE] COMMAND [ARGS]\ncommands:"));
-    for (const auto& [name, entry] : CliCommand::all())
-        cliErr(QStringLiteral("  %1 %2").arg(name, entry.first));
+    cliErr(CommandHelp::overview());
     return 2;
 }
 
@@ -30,12 +30,22 @@ int main(int argc, char* argv[])
     }
     if (args.isEmpty())
         return usage();
+    if (CommandHelp::asksForHelp(args.first()) || args.first() == QLatin1String("help")) {
+        const QString text = args.size() > 1 ? CommandHelp::command(args.at(1)) : QString();
+        cliOut(text.isEmpty() ? CommandHelp::overview() : text);
+        return 0;
+    }
     const QString name = args.takeFirst();
     const auto& commands = CliCommand::all();
     const auto found = commands.find(name);
     if (found == commands.end()) {
         cliErr(QStringLiteral("quarrix-cli: unknown command '%1'").arg(name));
         return usage();
+    }
+    // Help opens no store, so asking for it never creates one.
+    if (std::any_of(args.begin(), args.end(), CommandHelp::asksForHelp)) {
+        cliOut(CommandHelp::command(name));
+        return 0;
     }
     Assessment assessment;
     QString error;

@@ -1,0 +1,83 @@
+#include "cli/command_help.h"
+
+#include "cli/command_registry.h"
+
+#include <map>
+
+namespace {
+
+// One line on what each command does; the arguments come from its registration.
+const std::map<QString, const char*>& summaries()
+{
+    static const std::map<QString, const char*> lines {
+        { QStringLiteral("init"), "Create the store (with the starter sets as autoload defaults) if it is missing." },
+        { QStringLiteral("info"), "Print the name of the assessment and how many records each table holds." },
+        { QStringLiteral("clear"), "Clear the assessment: every table but System and IDDR, and the project fields." },
+        { QStringLiteral("import-attributes"), "Replace the attribute taxonomy by an attribute set (.xlsx or .xls)." },
+        { QStringLiteral("import-controls"),
+            "Replace the control catalogue by a control set (.xlsx, .xls or an OSCAL catalog .json)." },
+        { QStringLiteral("derive"),
+            "Mark the security attributes in use for the division (all divisions by default)." },
+        { QStringLiteral("trace"),
+            "Print the trace from drivers to requirements, profiled and security attributes and controls." },
+        { QStringLiteral("gaps"), "List requirements, drivers, attributes and controls that break the trace." },
+        { QStringLiteral("save-archive"), "Write the whole assessment to a plain-text archive file." },
+        { QStringLiteral("load-archive"), "Replace the assessment by the contents of an archive file." },
+        { QStringLiteral("report"), "Write the assessment report (.docx, or .pdf)." },
+        { QStringLiteral("taxonomy-report"), "Write the custom attribute taxonomy report (.docx, or .pdf)." },
+        { QStringLiteral("export"),
+            "Write requirements, drivers, attributes in use and controls to a workbook (.xlsx)." },
+        { QStringLiteral("listings"), "Print the reference listings to a PDF file." },
+        { QStringLiteral("upload"), "Copy the assessment to the central SQL database." },
+        { QStringLiteral("test-connection"),
+            "Check that the central SQL database can be reached with the stored settings." },
+        { QStringLiteral("set-server"), "Store the central SQL database's settings." },
+    };
+    return lines;
+}
+
+QString usageLine(const QString& name, const QString& usage)
+{
+    return usage.isEmpty() ? QStringLiteral("quarrix-cli [--store FILE] %1").arg(name)
+                           : QStringLiteral("quarrix-cli [--store FILE] %1 %2").arg(name, usage);
+}
+
+}
+
+namespace CommandHelp {
+
+bool asksForHelp(const QString& argument)
+{
+    return argument == QLatin1String("--help") || argument == QLatin1String("-h");
+}
+
+QString command(const QString& name)
+{
+    const auto& commands = CliCommand::all();
+    const auto found = commands.find(name);
+    if (found == commands.end())
+        return {};
+    QString text = QStringLiteral("usage: ") + usageLine(name, found->second.first);
+    const auto summary = summaries().find(name);
+    if (summary != summaries().end())
+        text += QLatin1Char('\n') + QString::fromUtf8(summary->second);
+    return text;
+}
+
+QString overview()
+{
+    QString text
+        = QStringLiteral("usage: quarrix-cli [--store FILE] COMMAND [ARGS]\n"
+                         "Runs the commands of the Quarrix window without a window. The store is ./Quarrix.mdb unless\n"
+                         "--store names another; it is created when missing. quarrix-cli COMMAND --help tells more.\n\n"
+                         "commands:");
+    for (const auto& [name, entry] : CliCommand::all()) {
+        text += QStringLiteral("\n  ") + QStringLiteral("%1 %2").arg(name, entry.first).trimmed();
+        const auto summary = summaries().find(name);
+        if (summary != summaries().end())
+            text += QStringLiteral("\n      ") + QString::fromUtf8(summary->second);
+    }
+    return text;
+}
+
+}
