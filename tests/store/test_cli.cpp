@@ -27,3 +27,21 @@ TEST(Cli, InfoListsEveryTableInStartUpOrderAndErrorsExitNonZero)
     EXPECT_NE(refused.status, 0);
     EXPECT_TRUE(refused.err.contains("bad.mdb"));
 }
+
+// Help goes to standard output with status 0, names every command, and opens
+// no store, so asking for it never creates one.
+TEST(Cli, HelpListsTheCommandsAndCreatesNoStore)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("Quarrix.mdb");
+    const ProcessRun all = runCli({ "--store", store, "--help" });
+    EXPECT_EQ(all.status, 0);
+    for (const char* command : { "init", "info", "import-controls", "save-archive", "report", "upload" })
+        EXPECT_TRUE(all.out.contains(QStringLiteral("\n  %1").arg(QLatin1String(command)))) << command;
+    const ProcessRun one = runCli({ "--store", store, "export", "--help" });
+    EXPECT_EQ(one.status, 0);
+    EXPECT_TRUE(one.out.startsWith("usage: quarrix-cli [--store FILE] export FILE")) << one.out.toStdString();
+    EXPECT_TRUE(one.out.contains("workbook"));
+    EXPECT_FALSE(QFile::exists(store));
+    EXPECT_EQ(runCli({}).status, 2); // no command: the usage, as an error
+}
