@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -37,21 +38,22 @@ void checkShape(const QByteArray& json, const OscalCatalog::Limits& limits)
 {
     int depth = 0;
     qint64 values = 1; // counted as lists and objects opened plus separators
-    bool inString = false;
-    bool escaped = false;
-    for (const char c : json) {
-        if (inString) {
-            if (escaped)
-                escaped = false;
-            else if (c == '\\')
-                escaped = true;
-            else if (c == '"')
-                inString = false;
-            continue;
-        }
-        switch (c) {
+    const char* const end = json.constData() + json.size();
+    for (const char* p = json.constData(); p < end; ++p) {
+        switch (*p) {
         case '"':
-            inString = true;
+            // Skip the string: its end is the next quote not escaped by an odd
+            // run of backslashes.
+            for (;;) {
+                p = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1)));
+                if (!p)
+                    return; // unterminated: the parser says so
+                const char* q = p;
+                while (q[-1] == '\\')
+                    --q;
+                if ((p - q) % 2 == 0)
+                    break;
+            }
             break;
         case '{':
         case '[':
@@ -77,62 +79,108 @@ QString text(const QJsonObject& o, const char* key)
     return o.value(QLatin1String(key)).toString();
 }
 
-// The objects listed under key; none when the key is absent. Anything but a
-// list of objects there means the file is not a catalog.
-std::vector<QJsonObject> objectsIn(const QJsonObject& o, const char* key, const QString& owner)
+bool hasName(const QJsonObject& o, const char* name)
+{
+    return o.value(QLatin1String("name")).toString() == QLatin1String(name);
+}
+
+// Calls visit for each object listed under key; none when the key is absent.
+// Anything but a list of objects there means the file is not a catalog.
+template <class Visit> void forEachObject(const QJsonObject& o, const char* key, const QString& owner, Visit visit)
 {
     const QJsonValue v = o.value(QLatin1String(key));
     if (v.isUndefined() || v.isNull())
-        return {};
+        return;
     if (!v.isArray())
         fail(QStringLiteral("the \"%1\" of %2 is not a list").arg(QLatin1String(key), owner));
-    std::vector<QJsonObject> objects;
     const QJsonArray list = v.toArray();
-    objects.reserve(size_t(list.size()));
     for (const QJsonValue& item : list) {
         if (!item.isObject())
             fail(QStringLiteral("an entry of the \"%1\" of %2 is not an object").arg(QLatin1String(key), owner));
-        objects.push_back(item.toObject());
+        visit(item.toObject());
     }
-    return objects;
 }
 
 // The value of the first property of that name without a class (the plain
 // "AC-2" before the zero-padded "AC-02"), else of the first of that name.
-QString property(const QJsonObject& o, const QString& name, const QString& owner)
+QString property(const QJsonObject& o, const char* name, const QString& owner)
 {
-    QString classed;
-    bool found = false;
-    for (const QJsonObject& prop : objectsIn(o, "props", owner)) {
-        if (text(prop, "name") != name)
-            continue;
-        if (text(prop, "class").isEmpty())
-            return text(prop, "value");
-        if (!found)
+    QString plain, classed;
+    bool found = false, foundClassed = false;
+    forEachObject(o, "props", owner, [&](const QJsonObject& prop) {
+        if (found || !hasName(prop, name))
+            return;
+        if (text(prop, "class").isEmpty()) {
+            plain = text(prop, "value");
+            found = true;
+        } else if (!foundClassed) {
             classed = text(prop, "value");
-        found = true;
-    }
-    return classed;
+            foundClassed = true;
+        }
+    });
+    return found ? plain : classed;
 }
 
-QString nameOfGroup(const QJsonObject& group)
+bool isBlank(char16_t c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r') || (c >= 0x80 && QChar(c).isSpace());
+}
+
+// What cleaning a text has to do: whether it holds characters of markup
+// ('[', '*' or '{'), and whether simplifying would change it (a blank at
+// either end, a run of blanks, white space other than a blank). One pass, as
+// most prose needs neither.
+struct TextWork {
+    bool markup = false;
+    bool blanks = false;
+};
+
+TextWork workFor(QStringView s)
+{
+    TextWork work;
+    if (s.isEmpty())
+        return work;
+    work.blanks = isBlank(s.front().unicode()) || isBlank(s.back().unicode());
+    char16_t previous = 0;
+    for (const QChar qc : s) {
+        const char16_t c = qc.unicode();
+        if (c == u'[' || c == u'*' || c == u'{')
+            work.markup = true;
+        else if (c != u' ' ? isBlank(c) : previous == u' ')
+            work.blanks = true;
+        previous = c;
+    }
+    return work;
+}
+
+QString simplified(const QString& s)
+{
+    return workFor(s).blanks ? s.simplified() : s;
+}
+
+QString groupName(const QJsonObject& group)
 {
     const QString title = text(group, "title").simplified();
     return QStringLiteral("the group '%1'").arg(title.isEmpty() ? text(group, "id") : title);
 }
 
-QString nameOfControl(const QJsonObject& control)
-{
-    const QString byId = QStringLiteral("control '%1'").arg(text(control, "id"));
-    const QString label = property(control, QStringLiteral("label"), byId);
-    return label.isEmpty() ? byId : QStringLiteral("control '%1'").arg(label);
-}
+// A control with what the walk asks of it more than once.
+struct Control {
+    QJsonObject object;
+    QString owner; // names it in messages about its shape: control 'ac-2'
+    QString label; // AC-2
+    bool withdrawn = false;
 
-bool isWithdrawn(const QJsonObject& control, const QString& owner)
-{
-    return property(control, QStringLiteral("status"), owner).compare(QLatin1String("withdrawn"), Qt::CaseInsensitive)
-        == 0;
-}
+    explicit Control(const QJsonObject& o)
+        : object(o)
+        , owner(QStringLiteral("control '%1'").arg(text(o, "id")))
+        , label(simplified(property(o, "label", owner)))
+        , withdrawn(property(o, "status", owner).compare(QLatin1String("withdrawn"), Qt::CaseInsensitive) == 0)
+    {
+    }
+    // Names it in messages about numbering: control 'AC-2'.
+    QString name() const { return label.isEmpty() ? owner : QStringLiteral("control '%1'").arg(label); }
+};
 
 // Walks one catalog and makes its rows.
 class CatalogReader {
@@ -148,18 +196,19 @@ public:
         collectParams(catalog, owner);
         // Controls outside any group (a profile resolved flat) form a first
         // section named after the catalog.
-        const std::vector<QJsonObject> loose = objectsIn(catalog, "controls", owner);
+        std::vector<Control> loose;
+        forEachObject(catalog, "controls", owner, [&](const QJsonObject& c) { loose.emplace_back(c); });
         if (!loose.empty())
             addSection(clean(text(catalog.value(QLatin1String("metadata")).toObject(), "title")), loose,
                 QStringLiteral("the catalog's own controls"));
-        for (const QJsonObject& group : objectsIn(catalog, "groups", owner)) {
-            const QString name = nameOfGroup(group);
-            std::vector<QJsonObject> bases;
+        forEachObject(catalog, "groups", owner, [&](const QJsonObject& group) {
+            const QString name = groupName(group);
+            std::vector<Control> bases;
             collectBaseControls(group, name, bases);
             if (bases.empty())
                 fail(QStringLiteral("%1 holds no controls").arg(name));
             addSection(clean(text(group, "title")), bases, name);
-        }
+        });
         if (m_rows.empty())
             fail(QStringLiteral("it holds no controls that are not withdrawn"));
         return std::move(m_rows);
@@ -168,36 +217,35 @@ public:
 private:
     void collectParams(const QJsonObject& owner, const QString& name)
     {
-        for (const QJsonObject& param : objectsIn(owner, "params", name))
-            m_params.insert(text(param, "id"), param);
-        for (const QJsonObject& group : objectsIn(owner, "groups", name))
-            collectParams(group, nameOfGroup(group));
-        for (const QJsonObject& control : objectsIn(owner, "controls", name))
-            collectParams(control, nameOfControl(control));
+        forEachObject(
+            owner, "params", name, [&](const QJsonObject& param) { m_params.insert(text(param, "id"), param); });
+        forEachObject(owner, "groups", name, [&](const QJsonObject& group) { collectParams(group, groupName(group)); });
+        forEachObject(owner, "controls", name, [&](const QJsonObject& control) {
+            collectParams(control, QStringLiteral("control '%1'").arg(text(control, "id")));
+        });
     }
 
     // The base controls of a group: its own, then those of its subgroups.
-    void collectBaseControls(const QJsonObject& group, const QString& name, std::vector<QJsonObject>& bases)
+    void collectBaseControls(const QJsonObject& group, const QString& name, std::vector<Control>& bases)
     {
-        for (const QJsonObject& control : objectsIn(group, "controls", name))
-            bases.push_back(control);
-        for (const QJsonObject& subgroup : objectsIn(group, "groups", name))
-            collectBaseControls(subgroup, nameOfGroup(subgroup), bases);
+        forEachObject(group, "controls", name, [&](const QJsonObject& c) { bases.emplace_back(c); });
+        forEachObject(
+            group, "groups", name, [&](const QJsonObject& sub) { collectBaseControls(sub, groupName(sub), bases); });
     }
 
     // The enhancements of a control that are not withdrawn, depth first.
-    void collectEnhancements(const QJsonObject& control, const QString& name, std::vector<QJsonObject>& family)
+    void collectEnhancements(const Control& control, std::vector<Control>& family)
     {
-        for (const QJsonObject& child : objectsIn(control, "controls", name)) {
-            const QString childName = nameOfControl(child);
-            if (isWithdrawn(child, childName))
-                continue;
+        forEachObject(control.object, "controls", control.owner, [&](const QJsonObject& c) {
+            Control child(c);
+            if (child.withdrawn)
+                return;
             family.push_back(child);
-            collectEnhancements(child, childName, family);
-        }
+            collectEnhancements(child, family);
+        });
     }
 
-    void addSection(const QString& title, const std::vector<QJsonObject>& bases, const QString& name)
+    void addSection(const QString& title, const std::vector<Control>& bases, const QString& name)
     {
         if (++m_section > kMaxNumber)
             fail(QStringLiteral("%1 would be section %2; a control set holds at most %3 sections")
@@ -205,89 +253,92 @@ private:
                      .arg(m_section)
                      .arg(kMaxNumber));
         int objective = 0;
-        for (const QJsonObject& base : bases) {
-            const QString baseName = nameOfControl(base);
-            if (isWithdrawn(base, baseName))
+        for (const Control& base : bases) {
+            if (base.withdrawn)
                 continue;
             if (++objective > kMaxNumber)
                 fail(QStringLiteral("%1 would be objective %2 of %3; a section holds at most %4 objectives")
-                         .arg(baseName)
+                         .arg(base.name())
                          .arg(objective)
                          .arg(name)
                          .arg(kMaxNumber));
-            std::vector<QJsonObject> family { base };
-            collectEnhancements(base, baseName, family);
-            const QString baseTitle = clean(text(base, "title"));
-            const QString baseStatement = statementOf(base, baseName);
-            int control = 0;
-            for (const QJsonObject& member : family) {
-                const bool isBase = ++control == 1;
-                const QString memberName = isBase ? baseName : nameOfControl(member);
-                if (control > kMaxNumber)
-                    fail(QStringLiteral("%1 would be control %2 under %3; an objective holds at most %4 controls")
-                             .arg(memberName)
-                             .arg(control)
-                             .arg(baseName)
-                             .arg(kMaxNumber));
+            std::vector<Control> family { base };
+            collectEnhancements(base, family);
+            if (family.size() > size_t(kMaxNumber))
+                fail(QStringLiteral("%1 would be control %2 under %3; an objective holds at most %4 controls")
+                         .arg(family[kMaxNumber].name())
+                         .arg(kMaxNumber + 1)
+                         .arg(base.name())
+                         .arg(kMaxNumber));
+            const QString baseTitle = clean(text(base.object, "title"));
+            const QString baseStatement = statementOf(base);
+            for (size_t i = 0; i < family.size(); ++i) {
+                const Control& member = family[i];
+                const bool isBase = i == 0;
                 ControlSetRow row;
-                row.id = QStringLiteral("%1.%2.%3").arg(twoDigits(m_section), twoDigits(objective), twoDigits(control));
-                row.xid = property(member, QStringLiteral("label"), memberName).simplified();
+                row.id = twoDigits(m_section) + u'.' + twoDigits(objective) + u'.' + twoDigits(int(i) + 1);
+                row.xid = member.label;
                 row.sectionTitle = title;
                 row.subsectionTitle = baseTitle;
                 row.subsection = baseStatement;
-                row.controlTitle = isBase ? baseTitle : clean(text(member, "title"));
-                row.control
-                    = withDiscussion(isBase ? baseStatement : statementOf(member, memberName), member, memberName);
+                row.controlTitle = isBase ? baseTitle : clean(text(member.object, "title"));
+                row.control = withDiscussion(isBase ? baseStatement : statementOf(member), member);
                 m_rows.push_back(std::move(row));
             }
         }
     }
 
-    static QString twoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
+    static QString twoDigits(int n) { return QString::number(n).rightJustified(2, u'0'); }
 
     // The first part of the control with that name.
-    static QJsonObject partNamed(const QJsonObject& control, const char* partName, const QString& owner)
+    static QJsonObject partNamed(const Control& control, const char* partName)
     {
-        for (const QJsonObject& part : objectsIn(control, "parts", owner))
-            if (text(part, "name") == QLatin1String(partName))
-                return part;
-        return {};
+        QJsonObject found;
+        forEachObject(control.object, "parts", control.owner, [&](const QJsonObject& part) {
+            if (found.isEmpty() && hasName(part, partName))
+                found = part;
+        });
+        return found;
     }
 
     // The statement's own prose, then one line per item at any depth: the
     // item's label, a blank and its prose.
-    QString statementOf(const QJsonObject& control, const QString& owner)
+    QString statementOf(const Control& control)
     {
-        const QJsonObject statement = partNamed(control, "statement", owner);
+        const QJsonObject statement = partNamed(control, "statement");
         QStringList lines;
         const QString prose = clean(text(statement, "prose"));
         if (!prose.isEmpty())
             lines << prose;
-        addItemLines(statement, owner, lines);
+        addItemLines(statement, control.owner, lines);
         return lines.join(kLineBreak);
     }
 
     void addItemLines(const QJsonObject& part, const QString& owner, QStringList& lines)
     {
-        for (const QJsonObject& child : objectsIn(part, "parts", owner)) {
-            if (text(child, "name") == QLatin1String("item")) {
-                const QString label = property(child, QStringLiteral("label"), owner).simplified();
+        forEachObject(part, "parts", owner, [&](const QJsonObject& child) {
+            if (hasName(child, "item")) {
+                const QString label = simplified(property(child, "label", owner));
                 const QString prose = clean(text(child, "prose"));
-                const QString line = label.isEmpty() || prose.isEmpty() ? label + prose : label + u' ' + prose;
-                if (!line.isEmpty())
-                    lines << line;
+                if (label.isEmpty() || prose.isEmpty()) {
+                    if (!label.isEmpty() || !prose.isEmpty())
+                        lines << label + prose;
+                } else {
+                    lines << label + u' ' + prose;
+                }
             }
             addItemLines(child, owner, lines);
-        }
+        });
     }
 
-    QString withDiscussion(const QString& statement, const QJsonObject& control, const QString& owner)
+    QString withDiscussion(const QString& statement, const Control& control)
     {
-        const QString guidance = clean(text(partNamed(control, "guidance", owner), "prose"));
+        const QString guidance = clean(text(partNamed(control, "guidance"), "prose"));
         if (guidance.isEmpty() || guidance.size() > kMaxDiscussion)
             return statement;
-        const QString discussion = QStringLiteral("Discussion: ") + guidance;
-        return statement.isEmpty() ? discussion : statement + kLineBreak + kLineBreak + discussion;
+        if (statement.isEmpty())
+            return QStringLiteral("Discussion: ") + guidance;
+        return statement + kLineBreak + kLineBreak + QStringLiteral("Discussion: ") + guidance;
     }
 
     // Markup as plain text: links keep their text, ** marks go, parameters
@@ -295,17 +346,25 @@ private:
     QString clean(const QString& markup, int depth = 0)
     {
         static const QRegularExpression link(QStringLiteral(R"(\[([^\[\]]*)\]\([^()]*\))"));
-        static const QRegularExpression insertion(
-            QStringLiteral(R"(\{\{\s*insert\s*:\s*param\s*,\s*([^\s{}]+)\s*\}\})"));
-        if (markup.isEmpty())
-            return markup;
+        const TextWork work = workFor(markup);
+        if (!work.markup)
+            return work.blanks ? markup.simplified() : markup;
         QString plain = markup;
         if (plain.contains(u'['))
             plain.replace(link, QStringLiteral("\\1"));
-        plain.remove(QLatin1String("**"));
-        if (!plain.contains(QLatin1String("{{")))
-            return plain.simplified();
+        if (plain.contains(QLatin1String("**")))
+            plain.remove(QLatin1String("**"));
+        if (plain.contains(QLatin1String("{{")))
+            plain = withParams(plain, depth);
+        return plain.simplified();
+    }
+
+    QString withParams(const QString& plain, int depth)
+    {
+        static const QRegularExpression insertion(
+            QStringLiteral(R"(\{\{\s*insert\s*:\s*param\s*,\s*([^\s{}]+)\s*\}\})"));
         QString out;
+        out.reserve(plain.size() + 64);
         qsizetype from = 0;
         for (auto it = insertion.globalMatch(plain); it.hasNext();) {
             const QRegularExpressionMatch m = it.next();
@@ -319,7 +378,7 @@ private:
             from = m.capturedEnd();
         }
         out += QStringView(plain).mid(from);
-        return out.simplified();
+        return out;
     }
 
     // A parameter as it is printed: its choice as a selection, else its label
@@ -333,12 +392,12 @@ private:
         if (param == m_params.cend() || depth >= kMaxParamDepth || m_paramsInProgress.contains(id))
             return QStringLiteral("[Assignment: %1]").arg(id);
         m_paramsInProgress.insert(id);
-        const QString owner = QStringLiteral("parameter '%1'").arg(id);
         QString printed;
         if (param->contains(QLatin1String("select"))) {
             const QJsonObject select = param->value(QLatin1String("select")).toObject();
             QStringList choices;
-            for (const QJsonValue& choice : select.value(QLatin1String("choice")).toArray())
+            const QJsonArray list = select.value(QLatin1String("choice")).toArray();
+            for (const QJsonValue& choice : list)
                 choices << clean(choice.toString(), depth + 1);
             const bool several = text(select, "how-many") == QLatin1String("one-or-more");
             printed

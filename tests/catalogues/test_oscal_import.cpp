@@ -133,6 +133,9 @@ TEST(OscalCatalog, RenderingEdges)
               "{{ insert: param, nowhere }}.\"}]")),
             "01.01.01|A-1|G|A-1|Use [Selection: [Assignment: p]; other] or [Assignment: nowhere].|A-1|"
             "Use [Selection: [Assignment: p]; other] or [Assignment: nowhere]." },
+        // Brackets and escaped quotes inside strings are not structure.
+        { catalogOf("{\"title\": \"Say \\\"" + QByteArray(150, '[') + "\\\\\"}"),
+            "01.01.01||G|Say \"" + QString(150, u'[') + "\\||Say \"" + QString(150, u'[') + "\\|" },
         { "{\"catalog\": {\"metadata\": {\"title\": \"Flat Baseline\"}, \"controls\": [" + control("A-1")
                 + "], \"groups\": [{\"title\": \"G\", \"controls\": [" + control("B-1") + "]}]}}",
             "01.01.01|A-1|Flat Baseline|A-1||A-1|\n02.01.01|B-1|G|B-1||B-1|" },
