@@ -82,6 +82,22 @@ QByteArray repeated(int count, const std::function<QByteArray(int)>& item)
     return items.join(',');
 }
 
+// Catalogs of n sections, of n objectives in a section, and of n controls in
+// an objective (a base control and n - 1 enhancements).
+std::vector<QByteArray> levelsOf(int n)
+{
+    return { "{\"catalog\": {\"groups\": ["
+            + repeated(n,
+                [](int i) {
+                    return "{\"title\": \"G" + QByteArray::number(i) + "\", \"controls\": [" + control("C-1") + "]}";
+                })
+            + "]}}",
+        catalogOf(repeated(n, [](int i) { return control("C-" + QByteArray::number(i)); })),
+        catalogOf(control("C-1", ", \"controls\": [" + repeated(n - 1, [](int i) {
+            return control("C-1(" + QByteArray::number(i) + ")");
+        }) + "]")) };
+}
+
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -181,23 +197,31 @@ TEST_F(OscalImport, CatalogAndSpreadsheetOfTheSameCellsGiveTheSameTable)
     EXPECT_EQ(t.text(QStringLiteral("XId")), QStringLiteral("01.03.01"));
 }
 
+// Up to 99 sections, objectives in a section and controls in an objective fit
+// the two digits of each part of an Id.
+TEST(OscalCatalog, NinetyNineOfEachLevelFit)
+{
+    const std::vector<QByteArray> fit = levelsOf(99);
+    const char* lastIds[] = { "99.01.01", "01.99.01", "01.01.99" };
+    for (size_t i = 0; i < fit.size(); ++i) {
+        const ControlSetRows rows = OscalCatalog::controlRowsOf(fit[i]);
+        ASSERT_EQ(rows.size(), 99u);
+        EXPECT_EQ(rows.back().id, QString::fromLatin1(lastIds[i]));
+    }
+}
+
 // Files that are not catalogs, or that no control set can hold, are refused
 // with the file and the reason named; Controls is as before.
 TEST_F(OscalImport, RefusalsLeaveTheStoreUnchanged)
 {
     addRow(a.controls(), { { "Id", "05.05.05" }, { "XId", "Kept" }, { "control_title", "Before" } });
-    const QByteArray oneControl = "\"controls\": [" + control("C-1") + "]";
     writeFile(file("deep.json"), "{\"catalog\": {\"groups\": " + QByteArray(101, '[') + QByteArray(101, ']') + "}}");
-    writeFile(file("sections.json"), "{\"catalog\": {\"groups\": [" + repeated(100, [&](int i) {
-        return "{\"title\": \"G" + QByteArray::number(i) + "\", " + oneControl + "}";
-    }) + "]}}");
-    writeFile(
-        file("objectives.json"), catalogOf(repeated(100, [](int i) { return control("C-" + QByteArray::number(i)); })));
-    writeFile(file("controls.json"), catalogOf(control("C-1", ", \"controls\": [" + repeated(99, [](int i) {
-        return control("C-1(" + QByteArray::number(i) + ")");
-    }) + "]")));
+    const std::vector<QByteArray> beyond = levelsOf(100);
+    writeFile(file("sections.json"), beyond[0]);
+    writeFile(file("objectives.json"), beyond[1]);
+    writeFile(file("controls.json"), beyond[2]);
     writeFile(file("withdrawn.json"),
-        catalogOf(control("C-1", ", \"props\": [{\"name\": \"status\", \"value\": \"withdrawn\"}]")));
+        catalogOf("{\"id\": \"c-1\", \"props\": [{\"name\": \"status\", \"value\": \"withdrawn\"}]}"));
     writeFile(file("types.json"), "{\"catalog\": {\"groups\": {\"title\": \"G\"}}}");
     // Each level inserts the next parameter ten times: the text would grow tenfold per level.
     writeFile(file("expanding.json"), catalogOf(control("C-1", ", \"params\": [" + repeated(8, [](int i) {
