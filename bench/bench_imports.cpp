@@ -76,11 +76,8 @@ int main(int argc, char** argv)
     writeControls(controls, 2000);
     writeAttributes(attributes, 400);
     Assessment a;
-    QString error;
-    if (!a.open(dir.filePath(QStringLiteral("Quarrix.mdb")), true, &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    if (!openStore(a, dir))
         return 1;
-    }
     benchStep("import 2,000 controls (.xlsx)", [&] { importControlSet(a, controls); });
     benchStep("import 1,200 attributes + 800 links (.xlsx)", [&] { importAttributeSet(a, attributes); });
     return 0;

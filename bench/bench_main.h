@@ -32,14 +32,22 @@ inline QStringList benchSizes(int argc, char** argv)
     return argc > 1 ? QStringList { QString::fromLatin1(argv[1]) } : QStringList { "S", "M", "L" };
 }
 
-// Opens a new store in the folder and fills it with the fixture of that size.
-inline bool openFixture(Assessment& a, const QTemporaryDir& dir, const QString& size)
+// Opens a new, empty store in the folder.
+inline bool openStore(Assessment& a, const QTemporaryDir& dir)
 {
     QString error;
     if (!a.open(dir.filePath(QStringLiteral("Quarrix.mdb")), true, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return false;
     }
+    return true;
+}
+
+// Opens a new store in the folder and fills it with the fixture of that size.
+inline bool openFixture(Assessment& a, const QTemporaryDir& dir, const QString& size)
+{
+    if (!openStore(a, dir))
+        return false;
     Fixture::generate(a, Fixture::byName(size));
     return true;
 }

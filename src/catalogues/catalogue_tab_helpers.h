@@ -48,11 +48,11 @@ inline bool deleteConfirmed(Table& table, Dialogs& dialogs)
 
 // Asks the replace question, then for the set to import. Empty when the
 // analyst declined or cancelled.
-inline QString chooseImportFile(Dialogs& dialogs, const QString& question)
+inline QString chooseImportFile(Dialogs& dialogs, const QString& question, const QString& filter = kImportFilter)
 {
     if (!dialogs.ask(question))
         return {};
-    return dialogs.openFile({ QStringLiteral("Open"), kImportFilter, QStringLiteral("xls"), QString() });
+    return dialogs.openFile({ QStringLiteral("Open"), filter, QStringLiteral("xls"), QString() });
 }
 
 // The level of a tree node: 0 for top-level nodes.

@@ -1,34 +1,45 @@
 #include "catalogues/control_set_import.h"
 
-#include "catalogues/import_guard.h"
+#include "catalogues/control_set_row.h"
+#include "catalogues/oscal_catalog.h"
 #include "office/spreadsheet_reader.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 
-int importControlSet(Assessment& assessment, const QString& fileName)
+namespace {
+
+// The sheet's rows from row 1 up to the first whose column 1 is empty.
+ControlSetRows rowsOfSheet(const SheetCells& sheet)
 {
-    const SheetCells sheet = SpreadsheetReader::readActiveSheet(fileName, 7);
+    ControlSetRows rows;
+    for (int row = 1; !sheet.cell(row, 1).isEmpty(); ++row)
+        rows.push_back({ sheet.cell(row, 1), sheet.cell(row, 2), sheet.cell(row, 3), sheet.cell(row, 4),
+            sheet.cell(row, 5), sheet.cell(row, 6), sheet.cell(row, 7) });
+    return rows;
+}
+
+// Replaces every Controls record with the rows, in one transaction.
+int writeControls(Assessment& assessment, const QString& fileName, const ControlSetRows& rows)
+{
     Table& controls = assessment.controls();
-    static const char* const fields[]
-        = { "Id", "XId", "section_title", "subsection_title", "subsection", "control_title", "control" };
-    int made = 0;
     int row = 0;
     try {
         Store::Transaction tx(assessment.store());
         {
             const DisplaySuspended suspended { &controls };
             assessment.emptyTable(controls);
-            // The first row whose column 1 is empty ends the set.
-            for (row = 1; !sheet.cell(row, 1).isEmpty(); ++row) {
+            for (const ControlSetRow& r : rows) {
+                ++row;
                 controls.append();
-                for (int column = 1; column <= 7; ++column) {
-                    QString value = sheet.cell(row, column);
-                    if (column == 2 && value.isEmpty())
-                        value = sheet.cell(row, 1); // no library reference: the Id stands for it
-                    controls.setText(QString::fromLatin1(fields[column - 1]), value);
-                }
+                controls.setText(QStringLiteral("Id"), r.id);
+                // No library reference: the Id stands for it.
+                controls.setText(QStringLiteral("XId"), r.xid.isEmpty() ? r.id : r.xid);
+                controls.setText(QStringLiteral("section_title"), r.sectionTitle);
+                controls.setText(QStringLiteral("subsection_title"), r.subsectionTitle);
+                controls.setText(QStringLiteral("subsection"), r.subsection);
+                controls.setText(QStringLiteral("control_title"), r.controlTitle);
+                controls.setText(QStringLiteral("control"), r.control);
                 controls.post();
-                ++made;
             }
             row = 0;
             controls.refresh();
@@ -41,5 +52,15 @@ int importControlSet(Assessment& assessment, const QString& fileName)
             QStringLiteral("Cannot import '%1': row %2: %3").arg(fileName, QString::number(row), e.message()));
     }
     controls.first();
-    return made;
+    return int(rows.size());
+}
+
+}
+
+int importControlSet(Assessment& assessment, const QString& fileName)
+{
+    const ControlSetRows rows = OscalCatalog::isCatalogFile(fileName)
+        ? OscalCatalog::readControlRows(fileName)
+        : rowsOfSheet(SpreadsheetReader::readActiveSheet(fileName, 7));
+    return writeControls(assessment, fileName, rows);
 }

@@ -5,7 +5,9 @@
 class Assessment;
 
 // Imports a control set: one control per row from row 1, columns 1 to 7, up
-// to the first row whose column 1 is empty. Replaces every Controls record.
+// to the first row whose column 1 is empty; or an OSCAL catalog (JSON, told
+// by its content or its .json name), one row per control. Replaces every
+// Controls record.
 // All or nothing: on any error Controls is as before and the message names
 // the file. Returns the number of controls made.
 int importControlSet(Assessment& assessment, const QString& fileName);

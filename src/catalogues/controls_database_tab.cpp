@@ -290,7 +290,8 @@ void ControlsDatabaseTab::DBGrid4KeyUp(int key)
 void ControlsDatabaseTab::bImport2Click()
 {
     const QString file
-        = chooseImportFile(dialogs(), QStringLiteral("Are you sure you want to replace the current controls?"));
+        = chooseImportFile(dialogs(), QStringLiteral("Are you sure you want to replace the current controls?"),
+            kImportFilter + QStringLiteral(";;OSCAL catalogs (*.json)"));
     if (file.isEmpty())
         return;
     WaitCursor wait(dialogs());

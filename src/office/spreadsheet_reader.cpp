@@ -131,6 +131,32 @@ QString attribute(const XML_Char** attrs, const char* wanted)
     return {};
 }
 
+// Cell text escapes characters XML cannot hold as _xHHHH_ (a carriage return
+// is _x000D_, a literal "_x" sequence starts with _x005F_); undone here.
+QString cellText(const QByteArray& utf8)
+{
+    const QString text = QString::fromUtf8(utf8);
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_') {
+            const QStringView digits = QStringView(text).mid(i + 2, 4);
+            const bool hex = std::all_of(digits.begin(), digits.end(), [](QChar c) {
+                return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+            });
+            if (hex) {
+                out += QChar(ushort(digits.toUInt(nullptr, 16)));
+                i += 7;
+                continue;
+            }
+        }
+        out += text[i++];
+    }
+    return out;
+}
+
 // Streams one XML part through expat with a depth limit; document type
 // declarations are refused, which also rules out entity expansion.
 class XmlHandler {
@@ -372,7 +398,7 @@ public:
     void end(const QString& name) override
     {
         if (name == QLatin1String("si")) {
-            strings.push_back(QString::fromUtf8(m_current));
+            strings.push_back(cellText(m_current));
             m_inItem = false;
         } else if (name == QLatin1String("rPh")) {
             --m_phonetic;
@@ -499,13 +525,15 @@ private:
             return m_shared[size_t(index)];
         }
         if (m_type == QLatin1String("inlineStr"))
-            return QString::fromUtf8(m_inline);
+            return cellText(m_inline);
         if (m_type == QLatin1String("b"))
             return v.trimmed() == QLatin1String("1")
                     || v.trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
                 ? QStringLiteral("TRUE")
                 : QStringLiteral("FALSE");
-        if (m_type == QLatin1String("str") || m_type == QLatin1String("e") || m_type == QLatin1String("d"))
+        if (m_type == QLatin1String("str"))
+            return cellText(m_value);
+        if (m_type == QLatin1String("e") || m_type == QLatin1String("d"))
             return v;
         if (v.isEmpty())
             return v;

@@ -3,6 +3,7 @@
 #include "catalogues/control_set_import.h"
 #include "sheet_files.h"
 #include "store/quarrix_error.h"
+#include "support/table_dump.h"
 #include "support/temp_store.h"
 
 #include <QFile>
@@ -10,21 +11,7 @@
 
 namespace {
 
-// Every row of a table (filter off) as "field=value|..." lines, for before/after comparisons.
-QStringList dump(Table& t)
-{
-    const bool wasFiltered = t.filtered();
-    t.setFiltered(false);
-    QStringList rows;
-    for (int r = 0; r < t.recordCount(); ++r) {
-        QStringList fields;
-        for (int f = 0; f < int(t.def().fields.size()); ++f)
-            fields << t.textAt(r, f);
-        rows << fields.join(QLatin1Char('|'));
-    }
-    t.setFiltered(wasFiltered);
-    return rows;
-}
+const auto dump = dumpTable;
 
 class Imports : public StoreFixture {
 protected:

@@ -93,6 +93,33 @@ TEST(SpreadsheetReader, ReadsTheExcelLayout)
     EXPECT_EQ(sheet.lastRow(), 3);
 }
 
+// Characters XML cannot hold are written as _xHHHH_ in cell text (Excel writes
+// a carriage return as _x000D_); _x005F_ escapes the underscore of a literal one.
+TEST(SpreadsheetReader, UndoesTheTextEscapesOfCells)
+{
+    QTemporaryDir dir;
+    const std::vector<std::pair<const char*, const char*>> cases
+        = { { "a_x000D_\nb", "a\r\nb" }, { "_x005F_x0041_", "_x0041_" }, { "_x0041__x00e9_", "A\u00e9" },
+              { "_x00G1_ _x41_ _x0041", "_x00G1_ _x41_ _x0041" } };
+    QByteArray rows;
+    int row = 0;
+    for (const auto& [stored, text] : cases) {
+        ++row;
+        rows += QStringLiteral("<row r=\"%1\"><c r=\"A%1\" t=\"inlineStr\"><is><t>%2</t></is></c>"
+                               "<c r=\"B%1\" t=\"str\"><f>A%1</f><v>%2</v></c></row>")
+                    .arg(row)
+                    .arg(QString::fromLatin1(stored))
+                    .toUtf8();
+    }
+    const SheetCells sheet = SpreadsheetReader::readActiveSheet(workbookWithSheet(dir, "escapes.xlsx", sheetXml(rows)));
+    row = 0;
+    for (const auto& [stored, text] : cases) {
+        ++row;
+        EXPECT_EQ(sheet.cell(row, 1), QString::fromUtf8(text)) << stored;
+        EXPECT_EQ(sheet.cell(row, 2), QString::fromUtf8(text)) << stored;
+    }
+}
+
 TEST(SpreadsheetReader, KeepsOnlyTheColumnsAsked)
 {
     const SheetCells sheet = SpreadsheetReader::readActiveSheet(data("reader_lo.xlsx"), 2);

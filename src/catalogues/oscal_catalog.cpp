@@ -1,0 +1,486 @@
+#include "catalogues/oscal_catalog.h"
+
+#include "store/quarrix_error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringList>
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr int kMaxNumber = 99; // two decimal digits per part of an Id
+constexpr qsizetype kMaxDiscussion = 1000; // longer guidance is left out
+constexpr int kMaxParamDepth = 8; // parameters inserted into the choices of parameters
+const QString kLineBreak = QStringLiteral("\r\n");
+
+[[noreturn]] void fail(const QString& what)
+{
+    throw QuarrixError(what);
+}
+
+QByteArray withoutByteOrderMark(const QByteArray& bytes)
+{
+    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+}
+
+// Refuses JSON nested deeper than the limit before the parser, or the walk
+// over the catalog, recurses into it, and JSON of more values than the limit
+// before the parser holds them all (a small object costs some 200 bytes).
+void checkShape(const QByteArray& json, const OscalCatalog::Limits& limits)
+{
+    int depth = 0;
+    qint64 values = 1; // counted as lists and objects opened plus separators
+    const char* const end = json.constData() + json.size();
+    for (const char* p = json.constData(); p < end; ++p) {
+        switch (*p) {
+        case '"':
+            // Skip the string: its end is the next quote not escaped by an odd
+            // run of backslashes.
+            for (;;) {
+                p = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1)));
+                if (!p)
+                    return; // unterminated: the parser says so
+                const char* q = p;
+                while (q[-1] == '\\')
+                    --q;
+                if ((p - q) % 2 == 0)
+                    break;
+            }
+            break;
+        case '{':
+        case '[':
+            if (++depth > limits.maxDepth)
+                fail(QStringLiteral("it is nested more than %1 levels deep").arg(limits.maxDepth));
+            [[fallthrough]];
+        case ',':
+            if (++values > limits.maxValues)
+                fail(QStringLiteral("it holds more than %1 JSON values").arg(limits.maxValues));
+            break;
+        case '}':
+        case ']':
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+QString text(const QJsonObject& o, const char* key)
+{
+    return o.value(QLatin1String(key)).toString();
+}
+
+bool hasName(const QJsonObject& o, const char* name)
+{
+    return o.value(QLatin1String("name")).toString() == QLatin1String(name);
+}
+
+// Calls visit for each object listed under key; none when the key is absent.
+// Anything but a list of objects there means the file is not a catalog.
+template <class Visit> void forEachObject(const QJsonObject& o, const char* key, const QString& owner, Visit visit)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (v.isUndefined() || v.isNull())
+        return;
+    if (!v.isArray())
+        fail(QStringLiteral("the \"%1\" of %2 is not a list").arg(QLatin1String(key), owner));
+    const QJsonArray list = v.toArray();
+    for (const QJsonValue& item : list) {
+        if (!item.isObject())
+            fail(QStringLiteral("an entry of the \"%1\" of %2 is not an object").arg(QLatin1String(key), owner));
+        visit(item.toObject());
+    }
+}
+
+// The value of the first property of that name without a class (the plain
+// "AC-2" before the zero-padded "AC-02"), else of the first of that name.
+QString property(const QJsonObject& o, const char* name, const QString& owner)
+{
+    QString plain, classed;
+    bool found = false, foundClassed = false;
+    forEachObject(o, "props", owner, [&](const QJsonObject& prop) {
+        if (found || !hasName(prop, name))
+            return;
+        if (text(prop, "class").isEmpty()) {
+            plain = text(prop, "value");
+            found = true;
+        } else if (!foundClassed) {
+            classed = text(prop, "value");
+            foundClassed = true;
+        }
+    });
+    return found ? plain : classed;
+}
+
+bool isBlank(char16_t c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r') || (c >= 0x80 && QChar(c).isSpace());
+}
+
+// What cleaning a text has to do: whether it holds characters of markup
+// ('[', '*' or '{'), and whether simplifying would change it (a blank at
+// either end, a run of blanks, white space other than a blank). One pass, as
+// most prose needs neither.
+struct TextWork {
+    bool markup = false;
+    bool blanks = false;
+};
+
+TextWork workFor(QStringView s)
+{
+    TextWork work;
+    if (s.isEmpty())
+        return work;
+    work.blanks = isBlank(s.front().unicode()) || isBlank(s.back().unicode());
+    char16_t previous = 0;
+    for (const QChar qc : s) {
+        const char16_t c = qc.unicode();
+        if (c == u'[' || c == u'*' || c == u'{')
+            work.markup = true;
+        else if (c != u' ' ? isBlank(c) : previous == u' ')
+            work.blanks = true;
+        previous = c;
+    }
+    return work;
+}
+
+QString simplified(const QString& s)
+{
+    return workFor(s).blanks ? s.simplified() : s;
+}
+
+QString groupName(const QJsonObject& group)
+{
+    const QString title = text(group, "title").simplified();
+    return QStringLiteral("the group '%1'").arg(title.isEmpty() ? text(group, "id") : title);
+}
+
+// A control with what the walk asks of it more than once.
+struct Control {
+    QJsonObject object;
+    QString owner; // names it in messages about its shape: control 'ac-2'
+    QString label; // AC-2
+    bool withdrawn = false;
+
+    explicit Control(const QJsonObject& o)
+        : object(o)
+        , owner(QStringLiteral("control '%1'").arg(text(o, "id")))
+        , label(simplified(property(o, "label", owner)))
+        , withdrawn(property(o, "status", owner).compare(QLatin1String("withdrawn"), Qt::CaseInsensitive) == 0)
+    {
+    }
+    // Names it in messages about numbering: control 'AC-2'.
+    QString name() const { return label.isEmpty() ? owner : QStringLiteral("control '%1'").arg(label); }
+};
+
+// Walks one catalog and makes its rows.
+class CatalogReader {
+public:
+    explicit CatalogReader(const OscalCatalog::Limits& limits)
+        : m_limits(limits)
+    {
+    }
+
+    ControlSetRows read(const QJsonObject& catalog)
+    {
+        const QString owner = QStringLiteral("the catalog");
+        collectParams(catalog, owner);
+        // Controls outside any group (a profile resolved flat) form a first
+        // section named after the catalog.
+        std::vector<Control> loose;
+        forEachObject(catalog, "controls", owner, [&](const QJsonObject& c) { loose.emplace_back(c); });
+        if (!loose.empty())
+            addSection(clean(text(catalog.value(QLatin1String("metadata")).toObject(), "title")), loose,
+                QStringLiteral("the catalog's own controls"));
+        forEachObject(catalog, "groups", owner, [&](const QJsonObject& group) {
+            const QString name = groupName(group);
+            std::vector<Control> bases;
+            collectBaseControls(group, name, bases);
+            if (bases.empty())
+                fail(QStringLiteral("%1 holds no controls").arg(name));
+            addSection(clean(text(group, "title")), bases, name);
+        });
+        if (m_rows.empty())
+            fail(QStringLiteral("it holds no controls that are not withdrawn"));
+        return std::move(m_rows);
+    }
+
+private:
+    void collectParams(const QJsonObject& owner, const QString& name)
+    {
+        forEachObject(
+            owner, "params", name, [&](const QJsonObject& param) { m_params.insert(text(param, "id"), param); });
+        forEachObject(owner, "groups", name, [&](const QJsonObject& group) { collectParams(group, groupName(group)); });
+        forEachObject(owner, "controls", name, [&](const QJsonObject& control) {
+            collectParams(control, QStringLiteral("control '%1'").arg(text(control, "id")));
+        });
+    }
+
+    // The base controls of a group: its own, then those of its subgroups.
+    void collectBaseControls(const QJsonObject& group, const QString& name, std::vector<Control>& bases)
+    {
+        forEachObject(group, "controls", name, [&](const QJsonObject& c) { bases.emplace_back(c); });
+        forEachObject(
+            group, "groups", name, [&](const QJsonObject& sub) { collectBaseControls(sub, groupName(sub), bases); });
+    }
+
+    // The enhancements of a control that are not withdrawn, depth first.
+    void collectEnhancements(const Control& control, std::vector<Control>& family)
+    {
+        forEachObject(control.object, "controls", control.owner, [&](const QJsonObject& c) {
+            Control child(c);
+            if (child.withdrawn)
+                return;
+            family.push_back(child);
+            collectEnhancements(child, family);
+        });
+    }
+
+    void addSection(const QString& title, const std::vector<Control>& bases, const QString& name)
+    {
+        if (++m_section > kMaxNumber)
+            fail(QStringLiteral("%1 would be section %2; a control set holds at most %3 sections")
+                     .arg(name)
+                     .arg(m_section)
+                     .arg(kMaxNumber));
+        int objective = 0;
+        for (const Control& base : bases) {
+            if (base.withdrawn)
+                continue;
+            if (++objective > kMaxNumber)
+                fail(QStringLiteral("%1 would be objective %2 of %3; a section holds at most %4 objectives")
+                         .arg(base.name())
+                         .arg(objective)
+                         .arg(name)
+                         .arg(kMaxNumber));
+            std::vector<Control> family { base };
+            collectEnhancements(base, family);
+            if (family.size() > size_t(kMaxNumber))
+                fail(QStringLiteral("%1 would be control %2 under %3; an objective holds at most %4 controls")
+                         .arg(family[kMaxNumber].name())
+                         .arg(kMaxNumber + 1)
+                         .arg(base.name())
+                         .arg(kMaxNumber));
+            const QString baseTitle = clean(text(base.object, "title"));
+            const QString baseStatement = statementOf(base);
+            for (size_t i = 0; i < family.size(); ++i) {
+                const Control& member = family[i];
+                const bool isBase = i == 0;
+                ControlSetRow row;
+                row.id = twoDigits(m_section) + u'.' + twoDigits(objective) + u'.' + twoDigits(int(i) + 1);
+                row.xid = member.label;
+                row.sectionTitle = title;
+                row.subsectionTitle = baseTitle;
+                row.subsection = baseStatement;
+                row.controlTitle = isBase ? baseTitle : clean(text(member.object, "title"));
+                row.control = withDiscussion(isBase ? baseStatement : statementOf(member), member);
+                m_rows.push_back(std::move(row));
+            }
+        }
+    }
+
+    static QString twoDigits(int n) { return QString::number(n).rightJustified(2, u'0'); }
+
+    // The first part of the control with that name.
+    static QJsonObject partNamed(const Control& control, const char* partName)
+    {
+        QJsonObject found;
+        forEachObject(control.object, "parts", control.owner, [&](const QJsonObject& part) {
+            if (found.isEmpty() && hasName(part, partName))
+                found = part;
+        });
+        return found;
+    }
+
+    // The statement's own prose, then one line per item at any depth: the
+    // item's label, a blank and its prose.
+    QString statementOf(const Control& control)
+    {
+        const QJsonObject statement = partNamed(control, "statement");
+        QStringList lines;
+        const QString prose = clean(text(statement, "prose"));
+        if (!prose.isEmpty())
+            lines << prose;
+        addItemLines(statement, control.owner, lines);
+        return lines.join(kLineBreak);
+    }
+
+    void addItemLines(const QJsonObject& part, const QString& owner, QStringList& lines)
+    {
+        forEachObject(part, "parts", owner, [&](const QJsonObject& child) {
+            if (hasName(child, "item")) {
+                const QString label = simplified(property(child, "label", owner));
+                const QString prose = clean(text(child, "prose"));
+                if (label.isEmpty() || prose.isEmpty()) {
+                    if (!label.isEmpty() || !prose.isEmpty())
+                        lines << label + prose;
+                } else {
+                    lines << label + u' ' + prose;
+                }
+            }
+            addItemLines(child, owner, lines);
+        });
+    }
+
+    QString withDiscussion(const QString& statement, const Control& control)
+    {
+        const QString guidance = clean(text(partNamed(control, "guidance"), "prose"));
+        if (guidance.isEmpty() || guidance.size() > kMaxDiscussion)
+            return statement;
+        if (statement.isEmpty())
+            return QStringLiteral("Discussion: ") + guidance;
+        return statement + kLineBreak + kLineBreak + QStringLiteral("Discussion: ") + guidance;
+    }
+
+    // Markup as plain text: links keep their text, ** marks go, parameters
+    // are inserted as printed, runs of blanks become one, ends are trimmed.
+    QString clean(const QString& markup, int depth = 0)
+    {
+        static const QRegularExpression link(QStringLiteral(R"(\[([^\[\]]*)\]\([^()]*\))"));
+        const TextWork work = workFor(markup);
+        if (!work.markup)
+            return work.blanks ? markup.simplified() : markup;
+        QString plain = markup;
+        if (plain.contains(u'['))
+            plain.replace(link, QStringLiteral("\\1"));
+        if (plain.contains(QLatin1String("**")))
+            plain.remove(QLatin1String("**"));
+        if (plain.contains(QLatin1String("{{")))
+            plain = withParams(plain, depth);
+        return plain.simplified();
+    }
+
+    QString withParams(const QString& plain, int depth)
+    {
+        static const QRegularExpression insertion(
+            QStringLiteral(R"(\{\{\s*insert\s*:\s*param\s*,\s*([^\s{}]+)\s*\}\})"));
+        QString out;
+        out.reserve(plain.size() + 64);
+        qsizetype from = 0;
+        for (auto it = insertion.globalMatch(plain); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            const QString inserted = paramText(m.captured(1), depth);
+            m_inserted += inserted.size();
+            if (m_inserted > m_limits.maxInsertedChars)
+                fail(QStringLiteral("its parameter insertions add more than %1 characters")
+                         .arg(m_limits.maxInsertedChars));
+            out += QStringView(plain).mid(from, m.capturedStart() - from);
+            out += inserted;
+            from = m.capturedEnd();
+        }
+        out += QStringView(plain).mid(from);
+        return out;
+    }
+
+    // A parameter as it is printed: its choice as a selection, else its label
+    // as an assignment. Each is worked out once.
+    QString paramText(const QString& id, int depth)
+    {
+        if (const auto done = m_paramTexts.constFind(id); done != m_paramTexts.cend())
+            return *done;
+        const auto param = m_params.constFind(id);
+        // An unknown parameter, or one met again within its own choices.
+        if (param == m_params.cend() || depth >= kMaxParamDepth || m_paramsInProgress.contains(id))
+            return QStringLiteral("[Assignment: %1]").arg(id);
+        m_paramsInProgress.insert(id);
+        QString printed;
+        if (param->contains(QLatin1String("select"))) {
+            const QJsonObject select = param->value(QLatin1String("select")).toObject();
+            QStringList choices;
+            const QJsonArray list = select.value(QLatin1String("choice")).toArray();
+            for (const QJsonValue& choice : list)
+                choices << clean(choice.toString(), depth + 1);
+            const bool several = text(select, "how-many") == QLatin1String("one-or-more");
+            printed
+                = QStringLiteral("[Selection%1: %2]")
+                      .arg(several ? QStringLiteral(" (one or more)") : QString(), choices.join(QStringLiteral("; ")));
+        } else {
+            const QString label = clean(text(*param, "label"), depth + 1);
+            printed = QStringLiteral("[Assignment: %1]").arg(label.isEmpty() ? id : label);
+        }
+        m_paramsInProgress.remove(id);
+        m_paramTexts.insert(id, printed);
+        return printed;
+    }
+
+    const OscalCatalog::Limits& m_limits;
+    QHash<QString, QJsonObject> m_params;
+    QHash<QString, QString> m_paramTexts;
+    QSet<QString> m_paramsInProgress;
+    qint64 m_inserted = 0;
+    int m_section = 0;
+    ControlSetRows m_rows;
+};
+
+} // namespace
+
+namespace OscalCatalog {
+
+bool isCatalogFile(const QString& path)
+{
+    if (path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive))
+        return true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = withoutByteOrderMark(file.read(4096)).trimmed();
+    return head.startsWith('{');
+}
+
+ControlSetRows controlRowsOf(const QByteArray& bytes, const Limits& limits)
+{
+    try {
+        const QByteArray json = withoutByteOrderMark(bytes);
+        checkShape(json, limits);
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+        if (error.error != QJsonParseError::NoError)
+            fail(
+                QStringLiteral("it is not valid JSON (%1 at character %2)").arg(error.errorString()).arg(error.offset));
+        const QJsonObject root = document.object();
+        const QJsonValue catalog = root.value(QLatin1String("catalog"));
+        if (!catalog.isObject()) {
+            if (root.contains(QLatin1String("profile")))
+                fail(QStringLiteral("it is an OSCAL profile, not a catalog; import the catalog resolved from it"));
+            fail(QStringLiteral("it is not an OSCAL catalog (it holds no \"catalog\" object)"));
+        }
+        return CatalogReader(limits).read(catalog.toObject());
+    } catch (const std::bad_alloc&) {
+        fail(QStringLiteral("out of memory"));
+    }
+}
+
+ControlSetRows readControlRows(const QString& path, const Limits& limits)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw QuarrixError(QStringLiteral("The OSCAL catalog '%1' does not exist.").arg(path));
+    try {
+        const auto tooLarge = [&](qint64 bytes) {
+            if (bytes > limits.maxFileBytes)
+                fail(QStringLiteral("it is larger than %1 MB").arg(limits.maxFileBytes >> 20));
+        };
+        if (!info.isFile())
+            fail(QStringLiteral("it is not a file"));
+        tooLarge(info.size());
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            fail(file.errorString());
+        const QByteArray bytes = file.read(limits.maxFileBytes + 1); // the file may have grown
+        tooLarge(bytes.size());
+        return controlRowsOf(bytes, limits);
+    } catch (const QuarrixError& e) {
+        throw QuarrixError(QStringLiteral("Cannot read the OSCAL catalog '%1': %2.").arg(path, e.message()));
+    }
+}
+
+}
