@@ -38,7 +38,6 @@ CC=clang CXX=clang++ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug 
   -DQUARRIX_FUZZ=ON -DQUARRIX_BENCH=OFF
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp":print_suppressions=0 \
   ctest --test-dir build/asan -j "$jobs" --output-on-failure
 
 echo "== Fuzzing (60 seconds per target)"
