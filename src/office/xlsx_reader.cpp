@@ -434,8 +434,13 @@ public:
 private:
     QString value()
     {
+        // Text counts against the workbook's budget; numbers, Booleans and
+        // shared-string indexes do not (a large numeric sheet is not a text bomb).
         const QString v = QString::fromUtf8(m_value);
-        m_budget.decoded(v.size());
+        auto text = [&](const QString& t) {
+            m_budget.decoded(t.size());
+            return t;
+        };
         if (m_type == QLatin1String("s")) {
             bool ok = false;
             const qlonglong index = v.trimmed().toLongLong(&ok);
@@ -443,25 +448,22 @@ private:
                 fail(QStringLiteral("a cell names shared string %1, which does not exist").arg(v));
             return m_shared[size_t(index)];
         }
-        if (m_type == QLatin1String("inlineStr")) {
-            QString text = cellText(m_inline);
-            m_budget.decoded(text.size());
-            return text;
-        }
+        if (m_type == QLatin1String("inlineStr"))
+            return text(cellText(m_inline));
         if (m_type == QLatin1String("b"))
             return v.trimmed() == QLatin1String("1")
                     || v.trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
                 ? QStringLiteral("TRUE")
                 : QStringLiteral("FALSE");
         if (m_type == QLatin1String("str"))
-            return cellText(m_value);
+            return text(cellText(m_value));
         if (m_type == QLatin1String("e") || m_type == QLatin1String("d"))
-            return v;
+            return text(v);
         if (v.isEmpty())
             return v;
         bool ok = false;
         const double number = v.trimmed().toDouble(&ok);
-        return ok ? SpreadsheetReader::numberText(number) : v;
+        return ok ? SpreadsheetReader::numberText(number) : text(v);
     }
 
     SheetBuilder& m_out;
