@@ -6,6 +6,10 @@
 
 namespace Biff {
 
+namespace {
+constexpr size_t kMaxContinuations = 1 << 20;
+}
+
 RecordWalker::RecordWalker(QByteArrayView stream, qsizetype position)
     : m_stream(stream)
     , m_position(position)
@@ -31,6 +35,10 @@ bool RecordWalker::next(Record& record)
         header(m_position, &type, &length);
         if (type != kContinue)
             break;
+        // Real records go on in a few thousand at most; empty ones in the
+        // millions would only cost memory.
+        if (record.parts.size() > kMaxContinuations)
+            throw QuarrixError(QStringLiteral("a record goes on in more than %1 continuations").arg(kMaxContinuations));
         record.parts.push_back(m_stream.sliced(m_position + 4, length));
         m_position += 4 + length;
     }

@@ -24,6 +24,7 @@ using SpreadsheetReader::Limits;
 }
 
 constexpr int kColumns = 256; // the format's columns, A to IV
+constexpr size_t kMaxSheets = 65536;
 
 struct SheetEntry {
     QString name;
@@ -137,8 +138,8 @@ Globals readGlobals(QByteArrayView book, const Limits& limits, TextBudget& budge
             g.activeTab = u16At(b, 10);
         else if (r.type == Biff::kCodePage && b.size() >= 2)
             g.codePage = u16At(b, 0);
-        else if (r.type == Biff::kBoundSheet)
-            boundSheets.push_back(r);
+        else if (r.type == Biff::kBoundSheet && boundSheets.size() < kMaxSheets)
+            boundSheets.push_back(r); // the active tab can only name one of the first 65536
         else if (r.type == Biff::kSst && g.unicode)
             g.sharedStrings = readSharedStrings(r, limits, budget);
     }

@@ -20,6 +20,11 @@ using SpreadsheetReader::Limits;
     throw QuarrixError(reason);
 }
 
+// Far beyond any real workbook; they bound what a part that unpacks to a few
+// hundred megabytes of tiny elements can make us hold.
+constexpr size_t kMaxSheets = 65536;
+constexpr qsizetype kMaxRelationships = 1 << 20;
+
 QString local(const XML_Char* name)
 {
     const QString n = QString::fromUtf8(name);
@@ -222,8 +227,11 @@ public:
     QHash<QString, Relationship> byId;
     void start(const QString& name, const XML_Char** attrs) override
     {
-        if (name == QLatin1String("Relationship"))
-            byId.insert(attribute(attrs, "Id"), { attribute(attrs, "Type"), attribute(attrs, "Target") });
+        if (name != QLatin1String("Relationship"))
+            return;
+        if (byId.size() >= kMaxRelationships)
+            fail(QStringLiteral("a part lists more than %1 relationships").arg(kMaxRelationships));
+        byId.insert(attribute(attrs, "Id"), { attribute(attrs, "Type"), attribute(attrs, "Target") });
     }
     void end(const QString&) override { }
 };
@@ -269,6 +277,8 @@ public:
     void start(const QString& name, const XML_Char** attrs) override
     {
         if (name == QLatin1String("sheet")) {
+            if (sheets.size() >= kMaxSheets)
+                fail(QStringLiteral("the workbook lists more than %1 sheets").arg(kMaxSheets));
             sheets.push_back({ attribute(attrs, "name"), attribute(attrs, "id") });
         } else if (name == QLatin1String("workbookView") && activeTab < 0) {
             bool ok = false;

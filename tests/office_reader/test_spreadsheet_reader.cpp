@@ -205,6 +205,13 @@ TEST(SpreadsheetReader, RefusesHostileFiles)
             + "\"><c><v>1</v></c><c><v>2</v></c><c><v>3</v></c><c><v>4</v></c></row>";
     const QString manyCells = workbookWithSheet(dir, "many.xlsx", sheetXml(many));
 
+    // A workbook part of more tiny sheet elements than any workbook holds.
+    const QString manySheets = dir.filePath(QStringLiteral("sheets.xlsx"));
+    QByteArray sheetList = "<workbook><sheets>";
+    for (int i = 0; i <= 65536; ++i)
+        sheetList += "<sheet/>";
+    writeZip(manySheets, { { "xl/workbook.xml", sheetList + "</sheets></workbook>" } });
+
     // An .xls whose sheet claims the largest size the format allows.
     const QString hugeXls = dir.filePath(QStringLiteral("huge.xls"));
     {
@@ -241,10 +248,10 @@ TEST(SpreadsheetReader, RefusesHostileFiles)
         out.write(bytes);
     }
 
-    const std::vector<std::pair<QString, const char*>> cases
-        = { { loop, "sector chain is broken" }, { bomb, "unpacks to more than" }, { nested, "nested more than" },
-              { entities, "document type" }, { farCell, "out of range" }, { farRow, "out of range" },
-              { manyCells, "more than 1000 cells" }, { hugeXls, "declare more than" } };
+    const std::vector<std::pair<QString, const char*>> cases = { { loop, "sector chain is broken" },
+        { bomb, "unpacks to more than" }, { nested, "nested more than" }, { entities, "document type" },
+        { farCell, "out of range" }, { farRow, "out of range" }, { manyCells, "more than 1000 cells" },
+        { manySheets, "more than 65536 sheets" }, { hugeXls, "declare more than" } };
     for (const auto& [path, reason] : cases) {
         try {
             SpreadsheetReader::readActiveSheet(path, 0, small);
