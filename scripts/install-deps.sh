@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quarrix needs to build and run; with --tests
-# also what the test suite uses (PostgreSQL, LibreOffice, openpyxl, pdftotext).
+# also what the test suite uses (PostgreSQL, LibreOffice, openpyxl, pdftotext,
+# clang with its sanitizer and fuzzer runtimes).
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools
-  libsqlite3-dev libzip-dev libexpat1-dev libfreexl-dev libxlsxwriter-dev
+  libsqlite3-dev libzip-dev libexpat1-dev libxlsxwriter-dev
   unixodbc-dev odbc-postgresql tdsodbc libjpeg62-turbo-dev
   fonts-dejavu-core fonts-liberation2 xvfb xauth
 )
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(libgtest-dev clang-format lintian dpkg-dev file man-db postgresql python3 python3-openpyxl poppler-utils
+  packages+=(libgtest-dev clang-format clang libclang-rt-14-dev lintian dpkg-dev file man-db postgresql python3
+             python3-openpyxl poppler-utils
              libreoffice-writer-nogui libreoffice-calc-nogui)
 fi
 missing=()

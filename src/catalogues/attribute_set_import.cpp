@@ -89,6 +89,11 @@ AttributeImportCounts importAttributeSet(Assessment& assessment, const QString& 
                 }
             }
             row = 0;
+            // A sheet that yields nothing is almost surely the wrong file or
+            // sheet: refuse rather than leave an empty taxonomy.
+            if (counts.attributes + counts.busToTech + counts.techToSec == 0)
+                throw QuarrixError(QStringLiteral("the sheet '%1' holds no attribute or link rows; nothing was changed")
+                                       .arg(sheet.sheetName()));
             attribute.refresh();
             btAtt.refresh();
             tsAtt.refresh();

@@ -12,7 +12,8 @@ struct AttributeImportCounts {
 
 // Imports an attribute set: the active sheet's rows, columns 1 to 5, up to the
 // END row (or the last used row). Replaces every Attribute record; BTAtt and
-// TSAtt keep their rows and gain the sheet's link rows. All or nothing: on any
+// TSAtt keep their rows and gain the sheet's link rows. A sheet without any
+// attribute or link row is refused. All or nothing: on any
 // error the tables are as before and the message names the file, the row and
 // the cell.
 AttributeImportCounts importAttributeSet(Assessment& assessment, const QString& fileName);

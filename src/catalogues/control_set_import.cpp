@@ -8,9 +8,15 @@
 
 namespace {
 
-// The sheet's rows from row 1 up to the first whose column 1 is empty.
-ControlSetRows rowsOfSheet(const SheetCells& sheet)
+// The sheet's rows from row 1 up to the first whose column 1 is empty. An
+// empty first cell would make an empty catalogue: that sheet is refused before
+// anything is touched.
+ControlSetRows rowsOfSheet(const QString& fileName, const SheetCells& sheet)
 {
+    if (sheet.cell(1, 1).isEmpty())
+        throw QuarrixError(QStringLiteral(
+            "Cannot import '%1': the sheet '%2' holds no controls (cell A1 is empty); nothing was changed")
+                               .arg(fileName, sheet.sheetName()));
     ControlSetRows rows;
     for (int row = 1; !sheet.cell(row, 1).isEmpty(); ++row)
         rows.push_back({ sheet.cell(row, 1), sheet.cell(row, 2), sheet.cell(row, 3), sheet.cell(row, 4),
@@ -61,6 +67,6 @@ int importControlSet(Assessment& assessment, const QString& fileName)
 {
     const ControlSetRows rows = OscalCatalog::isCatalogFile(fileName)
         ? OscalCatalog::readControlRows(fileName)
-        : rowsOfSheet(SpreadsheetReader::readActiveSheet(fileName, 7));
+        : rowsOfSheet(fileName, SpreadsheetReader::readActiveSheet(fileName, 7));
     return writeControls(assessment, fileName, rows);
 }

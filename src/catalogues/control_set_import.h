@@ -7,7 +7,7 @@ class Assessment;
 // Imports a control set: one control per row from row 1, columns 1 to 7, up
 // to the first row whose column 1 is empty; or an OSCAL catalog (JSON, told
 // by its content or its .json name), one row per control. Replaces every
-// Controls record.
+// Controls record. A sheet whose cell A1 is empty is refused.
 // All or nothing: on any error Controls is as before and the message names
 // the file. Returns the number of controls made.
 int importControlSet(Assessment& assessment, const QString& fileName);

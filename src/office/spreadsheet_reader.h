@@ -16,9 +16,10 @@ public:
 
 private:
     friend class SheetBuilder;
+    using Cell = std::pair<int, QString>; // column, text
+    using Row = std::pair<int, std::vector<Cell>>; // row, its cells by ascending column
     QString m_name;
-    // Rows in ascending order, each with its cells up to the highest column kept.
-    std::vector<std::pair<int, std::vector<QString>>> m_rows;
+    std::vector<Row> m_rows; // ascending
 };
 
 namespace SpreadsheetReader {
@@ -30,6 +31,11 @@ struct Limits {
     qint64 maxCells = 4'000'000; // cells in the sheet (kept or not)
     qint64 maxSharedStrings = 2'000'000; // shared string entries
     int maxDepth = 64; // XML element nesting
+    qint64 maxCellChars = 1LL << 20; // text of one cell or shared string
+    qint64 maxWorkbookChars = 32LL << 20; // all text decoded from the workbook
+    // Text of the cells handed back, a shared string counted at each use: what
+    // one import goes through.
+    qint64 maxSheetChars = 32LL << 20;
 };
 
 // Reads the active sheet of an .xlsx or .xls workbook (the format is told by
@@ -38,7 +44,7 @@ struct Limits {
 // shortest decimal text (3, 1.5), text itself, formulas by their cached
 // value, Booleans TRUE or FALSE.
 // Raises QuarrixError naming the file when it is missing, not a workbook,
-// encrypted, damaged or beyond the limits.
+// encrypted, damaged or beyond the limits (the message names the limit).
 SheetCells readActiveSheet(const QString& path, int maxColumn = 0, const Limits& limits = Limits());
 
 // The shortest decimal text of a number, never in exponent form: 3, 1.5, -0.1, 1000000.

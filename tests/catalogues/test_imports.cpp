@@ -121,19 +121,19 @@ TEST_F(Imports, ControlSetRows)
             "05.01.02|05.01.02|Policies|Direction|Objective text|Policy set|Long text|",
             "id|Xid|section_title|subsection_title|subsection|control_title|control|" }));
     EXPECT_EQ(a.controls().currentRow(), 0);
-
-    writeSheet(file("empty.xlsx"), { { nullptr, "B1 only" } });
-    EXPECT_EQ(importControlSet(a, file("empty.xlsx")), 0);
-    EXPECT_EQ(a.controls().recordCount(), 0);
 }
 
-// A failed import changes nothing, and its message names the file, the row and the cell.
+// A failed import, or one that finds no rows, changes nothing; its message names the file and the
+// sheet, or the row and the cell.
 TEST_F(Imports, FailedImportsLeaveEveryTableAsBefore)
 {
     seedCatalogues();
     writeSheet(file("badgroup.xlsx"),
         { { "G", 1.0, "First", "Business" }, { "G", nullptr, "Link", "BUSTOTECH" }, { "G", 2.0, "Second", "Business" },
             { "G", "two", "Third", "Business" }, { "END" } });
+    // Sheets whose first column is empty: neither import finds a row to take.
+    writeSheet(file("nofirstcolumn.xlsx"),
+        { { nullptr, "B1 only", "Name", "Business" }, { nullptr, 2.0, "Other", "BUSTOTECH" } });
     QFile text(file("notes.xlsx"));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("plain text");
@@ -144,6 +144,8 @@ TEST_F(Imports, FailedImportsLeaveEveryTableAsBefore)
     const std::vector<std::tuple<bool, QString, QStringList>> cases
         = { { true, file("badgroup.xlsx"), { "row 4", "cell B4", "'two' is not a valid integer value" } },
               { true, file("missing.xlsx"), { "does not exist" } }, { true, file("notes.xlsx"), { "not a workbook" } },
+              { true, file("nofirstcolumn.xlsx"), { "sheet 'Set'", "no attribute or link rows" } },
+              { false, file("nofirstcolumn.xlsx"), { "sheet 'Set'", "no controls" } },
               { false, file("missing.xlsx"), { "does not exist" } },
               { false, file("notes.xlsx"), { "not a workbook" } } };
     for (const auto& [attributes, path, parts] : cases) {

@@ -1,5 +1,6 @@
 #include "office/spreadsheet_reader.h"
 #include "store/quarrix_error.h"
+#include "xls_builder.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -204,6 +205,13 @@ TEST(SpreadsheetReader, RefusesHostileFiles)
             + "\"><c><v>1</v></c><c><v>2</v></c><c><v>3</v></c><c><v>4</v></c></row>";
     const QString manyCells = workbookWithSheet(dir, "many.xlsx", sheetXml(many));
 
+    // A workbook part of more tiny sheet elements than any workbook holds.
+    const QString manySheets = dir.filePath(QStringLiteral("sheets.xlsx"));
+    QByteArray sheetList = "<workbook><sheets>";
+    for (int i = 0; i <= 65536; ++i)
+        sheetList += "<sheet/>";
+    writeZip(manySheets, { { "xl/workbook.xml", sheetList + "</sheets></workbook>" } });
+
     // An .xls whose sheet claims the largest size the format allows.
     const QString hugeXls = dir.filePath(QStringLiteral("huge.xls"));
     {
@@ -240,10 +248,10 @@ TEST(SpreadsheetReader, RefusesHostileFiles)
         out.write(bytes);
     }
 
-    const std::vector<std::pair<QString, const char*>> cases
-        = { { loop, "sector chain is broken" }, { bomb, "unpacks to more than" }, { nested, "nested more than" },
-              { entities, "document type" }, { farCell, "out of range" }, { farRow, "out of range" },
-              { manyCells, "more than 1000 cells" }, { hugeXls, "declare more than" } };
+    const std::vector<std::pair<QString, const char*>> cases = { { loop, "sector chain is broken" },
+        { bomb, "unpacks to more than" }, { nested, "nested more than" }, { entities, "document type" },
+        { farCell, "out of range" }, { farRow, "out of range" }, { manyCells, "more than 1000 cells" },
+        { manySheets, "more than 65536 sheets" }, { hugeXls, "declare more than" } };
     for (const auto& [path, reason] : cases) {
         try {
             SpreadsheetReader::readActiveSheet(path, 0, small);
@@ -255,4 +263,171 @@ TEST(SpreadsheetReader, RefusesHostileFiles)
     }
     // The default limits still read the patched .xls's neighbour and refuse the patched one.
     EXPECT_THROW(SpreadsheetReader::readActiveSheet(hugeXls), QuarrixError);
+}
+
+namespace {
+
+// A zip part made while libzip reads it: head, count copies of one byte,
+// tail. A shared string of hundreds of megabytes costs the test no memory.
+struct GeneratedPart {
+    GeneratedPart(QByteArray start, QByteArray end, qint64 count)
+        : head(std::move(start))
+        , tail(std::move(end))
+        , fill(count)
+    {
+    }
+    QByteArray head, tail;
+    qint64 fill = 0;
+    char byte = 'a';
+    qint64 position = 0;
+    zip_error_t error {};
+
+    qint64 size() const { return head.size() + fill + tail.size(); }
+
+    static zip_int64_t callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        auto* part = static_cast<GeneratedPart*>(state);
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            part->position = 0;
+            return 0;
+        case ZIP_SOURCE_READ: {
+            auto* out = static_cast<char*>(data);
+            const qint64 n = std::min<qint64>(qint64(length), part->size() - part->position);
+            for (qint64 i = 0; i < n;) {
+                const qint64 at = part->position + i;
+                if (at < part->head.size()) {
+                    const qint64 k = std::min(n - i, part->head.size() - at);
+                    memcpy(out + i, part->head.constData() + at, size_t(k));
+                    i += k;
+                } else if (at < part->head.size() + part->fill) {
+                    const qint64 k = std::min(n - i, part->head.size() + part->fill - at);
+                    memset(out + i, part->byte, size_t(k));
+                    i += k;
+                } else {
+                    const qint64 from = at - part->head.size() - part->fill;
+                    const qint64 k = std::min(n - i, part->tail.size() - from);
+                    memcpy(out + i, part->tail.constData() + from, size_t(k));
+                    i += k;
+                }
+            }
+            part->position += n;
+            return n;
+        }
+        case ZIP_SOURCE_STAT: {
+            auto* st = static_cast<zip_stat_t*>(data);
+            zip_stat_init(st);
+            st->size = zip_uint64_t(part->size());
+            st->valid |= ZIP_STAT_SIZE;
+            return sizeof(*st);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&part->error, data, length);
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        default:
+            return 0;
+        }
+    }
+};
+
+// A workbook whose shared-string part is generated, and whose sheet names
+// shared strings row by row: (row, index).
+void writeSharedStringWorkbook(
+    const QString& path, GeneratedPart& strings, const std::vector<std::pair<int, int>>& uses)
+{
+    QByteArray rows;
+    for (const auto& [row, index] : uses)
+        rows += "<row r=\"" + QByteArray::number(row) + "\"><c r=\"A" + QByteArray::number(row) + "\" t=\"s\"><v>"
+            + QByteArray::number(index) + "</v></c></row>";
+    const QByteArray sheet = sheetXml(rows);
+    const QByteArray rels
+        = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+          "<Relationship Id=\"rId1\" "
+          "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+          "Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" "
+          "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" "
+          "Target=\"sharedStrings.xml\"/></Relationships>";
+    int error = 0;
+    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    ASSERT_TRUE(z);
+    for (const auto& [name, content] :
+        std::vector<std::pair<const char*, const QByteArray*>> { { "xl/workbook.xml", &kWorkbook },
+            { "xl/_rels/workbook.xml.rels", &rels }, { "xl/worksheets/sheet1.xml", &sheet } })
+        ASSERT_GE(zip_file_add(z, name, zip_source_buffer(z, content->constData(), zip_uint64_t(content->size()), 0),
+                      ZIP_FL_OVERWRITE),
+            0);
+    zip_error_init(&strings.error);
+    const zip_int64_t index
+        = zip_file_add(z, "xl/sharedStrings.xml", zip_source_function(z, &GeneratedPart::callback, &strings), 0);
+    ASSERT_GE(index, 0);
+    ASSERT_EQ(zip_set_file_compression(z, zip_uint64_t(index), ZIP_CM_DEFLATE, 1), 0);
+    ASSERT_EQ(zip_close(z), 0);
+    zip_error_fini(&strings.error);
+}
+
+} // namespace
+
+// The text a workbook may hold is bounded per cell, for the whole workbook,
+// and for what one import goes through, where a shared string counts at each
+// use; the error names the limit. The first case is a 250 MB shared string
+// used by ten rows, in a workbook of a few hundred kilobytes.
+TEST(SpreadsheetReader, TextBudgetsNameTheLimitPassed)
+{
+    QTemporaryDir dir;
+    const QByteArray sstHead = "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><si><t>";
+    std::vector<std::pair<int, int>> tenRowsOfTheFirst;
+    for (int row = 1; row <= 10; ++row)
+        tenRowsOfTheFirst.emplace_back(row, 0);
+
+    const QString bomb = dir.filePath(QStringLiteral("bomb.xlsx"));
+    GeneratedPart huge { sstHead, "</t></si></sst>", 250LL << 20 };
+    writeSharedStringWorkbook(bomb, huge, tenRowsOfTheFirst);
+
+    SpreadsheetReader::Limits small;
+    small.maxWorkbookChars = 5000;
+    small.maxSheetChars = 5000;
+    const QString shared = dir.filePath(QStringLiteral("shared.xlsx"));
+    GeneratedPart one { sstHead, "</t></si></sst>", 1000 };
+    writeSharedStringWorkbook(shared, one, tenRowsOfTheFirst);
+    const QString many = dir.filePath(QStringLiteral("many.xlsx"));
+    QByteArray sixStrings = sstHead;
+    for (int i = 0; i < 5; ++i)
+        sixStrings += QByteArray(1000, 'x') + "</t></si><si><t>";
+    GeneratedPart distinct { sixStrings, "</t></si></sst>", 1000 };
+    writeSharedStringWorkbook(many, distinct, { { 1, 0 } });
+
+    // The same ten uses of one shared string in an .xls.
+    const QString xls = dir.filePath(QStringLiteral("shared.xls"));
+    {
+        using namespace XlsBuilder;
+        QByteArray cells;
+        for (int row = 0; row < 10; ++row)
+            cells += record(0x00FD, u16(row) + u16(0) + u16(15) + u32(0));
+        const QByteArray sst = record(0x00FC, u32(10) + u32(1) + u16(1000) + chars(QString(1000, u'y'), false));
+        QFile out(xls);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(compoundFile(workbookStream({ { QStringLiteral("S"), cells } }, 0, sst)));
+    }
+
+    const SpreadsheetReader::Limits normal;
+    const std::vector<std::tuple<QString, const SpreadsheetReader::Limits*, const char*>> cases
+        = { { bomb, &normal, "more than 1048576 characters (the limit for one cell)" },
+              { shared, &small, "more than 5000 characters of text in all (the limit for one import)" },
+              { xls, &small, "more than 5000 characters of text in all (the limit for one import)" },
+              { many, &small, "more than 5000 characters of text (the limit for one workbook)" } };
+    for (const auto& [path, limits, reason] : cases) {
+        try {
+            SpreadsheetReader::readActiveSheet(path, 0, *limits);
+            ADD_FAILURE() << "no error for " << path.toStdString();
+        } catch (const QuarrixError& e) {
+            EXPECT_TRUE(e.message().contains(path)) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QLatin1String(reason))) << e.message().toStdString();
+        }
+    }
+    // Within the limits, every row shows the one shared string.
+    const SheetCells within = SpreadsheetReader::readActiveSheet(shared);
+    EXPECT_EQ(within.lastRow(), 10);
+    EXPECT_EQ(within.cell(10, 1), QString(1000, u'a'));
 }

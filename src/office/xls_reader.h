@@ -1,0 +1,17 @@
+#pragma once
+
+#include "office/spreadsheet_reader.h"
+
+#include <QByteArray>
+
+// Reads the cells of the active sheet of an .xls workbook (the compound-file
+// container with a BIFF8 or BIFF5 workbook stream) held in memory. Every
+// length and index is checked against its record and the stream.
+namespace XlsReader {
+
+// The values follow SpreadsheetReader::readActiveSheet. Raises QuarrixError
+// with a short reason (without the file name) when the workbook is damaged,
+// encrypted or beyond the limits.
+SheetCells readActiveSheet(const QByteArray& file, int maxColumn, const SpreadsheetReader::Limits& limits);
+
+}
