@@ -46,7 +46,7 @@ QString noise(int lines)
     return text;
 }
 
-const char* const kSuffixes[] = { "docx" };
+const char* const kSuffixes[] = { "docx", "pdf" };
 
 }
 
@@ -63,7 +63,7 @@ TEST(DocumentFiles, FinishedDocumentReplacesTheTargetAndLeavesNothingElse)
             doc->finish();
         }
         const QByteArray bytes = readBytes(path);
-        EXPECT_TRUE(bytes.startsWith("PK\x03\x04")) << suffix;
+        EXPECT_TRUE(bytes.startsWith(ReportFile::isPdf(path) ? "%PDF" : "PK\x03\x04")) << suffix;
         EXPECT_LT(bytes.size(), 200000) << suffix;
         EXPECT_EQ(folderEntries(dir.path()), QStringList { QFileInfo(path).fileName() }) << suffix;
     }
