@@ -4,6 +4,7 @@
 #include "office/typed_document.h"
 #include "reports/report_file.h"
 #include "store/quarrix_error.h"
+#include "support/file_bytes.h"
 #include "support/file_size_limit.h"
 
 #include <QDir>
@@ -16,19 +17,6 @@ namespace {
 QStringList folderEntries(const QString& path)
 {
     return QDir(path).entryList(QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 // Text that compresses poorly, so that the file grows with it.
