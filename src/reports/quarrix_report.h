@@ -26,6 +26,7 @@ struct QuarrixReportOptions {
 namespace QuarrixReport {
 // Types the report into doc. Raises QuarrixError on a store error.
 void type(Assessment& assessment, TypedDocument& doc, const QuarrixReportOptions& options);
-// Types the report and saves it; on any error no file is written or replaced.
+// Types the report into a .docx, or a PDF when the path ends in .pdf; on any
+// error no file is written or replaced.
 void write(Assessment& assessment, const QString& path, const QuarrixReportOptions& options);
 }

@@ -21,6 +21,7 @@ namespace TaxonomyReport {
 // The seven groups of the matrix, in column order.
 const QStringList& matrixGroups();
 void type(Assessment& assessment, TypedDocument& doc, const TaxonomyReportOptions& options);
-// Types the report and saves it; on any error no file is written or replaced.
+// Types the report into a .docx, or a PDF when the path ends in .pdf; on any
+// error no file is written or replaced.
 void write(Assessment& assessment, const QString& path, const TaxonomyReportOptions& options);
 }
