@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -108,5 +109,27 @@ TEST(DocumentFiles, TargetThatCannotBeWrittenIsRefusedBeforeTyping)
         }
         EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder.") + suffix)).isDir());
         EXPECT_EQ(folderEntries(dir.path()), QStringList { "notadir" }) << suffix;
+    }
+}
+
+// A writer killed halfway leaves its temporary beside the target (nothing
+// can remove it then); the next save of that target removes it.
+TEST(DocumentFiles, LeftoverOfAKilledWriterGoesWithTheNextSave)
+{
+    QProcess gone;
+    gone.start("true", {});
+    ASSERT_TRUE(gone.waitForStarted());
+    const qint64 deadPid = gone.processId();
+    ASSERT_TRUE(gone.waitForFinished());
+    for (const char* suffix : kSuffixes) {
+        QTemporaryDir dir;
+        const QString name = QStringLiteral("report.") + suffix;
+        writeBytes(dir.filePath(name), "old");
+        writeBytes(dir.filePath(QStringLiteral(".%1.%2.quarrix-tmp").arg(name).arg(deadPid)), "torn");
+        const auto doc = ReportFile::open(dir.filePath(name));
+        doc->typeText("new");
+        doc->finish();
+        EXPECT_EQ(folderEntries(dir.path()), QStringList { name }) << suffix;
+        EXPECT_NE(readBytes(dir.filePath(name)), "old") << suffix;
     }
 }
