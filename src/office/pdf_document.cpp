@@ -2,6 +2,7 @@
 
 #include "files/atomic_file.h"
 #include "office/block_file.h"
+#include "office/recent_values.h"
 #include "store/quarrix_error.h"
 
 #include <QDir>
@@ -167,20 +168,14 @@ private:
 
     double units(double points) const { return points * m_scale; }
 
-    // The formats of the last few runs, since long documents repeat a
-    // handful of them.
     const QTextCharFormat& formatOf(const TypedDocument::CharFormat& f)
     {
-        for (auto it = m_formats.rbegin(); it != m_formats.rend(); ++it)
-            if (it->first == f)
-                return it->second;
-        if (m_formats.size() >= 16)
-            m_formats.erase(m_formats.begin());
-        QTextCharFormat format;
-        format.setFont(fontOf(f));
-        format.setForeground(colorOf(f.color));
-        m_formats.emplace_back(f, format);
-        return m_formats.back().second;
+        return m_formats.get(f, [&] {
+            QTextCharFormat format;
+            format.setFont(fontOf(f));
+            format.setForeground(colorOf(f.color));
+            return format;
+        });
     }
 
     static QFont fontOf(const TypedDocument::CharFormat& f)
@@ -331,7 +326,7 @@ private:
     double m_y = 0; // where the next line goes
     int m_page = 0;
     StoryLayout m_header;
-    std::vector<std::pair<TypedDocument::CharFormat, QTextCharFormat>> m_formats;
+    RecentValues<TypedDocument::CharFormat, QTextCharFormat> m_formats;
 };
 
 PdfDocument::PdfDocument(const QString& path)

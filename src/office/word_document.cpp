@@ -1,6 +1,7 @@
 #include "office/word_document.h"
 
 #include "files/atomic_file.h"
+#include "office/recent_values.h"
 #include "office/xml_bytes.h"
 #include "office/zip_stream.h"
 
@@ -132,27 +133,14 @@ void writeParagraphFormat(XmlBytes& x, const Paragraph& p)
     x.end("w:pPr");
 }
 
-// The XML of the last few formats written, since long documents repeat a
-// handful of them.
-template <typename Key> class RecentXml {
-public:
-    template <typename Write> const QByteArray& get(const Key& key, Write write)
-    {
-        for (auto it = m_items.rbegin(); it != m_items.rend(); ++it)
-            if (it->first == key)
-                return it->second;
-        if (m_items.size() >= 16)
-            m_items.erase(m_items.begin());
-        QByteArray bytes;
-        XmlBytes x(bytes);
-        write(x);
-        m_items.emplace_back(key, std::move(bytes));
-        return m_items.back().second;
-    }
-
-private:
-    std::vector<std::pair<Key, QByteArray>> m_items;
-};
+// An XML fragment, for the formats' cache.
+QByteArray xmlOf(const std::function<void(XmlBytes&)>& write)
+{
+    QByteArray bytes;
+    XmlBytes x(bytes);
+    write(x);
+    return bytes;
+}
 
 struct ParagraphKey {
     TypedDocument::ParagraphFormat format;
@@ -162,8 +150,8 @@ struct ParagraphKey {
 };
 
 struct FormatXml {
-    RecentXml<CharFormat> runs;
-    RecentXml<ParagraphKey> paragraphs;
+    RecentValues<CharFormat, QByteArray> runs;
+    RecentValues<ParagraphKey, QByteArray> paragraphs;
 };
 
 // Blanks at either end, or two in a row, must be kept as typed.
@@ -176,7 +164,7 @@ void writeParagraph(XmlBytes& x, const Paragraph& p, FormatXml& formats)
 {
     x.element("w:p");
     const ParagraphKey key { p.format, p.runs.empty() ? p.markFormat : CharFormat {}, p.runs.empty() };
-    x.raw(formats.paragraphs.get(key, [&](XmlBytes& f) { writeParagraphFormat(f, p); }));
+    x.raw(formats.paragraphs.get(key, [&] { return xmlOf([&](XmlBytes& f) { writeParagraphFormat(f, p); }); }));
     for (const Run& run : p.runs) {
         if (run.kind == Run::PageNumber) {
             x.element("w:fldSimple");
@@ -197,7 +185,7 @@ void writeParagraph(XmlBytes& x, const Paragraph& p, FormatXml& formats)
             x.end("w:r");
             continue;
         }
-        x.raw(formats.runs.get(run.format, [&](XmlBytes& f) { writeRunFormat(f, run.format); }));
+        x.raw(formats.runs.get(run.format, [&] { return xmlOf([&](XmlBytes& f) { writeRunFormat(f, run.format); }); }));
         const QStringView text = run.text;
         qsizetype start = 0;
         for (;;) {
@@ -221,13 +209,13 @@ void writeParagraph(XmlBytes& x, const Paragraph& p, FormatXml& formats)
     x.end("w:p");
 }
 
+// A whole part: the declaration, then the body.
 QByteArray xmlPart(const std::function<void(XmlBytes&)>& body)
 {
-    QByteArray bytes;
-    XmlBytes x(bytes);
-    x.declaration();
-    body(x);
-    return bytes;
+    return xmlOf([&](XmlBytes& x) {
+        x.declaration();
+        body(x);
+    });
 }
 
 // The root element of a WordprocessingML part, with its two namespaces.
