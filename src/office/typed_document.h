@@ -19,8 +19,8 @@
 // - consecutive text with the same formatting is kept as one run.
 //
 // Page set-up (orientation, header, footer, page numbers) is done before the
-// body is typed: a back-end that lays out pages as it goes uses what is set
-// when each page starts.
+// body is typed: a back-end that lays out pages as it goes takes it as it is
+// when the first page starts.
 //
 // Colours are given as the word processor's colour values: red in the low
 // byte, then green, then blue (16711680 is blue, 0 is black).
