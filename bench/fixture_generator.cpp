@@ -52,8 +52,17 @@ FixtureSize large()
     return { 5000, 1000, 134, 20000, 2000, 50 };
 }
 
+FixtureSize extraLarge()
+{
+    const FixtureSize l = large();
+    return { l.requirements * 10, l.drivers * 10, l.attributesPerTier * 10, l.profileRows * 10, l.controls * 10,
+        l.applications * 10 };
+}
+
 FixtureSize byName(const QString& name)
 {
+    if (name == QLatin1String("XL"))
+        return extraLarge();
     if (name == QLatin1String("L"))
         return large();
     if (name == QLatin1String("M"))

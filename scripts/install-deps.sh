@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools
-  libsqlite3-dev libzip-dev libexpat1-dev libxlsxwriter-dev
+  libsqlite3-dev libzip-dev zlib1g-dev libexpat1-dev libxlsxwriter-dev
   unixodbc-dev odbc-postgresql tdsodbc libjpeg62-turbo-dev
   fonts-dejavu-core fonts-liberation2 xvfb xauth
 )

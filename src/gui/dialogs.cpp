@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QUrl>
 
 bool WidgetDialogs::ask(const QString& question)
@@ -41,6 +42,12 @@ QString WidgetDialogs::saveFile(const FileRequest& request)
     QFileDialog dialog(m_parent, request.title, QString(), request.filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    // A name typed without a suffix gets the one of the kind of file chosen.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString& filter) {
+        const QRegularExpressionMatch suffix = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+        if (!request.defaultSuffix.isEmpty() && suffix.hasMatch())
+            dialog.setDefaultSuffix(suffix.captured(1));
+    });
     if (!request.proposedName.isEmpty())
         dialog.selectFile(request.proposedName);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();

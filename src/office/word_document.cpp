@@ -1,58 +1,37 @@
 #include "office/word_document.h"
 
-#include "store/quarrix_error.h"
+#include "files/atomic_file.h"
+#include "office/recent_values.h"
+#include "office/xml_bytes.h"
+#include "office/zip_stream.h"
 
-#include <QSaveFile>
-#include <QXmlStreamWriter>
-#include <algorithm>
 #include <cmath>
 #include <functional>
-#include <zip.h>
+#include <utility>
 
 namespace {
 
-const QString kW = QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
-const QString kR = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+using CharFormat = TypedDocument::CharFormat;
+using Paragraph = TypedDocument::Paragraph;
+using Run = TypedDocument::Run;
+
+const char kW[] = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+const char kR[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 const QString kRelBase = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
-const char kContentBase[] = "application/vnd.openxmlformats-officedocument.wordprocessingml.";
+const QString kContentBase = QStringLiteral("application/vnd.openxmlformats-officedocument.wordprocessingml.");
+const char kPackageRelationships[] = "http://schemas.openxmlformats.org/package/2006/relationships";
 
-// Characters XML 1.0 cannot carry become U+FFFD, so a stray control
-// character in stored text cannot make the package unreadable.
-QString xmlSafe(const QString& text)
-{
-    auto bad = [](const QString& t, qsizetype i) {
-        const char16_t c = t.at(i).unicode();
-        if (c >= 0x20 && c < 0xD800)
-            return false;
-        if (QChar::isHighSurrogate(c))
-            return !(i + 1 < t.size() && QChar::isLowSurrogate(t.at(i + 1).unicode()));
-        if (QChar::isLowSurrogate(c))
-            return !(i > 0 && QChar::isHighSurrogate(t.at(i - 1).unicode()));
-        return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF;
-    };
-    qsizetype i = 0;
-    while (i < text.size() && !bad(text, i))
-        ++i;
-    if (i == text.size())
-        return text;
-    QString out = text;
-    for (; i < out.size(); ++i)
-        if (bad(text, i))
-            out[i] = QChar(0xFFFD);
-    return out;
-}
-
-QString alignmentValue(int alignment)
+const char* alignmentValue(int alignment)
 {
     switch (alignment) {
-    case WordDocument::Centre:
-        return QStringLiteral("center");
-    case WordDocument::Right:
-        return QStringLiteral("right");
-    case WordDocument::Justify:
-        return QStringLiteral("both");
+    case TypedDocument::Centre:
+        return "center";
+    case TypedDocument::Right:
+        return "right";
+    case TypedDocument::Justify:
+        return "both";
     default:
-        return QStringLiteral("left");
+        return "left";
     }
 }
 
@@ -71,552 +50,396 @@ QString rgbHex(int wordColor)
 // The document's default font, set once in the styles part; runs name a
 // font or size only where they differ from it, which keeps large documents
 // compact.
-const QString kDefaultFont = QStringLiteral("Times New Roman");
-constexpr double kDefaultSize = 12;
+const QString kDefaultFont = TypedDocument::defaultFontName();
+constexpr double kDefaultSize = TypedDocument::kDefaultFontSize;
 
 // Run properties, or nothing when the format is the default one. With
 // `full` every property is written (for the document defaults).
-void writeRunFormat(QXmlStreamWriter& w, const WordDocument::CharFormat& f, bool full = false)
+void writeRunFormat(XmlBytes& x, const CharFormat& f, bool full = false)
 {
     const bool font = !f.fontName.isEmpty() && (full || f.fontName != kDefaultFont);
     const bool size = f.fontSize > 0 && (full || f.fontSize != kDefaultSize);
     if (!font && !size && !f.bold && !f.italic && !f.underline && f.color == 0)
         return;
-    w.writeStartElement(QStringLiteral("w:rPr"));
+    x.element("w:rPr");
     if (font) {
-        w.writeStartElement(QStringLiteral("w:rFonts"));
-        const QString name = xmlSafe(f.fontName);
-        w.writeAttribute(QStringLiteral("w:ascii"), name);
-        w.writeAttribute(QStringLiteral("w:hAnsi"), name);
-        w.writeAttribute(QStringLiteral("w:cs"), name);
-        w.writeEndElement();
+        x.element("w:rFonts");
+        x.attribute("w:ascii", f.fontName);
+        x.attribute("w:hAnsi", f.fontName);
+        x.attribute("w:cs", f.fontName);
+        x.end("w:rFonts");
     }
-    if (f.bold)
-        w.writeEmptyElement(QStringLiteral("w:b"));
-    if (f.italic)
-        w.writeEmptyElement(QStringLiteral("w:i"));
+    if (f.bold) {
+        x.element("w:b");
+        x.end("w:b");
+    }
+    if (f.italic) {
+        x.element("w:i");
+        x.end("w:i");
+    }
     if (f.color != 0) {
-        w.writeEmptyElement(QStringLiteral("w:color"));
-        w.writeAttribute(QStringLiteral("w:val"), rgbHex(f.color));
+        x.element("w:color");
+        x.attribute("w:val", rgbHex(f.color));
+        x.end("w:color");
     }
     if (size) {
-        const QString halfPoints = QString::number(std::lround(f.fontSize * 2));
-        w.writeEmptyElement(QStringLiteral("w:sz"));
-        w.writeAttribute(QStringLiteral("w:val"), halfPoints);
-        w.writeEmptyElement(QStringLiteral("w:szCs"));
-        w.writeAttribute(QStringLiteral("w:val"), halfPoints);
+        const long long halfPoints = std::llround(f.fontSize * 2);
+        x.element("w:sz");
+        x.attribute("w:val", halfPoints);
+        x.end("w:sz");
+        x.element("w:szCs");
+        x.attribute("w:val", halfPoints);
+        x.end("w:szCs");
     }
     if (f.underline) {
-        w.writeEmptyElement(QStringLiteral("w:u"));
-        w.writeAttribute(QStringLiteral("w:val"), QStringLiteral("single"));
+        x.element("w:u");
+        x.attribute("w:val", "single");
+        x.end("w:u");
     }
-    w.writeEndElement();
+    x.end("w:rPr");
 }
 
+// Paragraph properties, or nothing when all are the defaults.
+void writeParagraphFormat(XmlBytes& x, const Paragraph& p)
+{
+    const bool props = !p.format.tabStops.empty() || p.format.indentSteps > 0
+        || p.format.alignment != TypedDocument::Left || p.runs.empty();
+    if (!props)
+        return;
+    x.element("w:pPr");
+    if (!p.format.tabStops.empty()) {
+        x.element("w:tabs");
+        for (int pos : p.format.tabStops) {
+            x.element("w:tab");
+            x.attribute("w:val", "left");
+            x.attribute("w:pos", pos);
+            x.end("w:tab");
+        }
+        x.end("w:tabs");
+    }
+    if (p.format.indentSteps > 0) {
+        x.element("w:ind");
+        x.attribute("w:left", p.format.indentSteps * TypedDocument::kIndentStep);
+        x.end("w:ind");
+    }
+    if (p.format.alignment != TypedDocument::Left) {
+        x.element("w:jc");
+        x.attribute("w:val", alignmentValue(p.format.alignment));
+        x.end("w:jc");
+    }
+    // The mark's formatting gives an empty paragraph its height.
+    if (p.runs.empty())
+        writeRunFormat(x, p.markFormat);
+    x.end("w:pPr");
+}
+
+// An XML fragment, for the formats' cache.
+QByteArray xmlOf(const std::function<void(XmlBytes&)>& write)
+{
+    QByteArray bytes;
+    XmlBytes x(bytes);
+    write(x);
+    return bytes;
+}
+
+struct ParagraphKey {
+    TypedDocument::ParagraphFormat format;
+    CharFormat mark; // only of an empty paragraph
+    bool empty = false;
+    bool operator==(const ParagraphKey&) const = default;
+};
+
+struct FormatXml {
+    RecentValues<CharFormat, QByteArray> runs;
+    RecentValues<ParagraphKey, QByteArray> paragraphs;
+};
+
 // Blanks at either end, or two in a row, must be kept as typed.
-bool needsPreserve(const QString& t)
+bool needsPreserve(QStringView t)
 {
     return t.startsWith(u' ') || t.endsWith(u' ') || t.contains(QLatin1String("  "));
 }
 
-QByteArray xmlPart(const std::function<void(QXmlStreamWriter&)>& body)
+void writeParagraph(XmlBytes& x, const Paragraph& p, FormatXml& formats)
 {
-    QString text;
-    QXmlStreamWriter w(&text);
-    w.writeStartDocument(QStringLiteral("1.0"), true);
-    body(w);
-    w.writeEndDocument();
-    // The declaration written into a string names no encoding; the part is UTF-8.
-    return text
-        .replace(0, text.indexOf(QLatin1String("?>")) + 2,
-            QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"))
-        .toUtf8();
-}
-
-void relationship(QXmlStreamWriter& w, const QString& id, const QString& type, const QString& target)
-{
-    w.writeEmptyElement(QStringLiteral("Relationship"));
-    w.writeAttribute(QStringLiteral("Id"), id);
-    w.writeAttribute(QStringLiteral("Type"), type);
-    w.writeAttribute(QStringLiteral("Target"), target);
-}
-
-// Builds a zip archive in memory from named parts.
-QByteArray zipParts(const std::vector<std::pair<QString, QByteArray>>& parts)
-{
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
-    if (!buffer)
-        throw QuarrixError(
-            QStringLiteral("Cannot build the document: %1").arg(QString::fromUtf8(zip_error_strerror(&error))));
-    zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
-    if (!archive) {
-        const QString message = QString::fromUtf8(zip_error_strerror(&error));
-        zip_source_free(buffer);
-        throw QuarrixError(QStringLiteral("Cannot build the document: %1").arg(message));
-    }
-    zip_source_keep(buffer);
-    auto fail = [&](const QString& message) {
-        zip_discard(archive);
-        zip_source_free(buffer);
-        throw QuarrixError(QStringLiteral("Cannot build the document: %1").arg(message));
-    };
-    // The part buffers are read at zip_close(); `parts` outlives it.
-    for (const auto& [name, data] : parts) {
-        zip_source_t* source = zip_source_buffer(archive, data.constData(), zip_uint64_t(data.size()), 0);
-        if (!source)
-            fail(QString::fromUtf8(zip_strerror(archive)));
-        if (zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
-            zip_source_free(source);
-            fail(QString::fromUtf8(zip_strerror(archive)));
-        }
-    }
-    if (zip_close(archive) < 0)
-        fail(QString::fromUtf8(zip_strerror(archive)));
-
-    QByteArray out;
-    zip_stat_t st;
-    if (zip_source_open(buffer) < 0 || zip_source_stat(buffer, &st) < 0) {
-        zip_source_free(buffer);
-        throw QuarrixError(QStringLiteral("Cannot build the document."));
-    }
-    out.resize(qsizetype(st.size));
-    const zip_int64_t read = zip_source_read(buffer, out.data(), st.size);
-    zip_source_close(buffer);
-    zip_source_free(buffer);
-    if (read != zip_int64_t(st.size))
-        throw QuarrixError(QStringLiteral("Cannot build the document."));
-    return out;
-}
-
-}
-
-WordDocument::WordDocument()
-{
-    m_body.paragraphs.emplace_back();
-}
-
-void WordDocument::setFontName(const QString& name)
-{
-    m_format.fontName = name;
-}
-void WordDocument::setFontSize(double points)
-{
-    m_format.fontSize = points;
-}
-void WordDocument::setBold(bool on)
-{
-    m_format.bold = on;
-}
-void WordDocument::setItalic(bool on)
-{
-    m_format.italic = on;
-}
-void WordDocument::setUnderline(bool on)
-{
-    m_format.underline = on;
-}
-void WordDocument::setColor(int wordColor)
-{
-    m_format.color = wordColor;
-}
-
-void WordDocument::setAlignment(int alignment)
-{
-    current().format.alignment = alignment;
-}
-
-void WordDocument::indent()
-{
-    ++current().format.indentSteps;
-}
-
-void WordDocument::outdent()
-{
-    int& steps = current().format.indentSteps;
-    if (steps > 0)
-        --steps;
-}
-
-void WordDocument::clearTabStops()
-{
-    current().format.tabStops.clear();
-}
-
-void WordDocument::addTabStop(double points)
-{
-    const int twips = int(std::lround(points * 20));
-    std::vector<int>& stops = current().format.tabStops;
-    const auto at = std::lower_bound(stops.begin(), stops.end(), twips);
-    if (at == stops.end() || *at != twips)
-        stops.insert(at, twips);
-}
-
-void WordDocument::appendText(Paragraph& p, const CharFormat& format, const QString& text)
-{
-    if (text.isEmpty())
-        return;
-    if (!p.runs.empty() && p.runs.back().kind == Run::Text && p.runs.back().format == format) {
-        p.runs.back().text += text;
-        return;
-    }
-    p.runs.push_back({ Run::Text, format, text });
-}
-
-void WordDocument::endParagraph(Story& story)
-{
-    Paragraph next;
-    next.format = story.paragraphs.back().format;
-    next.markFormat = story.paragraphs.back().markFormat;
-    story.paragraphs.push_back(std::move(next));
-}
-
-void WordDocument::type(Story& story, const QString& text, const CharFormat& format)
-{
-    if (story.paragraphs.empty())
-        story.paragraphs.emplace_back();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\r' && c != u'\n')
+    x.element("w:p");
+    const ParagraphKey key { p.format, p.runs.empty() ? p.markFormat : CharFormat {}, p.runs.empty() };
+    x.raw(formats.paragraphs.get(key, [&] { return xmlOf([&](XmlBytes& f) { writeParagraphFormat(f, p); }); }));
+    for (const Run& run : p.runs) {
+        if (run.kind == Run::PageNumber) {
+            x.element("w:fldSimple");
+            x.attribute("w:instr", " PAGE ");
+            x.element("w:r");
+            x.element("w:t");
+            x.text(u"1");
+            x.end("w:t");
+            x.end("w:r");
+            x.end("w:fldSimple");
             continue;
-        appendText(story.paragraphs.back(), format, text.mid(start, i - start));
-        story.paragraphs.back().markFormat = format;
-        endParagraph(story);
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    appendText(story.paragraphs.back(), format, text.mid(start));
-    story.paragraphs.back().markFormat = format;
-}
-
-void WordDocument::typeText(const QString& text)
-{
-    type(m_body, text, m_format);
-}
-
-void WordDocument::typeParagraph()
-{
-    current().markFormat = m_format;
-    endParagraph(m_body);
-}
-
-void WordDocument::insertPageBreak()
-{
-    current().runs.push_back({ Run::PageBreak, m_format, {} });
-    current().markFormat = m_format;
-    endParagraph(m_body);
-}
-
-void WordDocument::setHeaderText(const QString& text)
-{
-    m_header.paragraphs.clear();
-    type(m_header, text, CharFormat {});
-}
-
-void WordDocument::insertAfterHeader(const QString& text)
-{
-    type(m_header, text, CharFormat {});
-}
-
-void WordDocument::addPageNumbers(int alignment, bool firstPage)
-{
-    if (m_footerText.paragraphs.empty())
-        m_footerText.paragraphs.emplace_back();
-    Paragraph& last = m_footerText.paragraphs.back();
-    last.runs.push_back({ Run::PageNumber, CharFormat {}, {} });
-    last.format.alignment = alignment;
-    m_pageNumbers = true;
-    m_numberFirstPage = firstPage;
-}
-
-void WordDocument::insertBeforeFooter(const QString& text)
-{
-    Story inserted;
-    type(inserted, text, CharFormat {});
-    if (m_footerText.paragraphs.empty()) {
-        m_footerText = std::move(inserted);
-        return;
-    }
-    // The last inserted piece joins the footer's first paragraph, which keeps
-    // its own paragraph settings.
-    Paragraph& joined = m_footerText.paragraphs.front();
-    std::vector<Run> runs = std::move(inserted.paragraphs.back().runs);
-    runs.insert(runs.end(), joined.runs.begin(), joined.runs.end());
-    joined.runs = std::move(runs);
-    inserted.paragraphs.pop_back();
-    m_footerText.paragraphs.insert(
-        m_footerText.paragraphs.begin(), inserted.paragraphs.begin(), inserted.paragraphs.end());
-}
-
-void WordDocument::setFooterAlignment(int alignment)
-{
-    for (Paragraph& p : m_footerText.paragraphs)
-        p.format.alignment = alignment;
-}
-
-void WordDocument::writeParagraphs(QXmlStreamWriter& w, const Story& story)
-{
-    // Names carry the "w" prefix the part's root declares.
-    for (const Paragraph& p : story.paragraphs) {
-        w.writeStartElement(QStringLiteral("w:p"));
-        const bool props
-            = !p.format.tabStops.empty() || p.format.indentSteps > 0 || p.format.alignment != Left || p.runs.empty();
-        if (props) {
-            w.writeStartElement(QStringLiteral("w:pPr"));
-            if (!p.format.tabStops.empty()) {
-                w.writeStartElement(QStringLiteral("w:tabs"));
-                for (int pos : p.format.tabStops) {
-                    w.writeEmptyElement(QStringLiteral("w:tab"));
-                    w.writeAttribute(QStringLiteral("w:val"), QStringLiteral("left"));
-                    w.writeAttribute(QStringLiteral("w:pos"), QString::number(pos));
-                }
-                w.writeEndElement();
-            }
-            if (p.format.indentSteps > 0) {
-                w.writeEmptyElement(QStringLiteral("w:ind"));
-                w.writeAttribute(QStringLiteral("w:left"), QString::number(p.format.indentSteps * kIndentStep));
-            }
-            if (p.format.alignment != Left) {
-                w.writeEmptyElement(QStringLiteral("w:jc"));
-                w.writeAttribute(QStringLiteral("w:val"), alignmentValue(p.format.alignment));
-            }
-            // The mark's formatting gives an empty paragraph its height.
-            if (p.runs.empty())
-                writeRunFormat(w, p.markFormat);
-            w.writeEndElement(); // pPr
         }
-        for (const Run& run : p.runs) {
-            if (run.kind == Run::PageNumber) {
-                w.writeStartElement(QStringLiteral("w:fldSimple"));
-                w.writeAttribute(QStringLiteral("w:instr"), QStringLiteral(" PAGE "));
-                w.writeStartElement(QStringLiteral("w:r"));
-                w.writeTextElement(QStringLiteral("w:t"), QStringLiteral("1"));
-                w.writeEndElement();
-                w.writeEndElement();
-                continue;
-            }
-            w.writeStartElement(QStringLiteral("w:r"));
-            if (run.kind == Run::PageBreak) {
-                w.writeEmptyElement(QStringLiteral("w:br"));
-                w.writeAttribute(QStringLiteral("w:type"), QStringLiteral("page"));
-                w.writeEndElement();
-                continue;
-            }
-            writeRunFormat(w, run.format);
-            qsizetype start = 0;
-            for (;;) {
-                const qsizetype tab = run.text.indexOf(QLatin1Char('\t'), start);
-                const QString piece = run.text.mid(start, (tab < 0 ? run.text.size() : tab) - start);
-                if (!piece.isEmpty()) {
-                    w.writeStartElement(QStringLiteral("w:t"));
-                    if (needsPreserve(piece))
-                        w.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
-                    w.writeCharacters(xmlSafe(piece));
-                    w.writeEndElement();
-                }
-                if (tab < 0)
-                    break;
-                w.writeEmptyElement(QStringLiteral("w:tab"));
-                start = tab + 1;
-            }
-            w.writeEndElement(); // r
+        x.element("w:r");
+        if (run.kind == Run::PageBreak) {
+            x.element("w:br");
+            x.attribute("w:type", "page");
+            x.end("w:br");
+            x.end("w:r");
+            continue;
         }
-        w.writeEndElement(); // p
+        x.raw(formats.runs.get(run.format, [&] { return xmlOf([&](XmlBytes& f) { writeRunFormat(f, run.format); }); }));
+        const QStringView text = run.text;
+        qsizetype start = 0;
+        for (;;) {
+            const qsizetype tab = text.indexOf(u'\t', start);
+            const QStringView piece = text.mid(start, (tab < 0 ? text.size() : tab) - start);
+            if (!piece.isEmpty()) {
+                x.element("w:t");
+                if (needsPreserve(piece))
+                    x.attribute("xml:space", "preserve");
+                x.text(piece);
+                x.end("w:t");
+            }
+            if (tab < 0)
+                break;
+            x.element("w:tab");
+            x.end("w:tab");
+            start = tab + 1;
+        }
+        x.end("w:r");
     }
+    x.end("w:p");
 }
 
-QByteArray WordDocument::storyXml(const char* root, const Story& story, bool withPageNumber) const
+// A whole part: the declaration, then the body.
+QByteArray xmlPart(const std::function<void(XmlBytes&)>& body)
 {
-    Story copy;
-    const Story* s = &story;
-    if (!withPageNumber) {
-        copy = story;
-        for (Paragraph& p : copy.paragraphs)
-            std::erase_if(p.runs, [](const Run& r) { return r.kind == Run::PageNumber; });
-        s = &copy;
-    }
-    if (s->paragraphs.empty()) {
-        copy.paragraphs.emplace_back();
-        s = &copy;
-    }
-    return xmlPart([&](QXmlStreamWriter& w) {
-        w.writeNamespace(kW, QStringLiteral("w"));
-        w.writeNamespace(kR, QStringLiteral("r"));
-        w.writeStartElement(kW, QString::fromLatin1(root));
-        writeParagraphs(w, *s);
-        w.writeEndElement();
+    return xmlOf([&](XmlBytes& x) {
+        x.declaration();
+        body(x);
     });
 }
 
-QByteArray WordDocument::documentXml() const
+// The root element of a WordprocessingML part, with its two namespaces.
+void wordRoot(XmlBytes& x, const char* root)
 {
-    const bool hasHeader = !m_header.paragraphs.empty();
-    const bool hasFooter = !m_footerText.paragraphs.empty();
-    const bool titlePage = m_pageNumbers && !m_numberFirstPage;
-    return xmlPart([&](QXmlStreamWriter& w) {
-        w.writeNamespace(kW, QStringLiteral("w"));
-        w.writeNamespace(kR, QStringLiteral("r"));
-        w.writeStartElement(kW, QStringLiteral("document"));
-        w.writeStartElement(kW, QStringLiteral("body"));
-        writeParagraphs(w, m_body);
-        w.writeStartElement(kW, QStringLiteral("sectPr"));
-        auto reference = [&](const char* kind, const char* type, const char* id) {
-            w.writeEmptyElement(kW, QString::fromLatin1(kind));
-            w.writeAttribute(kW, QStringLiteral("type"), QString::fromLatin1(type));
-            w.writeAttribute(kR, QStringLiteral("id"), QString::fromLatin1(id));
-        };
-        if (hasHeader) {
-            reference("headerReference", "default", "rIdHeader1");
-            if (titlePage)
-                reference("headerReference", "first", "rIdHeader2");
-        }
-        if (hasFooter) {
-            reference("footerReference", "default", "rIdFooter1");
-            if (titlePage)
-                reference("footerReference", "first", "rIdFooter2");
-        }
-        w.writeEmptyElement(kW, QStringLiteral("pgSz"));
-        w.writeAttribute(kW, QStringLiteral("w"), m_landscape ? QStringLiteral("16838") : QStringLiteral("11906"));
-        w.writeAttribute(kW, QStringLiteral("h"), m_landscape ? QStringLiteral("11906") : QStringLiteral("16838"));
-        if (m_landscape)
-            w.writeAttribute(kW, QStringLiteral("orient"), QStringLiteral("landscape"));
-        w.writeEmptyElement(kW, QStringLiteral("pgMar"));
-        // Three-quarter-inch side margins leave room for a 100-character
-        // rule in 14-point type on a landscape page.
-        w.writeAttribute(kW, QStringLiteral("top"), QStringLiteral("1440"));
-        w.writeAttribute(kW, QStringLiteral("right"), QStringLiteral("1080"));
-        w.writeAttribute(kW, QStringLiteral("bottom"), QStringLiteral("1440"));
-        w.writeAttribute(kW, QStringLiteral("left"), QStringLiteral("1080"));
-        w.writeAttribute(kW, QStringLiteral("header"), QStringLiteral("720"));
-        w.writeAttribute(kW, QStringLiteral("footer"), QStringLiteral("720"));
-        w.writeAttribute(kW, QStringLiteral("gutter"), QStringLiteral("0"));
-        if (titlePage)
-            w.writeEmptyElement(kW, QStringLiteral("titlePg"));
-        w.writeEndElement(); // sectPr
-        w.writeEndElement(); // body
-        w.writeEndElement(); // document
+    x.element(root);
+    x.attribute("xmlns:w", kW);
+    x.attribute("xmlns:r", kR);
+}
+
+QByteArray storyXml(const char* root, const TypedDocument::Story& story)
+{
+    return xmlPart([&](XmlBytes& x) {
+        FormatXml formats;
+        wordRoot(x, root);
+        for (const Paragraph& p : story)
+            writeParagraph(x, p, formats);
+        if (story.empty())
+            writeParagraph(x, {}, formats);
+        x.end(root);
     });
 }
 
-QByteArray WordDocument::toDocx() const
+void emptyElement(XmlBytes& x, const char* name, std::initializer_list<std::pair<const char*, QString>> attributes)
 {
-    const bool hasHeader = !m_header.paragraphs.empty();
-    const bool hasFooter = !m_footerText.paragraphs.empty();
-    const bool titlePage = m_pageNumbers && !m_numberFirstPage;
+    x.element(name);
+    for (const auto& [attribute, value] : attributes)
+        x.attribute(attribute, value);
+    x.end(name);
+}
 
-    std::vector<std::pair<QString, QByteArray>> parts;
-    std::vector<std::pair<QString, QString>> overrides { { QStringLiteral("/word/document.xml"),
-                                                             QStringLiteral("document.main+xml") },
-        { QStringLiteral("/word/styles.xml"), QStringLiteral("styles+xml") },
-        { QStringLiteral("/word/settings.xml"), QStringLiteral("settings+xml") } };
-    struct Rel {
-        QString id, type, target;
-    };
-    std::vector<Rel> rels { { QStringLiteral("rIdStyles"), QStringLiteral("styles"), QStringLiteral("styles.xml") },
-        { QStringLiteral("rIdSettings"), QStringLiteral("settings"), QStringLiteral("settings.xml") } };
-    std::vector<std::pair<QString, QByteArray>> stories;
-    auto addStory = [&](const QString& file, const char* kind, const QString& id, QByteArray xml) {
-        overrides.emplace_back(QStringLiteral("/word/") + file, QString::fromLatin1(kind) + QStringLiteral("+xml"));
-        rels.push_back({ id, QString::fromLatin1(kind), file });
-        stories.emplace_back(QStringLiteral("word/") + file, std::move(xml));
-    };
-    if (hasHeader) {
-        addStory(
-            QStringLiteral("header1.xml"), "header", QStringLiteral("rIdHeader1"), storyXml("hdr", m_header, false));
-        if (titlePage)
-            addStory(QStringLiteral("header2.xml"), "header", QStringLiteral("rIdHeader2"),
-                storyXml("hdr", m_header, false));
-    }
-    if (hasFooter) {
-        addStory(
-            QStringLiteral("footer1.xml"), "footer", QStringLiteral("rIdFooter1"), storyXml("ftr", m_footerText, true));
-        if (titlePage)
-            addStory(QStringLiteral("footer2.xml"), "footer", QStringLiteral("rIdFooter2"),
-                storyXml("ftr", m_footerText, false));
-    }
-
-    parts.emplace_back(QStringLiteral("[Content_Types].xml"), xmlPart([&](QXmlStreamWriter& w) {
-        w.writeDefaultNamespace(QStringLiteral("http://schemas.openxmlformats.org/package/2006/content-types"));
-        w.writeStartElement(QStringLiteral("Types"));
-        w.writeEmptyElement(QStringLiteral("Default"));
-        w.writeAttribute(QStringLiteral("Extension"), QStringLiteral("rels"));
-        w.writeAttribute(
-            QStringLiteral("ContentType"), QStringLiteral("application/vnd.openxmlformats-package.relationships+xml"));
-        w.writeEmptyElement(QStringLiteral("Default"));
-        w.writeAttribute(QStringLiteral("Extension"), QStringLiteral("xml"));
-        w.writeAttribute(QStringLiteral("ContentType"), QStringLiteral("application/xml"));
-        for (const auto& [part, kind] : overrides) {
-            w.writeEmptyElement(QStringLiteral("Override"));
-            w.writeAttribute(QStringLiteral("PartName"), part);
-            w.writeAttribute(QStringLiteral("ContentType"), QString::fromLatin1(kContentBase) + kind);
-        }
-        w.writeEndElement();
-    }));
-    parts.emplace_back(QStringLiteral("_rels/.rels"), xmlPart([&](QXmlStreamWriter& w) {
-        w.writeDefaultNamespace(QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships"));
-        w.writeStartElement(QStringLiteral("Relationships"));
-        relationship(w, QStringLiteral("rId1"), kRelBase + QStringLiteral("officeDocument"),
-            QStringLiteral("word/document.xml"));
-        w.writeEndElement();
-    }));
-    parts.emplace_back(QStringLiteral("word/_rels/document.xml.rels"), xmlPart([&](QXmlStreamWriter& w) {
-        w.writeDefaultNamespace(QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships"));
-        w.writeStartElement(QStringLiteral("Relationships"));
-        for (const Rel& r : rels)
-            relationship(w, r.id, kRelBase + r.type, r.target);
-        w.writeEndElement();
-    }));
-    parts.emplace_back(QStringLiteral("word/document.xml"), documentXml());
-    parts.emplace_back(QStringLiteral("word/styles.xml"), xmlPart([&](QXmlStreamWriter& w) {
-        w.writeNamespace(kW, QStringLiteral("w"));
-        w.writeStartElement(kW, QStringLiteral("styles"));
-        w.writeStartElement(kW, QStringLiteral("docDefaults"));
-        w.writeStartElement(kW, QStringLiteral("rPrDefault"));
+QByteArray stylesXml()
+{
+    return xmlPart([&](XmlBytes& x) {
+        wordRoot(x, "w:styles");
+        x.element("w:docDefaults");
+        x.element("w:rPrDefault");
         CharFormat base;
         base.fontName = kDefaultFont;
         base.fontSize = kDefaultSize;
-        writeRunFormat(w, base, true);
-        w.writeEndElement();
-        w.writeStartElement(kW, QStringLiteral("pPrDefault"));
-        w.writeStartElement(kW, QStringLiteral("pPr"));
-        w.writeEmptyElement(kW, QStringLiteral("spacing"));
-        w.writeAttribute(kW, QStringLiteral("before"), QStringLiteral("0"));
-        w.writeAttribute(kW, QStringLiteral("after"), QStringLiteral("0"));
-        w.writeAttribute(kW, QStringLiteral("line"), QStringLiteral("240"));
-        w.writeAttribute(kW, QStringLiteral("lineRule"), QStringLiteral("auto"));
-        w.writeEndElement();
-        w.writeEndElement();
-        w.writeEndElement(); // docDefaults
-        w.writeStartElement(kW, QStringLiteral("style"));
-        w.writeAttribute(kW, QStringLiteral("type"), QStringLiteral("paragraph"));
-        w.writeAttribute(kW, QStringLiteral("default"), QStringLiteral("1"));
-        w.writeAttribute(kW, QStringLiteral("styleId"), QStringLiteral("Normal"));
-        w.writeEmptyElement(kW, QStringLiteral("name"));
-        w.writeAttribute(kW, QStringLiteral("val"), QStringLiteral("Normal"));
-        w.writeEndElement();
-        w.writeEndElement();
-    }));
-    parts.emplace_back(QStringLiteral("word/settings.xml"), xmlPart([&](QXmlStreamWriter& w) {
-        w.writeNamespace(kW, QStringLiteral("w"));
-        w.writeStartElement(kW, QStringLiteral("settings"));
-        w.writeEmptyElement(kW, QStringLiteral("defaultTabStop"));
-        w.writeAttribute(kW, QStringLiteral("val"), QString::number(kIndentStep));
-        w.writeEndElement();
-    }));
-    for (auto& story : stories)
-        parts.push_back(std::move(story));
-    return zipParts(parts);
+        writeRunFormat(x, base, true);
+        x.end("w:rPrDefault");
+        x.element("w:pPrDefault");
+        x.element("w:pPr");
+        emptyElement(x, "w:spacing",
+            { { "w:before", QStringLiteral("0") }, { "w:after", QStringLiteral("0") },
+                { "w:line", QStringLiteral("240") }, { "w:lineRule", QStringLiteral("auto") } });
+        x.end("w:pPr");
+        x.end("w:pPrDefault");
+        x.end("w:docDefaults");
+        x.element("w:style");
+        x.attribute("w:type", "paragraph");
+        x.attribute("w:default", "1");
+        x.attribute("w:styleId", "Normal");
+        emptyElement(x, "w:name", { { "w:val", QStringLiteral("Normal") } });
+        x.end("w:style");
+        x.end("w:styles");
+    });
 }
 
-void WordDocument::save(const QString& path) const
+QByteArray settingsXml()
 {
-    const QByteArray bytes = toDocx();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw QuarrixError(QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw QuarrixError(QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString()));
+    return xmlPart([&](XmlBytes& x) {
+        wordRoot(x, "w:settings");
+        emptyElement(x, "w:defaultTabStop", { { "w:val", QString::number(TypedDocument::kDefaultTabStop) } });
+        x.end("w:settings");
+    });
+}
+
+struct Relationship {
+    QString id, type, target;
+};
+
+QByteArray relationshipsXml(const std::vector<Relationship>& relationships)
+{
+    return xmlPart([&](XmlBytes& x) {
+        x.element("Relationships");
+        x.attribute("xmlns", kPackageRelationships);
+        for (const Relationship& r : relationships)
+            emptyElement(x, "Relationship", { { "Id", r.id }, { "Type", kRelBase + r.type }, { "Target", r.target } });
+        x.end("Relationships");
+    });
+}
+
+// Part names and the content type (after the common prefix) of each.
+QByteArray contentTypesXml(const std::vector<std::pair<QString, QString>>& overrides)
+{
+    return xmlPart([&](XmlBytes& x) {
+        x.element("Types");
+        x.attribute("xmlns", "http://schemas.openxmlformats.org/package/2006/content-types");
+        emptyElement(x, "Default",
+            { { "Extension", QStringLiteral("rels") },
+                { "ContentType", QStringLiteral("application/vnd.openxmlformats-package.relationships+xml") } });
+        emptyElement(x, "Default",
+            { { "Extension", QStringLiteral("xml") }, { "ContentType", QStringLiteral("application/xml") } });
+        for (const auto& [part, kind] : overrides)
+            emptyElement(x, "Override", { { "PartName", part }, { "ContentType", kContentBase + kind } });
+        x.end("Types");
+    });
+}
+
+constexpr qsizetype kHandOn = 64 * 1024; // XML gathered before it is compressed
+
+}
+
+struct WordDocument::Output {
+    explicit Output(const QString& path)
+        : file(path)
+        , zip(file.tempPath(), path)
+        , xml(body)
+    {
+    }
+    // Hands the XML gathered so far on to the zip; with `all` false only
+    // once enough has gathered to be worth compressing.
+    void handOn(bool all)
+    {
+        if (body.size() < (all ? 1 : kHandOn))
+            return;
+        zip.write(body);
+        body.resize(0); // keeps the room for the next block
+    }
+
+    AtomicFile::Replacement file;
+    ZipStream zip;
+    QByteArray body;
+    XmlBytes xml;
+    FormatXml formats;
+};
+
+WordDocument::WordDocument(const QString& path)
+    : m_out(std::make_unique<Output>(path))
+{
+    m_out->body.reserve(kHandOn + 4096);
+    m_out->zip.beginPart(QStringLiteral("word/document.xml"));
+    XmlBytes& x = m_out->xml;
+    x.declaration();
+    wordRoot(x, "w:document");
+    x.element("w:body");
+}
+
+WordDocument::~WordDocument() = default;
+
+void WordDocument::writeParagraph(const Paragraph& paragraph)
+{
+    ::writeParagraph(m_out->xml, paragraph, m_out->formats);
+    m_out->handOn(false);
+}
+
+void WordDocument::writeEnd()
+{
+    const bool hasHeader = !header().empty();
+    const bool hasFooter = !footer().empty();
+    const bool titlePage = numberedFromSecondPage();
+
+    XmlBytes& x = m_out->xml;
+    x.element("w:sectPr");
+    auto reference = [&](const char* kind, const char* type, const char* id) {
+        emptyElement(x, kind, { { "w:type", QString::fromLatin1(type) }, { "r:id", QString::fromLatin1(id) } });
+    };
+    if (hasHeader) {
+        reference("w:headerReference", "default", "rIdHeader1");
+        if (titlePage)
+            reference("w:headerReference", "first", "rIdHeader2");
+    }
+    if (hasFooter) {
+        reference("w:footerReference", "default", "rIdFooter1");
+        if (titlePage)
+            reference("w:footerReference", "first", "rIdFooter2");
+    }
+    x.element("w:pgSz");
+    x.attribute("w:w", landscape() ? "16838" : "11906");
+    x.attribute("w:h", landscape() ? "11906" : "16838");
+    if (landscape())
+        x.attribute("w:orient", "landscape");
+    x.end("w:pgSz");
+    // Three-quarter-inch side margins leave room for a 100-character rule in
+    // 14-point type on a landscape page.
+    emptyElement(x, "w:pgMar",
+        { { "w:top", QStringLiteral("1440") }, { "w:right", QStringLiteral("1080") },
+            { "w:bottom", QStringLiteral("1440") }, { "w:left", QStringLiteral("1080") },
+            { "w:header", QStringLiteral("720") }, { "w:footer", QStringLiteral("720") },
+            { "w:gutter", QStringLiteral("0") } });
+    if (titlePage)
+        emptyElement(x, "w:titlePg", {});
+    x.end("w:sectPr");
+    x.end("w:body");
+    x.end("w:document");
+    m_out->handOn(true);
+    ZipStream& zip = m_out->zip;
+    zip.endPart();
+
+    std::vector<std::pair<QString, QString>> overrides {
+        { QStringLiteral("/word/document.xml"), QStringLiteral("document.main+xml") },
+        { QStringLiteral("/word/styles.xml"), QStringLiteral("styles+xml") },
+        { QStringLiteral("/word/settings.xml"), QStringLiteral("settings+xml") },
+    };
+    std::vector<Relationship> relationships {
+        { QStringLiteral("rIdStyles"), QStringLiteral("styles"), QStringLiteral("styles.xml") },
+        { QStringLiteral("rIdSettings"), QStringLiteral("settings"), QStringLiteral("settings.xml") },
+    };
+    auto addStory = [&](const QString& file, const char* kind, const QString& id, const QByteArray& xml) {
+        overrides.emplace_back(QStringLiteral("/word/") + file, QString::fromLatin1(kind) + QStringLiteral("+xml"));
+        relationships.push_back({ id, QString::fromLatin1(kind), file });
+        zip.addPart(QStringLiteral("word/") + file, xml);
+    };
+    if (hasHeader) {
+        const QByteArray xml = storyXml("w:hdr", header());
+        addStory(QStringLiteral("header1.xml"), "header", QStringLiteral("rIdHeader1"), xml);
+        if (titlePage)
+            addStory(QStringLiteral("header2.xml"), "header", QStringLiteral("rIdHeader2"), xml);
+    }
+    if (hasFooter) {
+        addStory(QStringLiteral("footer1.xml"), "footer", QStringLiteral("rIdFooter1"), storyXml("w:ftr", footer()));
+        if (titlePage)
+            addStory(QStringLiteral("footer2.xml"), "footer", QStringLiteral("rIdFooter2"),
+                storyXml("w:ftr", firstPageFooter()));
+    }
+    zip.addPart(QStringLiteral("word/styles.xml"), stylesXml());
+    zip.addPart(QStringLiteral("word/settings.xml"), settingsXml());
+    zip.addPart(QStringLiteral("word/_rels/document.xml.rels"), relationshipsXml(relationships));
+    zip.addPart(QStringLiteral("_rels/.rels"),
+        relationshipsXml(
+            { { QStringLiteral("rId1"), QStringLiteral("officeDocument"), QStringLiteral("word/document.xml") } }));
+    zip.addPart(QStringLiteral("[Content_Types].xml"), contentTypesXml(overrides));
+    zip.finish();
+    m_out->file.commit();
 }

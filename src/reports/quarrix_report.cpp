@@ -1,8 +1,9 @@
 #include "reports/quarrix_report.h"
 
 #include "analysis/in_use_derivation.h"
-#include "office/word_document.h"
+#include "office/typed_document.h"
 #include "reports/iddr_trace.h"
+#include "reports/report_file.h"
 #include "reports/report_typing.h"
 #include "reports/row_lookup.h"
 #include "store/assessment.h"
@@ -20,7 +21,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 class ReportRun {
 public:
-    ReportRun(Assessment& a, WordDocument& doc, const QuarrixReportOptions& options)
+    ReportRun(Assessment& a, TypedDocument& doc, const QuarrixReportOptions& options)
         : m_a(a)
         , m_t(doc)
         , m_options(options)
@@ -73,7 +74,7 @@ private:
     {
         m_t.size(14);
         m_t.bold(true);
-        m_t.doc().setAlignment(WordDocument::Centre);
+        m_t.doc().setAlignment(TypedDocument::Centre);
         for (int i = 0; i < 3; ++i)
             m_t.text(kCrLf);
         m_t.text(rule(100) + kCrLf);
@@ -81,7 +82,7 @@ private:
         if (!m_allActivities)
             m_t.text(QStringLiteral("For Activity ") + m_activity + kCrLf);
         m_t.text(rule(100) + QStringLiteral("\r\n\n"));
-        m_t.doc().setAlignment(WordDocument::Left);
+        m_t.doc().setAlignment(TypedDocument::Left);
         m_t.bold(false);
         m_t.size(12);
         for (int i = 0; i < 4; ++i)
@@ -89,7 +90,7 @@ private:
         m_t.text(QStringLiteral("Report Released by: \r\n"));
         m_t.text(kCrLf);
         m_t.text(QStringLiteral("Report Date:        "));
-        m_t.doc().setAlignment(WordDocument::Left);
+        m_t.doc().setAlignment(TypedDocument::Left);
         m_t.pageBreak();
     }
 
@@ -562,16 +563,16 @@ private:
 
 namespace QuarrixReport {
 
-void type(Assessment& assessment, WordDocument& doc, const QuarrixReportOptions& options)
+void type(Assessment& assessment, TypedDocument& doc, const QuarrixReportOptions& options)
 {
     ReportRun(assessment, doc, options).run();
 }
 
 void write(Assessment& assessment, const QString& path, const QuarrixReportOptions& options)
 {
-    WordDocument doc;
-    type(assessment, doc, options);
-    doc.save(path);
+    const std::unique_ptr<TypedDocument> doc = ReportFile::open(path);
+    type(assessment, *doc, options);
+    doc->finish();
 }
 
 }

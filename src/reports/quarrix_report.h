@@ -5,7 +5,7 @@
 #include <functional>
 
 class Assessment;
-class WordDocument;
+class TypedDocument;
 
 // The Quarrix report: title page, contents, company details, analysis,
 // requirements by division, business drivers, attributes to drivers, driver
@@ -25,7 +25,8 @@ struct QuarrixReportOptions {
 
 namespace QuarrixReport {
 // Types the report into doc. Raises QuarrixError on a store error.
-void type(Assessment& assessment, WordDocument& doc, const QuarrixReportOptions& options);
-// Types the report and saves it; on any error no file is written or replaced.
+void type(Assessment& assessment, TypedDocument& doc, const QuarrixReportOptions& options);
+// Types the report into a .docx, or a PDF when the path ends in .pdf; on any
+// error no file is written or replaced.
 void write(Assessment& assessment, const QString& path, const QuarrixReportOptions& options);
 }

@@ -1,6 +1,6 @@
 #include "reports/report_typing.h"
 
-#include "office/word_document.h"
+#include "office/typed_document.h"
 #include "store/table.h"
 
 #include <QLocale>
@@ -180,9 +180,9 @@ void Typist::setUpPages(const QString& headerTitle, const QDate& date)
     m_doc.setFontSize(11);
     m_doc.setHeaderText(headerTitle + headerDate(date));
     m_doc.insertAfterHeader(QStringLiteral("\r\n") + rule(113) + QStringLiteral("\r\n\n"));
-    m_doc.addPageNumbers(WordDocument::Centre, false);
+    m_doc.addPageNumbers(TypedDocument::Centre, false);
     m_doc.insertBeforeFooter(QStringLiteral("\r\n") + rule(113) + QStringLiteral("\r\n\n"));
-    m_doc.setFooterAlignment(WordDocument::Centre);
+    m_doc.setFooterAlignment(TypedDocument::Centre);
 }
 
 DisplayPause::DisplayPause(Table& table)

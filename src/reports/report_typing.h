@@ -5,7 +5,7 @@
 #include <QStringList>
 
 class Table;
-class WordDocument;
+class TypedDocument;
 
 // The typing vocabulary the two word-processor reports share: styles,
 // banners, rules, tab stops and the folding of long store texts into lines.
@@ -30,11 +30,11 @@ QStringList foldLines(QString text, int width, bool flatten, bool keepLines);
 // Typing on a document, in the reports' own terms.
 class Typist {
 public:
-    explicit Typist(WordDocument& doc)
+    explicit Typist(TypedDocument& doc)
         : m_doc(doc)
     {
     }
-    WordDocument& doc() { return m_doc; }
+    TypedDocument& doc() { return m_doc; }
 
     void text(const QString& t);
     void bold(bool on);
@@ -63,7 +63,7 @@ public:
     void setUpPages(const QString& headerTitle, const QDate& date);
 
 private:
-    WordDocument& m_doc;
+    TypedDocument& m_doc;
 };
 
 // Suspends a table's display for the life of the object.

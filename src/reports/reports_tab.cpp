@@ -157,7 +157,8 @@ QString ReportsTab::askReportFile(const QString& title)
 {
     Dialogs::FileRequest request;
     request.title = title;
-    request.filter = QStringLiteral("Word documents (*.docx)");
+    // A name ending in .pdf gives a PDF of the same document.
+    request.filter = QStringLiteral("Word documents (*.docx);;PDF documents (*.pdf)");
     request.defaultSuffix = QStringLiteral("docx");
     return dialogs().saveFile(request);
 }

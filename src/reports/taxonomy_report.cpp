@@ -1,6 +1,7 @@
 #include "reports/taxonomy_report.h"
 
-#include "office/word_document.h"
+#include "office/typed_document.h"
+#include "reports/report_file.h"
 #include "reports/report_typing.h"
 #include "reports/row_lookup.h"
 #include "store/assessment.h"
@@ -32,11 +33,11 @@ void narrowBanner(Typist& t, const QString& group)
 
 void frontMatter(Typist& t, Table& sys)
 {
-    WordDocument& doc = t.doc();
+    TypedDocument& doc = t.doc();
     // Title page.
     t.size(14);
     t.bold(true);
-    doc.setAlignment(WordDocument::Centre);
+    doc.setAlignment(TypedDocument::Centre);
     for (int i = 0; i < 4; ++i)
         t.text(kCrLf);
     t.text(rule(100) + kCrLf);
@@ -47,7 +48,7 @@ void frontMatter(Typist& t, Table& sys)
     t.text(QStringLiteral("CUSTOM ATTRIBUTE TAXONOMY\r\n"));
     t.text(kCrLf);
     t.emptyParagraph();
-    doc.setAlignment(WordDocument::Left);
+    doc.setAlignment(TypedDocument::Left);
     t.bold(false);
     t.size(12);
     t.emptyParagraph();
@@ -58,7 +59,7 @@ void frontMatter(Typist& t, Table& sys)
     t.text(kCrLf);
     t.text(QStringLiteral("Report Date:        "));
     t.pageBreak();
-    doc.setAlignment(WordDocument::Left);
+    doc.setAlignment(TypedDocument::Left);
 
     // Section 1, with section 2 on the same page.
     t.heading(QStringLiteral("1.  COMPANY DETAILS\r\n\n"));
@@ -101,7 +102,7 @@ const QStringList& matrixGroups()
     return groups;
 }
 
-void type(Assessment& a, WordDocument& doc, const TaxonomyReportOptions& options)
+void type(Assessment& a, TypedDocument& doc, const TaxonomyReportOptions& options)
 {
     Typist t(doc);
     t.setUpPages(QStringLiteral("Custom Attribute Taxonomy\t\t\t\t\t\t\t"), options.date);
@@ -223,9 +224,9 @@ void type(Assessment& a, WordDocument& doc, const TaxonomyReportOptions& options
 
 void write(Assessment& assessment, const QString& path, const TaxonomyReportOptions& options)
 {
-    WordDocument doc;
-    type(assessment, doc, options);
-    doc.save(path);
+    const std::unique_ptr<TypedDocument> doc = ReportFile::open(path);
+    type(assessment, *doc, options);
+    doc->finish();
 }
 
 }

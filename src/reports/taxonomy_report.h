@@ -4,7 +4,7 @@
 #include <QString>
 
 class Assessment;
-class WordDocument;
+class TypedDocument;
 
 // The custom attribute taxonomy report: title page, company details,
 // analysis headings, the matrix of the attributes in use by group and the
@@ -20,7 +20,8 @@ struct TaxonomyReportOptions {
 namespace TaxonomyReport {
 // The seven groups of the matrix, in column order.
 const QStringList& matrixGroups();
-void type(Assessment& assessment, WordDocument& doc, const TaxonomyReportOptions& options);
-// Types the report and saves it; on any error no file is written or replaced.
+void type(Assessment& assessment, TypedDocument& doc, const TaxonomyReportOptions& options);
+// Types the report into a .docx, or a PDF when the path ends in .pdf; on any
+// error no file is written or replaced.
 void write(Assessment& assessment, const QString& path, const TaxonomyReportOptions& options);
 }

@@ -1,27 +1,10 @@
 // quarrix-cli save-archive and load-archive.
+#include "support/file_bytes.h"
 #include "support/process_run.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void write(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-}
 
 TEST(ArchiveCli, SaveAndLoadMoveAnAssessmentBetweenStores)
 {
@@ -32,14 +15,14 @@ TEST(ArchiveCli, SaveAndLoadMoveAnAssessmentBetweenStores)
           "<RequirementRecord>\r\nBR1\r\nFirst\r\nNorth\r\nHigh\r\nSales\r\nPlan\r\n\r\n</RequirementRecord>\r\n"
           "<DriverRecord>\r\nBD1\r\nDrive\r\nSouth\r\nOps\r\nCore\r\nBR1: First\r\n\r\n</DriverRecord>\r\n"
           "</Analysis>\r\n";
-    write(dir.filePath("in.txt"), archive);
+    writeBytes(dir.filePath("in.txt"), archive);
 
     const ProcessRun load = runCli({ "--store", first, "load-archive", dir.filePath("in.txt") });
     ASSERT_EQ(load.status, 0) << load.err.toStdString();
     const ProcessRun save
         = runCli({ "--store", first, "save-archive", dir.filePath("out.txt"), "--division", "North" });
     ASSERT_EQ(save.status, 0) << save.err.toStdString();
-    const QByteArray out = bytesOf(dir.filePath("out.txt"));
+    const QByteArray out = readBytes(dir.filePath("out.txt"));
     // Every record is written whatever division was chosen.
     EXPECT_TRUE(out.contains("<RequirementRecord>\r\nBR1\r\n"));
     EXPECT_TRUE(out.contains("<DriverRecord>\r\nBD1\r\nDrive\r\nSouth\r\n"));
@@ -48,20 +31,20 @@ TEST(ArchiveCli, SaveAndLoadMoveAnAssessmentBetweenStores)
     const ProcessRun again = runCli({ "--store", second, "load-archive", dir.filePath("out.txt") });
     ASSERT_EQ(again.status, 0) << again.err.toStdString();
     ASSERT_EQ(runCli({ "--store", second, "save-archive", dir.filePath("again.txt") }).status, 0);
-    EXPECT_EQ(bytesOf(dir.filePath("again.txt")), out);
+    EXPECT_EQ(readBytes(dir.filePath("again.txt")), out);
 }
 
 TEST(ArchiveCli, BadFilesFailAndLeaveTheStoreAsItWas)
 {
     QTemporaryDir dir;
     const QString store = dir.filePath("Quarrix.mdb");
-    write(dir.filePath("good.txt"),
+    writeBytes(dir.filePath("good.txt"),
         "<Analysis>\r\n<RequirementRecord>\r\nBR1\r\n\r\n\r\n\r\n\r\n\r\n</RequirementRecord>\r\n</Analysis>\r\n");
     ASSERT_EQ(runCli({ "--store", store, "load-archive", dir.filePath("good.txt") }).status, 0);
     ASSERT_EQ(runCli({ "--store", store, "save-archive", dir.filePath("before.txt") }).status, 0);
 
-    write(dir.filePath("other.txt"), "just text\r\n");
-    write(dir.filePath("priority.txt"),
+    writeBytes(dir.filePath("other.txt"), "just text\r\n");
+    writeBytes(dir.filePath("priority.txt"),
         "<Analysis>\r\n<DriverAttributeRecord>\r\nBD1\r\nA\r\nhigh\r\n</DriverAttributeRecord>\r\n</Analysis>\r\n");
     const struct {
         QString file;
@@ -78,5 +61,5 @@ TEST(ArchiveCli, BadFilesFailAndLeaveTheStoreAsItWas)
     EXPECT_TRUE(unwritable.err.contains(dir.filePath("no-folder/out.txt"))) << unwritable.err.toStdString();
 
     ASSERT_EQ(runCli({ "--store", store, "save-archive", dir.filePath("after.txt") }).status, 0);
-    EXPECT_EQ(bytesOf(dir.filePath("after.txt")), bytesOf(dir.filePath("before.txt")));
+    EXPECT_EQ(readBytes(dir.filePath("after.txt")), readBytes(dir.filePath("before.txt")));
 }

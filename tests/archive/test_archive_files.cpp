@@ -2,10 +2,9 @@
 #include "archive_fixture.h"
 
 #include "store/quarrix_error.h"
+#include "support/file_size_limit.h"
 
 #include <QDir>
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -24,29 +23,6 @@ QString saveError(Assessment& a, const QString& path)
     }
     return {};
 }
-
-// Limits the size of files this process may write, so a write fails part way
-// as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 }
 

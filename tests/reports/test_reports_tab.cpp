@@ -3,16 +3,23 @@
 #include "report_fixture.h"
 
 #include "analysis/in_use_derivation.h"
+#include "gui/dialogs.h"
 #include "reports/reports_tab.h"
+#include "support/process_run.h"
 #include "support/window_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
 
 class ReportsTabTest : public WindowFixture {
 protected:
@@ -195,4 +202,52 @@ TEST_F(ReportsTabTest, TaxonomyReportUsesTheTypedGroup)
     EXPECT_GE(d.find(" \tAvailable\t\t\tLogged\t\t\t"), 0); // the matrix is whole
     EXPECT_EQ(window->statusText(), path + " saved          ");
     EXPECT_EQ(dialogs->waitDepth, 0);
+}
+
+// Both reports can be saved as PDF from the same dialogs.
+TEST_F(ReportsTabTest, ReportsCanBeSavedAsPdf)
+{
+    deriveAttributesInUse(window->assessment(), "All");
+    for (const auto& [link, name, title] : { std::tuple { "hRep2", "quarrix.pdf", "HARBOUR REVIEW" },
+             std::tuple { "hRep3", "taxonomy.pdf", "CUSTOM ATTRIBUTE TAXONOMY" } }) {
+        const QString path = reportPath(name);
+        dialogs->files.push_back(path);
+        click(link);
+        ASSERT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join(" ").toStdString();
+        EXPECT_TRUE(dialogs->fileRequests.last().filter.contains("(*.pdf)")) << link;
+        QFile pdf(path);
+        ASSERT_TRUE(pdf.open(QIODevice::ReadOnly)) << link;
+        EXPECT_TRUE(pdf.read(5) == "%PDF-") << link;
+        EXPECT_EQ(window->statusText(), path + " saved          ");
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        if (!pdftotext.isEmpty()) {
+            EXPECT_TRUE(runProgram(pdftotext, { path, "-" }).out.contains(title)) << link;
+        }
+    }
+}
+
+// The window's save dialog gives a name typed without a suffix the suffix
+// of the kind of file chosen in it.
+TEST_F(ReportsTabTest, SaveDialogTakesTheSuffixOfTheChosenKind)
+{
+    WidgetDialogs real(window.get());
+    Dialogs::FileRequest request;
+    request.filter = "Word documents (*.docx);;PDF documents (*.pdf)";
+    request.defaultSuffix = "docx";
+    for (const char* kind : { "Word documents (*.docx)", "PDF documents (*.pdf)" }) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            dialog->setDirectory(dir.path());
+            // The analyst picks the kind in the dialog's list of kinds.
+            auto* kinds = dialog->findChild<QComboBox*>("fileTypeCombo");
+            ASSERT_TRUE(kinds);
+            while (kinds->currentText() != QLatin1String(kind))
+                QTest::keyClick(kinds, Qt::Key_Down);
+            dialog->selectFile("report");
+            static_cast<QDialog*>(dialog)->accept(); // what the Save button does
+        });
+        const QString chosen = real.saveFile(request);
+        EXPECT_EQ(QFileInfo(chosen).fileName(), QString(kind).contains("pdf") ? "report.pdf" : "report.docx");
+    }
 }

@@ -1,0 +1,352 @@
+#include "office/pdf_document.h"
+
+#include "files/atomic_file.h"
+#include "office/block_file.h"
+#include "office/recent_values.h"
+#include "store/quarrix_error.h"
+
+#include <QDir>
+#include <QIODevice>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextLayout>
+
+#include <algorithm>
+
+namespace {
+
+using Paragraph = TypedDocument::Paragraph;
+using Run = TypedDocument::Run;
+
+// Page geometry in points, as the .docx writer sets it: A4, margins of one
+// inch at top and bottom and three quarters of an inch at the sides, header
+// and footer half an inch from the edge.
+constexpr double kA4Short = 11906 / 20.0;
+constexpr double kA4Long = 16838 / 20.0;
+constexpr double kTopMargin = 72;
+constexpr double kBottomMargin = 72;
+constexpr double kSideMargin = 54;
+constexpr double kHeaderDistance = 36;
+constexpr double kFooterDistance = 36;
+
+QColor colorOf(int wordColor)
+{
+    const unsigned v = unsigned(wordColor) & 0xFFFFFFu;
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+Qt::Alignment alignmentOf(int alignment)
+{
+    switch (alignment) {
+    case TypedDocument::Centre:
+        return Qt::AlignHCenter;
+    case TypedDocument::Right:
+        return Qt::AlignRight;
+    case TypedDocument::Justify:
+        return Qt::AlignJustify;
+    default:
+        return Qt::AlignLeft;
+    }
+}
+
+// The PDF writer's output. The writer does not report failures, so the first
+// one is kept here (with the system's reason) and raised by the document.
+class Output : public QIODevice {
+public:
+    Output(const QString& path, const QString& shownPath)
+        : m_file(path, shownPath)
+    {
+        open(QIODevice::WriteOnly);
+    }
+
+    // Raises the first failure, if any.
+    void check() const
+    {
+        if (!m_failure.isEmpty())
+            throw QuarrixError(m_failure);
+    }
+    void finish()
+    {
+        check();
+        QIODevice::close();
+        try {
+            m_file.close();
+        } catch (const QuarrixError& e) {
+            m_failure = e.message();
+        }
+        check();
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (!m_failure.isEmpty())
+            return -1;
+        try {
+            m_file.write(data, qsizetype(size));
+        } catch (const QuarrixError& e) {
+            m_failure = e.message();
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    BlockFile m_file;
+    QString m_failure;
+};
+
+}
+
+class PdfDocument::Pages {
+public:
+    Pages(PdfDocument& doc, const QString& path)
+        : m_doc(doc)
+        , m_target(path)
+        , m_file(path)
+        , m_out(m_file.tempPath(), path)
+    {
+        m_pdf = std::make_unique<QPdfWriter>(&m_out);
+        m_pdf->setCreator(QStringLiteral("Quarrix"));
+        m_scale = m_pdf->resolution() / 72.0;
+    }
+
+    ~Pages()
+    {
+        if (m_painter.isActive())
+            m_painter.end();
+    }
+
+    int pageCount() const { return m_page; }
+
+    void paragraph(const Paragraph& p)
+    {
+        if (m_page == 0)
+            newPage();
+        // The line up to a page break stays on this page (it takes its room
+        // there even when empty), text after the break starts the next; a
+        // break that ends its paragraph leaves no empty line on the new page.
+        // So a word processor lays out such a document.
+        std::vector<const Run*> piece;
+        bool broken = false;
+        for (const Run& run : p.runs) {
+            if (run.kind != Run::PageBreak) {
+                piece.push_back(&run);
+                continue;
+            }
+            place(p, piece);
+            piece.clear();
+            newPage();
+            broken = true;
+        }
+        if (!piece.empty() || !broken)
+            place(p, piece);
+    }
+
+    void end()
+    {
+        if (m_page == 0)
+            newPage();
+        const bool ended = m_painter.end();
+        m_pdf.reset();
+        m_out.finish();
+        if (!ended)
+            fail();
+        m_file.commit();
+    }
+
+private:
+    // A failure of the drawing itself; one of the file is raised by m_out.
+    [[noreturn]] void fail() const
+    {
+        m_out.check();
+        throw QuarrixError(QStringLiteral("Cannot write the file '%1': the pages could not be drawn.")
+                               .arg(QDir::toNativeSeparators(m_target)));
+    }
+
+    double units(double points) const { return points * m_scale; }
+
+    const QTextCharFormat& formatOf(const TypedDocument::CharFormat& f)
+    {
+        return m_formats.get(f, [&] {
+            QTextCharFormat format;
+            format.setFont(fontOf(f));
+            format.setForeground(colorOf(f.color));
+            return format;
+        });
+    }
+
+    static QFont fontOf(const TypedDocument::CharFormat& f)
+    {
+        QFont font(f.fontName.isEmpty() ? TypedDocument::defaultFontName() : f.fontName);
+        font.setPointSizeF(f.fontSize > 0 ? f.fontSize : TypedDocument::kDefaultFontSize);
+        font.setBold(f.bold);
+        font.setItalic(f.italic);
+        font.setUnderline(f.underline);
+        font.setHintingPreference(QFont::PreferNoHinting);
+        return font;
+    }
+
+    // The runs' text laid out in lines of `width` device units, the lines
+    // placed one below the other from 0.
+    std::unique_ptr<QTextLayout> layOut(const Paragraph& p, const std::vector<const Run*>& runs, double width)
+    {
+        QString text;
+        QList<QTextLayout::FormatRange> ranges;
+        for (const Run* run : runs) {
+            const QString t = run->kind == Run::PageNumber ? QString::number(m_page) : run->text;
+            ranges.append({ int(text.size()), int(t.size()), formatOf(run->format) });
+            text += t;
+        }
+        // Line breaks cannot occur in a paragraph's text; other control
+        // characters are shown as nothing.
+        for (QChar& c : text)
+            if (c.unicode() < 0x20 && c != u'\t')
+                c = QChar(0x200B);
+        auto layout = std::make_unique<QTextLayout>(text, formatOf(p.markFormat).font(), m_pdf.get());
+        QTextOption option(alignmentOf(p.format.alignment));
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        // Tab stops count from the left margin, the layout from the indent.
+        // The layout takes them in pixels of a 96 dpi screen, whatever the
+        // device.
+        const int indentTwips = p.format.indentSteps * TypedDocument::kIndentStep;
+        auto pixels = [](int twips) { return twips / 20.0 * 96 / 72; };
+        QList<QTextOption::Tab> tabs;
+        for (int twips : p.format.tabStops)
+            if (twips > indentTwips)
+                tabs.append(QTextOption::Tab(pixels(twips - indentTwips), QTextOption::LeftTab));
+        option.setTabs(tabs);
+        option.setTabStopDistance(pixels(TypedDocument::kDefaultTabStop));
+        layout->setTextOption(option);
+        layout->setFormats(ranges);
+        layout->beginLayout();
+        double y = 0;
+        for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+            line.setLeadingIncluded(true);
+            line.setLineWidth(width - indentOf(p));
+            line.setPosition(QPointF(0, y));
+            y += line.height();
+        }
+        layout->endLayout();
+        return layout;
+    }
+
+    double textWidth() const { return m_pageWidth - 2 * units(kSideMargin); }
+    double indentOf(const Paragraph& p) const
+    {
+        return units(p.format.indentSteps * TypedDocument::kIndentStep / 20.0);
+    }
+
+    // Places a paragraph's lines below what the page holds, starting new
+    // pages as they fill.
+    void place(const Paragraph& p, const std::vector<const Run*>& runs)
+    {
+        const std::unique_ptr<QTextLayout> layout = layOut(p, runs, textWidth());
+        const double x = units(kSideMargin) + indentOf(p);
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            if (m_y + line.height() > m_bodyBottom && m_y > m_bodyTop)
+                newPage();
+            line.draw(&m_painter, QPointF(x, m_y - line.y()));
+            m_y += line.height();
+        }
+    }
+
+    // A header or footer laid out: its paragraphs one below the other.
+    struct StoryLayout {
+        std::vector<std::pair<std::unique_ptr<QTextLayout>, double>> paragraphs; // with their indents
+        double height = 0;
+    };
+
+    StoryLayout layOut(const TypedDocument::Story& story)
+    {
+        StoryLayout laid;
+        for (const Paragraph& p : story) {
+            std::vector<const Run*> runs;
+            for (const Run& r : p.runs)
+                if (r.kind != Run::PageBreak)
+                    runs.push_back(&r);
+            std::unique_ptr<QTextLayout> layout = layOut(p, runs, textWidth());
+            laid.height += layout->boundingRect().height();
+            laid.paragraphs.emplace_back(std::move(layout), indentOf(p));
+        }
+        return laid;
+    }
+
+    void draw(const StoryLayout& story, double top)
+    {
+        for (const auto& [layout, indent] : story.paragraphs) {
+            layout->draw(&m_painter, QPointF(units(kSideMargin) + indent, top));
+            top += layout->boundingRect().height();
+        }
+    }
+
+    void newPage()
+    {
+        if (m_painter.isActive()) {
+            if (!m_pdf->newPage())
+                fail();
+        } else {
+            const QPageLayout layout(QPageSize(QPageSize::A4),
+                m_doc.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+            m_pdf->setPageLayout(layout);
+            if (!m_painter.begin(m_pdf.get()))
+                fail();
+            m_pageWidth = units(m_doc.landscape() ? kA4Long : kA4Short);
+            m_pageHeight = units(m_doc.landscape() ? kA4Short : kA4Long);
+            // The header is the same on every page.
+            m_header = layOut(m_doc.header());
+        }
+        m_out.check();
+        ++m_page;
+        // A header or footer taller than its margin pushes the body away.
+        const double headerTop = units(kHeaderDistance);
+        draw(m_header, headerTop);
+        const StoryLayout footer = layOut(m_page == 1 ? m_doc.firstPageFooter() : m_doc.footer());
+        const double footerTop = m_pageHeight - units(kFooterDistance) - footer.height;
+        draw(footer, footerTop);
+        m_bodyTop = std::max(units(kTopMargin), headerTop + m_header.height);
+        m_bodyBottom = std::min(m_pageHeight - units(kBottomMargin), footerTop);
+        m_y = m_bodyTop;
+    }
+
+    PdfDocument& m_doc;
+    QString m_target;
+    AtomicFile::Replacement m_file;
+    Output m_out;
+    std::unique_ptr<QPdfWriter> m_pdf;
+    QPainter m_painter;
+    double m_scale = 1; // device units per point
+    double m_pageWidth = 0;
+    double m_pageHeight = 0;
+    double m_bodyTop = 0;
+    double m_bodyBottom = 0;
+    double m_y = 0; // where the next line goes
+    int m_page = 0;
+    StoryLayout m_header;
+    RecentValues<TypedDocument::CharFormat, QTextCharFormat> m_formats;
+};
+
+PdfDocument::PdfDocument(const QString& path)
+    : m_pages(std::make_unique<Pages>(*this, path))
+{
+}
+
+PdfDocument::~PdfDocument() = default;
+
+int PdfDocument::pageCount() const
+{
+    return m_pages->pageCount();
+}
+
+void PdfDocument::writeParagraph(const Paragraph& paragraph)
+{
+    m_pages->paragraph(paragraph);
+}
+
+void PdfDocument::writeEnd()
+{
+    m_pages->end();
+}
