@@ -1,8 +1,8 @@
 #include "office/word_document.h"
 
+#include "files/atomic_file.h"
 #include "store/quarrix_error.h"
 
-#include <QSaveFile>
 #include <QXmlStreamWriter>
 #include <algorithm>
 #include <cmath>
@@ -613,10 +613,5 @@ QByteArray WordDocument::toDocx() const
 
 void WordDocument::save(const QString& path) const
 {
-    const QByteArray bytes = toDocx();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw QuarrixError(QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw QuarrixError(QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString()));
+    AtomicFile::write(path, toDocx());
 }

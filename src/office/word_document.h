@@ -81,7 +81,7 @@ public:
     // The package as bytes, and written to a file. save() writes a temporary
     // file beside the target and renames it over the target only when it is
     // complete, so a failure never leaves a partial document in its place.
-    // Raises QuarrixError on failure.
+    // Raises QuarrixError naming the file and the system's reason.
     QByteArray toDocx() const;
     void save(const QString& path) const;
 
