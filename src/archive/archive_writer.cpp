@@ -204,10 +204,11 @@ QString text(Assessment& a)
 
 QByteArray encode(const QString& text, Encoding* used)
 {
-    if (CodePage1252::canEncode(text)) {
+    QByteArray bytes;
+    if (CodePage1252::tryEncode(text, &bytes)) {
         if (used)
             *used = Encoding::CodePage1252;
-        return CodePage1252::encode(text);
+        return bytes;
     }
     if (used)
         *used = Encoding::Utf8;
@@ -220,10 +221,11 @@ Encoding save(Assessment& a, const QString& path)
     Encoding used = Encoding::CodePage1252;
     try {
         // Most archives fit the code page; one that does not is written again.
+        QByteArray bytes;
         Output out([&](QStringView piece) {
-            if (!CodePage1252::canEncode(piece))
+            if (!CodePage1252::tryEncode(piece, &bytes))
                 throw NeedsUtf8();
-            file.write(CodePage1252::encode(piece));
+            file.write(bytes);
         });
         writeArchive(a, out);
     } catch (const NeedsUtf8&) {
