@@ -52,8 +52,15 @@ FixtureSize large()
     return { 5000, 1000, 134, 20000, 2000, 50 };
 }
 
+FixtureSize extraLarge()
+{
+    return { 50000, 10000, 1340, 200000, 20000, 500 };
+}
+
 FixtureSize byName(const QString& name)
 {
+    if (name == QLatin1String("XL"))
+        return extraLarge();
     if (name == QLatin1String("L"))
         return large();
     if (name == QLatin1String("M"))
@@ -175,13 +182,22 @@ void generate(Assessment& a, const FixtureSize& size)
             ++made;
         }
 
-    for (int i = 0; i < size.applications; ++i)
+    // Each application with one attribute and its risk entry.
+    for (int i = 0; i < size.applications; ++i) {
+        const QString name = QStringLiteral("App %1").arg(i);
+        const QString attribute = security.isEmpty() ? QString() : security[rng.next(int(security.size()))];
         put(a.applications(),
-            { { "Application", QStringLiteral("App %1").arg(i) }, { "Domain", QStringLiteral("Domain") },
+            { { "Application", name }, { "Domain", QStringLiteral("Domain") },
                 { "Owner", QStringLiteral("Owner %1").arg(i) }, { "Description", QStringLiteral("An application") },
                 { "Division", divisions[rng.next(4)] },
-                { "SecAtt",
-                    security.isEmpty() ? QString() : LineList::build({ security[rng.next(int(security.size()))] }) } });
+                { "SecAtt", attribute.isEmpty() ? QString() : LineList::build({ attribute }) } });
+        if (attribute.isEmpty())
+            continue;
+        put(a.appControl(),
+            { { "AppId", QString::number(a.applications().currentRowId()) }, { "Application", name },
+                { "Attribute", attribute }, { "Risk", QStringLiteral("Outage of %1\r\nData loss").arg(name) },
+                { "Likelihood", QStringLiteral("Medium") }, { "Impact", QStringLiteral("High") } });
+    }
     tx.commit();
     for (Table* t : { &a.requirements(), &a.drivers(), &a.attribute(), &a.controls(), &a.driverProfiles() })
         t->refresh();

@@ -19,6 +19,7 @@ namespace Fixture {
 FixtureSize small(); // S
 FixtureSize medium(); // M
 FixtureSize large(); // L: 5,000 requirements, 1,000 drivers, 400 attributes, 20,000 profile rows, 2,000 controls
-FixtureSize byName(const QString& name); // "S", "M" or "L"
+FixtureSize extraLarge(); // XL: ten times L
+FixtureSize byName(const QString& name); // "S", "M", "L" or "XL"
 void generate(Assessment& assessment, const FixtureSize& size);
 }
