@@ -1,4 +1,12 @@
-// Save to Archive and Load from Archive of fixtures S, M and L.
+// Save to Archive and Load from Archive on fixtures S, M, L and XL (ten times
+// L), side by side: in process, and as quarrix-cli commands against cat
+// copying the same bytes (medians of paired runs, since the machine may be
+// shared; processor times are steadier than wall times there).
+//
+//   bench_archive [SIZE...] [--keep FOLDER]
+//
+// --keep copies each size's store and archive into FOLDER (L.mdb, L.txt...),
+// to repeat the commands by hand.
 #include "bench_main.h"
 #include "fixture_generator.h"
 
@@ -7,27 +15,109 @@
 #include "store/assessment.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <map>
+
+namespace {
+
+struct Figures {
+    std::map<QString, QString> values; // by row name
+};
+
+QString ms(double value)
+{
+    return QString::number(value, 'f', value < 10 ? 2 : 1);
+}
+
+}
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList sizes = benchSizes(argc, argv);
+    QStringList sizes;
+    QString keep;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArrayView(argv[i]) == "--keep" && i + 1 < argc)
+            keep = QString::fromLocal8Bit(argv[++i]);
+        else
+            sizes << QString::fromLatin1(argv[i]);
+    }
+    if (sizes.isEmpty())
+        sizes = { "S", "M", "L", "XL" };
+    const QString cli = QStringLiteral(QUARRIX_CLI);
+    const QString cat = QStringLiteral("cat");
+
+    const QStringList rows
+        = { "records", "archive bytes", "save to archive, ms", "read archive, ms", "load from archive, ms",
+              "load, us per record", "cat, ms", "cli save-archive, ms", "save-archive / cat", "cli load-archive, ms",
+              "load-archive / cat", "cat, cpu ms", "cli save-archive, cpu ms", "cli load-archive, cpu ms" };
+    std::map<QString, Figures> table;
     for (const QString& name : sizes) {
         QTemporaryDir dir;
-        Assessment a;
-        if (!openFixture(a, dir, name))
-            return 1;
-        const QString path = dir.filePath(QStringLiteral("archive.txt"));
+        Figures& f = table[name];
+        const QString store = dir.filePath(QStringLiteral("Quarrix.mdb"));
+        const QString archive = dir.filePath(QStringLiteral("archive.txt"));
+        {
+            Assessment a;
+            if (!openFixture(a, dir, name))
+                return 1;
+            auto step = [&](const char* what) { return QStringLiteral("[%1] %2").arg(name, QLatin1String(what)); };
+            const double save
+                = benchStep(qPrintable(step("save to archive")), [&] { ArchiveWriter::save(a, archive); });
+            size_t records = 0;
+            const double read = benchStep(
+                qPrintable(step("read archive")), [&] { records = ArchiveReader::read(archive).blocks.size(); });
+            const double load = benchStep(qPrintable(step("load from archive")), [&] {
+                const ArchiveReader::Result r = ArchiveReader::read(archive);
+                ArchiveReader::apply(a, r.blocks);
+            });
+            f.values["records"] = QString::number(records);
+            f.values["archive bytes"] = QString::number(QFileInfo(archive).size());
+            f.values["save to archive, ms"] = ms(save);
+            f.values["read archive, ms"] = ms(read);
+            f.values["load from archive, ms"] = ms(load);
+            f.values["load, us per record"] = QString::number(load * 1000 / std::max<size_t>(records, 1), 'f', 2);
+        }
+        const QString copy = dir.filePath(QStringLiteral("copy.txt"));
+        const auto catRun = [&] { return timedRun(cat, { archive }, copy); };
+        const PairedTimes save = pairedRuns(
+            [&] {
+                return timedRun(cli, { "--store", store, "save-archive", dir.filePath("saved.txt") });
+            },
+            catRun);
+        const PairedTimes load = pairedRuns(
+            [&] {
+                return timedRun(cli, { "--store", store, "load-archive", archive });
+            },
+            catRun);
+        f.values["cat, ms"] = ms(load.reference.wall);
+        f.values["cli save-archive, ms"] = ms(save.work.wall);
+        f.values["save-archive / cat"] = QString::number(save.ratio, 'f', 1) + QLatin1Char('x');
+        f.values["cli load-archive, ms"] = ms(load.work.wall);
+        f.values["load-archive / cat"] = QString::number(load.ratio, 'f', 1) + QLatin1Char('x');
+        f.values["cat, cpu ms"] = ms(load.reference.cpu);
+        f.values["cli save-archive, cpu ms"] = ms(save.work.cpu);
+        f.values["cli load-archive, cpu ms"] = ms(load.work.cpu);
+        if (!keep.isEmpty()) {
+            QDir().mkpath(keep);
+            for (const auto& [from, to] :
+                { std::pair { store, QStringLiteral("%1.mdb") }, std::pair { archive, QStringLiteral("%1.txt") } })
+                QFile::copy(from, QDir(keep).filePath(to.arg(name)));
+        }
+    }
 
-        benchStep(qPrintable(QStringLiteral("[%1] archive text").arg(name)), [&] { ArchiveWriter::text(a); });
-        benchStep(qPrintable(QStringLiteral("[%1] save to archive").arg(name)), [&] { ArchiveWriter::save(a, path); });
-        ArchiveReader::Result read;
-        benchStep(qPrintable(QStringLiteral("[%1] read archive").arg(name)), [&] { read = ArchiveReader::read(path); });
-        benchStep(qPrintable(QStringLiteral("[%1] load from archive").arg(name)),
-            [&] { ArchiveReader::apply(a, ArchiveReader::read(path).blocks); });
-        std::printf("(%lld bytes, %zu blocks)\n", static_cast<long long>(QFileInfo(path).size()), read.blocks.size());
+    std::printf("%-26s", "");
+    for (const QString& name : sizes)
+        std::printf("%12s", qPrintable(name));
+    std::printf("\n");
+    for (const QString& row : rows) {
+        std::printf("%-26s", qPrintable(row));
+        for (const QString& name : sizes)
+            std::printf("%12s", qPrintable(table[name].values[row]));
+        std::printf("\n");
     }
     return 0;
 }

@@ -57,8 +57,8 @@ void MainWindow::loadFromArchive()
         return;
 
     WaitCursor wait(dialogs());
-    // The file is read whole before the store is touched: a file that cannot
-    // be read, or has a bad priority, raises here and changes nothing.
+    // The file is read and checked whole before the store is touched: a file
+    // that cannot be read, ends early or holds a bad value raises here.
     const ArchiveReader::Result read = ArchiveReader::read(path);
     if (!read.isArchive) {
         dialogs().notice(ArchiveReader::kNotAnArchive);
@@ -68,6 +68,4 @@ void MainWindow::loadFromArchive()
     flags().saved = true;
     Table& sys = assessment().system();
     showProjectIdentity(sys.text(QStringLiteral("Assessment")), sys.text(QStringLiteral("Description")));
-    if (!read.endedEarly.isEmpty())
-        dialogs().error(read.endedEarly);
 }

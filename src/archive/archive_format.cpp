@@ -12,6 +12,10 @@ std::vector<Block> buildBlocks()
         return Block { QString::fromLatin1(table), QLatin1Char('<') + name + QLatin1Char('>'),
             QStringLiteral("</") + name + QLatin1Char('>'), std::move(fields) };
     };
+    Block risks = block("AppControl", "ApplicationRiskRecord",
+        { { "Attribute", K::Line }, { "Likelihood", K::Line }, { "Impact", K::Line }, { "Risk", K::Lines } });
+    risks.ownerIdField = "AppId";
+    risks.ownerNameField = "Application";
     return {
         block("System", "ID", { { "AssID", K::Line } }),
         block("System", "Title", { { "Assessment", K::Line } }),
@@ -41,6 +45,10 @@ std::vector<Block> buildBlocks()
         block("Controls", "ControlRecord",
             { { "Id", K::Line }, { "XId", K::Line }, { "section_title", K::Line }, { "subsection_title", K::Line },
                 { "subsection", K::Lines }, { "control_title", K::Line }, { "control", K::Lines } }),
+        block("Applications", "ApplicationRecord",
+            { { "Application", K::Line }, { "Domain", K::Line }, { "Owner", K::Line }, { "Division", K::Line },
+                { "Description", K::Lines }, { "SecAtt", K::Lines } }),
+        risks,
     };
 }
 
@@ -52,11 +60,25 @@ const std::vector<Block>& blocks()
     return all;
 }
 
-const Block* blockOpenedBy(const QString& line)
+const Block* blockOpenedBy(QStringView line)
 {
+    // Most lines are values: only a line starting with '<' can be a tag.
+    if (line.isEmpty() || line.front() != QLatin1Char('<'))
+        return nullptr;
     for (const Block& b : blocks())
         if (b.openTag == line)
             return &b;
+    return nullptr;
+}
+
+const Block* owner(const Block& block)
+{
+    if (!block.belongsToPrevious())
+        return nullptr;
+    const std::vector<Block>& all = blocks();
+    for (size_t i = 1; i < all.size(); ++i)
+        if (&all[i] == &block)
+            return &all[i - 1];
     return nullptr;
 }
 

@@ -28,6 +28,14 @@ struct Block {
     QString openTag;
     QString closeTag;
     std::vector<Field> fields;
+    // A block whose records belong to a record of the block before it (a
+    // risk entry to its application, since application names may repeat) is
+    // written after each record for that record's entries, and read as
+    // belonging to the last such record before it. Its table keeps the
+    // owner's row id and first value in these fields.
+    const char* ownerIdField = nullptr;
+    const char* ownerNameField = nullptr;
+    bool belongsToPrevious() const { return ownerIdField != nullptr; }
     bool record() const { return table != QLatin1String("System"); }
 };
 
@@ -36,9 +44,12 @@ inline const QString kLastLine = QStringLiteral("</Analysis>");
 inline const QString kLastLineMisspelt = QStringLiteral("</Analyis>"); // accepted when reading
 inline const QString kEndOfValue = QStringLiteral("[end]");
 
-// The project blocks, then the record blocks, in the order they are written.
+// The project blocks, then the record blocks, in the order they are written;
+// the last is the block of the risk entries, which follow their application.
 const std::vector<Block>& blocks();
-const Block* blockOpenedBy(const QString& line);
+const Block* blockOpenedBy(QStringView line);
+// The block whose records own the records of this one, or nullptr.
+const Block* owner(const Block& block);
 // The terminator of a multi-line field: "[end]", or the closing tag for the last field.
 QString terminator(const Block& block, size_t fieldIndex);
 

@@ -7,9 +7,13 @@
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
+#include <algorithm>
+#include <map>
+#include <sqlite3.h>
 
 namespace {
 
+using ArchiveFormat::Block;
 using ArchiveFormat::ValueKind;
 
 // Lines as the archive reader sees them: a line is the text up to the first
@@ -21,7 +25,7 @@ public:
     {
     }
 
-    bool next(QString* line)
+    bool next(QStringView* line)
     {
         if (m_pos >= m_text.size())
             return false;
@@ -31,7 +35,7 @@ public:
         const qsizetype cr = view.indexOf(QLatin1Char('\r'));
         if (cr >= 0)
             view = view.left(cr);
-        *line = view.toString();
+        *line = view;
         m_pos = lf < 0 ? m_text.size() : lf + 1;
         ++m_number;
         return true;
@@ -46,11 +50,11 @@ private:
 
 // An empty line leaves the priority unset; anything else must be a whole
 // number from 0 to 65535 (blanks around it are allowed).
-bool isPriority(const QString& line)
+bool isPriority(QStringView line)
 {
     if (line.isEmpty())
         return true;
-    QStringView s = QStringView(line).trimmed();
+    QStringView s = line.trimmed();
     if (s.isEmpty())
         return false;
     for (QChar c : s)
@@ -66,6 +70,52 @@ QString where(const QString& fileName)
     return fileName.isEmpty() ? QStringLiteral("The archive")
                               : QStringLiteral("The archive '%1'").arg(QDir::toNativeSeparators(fileName));
 }
+
+// One prepared insert per archived table, inside the load's transaction.
+class BulkInsert {
+public:
+    BulkInsert(Store& store, const Block& block)
+        : m_store(store)
+        , m_def(*Schema::find(block.table))
+    {
+        QStringList columns, marks;
+        for (const ArchiveFormat::Field& f : block.fields) {
+            m_fields.push_back(&m_def.fields[m_def.fieldIndex(QString::fromLatin1(f.name))]);
+            columns << quoteIdentifier(m_fields.back()->name);
+        }
+        if (block.belongsToPrevious()) {
+            for (const char* link : { block.ownerIdField, block.ownerNameField }) {
+                m_links.push_back(&m_def.fields[m_def.fieldIndex(QString::fromLatin1(link))]);
+                columns << quoteIdentifier(m_links.back()->name);
+            }
+        }
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            marks << QStringLiteral("?");
+        m_insert = &store.cached(
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(quoteIdentifier(m_def.name), columns.join(QLatin1String(", ")), marks.join(QLatin1Char(','))));
+    }
+
+    // Inserts one record; links holds the owner's row id and name for a
+    // block that belongs to the block before it. Returns the new row id.
+    qint64 insert(const std::vector<QString>& values, const QStringList& links = {})
+    {
+        int column = 1;
+        for (size_t i = 0; i < m_fields.size(); ++i)
+            m_insert->bind(column++, Table::storedValue(*m_fields[i], values[i]));
+        for (qsizetype i = 0; i < links.size(); ++i)
+            m_insert->bind(column++, Table::storedValue(*m_links[size_t(i)], links[i]));
+        m_insert->run();
+        return sqlite3_last_insert_rowid(m_store.handle());
+    }
+
+private:
+    Store& m_store;
+    const TableDef& m_def;
+    std::vector<const FieldDef*> m_fields;
+    std::vector<const FieldDef*> m_links;
+    SqlStatement* m_insert = nullptr;
+};
 
 }
 
@@ -85,71 +135,72 @@ Result parse(const QString& text, const QString& fileName)
 {
     Result result;
     LineReader lines(text);
-    QString line;
+    QStringView line;
     if (!lines.next(&line) || line != ArchiveFormat::kFirstLine)
         return result;
     result.isArchive = true;
 
-    auto endedEarly = [&](const ArchiveFormat::Block* inside) {
-        const int last = lines.number();
-        // One arg() call for all values, so a '%' in a file name stays as it is.
-        result.endedEarly = inside
-            ? QStringLiteral(
-                "%1 ended early: it stops after line %2, inside a %3 block. What was read up to there was loaded.")
-                  .arg(where(fileName), QString::number(last), inside->openTag)
-            : QStringLiteral(
-                "%1 ended early: it stops after line %2 without the line %3. What was read up to there was loaded.")
-                  .arg(where(fileName), QString::number(last), ArchiveFormat::kLastLine);
+    // One arg() call for all values, so a '%' in a file name stays as it is.
+    auto endedEarly = [&](const Block& block, int begun) {
+        return QuarrixError(
+            QStringLiteral("%1 ends early: it stops after line %2, inside the %3 block that begins at line %4. "
+                           "Nothing of it was loaded.")
+                .arg(where(fileName), QString::number(lines.number()), block.openTag, QString::number(begun)));
+    };
+    auto nextLine = [&](const Block& block, int begun) {
+        if (!lines.next(&line))
+            throw endedEarly(block, begun);
     };
 
+    std::vector<const Block*> seen; // record blocks read so far
     bool have = lines.next(&line);
     while (have && line != ArchiveFormat::kLastLine && line != ArchiveFormat::kLastLineMisspelt) {
-        const ArchiveFormat::Block* block = ArchiveFormat::blockOpenedBy(line);
+        const Block* block = ArchiveFormat::blockOpenedBy(line);
         if (!block) {
             have = lines.next(&line); // not a tag: ignored
             continue;
         }
+        const int begun = lines.number();
+        const Block* owner = ArchiveFormat::owner(*block);
+        if (owner && std::find(seen.begin(), seen.end(), owner) == seen.end())
+            throw QuarrixError(QStringLiteral("%1, line %2: the %3 block follows no %4 block to belong to.")
+                                   .arg(where(fileName), QString::number(begun), block->openTag, owner->openTag));
         ParsedBlock parsed { block, {} };
-        bool complete = true;
-        for (size_t i = 0; i < block->fields.size() && complete; ++i) {
+        parsed.values.reserve(block->fields.size());
+        for (size_t i = 0; i < block->fields.size(); ++i) {
             const ArchiveFormat::Field& field = block->fields[i];
+            nextLine(*block, begun);
             if (field.kind == ValueKind::Lines) {
                 const QString end = ArchiveFormat::terminator(*block, i);
-                QStringList collected;
-                complete = false;
-                while (lines.next(&line)) {
-                    if (line == end) {
-                        complete = true;
-                        break;
-                    }
-                    collected << line;
+                QString value;
+                for (bool first = true; line != end; first = false) {
+                    if (!first)
+                        value += QLatin1String("\r\n");
+                    value += line;
+                    nextLine(*block, begun);
                 }
-                parsed.values.push_back(collected.join(QLatin1String("\r\n")));
-            } else {
-                if (!lines.next(&line)) {
-                    complete = false;
-                    break;
-                }
-                if (field.kind == ValueKind::Number && !isPriority(line))
-                    throw QuarrixError(
-                        QStringLiteral("%1, line %2: the priority '%3' is not a whole number from 0 to 65535.")
-                            .arg(where(fileName), QString::number(lines.number()),
-                                line.size() > 40 ? line.left(40) + QStringLiteral("...") : line));
-                parsed.values.push_back(line);
+                parsed.values.push_back(value);
+                continue;
             }
+            if (field.kind == ValueKind::Number && !isPriority(line))
+                throw QuarrixError(
+                    QStringLiteral("%1, line %2: the priority '%3' is not a whole number from 0 to 65535.")
+                        .arg(where(fileName), QString::number(lines.number()),
+                            line.size() > 40 ? line.left(40).toString() + QStringLiteral("...") : line.toString()));
+            parsed.values.push_back(line.toString());
         }
         // After a last value of one line comes the closing tag, which is not checked.
-        if (complete && block->fields.back().kind != ValueKind::Lines)
-            complete = lines.next(&line);
+        if (block->fields.back().kind != ValueKind::Lines)
+            nextLine(*block, begun);
+        if (block->record())
+            seen.push_back(block);
         result.blocks.push_back(std::move(parsed));
-        if (!complete) {
-            endedEarly(block);
-            return result;
-        }
         have = lines.next(&line);
     }
     if (!have)
-        endedEarly(nullptr);
+        throw QuarrixError(
+            QStringLiteral("%1 ends early: it stops after line %2 without the line %3. Nothing of it was loaded.")
+                .arg(where(fileName), QString::number(lines.number()), ArchiveFormat::kLastLine));
     return result;
 }
 
@@ -168,46 +219,46 @@ Result read(const QString& path)
 
 void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
 {
-    Table* written[] = { &a.system(), &a.requirements(), &a.drivers(), &a.attribute(), &a.businessToTechnical(),
-        &a.technicalToSecurity(), &a.driverProfiles(), &a.controls() };
-    Store::Transaction tx(a.store());
+    std::vector<Table*> records;
+    for (const Block& block : ArchiveFormat::blocks())
+        if (block.record())
+            records.push_back(a.byName(block.table));
     {
-        // Grids hear once, at the end, instead of once per record.
-        struct Suspend {
-            Table* const* tables;
-            size_t n;
-            Suspend(Table* const* t, size_t count)
-                : tables(t)
-                , n(count)
-            {
-                for (size_t i = 0; i < n; ++i)
-                    tables[i]->suspendNotifications();
-            }
-            ~Suspend()
-            {
-                for (size_t i = 0; i < n; ++i)
-                    tables[i]->resumeNotifications();
-            }
-        } suspend(written, std::size(written));
-
+        Store::Transaction tx(a.store());
         a.clearDatabase();
+        // The records go straight into the store, one prepared insert per
+        // table; the tables re-read them once at the end.
+        std::map<const Block*, BulkInsert> inserts;
+        // The row id and first value of the last record of each block, for
+        // the records that belong to it.
+        std::map<const Block*, std::pair<qint64, QString>> last;
+        Table& sys = a.system();
         for (const ParsedBlock& parsed : blocks) {
-            Table& t = *a.byName(parsed.block->table);
-            if (parsed.block->record())
-                t.append();
-            else
-                t.edit();
-            for (size_t i = 0; i < parsed.values.size(); ++i)
-                t.setText(QString::fromLatin1(parsed.block->fields[i].name), parsed.values[i]);
-            t.post();
+            const Block& block = *parsed.block;
+            if (!block.record()) {
+                sys.edit();
+                for (size_t i = 0; i < parsed.values.size(); ++i)
+                    sys.setText(QString::fromLatin1(block.fields[i].name), parsed.values[i]);
+                sys.post();
+                continue;
+            }
+            BulkInsert& insert = inserts.try_emplace(&block, a.store(), block).first->second;
+            const Block* owner = ArchiveFormat::owner(block);
+            QStringList links;
+            if (owner)
+                links = QStringList { QString::number(last[owner].first), last[owner].second };
+            last[&block] = { insert.insert(parsed.values, links), parsed.values.front() };
         }
+        tx.commit();
     }
-    tx.commit();
-    // Appended records sit at the end of each cursor, filter or not; re-read
-    // the tables whose order or filter differs from the order of appending.
-    for (Table* t : written)
-        if (t != &a.system() && (t->filtered() || !t->sort().isEmpty() || !t->def().keyOrder.isEmpty()))
+    // The open tables re-read the store. The tables whose moves drive the
+    // tabs move to their first record, so the tabs' steps run once for it.
+    for (Table* t : records)
+        if (t->isOpen())
             t->refresh();
+    for (Table* t : { &a.requirements(), &a.drivers(), &a.attribute(), &a.controls() })
+        if (t->isOpen())
+            t->first();
 }
 
 }

@@ -11,27 +11,23 @@ class Assessment;
 // Reads archive files. The reader is line-driven and tolerant: blocks may come
 // in any order, any number of times, or not at all; lines outside blocks are
 // ignored; the closing tag after a block's single-line values is skipped
-// without being checked; reading ends at "</Analysis>" or "</Analyis>".
+// without being checked; reading ends at "</Analysis>" or "</Analyis>". A
+// risk entry belongs to the last application block before it.
 //
-// The whole file is read and checked before anything is written, so a file
-// that cannot be used leaves the store as it was.
+// Loading is all or nothing: read() reads and checks the whole file first,
+// and apply() replaces the assessment in one transaction.
 namespace ArchiveReader {
 
 inline const QString kNotAnArchive = QStringLiteral("This is not a saved analysis");
 
 struct ParsedBlock {
     const ArchiveFormat::Block* block = nullptr;
-    // The values read, in field order; fewer than the block's fields when the
-    // file ended inside the block.
-    std::vector<QString> values;
+    std::vector<QString> values; // one per field of the block, in field order
 };
 
 struct Result {
     bool isArchive = false; // the first line is "<Analysis>"
     std::vector<ParsedBlock> blocks; // in file order
-    // Empty when the file reached its last line; otherwise says where the
-    // file ended early (the blocks read up to there are kept).
-    QString endedEarly;
 };
 
 // Text of an archive file: UTF-8 behind a byte-order mark, otherwise
@@ -39,17 +35,19 @@ struct Result {
 QString decode(const QByteArray& bytes);
 
 // Reads the blocks of an archive's text. Raises QuarrixError naming the line
-// when a priority is not a whole number from 0 to 65535. fileName is only
-// used in messages.
+// when the text ends before its last line or inside a block, when a priority
+// is not a whole number from 0 to 65535, or when a risk entry follows no
+// application. fileName is only used in messages.
 Result parse(const QString& text, const QString& fileName);
 
 // Reads and parses a file; raises QuarrixError naming the file when it cannot
-// be read.
+// be read or parsed.
 Result read(const QString& path);
 
 // Replaces the assessment by the blocks read, in one transaction: the
 // assessment is cleared (as Clear Database does, without the archive step)
-// and the blocks are written in file order. Nothing changes if it fails.
+// and the blocks are written in file order; then the open tables re-read the
+// store and show their first records. Nothing changes if it fails.
 void apply(Assessment& assessment, const std::vector<ParsedBlock>& blocks);
 
 }

@@ -5,11 +5,13 @@
 #include "files/atomic_file.h"
 #include "store/assessment.h"
 
+#include <QHash>
 #include <QRegularExpression>
-#include <memory>
+#include <functional>
 
 namespace {
 
+using ArchiveFormat::Block;
 using ArchiveFormat::ValueKind;
 
 const QLatin1String kLineEnd("\r\n");
@@ -58,22 +60,135 @@ QString valueText(const QVariant& v, ValueKind kind)
     return v.toString();
 }
 
-void writeBlock(QString& out, const ArchiveFormat::Block& block, const std::vector<QString>& values)
+// The archive's text, handed on in pieces of about kPiece characters so the
+// whole document is never held at once.
+class Output {
+public:
+    explicit Output(std::function<void(QStringView)> take)
+        : m_take(std::move(take))
+    {
+        m_piece.reserve(kPiece + 4096);
+    }
+    void line(QStringView text)
+    {
+        m_piece += text;
+        m_piece += kLineEnd;
+        if (m_piece.size() >= kPiece)
+            flush();
+    }
+    void flush()
+    {
+        m_take(m_piece);
+        m_piece.clear();
+    }
+
+private:
+    static constexpr qsizetype kPiece = 64 * 1024;
+    std::function<void(QStringView)> m_take;
+    QString m_piece;
+};
+
+void writeBlock(Output& out, const Block& block, const std::vector<QString>& values)
 {
-    out += block.openTag;
-    out += kLineEnd;
+    out.line(block.openTag);
     for (size_t i = 0; i < block.fields.size(); ++i) {
         const bool lines = block.fields[i].kind == ValueKind::Lines;
-        out += lines ? crLfLines(values[i]) : oneLine(values[i]);
-        out += kLineEnd;
-        if (lines && i + 1 < block.fields.size()) {
-            out += ArchiveFormat::kEndOfValue;
-            out += kLineEnd;
-        }
+        out.line(lines ? crLfLines(values[i]) : oneLine(values[i]));
+        if (lines && i + 1 < block.fields.size())
+            out.line(ArchiveFormat::kEndOfValue);
     }
-    out += block.closeTag;
-    out += kLineEnd;
+    out.line(block.closeTag);
 }
+
+QString columns(const Block& block)
+{
+    QStringList names;
+    for (const ArchiveFormat::Field& f : block.fields)
+        names << quoteIdentifier(QString::fromLatin1(f.name));
+    return names.join(QLatin1String(", "));
+}
+
+// Runs the query and calls row() with the first column, a row id, and the
+// block's values of each row (the columns after it).
+void forEachRow(SqlStatement& query, const Block& block, const std::function<void(qint64, std::vector<QString>&)>& row)
+{
+    std::vector<QString> values(block.fields.size());
+    query.reset();
+    try {
+        while (query.step()) {
+            for (size_t i = 0; i < values.size(); ++i)
+                values[i] = valueText(query.column(int(i) + 1), block.fields[i].kind);
+            row(query.columnInt64(0), values);
+        }
+    } catch (...) {
+        query.reset();
+        throw;
+    }
+    query.reset();
+}
+
+using Entries = QHash<qint64, std::vector<std::vector<QString>>>;
+
+// The records of a block that belongs to the block before it, by the row id
+// of the record they belong to, in stored order.
+Entries entriesByOwner(Store& store, const Block& block)
+{
+    Entries entries;
+    SqlStatement& query = store.cached(QStringLiteral("SELECT CAST(%1 AS INTEGER), %2 FROM %3 ORDER BY rowid")
+                                           .arg(quoteIdentifier(QString::fromLatin1(block.ownerIdField)),
+                                               columns(block), quoteIdentifier(block.table)));
+    forEachRow(query, block, [&](qint64 owner, std::vector<QString>& values) { entries[owner].push_back(values); });
+    return entries;
+}
+
+// Writes the whole archive, reading each table's records straight from the
+// store in the table's current order.
+void writeArchive(Assessment& a, Output& out)
+{
+    Table& sys = a.system();
+    // Edits in progress are part of the assessment being archived.
+    for (const Block& block : ArchiveFormat::blocks())
+        if (Table* t = a.byName(block.table); t->isEditing())
+            t->post();
+
+    out.line(ArchiveFormat::kFirstLine);
+    const auto& blocks = ArchiveFormat::blocks();
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        const Block& block = blocks[b];
+        if (!block.record()) {
+            std::vector<QString> values;
+            for (const ArchiveFormat::Field& f : block.fields)
+                values.push_back(sys.text(QString::fromLatin1(f.name)));
+            writeBlock(out, block, values);
+            continue;
+        }
+        if (block.belongsToPrevious())
+            continue; // written with the records they belong to
+        const Block* owned = b + 1 < blocks.size() && blocks[b + 1].belongsToPrevious() ? &blocks[b + 1] : nullptr;
+        const Entries ownedEntries = owned ? entriesByOwner(a.store(), *owned) : Entries();
+
+        // Every record, whatever filter a tab has set, in the order the table shows.
+        const Table& shown = *a.byName(block.table);
+        SqlStatement& query = a.store().cached(QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY %3")
+                                                   .arg(columns(block), quoteIdentifier(block.table),
+                                                       TableExpressions::orderClause(shown.def(),
+                                                           TableExpressions::parseSort(shown.def(), shown.sort()))));
+        forEachRow(query, block, [&](qint64 rowid, std::vector<QString>& values) {
+            writeBlock(out, block, values);
+            if (!owned)
+                return;
+            const auto found = ownedEntries.constFind(rowid);
+            if (found != ownedEntries.cend())
+                for (const std::vector<QString>& entry : *found)
+                    writeBlock(out, *owned, entry);
+        });
+    }
+    out.line(ArchiveFormat::kLastLine);
+    out.flush();
+}
+
+// Raised while writing in the code page when a character has no byte in it.
+struct NeedsUtf8 { };
 
 }
 
@@ -81,60 +196,19 @@ namespace ArchiveWriter {
 
 QString text(Assessment& a)
 {
-    QString out;
-    out += ArchiveFormat::kFirstLine;
-    out += kLineEnd;
-
-    Table& sys = a.system();
-    if (sys.isEditing())
-        sys.post();
-    for (const ArchiveFormat::Block& block : ArchiveFormat::blocks()) {
-        if (block.record())
-            continue;
-        std::vector<QString> values;
-        for (const ArchiveFormat::Field& f : block.fields)
-            values.push_back(sys.text(QString::fromLatin1(f.name)));
-        writeBlock(out, block, values);
-    }
-
-    for (const ArchiveFormat::Block& block : ArchiveFormat::blocks()) {
-        if (!block.record())
-            continue;
-        Table* shown = a.byName(block.table);
-        if (shown->isEditing())
-            shown->post();
-        // The table's rows in memory are its current order. When a tab has
-        // filtered it, a cursor of our own sees every record in that order,
-        // so the tab's filter and current record stay as they are.
-        std::unique_ptr<Table> unfiltered;
-        if (shown->filtered()) {
-            unfiltered = std::make_unique<Table>(a.store(), shown->def());
-            unfiltered->setSort(shown->sort());
-            unfiltered->open();
-        }
-        const Table& all = unfiltered ? *unfiltered : *shown;
-        std::vector<int> indexes;
-        for (const ArchiveFormat::Field& f : block.fields)
-            indexes.push_back(all.fieldIndex(QString::fromLatin1(f.name)));
-        std::vector<QString> values(indexes.size());
-        for (int row = 0; row < all.recordCount(); ++row) {
-            for (size_t i = 0; i < indexes.size(); ++i)
-                values[i] = valueText(all.valueAt(row, indexes[i]), block.fields[i].kind);
-            writeBlock(out, block, values);
-        }
-    }
-
-    out += ArchiveFormat::kLastLine;
-    out += kLineEnd;
-    return out;
+    QString all;
+    Output out([&](QStringView piece) { all += piece; });
+    writeArchive(a, out);
+    return all;
 }
 
 QByteArray encode(const QString& text, Encoding* used)
 {
-    if (CodePage1252::canEncode(text)) {
+    QByteArray bytes;
+    if (CodePage1252::tryEncode(text, &bytes)) {
         if (used)
             *used = Encoding::CodePage1252;
-        return CodePage1252::encode(text);
+        return bytes;
     }
     if (used)
         *used = Encoding::Utf8;
@@ -143,8 +217,25 @@ QByteArray encode(const QString& text, Encoding* used)
 
 Encoding save(Assessment& a, const QString& path)
 {
+    AtomicFile::Replacement file(path);
     Encoding used = Encoding::CodePage1252;
-    AtomicFile::write(path, encode(text(a), &used));
+    try {
+        // Most archives fit the code page; one that does not is written again.
+        QByteArray bytes;
+        Output out([&](QStringView piece) {
+            if (!CodePage1252::tryEncode(piece, &bytes))
+                throw NeedsUtf8();
+            file.write(bytes);
+        });
+        writeArchive(a, out);
+    } catch (const NeedsUtf8&) {
+        used = Encoding::Utf8;
+        file.rewind();
+        file.write("\xEF\xBB\xBF");
+        Output out([&](QStringView piece) { file.write(piece.toUtf8()); });
+        writeArchive(a, out);
+    }
+    file.commit();
     a.drivers().first();
     return used;
 }

@@ -1,5 +1,7 @@
 #include "archive/code_page_1252.h"
 
+#include <cstring>
+
 namespace {
 
 // Characters of the bytes 0x80 to 0x9F; everything else is the Latin-1 code point.
@@ -18,6 +20,29 @@ int byteOf(char16_t c)
     return -1;
 }
 
+// Encodes into out, which has room for text.size() bytes; a character
+// without a byte becomes '?'. Returns whether every character had one.
+bool encodeInto(QStringView text, char* out)
+{
+    const char16_t* p = text.utf16();
+    const qsizetype n = text.size();
+    bool all = true;
+    qsizetype i = 0;
+    while (i < n) {
+        // Four characters at a time while they are ASCII, as most text is.
+        quint64 four = 0;
+        if (i + 4 <= n && (std::memcpy(&four, p + i, sizeof four), (four & 0xFF80FF80FF80FF80ull) == 0)) {
+            for (int k = 0; k < 4; ++k, ++i)
+                out[i] = char(p[i]);
+            continue;
+        }
+        const int b = byteOf(p[i]);
+        all = all && b >= 0;
+        out[i++] = b < 0 ? '?' : char(b);
+    }
+    return all;
+}
+
 }
 
 namespace CodePage1252 {
@@ -33,12 +58,14 @@ bool canEncode(QStringView text)
 QByteArray encode(QStringView text)
 {
     QByteArray out(text.size(), Qt::Uninitialized);
-    char* p = out.data();
-    for (QChar c : text) {
-        const int b = byteOf(c.unicode());
-        *p++ = b < 0 ? '?' : char(b);
-    }
+    encodeInto(text, out.data());
     return out;
+}
+
+bool tryEncode(QStringView text, QByteArray* out)
+{
+    out->resize(text.size());
+    return encodeInto(text, out->data());
 }
 
 QString decode(QByteArrayView bytes)

@@ -15,5 +15,8 @@ bool canEncode(QStringView text);
 // Encodes the text; a character without a byte becomes '?'. Check canEncode
 // first where that matters.
 QByteArray encode(QStringView text);
+// Encodes the text into out in one pass; false when a character has no byte
+// (out then holds '?' for it).
+bool tryEncode(QStringView text, QByteArray* out);
 QString decode(QByteArrayView bytes);
 }

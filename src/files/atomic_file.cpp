@@ -71,22 +71,6 @@ mode_t modeFor(const QFileInfo& target)
     return 0666 & ~mask;
 }
 
-void writeAll(int fd, const QByteArray& bytes, const QString& path)
-{
-    const char* data = bytes.constData();
-    qint64 left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(path, AtomicFile::systemReason(errno));
-        }
-        data += n;
-        left -= n;
-    }
-}
-
 }
 
 namespace AtomicFile {
@@ -119,6 +103,8 @@ Replacement::Replacement(const QString& target)
 
 Replacement::~Replacement()
 {
+    if (m_fd >= 0)
+        ::close(m_fd);
     if (!m_committed && !m_temp.isEmpty())
         QFile::remove(m_temp);
 }
@@ -134,10 +120,46 @@ void Replacement::requireTrailer(const QByteArray& trailer) const
         fail(m_target, QStringLiteral("the file was not written whole (is the disk full?)"));
 }
 
+int Replacement::descriptor()
+{
+    if (m_fd < 0) {
+        m_fd = ::open(QFile::encodeName(m_temp).constData(), O_WRONLY | O_CLOEXEC);
+        if (m_fd < 0)
+            fail(m_target, systemReason(errno));
+    }
+    return m_fd;
+}
+
+void Replacement::write(QByteArrayView bytes)
+{
+    const int fd = descriptor();
+    const char* data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(m_target, systemReason(errno));
+        }
+        data += n;
+        left -= n;
+    }
+}
+
+void Replacement::rewind()
+{
+    const int fd = descriptor();
+    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0)
+        fail(m_target, systemReason(errno));
+}
+
 void Replacement::commit()
 {
     const QByteArray temp = QFile::encodeName(m_temp);
-    const int fd = ::open(temp.constData(), O_RDONLY | O_CLOEXEC);
+    // A library may have written the file through a descriptor of its own.
+    const int fd = m_fd >= 0 ? m_fd : ::open(temp.constData(), O_RDONLY | O_CLOEXEC);
+    m_fd = -1;
     if (fd < 0)
         fail(m_target, systemReason(errno));
     if (::fsync(fd) != 0) {
@@ -145,7 +167,9 @@ void Replacement::commit()
         ::close(fd);
         fail(m_target, systemReason(error));
     }
-    ::close(fd);
+    // Some file systems report a failed write only when the file is closed.
+    if (::close(fd) != 0)
+        fail(m_target, systemReason(errno));
     const QFileInfo info(m_target);
     if (::rename(temp.constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0)
         fail(m_target, systemReason(errno));
@@ -156,17 +180,7 @@ void Replacement::commit()
 void write(const QString& path, const QByteArray& bytes)
 {
     Replacement replacement(path);
-    const int fd = ::open(QFile::encodeName(replacement.tempPath()).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        fail(path, systemReason(errno));
-    try {
-        writeAll(fd, bytes, path);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    if (::close(fd) != 0)
-        fail(path, systemReason(errno));
+    replacement.write(bytes);
     replacement.commit();
 }
 

@@ -15,9 +15,9 @@ namespace AtomicFile {
 // reason ("No space left on device") when it cannot.
 void write(const QString& path, const QByteArray& bytes);
 
-// For writers that need a path of their own (a library that opens the file
-// itself): write into tempPath(), then commit(). Destroying an uncommitted
-// replacement removes the temporary file.
+// A file written in pieces: write() appends to the temporary file, or a
+// library that opens the file itself writes into tempPath(); then commit().
+// Destroying an uncommitted replacement removes the temporary file.
 class Replacement {
 public:
     explicit Replacement(const QString& target); // raises when the folder cannot take the file
@@ -30,12 +30,19 @@ public:
     // Raises unless the last bytes written hold the trailer that ends a whole
     // file (PDF's "%%EOF"): for writers that do not report failed writes.
     void requireTrailer(const QByteArray& trailer) const;
+    // Appends to the temporary file; raises naming the target and the reason.
+    void write(QByteArrayView bytes);
+    // Empties the temporary file, to write it again from the start.
+    void rewind();
     // Syncs the temporary file and renames it over the target.
     void commit();
 
 private:
+    int descriptor();
+
     QString m_target;
     QString m_temp;
+    int m_fd = -1; // open once write() was called
     bool m_committed = false;
 };
 

@@ -37,8 +37,11 @@ void SqlStatement::bind(int index, const QVariant& value)
             rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
             break;
         default: {
-            const QString s = value.toString();
-            rc = sqlite3_bind_text16(m_stmt, index, s.utf16(), int(s.size() * 2), SQLITE_TRANSIENT);
+            if (size_t(index) > m_texts.size())
+                m_texts.resize(size_t(index));
+            QByteArray& utf8 = m_texts[size_t(index) - 1];
+            utf8 = value.toString().toUtf8();
+            rc = sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
         }
         }
     }
@@ -79,9 +82,10 @@ QVariant SqlStatement::column(int col) const
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(m_stmt, col));
     default: {
-        const void* data = sqlite3_column_text16(m_stmt, col);
-        const int bytes = sqlite3_column_bytes16(m_stmt, col);
-        return QVariant(QString(reinterpret_cast<const QChar*>(data), bytes / 2));
+        // Text is stored as UTF-8; Qt converts it faster than SQLite would.
+        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+        const int bytes = sqlite3_column_bytes(m_stmt, col);
+        return QVariant(QString::fromUtf8(data, bytes));
     }
     }
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -30,4 +32,7 @@ public:
 private:
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
+    // The UTF-8 text bound to each parameter, kept until it is bound again so
+    // SQLite need not copy it.
+    std::vector<QByteArray> m_texts;
 };

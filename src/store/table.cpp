@@ -16,13 +16,6 @@ QString columnList(const TableDef& def)
     return names.join(QLatin1String(", "));
 }
 
-QString orderTerm(const FieldDef& f)
-{
-    if (f.type == FieldType::Text || f.type == FieldType::Memo)
-        return QStringLiteral("COALESCE(%1,'') COLLATE NOCASE").arg(quoteIdentifier(f.name));
-    return QStringLiteral("COALESCE(%1,0)").arg(quoteIdentifier(f.name));
-}
-
 bool sameValue(const QVariant& stored, const QString& wanted)
 {
     return (stored.isValid() ? stored.toString() : QString()) == wanted;
@@ -71,16 +64,7 @@ void Table::load()
         }
         sql += QStringLiteral(" WHERE ") + terms.join(QLatin1String(" AND "));
     }
-    QStringList order;
-    if (!m_sortKeys.empty()) {
-        for (const SortKey& k : m_sortKeys)
-            order << orderTerm(m_def.fields[k.field]) + (k.descending ? QStringLiteral(" DESC") : QString());
-    } else {
-        for (const QString& key : m_def.keyOrder)
-            order << orderTerm(m_def.fields[m_def.fieldIndex(key)]);
-    }
-    order << QStringLiteral("rowid");
-    sql += QStringLiteral(" ORDER BY ") + order.join(QLatin1String(", "));
+    sql += QStringLiteral(" ORDER BY ") + TableExpressions::orderClause(m_def, m_sortKeys);
 
     SqlStatement& query = m_store.cached(sql);
     query.reset();
@@ -327,7 +311,11 @@ int Table::integer(const QString& field) const
 
 QVariant Table::textToValue(int field, const QString& value) const
 {
-    const FieldDef& f = m_def.fields[field];
+    return storedValue(m_def.fields[field], value);
+}
+
+QVariant Table::storedValue(const FieldDef& f, const QString& value)
+{
     switch (f.type) {
     case FieldType::Text:
         return value.left(f.width);

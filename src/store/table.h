@@ -57,6 +57,12 @@ public:
     void setBoolean(const QString& field, bool value);
     void setInteger(const QString& field, int value);
 
+    // What a field stores when given a text, as setText stores it: a text
+    // field's value cut to its width, a number for a word field, nothing for
+    // empty text in a word or Boolean field. Raises QuarrixError for a text
+    // that is no value of the field's type.
+    static QVariant storedValue(const FieldDef& field, const QString& text);
+
     // Field access by position, for grids and fast walks.
     QString textAt(int row, int field) const;
     QVariant valueAt(int row, int field) const;

@@ -2,6 +2,7 @@
 
 #include "store/quarrix_error.h"
 #include "store/schema.h"
+#include "store/store.h"
 
 namespace {
 
@@ -19,6 +20,13 @@ int requireField(const TableDef& def, const QString& name, const QString& expres
         bad(expression);
     }
     return index;
+}
+
+QString orderTerm(const FieldDef& f)
+{
+    if (f.type == FieldType::Text || f.type == FieldType::Memo)
+        return QStringLiteral("COALESCE(%1,'') COLLATE NOCASE").arg(quoteIdentifier(f.name));
+    return QStringLiteral("COALESCE(%1,0)").arg(quoteIdentifier(f.name));
 }
 
 }
@@ -125,6 +133,20 @@ QString equals(const QString& field, const QString& value)
     QString quoted = value;
     quoted.replace(QLatin1Char('\''), QLatin1String("''"));
     return field + QLatin1String("='") + quoted + QLatin1Char('\'');
+}
+
+QString orderClause(const TableDef& def, const std::vector<SortKey>& keys)
+{
+    QStringList order;
+    if (!keys.empty()) {
+        for (const SortKey& k : keys)
+            order << orderTerm(def.fields[k.field]) + (k.descending ? QStringLiteral(" DESC") : QString());
+    } else {
+        for (const QString& key : def.keyOrder)
+            order << orderTerm(def.fields[def.fieldIndex(key)]);
+    }
+    order << QStringLiteral("rowid");
+    return order.join(QLatin1String(", "));
 }
 
 }

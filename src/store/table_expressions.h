@@ -26,4 +26,8 @@ std::vector<FilterCondition> parseFilter(const TableDef& def, const QString& exp
 std::vector<SortKey> parseSort(const TableDef& def, const QString& expression);
 // The same quoting the filter reads: Field='text' with quotes doubled.
 QString equals(const QString& field, const QString& value);
+// The terms of an ORDER BY giving a table's order: the sort keys, or the
+// table's key order when there are none (text ignoring case, unset as empty),
+// then the row id, so records that compare equal stay in stored order.
+QString orderClause(const TableDef& def, const std::vector<SortKey>& keys);
 }

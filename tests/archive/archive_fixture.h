@@ -59,10 +59,21 @@ protected:
     }
 
     // Every archived value of the store: the System fields, then each table's
-    // records in the table's order, each record as its archived fields.
+    // records in the table's order, each record as its archived fields; a
+    // risk entry follows its application, with the application's name.
     QStringList snapshot()
     {
         QStringList out;
+        const ArchiveFormat::Block* risks = nullptr;
+        for (const ArchiveFormat::Block& block : ArchiveFormat::blocks())
+            if (block.belongsToPrevious())
+                risks = &block;
+        auto record = [](Table& t, const ArchiveFormat::Block& block, int row) {
+            QStringList values;
+            for (const ArchiveFormat::Field& f : block.fields)
+                values << t.textAt(row, t.fieldIndex(QString::fromLatin1(f.name)));
+            return t.name() + QLatin1Char('|') + values.join(QLatin1Char('|'));
+        };
         for (const ArchiveFormat::Block& block : ArchiveFormat::blocks()) {
             Table& t = *a.byName(block.table);
             if (!block.record()) {
@@ -71,13 +82,19 @@ protected:
                                .arg(QString::fromLatin1(f.name), t.text(QString::fromLatin1(f.name)));
                 continue;
             }
+            if (&block == risks)
+                continue;
             t.setFiltered(false);
             t.refresh();
-            for (t.first(); !t.eof(); t.next()) {
-                QStringList values;
-                for (const ArchiveFormat::Field& f : block.fields)
-                    values << t.text(QString::fromLatin1(f.name));
-                out << t.name() + QLatin1Char('|') + values.join(QLatin1Char('|'));
+            for (int row = 0; row < t.recordCount(); ++row) {
+                out << record(t, block, row);
+                if (ArchiveFormat::owner(*risks) != &block)
+                    continue;
+                Table& entries = *a.byName(risks->table);
+                for (int e = 0; e < entries.recordCount(); ++e)
+                    if (entries.textAt(e, entries.fieldIndex("AppId")) == QString::number(t.rowIdAt(row)))
+                        out << QStringLiteral("  ") + record(entries, *risks, e) + QLatin1Char('|')
+                                + entries.textAt(e, entries.fieldIndex("Application"));
             }
         }
         return out;

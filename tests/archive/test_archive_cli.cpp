@@ -14,11 +14,17 @@ TEST(ArchiveCli, SaveAndLoadMoveAnAssessmentBetweenStores)
         = "<Analysis>\r\n<Title>\r\nHafen M\xFCnster\r\n</Title>\r\n"
           "<RequirementRecord>\r\nBR1\r\nFirst\r\nNorth\r\nHigh\r\nSales\r\nPlan\r\n\r\n</RequirementRecord>\r\n"
           "<DriverRecord>\r\nBD1\r\nDrive\r\nSouth\r\nOps\r\nCore\r\nBR1: First\r\n\r\n</DriverRecord>\r\n"
-          "</Analysis>\r\n";
+          "<ApplicationRecord>\r\nLedger\r\nFinance\r\nAnn\r\nNorth\r\nBooks\r\n[end]\r\nAccess\r\n\r\n"
+          "</ApplicationRecord>\r\n<ApplicationRiskRecord>\r\nAccess\r\nHigh\r\nLow\r\nFraud\r\n"
+          "</ApplicationRiskRecord>\r\n<ApplicationRecord>\r\nLedger\r\n\r\n\r\n\r\n\r\n[end]\r\n\r\n"
+          "</ApplicationRecord>\r\n</Analysis>\r\n";
     writeBytes(dir.filePath("in.txt"), archive);
 
     const ProcessRun load = runCli({ "--store", first, "load-archive", dir.filePath("in.txt") });
     ASSERT_EQ(load.status, 0) << load.err.toStdString();
+    const ProcessRun info = runCli({ "--store", first, "info" });
+    for (const char* count : { "Requirements: 1", "Drivers: 1", "Applications: 2", "AppControl: 1" })
+        EXPECT_TRUE(info.out.contains(count)) << count << "\n" << info.out.toStdString();
     const ProcessRun save
         = runCli({ "--store", first, "save-archive", dir.filePath("out.txt"), "--division", "North" });
     ASSERT_EQ(save.status, 0) << save.err.toStdString();
@@ -27,6 +33,7 @@ TEST(ArchiveCli, SaveAndLoadMoveAnAssessmentBetweenStores)
     EXPECT_TRUE(out.contains("<RequirementRecord>\r\nBR1\r\n"));
     EXPECT_TRUE(out.contains("<DriverRecord>\r\nBD1\r\nDrive\r\nSouth\r\n"));
     EXPECT_TRUE(out.contains("<Title>\r\nHafen M\xFCnster\r\n</Title>"));
+    EXPECT_TRUE(out.contains("</ApplicationRecord>\r\n<ApplicationRiskRecord>\r\nAccess\r\nHigh\r\n"));
 
     const ProcessRun again = runCli({ "--store", second, "load-archive", dir.filePath("out.txt") });
     ASSERT_EQ(again.status, 0) << again.err.toStdString();
@@ -44,13 +51,15 @@ TEST(ArchiveCli, BadFilesFailAndLeaveTheStoreAsItWas)
     ASSERT_EQ(runCli({ "--store", store, "save-archive", dir.filePath("before.txt") }).status, 0);
 
     writeBytes(dir.filePath("other.txt"), "just text\r\n");
+    writeBytes(dir.filePath("cut.txt"), "<Analysis>\r\n<Title>\r\nCut\r\n</Title>\r\n<RequirementRecord>\r\nBR9\r\n");
     writeBytes(dir.filePath("priority.txt"),
         "<Analysis>\r\n<DriverAttributeRecord>\r\nBD1\r\nA\r\nhigh\r\n</DriverAttributeRecord>\r\n</Analysis>\r\n");
     const struct {
         QString file;
         QString message;
     } cases[] = { { dir.filePath("other.txt"), "This is not a saved analysis" },
-        { dir.filePath("priority.txt"), "line 5" }, { dir.filePath("missing.txt"), dir.filePath("missing.txt") } };
+        { dir.filePath("priority.txt"), "line 5" }, { dir.filePath("cut.txt"), "after line 6" },
+        { dir.filePath("missing.txt"), dir.filePath("missing.txt") } };
     for (const auto& c : cases) {
         const ProcessRun run = runCli({ "--store", store, "load-archive", c.file });
         EXPECT_NE(run.status, 0) << c.file.toStdString();

@@ -36,6 +36,32 @@ TEST_F(ArchiveTest, SaveReplacesAnExistingArchiveAndLeavesNoTemporaryFile)
     EXPECT_EQ(folderEntries(dir.filePath("out")), QStringList { "assessment.txt" });
 }
 
+// The file is written as it is read from the store, in pieces; a character
+// the code page lacks near the end makes the whole file UTF-8.
+TEST_F(ArchiveTest, SaveWritesTheWholeFileInOneEncoding)
+{
+    {
+        Store::Transaction tx(a.store());
+        for (int i = 0; i < 2000; ++i)
+            addRow(a.requirements(),
+                { { "RSeq", QString::number(i) }, { "Requirement", QString(70, QLatin1Char('r')) },
+                    { "Source", QStringLiteral("Z\u00FCrich") } });
+        tx.commit();
+    }
+    const struct {
+        QString lastName;
+        ArchiveWriter::Encoding encoding;
+    } cases[] = { { QStringLiteral("Caf\u00E9"), ArchiveWriter::Encoding::CodePage1252 },
+        { QStringLiteral("\u0394elta"), ArchiveWriter::Encoding::Utf8 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lastName.toStdString());
+        addRow(a.applications(), { { "Application", c.lastName } });
+        const QString path = file("big.txt");
+        EXPECT_EQ(ArchiveWriter::save(a, path), c.encoding);
+        EXPECT_EQ(readBytes(path), ArchiveWriter::encode(ArchiveWriter::text(a)));
+    }
+}
+
 TEST_F(ArchiveTest, FailedSaveNamesTheFileAndCreatesNothing)
 {
     const struct {

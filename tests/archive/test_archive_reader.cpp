@@ -75,9 +75,7 @@ TEST_F(ArchiveTest, ReaderIsTolerantOfOrderRepeatsAndStrayLines)
         sys.post();
         addRow(a.requirements(), { { "RSeq", "OLD" } });
 
-        const ArchiveReader::Result r = loadLines(c.lines);
-        ASSERT_TRUE(r.isArchive);
-        EXPECT_TRUE(r.endedEarly.isEmpty()) << r.endedEarly.toStdString();
+        ASSERT_TRUE(loadLines(c.lines).isArchive);
         const QStringList after = snapshot();
         for (const QString& s : c.system)
             EXPECT_TRUE(after.contains(s)) << s.toStdString();
@@ -147,38 +145,52 @@ TEST_F(ArchiveTest, FileThatIsNotAnArchiveIsRecognisedAndChangesNothing)
     EXPECT_EQ(records(snapshot()), QStringList { "Requirements|KEEP|||||" });
 }
 
-TEST_F(ArchiveTest, FileEndingEarlyKeepsWhatWasReadAndSaysSo)
+TEST_F(ArchiveTest, FileEndingEarlyOrWithAnOrphanRiskEntryChangesNothingAndSaysWhere)
 {
+    const QStringList application
+        = { "<ApplicationRecord>", "Ledger", "", "", "", "", "[end]", "", "</ApplicationRecord>" };
+    const QStringList risk
+        = { "<ApplicationRiskRecord>", "Access", "Low", "High", "Fraud", "</ApplicationRiskRecord>" };
     const struct {
         const char* name;
         QStringList lines;
-        QStringList records;
-        const char* inside; // the block the file ended in, or "" for none
+        QStringList said; // parts of the message besides the file name
     } cases[] = {
-        { "no last line", QStringList { "<Analysis>" } + kRequirement,
-            { "Requirements|BR1|First|North|High|Sales|Plan" }, "" },
+        { "no last line", QStringList { "<Analysis>" } + kRequirement, { "after line 9", "</Analysis>" } },
         { "a value that never ends",
             QStringList { "<Analysis>" } + kRequirement
                 + QStringList { "<RequirementRecord>", "BR2", "Second", "South", "Low", "Ops", "one", "two" },
-            { "Requirements|BR1|First|North|High|Sales|Plan", "Requirements|BR2|Second|South|Low|Ops|one\r\ntwo" },
-            "<RequirementRecord>" },
-        { "inside the single values", { "<Analysis>", "<DriverAttributeRecord>", "BD1" }, { "DrAtt|BD1||" },
-            "<DriverAttributeRecord>" },
-        { "before the closing line", { "<Analysis>", "<TSAttRecord>", "k", "T", "S" }, { "TSAtt|k|T|S" },
-            "<TSAttRecord>" },
+            { "after line 17", "<RequirementRecord> block that begins at line 10" } },
+        { "inside the single values", { "<Analysis>", "<DriverAttributeRecord>", "BD1" },
+            { "after line 3", "<DriverAttributeRecord> block that begins at line 2" } },
+        { "before the closing line", { "<Analysis>", "<TSAttRecord>", "k", "T", "S" },
+            { "after line 5", "<TSAttRecord>" } },
         { "an attribute missing its last [end]",
             { "<Analysis>", "<AttributeRecord>", "01A", "A", "G", "Business", "1", "d", "[end]", "p",
                 "</AttributeRecord>" },
-            { "Attribute|01A|A|G|Business|1|d|p\r\n</AttributeRecord>||" }, "<AttributeRecord>" },
+            { "after line 11", "<AttributeRecord>" } },
+        { "a risk entry before any application",
+            QStringList { "<Analysis>" } + risk + application + QStringList { "</Analysis>" },
+            { "line 2", "<ApplicationRiskRecord> block follows no <ApplicationRecord>" } },
+        { "a risk entry cut short after its application", QStringList { "<Analysis>" } + application + risk.mid(0, 5),
+            { "after line 15", "<ApplicationRiskRecord> block that begins at line 11" } },
     };
+    addRow(a.requirements(), { { "RSeq", "KEEP" } });
+    Table& sys = a.system();
+    sys.edit();
+    sys.setText("Assessment", "Kept");
+    sys.post();
+    const QStringList before = snapshot();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const ArchiveReader::Result r = loadLines(c.lines);
-        ASSERT_TRUE(r.isArchive);
-        EXPECT_TRUE(r.endedEarly.contains("ended early")) << r.endedEarly.toStdString();
-        EXPECT_TRUE(r.endedEarly.contains(inputFile())) << r.endedEarly.toStdString();
-        EXPECT_TRUE(r.endedEarly.contains(QString::fromLatin1(c.inside))) << r.endedEarly.toStdString();
-        EXPECT_EQ(records(snapshot()), c.records);
+        try {
+            loadLines(c.lines);
+            ADD_FAILURE() << "loaded";
+        } catch (const QuarrixError& e) {
+            for (const QString& part : c.said + QStringList { inputFile() })
+                EXPECT_TRUE(e.message().contains(part)) << e.message().toStdString();
+        }
+        EXPECT_EQ(snapshot(), before);
     }
 }
 
@@ -224,4 +236,29 @@ TEST_F(ArchiveTest, UnreadableFileRaisesAnErrorNamingIt)
             EXPECT_TRUE(e.message().contains(path)) << e.message().toStdString();
         }
     }
+}
+
+// The load replaces the assessment in one transaction: a write that fails
+// after the store was cleared and half refilled undoes it all.
+TEST_F(ArchiveTest, LoadThatFailsPartWayLeavesTheAssessmentAsItWas)
+{
+    addRow(a.requirements(), { { "RSeq", "KEEP" } });
+    addRow(a.applications(), { { "Application", "Ledger" } });
+    Table& sys = a.system();
+    sys.edit();
+    sys.setText("Assessment", "Kept");
+    sys.post();
+    const QStringList before = snapshot();
+    a.store().exec("CREATE TEMP TRIGGER refuse BEFORE INSERT ON Controls WHEN NEW.Id = 'boom' "
+                   "BEGIN SELECT RAISE(ABORT, 'the disk gave up'); END");
+    try {
+        loadLines(QStringList { "<Analysis>", "<Title>", "New", "</Title>" } + kRequirement
+            + QStringList {
+                "<ControlRecord>", "boom", "", "", "", "", "[end]", "", "", "</ControlRecord>", "</Analysis>" });
+        ADD_FAILURE() << "loaded";
+    } catch (const QuarrixError& e) {
+        EXPECT_TRUE(e.message().contains("the disk gave up")) << e.message().toStdString();
+    }
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(a.requirements().recordCount(), 1);
 }

@@ -1,6 +1,7 @@
 // The archive writer: layout, values, encoding and the proposed file name.
 #include "archive_fixture.h"
 
+#include "analysis/security_risk_store.h"
 #include "archive/code_page_1252.h"
 #include "store/line_list.h"
 
@@ -75,7 +76,14 @@ TEST_F(ArchiveTest, WritesEveryBlockInOrderWithValuesExactlyAsStored)
     addRow(a.controls(),
         { { "Id", "01.01.01" }, { "XId", "A.1" }, { "section_title", "Backup" }, { "subsection_title", "Copies" },
             { "subsection", "Keep copies\r\n" }, { "control_title", "Backups" }, { "control", "Nightly" } });
+    // Applications in stored order, each followed by its risk entries; the
+    // name repeats, and an entry whose application is gone is not written.
+    addRow(a.applications(),
+        { { "Application", "Ledger" }, { "Domain", "Finance" }, { "Owner", "Ann" }, { "Division", "North" },
+            { "Description", "Books\r\nof account" }, { "SecAtt", LineList::build({ "Access", "Audit" }) } });
+    RiskStore::write(a, a.applications().currentRowId(), "Ledger", "Access", { "Fraud", "High", "Medium" });
     addRow(a.applications(), { { "Application", "Ledger" } });
+    addRow(a.appControl(), { { "AppId", "999" }, { "Attribute", "Lost" } });
 
     // Tabs' views: the attribute list shows only those in use, the
     // requirements are sorted by division. Every record is still written,
@@ -99,7 +107,10 @@ TEST_F(ArchiveTest, WritesEveryBlockInOrderWithValuesExactlyAsStored)
               "Resilient       Access          ", "Resilient", "Access", "</TSAttRecord>", "<DriverAttributeRecord>",
               "BD1", "Available", "2", "</DriverAttributeRecord>", "<DriverAttributeRecord>", "BD1", "Access", "",
               "</DriverAttributeRecord>", "<ControlRecord>", "01.01.01", "A.1", "Backup", "Copies", "Keep copies", "",
-              "[end]", "Backups", "Nightly", "</ControlRecord>", "</Analysis>" };
+              "[end]", "Backups", "Nightly", "</ControlRecord>", "<ApplicationRecord>", "Ledger", "Finance", "Ann",
+              "North", "Books", "of account", "[end]", "Access", "Audit", "", "</ApplicationRecord>",
+              "<ApplicationRiskRecord>", "Access", "High", "Medium", "Fraud", "</ApplicationRiskRecord>",
+              "<ApplicationRecord>", "Ledger", "", "", "", "", "[end]", "", "</ApplicationRecord>", "</Analysis>" };
     EXPECT_EQ(savedLines(), expected);
     EXPECT_TRUE(a.attribute().filtered());
     EXPECT_EQ(a.attribute().recordCount(), 1);
@@ -120,7 +131,7 @@ TEST_F(ArchiveTest, LineBreaksThatWouldShiftOrLoseValuesAreWrittenAsCrLf)
 
     const QString path = file("breaks.txt");
     ArchiveWriter::save(a, path);
-    ASSERT_TRUE(load(path).endedEarly.isEmpty());
+    ASSERT_TRUE(load(path).isArchive);
     a.controls().first();
     EXPECT_EQ(field(a.controls(), "control_title"), "Two lines");
     EXPECT_EQ(field(a.controls(), "subsection"), "a\r\nb\r\nc\r\nd");
