@@ -135,7 +135,11 @@ TEST_F(StoreFile, MovesAnnounceThemselvesButEditsAndPostsDoNot)
         addRow(reqs, { { "RSeq", id } });
     reqs.refresh();
     QStringList events;
-    QObject::connect(&reqs, &Table::beforeMove, [&] { events << "before:" + reqs.text("RSeq"); });
+    QObject owner;
+    reqs.addMoveGuard(&owner, [&] {
+        events << "before:" + reqs.text("RSeq");
+        return MoveDecision::GoOn;
+    });
     QObject::connect(&reqs, &Table::afterMove, [&] { events << "after:" + reqs.text("RSeq"); });
 
     QStringList walked;
@@ -144,7 +148,7 @@ TEST_F(StoreFile, MovesAnnounceThemselvesButEditsAndPostsDoNot)
     EXPECT_EQ(walked, (QStringList { "BR1", "br2", "BR3" })); // key order, letter case ignored
     EXPECT_EQ(events.first(), "before:br2"); // the record current before the walk, the last one added
     EXPECT_EQ(events.at(1), "after:BR1");
-    EXPECT_EQ(events.last(), "before:BR3"); // the last next() finds no record: no after
+    EXPECT_EQ(events.last(), "after:BR3"); // the last next() finds no record: it announces nothing
 
     events.clear();
     reqs.edit();
