@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/data_grid_widget.h"
+#include "gui/data_grid.h"
 #include "store/line_list.h"
 #include "support/window_fixture.h"
 

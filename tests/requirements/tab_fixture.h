@@ -13,7 +13,6 @@ class TabFixture : public WindowFixture {
 protected:
     Table& reqs() { return window->assessment().requirements(); }
     Table& drivers() { return window->assessment().drivers(); }
-    SessionFlags& flags() { return window->flags(); }
 
     static void addRow(Table& t, std::initializer_list<std::pair<const char*, QString>> values)
     {

@@ -1,6 +1,6 @@
 #include "support/window_fixture.h"
 
-#include "gui/link_label_widget.h"
+#include "gui/link_label.h"
 
 #include <QAbstractButton>
 #include <QAction>
