@@ -69,15 +69,6 @@ protected:
         t.post();
     }
 
-    // Clicks a row of a grid as the analyst would.
-    void clickRow(const char* gridName, int row)
-    {
-        auto* grid = find<DataGrid>(gridName);
-        ASSERT_TRUE(grid);
-        const QRect cell = grid->visualRect(grid->model()->index(row, 0));
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-    }
-
     void clickItem(const char* listName, int row)
     {
         auto* list = find<QListWidget>(listName);

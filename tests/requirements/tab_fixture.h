@@ -36,25 +36,6 @@ protected:
         return t.textAt(row, t.fieldIndex(QString::fromLatin1(field)));
     }
 
-    void clickRow(const char* gridName, int row)
-    {
-        auto* grid = find<QTableView>(gridName);
-        ASSERT_TRUE(grid);
-        const QRect cell = grid->visualRect(grid->model()->index(row, 0));
-        ASSERT_TRUE(cell.isValid()) << "row " << row << " of " << gridName << " is not shown";
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-    }
-
-    // Types into an edit as the analyst does (the edit gets the focus first).
-    void typeInto(const char* editName, const QString& text)
-    {
-        auto* edit = find<QLineEdit>(editName);
-        ASSERT_TRUE(edit);
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    }
-
     QString text(const char* name) { return find<QLineEdit>(name)->text(); }
     QString comboText(const char* name) { return find<QComboBox>(name)->currentText(); }
     QStringList comboItems(const char* name)

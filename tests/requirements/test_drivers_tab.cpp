@@ -227,8 +227,42 @@ TEST_F(DriversTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
         EXPECT_EQ(drivers().recordCount(), 2);
         EXPECT_EQ(window->statusText(), "Deleted                ");
         EXPECT_EQ(window->assessment().workArchived(), byKey);
-        // The deleted driver's profile rows stay.
+        // A driver without profile rows takes none with it.
         EXPECT_EQ(profileIds().size(), 3);
+    }
+}
+
+// A deleted driver's profile rows go with it, in the same command, so they no
+// longer feed the attributes in use; rows that another driver of the same
+// identifier shares stay.
+TEST_F(DriversTabTest, DeletingADriverDeletesItsProfileRowsUnlessAnotherDriverSharesItsIdentifier)
+{
+    const struct {
+        const char* name;
+        const char* twin; // a second driver with the deleted one's identifier
+        int row; // the driver deleted
+        QStringList profiles;
+    } cases[] = {
+        { "its own rows", nullptr, 1, { "BD1.01", "BD1.01" } },
+        { "rows shared with a twin", "BD2.01", 1, { "BD1.01", "BD1.01", "BD2.01" } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.twin)
+            addRow(drivers(), { { "CSeq", c.twin }, { "Driver", "Twin" } });
+        showTab("TabSheet9");
+        showTab("TabSheet2");
+        clickRow("DBGrid1", c.row);
+        ASSERT_EQ(text("eId2"), "BD2.01");
+        dialogs->answers = { true };
+        click("hDelete2");
+        EXPECT_EQ(profileIds(), c.profiles);
+        EXPECT_EQ(text("eId2"), stored(drivers(), drivers().currentRow(), "CSeq"));
+        // Put back what the case took.
+        addRow(drivers(), { { "CSeq", "BD2.01" }, { "Driver", "Growth" }, { "Division", "South" } });
+        while (profileIds().count("BD2.01") < 1)
+            addRow(window->assessment().driverProfiles(),
+                { { "CSeq", "BD2.01" }, { "Attribute", "Agile" }, { "Priority", "1" } });
     }
 }
 

@@ -262,4 +262,40 @@ TEST_F(RequirementsTabTest, FilterThatHidesTheEditedRecordOffersItsEditsFirst)
     EXPECT_EQ(stored(reqs(), 1, "Division"), "South");
 }
 
+// Each single-line editor bound to a text field takes no more than the field
+// holds, so what the analyst sees is what is saved.
+TEST_F(RequirementsTabTest, EditorsAcceptAtMostTheirFieldsWidth)
+{
+    const struct {
+        const char* tab;
+        const char* editor;
+        int width;
+    } cases[] = {
+        { "TabSheet1", "eID1", 8 },
+        { "TabSheet1", "eRequirement", 80 },
+        { "TabSheet1", "cbPriority", 8 },
+        { "TabSheet1", "cbDivision1", 64 },
+        { "TabSheet1", "cbActivity1", 32 },
+        { "TabSheet2", "eId2", 8 },
+        { "TabSheet2", "eDriver", 80 },
+        { "TabSheet2", "cbDivision2", 64 },
+        { "TabSheet2", "cbActivity2", 32 },
+        { "TabSheet2", "cbDriverGroup", 32 },
+    };
+    const QString typed(100, QLatin1Char('w'));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.editor);
+        showTab(c.tab);
+        QWidget* w = find<QWidget>(c.editor);
+        ASSERT_TRUE(w);
+        auto* box = qobject_cast<QComboBox*>(w);
+        QLineEdit* edit = box ? box->lineEdit() : qobject_cast<QLineEdit*>(w);
+        ASSERT_TRUE(edit);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        EXPECT_EQ(edit->text(), typed.left(c.width));
+    }
+}
+
 }

@@ -87,6 +87,25 @@ TEST_F(MainWindowTest, NotepadSaveStoresTheTextAndExitThenAsksBeforeEnding)
     EXPECT_EQ(dialogs->questions.size(), 2); // Exit does not also ask the close question
 }
 
+// Work not in an archive is still known after a restart: Exit asks, and
+// Clear Database offers the archive before its question.
+TEST_F(MainWindowTest, WorkNotArchivedIsStillOfferedAfterARestart)
+{
+    click("hSave0");
+    startWindow();
+    EXPECT_FALSE(window->assessment().workArchived());
+    dialogs->answers = { false };
+    action("Exit1")->trigger();
+    EXPECT_EQ(dialogs->questions, QStringList { "Database not saved - continue?" });
+    EXPECT_TRUE(window->isVisible());
+
+    dialogs->answers = { false };
+    action("ClearDatabase1")->trigger(); // the save dialog is cancelled, then No
+    ASSERT_EQ(dialogs->fileRequests.size(), 1);
+    EXPECT_EQ(dialogs->fileRequests.front().title, "Save to Archive");
+    EXPECT_EQ(dialogs->questions.last(), "Clear the whole assessment?");
+}
+
 TEST_F(MainWindowTest, ExitAndCloseRightAfterStartUpAskNothing)
 {
     action("Exit1")->trigger();

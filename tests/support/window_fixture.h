@@ -29,6 +29,8 @@ protected:
     }
     void click(const char* linkName); // a command label or button, by object name
     void showTab(const char* tabName); // makes the tab the page shown
+    void clickRow(const char* gridName, int row); // a click on a grid's row, as the analyst makes it
+    void typeInto(const char* editName, const QString& text); // replaces an edit's text by typing
     QAction* action(const char* name) const; // a menu command
 
     QTemporaryDir dir;
