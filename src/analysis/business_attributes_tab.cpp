@@ -2,6 +2,7 @@
 
 #include "analysis/profile_store.h"
 #include "gui/data_grid.h"
+#include "gui/form_layout.h"
 #include "gui/link_label.h"
 #include "gui/record_editor.h"
 #include "store/assessment.h"
@@ -205,16 +206,14 @@ BusinessAttributesTab::BusinessAttributesTab(TabHost& host)
 void BusinessAttributesTab::storeOpened()
 {
     Table& drivers = assessment().drivers();
-    m_grid = new DataGrid(drivers,
+    m_grid = makeGrid(drivers,
         { { QStringLiteral("CSeq"), QStringLiteral("Id") }, { QStringLiteral("Driver"), QStringLiteral("Driver") },
             { QStringLiteral("Division"), QStringLiteral("Division") } },
-        true, "DBGrid3", this);
-    m_grid->setMinimumHeight(100);
+        true, "DBGrid3");
     m_grid->setColumnWidth(0, 70);
     m_grid->setColumnWidth(1, 520);
-    m_page->addWidget(m_grid, 0, 0, 1, 2);
+    FormLayout::placeGrid(m_page, m_grid);
     connect(m_grid, &DataGrid::cellClicked, this, [this] { setStatus(QString(22, QLatin1Char(' '))); });
-    connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
 
     // The profile editor edits the current driver's profile: a driver move,
     // from either grid or from any command, offers the clicks not yet saved

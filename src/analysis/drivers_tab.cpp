@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -80,38 +79,25 @@ DriversTab::DriversTab(TabHost& host)
     form->setColumnStretch(4, 1);
     form->setRowStretch(3, 1);
 
-    // The grid (added once the store is open) fills the top; the details sit
-    // under it on the left, Add and Delete on the right.
-    auto* commands = new QHBoxLayout;
-    commands->setSpacing(12);
-    commands->addWidget(link(QStringLiteral("Add"), "hAdd2", [this] { addDriver(); }));
-    commands->addWidget(link(QStringLiteral("Delete"), "hDelete2", [this] { deleteDriver(true); }));
-    m_page = new QGridLayout(this);
-    m_page->setContentsMargins(8, 8, 8, 8);
-    m_page->addWidget(details, 1, 0);
-    m_page->addLayout(commands, 1, 1, Qt::AlignTop);
-    m_page->setColumnStretch(0, 1);
-    m_page->setRowStretch(0, 1);
-    m_page->setRowStretch(1, 1);
+    m_page = gridOverDetails(this, details, link(QStringLiteral("Add"), "hAdd2", [this] { addDriver(); }),
+        link(QStringLiteral("Delete"), "hDelete2", [this] { deleteDriver(true); }));
 }
 
 void DriversTab::storeOpened()
 {
     Table& table = drivers();
-    m_grid = new DataGrid(table,
+    m_grid = makeGrid(table,
         { { field("CSeq"), QStringLiteral("Id") }, { field("Driver"), QStringLiteral("Driver") },
             { field("Division"), QStringLiteral("Division") } },
-        false, "DBGrid1", this);
-    m_grid->setMinimumHeight(100);
+        false, "DBGrid1");
     m_grid->setColumnWidth(0, 70);
     m_grid->setColumnWidth(1, 560);
-    m_page->addWidget(m_grid, 0, 0, 1, 2);
+    FormLayout::placeGrid(m_page, m_grid);
     connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { showClickedDriver(); }); });
     connect(m_grid, &DataGrid::keyReleased, this, [this](int key) {
         if (key == Qt::Key_Delete)
             run([this] { deleteDriver(false); });
     });
-    connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
 
     // The Business Attributes tab moves the same table, so the editors follow
     // every move, whatever page is shown.

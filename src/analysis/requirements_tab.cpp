@@ -15,7 +15,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -75,38 +74,25 @@ RequirementsTab::RequirementsTab(TabHost& host)
     form->setColumnStretch(4, 1);
     form->setRowStretch(3, 1);
 
-    // The grid (added once the store is open) fills the top; the details sit
-    // under it on the left, Add and Delete on the right.
-    auto* commands = new QHBoxLayout;
-    commands->setSpacing(12);
-    commands->addWidget(link(QStringLiteral("Add"), "hAdd1", [this] { addRequirement(); }));
-    commands->addWidget(link(QStringLiteral("Delete"), "hDelete1", [this] { deleteRequirement(true); }));
-    m_page = new QGridLayout(this);
-    m_page->setContentsMargins(8, 8, 8, 8);
-    m_page->addWidget(details, 1, 0);
-    m_page->addLayout(commands, 1, 1, Qt::AlignTop);
-    m_page->setColumnStretch(0, 1);
-    m_page->setRowStretch(0, 1);
-    m_page->setRowStretch(1, 1);
+    m_page = gridOverDetails(this, details, link(QStringLiteral("Add"), "hAdd1", [this] { addRequirement(); }),
+        link(QStringLiteral("Delete"), "hDelete1", [this] { deleteRequirement(true); }));
 }
 
 void RequirementsTab::storeOpened()
 {
     Table& table = reqs();
-    m_grid = new DataGrid(table,
+    m_grid = makeGrid(table,
         { { field("RSeq"), QStringLiteral("Id") }, { field("Requirement"), QStringLiteral("Requirement") },
             { field("Division"), QStringLiteral("Division") } },
-        true, "DBGrid2", this);
-    m_grid->setMinimumHeight(120);
+        true, "DBGrid2");
     m_grid->setColumnWidth(0, 70);
     m_grid->setColumnWidth(1, 560);
-    m_page->addWidget(m_grid, 0, 0, 1, 2);
+    FormLayout::placeGrid(m_page, m_grid);
     connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { showClickedRequirement(); }); });
     connect(m_grid, &DataGrid::keyReleased, this, [this](int key) {
         if (key == Qt::Key_Delete)
             run([this] { deleteRequirement(false); });
     });
-    connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
 
     m_editor = new RecordEditor(*this, table,
         { [this] { showRequirement(); }, [this](qint64 rowId) { writeRequirement(rowId); },

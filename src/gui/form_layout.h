@@ -35,4 +35,11 @@ QGroupBox* group(const QString& caption, const char* objectName);
 QLabel* addField(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field, int span = 1,
     Qt::Alignment captionAlignment = Qt::AlignVCenter);
 
+// The page of an editing tab: the grid across the top, the details group
+// under it on the left and the Add and Delete links at its right; the grid
+// and the details share the extra height. The grid joins once the store is
+// open, through placeGrid().
+QGridLayout* gridOverDetails(QWidget* page, QWidget* details, QWidget* add, QWidget* remove);
+void placeGrid(QGridLayout* page, QWidget* grid);
+
 }

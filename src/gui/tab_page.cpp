@@ -1,5 +1,6 @@
 #include "gui/tab_page.h"
 
+#include "gui/data_grid.h"
 #include "gui/link_label.h"
 #include "store/assessment.h"
 
@@ -45,6 +46,14 @@ LinkLabel* TabPage::link(const QString& text, const char* objectName, const std:
     auto* label = new LinkLabel(text, objectName, this);
     connect(label, &LinkLabel::clicked, this, [this, command] { run(command); });
     return label;
+}
+
+DataGrid* TabPage::makeGrid(
+    Table& table, std::vector<TableModel::Column> columns, bool editable, const char* objectName)
+{
+    auto* grid = new DataGrid(table, std::move(columns), editable, objectName, this);
+    connect(grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
+    return grid;
 }
 
 LinkLabel* TabPage::link(

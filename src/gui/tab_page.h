@@ -2,6 +2,7 @@
 
 #include "gui/dialogs.h"
 #include "gui/tab_host.h"
+#include "gui/table_model.h"
 
 #include <QRect>
 #include <QWidget>
@@ -9,7 +10,9 @@
 
 class Assessment;
 class Dialogs;
+class DataGrid;
 class LinkLabel;
+class Table;
 
 // Base of the eleven tabs. The window runs tabShown() when the tab becomes the
 // page shown (before the old page's tabHidden()), after offering the old
@@ -45,6 +48,9 @@ protected:
     void run(const std::function<void()>& command) const;
     // A command label that runs the command on click, for a layout to place.
     LinkLabel* link(const QString& text, const char* objectName, const std::function<void()>& command);
+    // A grid on a table, named; a value typed into a cell that the table
+    // refuses is shown as an error.
+    DataGrid* makeGrid(Table& table, std::vector<TableModel::Column> columns, bool editable, const char* objectName);
     // The same at a fixed place (tabs not yet laid out by layouts).
     LinkLabel* link(
         const QString& text, const char* objectName, const QRect& geometry, const std::function<void()>& command);

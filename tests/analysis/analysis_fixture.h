@@ -51,14 +51,6 @@ protected:
 
     Assessment& store() { return window->assessment(); }
 
-    static void addRow(Table& t, std::initializer_list<std::pair<const char*, const char*>> values)
-    {
-        t.append();
-        for (const auto& [field, value] : values)
-            t.setText(QString::fromLatin1(field), QString::fromUtf8(value));
-        t.post();
-    }
-
     void addProfile(const char* cseq, const char* attribute, int priority)
     {
         Table& t = store().driverProfiles();

@@ -2,7 +2,6 @@
 // current driver can move: the clicks are offered once and land in the
 // profile of the driver they were made on, or nowhere.
 #include "analysis/profile_store.h"
-#include "store/line_list.h"
 #include "support/edit_moves.h"
 
 #include <QApplication>
@@ -18,29 +17,12 @@ protected:
     {
         Assessment& a = window->assessment();
         a.clearDatabase();
-        a.system().edit();
-        a.system().setText("Divisions", LineList::build({ "North", "South" }));
-        a.system().post();
-        for (auto [id, division] : { std::pair { "BD1", "North" }, { "BD2", "South" }, { "BD3", "North" } }) {
-            Table& d = a.drivers();
-            d.append();
-            d.setText("CSeq", QString::fromLatin1(id));
-            d.setText("Division", QString::fromLatin1(division));
-            d.post();
-        }
-        Table& attribute = a.attribute();
-        attribute.append();
-        attribute.setText("GrAtt", "01Agile");
-        attribute.setText("Attribute", "Agile");
-        attribute.setText("Group", "Agility");
-        attribute.setText("Tier", "Business");
-        attribute.post();
-        Table& profile = a.driverProfiles();
-        profile.append();
-        profile.setText("CSeq", "BD1");
-        profile.setText("Attribute", "Agile");
-        profile.setText("Priority", "1");
-        profile.post();
+        setSystem("Divisions", { "North", "South" });
+        for (auto [id, division] : { std::pair { "BD1", "North" }, { "BD2", "South" }, { "BD3", "North" } })
+            addRow(a.drivers(), { { "CSeq", id }, { "Division", division } });
+        addRow(a.attribute(),
+            { { "GrAtt", "01Agile" }, { "Attribute", "Agile" }, { "Group", "Agility" }, { "Tier", "Business" } });
+        addRow(a.driverProfiles(), { { "CSeq", "BD1" }, { "Attribute", "Agile" }, { "Priority", "1" } });
         a.setWorkArchived(true);
         startWindow();
     }

@@ -14,22 +14,6 @@ protected:
     Table& reqs() { return window->assessment().requirements(); }
     Table& drivers() { return window->assessment().drivers(); }
 
-    static void addRow(Table& t, std::initializer_list<std::pair<const char*, QString>> values)
-    {
-        t.append();
-        for (const auto& [field, value] : values)
-            t.setText(QString::fromLatin1(field), value);
-        t.post();
-    }
-
-    void setSystem(const char* field, const QStringList& lines)
-    {
-        Table& sys = window->assessment().system();
-        sys.edit();
-        sys.setText(QString::fromLatin1(field), LineList::build(lines));
-        sys.post();
-    }
-
     // A stored field of the record at row, as the table holds it now.
     static QString stored(Table& t, int row, const char* field)
     {

@@ -1,7 +1,6 @@
 // Edits pending on the Requirements and Drivers tabs, and every way the
 // current record can move: the edits are offered once and land in the record
 // they were made on, or nowhere.
-#include "store/line_list.h"
 #include "support/edit_moves.h"
 
 #include <QLineEdit>
@@ -20,27 +19,15 @@ protected:
     {
         Assessment& a = window->assessment();
         a.clearDatabase();
-        a.system().edit();
-        a.system().setText("Divisions", LineList::build({ "North", "South" }));
-        a.system().post();
+        setSystem("Divisions", { "North", "South" });
         for (auto [id, text, division] :
             { std::tuple { "1", "One", "North" }, { "2", "Two", "South" }, { "3", "Three", "North" } }) {
-            Table& r = a.requirements();
-            r.append();
-            r.setText("RSeq", QStringLiteral("BR") + QString::fromLatin1(id));
-            r.setText("Requirement", QString::fromLatin1(text));
-            r.setText("Division", QString::fromLatin1(division));
-            r.setText("Priority", "High");
-            r.setText("Activity", "Enterprise");
-            r.post();
-            Table& d = a.drivers();
-            d.append();
-            d.setText("CSeq", QStringLiteral("BD") + QString::fromLatin1(id));
-            d.setText("Driver", QString::fromLatin1(text));
-            d.setText("Division", QString::fromLatin1(division));
-            d.setText("Activity", "Enterprise");
-            d.setText("Group", "[1] Management");
-            d.post();
+            addRow(a.requirements(),
+                { { "RSeq", QStringLiteral("BR") + id }, { "Requirement", text }, { "Division", division },
+                    { "Priority", "High" }, { "Activity", "Enterprise" } });
+            addRow(a.drivers(),
+                { { "CSeq", QStringLiteral("BD") + id }, { "Driver", text }, { "Division", division },
+                    { "Activity", "Enterprise" }, { "Group", "[1] Management" } });
         }
         a.setWorkArchived(true);
         startWindow();

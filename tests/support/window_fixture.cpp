@@ -1,6 +1,7 @@
 #include "support/window_fixture.h"
 
 #include "gui/link_label.h"
+#include "store/line_list.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -71,6 +72,14 @@ void WindowFixture::typeInto(const char* editName, const QString& text)
     edit->setFocus();
     edit->selectAll();
     QTest::keyClicks(edit, text);
+}
+
+void WindowFixture::setSystem(const char* field, const QStringList& lines)
+{
+    Table& sys = window->assessment().system();
+    sys.edit();
+    sys.setText(QString::fromLatin1(field), LineList::build(lines));
+    sys.post();
 }
 
 QAction* WindowFixture::action(const char* name) const
