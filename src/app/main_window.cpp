@@ -347,8 +347,12 @@ bool MainWindow::hasUnarchivedWork()
     return m_assessment.isOpen() && !m_assessment.workArchived();
 }
 
+// Edits typed into a tab are offered before the program ends, as before any
+// other command that would drop them.
 void MainWindow::exitProgram()
 {
+    if (!offerPendingEdits())
+        return;
     if (hasUnarchivedWork() && !m_dialogs->ask(QStringLiteral("Database not saved - continue?")))
         return;
     m_exiting = true;
@@ -357,6 +361,10 @@ void MainWindow::exitProgram()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_exiting && !offerPendingEdits()) {
+        event->ignore(); // the edits could not be saved: keep running so nothing is lost
+        return;
+    }
     if (!m_exiting && hasUnarchivedWork() && m_dialogs->ask(QStringLiteral("Database not saved - save it?"))) {
         if (!runCommand([this] { saveToArchive(); })) {
             event->ignore(); // the save failed: keep running so nothing is lost

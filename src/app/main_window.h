@@ -103,7 +103,7 @@ private:
     std::unique_ptr<Dialogs> m_dialogs;
     QTabWidget* m_pages = nullptr;
     QComboBox* m_division = nullptr;
-    QString m_divisionApplied; // the filter the tables hold, to go back to when a save fails
+    QString m_divisionApplied = QStringLiteral("All"); // the filter the tables hold, to go back to when a save fails
     QLabel* m_status = nullptr;
     ProjectTab* m_project = nullptr;
     RequirementsTab* m_requirements = nullptr;

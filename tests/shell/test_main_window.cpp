@@ -106,6 +106,27 @@ TEST_F(MainWindowTest, WorkNotArchivedIsStillOfferedAfterARestart)
     EXPECT_EQ(dialogs->questions.last(), "Clear the whole assessment?");
 }
 
+// Edits typed into a tab and not saved are offered before the program ends.
+TEST_F(MainWindowTest, ExitAndCloseOfferEditsNotYetSaved)
+{
+    addRow(window->assessment().requirements(), { { "RSeq", "BR1" }, { "Requirement", "Before" } });
+    window->assessment().setWorkArchived(true);
+    for (const bool exit : { true, false }) {
+        SCOPED_TRACE(exit ? "Exit" : "close");
+        startWindow();
+        showTab("TabSheet1");
+        typeInto("eRequirement", exit ? "Saved on Exit" : "Saved on close");
+        dialogs->answers = { true, true };
+        if (exit)
+            action("Exit1")->trigger();
+        else
+            window->close();
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(dialogs->questions.value(0), "Save changes?");
+        EXPECT_EQ(window->assessment().requirements().text("Requirement"), exit ? "Saved on Exit" : "Saved on close");
+    }
+}
+
 TEST_F(MainWindowTest, ExitAndCloseRightAfterStartUpAskNothing)
 {
     action("Exit1")->trigger();
