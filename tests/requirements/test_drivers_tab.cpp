@@ -65,6 +65,12 @@ TEST_F(DriversTabTest, ShowingTheTabFillsChoicesGroupsAndRequirementLines)
     EXPECT_EQ(window->statusText(), blanks(21));
     EXPECT_FALSE(window->tab<DriversTab>()->hasPendingEdits());
 
+    // A refill shows the first line offered, not a line left from before.
+    find<QComboBox>("cbRequirements")->setEditText(QStringLiteral("BR9: no longer offered"));
+    showTab("TabSheet9");
+    showTab("TabSheet2");
+    EXPECT_EQ(comboText("cbRequirements"), "BR1: Stay open");
+
     // Under a division filter only that division's requirements are offered.
     showTab("TabSheet9");
     window->divisionFilterBox()->setCurrentText(QStringLiteral("North"));
