@@ -8,7 +8,7 @@
 #include "analysis/drivers_tab.h"
 #include "analysis/requirements_tab.h"
 #include "app/main_window.h"
-#include "gui/data_grid_widget.h"
+#include "gui/data_grid.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -54,31 +54,25 @@ int main(int argc, char** argv)
     const auto label = [&](const char* step) { return QStringLiteral("[%1] %2").arg(size, QString::fromLatin1(step)); };
 
     window.pageControl()->setCurrentWidget(reqTab);
-    benchStep(qPrintable(label("show Requirements")), [&] { reqTab->TabSheet1Show(); });
+    benchStep(qPrintable(label("show Requirements")), [&] { reqTab->tabShown(); });
     const int middle = window.assessment().requirements().recordCount() / 2;
     int row = middle;
-    benchStep(qPrintable(label("Requirements grid click")), [&] {
-        clickRow(window, "DBGrid2", ++row);
-        reqTab->DBGrid2CellClick();
-    });
-    benchStep(qPrintable(label("Requirements Save, same identifier")), [&] { reqTab->hSave1Click(); });
+    benchStep(qPrintable(label("Requirements grid click")), [&] { clickRow(window, "DBGrid2", ++row); });
+    benchStep(qPrintable(label("Requirements Save, same identifier")), [&] { reqTab->saveRequirement(); });
     int rename = 0;
     benchStep(qPrintable(label("Requirements Save, new identifier")), [&] {
         setEdit(window, "eID1", QStringLiteral("BQ%1").arg(++rename));
-        reqTab->hSave1Click();
+        reqTab->saveRequirement();
     });
 
     window.pageControl()->setCurrentWidget(drvTab);
-    benchStep(qPrintable(label("show Drivers")), [&] { drvTab->TabSheet2Show(); });
+    benchStep(qPrintable(label("show Drivers")), [&] { drvTab->tabShown(); });
     row = window.assessment().drivers().recordCount() / 2;
-    benchStep(qPrintable(label("Drivers grid click")), [&] {
-        clickRow(window, "DBGrid1", ++row);
-        drvTab->DBGrid1CellClick();
-    });
-    benchStep(qPrintable(label("Drivers Save, same identifier")), [&] { drvTab->hSave2Click(); });
+    benchStep(qPrintable(label("Drivers grid click")), [&] { clickRow(window, "DBGrid1", ++row); });
+    benchStep(qPrintable(label("Drivers Save, same identifier")), [&] { drvTab->saveDriver(); });
     benchStep(qPrintable(label("Drivers Save, new identifier")), [&] {
         setEdit(window, "eId2", QStringLiteral("BQ%1").arg(++rename));
-        drvTab->hSave2Click();
+        drvTab->saveDriver();
     });
 
     // Other commands walk Drivers while another page is shown; the move hook

@@ -3,9 +3,9 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/security_attributes_tab.h"
 #include "analysis/security_risk_store.h"
-#include "app/main_window.h"
-#include "gui/data_grid_widget.h"
+#include "gui/data_grid.h"
 #include "gui/memo_text.h"
+#include "store/assessment.h"
 #include "store/line_list.h"
 
 #include <QComboBox>
@@ -64,8 +64,8 @@ struct Loading {
 
 }
 
-ApplicationsTab::ApplicationsTab(MainWindow& form)
-    : TabPage(form, "TabSheet10", QStringLiteral("Applications"))
+ApplicationsTab::ApplicationsTab(TabHost& host)
+    : TabPage(host, "TabSheet10", QStringLiteral("Applications"))
 {
     link(QStringLiteral("Add"), "hAdd7", QRect(8, 500, 40, 18), [this] { hAdd7Click(); });
     link(QStringLiteral("Delete"), "hDelete7", QRect(60, 500, 50, 18), [this] { hDelete7Click(); });
@@ -111,10 +111,6 @@ ApplicationsTab::ApplicationsTab(MainWindow& form)
     m_description = control<QPlainTextEdit>("mAppDesc", QRect(356, 44, 330, 158), details);
     link(QStringLiteral("Save"), "hSave7", QRect(870, 326, 36, 18), [this] { hSave7Click(); });
 
-    // A division chosen or typed here marks the current driver as edited, as
-    // the Drivers tab's own division box does.
-    connect(m_division, &QComboBox::activated, this, [this] { flags().driverEdit = true; });
-    connect(m_division->lineEdit(), &QLineEdit::textEdited, this, [this] { flags().driverEdit = true; });
     connect(m_attributes, &QListWidget::currentRowChanged, this, [this] {
         if (!m_loading)
             run([this] { lbAttributesClick(); });
@@ -138,9 +134,8 @@ void ApplicationsTab::storeOpened()
 
 void ApplicationsTab::tabShown()
 {
-    flags().profilingDisplay = false;
     WaitCursor wait(dialogs());
-    deriveAttributesInUse(assessment(), form().divisionFilterText());
+    deriveAttributesInUse(assessment(), host().divisionFilterText());
     Table& attribute = assessment().attribute();
     attribute.setSort(QStringLiteral("Attribute ASC"));
     m_attributeChoice->clear();
@@ -162,7 +157,7 @@ void ApplicationsTab::tabHidden()
 {
     // The Security Attributes tab's show step, which runs first, has just set
     // up the same in-use view; undoing it would list every attribute there.
-    if (qobject_cast<SecurityAttributesTab*>(form().pageShown()))
+    if (qobject_cast<const SecurityAttributesTab*>(host().pageShown()))
         return;
     Table& attribute = assessment().attribute();
     attribute.setSort(QStringLiteral("GrAtt ASC"));
@@ -248,7 +243,7 @@ void ApplicationsTab::hAdd7Click()
         m_application->setText(QStringLiteral("Application Name"));
         m_domain->clear();
         m_owner->clear();
-        m_division->setEditText(form().divisionFilterText());
+        m_division->setEditText(host().divisionFilterText());
         m_description->clear();
     }
     Table& apps = assessment().applications();
@@ -259,7 +254,7 @@ void ApplicationsTab::hAdd7Click()
     apps.setText(QStringLiteral("Owner"), m_owner->text());
     apps.setText(QStringLiteral("Description"), Text::memo(m_description));
     apps.post();
-    flags().saved = false;
+    markWorkUnarchived();
     setStatus(QStringLiteral("Record added             "));
     // The lists keep showing the previous application's until the next load,
     // so the risk editors file nothing until then.
@@ -280,7 +275,7 @@ void ApplicationsTab::hDelete7Click()
         tx.commit();
     }
     setStatus(QStringLiteral("Deleted                "));
-    flags().saved = false;
+    markWorkUnarchived();
     showRisk(false);
 }
 

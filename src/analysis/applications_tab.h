@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/tab_page_widget.h"
+#include "gui/tab_page.h"
 
 class DataGrid;
 class QComboBox;
@@ -14,7 +14,7 @@ class QPlainTextEdit;
 class ApplicationsTab : public TabPage {
     Q_OBJECT
 public:
-    explicit ApplicationsTab(MainWindow& form);
+    explicit ApplicationsTab(TabHost& host);
 
     void storeOpened() override;
     void tabShown() override; // TabSheet10Show

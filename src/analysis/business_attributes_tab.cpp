@@ -1,16 +1,22 @@
 #include "analysis/business_attributes_tab.h"
 
 #include "analysis/profile_store.h"
-#include "app/main_window.h"
-#include "gui/data_grid_widget.h"
-#include "gui/link_label_widget.h"
+#include "gui/data_grid.h"
+#include "gui/form_layout.h"
+#include "gui/link_label.h"
+#include "gui/record_editor.h"
+#include "store/assessment.h"
 #include "store/table_expressions.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHash>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -18,7 +24,9 @@ const QColor kNavy(0, 0, 128);
 const QColor kBlue(0, 0, 255);
 const QColor kSkyBlue(166, 202, 240);
 const QColor kMoneyGreen(192, 220, 192);
-const QRect kGrid(8, 8, 808, 140); // DBGrid3; the panels start under it
+const int kPanelHeight = 17;
+const int kRowPitch = 20;
+const int kColumnGap = 5;
 
 QColor buttonFace()
 {
@@ -32,11 +40,11 @@ QColor windowText()
 // A legend circle.
 class Shape : public QWidget {
 public:
-    Shape(const QColor& colour, const char* name, QWidget* parent)
-        : QWidget(parent)
-        , m_colour(colour)
+    Shape(const QColor& colour, const char* name)
+        : m_colour(colour)
     {
         setObjectName(QString::fromLatin1(name));
+        setFixedSize(16, 16);
     }
 
 protected:
@@ -57,6 +65,7 @@ private:
 
 // A panel of the profile: a group header or a business attribute. Headers are
 // told apart by their flag, never by their name, so any attribute name works.
+// The caption's full text is also its tooltip.
 class ProfilePanel : public QLabel {
 public:
     ProfilePanel(const QString& caption, bool header, QWidget* parent)
@@ -65,6 +74,7 @@ public:
     {
         setAlignment(Qt::AlignCenter);
         setAutoFillBackground(true);
+        setToolTip(caption);
         if (header) {
             QFont f = font();
             f.setBold(true);
@@ -80,6 +90,8 @@ public:
     bool isHeader() const { return m_header; }
     QString attribute() const { return text(); }
     int priority() const { return m_priority; }
+    bool laidOut = false; // placed by the last flow, not waiting behind "More....."
+    bool clicked = false; // stepped by the analyst since the profile was shown
 
     // Shows a priority (0 ignored, 1 to 3) with the given bevel.
     void setLevel(int priority, QFrame::Shadow shadow)
@@ -105,6 +117,7 @@ public:
     // One click: ignored, 3, 2, 1, ignored.
     void step()
     {
+        clicked = true;
         switch (m_priority) {
         case 0:
             setLevel(3, QFrame::Raised);
@@ -144,183 +157,238 @@ private:
     int m_priority = 0;
 };
 
-BusinessAttributesTab::BusinessAttributesTab(MainWindow& form)
-    : TabPage(form, "AttributeTab", QStringLiteral("Business Attributes"))
+BusinessAttributesTab::BusinessAttributesTab(TabHost& host)
+    : TabPage(host, "AttributeTab", QStringLiteral("Business Attributes"))
 {
-    const int legendX = 824;
-    link(QStringLiteral("Save "), "hSave3", QRect(legendX, 152, 60, 18), [this] { hSave3Click(); });
+    // The legend at the right: Save, the four priorities, and "More....."
+    // when not every attribute fits.
+    auto* legend = new QVBoxLayout;
+    legend->setSpacing(8);
+    legend->addWidget(link(QStringLiteral("Save "), "hSave3", [this] { saveProfile(); }));
+    legend->addSpacing(4);
     const struct {
         const char* shape;
         QColor colour;
         const char* label;
-    } legend[] = { { "Shape1", kNavy, "Priority 1 " }, { "Shape2", kBlue, "Priority 2 " },
+    } priorities[] = { { "Shape1", kNavy, "Priority 1 " }, { "Shape2", kBlue, "Priority 2 " },
         { "Shape3", kSkyBlue, "Priority 3 " }, { "Shape4", buttonFace(), "Ignore " } };
-    int y = 180;
-    for (const auto& item : legend) {
-        auto* shape = new Shape(item.colour, item.shape, this);
-        shape->setGeometry(legendX, y, 16, 16);
-        if (!m_legendLeft)
-            m_legendLeft = shape;
-        auto* label = new QLabel(QString::fromLatin1(item.label), this);
-        label->setGeometry(legendX + 20, y, 70, 16);
-        y += 24;
+    for (const auto& item : priorities) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(new Shape(item.colour, item.shape));
+        row->addWidget(new QLabel(QString::fromLatin1(item.label)), 1);
+        legend->addLayout(row);
     }
-    m_more = new QLabel(QStringLiteral("More....."), this);
+    m_more = new QLabel(QStringLiteral("More....."));
     m_more->setObjectName(QStringLiteral("lMore"));
     m_more->setToolTip(QStringLiteral("Not every business attribute fits on the tab"));
-    m_more->setGeometry(legendX, y + 8, 80, 17);
     m_more->hide();
+    legend->addWidget(m_more);
+    legend->addStretch(1);
+
+    m_panelArea = new QWidget;
+    m_panelArea->setObjectName(QStringLiteral("ProfilePanels"));
+    m_panelArea->setMinimumHeight(8 * kRowPitch);
+    m_panelArea->installEventFilter(this);
+
+    // The grid (added once the store is open) across the top; the panels fill
+    // the room under it, the legend stands at the right.
+    m_page = new QGridLayout(this);
+    m_page->setContentsMargins(8, 8, 8, 8);
+    m_page->setVerticalSpacing(3);
+    m_page->addWidget(m_panelArea, 1, 0);
+    m_page->addLayout(legend, 1, 1);
+    m_page->setColumnStretch(0, 1);
+    m_page->setColumnMinimumWidth(1, 88);
+    m_page->setRowStretch(0, 1);
+    m_page->setRowStretch(1, 2);
 }
 
 void BusinessAttributesTab::storeOpened()
 {
-    m_grid = new DataGrid(assessment().drivers(),
+    Table& drivers = assessment().drivers();
+    m_grid = makeGrid(drivers,
         { { QStringLiteral("CSeq"), QStringLiteral("Id") }, { QStringLiteral("Driver"), QStringLiteral("Driver") },
             { QStringLiteral("Division"), QStringLiteral("Division") } },
-        true, "DBGrid3", this);
-    m_grid->setGeometry(kGrid);
+        true, "DBGrid3");
     m_grid->setColumnWidth(0, 70);
     m_grid->setColumnWidth(1, 520);
-    connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid3CellClick(); }); });
-    connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
-    m_grid->show();
+    FormLayout::placeGrid(m_page, m_grid);
+    connect(m_grid, &DataGrid::cellClicked, this, [this] { setStatus(QString(22, QLatin1Char(' '))); });
+
+    // The profile editor edits the current driver's profile: a driver move,
+    // from either grid or from any command, offers the clicks not yet saved
+    // and then colours the panels for the new driver.
+    m_editor = new RecordEditor(*this, drivers,
+        { [this] { colourPanelsFromProfile(); }, [this](qint64 rowId) { writeProfile(rowId); },
+            [this] { setStatus(QString(22, QLatin1Char(' '))); } });
+}
+
+bool BusinessAttributesTab::hasPendingEdits() const
+{
+    return m_editor && m_editor->isEdited();
+}
+
+bool BusinessAttributesTab::offerPendingEdits()
+{
+    return !m_editor || m_editor->offerEdits();
+}
+
+bool BusinessAttributesTab::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_panelArea && event->type() == QEvent::Resize)
+        flowPanels();
+    return TabPage::eventFilter(watched, event);
 }
 
 void BusinessAttributesTab::tabShown()
 {
-    flags().profilingDisplay = false;
-    layOutPanels();
-}
-
-void BusinessAttributesTab::clearPanels()
-{
-    for (ProfilePanel* p : m_panels)
-        delete p;
-    m_panels.clear();
-    m_more->hide();
-}
-
-ProfilePanel* BusinessAttributesTab::addPanel(const QString& caption, bool header, int x, int y)
-{
-    const int sequence = int(m_panels.size());
-    auto* panel = new ProfilePanel(caption, header, this);
-    panel->setObjectName(header ? QStringLiteral("pHead%1").arg(sequence) : QStringLiteral("p") + caption);
-    panel->setGeometry(x, y, 80, 17);
-    if (!header)
-        panel->onClick = [this, panel] { run([this, panel] { SetAtt(panel); }); };
-    panel->show();
-    m_panels.push_back(panel);
-    return panel;
-}
-
-void BusinessAttributesTab::layOutPanels()
-{
-    clearPanels();
-    Table& attribute = assessment().attribute();
-    const DisplaySuspended suspended { &attribute };
-
-    attribute.setSort(QStringLiteral("GrAtt ASC"));
-    attribute.setFilter(TableExpressions::equals(QStringLiteral("Tier"), QStringLiteral("Business")));
-    attribute.setFiltered(true);
-
-    const QRect grid = m_grid ? m_grid->geometry() : kGrid;
-    const int x0 = grid.x() + 5;
-    const int y0 = grid.y() + grid.height() + 3;
-    const int bottom = height() > 100 ? height() : 550;
-    const int legendLeft = m_legendLeft->x();
-    const int nameField = attribute.fieldIndex(QStringLiteral("Attribute"));
-    const int groupField = attribute.fieldIndex(QStringLiteral("Group"));
-    int x = x0, y = y0;
-    const int rows = attribute.recordCount();
-    if (rows > 0) {
-        QString group = attribute.textAt(0, groupField);
-        bool haveGroup = true;
-        addPanel(group, true, x, y);
-        y += 20;
-        for (int row = 0; row < rows; ++row) {
-            addPanel(attribute.textAt(row, nameField), false, x, y);
-            y += 20;
-            if (y + 20 > bottom)
-                haveGroup = false; // the column is full: the next panel opens a new one
-            if (row + 1 < rows) {
-                const QString next = attribute.textAt(row + 1, groupField);
-                if (!haveGroup || next != group) {
-                    x += 85;
-                    y = y0;
-                    group = next;
-                    haveGroup = true;
-                    if (x + 85 <= legendLeft) {
-                        addPanel(group, true, x, y);
-                        y += 20;
-                    }
-                }
-            }
-            if (x + 85 > legendLeft) {
-                if (row + 1 < rows)
-                    m_more->show();
-                break;
-            }
-        }
-    }
-
+    readBusinessAttributes();
+    flowPanels();
     assessment().drivers().first();
-    DBGrid3CellClick();
-
-    attribute.setFiltered(false);
-    attribute.first();
-    flags().profilingDisplay = true;
-    flags().profilingEdit = false;
+    m_editor->showCurrent();
     setStatus(QString(21, QLatin1Char(' ')));
 }
 
-void BusinessAttributesTab::DBGrid3CellClick()
+// The business attributes in GrAtt order, one panel each, wide enough for the
+// longest caption.
+void BusinessAttributesTab::readBusinessAttributes()
 {
-    if (assessment().driverProfiles().recordCount() == 0 && !assessment().driverProfiles().filtered())
-        return;
-    DrAttTaxonomy();
-    setStatus(QString(22, QLatin1Char(' ')));
+    for (const Attribute& a : m_attributes)
+        delete a.panel;
+    m_attributes.clear();
+    Table& attribute = assessment().attribute();
+    {
+        const DisplaySuspended suspended { &attribute };
+        attribute.setSort(QStringLiteral("GrAtt ASC"));
+        attribute.setFilter(TableExpressions::equals(QStringLiteral("Tier"), QStringLiteral("Business")));
+        attribute.setFiltered(true);
+        const int nameField = attribute.fieldIndex(QStringLiteral("Attribute"));
+        const int groupField = attribute.fieldIndex(QStringLiteral("Group"));
+        for (int row = 0; row < attribute.recordCount(); ++row)
+            m_attributes.push_back({ attribute.textAt(row, nameField), attribute.textAt(row, groupField), nullptr });
+        attribute.setFiltered(false);
+        attribute.first();
+    }
+    QFont bold = font();
+    bold.setBold(true);
+    m_panelWidth = 80;
+    for (Attribute& a : m_attributes) {
+        a.panel = new ProfilePanel(a.name, false, m_panelArea);
+        a.panel->setObjectName(QStringLiteral("p") + a.name);
+        ProfilePanel* panel = a.panel;
+        panel->onClick = [this, panel] { run([this, panel] { stepPanel(panel); }); };
+        m_panelWidth = std::max({ m_panelWidth, panel->fontMetrics().horizontalAdvance(a.name) + 10,
+            QFontMetrics(bold).horizontalAdvance(a.group) + 10 });
+    }
 }
 
-void BusinessAttributesTab::DrAttTaxonomy()
+ProfilePanel* BusinessAttributesTab::addHeader(const QString& group, int column, int row)
+{
+    auto* header = new ProfilePanel(group, true, m_panelArea);
+    header->setGeometry(column * (m_panelWidth + kColumnGap), row * kRowPitch, m_panelWidth, kPanelHeight);
+    header->show();
+    m_headers.push_back(header);
+    return header;
+}
+
+// Each group opens a column under its header; a full column continues in the
+// next under a header of its own. Columns stop at the area's right edge.
+void BusinessAttributesTab::flowPanels()
+{
+    for (ProfilePanel* h : m_headers)
+        delete h;
+    m_headers.clear();
+    for (Attribute& a : m_attributes) {
+        a.panel->laidOut = false;
+        a.panel->hide();
+    }
+    m_more->hide();
+    if (m_attributes.empty())
+        return;
+    const int height = m_panelArea->height();
+    const int pitch = m_panelWidth + kColumnGap;
+    const auto columnFits = [&](int column) { return (column + 1) * pitch - kColumnGap <= m_panelArea->width(); };
+    int sequence = 0;
+    int column = 0, row = 0;
+    QString group = m_attributes.front().group;
+    bool haveGroup = true;
+    addHeader(group, column, row++)->setObjectName(QStringLiteral("pHead%1").arg(sequence++));
+    for (size_t i = 0; i < m_attributes.size(); ++i) {
+        ProfilePanel* panel = m_attributes[i].panel;
+        panel->setGeometry(column * pitch, row * kRowPitch, m_panelWidth, kPanelHeight);
+        panel->laidOut = true;
+        panel->show();
+        ++sequence;
+        ++row;
+        if (row * kRowPitch + kRowPitch > height)
+            haveGroup = false; // the column is full: the next panel opens a new one
+        if (i + 1 < m_attributes.size()) {
+            const QString& next = m_attributes[i + 1].group;
+            if (!haveGroup || next != group) {
+                ++column;
+                row = 0;
+                group = next;
+                haveGroup = true;
+                if (columnFits(column))
+                    addHeader(group, column, row++)->setObjectName(QStringLiteral("pHead%1").arg(sequence++));
+            }
+        }
+        if (!columnFits(column)) {
+            if (i + 1 < m_attributes.size())
+                m_more->show();
+            break;
+        }
+    }
+}
+
+// The current driver's rows (CSeq compared exactly) colour the panels; a
+// priority other than 1 to 3 shows as ignored.
+void BusinessAttributesTab::colourPanelsFromProfile()
 {
     Table& drivers = assessment().drivers();
     const QString cseq = drivers.hasRecord() ? drivers.text(QStringLiteral("CSeq")) : QString();
     QHash<QString, std::vector<ProfilePanel*>> byName;
-    for (ProfilePanel* p : m_panels)
-        if (!p->isHeader()) {
-            p->setLevel(0, QFrame::Sunken);
-            byName[p->attribute()].push_back(p);
-        }
+    for (Attribute& a : m_attributes) {
+        a.panel->setLevel(0, QFrame::Sunken);
+        a.panel->clicked = false;
+        byName[a.name].push_back(a.panel);
+    }
+    if (!drivers.hasRecord())
+        return;
     for (const ProfileEntry& e : ProfileStore::read(assessment(), cseq)) {
         if (e.priority < 1 || e.priority > 3)
             continue;
         for (ProfilePanel* p : byName.value(e.attribute))
             p->setLevel(e.priority, QFrame::Sunken);
     }
-    Table& drAtt = assessment().driverProfiles();
-    drAtt.setFiltered(false);
-    drAtt.first();
 }
 
-void BusinessAttributesTab::SetAtt(ProfilePanel* panel)
+void BusinessAttributesTab::stepPanel(ProfilePanel* panel)
 {
-    flags().profilingEdit = true;
     panel->step();
+    m_editor->markEdited();
 }
 
-void BusinessAttributesTab::hSave3Click()
+void BusinessAttributesTab::saveProfile()
 {
-    Table& drivers = assessment().drivers();
-    if (!drivers.hasRecord())
+    if (!assessment().drivers().hasRecord())
         return;
+    m_editor->save();
+}
+
+// Panels waiting behind "More....." keep their stored rows, unless the
+// analyst clicked them while the window was larger.
+void BusinessAttributesTab::writeProfile(qint64 driverRowId)
+{
     WaitCursor wait(dialogs());
     setStatus(QStringLiteral("Saving...               "));
     std::vector<ProfileEntry> entries;
-    for (ProfilePanel* p : m_panels)
-        if (!p->isHeader())
-            entries.push_back({ p->attribute(), p->priority() });
-    ProfileStore::save(assessment(), drivers.text(QStringLiteral("CSeq")), entries);
-    flags().profilingEdit = false;
-    flags().saved = false;
+    for (const Attribute& a : m_attributes)
+        if (a.panel->laidOut || a.panel->clicked)
+            entries.push_back({ a.name, a.panel->priority() });
+    ProfileStore::saveForDriver(assessment(), driverRowId, entries);
+    for (const Attribute& a : m_attributes)
+        a.panel->clicked = false;
+    markWorkUnarchived();
     setStatus(QStringLiteral("Save complete           "));
 }

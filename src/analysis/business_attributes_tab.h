@@ -1,39 +1,56 @@
 #pragma once
 
-#include "gui/tab_page_widget.h"
+#include "gui/tab_page.h"
 
 #include <vector>
 
 class DataGrid;
+class QGridLayout;
 class QLabel;
 class ProfilePanel;
+class RecordEditor;
 
 // The "Business Attributes" tab: one clickable panel per business attribute,
-// coloured by its priority for the current driver, and Save into DrAtt.
+// coloured by its priority for the current driver, and Save into DrAtt. The
+// panels are the profile editor of the current driver: clicks are its edits,
+// offered for saving before the driver changes.
 class BusinessAttributesTab : public TabPage {
     Q_OBJECT
 public:
-    explicit BusinessAttributesTab(MainWindow& form);
+    explicit BusinessAttributesTab(TabHost& host);
 
     void storeOpened() override;
     void tabShown() override; // lays out the panels
+    bool offerPendingEdits() override;
+    bool hasPendingEdits() const override;
 
-    // Colours the panels from the current driver's DrAtt rows. The Drivers
-    // tab calls it after every driver move while the profiling display flag is set.
-    Q_INVOKABLE void DrAttTaxonomy();
-    // Stores the panels' priorities for the current driver. Also run on Yes to
-    // the profiling "Save changes?" before a driver move.
-    Q_INVOKABLE void hSave3Click();
-    void DBGrid3CellClick();
+    // Stores the panels' priorities for the driver they show.
+    void saveProfile();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void layOutPanels();
-    void clearPanels();
-    ProfilePanel* addPanel(const QString& caption, bool header, int x, int y);
-    void SetAtt(ProfilePanel* panel);
+    void readBusinessAttributes();
+    // Places the panels in columns under their group headers, as many as the
+    // panel area holds; the rest wait behind "More.....".
+    void flowPanels();
+    ProfilePanel* addHeader(const QString& group, int column, int row);
+    void colourPanelsFromProfile();
+    void stepPanel(ProfilePanel* panel);
+    void writeProfile(qint64 driverRowId);
 
+    QGridLayout* m_page;
     DataGrid* m_grid = nullptr;
-    QWidget* m_legendLeft = nullptr; // Shape1: the panels stop short of it
-    QLabel* m_more = nullptr;
-    std::vector<ProfilePanel*> m_panels; // header and attribute panels, in layout order
+    RecordEditor* m_editor = nullptr;
+    QWidget* m_panelArea;
+    QLabel* m_more;
+    struct Attribute {
+        QString name;
+        QString group;
+        ProfilePanel* panel;
+    };
+    std::vector<Attribute> m_attributes; // business attributes in GrAtt order
+    std::vector<ProfilePanel*> m_headers;
+    int m_panelWidth = 80;
 };

@@ -1,36 +1,35 @@
 #pragma once
 
-#include "gui/tab_page_widget.h"
+#include "gui/tab_page.h"
 
 class DataGrid;
+class RecordEditor;
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 class QListWidget;
 class Table;
+struct DriverValues;
 
 // The "Drivers" tab: business drivers, each condensing a list of
 // requirements, in a read-only grid above the details of the current one.
 class DriversTab : public TabPage {
     Q_OBJECT
 public:
-    explicit DriversTab(MainWindow& form);
+    explicit DriversTab(TabHost& host);
 
     void storeOpened() override;
-    void tabShown() override { TabSheet2Show(); }
+    void tabShown() override;
+    bool offerPendingEdits() override;
+    bool hasPendingEdits() const override;
 
-    void TabSheet2Show();
-    void DBGrid1CellClick();
-    void DBGrid1KeyUp(int key);
-    void hAdd2Click();
-    void hDelete2Click();
-    void hSave2Click();
-    void hReqAddClick();
-    void lbReqsKeyUp(int key);
-    // Change notification of the driver editors; the Applications tab's
-    // division box calls it too.
-    void DriverChange();
-    void DriversTableBeforeScroll();
-    void DriversTableAfterScroll();
+    // The division filter changed: filter the drivers and show the first one.
+    void followDivisionFilter(const QString& division);
+
+    void addDriver();
+    void deleteDriver(bool byLink); // the Delete key leaves the saved flag
+    void saveDriver(); // the Save link: the driver shown
+    void addRequirementLine(); // the Add link beside the requirement choice
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -39,18 +38,19 @@ private:
     Table& drivers() const;
     void fillChoices(QComboBox* box, const QString& listField, bool withEnterprise);
     void fillRequirementChoices();
-    void showRequirementLines();
-    // Loads the editors from the current record; an empty division or group
-    // shows the box's first item when withDefaults is set. An empty activity
-    // always does.
-    void loadEditors(bool withDefaults);
-    void addRequirementLine();
-    void remove(bool byLink);
-    // Profile panels of the Business Attributes tab.
-    void recolourProfilePanels();
-    void saveProfile();
+    // Fills the editors from the current record; an empty division and group
+    // stay empty here, an empty activity shows the first item.
+    void showDriver();
+    void showChoiceDefaults(); // an empty division or group shows the first item
+    void showClickedDriver();
+    void requirementListKey(int key);
+    void insertRequirementLine();
+    DriverValues editedValues() const;
+    void writeDriver(qint64 rowId);
 
+    QGridLayout* m_page;
     DataGrid* m_grid = nullptr;
+    RecordEditor* m_editor = nullptr;
     QLineEdit* m_id;
     QComboBox* m_division;
     QComboBox* m_activity;
@@ -58,6 +58,4 @@ private:
     QComboBox* m_group;
     QListWidget* m_reqs;
     QComboBox* m_requirementChoice;
-    int m_loading = 0; // editors are being filled from a record, not edited
-    qint64 m_loadedRowId = 0; // the record the editors were filled from
 };

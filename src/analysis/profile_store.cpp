@@ -1,6 +1,7 @@
 #include "analysis/profile_store.h"
 
 #include "store/assessment.h"
+#include "store/quarrix_error.h"
 #include "store/store.h"
 
 #include <sqlite3.h>
@@ -92,6 +93,18 @@ void save(Assessment& assessment, const QString& cseq, const std::vector<Profile
         tx.commit();
     }
     drAtt.refresh();
+}
+
+void saveForDriver(Assessment& assessment, qint64 driverRowId, const std::vector<ProfileEntry>& entries)
+{
+    SqlStatement& id = assessment.store().cached(QStringLiteral("SELECT COALESCE(CSeq,'') FROM Drivers WHERE rowid=?"));
+    id.bind(1, driverRowId);
+    const bool found = id.step();
+    const QString cseq = found ? textOf(id.column(0)) : QString();
+    id.reset();
+    if (!found)
+        throw QuarrixError(QStringLiteral("The driver of this profile is no longer in the store; nothing was saved."));
+    save(assessment, cseq, entries);
 }
 
 }

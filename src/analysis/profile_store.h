@@ -21,4 +21,9 @@ std::vector<ProfileEntry> read(Assessment& assessment, const QString& cseq);
 // attribute if there is one; 1 to 3 updates that row or appends a new one.
 // Rows of attributes not listed stay as they are. DrAtt is re-read afterwards.
 void save(Assessment& assessment, const QString& cseq, const std::vector<ProfileEntry>& entries);
+
+// The same for the driver stored at driverRowId, under its identifier as
+// stored now (so a profile edited before the driver was renamed lands under
+// the new name). Raises when the driver is gone.
+void saveForDriver(Assessment& assessment, qint64 driverRowId, const std::vector<ProfileEntry>& entries);
 }

@@ -3,9 +3,9 @@
 #include "analysis/applications_tab.h"
 #include "analysis/in_use_derivation.h"
 #include "analysis/security_attribute_store.h"
-#include "app/main_window.h"
-#include "gui/data_grid_widget.h"
+#include "gui/data_grid.h"
 #include "gui/memo_text.h"
+#include "store/assessment.h"
 #include "store/line_list.h"
 
 #include <QComboBox>
@@ -66,8 +66,8 @@ template <class W> W* control(const char* name, const QString& hint, const QRect
 
 }
 
-SecurityAttributesTab::SecurityAttributesTab(MainWindow& form)
-    : TabPage(form, "TabSheet4", QStringLiteral("Security Attributes"))
+SecurityAttributesTab::SecurityAttributesTab(TabHost& host)
+    : TabPage(host, "TabSheet4", QStringLiteral("Security Attributes"))
 {
     auto* title = new QLabel(QStringLiteral("IN USE SECURITY ATTRIBUTES"), this);
     title->setObjectName(QStringLiteral("Label33"));
@@ -137,7 +137,10 @@ void SecurityAttributesTab::storeOpened()
     m_grid->show();
     connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid5CellClick(); }); });
     connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
-    connect(&attribute, &Table::beforeMove, this, [this] { AttributeTableBeforeScroll(); });
+    attribute.addMoveGuard(this, [this] {
+        AttributeTableBeforeScroll();
+        return MoveDecision::GoOn;
+    });
     connect(&attribute, &Table::afterMove, this, [this] { AttributeTableAfterScroll(); });
 }
 
@@ -155,13 +158,12 @@ bool SecurityAttributesTab::eventFilter(QObject* watched, QEvent* event)
 
 void SecurityAttributesTab::tabShown()
 {
-    flags().profilingDisplay = false;
     WaitCursor wait(dialogs());
-    deriveAttributesInUse(assessment(), form().divisionFilterText());
+    deriveAttributesInUse(assessment(), host().divisionFilterText());
     assessment().attribute().setSort(QStringLiteral("Attribute ASC"));
     fillCatalogue();
     DBGrid5CellClick();
-    flags().attributeEdit = false;
+    m_edited = false;
 }
 
 void SecurityAttributesTab::fillCatalogue()
@@ -183,7 +185,7 @@ void SecurityAttributesTab::tabHidden()
 {
     // The Applications tab's show step, which runs first, has just set up the
     // same in-use view; undoing it would let that tab find attributes not in use.
-    if (qobject_cast<ApplicationsTab*>(form().pageShown()))
+    if (qobject_cast<const ApplicationsTab*>(host().pageShown()))
         return;
     Table& attribute = assessment().attribute();
     attribute.setSort(QStringLiteral("GrAtt ASC"));
@@ -211,7 +213,7 @@ void SecurityAttributesTab::DBGrid5CellClick()
 void SecurityAttributesTab::AttChange()
 {
     if (!m_loading)
-        flags().attributeEdit = true;
+        m_edited = true;
 }
 
 void SecurityAttributesTab::AttributeTableAfterScroll()
@@ -220,7 +222,7 @@ void SecurityAttributesTab::AttributeTableAfterScroll()
         return;
     run([this] {
         DBGrid5CellClick();
-        flags().attributeEdit = false;
+        m_edited = false;
     });
 }
 
@@ -229,11 +231,23 @@ void SecurityAttributesTab::AttributeTableAfterScroll()
 // from, whichever record the move starts from.
 void SecurityAttributesTab::AttributeTableBeforeScroll()
 {
-    if (!flags().attributeEdit)
+    if (!m_edited)
         return;
-    flags().attributeEdit = false;
-    if (dialogs().ask(QStringLiteral("Save changes?")))
+    m_edited = false;
+    if (dialogs().ask(QStringLiteral("Save changes?"), Dialogs::Default::Yes))
         run([this] { saveEditors(); });
+}
+
+bool SecurityAttributesTab::offerPendingEdits()
+{
+    AttributeTableBeforeScroll();
+    return true;
+}
+
+void SecurityAttributesTab::followDivisionFilter(const QString& division)
+{
+    if (isPageShown())
+        run([this, division] { deriveAttributesInUse(assessment(), division); });
 }
 
 void SecurityAttributesTab::saveEditors()
@@ -245,8 +259,8 @@ void SecurityAttributesTab::saveEditors()
     SecurityAttributeEdits edits { m_group->text(), m_name->text(), Text::memo(m_description), Text::memo(m_profile),
         items(m_objectives), items(m_controls) };
     SecurityAttributeStore::write(assessment(), m_loadedRow, edits);
-    flags().attributeEdit = false;
-    flags().saved = false;
+    m_edited = false;
+    markWorkUnarchived();
     setStatus(QStringLiteral("Save complete           "));
 }
 
@@ -266,7 +280,7 @@ void SecurityAttributesTab::addObjective()
         catalogue << m_controlBox->itemText(i);
     for (const QString& line : SecurityAttributeStore::sameObjective(catalogue, objective))
         addSorted(m_controls, line);
-    flags().attributeEdit = true;
+    m_edited = true;
     setStatus(kRecordAdded);
 }
 
@@ -282,7 +296,7 @@ void SecurityAttributesTab::hAdd4Click()
     if (!assessment().attribute().hasRecord())
         return;
     addSorted(m_controls, m_controlBox->currentText());
-    flags().attributeEdit = true;
+    m_edited = true;
     setStatus(kRecordAdded);
 }
 
@@ -299,7 +313,7 @@ void SecurityAttributesTab::lbSecObjKeyUp(int key)
             if (m_controls->item(i)->text().left(5) == prefix)
                 delete m_controls->takeItem(i);
         delete m_objectives->takeItem(m_objectives->row(objective));
-        flags().attributeEdit = true;
+        m_edited = true;
         setStatus(kDeleted);
     } else if (key == Qt::Key_Insert) {
         addObjective();
@@ -315,11 +329,11 @@ void SecurityAttributesTab::lbSecConKeyUp(int key)
             return;
         if (QListWidgetItem* line = selected(m_controls))
             delete m_controls->takeItem(m_controls->row(line));
-        flags().attributeEdit = true;
+        m_edited = true;
         setStatus(kDeleted);
     } else if (key == Qt::Key_Insert) {
         addSorted(m_controls, m_controlBox->currentText());
-        flags().attributeEdit = true;
+        m_edited = true;
         setStatus(kRecordAdded);
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/tab_page_widget.h"
+#include "gui/tab_page.h"
 
 class DataGrid;
 class QComboBox;
@@ -13,7 +13,7 @@ class QPlainTextEdit;
 class SecurityAttributesTab : public TabPage {
     Q_OBJECT
 public:
-    explicit SecurityAttributesTab(MainWindow& form);
+    explicit SecurityAttributesTab(TabHost& host);
 
     void storeOpened() override;
     void tabShown() override; // TabSheet4Show
@@ -25,6 +25,11 @@ public:
     void hAdd4Click(); // control Add
     void lbSecObjKeyUp(int key);
     void lbSecConKeyUp(int key);
+    bool offerPendingEdits() override;
+    bool hasPendingEdits() const override { return m_edited; }
+    // The division filter changed: the attributes in use are recomputed while
+    // this tab shows.
+    void followDivisionFilter(const QString& division);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,5 +52,6 @@ private:
     QComboBox* m_objectiveBox = nullptr;
     QComboBox* m_controlBox = nullptr;
     bool m_loading = false;
+    bool m_edited = false; // the editors hold edits not yet saved
     qint64 m_loadedRow = 0; // the Attribute row the editors were loaded from
 };

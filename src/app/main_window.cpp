@@ -31,8 +31,9 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
-static const QSize kDesignedOuterSize(936, 720);
+static const QSize kMinimumOuterSize(936, 720);
 
 MainWindow::MainWindow(const QString& storePath, std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     : QMainWindow(parent)
@@ -40,34 +41,25 @@ MainWindow::MainWindow(const QString& storePath, std::unique_ptr<Dialogs> dialog
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Meridal Quarrix v2.1"));
-    setMinimumSize(kDesignedOuterSize);
-    resize(kDesignedOuterSize);
+    setMinimumSize(kMinimumOuterSize);
+    resize(kMinimumOuterSize);
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("ClientArea"));
-    setCentralWidget(central);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 2, 0, 0);
+    column->setSpacing(2);
+    column->addWidget(buildDivisionFilter(), 0, Qt::AlignRight);
 
-    auto* label5 = new QLabel(QStringLiteral("Division Filter"), central);
-    label5->setObjectName(QStringLiteral("Label5"));
-    label5->setGeometry(780, 2, 140, 15);
-
-    m_division = new QComboBox(central);
-    m_division->setObjectName(QStringLiteral("cbDivision0"));
-    m_division->setEditable(true);
-    m_division->setInsertPolicy(QComboBox::NoInsert);
-    m_division->setGeometry(780, 17, 140, 21);
-    m_division->setToolTip(QStringLiteral(
-        "This selection will limit data displays and reports to the selected division (or all if selected)"));
-    connect(m_division, &QComboBox::currentTextChanged, this, [this] { run([this] { cbDivision0Change(); }); });
-
-    m_pages = new QTabWidget(central);
+    m_pages = new QTabWidget;
     m_pages->setObjectName(QStringLiteral("PageControl1"));
-    m_pages->setGeometry(0, 40, 928, 638);
     // Eleven captions fit the designed width without scroll buttons.
     m_pages->setStyleSheet(QStringLiteral(
         "QTabBar::tab { padding: 4px 5px; margin-right: 1px; border: 1px solid #a8a8a8; border-bottom: none;"
         " border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e4e4e4; }"
         "QTabBar::tab:selected { background: #fbfbfb; border-color: #7a7a7a; }"));
+    column->addWidget(m_pages, 1);
+    setCentralWidget(central);
 
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -79,26 +71,48 @@ MainWindow::MainWindow(const QString& storePath, std::unique_ptr<Dialogs> dialog
 
     buildMenu();
     buildTabs();
+    connectTabs();
 
     for (auto key :
         { QKeySequence(Qt::Key_F1), QKeySequence(Qt::SHIFT | Qt::Key_F1), QKeySequence(Qt::CTRL | Qt::Key_F1) }) {
         auto* shortcut = new QShortcut(key, this);
-        connect(shortcut, &QShortcut::activated, this, [this] { run([this] { openHelp(); }); });
+        connect(shortcut, &QShortcut::activated, this, [this] { runCommand([this] { openHelp(); }); });
     }
 
-    m_referenceSize = size();
     startUp(storePath);
     createViewers();
 }
 
 MainWindow::~MainWindow()
 {
-    // The tabs' grids read the tables until they are gone, so the widgets go
-    // before the assessment that owns the tables.
+    // The tabs' grids and editors read the tables until they are gone, so the
+    // widgets go before the assessment that owns the tables.
     delete takeCentralWidget();
     for (QWidget* viewer :
         std::initializer_list<QWidget*> { m_architectureMatrix, m_serviceMatrix, m_taxonomy, m_about })
         delete viewer;
+}
+
+QWidget* MainWindow::buildDivisionFilter()
+{
+    auto* holder = new QWidget;
+    auto* box = new QVBoxLayout(holder);
+    box->setContentsMargins(0, 0, 8, 0);
+    box->setSpacing(0);
+    auto* label = new QLabel(QStringLiteral("Division Filter"));
+    label->setObjectName(QStringLiteral("Label5"));
+    box->addWidget(label);
+    m_division = new QComboBox;
+    m_division->setObjectName(QStringLiteral("cbDivision0"));
+    m_division->setEditable(true);
+    m_division->setInsertPolicy(QComboBox::NoInsert);
+    m_division->setFixedWidth(140);
+    m_division->setToolTip(QStringLiteral(
+        "This selection will limit data displays and reports to the selected division (or all if selected)"));
+    box->addWidget(m_division);
+    connect(
+        m_division, &QComboBox::currentTextChanged, this, [this] { runCommand([this] { applyDivisionFilter(); }); });
+    return holder;
 }
 
 void MainWindow::buildMenu()
@@ -106,7 +120,7 @@ void MainWindow::buildMenu()
     auto add = [this](QMenu* menu, const QString& text, const char* name, std::function<void()> command) {
         QAction* action = menu->addAction(text);
         action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, [this, command] { run(command); });
+        connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
         return action;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -134,10 +148,12 @@ void MainWindow::buildMenu()
 
 void MainWindow::buildTabs()
 {
-    m_tabs = { new ProjectTab(*this), new RequirementsTab(*this), new DriversTab(*this),
-        new BusinessAttributesTab(*this), new SecurityAttributesTab(*this), new ApplicationsTab(*this),
-        new ReportsTab(*this), new AttributesDatabaseTab(*this), new ControlsDatabaseTab(*this), new UploadTab(*this),
-        new SettingsTab(*this) };
+    m_tabs = { m_project = new ProjectTab(*this), m_requirements = new RequirementsTab(*this),
+        m_drivers = new DriversTab(*this), m_profile = new BusinessAttributesTab(*this),
+        m_securityAttributes = new SecurityAttributesTab(*this), m_applications = new ApplicationsTab(*this),
+        m_reports = new ReportsTab(*this), m_attributesDatabase = new AttributesDatabaseTab(*this),
+        m_controlsDatabase = new ControlsDatabaseTab(*this), m_upload = new UploadTab(*this),
+        m_settings = new SettingsTab(*this) };
     for (TabPage* page : m_tabs)
         m_pages->addTab(page, page->caption());
     m_pageShown = m_tabs.front();
@@ -145,10 +161,24 @@ void MainWindow::buildTabs()
     connect(m_pages, &QTabWidget::currentChanged, this, &MainWindow::pageChanged);
 }
 
+// What one tab announces and who follows it. The division filter is followed
+// in this order: the requirements, then the drivers are filtered, the
+// attributes in use recomputed, and the reports show the division.
+void MainWindow::connectTabs()
+{
+    connect(m_settings, &SettingsTab::identityChanged, m_project, &ProjectTab::showIdentity);
+    connect(m_settings, &SettingsTab::divisionsChanged, this,
+        [this](const QStringList& divisions) { rebuildDivisionFilter(divisions, false); });
+    connect(this, &MainWindow::divisionFilterChanged, m_requirements, &RequirementsTab::followDivisionFilter);
+    connect(this, &MainWindow::divisionFilterChanged, m_drivers, &DriversTab::followDivisionFilter);
+    connect(
+        this, &MainWindow::divisionFilterChanged, m_securityAttributes, &SecurityAttributesTab::followDivisionFilter);
+    connect(this, &MainWindow::divisionFilterChanged, m_reports, &ReportsTab::showDivision);
+}
+
 void MainWindow::startUp(const QString& storePath)
 {
     QString error;
-    flags().saved = true;
     const bool creating = !QFileInfo::exists(storePath);
     if (!m_assessment.open(storePath, true, &error)) {
         m_dialogs->error(error);
@@ -156,13 +186,13 @@ void MainWindow::startUp(const QString& storePath)
     }
     // A new store autoloads the starter sets shipped beside the program.
     if (creating)
-        run([this] { StarterSets::applyAutoloadDefaults(m_assessment); });
+        runCommand([this] { StarterSets::applyAutoloadDefaults(m_assessment); });
     for (TabPage* page : m_tabs)
-        run([page] { page->storeOpened(); });
-    run([this] {
+        runCommand([page] { page->storeOpened(); });
+    runCommand([this] {
         Table& sys = m_assessment.system();
-        showProjectIdentity(sys.text(QStringLiteral("Assessment")), sys.text(QStringLiteral("Description")));
-        tab<ProjectTab>()->showNotepad(sys.text(QStringLiteral("Notepad")));
+        showStoredIdentity();
+        m_project->showNotepad(sys.text(QStringLiteral("Notepad")));
         rebuildDivisionFilter(LineList::split(sys.text(QStringLiteral("Divisions"))), true);
     });
 }
@@ -185,11 +215,18 @@ QString MainWindow::statusText() const
     return m_status->text();
 }
 
-bool MainWindow::run(const std::function<void()>& command)
+const QWidget* MainWindow::pageShown() const
+{
+    return m_pageShown;
+}
+
+bool MainWindow::runCommand(const std::function<void()>& command)
 {
     try {
         command();
         return true;
+    } catch (const MoveStopped&) {
+        // the guard that stopped the move has said why
     } catch (const QuarrixError& e) {
         m_dialogs->error(e.message());
     } catch (const std::exception& e) {
@@ -198,21 +235,31 @@ bool MainWindow::run(const std::function<void()>& command)
     return false;
 }
 
-void MainWindow::showPage(TabPage* page)
+bool MainWindow::offerPendingEdits()
 {
-    m_pages->setCurrentWidget(page);
+    for (TabPage* page : m_tabs)
+        if (!page->offerPendingEdits())
+            return false;
+    return true;
 }
 
+// The old page's edits are offered before the new page shows; when they
+// cannot be saved the old page stays, with the edits.
 void MainWindow::pageChanged(int index)
 {
     auto* page = qobject_cast<TabPage*>(m_pages->widget(index));
     if (!page || page == m_pageShown)
         return;
     TabPage* old = m_pageShown;
-    run([page] { page->tabShown(); });
+    if (old && !old->offerPendingEdits()) {
+        const QSignalBlocker block(m_pages);
+        m_pages->setCurrentWidget(old);
+        return;
+    }
+    runCommand([page] { page->tabShown(); });
     m_pageShown = page;
     if (old)
-        run([old] { old->tabHidden(); });
+        runCommand([old] { old->tabHidden(); });
 }
 
 void MainWindow::rebuildDivisionFilter(const QStringList& divisions, bool showAll)
@@ -233,15 +280,40 @@ QString MainWindow::divisionFilterText() const
     return m_division->currentText();
 }
 
+// "All" lifts the filter from Requirements and Drivers; any other text (empty
+// included) keeps only that division's records. Edits pending on the page
+// shown are offered first; when they cannot be saved, the box goes back to
+// the filter the tables hold.
+void MainWindow::applyDivisionFilter()
+{
+    if (!offerPendingEdits()) {
+        const QSignalBlocker block(m_division);
+        m_division->setEditText(m_divisionApplied);
+        return;
+    }
+    WaitCursor wait(*m_dialogs);
+    const QString division = divisionFilterText();
+    m_divisionApplied = division;
+    const DisplaySuspended suspended { &m_assessment.requirements(), &m_assessment.drivers() };
+    Q_EMIT divisionFilterChanged(division);
+}
+
 void MainWindow::showProjectIdentity(const QString& name, const QString& description)
 {
-    tab<ProjectTab>()->showIdentity(name, description);
+    m_project->showIdentity(name, description);
+}
+
+void MainWindow::showStoredIdentity()
+{
+    Table& sys = m_assessment.system();
+    showProjectIdentity(sys.text(QStringLiteral("Assessment")), sys.text(QStringLiteral("Description")));
 }
 
 void MainWindow::newDatabase()
 {
+    if (!clearDatabase())
+        return;
     WaitCursor wait(*m_dialogs);
-    clearDatabase();
     m_assessment.emptyTables();
     // The control set and then the attribute set are loaded here when their
     // autoload settings are on.
@@ -252,19 +324,36 @@ void MainWindow::newDatabase()
         importAttributeSet(m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoAttributeFile"))));
 }
 
-void MainWindow::clearDatabase()
+// Edits pending on a tab are offered, then work not in an archive is offered
+// for saving (the save dialog; cancelling it goes on), then the analyst
+// confirms.
+bool MainWindow::clearDatabase()
 {
-    if (!flags().saved)
+    if (!offerPendingEdits())
+        return false;
+    if (hasUnarchivedWork())
         saveToArchive();
+    if (!m_dialogs->ask(QStringLiteral("Clear the whole assessment?")))
+        return false;
     WaitCursor wait(*m_dialogs);
     m_assessment.clearDatabase();
     showProjectIdentity(QString(), QString());
-    flags().saved = true;
+    m_assessment.setWorkArchived(true);
+    return true;
 }
 
+bool MainWindow::hasUnarchivedWork()
+{
+    return m_assessment.isOpen() && !m_assessment.workArchived();
+}
+
+// Edits typed into a tab are offered before the program ends, as before any
+// other command that would drop them.
 void MainWindow::exitProgram()
 {
-    if (!flags().saved && !m_dialogs->ask(QStringLiteral("Database not saved - continue?")))
+    if (!offerPendingEdits())
+        return;
+    if (hasUnarchivedWork() && !m_dialogs->ask(QStringLiteral("Database not saved - continue?")))
         return;
     m_exiting = true;
     close();
@@ -272,8 +361,12 @@ void MainWindow::exitProgram()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (!m_exiting && !flags().saved && m_dialogs->ask(QStringLiteral("Database not saved - save it?"))) {
-        if (!run([this] { saveToArchive(); })) {
+    if (!m_exiting && !offerPendingEdits()) {
+        event->ignore(); // the edits could not be saved: keep running so nothing is lost
+        return;
+    }
+    if (!m_exiting && hasUnarchivedWork() && m_dialogs->ask(QStringLiteral("Database not saved - save it?"))) {
+        if (!runCommand([this] { saveToArchive(); })) {
             event->ignore(); // the save failed: keep running so nothing is lost
             return;
         }

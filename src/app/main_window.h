@@ -1,11 +1,10 @@
 #pragma once
 
-#include "app/session_flags.h"
 #include "gui/dialogs.h"
+#include "gui/tab_host.h"
 #include "store/assessment.h"
 
 #include <QMainWindow>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,12 +13,24 @@ class QLabel;
 class QTabWidget;
 class TabPage;
 class ProjectTab;
+class RequirementsTab;
+class DriversTab;
+class BusinessAttributesTab;
+class SecurityAttributesTab;
+class ApplicationsTab;
+class ReportsTab;
+class AttributesDatabaseTab;
+class ControlsDatabaseTab;
+class UploadTab;
+class SettingsTab;
 class PictureWindow;
 class AboutWindow;
 
 // The main window: owns the assessment, the eleven tabs, the menu, the status
-// line, the division filter box and the dialog interface.
-class MainWindow : public QMainWindow {
+// line, the division filter box and the dialog interface. It is the only
+// place that knows the tabs: it creates them, shows them, and connects what
+// one tab announces to the tabs that follow it.
+class MainWindow : public QMainWindow, public TabHost {
     Q_OBJECT
 public:
     // storePath: the store file (Quarrix.mdb in the working directory for the
@@ -28,29 +39,26 @@ public:
         const QString& storePath, std::unique_ptr<Dialogs> dialogs = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    Assessment& assessment() { return m_assessment; }
-    Dialogs& dialogs() { return *m_dialogs; }
-    SessionFlags& flags() { return m_flags; }
+    // TabHost
+    Assessment& assessment() override { return m_assessment; }
+    Dialogs& dialogs() override { return *m_dialogs; }
+    void setStatus(const QString& text) override;
+    QString divisionFilterText() const override;
+    const QWidget* pageShown() const override;
+    bool runCommand(const std::function<void()>& command) override;
+    bool offerPendingEdits() override;
 
-    void setStatus(const QString& text);
     QString statusText() const;
-
-    // Runs a command: an error it raises is shown with its message and ends
-    // it; the window stays usable. Returns false when the command failed.
-    bool run(const std::function<void()>& command);
-
-    TabPage* pageShown() const { return m_pageShown; }
-    void showPage(TabPage* page);
     QTabWidget* pageControl() const { return m_pages; }
     template <class T> T* tab() const { return findChild<T*>(); }
 
     QComboBox* divisionFilterBox() const { return m_division; }
-    // Fills the division filter box: "All", "Enterprise", then the divisions.
+    // Fills the division filter box: "All", "Enterprise", then the divisions;
+    // it shows "All" when showAll is set, otherwise an empty text.
     void rebuildDivisionFilter(const QStringList& divisions, bool showAll);
-    // The division filter box's text, as the reports and the derivation read it.
-    QString divisionFilterText() const;
-    // Division filter chosen (by the analyst, by Save to Archive, or by tests).
-    void cbDivision0Change();
+    // The division filter box's text changed (by the analyst, by Save to
+    // Archive, or by tests): the tabs filter their tables.
+    void applyDivisionFilter();
 
     // Shows the assessment's name and description on the Project tab.
     void showProjectIdentity(const QString& name, const QString& description);
@@ -61,7 +69,8 @@ public:
     // Saves the assessment to an archive; returns false when the analyst
     // cancelled. Errors are raised.
     bool saveToArchive();
-    void clearDatabase();
+    // Returns false when the analyst kept the assessment.
+    bool clearDatabase();
     void exitProgram();
     void openHelp();
 
@@ -71,29 +80,44 @@ public:
     PictureWindow* taxonomyPicture() const { return m_taxonomy; }
     AboutWindow* aboutBox() const { return m_about; }
 
-    QSize referenceSize() const { return m_referenceSize; }
+Q_SIGNALS:
+    // The division filter changed; every tab that shows or reads Requirements
+    // or Drivers follows it, in the order connected.
+    void divisionFilterChanged(const QString& division);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QWidget* buildDivisionFilter();
     void buildMenu();
     void buildTabs();
+    void connectTabs();
     void startUp(const QString& storePath);
     void createViewers();
     void pageChanged(int index);
-    void applyProportionalResize(const QSize& size);
+    void showStoredIdentity();
+    bool hasUnarchivedWork(); // the saved flag is false
 
     Assessment m_assessment;
-    SessionFlags m_flags;
     std::unique_ptr<Dialogs> m_dialogs;
     QTabWidget* m_pages = nullptr;
     QComboBox* m_division = nullptr;
+    QString m_divisionApplied = QStringLiteral("All"); // the filter the tables hold, to go back to when a save fails
     QLabel* m_status = nullptr;
+    ProjectTab* m_project = nullptr;
+    RequirementsTab* m_requirements = nullptr;
+    DriversTab* m_drivers = nullptr;
+    BusinessAttributesTab* m_profile = nullptr;
+    SecurityAttributesTab* m_securityAttributes = nullptr;
+    ApplicationsTab* m_applications = nullptr;
+    ReportsTab* m_reports = nullptr;
+    AttributesDatabaseTab* m_attributesDatabase = nullptr;
+    ControlsDatabaseTab* m_controlsDatabase = nullptr;
+    UploadTab* m_upload = nullptr;
+    SettingsTab* m_settings = nullptr;
     std::vector<TabPage*> m_tabs;
     TabPage* m_pageShown = nullptr;
-    QSize m_referenceSize { 0, 0 };
     bool m_exiting = false;
     PictureWindow* m_architectureMatrix = nullptr;
     PictureWindow* m_serviceMatrix = nullptr;

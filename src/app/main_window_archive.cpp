@@ -11,6 +11,8 @@
 
 bool MainWindow::saveToArchive()
 {
+    if (!offerPendingEdits())
+        return false;
     WaitCursor wait(dialogs());
 
     // Every record is archived: a chosen division is lifted first, and the
@@ -24,7 +26,7 @@ bool MainWindow::saveToArchive()
                 box->setCurrentIndex(all);
             box->setEditText(QStringLiteral("All"));
         }
-        cbDivision0Change();
+        applyDivisionFilter();
     }
 
     Dialogs::FileRequest request;
@@ -38,16 +40,17 @@ bool MainWindow::saveToArchive()
 
     ArchiveWriter::save(assessment(), path);
     setStatus(QStringLiteral("Save complete           "));
-    flags().saved = true;
+    assessment().setWorkArchived(true);
     return true;
 }
 
+// The file is chosen and read whole first: Cancel, a file that cannot be
+// read or one that is not an archive leave the store as it was. Only then is
+// work not in an archive offered for saving, and the store replaced.
 void MainWindow::loadFromArchive()
 {
-    // Clear Database comes first, before any dialog: it saves unsaved work
-    // (an error there ends the load) and empties the store.
-    clearDatabase();
-
+    if (!offerPendingEdits())
+        return;
     Dialogs::FileRequest request;
     request.title = QStringLiteral("Load from Archive");
     request.filter = QStringLiteral("Text files *.txt (*.txt *.TXT)");
@@ -56,16 +59,21 @@ void MainWindow::loadFromArchive()
     if (path.isEmpty())
         return;
 
-    WaitCursor wait(dialogs());
-    // The file is read and checked whole before the store is touched: a file
-    // that cannot be read, ends early or holds a bad value raises here.
-    const ArchiveReader::Result read = ArchiveReader::read(path);
+    ArchiveReader::Result read;
+    {
+        WaitCursor wait(dialogs());
+        // The file is read and checked whole before the store is touched: a
+        // file that cannot be read, ends early or holds a bad value raises here.
+        read = ArchiveReader::read(path);
+    }
     if (!read.isArchive) {
         dialogs().notice(ArchiveReader::kNotAnArchive);
         return;
     }
+    if (hasUnarchivedWork())
+        saveToArchive();
+    WaitCursor wait(dialogs());
     ArchiveReader::apply(assessment(), read.blocks);
-    flags().saved = true;
-    Table& sys = assessment().system();
-    showProjectIdentity(sys.text(QStringLiteral("Assessment")), sys.text(QStringLiteral("Description")));
+    assessment().setWorkArchived(true);
+    showStoredIdentity();
 }

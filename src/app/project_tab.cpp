@@ -1,51 +1,53 @@
 #include "app/project_tab.h"
 
-#include "app/main_window.h"
-#include "gui/link_label_widget.h"
+#include "gui/form_layout.h"
+#include "gui/link_label.h"
 #include "gui/memo_text.h"
+#include "store/assessment.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QVBoxLayout>
 
-ProjectTab::ProjectTab(MainWindow& form)
-    : TabPage(form, "TabSheet9", QStringLiteral("Project"))
+ProjectTab::ProjectTab(TabHost& host)
+    : TabPage(host, "TabSheet9", QStringLiteral("Project"))
 {
-    auto* nameLabel = new QLabel(QStringLiteral("Name "), this);
-    nameLabel->setGeometry(16, 12, 200, 16);
-    m_assessment = new QLabel(this);
-    m_assessment->setObjectName(QStringLiteral("pAssessment"));
+    using namespace FormLayout;
+    m_assessment = named<QLabel>("pAssessment");
     m_assessment->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_assessment->setGeometry(16, 30, 600, 26);
+    m_assessment->setMinimumHeight(26);
     QFont bold = m_assessment->font();
     bold.setBold(true);
     bold.setPixelSize(15);
     m_assessment->setFont(bold);
 
-    auto* descLabel = new QLabel(QStringLiteral("Description "), this);
-    descLabel->setGeometry(16, 66, 200, 16);
-    m_description = new QPlainTextEdit(this);
-    m_description->setObjectName(QStringLiteral("mAssessment"));
+    m_description = named<QPlainTextEdit>("mAssessment");
     m_description->setReadOnly(true);
     m_description->setEnabled(false);
-    m_description->setGeometry(16, 84, 600, 120);
+    m_description->setFixedHeight(120);
     Text::markDisabledStyle(m_description);
 
-    auto* group = new QGroupBox(QStringLiteral("Project Notepad"), this);
-    group->setObjectName(QStringLiteral("GroupBox1"));
-    group->setGeometry(16, 216, 890, 300);
-    m_notepad = new QPlainTextEdit(group);
-    m_notepad->setObjectName(QStringLiteral("mNotepad"));
-    m_notepad->setGeometry(10, 22, 870, 268);
-    m_notepad->setToolTip(
+    QGroupBox* notepadGroup = group(QStringLiteral("Project Notepad"), "GroupBox1");
+    m_notepad = named<QPlainTextEdit>("mNotepad",
         QStringLiteral("Use the notepad to record any report notes or reminders related to the  Quarrix assessment,"));
+    auto* notepadBox = new QVBoxLayout(notepadGroup);
+    notepadBox->addWidget(m_notepad);
 
-    link(QStringLiteral("Save"), "hSave0", QRect(870, 522, 36, 18), [this] { hSave0Click(); });
-}
-
-void ProjectTab::tabShown()
-{
-    flags().profilingDisplay = false;
+    // The name and the description keep their designed width at the
+    // smallest size and widen with the window; the notepad takes the height.
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(16, 12, 14, 8);
+    page->addWidget(new QLabel(QStringLiteral("Name ")));
+    page->addWidget(m_assessment);
+    page->addSpacing(8);
+    page->addWidget(new QLabel(QStringLiteral("Description ")));
+    page->addWidget(m_description);
+    page->addSpacing(8);
+    page->addWidget(notepadGroup, 1);
+    page->addWidget(link(QStringLiteral("Save"), "hSave0", [this] { saveNotepad(); }), 0, Qt::AlignRight);
+    for (QWidget* w : std::initializer_list<QWidget*> { m_assessment, m_description })
+        w->setMinimumWidth(600);
 }
 
 void ProjectTab::showIdentity(const QString& name, const QString& description)
@@ -59,7 +61,7 @@ void ProjectTab::showNotepad(const QString& text)
     Text::setMemo(m_notepad, text);
 }
 
-void ProjectTab::hSave0Click()
+void ProjectTab::saveNotepad()
 {
     WaitCursor wait(dialogs());
     setStatus(QStringLiteral("Saving                  "));
@@ -68,5 +70,5 @@ void ProjectTab::hSave0Click()
     sys.setText(QStringLiteral("Notepad"), Text::memo(m_notepad));
     sys.post();
     setStatus(QStringLiteral("Save complete           "));
-    flags().saved = false;
+    markWorkUnarchived();
 }

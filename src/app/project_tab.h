@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/tab_page_widget.h"
+#include "gui/tab_page.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -9,12 +9,11 @@ class QPlainTextEdit;
 class ProjectTab : public TabPage {
     Q_OBJECT
 public:
-    explicit ProjectTab(MainWindow& form);
+    explicit ProjectTab(TabHost& host);
 
-    void tabShown() override;
     void showIdentity(const QString& name, const QString& description);
     void showNotepad(const QString& text);
-    void hSave0Click();
+    void saveNotepad();
 
 private:
     QLabel* m_assessment;

@@ -1,13 +1,13 @@
 #include "catalogues/attributes_database_tab.h"
 
-#include "app/main_window.h"
 #include "catalogues/attribute_set_import.h"
 #include "catalogues/catalogue_keys.h"
 #include "catalogues/catalogue_tab_helpers.h"
 #include "catalogues/import_guard.h"
-#include "gui/data_grid_widget.h"
-#include "gui/link_label_widget.h"
+#include "gui/data_grid.h"
+#include "gui/link_label.h"
 #include "gui/memo_text.h"
+#include "store/assessment.h"
 #include "store/table_expressions.h"
 
 #include <QGroupBox>
@@ -18,8 +18,8 @@
 
 using namespace CatalogueTab;
 
-AttributesDatabaseTab::AttributesDatabaseTab(MainWindow& form)
-    : TabPage(form, "TabSheet7", QStringLiteral("Attributes Database"))
+AttributesDatabaseTab::AttributesDatabaseTab(TabHost& host)
+    : TabPage(host, "TabSheet7", QStringLiteral("Attributes Database"))
 {
     link(QStringLiteral("Add"), "hAdd6", QRect(220, 336, 30, 18), [this] { hAdd6Click(); });
     link(QStringLiteral("Delete"), "hDelete6", QRect(258, 336, 50, 18), [this] { hDelete6Click(); });
@@ -87,7 +87,6 @@ void AttributesDatabaseTab::storeOpened()
 
 void AttributesDatabaseTab::TabSheet7Show()
 {
-    flags().profilingDisplay = false;
     MakeAttributeTree();
     DBGrid6CellClick();
     setStatus(kBlank21);
@@ -185,8 +184,7 @@ void AttributesDatabaseTab::hAdd6Click()
     t.setText(QStringLiteral("Grx"), QStringLiteral("0"));
     t.setText(QStringLiteral("GrAtt"), CatalogueKeys::attributeSortKey(m_sequence->text(), m_name->text()));
     t.post();
-    flags().attributeEdit = false;
-    flags().saved = false;
+    markWorkUnarchived();
     setStatus(kRecordAdded);
     m_group->setFocus();
 }
@@ -214,7 +212,7 @@ void AttributesDatabaseTab::hSave6Click()
     t.post();
     if (t.text(QStringLiteral("GrAtt")) != oldKey)
         MakeAttributeTree();
-    flags().saved = false;
+    markWorkUnarchived();
     setStatus(QStringLiteral("Save Complete               "));
 }
 
@@ -224,7 +222,7 @@ void AttributesDatabaseTab::deleteCurrent(bool clearsSaved)
         return;
     setStatus(kDeleted);
     if (clearsSaved)
-        flags().saved = false;
+        markWorkUnarchived();
 }
 
 void AttributesDatabaseTab::hDelete6Click()
@@ -240,6 +238,9 @@ void AttributesDatabaseTab::DBGrid6KeyUp(int key)
 
 void AttributesDatabaseTab::bImport1Click()
 {
+    // The import replaces records other tabs may be editing.
+    if (!host().offerPendingEdits())
+        return;
     const QString file
         = chooseImportFile(dialogs(), QStringLiteral("Are you sure you want to replace the current attributes?"));
     if (file.isEmpty())

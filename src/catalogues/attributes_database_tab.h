@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/tab_page_widget.h"
+#include "gui/tab_page.h"
 
 class DataGrid;
 class QLineEdit;
@@ -12,7 +12,7 @@ class QTreeWidget;
 class AttributesDatabaseTab : public TabPage {
     Q_OBJECT
 public:
-    explicit AttributesDatabaseTab(MainWindow& form);
+    explicit AttributesDatabaseTab(TabHost& host);
 
     void storeOpened() override;
     void tabShown() override { TabSheet7Show(); }

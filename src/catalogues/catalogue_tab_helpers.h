@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/data_grid_widget.h"
+#include "gui/data_grid.h"
 #include "gui/dialogs.h"
 #include "gui/form_controls_widget.h"
 #include "store/table.h"

@@ -1,13 +1,13 @@
 #include "catalogues/controls_database_tab.h"
 
-#include "app/main_window.h"
 #include "catalogues/catalogue_keys.h"
 #include "catalogues/catalogue_tab_helpers.h"
 #include "catalogues/control_set_import.h"
 #include "catalogues/import_guard.h"
-#include "gui/data_grid_widget.h"
-#include "gui/link_label_widget.h"
+#include "gui/data_grid.h"
+#include "gui/link_label.h"
 #include "gui/memo_text.h"
+#include "store/assessment.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -17,8 +17,8 @@
 
 using namespace CatalogueTab;
 
-ControlsDatabaseTab::ControlsDatabaseTab(MainWindow& form)
-    : TabPage(form, "TabSheet5", QStringLiteral("Controls Database "))
+ControlsDatabaseTab::ControlsDatabaseTab(TabHost& host)
+    : TabPage(host, "TabSheet5", QStringLiteral("Controls Database "))
 {
     link(QStringLiteral("Add"), "hAdd3", QRect(520, 242, 30, 18), [this] { hAdd3Click(); });
     link(QStringLiteral("Delete"), "hDelete3", QRect(558, 242, 50, 18), [this] { hDelete3Click(); });
@@ -89,16 +89,18 @@ void ControlsDatabaseTab::storeOpened()
     connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
     connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid4CellClick(); }); });
     connect(m_grid, &DataGrid::keyReleased, this, [this](int key) { run([this, key] { DBGrid4KeyUp(key); }); });
-    connect(&controls, &Table::beforeMove, this, [this] { ControlsTableBeforeScroll(); });
+    controls.addMoveGuard(this, [this] {
+        ControlsTableBeforeScroll();
+        return MoveDecision::GoOn;
+    });
     connect(&controls, &Table::afterMove, this, [this] { ControlsTableAfterScroll(); });
 }
 
 void ControlsDatabaseTab::TabSheet5Show()
 {
-    flags().profilingDisplay = false;
     MakeControlTree();
     DBGrid4CellClick();
-    flags().controlEdit = false;
+    m_edited = false;
     setStatus(kBlank21);
 }
 
@@ -167,7 +169,7 @@ void ControlsDatabaseTab::fillEditors()
     m_controlTitle->setText(t.text(QStringLiteral("control_title")));
     Text::setMemo(m_control, t.text(QStringLiteral("control")));
     m_filling = false;
-    flags().controlEdit = false;
+    m_edited = false;
 }
 
 void ControlsDatabaseTab::DBGrid4CellClick()
@@ -178,16 +180,16 @@ void ControlsDatabaseTab::DBGrid4CellClick()
 void ControlsDatabaseTab::CtrlChange()
 {
     if (!m_filling)
-        flags().controlEdit = true;
+        m_edited = true;
 }
 
 void ControlsDatabaseTab::ControlsTableBeforeScroll()
 {
-    if (!flags().controlEdit)
+    if (!m_edited)
         return;
     // An error here must not escape into the table's move.
     run([this] {
-        if (dialogs().ask(QStringLiteral("Save changes?"))) {
+        if (dialogs().ask(QStringLiteral("Save changes?"), Dialogs::Default::Yes)) {
             m_inBeforeMove = true;
             struct Reset {
                 bool& flag;
@@ -196,7 +198,13 @@ void ControlsDatabaseTab::ControlsTableBeforeScroll()
             hSave4Click();
         }
     });
-    flags().controlEdit = false;
+    m_edited = false;
+}
+
+bool ControlsDatabaseTab::offerPendingEdits()
+{
+    ControlsTableBeforeScroll();
+    return true;
 }
 
 void ControlsDatabaseTab::ControlsTableAfterScroll()
@@ -205,7 +213,7 @@ void ControlsDatabaseTab::ControlsTableAfterScroll()
         return;
     fillEditors();
     if (!assessment().controls().hasRecord())
-        flags().controlEdit = false;
+        m_edited = false;
 }
 
 void ControlsDatabaseTab::tvControlDblClick()
@@ -233,10 +241,10 @@ void ControlsDatabaseTab::hAdd3Click()
     m_id->setText(QStringLiteral("99.99.99"));
     t.setText(QStringLiteral("Id"), m_id->text());
     t.post();
-    flags().controlEdit = false;
+    m_edited = false;
     setStatus(kRecordAdded);
     m_id->setFocus();
-    flags().saved = false;
+    markWorkUnarchived();
 }
 
 void ControlsDatabaseTab::hSave4Click()
@@ -260,8 +268,8 @@ void ControlsDatabaseTab::hSave4Click()
         t.cancel(); // nothing is left half-edited
         throw;
     }
-    flags().controlEdit = false;
-    flags().saved = false;
+    m_edited = false;
+    markWorkUnarchived();
     if (m_id->text() != oldId)
         MakeControlTree();
     setStatus(QStringLiteral("Save Complete             "));
@@ -273,7 +281,7 @@ void ControlsDatabaseTab::deleteCurrent(bool clearsSaved)
         return;
     setStatus(kDeleted);
     if (clearsSaved)
-        flags().saved = false;
+        markWorkUnarchived();
 }
 
 void ControlsDatabaseTab::hDelete3Click()
@@ -289,6 +297,9 @@ void ControlsDatabaseTab::DBGrid4KeyUp(int key)
 
 void ControlsDatabaseTab::bImport2Click()
 {
+    // The import replaces records other tabs may be editing.
+    if (!host().offerPendingEdits())
+        return;
     const QString file
         = chooseImportFile(dialogs(), QStringLiteral("Are you sure you want to replace the current controls?"),
             kImportFilter + QStringLiteral(";;OSCAL catalogs (*.json)"));

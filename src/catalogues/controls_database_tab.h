@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/tab_page_widget.h"
+#include "gui/tab_page.h"
 
 class DataGrid;
 class QLineEdit;
@@ -12,7 +12,7 @@ class QTreeWidget;
 class ControlsDatabaseTab : public TabPage {
     Q_OBJECT
 public:
-    explicit ControlsDatabaseTab(MainWindow& form);
+    explicit ControlsDatabaseTab(TabHost& host);
 
     void storeOpened() override;
     void tabShown() override { TabSheet5Show(); }
@@ -29,6 +29,8 @@ public:
     void CtrlChange();
     void ControlsTableBeforeScroll();
     void ControlsTableAfterScroll();
+    bool offerPendingEdits() override;
+    bool hasPendingEdits() const override { return m_edited; }
 
 private:
     void fillEditors();
@@ -43,6 +45,7 @@ private:
     QLineEdit* m_controlTitle = nullptr;
     QPlainTextEdit* m_control = nullptr;
     QTreeWidget* m_tree = nullptr;
+    bool m_edited = false; // the editors hold edits not yet saved
     bool m_filling = false; // editors are being filled from a record: not an edit
     bool m_inBeforeMove = false; // a record move is under way: the tree must not move the cursor
 };

@@ -23,6 +23,7 @@ static CliCommand saveArchiveCommand("save-archive", "FILE [--division NAME]", [
     if (a.requirements().filtered() || a.drivers().filtered())
         ArchiveWriter::liftDivisionFilter(a);
     const ArchiveWriter::Encoding used = ArchiveWriter::save(a, files.first());
+    a.setWorkArchived(true);
     cliOut(QStringLiteral("Save complete: %1 (%2)")
                .arg(files.first(),
                    used == ArchiveWriter::Encoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252")));
@@ -44,6 +45,7 @@ static CliCommand loadArchiveCommand("load-archive", "FILE", [](CliContext& c) {
         return 1;
     }
     ArchiveReader::apply(c.assessment, read.blocks);
+    c.assessment.setWorkArchived(true);
     cliOut(QStringLiteral("Load complete: %1").arg(files.first()));
     return 0;
 });

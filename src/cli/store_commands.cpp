@@ -20,6 +20,7 @@ static CliCommand infoCommand("info", "", [](CliContext& c) {
 // clear: Clear Database without the archive step.
 static CliCommand clearCommand("clear", "", [](CliContext& c) {
     c.assessment.clearDatabase();
+    c.assessment.setWorkArchived(true);
     cliOut(QStringLiteral("Database cleared"));
     return 0;
 });

@@ -9,10 +9,10 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-bool WidgetDialogs::ask(const QString& question)
+bool WidgetDialogs::ask(const QString& question, Default byDefault)
 {
-    return QMessageBox::question(
-               m_parent, QApplication::applicationName(), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+    return QMessageBox::question(m_parent, QApplication::applicationName(), question,
+               QMessageBox::Yes | QMessageBox::No, byDefault == Default::Yes ? QMessageBox::Yes : QMessageBox::No)
         == QMessageBox::Yes;
 }
 

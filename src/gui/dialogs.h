@@ -14,8 +14,12 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
-    // A confirmation box with Yes and No; true for Yes.
-    virtual bool ask(const QString& question) = 0;
+    // The button that Enter presses in a question.
+    enum class Default { No, Yes };
+    // A confirmation box with Yes and No; true for Yes. A question whose Yes
+    // keeps the analyst's work ("Save changes?") defaults to Yes; one whose
+    // Yes loses something defaults to No.
+    virtual bool ask(const QString& question, Default byDefault = Default::No) = 0;
     // A plain box with OK.
     virtual void notice(const QString& text) = 0;
     // An error raised inside a command, shown with its message.
@@ -61,7 +65,7 @@ public:
         : m_parent(parent)
     {
     }
-    bool ask(const QString& question) override;
+    bool ask(const QString& question, Default byDefault) override;
     void notice(const QString& text) override;
     void error(const QString& message) override;
     QString openFile(const FileRequest& request) override;

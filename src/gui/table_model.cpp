@@ -76,6 +76,8 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
             return false;
         m_table.setText(m_columns[index.column()].field, value.toString());
         m_table.post();
+    } catch (const MoveStopped&) {
+        return false; // the record left could not be saved; its guard said why
     } catch (const QuarrixError& e) {
         if (m_table.isEditing())
             m_table.cancel();

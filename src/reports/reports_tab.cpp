@@ -1,8 +1,7 @@
 #include "reports/reports_tab.h"
 
-#include "app/main_window.h"
 #include "gui/dialogs.h"
-#include "gui/link_label_widget.h"
+#include "gui/link_label.h"
 #include "reports/quarrix_report.h"
 #include "reports/taxonomy_report.h"
 #include "store/assessment.h"
@@ -81,8 +80,8 @@ struct ProgressReset {
 
 }
 
-ReportsTab::ReportsTab(MainWindow& form)
-    : TabPage(form, "TabSheet6", QStringLiteral("Reports"))
+ReportsTab::ReportsTab(TabHost& host)
+    : TabPage(host, "TabSheet6", QStringLiteral("Reports"))
 {
     auto* actions = group(QStringLiteral("Actions "), "GroupBox13", QRect(8, 6, 420, 190), this);
     struct Action {
@@ -101,7 +100,13 @@ ReportsTab::ReportsTab(MainWindow& form)
         auto* label = new LinkLabel(QString::fromLatin1(a.caption), a.name, actions);
         label->setGeometry(16, top, 380, 20);
         const auto command = a.command;
-        connect(label, &LinkLabel::clicked, this, [this, command] { run([this, command] { (this->*command)(); }); });
+        // Edits pending on any tab are offered once, before the run.
+        connect(label, &LinkLabel::clicked, this, [this, command] {
+            run([this, command] {
+                if (this->host().offerPendingEdits())
+                    (this->*command)();
+            });
+        });
         top += 32;
     }
     m_progress = new QProgressBar(this);
@@ -144,13 +149,17 @@ ReportsTab::ReportsTab(MainWindow& form)
 
 void ReportsTab::tabShown()
 {
-    flags().profilingDisplay = false;
-    m_division->setText(form().divisionFilterText());
+    m_division->setText(host().divisionFilterText());
     Table& sys = assessment().system();
     if (!sys.hasRecord())
         sys.first();
     fillChoice(m_activity, sys.hasRecord() ? sys.text(QStringLiteral("Activities")) : QString());
     fillChoice(m_group, sys.hasRecord() ? sys.text(QStringLiteral("Groups")) : QString());
+}
+
+void ReportsTab::showDivision(const QString& division)
+{
+    m_division->setText(division);
 }
 
 QString ReportsTab::askReportFile(const QString& title)
@@ -173,7 +182,7 @@ void ReportsTab::hRep2Click()
     {
         WaitCursor wait(dialogs());
         QuarrixReportOptions options;
-        options.division = form().divisionFilterText();
+        options.division = host().divisionFilterText();
         options.activity = m_activity->currentText();
         options.progress = [this](int value) { m_progress->setValue(value); };
         QuarrixReport::write(assessment(), fileName, options);

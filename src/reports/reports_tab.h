@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/tab_page_widget.h"
+#include "gui/tab_page.h"
 
 class QCheckBox;
 class QComboBox;
@@ -12,11 +12,13 @@ class QRadioButton;
 class ReportsTab : public TabPage {
     Q_OBJECT
 public:
-    explicit ReportsTab(MainWindow& form);
+    explicit ReportsTab(TabHost& host);
 
     // TabSheet6Show: shows the division and resets the activity and group
     // choices to "All" with the names the System record lists.
     void tabShown() override;
+    // The division filter changed: the reports' division shows it.
+    void showDivision(const QString& division);
 
     // The five output commands. hRep1Click (spreadsheet export) and
     // hRep5Click (printed listings) live in reports_tab_output.cpp.

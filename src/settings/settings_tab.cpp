@@ -1,9 +1,9 @@
 #include "settings/settings_tab.h"
 
-#include "app/main_window.h"
 #include "gui/form_controls_widget.h"
-#include "gui/link_label_widget.h"
+#include "gui/link_label.h"
 #include "gui/memo_text.h"
+#include "store/assessment.h"
 #include "store/line_list.h"
 
 #include <QCheckBox>
@@ -25,8 +25,8 @@ QGroupBox* group(const QString& caption, const char* name, const QRect& g, QWidg
 
 }
 
-SettingsTab::SettingsTab(MainWindow& form)
-    : TabPage(form, "TabSheet8", QStringLiteral("System"))
+SettingsTab::SettingsTab(TabHost& host)
+    : TabPage(host, "TabSheet8", QStringLiteral("System"))
 {
     auto* project = group(QStringLiteral("Project Detail "), "GroupBox2", QRect(8, 6, 450, 250), this);
     FormControls::caption(QStringLiteral("Assessment Id: "), QRect(10, 26, 120, 16), project);
@@ -108,7 +108,6 @@ SettingsTab::SettingsTab(MainWindow& form)
 
 void SettingsTab::tabShown()
 {
-    flags().profilingDisplay = false;
     Table& sys = assessment().system();
     m_assId->setText(sys.text(QStringLiteral("AssID")));
     m_assessment->setText(sys.text(QStringLiteral("Assessment")));
@@ -152,12 +151,12 @@ void SettingsTab::hEdit2Click()
             sys.setText(QStringLiteral("Description"), Text::memo(m_description));
         }))
         return;
-    form().showProjectIdentity(sys.text(QStringLiteral("Assessment")), sys.text(QStringLiteral("Description")));
+    Q_EMIT identityChanged(sys.text(QStringLiteral("Assessment")), sys.text(QStringLiteral("Description")));
     for (QWidget* w : m_project.boxes)
         w->setEnabled(false);
     m_project.label->setText(QStringLiteral("Edit"));
     setStatus(QStringLiteral("Save complete           "));
-    flags().saved = false;
+    markWorkUnarchived();
 }
 
 void SettingsTab::hEdit3Click()
@@ -171,9 +170,9 @@ void SettingsTab::hEdit3Click()
     for (QWidget* w : m_org.boxes)
         w->setEnabled(false);
     m_org.label->setText(QStringLiteral("Edit"));
-    form().rebuildDivisionFilter(LineList::split(Text::memo(m_divisions)), false);
+    Q_EMIT divisionsChanged(LineList::split(Text::memo(m_divisions)));
     setStatus(QStringLiteral("Save complete           "));
-    flags().saved = false;
+    markWorkUnarchived();
 }
 
 void SettingsTab::hEdit5Click()
@@ -184,7 +183,7 @@ void SettingsTab::hEdit5Click()
     m_groups->setEnabled(false);
     m_groupNames.label->setText(QStringLiteral("Edit"));
     setStatus(QStringLiteral("Save complete           "));
-    flags().saved = false;
+    markWorkUnarchived();
 }
 
 void SettingsTab::hEdit6Click()
@@ -195,7 +194,7 @@ void SettingsTab::hEdit6Click()
     m_activities->setEnabled(false);
     m_activityNames.label->setText(QStringLiteral("Edit"));
     setStatus(QStringLiteral("Save complete           "));
-    flags().saved = false;
+    markWorkUnarchived();
 }
 
 void SettingsTab::storeAutoload(QLineEdit* file, QCheckBox* check, const char* fileField, const char* flagField)

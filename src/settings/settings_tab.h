@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/tab_page_widget.h"
+#include "gui/tab_page.h"
 
 #include <vector>
 
@@ -13,7 +13,7 @@ class QPlainTextEdit;
 class SettingsTab : public TabPage {
     Q_OBJECT
 public:
-    explicit SettingsTab(MainWindow& form);
+    explicit SettingsTab(TabHost& host);
 
     void tabShown() override;
     void hEdit2Click();
@@ -22,6 +22,10 @@ public:
     void hEdit6Click();
     void bbBrowseControlClick();
     void bbBrowseAttributeClick();
+
+Q_SIGNALS:
+    void identityChanged(const QString& name, const QString& description);
+    void divisionsChanged(const QStringList& divisions);
 
 private:
     struct Group {

@@ -1,6 +1,7 @@
 #include "store/assessment.h"
 
 #include "store/quarrix_error.h"
+#include "store/work_state.h"
 
 Assessment::~Assessment()
 {
@@ -113,4 +114,15 @@ void Assessment::clearDatabase()
         sys.setText(QString::fromLatin1(field), QString());
     sys.post();
     emptyTables();
+}
+
+bool Assessment::workArchived()
+{
+    return WorkState::archived(store());
+}
+
+void Assessment::setWorkArchived(bool archived)
+{
+    if (workArchived() != archived)
+        WorkState::setArchived(store(), archived);
 }

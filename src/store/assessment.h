@@ -43,6 +43,11 @@ public:
     // of System and the nine tables.
     void clearDatabase();
 
+    // Whether every change of the store is in an archive (the saved flag),
+    // as the store keeps it across restarts.
+    bool workArchived();
+    void setWorkArchived(bool archived);
+
 private:
     Table& table(const std::unique_ptr<Table>& t);
 

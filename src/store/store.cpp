@@ -3,6 +3,7 @@
 #include "store/quarrix_error.h"
 #include "store/schema.h"
 #include "store/table.h"
+#include "store/work_state.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -88,6 +89,7 @@ std::unique_ptr<Store> Store::open(const QString& path, bool createIfMissing, QS
             *error = problem;
             return nullptr;
         }
+        WorkState::ensure(*store);
     } catch (const QuarrixError& e) {
         *error = QStringLiteral("The file '%1' is not a Quarrix store: %2").arg(path, e.message());
         return nullptr;

@@ -3,6 +3,7 @@
 #include "store/quarrix_error.h"
 #include "store/store.h"
 
+#include <QByteArray>
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -19,6 +20,22 @@ QString columnList(const TableDef& def)
 bool sameValue(const QVariant& stored, const QString& wanted)
 {
     return (stored.isValid() ? stored.toString() : QString()) == wanted;
+}
+
+// The order of orderTerm(): texts compared as SQLite's NOCASE collation does
+// (UTF-8 bytes, ASCII letters folded), numbers as numbers, unset as empty/0.
+int compareField(const FieldDef& f, const QVariant& a, const QVariant& b)
+{
+    if (f.type == FieldType::Text || f.type == FieldType::Memo) {
+        const QByteArray x = a.isValid() ? a.toString().toUtf8() : QByteArray();
+        const QByteArray y = b.isValid() ? b.toString().toUtf8() : QByteArray();
+        const int n = int(std::min(x.size(), y.size()));
+        const int r = sqlite3_strnicmp(x.constData(), y.constData(), n);
+        return r != 0 ? r : int(x.size() - y.size());
+    }
+    const qint64 x = a.isValid() ? a.toLongLong() : 0;
+    const qint64 y = b.isValid() ? b.toLongLong() : 0;
+    return x < y ? -1 : (x > y ? 1 : 0);
 }
 
 }
@@ -50,7 +67,7 @@ int Table::fieldIndex(const QString& field) const
     return index;
 }
 
-void Table::load()
+std::vector<Table::Record> Table::readRows()
 {
     QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(columnList(m_def), quoteIdentifier(m_def.name));
     const bool useFilter = m_filtered && !m_conditions.empty();
@@ -94,14 +111,14 @@ void Table::load()
         throw;
     }
     query.reset();
-    m_rows = std::move(rows);
+    return rows;
 }
 
 void Table::open()
 {
     if (m_open)
         return;
-    load();
+    m_rows = readRows();
     m_open = true;
     m_state = State::Browse;
     m_current = m_rows.empty() ? -1 : 0;
@@ -126,23 +143,45 @@ void Table::close()
 
 void Table::refresh()
 {
+    reload(true);
+}
+
+// Re-reads the rows. The current record stays current when it still passes;
+// otherwise the record at its position (or the last) takes its place, and
+// when guarded the guards run first. A guard that wrote to the store may have
+// changed the rows, so they are read again then.
+void Table::reload(bool guarded)
+{
     requireOpen();
     checkBrowse();
-    const qint64 rowid = hasRecord() ? m_rows[m_current].rowid : 0;
+    const qint64 rowid = currentRowId();
     const int oldIndex = m_current;
-    load();
-    m_current = -1;
-    for (int i = 0; i < int(m_rows.size()) && rowid; ++i)
-        if (m_rows[i].rowid == rowid) {
-            m_current = i;
-            break;
+    std::vector<Record> rows = readRows();
+    auto currentIn = [&](const std::vector<Record>& in) {
+        for (int i = 0; i < int(in.size()) && rowid; ++i)
+            if (in[i].rowid == rowid)
+                return i;
+        return in.empty() ? -1 : std::clamp(oldIndex, 0, int(in.size()) - 1);
+    };
+    int current = currentIn(rows);
+    const bool moves = (current < 0 ? 0 : rows[current].rowid) != rowid;
+    if (moves && guarded && !m_guards.empty()) {
+        const sqlite3_int64 changes = sqlite3_total_changes64(m_store.handle());
+        runMoveGuards();
+        if (sqlite3_total_changes64(m_store.handle()) != changes) {
+            rows = readRows();
+            current = currentIn(rows);
         }
-    if (m_current < 0 && !m_rows.empty())
-        m_current = std::clamp(oldIndex, 0, int(m_rows.size()) - 1);
+    }
+    m_rows = std::move(rows);
+    m_current = current;
+    m_orderPending = false;
     m_eof = m_rows.empty();
     m_bof = m_rows.empty();
     notifyReset();
     Q_EMIT currentChanged(m_current);
+    if (moves && guarded)
+        Q_EMIT afterMove();
 }
 
 void Table::closeAfterFailure()
@@ -158,9 +197,31 @@ void Table::closeAfterFailure()
 
 void Table::reloadAfterRollback()
 {
+    // Runs while an error unwinds: no guard may ask anything, and the editors
+    // keep what the analyst typed, so no move is announced.
     m_state = State::Browse;
     m_modified = false;
-    refresh();
+    reload(false);
+}
+
+void Table::addMoveGuard(QObject* owner, MoveGuard guard)
+{
+    m_guards.push_back({ owner, std::move(guard) });
+    connect(owner, &QObject::destroyed, this, [this, owner] {
+        m_guards.erase(
+            std::remove_if(m_guards.begin(), m_guards.end(), [owner](const Guard& g) { return g.owner == owner; }),
+            m_guards.end());
+    });
+}
+
+void Table::runMoveGuards()
+{
+    // A guard may register or drop guards while it runs (a tab rebuilt), so
+    // the list is copied first.
+    const std::vector<Guard> guards = m_guards;
+    for (const Guard& g : guards)
+        if (g.decide() == MoveDecision::Stop)
+            throw MoveStopped();
 }
 
 void Table::setCurrent(int row)
@@ -173,7 +234,7 @@ void Table::first()
 {
     requireOpen();
     checkBrowse();
-    Q_EMIT beforeMove();
+    runMoveGuards();
     setCurrent(m_rows.empty() ? -1 : 0);
     m_bof = true;
     m_eof = m_rows.empty();
@@ -184,9 +245,10 @@ void Table::next()
 {
     requireOpen();
     checkBrowse();
-    Q_EMIT beforeMove();
     if (m_current + 1 < int(m_rows.size())) {
-        setCurrent(m_current + 1);
+        runMoveGuards();
+        // A guard that saved may have moved the current record in the order.
+        setCurrent(std::min(m_current + 1, int(m_rows.size()) - 1));
         m_bof = false;
         m_eof = false;
         Q_EMIT afterMove();
@@ -199,9 +261,9 @@ void Table::prior()
 {
     requireOpen();
     checkBrowse();
-    Q_EMIT beforeMove();
     if (m_current > 0) {
-        setCurrent(m_current - 1);
+        runMoveGuards();
+        setCurrent(std::max(m_current - 1, 0));
         m_bof = false;
         m_eof = false;
         Q_EMIT afterMove();
@@ -214,7 +276,7 @@ void Table::last()
 {
     requireOpen();
     checkBrowse();
-    Q_EMIT beforeMove();
+    runMoveGuards();
     setCurrent(int(m_rows.size()) - 1);
     m_eof = true;
     m_bof = m_rows.empty();
@@ -226,11 +288,36 @@ void Table::moveTo(int row)
     requireOpen();
     if (row < 0 || row >= int(m_rows.size()) || row == m_current)
         return;
+    moveToRowId(m_rows[row].rowid);
+}
+
+bool Table::moveToRowId(qint64 rowId)
+{
+    requireOpen();
     checkBrowse();
-    Q_EMIT beforeMove();
+    if (rowOf(rowId) < 0)
+        return false;
+    if (currentRowId() == rowId)
+        return true;
+    runMoveGuards();
+    // Found again: a guard that saved may have moved records in the order.
+    const int row = rowOf(rowId);
+    if (row < 0)
+        return false;
     setCurrent(row);
     m_bof = m_eof = false;
     Q_EMIT afterMove();
+    return true;
+}
+
+int Table::rowOf(qint64 rowId) const
+{
+    if (rowId == 0)
+        return -1;
+    for (int row = 0; row < int(m_rows.size()); ++row)
+        if (m_rows[row].rowid == rowId)
+            return row;
+    return -1;
 }
 
 QVariant Table::readValue(int field) const
@@ -382,7 +469,7 @@ void Table::append()
 {
     requireOpen();
     checkBrowse();
-    Q_EMIT beforeMove();
+    runMoveGuards();
     m_buffer = Record();
     m_buffer.values.assign(m_def.fields.size(), QVariant());
     m_rows.push_back(m_buffer);
@@ -448,10 +535,63 @@ void Table::post()
     m_rows[m_current] = m_buffer;
     m_state = State::Browse;
     m_modified = false;
-    if (!m_disabled)
-        Q_EMIT rowChanged(m_current);
-    else
+    if (m_disabled) {
         m_resetPending = true;
+        m_orderPending = m_orderPending || ordered();
+        return;
+    }
+    Q_EMIT rowChanged(m_current);
+    keepInOrder(m_current);
+}
+
+bool Table::ordered() const
+{
+    return !m_sortKeys.empty() || !m_def.keyOrder.isEmpty();
+}
+
+bool Table::before(const Record& a, const Record& b) const
+{
+    auto compare = [&](int field, bool descending) {
+        const int r = compareField(m_def.fields[field], a.values[field], b.values[field]);
+        return descending ? -r : r;
+    };
+    if (!m_sortKeys.empty()) {
+        for (const SortKey& k : m_sortKeys)
+            if (const int r = compare(k.field, k.descending))
+                return r < 0;
+    } else {
+        for (const QString& key : m_def.keyOrder)
+            if (const int r = compare(m_def.fieldIndex(key), false))
+                return r < 0;
+    }
+    return a.rowid < b.rowid;
+}
+
+void Table::keepInOrder(int row)
+{
+    if (!ordered() || row < 0 || row >= int(m_rows.size()))
+        return;
+    const Record& r = m_rows[row];
+    const bool inPlace
+        = (row == 0 || before(m_rows[row - 1], r)) && (row + 1 == int(m_rows.size()) || before(r, m_rows[row + 1]));
+    if (inPlace)
+        return;
+    // One record moves: the others keep their order, so its place is found
+    // by a binary search over them.
+    Record moving = std::move(m_rows[row]);
+    m_rows.erase(m_rows.begin() + row);
+    const auto place = std::lower_bound(
+        m_rows.begin(), m_rows.end(), moving, [this](const Record& x, const Record& y) { return before(x, y); });
+    const int to = int(place - m_rows.begin());
+    m_rows.insert(place, std::move(moving));
+    if (m_current == row)
+        m_current = to;
+    else if (m_current > row && m_current <= to)
+        --m_current;
+    else if (m_current < row && m_current >= to)
+        ++m_current;
+    notifyReset();
+    Q_EMIT currentChanged(m_current);
 }
 
 void Table::cancel()
@@ -485,7 +625,9 @@ void Table::remove()
     m_state = State::Browse;
     if (!hasRecord())
         throw QuarrixError(QStringLiteral("Cannot perform this operation on an empty table (%1).").arg(m_def.name));
-    Q_EMIT beforeMove();
+    runMoveGuards();
+    if (!hasRecord())
+        return; // a guard's save took the record out of view
     SqlStatement& del = m_store.cached(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoteIdentifier(m_def.name)));
     del.bind(1, m_rows[m_current].rowid);
     del.run();
@@ -540,8 +682,9 @@ bool Table::locate(const QString& fields, const QStringList& values)
         for (size_t k = 0; k < indexes.size() && match; ++k)
             match = sameValue(m_rows[row].values[indexes[k]], values[int(k)]);
         if (match) {
-            Q_EMIT beforeMove();
-            setCurrent(row);
+            if (m_rows[row].rowid != currentRowId())
+                return moveToRowId(m_rows[row].rowid);
+            runMoveGuards(); // the record found is the current one: a move all the same
             m_bof = m_eof = false;
             Q_EMIT afterMove();
             return true;
@@ -561,6 +704,14 @@ void Table::resumeNotifications()
         return;
     if (--m_disabled == 0 && m_resetPending) {
         m_resetPending = false;
+        if (m_orderPending) {
+            m_orderPending = false;
+            const qint64 current = currentRowId();
+            std::stable_sort(
+                m_rows.begin(), m_rows.end(), [this](const Record& x, const Record& y) { return before(x, y); });
+            if (current)
+                m_current = rowOf(current);
+        }
         Q_EMIT rowsReset();
         Q_EMIT currentChanged(m_current);
     }

@@ -3,21 +3,41 @@
 #include "store/schema.h"
 #include "store/table_expressions.h"
 
+#include "store/quarrix_error.h"
+
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 class Store;
+
+// What a move guard decides before the current record changes.
+enum class MoveDecision { GoOn, Stop };
+using MoveGuard = std::function<MoveDecision()>;
+
+// Raised by a move that a guard stopped: nothing moved, and the guard has
+// already told the analyst why, so the command ends without another message.
+class MoveStopped : public QuarrixError {
+public:
+    MoveStopped()
+        : QuarrixError(QStringLiteral("The record was not left."))
+    {
+    }
+};
 
 // One table of the store with a cursor, in the way every tab and command uses
 // it: the rows that pass the filter, in sort order, are held in memory so a
 // walk or a locate costs no query per row; every post is written through to
 // the file at once.
 //
-// Moves (first, next, prior, last, moveTo, locate, append, remove) emit
-// beforeMove and afterMove around the change of the current record; a
-// record in edit or insert mode is posted before the cursor moves.
+// Moves (first, next, prior, last, moveTo, moveToRowId, locate, append,
+// remove, and a refresh or filter change that puts another record in place of
+// the current one) run the move guards before the current record changes and
+// emit afterMove once it has; a record in edit or insert mode is posted before
+// the cursor moves. A post that changes the fields the table is ordered by
+// moves that one record to its place in the order.
 class Table : public QObject {
     Q_OBJECT
 public:
@@ -31,7 +51,9 @@ public:
     void open();
     void close();
     bool isOpen() const { return m_open; }
-    void refresh(); // re-read the file, keeping the current record where it still passes
+    // Re-reads the file, keeping the current record where it still passes.
+    // When another record takes its place, the guards run first.
+    void refresh();
 
     // Cursor.
     void first();
@@ -39,6 +61,9 @@ public:
     void prior();
     void last();
     void moveTo(int row); // 0-based position among the visible rows
+    // Makes current the visible record with this row id; false when none is.
+    bool moveToRowId(qint64 rowId);
+    int rowOf(qint64 rowId) const; // position of a visible record by its row id, -1 when none
     bool eof() const { return m_eof; }
     bool bof() const { return m_bof; }
     int recordCount() const { return int(m_rows.size()); }
@@ -89,7 +114,13 @@ public:
     // equal the values exactly. Returns whether one was found.
     bool locate(const QString& fields, const QStringList& values);
 
-    // While suspended, grids are not told about changes; resuming tells them once.
+    // Registers a guard, run before every change of the current record, in
+    // the order registered, until one says Stop. A stopped move changes
+    // nothing and raises MoveStopped. The guard goes with its owner.
+    void addMoveGuard(QObject* owner, MoveGuard guard);
+
+    // While suspended, grids are not told about changes; resuming tells them
+    // once. Records posted meanwhile take their place in the order then.
     void suspendNotifications();
     void resumeNotifications();
     bool notificationsSuspended() const { return m_disabled > 0; }
@@ -98,8 +129,7 @@ public:
     void closeAfterFailure(); // drops the rows without posting (the store could not be read)
 
 Q_SIGNALS:
-    void beforeMove();
-    void afterMove();
+    void afterMove(); // the current record changed
     void rowsReset(); // the visible rows were re-read, added or removed
     void rowChanged(int row); // a posted edit changed one visible row
     void currentChanged(int row);
@@ -112,9 +142,14 @@ private:
     };
 
     void requireOpen() const;
-    void load();
+    std::vector<Record> readRows();
+    void reload(bool guarded);
     void checkBrowse(); // posts a pending edit
+    void runMoveGuards(); // raises MoveStopped when a guard stops the move
     void setCurrent(int row);
+    bool ordered() const; // the table keeps its rows in a sort or key order
+    bool before(const Record& a, const Record& b) const; // a comes before b in that order
+    void keepInOrder(int row); // moves a posted record to its place
     void notifyReset();
     QVariant readValue(int field) const;
     void writeValue(int field, const QVariant& value);
@@ -137,6 +172,12 @@ private:
     std::vector<SortKey> m_sortKeys;
     int m_disabled = 0;
     bool m_resetPending = false;
+    bool m_orderPending = false; // records posted while suspended wait for their place
+    struct Guard {
+        QObject* owner;
+        MoveGuard decide;
+    };
+    std::vector<Guard> m_guards;
 };
 
 // Suspends the displays of the tables for its lifetime and resumes them

@@ -1,9 +1,9 @@
 #include "upload/upload_tab.h"
 
-#include "app/main_window.h"
 #include "gui/form_controls_widget.h"
-#include "gui/link_label_widget.h"
+#include "gui/link_label.h"
 #include "gui/memo_text.h"
+#include "store/assessment.h"
 #include "store/quarrix_error.h"
 #include "upload/central_upload.h"
 
@@ -28,8 +28,8 @@ QLabel* statusLabel(const char* name, const QRect& g, QWidget* parent)
 
 }
 
-UploadTab::UploadTab(MainWindow& form)
-    : TabPage(form, "TabSheet3", QStringLiteral("Upload"))
+UploadTab::UploadTab(TabHost& host)
+    : TabPage(host, "TabSheet3", QStringLiteral("Upload"))
 {
     auto* connection = new QGroupBox(QStringLiteral("SQL Connection "), this);
     connection->setObjectName(QStringLiteral("GroupBox16"));
@@ -169,7 +169,7 @@ void UploadTab::hUpLoadClick()
     {
         WaitCursor wait(dialogs());
         try {
-            outcome = CentralUpload::upload(assessment(), connectionSettings(), form().divisionFilterText(),
+            outcome = CentralUpload::upload(assessment(), connectionSettings(), host().divisionFilterText(),
                 [this](const QString& s1, const QString& s2) { setStatuses(s1, s2); });
         } catch (const QuarrixError&) {
             // Nothing was written centrally: the upload was rolled back or

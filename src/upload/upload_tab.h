@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/tab_page_widget.h"
+#include "gui/tab_page.h"
 #include "upload/odbc_connection.h"
 
 class QComboBox;
@@ -12,7 +12,7 @@ class QLineEdit;
 class UploadTab : public TabPage {
     Q_OBJECT
 public:
-    explicit UploadTab(MainWindow& form);
+    explicit UploadTab(TabHost& host);
 
     void tabShown() override;
     void hUpdateClick();

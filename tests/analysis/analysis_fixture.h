@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/data_grid_widget.h"
+#include "gui/data_grid.h"
 #include "store/line_list.h"
 #include "support/window_fixture.h"
 
@@ -51,14 +51,6 @@ protected:
 
     Assessment& store() { return window->assessment(); }
 
-    static void addRow(Table& t, std::initializer_list<std::pair<const char*, const char*>> values)
-    {
-        t.append();
-        for (const auto& [field, value] : values)
-            t.setText(QString::fromLatin1(field), QString::fromUtf8(value));
-        t.post();
-    }
-
     void addProfile(const char* cseq, const char* attribute, int priority)
     {
         Table& t = store().driverProfiles();
@@ -67,15 +59,6 @@ protected:
         t.setText(QStringLiteral("Attribute"), QString::fromLatin1(attribute));
         t.setInteger(QStringLiteral("Priority"), priority);
         t.post();
-    }
-
-    // Clicks a row of a grid as the analyst would.
-    void clickRow(const char* gridName, int row)
-    {
-        auto* grid = find<DataGrid>(gridName);
-        ASSERT_TRUE(grid);
-        const QRect cell = grid->visualRect(grid->model()->index(row, 0));
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
     void clickItem(const char* listName, int row)

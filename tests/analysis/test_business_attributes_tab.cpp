@@ -28,7 +28,6 @@ protected:
 TEST_F(BusinessAttributesTabTest, LaysOutOnePanelPerBusinessAttributeUnderItsGroupHeader)
 {
     showTab("AttributeTab");
-    EXPECT_TRUE(window->flags().profilingDisplay);
 
     auto* head = find<QLabel>("pHead0");
     ASSERT_TRUE(head);
@@ -52,7 +51,6 @@ TEST_F(BusinessAttributesTabTest, LaysOutOnePanelPerBusinessAttributeUnderItsGro
 
     // Showing the tab again lays the panels out afresh, without duplicates.
     showTab("TabSheet9");
-    EXPECT_FALSE(window->flags().profilingDisplay);
     showTab("AttributeTab");
     EXPECT_EQ(window->findChildren<QLabel*>(QStringLiteral("pAgile")).size(), 1);
 }
@@ -78,13 +76,13 @@ TEST_F(BusinessAttributesTabTest, ClicksStepThePriorityAndSaveStoresIt)
     for (const auto& step : steps) {
         SCOPED_TRACE(++n);
         QTest::mouseClick(p, Qt::LeftButton);
-        EXPECT_TRUE(window->flags().profilingEdit);
+        EXPECT_TRUE(window->tab<BusinessAttributesTab>()->hasPendingEdits());
         EXPECT_EQ(colour(p), step.background);
         EXPECT_EQ(p->palette().color(QPalette::WindowText), step.text);
         EXPECT_EQ(p->frameShadow(), step.bevel);
         click("hSave3");
-        EXPECT_FALSE(window->flags().profilingEdit);
-        EXPECT_FALSE(window->flags().saved);
+        EXPECT_FALSE(window->tab<BusinessAttributesTab>()->hasPendingEdits());
+        EXPECT_FALSE(window->assessment().workArchived());
         EXPECT_EQ(window->statusText(), QStringLiteral("Save complete           "));
         EXPECT_EQ(profile("BD1.01"), step.stored);
     }
@@ -149,8 +147,8 @@ TEST_F(BusinessAttributesTabTest, ColumnsThatDoNotFitAreMarkedAndKeepTheirRows)
     addProfile("BD1.01", "G10A0", 2);
     showTab("AttributeTab");
     EXPECT_TRUE(find<QLabel>("lMore")->isVisible());
-    EXPECT_TRUE(panel(QStringLiteral("G9A1")));
-    EXPECT_FALSE(panel(QStringLiteral("G10A0")));
+    EXPECT_TRUE(panel(QStringLiteral("G9A1"))->isVisible());
+    EXPECT_FALSE(panel(QStringLiteral("G10A0"))->isVisible());
     QTest::mouseClick(panel(QStringLiteral("Agile")), Qt::LeftButton);
     click("hSave3");
     EXPECT_EQ(profile("BD1.01"), (QStringList { "G10A0=2", "Agile=3" }));
@@ -163,7 +161,7 @@ TEST_F(BusinessAttributesTabTest, SaveWithoutAnyDriverDoesNothing)
     QTest::mouseClick(panel(QStringLiteral("Agile")), Qt::LeftButton);
     click("hSave3");
     EXPECT_EQ(store().driverProfiles().recordCount(), 0);
-    EXPECT_TRUE(window->flags().profilingEdit);
+    EXPECT_TRUE(window->tab<BusinessAttributesTab>()->hasPendingEdits());
 }
 
 }
@@ -181,7 +179,7 @@ TEST_F(BusinessAttributesTabTest, ADriverMoveOffersPendingClicksAndRecolours)
     clickRow("DBGrid3", 1);
     EXPECT_EQ(dialogs->questions, QStringList { "Save changes?" });
     EXPECT_EQ(profile("BD1.01"), QStringList { "Agile=3" });
-    EXPECT_FALSE(window->flags().profilingEdit);
+    EXPECT_FALSE(window->tab<BusinessAttributesTab>()->hasPendingEdits());
     EXPECT_EQ(colour(panel(QStringLiteral("Brand"))), kNavy);
     EXPECT_EQ(colour(panel(QStringLiteral("Agile"))), QApplication::palette().color(QPalette::Button));
 

@@ -1,3 +1,5 @@
+#include "analysis/drivers_tab.h"
+#include "analysis/requirements_tab.h"
 #include "analysis_fixture.h"
 
 #include <QApplication>
@@ -45,8 +47,8 @@ TEST_F(DivisionFilterTest, FiltersBothTablesAndShowsTheirFirstRecords)
             EXPECT_EQ(editText("eId2"), c.drivers.value(0));
         }
         EXPECT_EQ(editText("eDivision9"), QString::fromUtf8(c.division));
-        EXPECT_FALSE(window->flags().requirementEdit);
-        EXPECT_FALSE(window->flags().driverEdit);
+        EXPECT_FALSE(window->tab<RequirementsTab>()->hasPendingEdits());
+        EXPECT_FALSE(window->tab<DriversTab>()->hasPendingEdits());
     }
     EXPECT_EQ(store().drivers().filter(), QStringLiteral("Division='North'"));
 }

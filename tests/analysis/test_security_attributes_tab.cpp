@@ -1,3 +1,4 @@
+#include "analysis/security_attributes_tab.h"
 #include "analysis_fixture.h"
 
 #include <QLineEdit>
@@ -60,7 +61,7 @@ TEST_F(SecurityAttributesTabTest, ObjectivesBringTheirControlsAndTakeThemAway)
     EXPECT_EQ(items(controls()),
         (QStringList { "01.01.01: Policy document", "01.01.01: Policy document", "01.01.02: Policy review",
             "01.01.02: Policy review" }));
-    EXPECT_TRUE(window->flags().attributeEdit);
+    EXPECT_TRUE(window->tab<SecurityAttributesTab>()->hasPendingEdits());
     EXPECT_EQ(window->statusText(), QStringLiteral("Record added             "));
 
     // Controls added one by one take their sorted place, ignoring case.
@@ -94,7 +95,7 @@ TEST_F(SecurityAttributesTabTest, ObjectivesBringTheirControlsAndTakeThemAway)
     EXPECT_TRUE(items(controls()).contains(QStringLiteral("01.02.01: Roles")));
 
     click("hSave5");
-    EXPECT_FALSE(window->flags().attributeEdit);
+    EXPECT_FALSE(window->tab<SecurityAttributesTab>()->hasPendingEdits());
     EXPECT_EQ(window->statusText(), QStringLiteral("Save complete           "));
     EXPECT_EQ(attributeField("Access", "SecObjectives"), QStringLiteral("01.01: Policy\r\n01.02: Organisation\r\n"));
     EXPECT_EQ(attributeField("Access", "SecControls"),
@@ -109,7 +110,7 @@ TEST_F(SecurityAttributesTabTest, KeysInAnEmptyControlListDoNothingAndAnUnchange
     pressKey(controls(), Qt::Key_Delete);
     EXPECT_EQ(controls()->count(), 0);
     EXPECT_TRUE(dialogs->questions.isEmpty());
-    EXPECT_FALSE(window->flags().attributeEdit);
+    EXPECT_FALSE(window->tab<SecurityAttributesTab>()->hasPendingEdits());
 
     click("hSave5");
     EXPECT_EQ(attributeField("Access", "SecControls"), QString());
@@ -128,11 +129,11 @@ TEST_F(SecurityAttributesTabTest, UnsavedEditsAreOfferedOnceAndStoredIntoTheEdit
         clickRow("DBGrid5", 1);
         ASSERT_EQ(find<QLineEdit>("eAttName")->text(), QStringLiteral("Audit"));
         type(find<QPlainTextEdit>("mAttDescription"), QStringLiteral("x"));
-        EXPECT_TRUE(window->flags().attributeEdit);
+        EXPECT_TRUE(window->tab<SecurityAttributesTab>()->hasPendingEdits());
         dialogs->answers.push_back(true);
         showTab(target);
         EXPECT_EQ(dialogs->questions, QStringList { "Save changes?" });
-        EXPECT_FALSE(window->flags().attributeEdit);
+        EXPECT_FALSE(window->tab<SecurityAttributesTab>()->hasPendingEdits());
     }
     EXPECT_EQ(attributeField("Audit", "Description"), QStringLiteral("xx"));
     for (const char* other : { "Access", "Crypto", "Agile", "Brand" })

@@ -40,7 +40,7 @@ protected:
             d.setText("Division", QString::fromLatin1(division));
             d.post();
         }
-        window->flags().saved = false;
+        window->assessment().setWorkArchived(false);
     }
     // What an archive file holds, read back by the reader.
     QStringList requirementIds(const QString& path)
@@ -79,7 +79,7 @@ TEST_F(ArchiveWindowTest, SaveLiftsTheDivisionFilterAndWritesEveryRecord)
     EXPECT_FALSE(a().drivers().filtered());
     EXPECT_EQ(a().drivers().currentRow(), 0);
     EXPECT_EQ(window->statusText(), kSaveComplete);
-    EXPECT_TRUE(window->flags().saved);
+    EXPECT_TRUE(window->assessment().workArchived());
     EXPECT_TRUE(dialogs->questions.isEmpty());
     EXPECT_EQ(dialogs->waitDepth, 0);
 }
@@ -94,36 +94,49 @@ TEST_F(ArchiveWindowTest, CancelledSaveWritesNothingButStillShowsAll)
     EXPECT_EQ(window->divisionFilterBox()->currentText(), "All");
     EXPECT_FALSE(a().requirements().filtered());
     EXPECT_EQ(a().requirements().recordCount(), 2);
-    EXPECT_FALSE(window->flags().saved);
+    EXPECT_FALSE(window->assessment().workArchived());
     EXPECT_NE(window->statusText(), kSaveComplete);
     EXPECT_TRUE(dialogs->errors.isEmpty());
 }
 
-TEST_F(ArchiveWindowTest, ClearDatabaseSavesUnsavedWorkFirstWithoutAsking)
+// Work not in an archive is offered for saving first (the save dialog at
+// once); whether saved or not, clearing then needs the analyst's Yes, which
+// Enter does not give.
+TEST_F(ArchiveWindowTest, ClearDatabaseOffersTheArchiveThenAsksBeforeClearing)
 {
     const struct {
         const char* name;
+        bool archived; // the work is in an archive already: no save dialog
         QString chosen; // "" cancels the save dialog
-        bool written;
-    } cases[] = { { "saved", file("before-clear.txt"), true }, { "cancelled", QString(), false } };
+        bool clear; // the answer to "Clear the whole assessment?"
+    } cases[] = { { "saved, Yes", false, file("before-clear.txt"), true },
+        { "save cancelled, Yes", false, QString(), true }, { "saved, No", false, file("before-clear.txt"), false },
+        { "archived, Yes", true, QString(), true }, { "archived, No", true, QString(), false } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QFile::remove(file("before-clear.txt"));
+        a().clearDatabase();
         addWork("Harbour");
-        dialogs->files.push_back(c.chosen);
+        window->assessment().setWorkArchived(c.archived);
+        if (!c.archived)
+            dialogs->files.push_back(c.chosen);
         dialogs->fileRequests.clear();
+        dialogs->questions.clear();
+        dialogs->defaults.clear();
+        dialogs->answers = { c.clear };
         action("ClearDatabase1")->trigger();
 
-        EXPECT_TRUE(dialogs->questions.isEmpty());
-        EXPECT_EQ(dialogs->fileRequests.size(), 1);
-        EXPECT_EQ(QFile::exists(file("before-clear.txt")), c.written);
-        if (c.written) {
+        EXPECT_EQ(dialogs->fileRequests.size(), c.archived ? 0 : 1);
+        EXPECT_EQ(dialogs->questions, QStringList { "Clear the whole assessment?" });
+        EXPECT_EQ(dialogs->defaults, QList<Dialogs::Default> { Dialogs::Default::No });
+        const bool written = !c.archived && !c.chosen.isEmpty();
+        EXPECT_EQ(QFile::exists(file("before-clear.txt")), written);
+        if (written) {
             EXPECT_EQ(requirementIds(file("before-clear.txt")), (QStringList { "BR-North", "BR-South" }));
         }
-        // Clearing goes on in both cases.
-        EXPECT_EQ(a().requirements().recordCount(), 0);
-        EXPECT_EQ(a().system().text("Assessment"), "");
-        EXPECT_TRUE(window->flags().saved);
+        EXPECT_EQ(a().requirements().recordCount(), c.clear ? 0 : 2);
+        EXPECT_EQ(a().system().text("Assessment"), c.clear ? "" : "Harbour");
+        EXPECT_EQ(window->assessment().workArchived(), c.clear || c.archived || written);
     }
 }
 
@@ -138,7 +151,7 @@ TEST_F(ArchiveWindowTest, FailedSaveStopsClearDatabaseAndKeepsTheWork)
     EXPECT_TRUE(dialogs->errors.front().contains(path)) << dialogs->errors.front().toStdString();
     EXPECT_EQ(a().requirements().recordCount(), 2);
     EXPECT_EQ(a().system().text("Assessment"), "Harbour");
-    EXPECT_FALSE(window->flags().saved);
+    EXPECT_FALSE(window->assessment().workArchived());
     EXPECT_NE(window->statusText(), kSaveComplete);
 }
 
@@ -179,31 +192,36 @@ TEST_F(ArchiveWindowTest, LoadReplacesTheAssessmentAndShowsIt)
     dialogs->files.push_back(file("harbour.txt"));
     ASSERT_TRUE(window->saveToArchive());
 
-    // Unsaved other work: Load saves it first, then clears, then asks for the file.
+    // Unsaved other work: Load asks for the file first, reads it, then offers
+    // the other work for saving, and only then replaces the assessment.
     a().clearDatabase();
     addWork("Other");
     dialogs->fileRequests.clear();
-    dialogs->files.push_back(file("other.txt"));
     dialogs->files.push_back(file("harbour.txt"));
+    dialogs->files.push_back(file("other.txt"));
     action("LoadfromArchive1")->trigger();
 
     ASSERT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
     ASSERT_EQ(dialogs->fileRequests.size(), 2);
-    EXPECT_EQ(dialogs->fileRequests[0].title, "Save to Archive");
-    EXPECT_EQ(dialogs->fileRequests[1].title, "Load from Archive");
-    EXPECT_EQ(dialogs->fileRequests[1].defaultSuffix, "txt");
-    EXPECT_TRUE(dialogs->fileRequests[1].filter.startsWith("Text files *.txt"))
-        << dialogs->fileRequests[1].filter.toStdString();
+    EXPECT_EQ(dialogs->fileRequests[0].title, "Load from Archive");
+    EXPECT_EQ(dialogs->fileRequests[0].defaultSuffix, "txt");
+    EXPECT_TRUE(dialogs->fileRequests[0].filter.startsWith("Text files *.txt"))
+        << dialogs->fileRequests[0].filter.toStdString();
+    EXPECT_EQ(dialogs->fileRequests[1].title, "Save to Archive");
+    EXPECT_TRUE(dialogs->questions.isEmpty());
     EXPECT_EQ(requirementIds(file("other.txt")), (QStringList { "BR-North", "BR-South" }));
     EXPECT_EQ(a().system().text("Assessment"), "Harbour");
     EXPECT_EQ(a().requirements().recordCount(), 2);
     EXPECT_EQ(find<QLabel>("pAssessment")->text(), "Harbour");
     EXPECT_EQ(find<QPlainTextEdit>("mAssessment")->toPlainText(), "Port\nand docks");
-    EXPECT_TRUE(window->flags().saved);
+    EXPECT_TRUE(window->assessment().workArchived());
     EXPECT_EQ(dialogs->waitDepth, 0);
 }
 
-TEST_F(ArchiveWindowTest, LoadOfAFileThatIsNotAnArchiveLeavesTheStoreCleared)
+// The file is chosen and checked before anything else: Cancel, a file that
+// is not an archive and one that cannot be read leave the store untouched,
+// and the unsaved work is not even offered for saving.
+TEST_F(ArchiveWindowTest, LoadThatIsCancelledOrGivenNoArchiveLeavesTheStoreUntouched)
 {
     {
         QFile f(file("notes.txt"));
@@ -214,20 +232,23 @@ TEST_F(ArchiveWindowTest, LoadOfAFileThatIsNotAnArchiveLeavesTheStoreCleared)
         const char* name;
         QString chosen;
         QStringList notices;
-    } cases[] = { { "not an archive", file("notes.txt"), { "This is not a saved analysis" } },
-        { "open dialog cancelled", QString(), {} } };
+        int errors;
+    } cases[] = { { "not an archive", file("notes.txt"), { "This is not a saved analysis" }, 0 },
+        { "open dialog cancelled", QString(), {}, 0 }, { "missing file", file("gone.txt"), {}, 1 } };
+    addWork("Harbour");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        addWork("Harbour");
-        window->flags().saved = true;
         dialogs->notices.clear();
+        dialogs->errors.clear();
+        dialogs->fileRequests.clear();
         dialogs->files.push_back(c.chosen);
         action("LoadfromArchive1")->trigger();
         EXPECT_EQ(dialogs->notices, c.notices);
-        EXPECT_TRUE(dialogs->errors.isEmpty());
-        EXPECT_EQ(a().requirements().recordCount(), 0);
-        EXPECT_EQ(find<QLabel>("pAssessment")->text(), "");
-        EXPECT_TRUE(window->flags().saved);
+        EXPECT_EQ(dialogs->errors.size(), c.errors);
+        EXPECT_EQ(dialogs->fileRequests.size(), 1);
+        EXPECT_EQ(a().requirements().recordCount(), 2);
+        EXPECT_EQ(a().system().text("Assessment"), "Harbour");
+        EXPECT_FALSE(window->assessment().workArchived());
     }
 }
 

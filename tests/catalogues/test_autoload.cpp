@@ -110,17 +110,26 @@ TEST_F(NewDatabase, AutoloadsControlSetThenAttributeSet)
     addRow(a.businessToTechnical(), "BusAtt", "stale");
 
     setAutoload(a.system(), controls, attributes);
+    // The analyst keeps the assessment: nothing is cleared or loaded.
+    dialogs->answers = { false };
+    action("NewDatabase1")->trigger();
+    EXPECT_EQ(dialogs->questions, QStringList { "Clear the whole assessment?" });
+    EXPECT_EQ(a.requirements().recordCount(), 1);
+    EXPECT_EQ(a.controls().recordCount(), 0);
+
+    dialogs->answers = { true };
     action("NewDatabase1")->trigger();
     EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(a.requirements().recordCount(), 0);
     EXPECT_EQ(a.controls().recordCount(), 1);
     EXPECT_EQ(a.attribute().recordCount(), 1);
     EXPECT_EQ(a.businessToTechnical().recordCount(), 1); // links start from empty
-    EXPECT_TRUE(window->flags().saved);
+    EXPECT_TRUE(window->assessment().workArchived());
     EXPECT_EQ(dialogs->waitDepth, 0);
 
     // A control set that cannot be read stops New Database before the attribute set.
     setAutoload(a.system(), dir.filePath(QStringLiteral("missing.xlsx")), attributes);
+    dialogs->answers = { true };
     action("NewDatabase1")->trigger();
     ASSERT_EQ(dialogs->errors.size(), 1);
     EXPECT_TRUE(dialogs->errors.first().contains(QStringLiteral("missing.xlsx")));
@@ -129,6 +138,7 @@ TEST_F(NewDatabase, AutoloadsControlSetThenAttributeSet)
 
     // Autoload off: the tables stay empty.
     setAutoload(a.system(), QString(), QString());
+    dialogs->answers = { true };
     action("NewDatabase1")->trigger();
     EXPECT_EQ(dialogs->errors.size(), 1);
     EXPECT_EQ(a.controls().recordCount(), 0);

@@ -323,6 +323,7 @@ TEST_F(OscalWindow, ImportButtonAndAutoloadTakeCatalogs)
     sys.setText(QStringLiteral("AutoControlFile"), catalog);
     sys.setBoolean(QStringLiteral("AutoAttribute"), false);
     sys.post();
+    dialogs->answers = { true }; // "Clear the whole assessment?"
     action("NewDatabase1")->trigger();
     EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(a.controls().recordCount(), int(kCatalogRows.size()));

@@ -144,31 +144,31 @@ TEST_F(CatalogueTabs, ControlEditFlagAndSaveChangesQuestion)
     Table& t = a().controls();
     auto* title = find<QLineEdit>("eControl");
     EXPECT_EQ(title->text(), QStringLiteral("First"));
-    EXPECT_FALSE(window->flags().controlEdit);
+    EXPECT_FALSE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
     EXPECT_EQ(window->statusText(), QString(21, QLatin1Char(' ')));
 
     find<QLineEdit>("eXId")->setText(QStringLiteral("X.1"));
-    EXPECT_FALSE(window->flags().controlEdit);
+    EXPECT_FALSE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
     t.moveTo(1);
     EXPECT_TRUE(dialogs->questions.isEmpty());
     EXPECT_EQ(t.textAt(0, t.fieldIndex(QStringLiteral("XId"))), QStringLiteral("01.01.01"));
     EXPECT_EQ(title->text(), QStringLiteral("Second"));
 
     title->setText(QStringLiteral("Second, renamed"));
-    EXPECT_TRUE(window->flags().controlEdit);
+    EXPECT_TRUE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
     dialogs->answers.push_back(true);
     t.moveTo(0);
     EXPECT_EQ(dialogs->questions, QStringList { QStringLiteral("Save changes?") });
     EXPECT_EQ(t.textAt(1, t.fieldIndex(QStringLiteral("control_title"))), QStringLiteral("Second, renamed"));
     EXPECT_EQ(t.currentRow(), 0);
     EXPECT_EQ(title->text(), QStringLiteral("First"));
-    EXPECT_FALSE(window->flags().controlEdit);
+    EXPECT_FALSE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
 
     title->setText(QStringLiteral("dropped"));
     dialogs->answers.push_back(false);
     t.moveTo(1);
     EXPECT_EQ(t.textAt(0, t.fieldIndex(QStringLiteral("control_title"))), QStringLiteral("First"));
-    EXPECT_FALSE(window->flags().controlEdit);
+    EXPECT_FALSE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
 }
 
 // Add, Save (tree rebuilt only when the Id changes), Delete by link and by key.
@@ -183,8 +183,8 @@ TEST_F(CatalogueTabs, ControlAddSaveDelete)
     EXPECT_EQ(t.text(QStringLiteral("Id")), QStringLiteral("99.99.99"));
     EXPECT_EQ(find<QLineEdit>("eId")->text(), QStringLiteral("99.99.99"));
     EXPECT_EQ(window->statusText(), QStringLiteral("Record added             "));
-    EXPECT_FALSE(window->flags().saved);
-    EXPECT_FALSE(window->flags().controlEdit);
+    EXPECT_FALSE(window->assessment().workArchived());
+    EXPECT_FALSE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
     EXPECT_FALSE(findNode(tree, QStringLiteral("99.99.99: ")));
 
     find<QLineEdit>("eControl")->setText(QStringLiteral("Only the title"));
@@ -195,7 +195,7 @@ TEST_F(CatalogueTabs, ControlAddSaveDelete)
     click("hSave4");
     EXPECT_TRUE(findNode(tree, QStringLiteral("2.1.1: Only the title")));
     EXPECT_EQ(window->statusText(), QStringLiteral("Save Complete             "));
-    EXPECT_FALSE(window->flags().controlEdit);
+    EXPECT_FALSE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
 
     // Double click on a leaf finds the control by its title.
     QTreeWidgetItem* leaf = findNode(tree, QStringLiteral("1.1.1: First"));
@@ -205,19 +205,19 @@ TEST_F(CatalogueTabs, ControlAddSaveDelete)
     EXPECT_EQ(t.text(QStringLiteral("Id")), QStringLiteral("01.01.01"));
     EXPECT_EQ(find<QLineEdit>("eControl")->text(), QStringLiteral("First"));
 
-    window->flags().saved = true;
+    window->assessment().setWorkArchived(true);
     dialogs->answers = { false };
     window->tab<ControlsDatabaseTab>()->DBGrid4KeyUp(Qt::Key_Delete);
     EXPECT_EQ(t.recordCount(), 2);
     dialogs->answers = { true };
     window->tab<ControlsDatabaseTab>()->DBGrid4KeyUp(Qt::Key_Delete);
     EXPECT_EQ(t.recordCount(), 1);
-    EXPECT_TRUE(window->flags().saved); // the key leaves the saved flag
+    EXPECT_TRUE(window->assessment().workArchived()); // the key leaves the saved flag
     EXPECT_EQ(window->statusText(), QStringLiteral("Deleted                "));
     dialogs->answers = { true };
     click("hDelete3");
     EXPECT_EQ(t.recordCount(), 0);
-    EXPECT_FALSE(window->flags().saved); // the link clears it
+    EXPECT_FALSE(window->assessment().workArchived()); // the link clears it
     EXPECT_EQ(dialogs->questions.count(QStringLiteral("Confirm Delete")), 3);
 }
 
@@ -330,7 +330,7 @@ TEST_F(CatalogueTabs, AttributeAddAndSave)
     EXPECT_EQ(att.text(QStringLiteral("Group")), QStringLiteral("Group Name"));
     EXPECT_EQ(find<QLineEdit>("eAttSeq2")->text(), QStringLiteral("0"));
     EXPECT_EQ(window->statusText(), QStringLiteral("Record added             "));
-    EXPECT_FALSE(window->flags().saved);
+    EXPECT_FALSE(window->assessment().workArchived());
     EXPECT_FALSE(findNode(tree, QStringLiteral("Attribute Name")));
 
     find<QPlainTextEdit>("mAttDesc2")->setPlainText(QStringLiteral("text only"));
@@ -352,14 +352,14 @@ TEST_F(CatalogueTabs, AttributeAddAndSave)
     EXPECT_EQ(att.text(QStringLiteral("Tier")), QStringLiteral("Technical"));
     window->tab<AttributesDatabaseTab>()->DBGrid6CellClick();
 
-    window->flags().saved = true;
+    window->assessment().setWorkArchived(true);
     find<QLineEdit>("eAttName2")->setText(QStringLiteral("Broken"));
     find<QLineEdit>("eAttSeq2")->setText(QStringLiteral("7x"));
     click("hSave6");
     EXPECT_EQ(dialogs->errors, QStringList { QStringLiteral("'7x' is not a valid integer value") });
     EXPECT_FALSE(att.isEditing());
     EXPECT_EQ(att.text(QStringLiteral("Attribute")), QStringLiteral("Usable"));
-    EXPECT_TRUE(window->flags().saved);
+    EXPECT_TRUE(window->assessment().workArchived());
     EXPECT_EQ(dialogs->waitDepth, 0);
 
     // Double click on an attribute node loads it; the tier editor is left alone.
@@ -373,5 +373,5 @@ TEST_F(CatalogueTabs, AttributeAddAndSave)
     dialogs->answers = { true };
     click("hDelete6");
     EXPECT_EQ(att.recordCount(), 1);
-    EXPECT_FALSE(window->flags().saved);
+    EXPECT_FALSE(window->assessment().workArchived());
 }

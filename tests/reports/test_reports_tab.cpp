@@ -43,7 +43,7 @@ protected:
     void setDivision(const QString& division)
     {
         window->divisionFilterBox()->setEditText(division);
-        window->cbDivision0Change();
+        window->applyDivisionFilter();
     }
 };
 
@@ -75,9 +75,7 @@ TEST_F(ReportsTabTest, ShowingFillsTheChoicesAndKeepsTheSortingChoice)
     sys.edit();
     sys.setText("Activities", "");
     sys.post();
-    window->flags().profilingDisplay = true;
     showTab("TabSheet6");
-    EXPECT_FALSE(window->flags().profilingDisplay);
     EXPECT_EQ(items(activity), QStringList { "All" });
     EXPECT_EQ(activity->currentText(), "All");
     EXPECT_EQ(group->currentText(), "All");

@@ -13,47 +13,11 @@ class TabFixture : public WindowFixture {
 protected:
     Table& reqs() { return window->assessment().requirements(); }
     Table& drivers() { return window->assessment().drivers(); }
-    SessionFlags& flags() { return window->flags(); }
-
-    static void addRow(Table& t, std::initializer_list<std::pair<const char*, QString>> values)
-    {
-        t.append();
-        for (const auto& [field, value] : values)
-            t.setText(QString::fromLatin1(field), value);
-        t.post();
-    }
-
-    void setSystem(const char* field, const QStringList& lines)
-    {
-        Table& sys = window->assessment().system();
-        sys.edit();
-        sys.setText(QString::fromLatin1(field), LineList::build(lines));
-        sys.post();
-    }
 
     // A stored field of the record at row, as the table holds it now.
     static QString stored(Table& t, int row, const char* field)
     {
         return t.textAt(row, t.fieldIndex(QString::fromLatin1(field)));
-    }
-
-    void clickRow(const char* gridName, int row)
-    {
-        auto* grid = find<QTableView>(gridName);
-        ASSERT_TRUE(grid);
-        const QRect cell = grid->visualRect(grid->model()->index(row, 0));
-        ASSERT_TRUE(cell.isValid()) << "row " << row << " of " << gridName << " is not shown";
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-    }
-
-    // Types into an edit as the analyst does (the edit gets the focus first).
-    void typeInto(const char* editName, const QString& text)
-    {
-        auto* edit = find<QLineEdit>(editName);
-        ASSERT_TRUE(edit);
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
     }
 
     QString text(const char* name) { return find<QLineEdit>(name)->text(); }

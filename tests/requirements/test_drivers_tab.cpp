@@ -1,5 +1,8 @@
+#include "analysis/business_attributes_tab.h"
+#include "analysis/drivers_tab.h"
 #include "tab_fixture.h"
 
+#include <QLabel>
 #include <QListWidget>
 
 namespace {
@@ -21,7 +24,7 @@ protected:
         for (const char* id : { "BD1.01", "BD2.01", "BD1.01" })
             addRow(window->assessment().driverProfiles(),
                 { { "CSeq", QString::fromLatin1(id) }, { "Attribute", "Agile" }, { "Priority", "1" } });
-        flags().saved = true;
+        window->assessment().setWorkArchived(true);
     }
 
     QStringList listItems()
@@ -60,7 +63,13 @@ TEST_F(DriversTabTest, ShowingTheTabFillsChoicesGroupsAndRequirementLines)
     EXPECT_EQ(comboText("cbRequirements"), "BR1: Stay open");
     EXPECT_EQ(listItems(), QStringList({ "BR1: Stay open" }));
     EXPECT_EQ(window->statusText(), blanks(21));
-    EXPECT_FALSE(flags().driverEdit);
+    EXPECT_FALSE(window->tab<DriversTab>()->hasPendingEdits());
+
+    // A refill shows the first line offered, not a line left from before.
+    find<QComboBox>("cbRequirements")->setEditText(QStringLiteral("BR9: no longer offered"));
+    showTab("TabSheet9");
+    showTab("TabSheet2");
+    EXPECT_EQ(comboText("cbRequirements"), "BR1: Stay open");
 
     // Under a division filter only that division's requirements are offered.
     showTab("TabSheet9");
@@ -82,8 +91,8 @@ TEST_F(DriversTabTest, WithoutGroupsInTheSettingsANewDriverTakesTheManagementGro
     EXPECT_EQ(comboText("cbDivision2"), "Enterprise");
     EXPECT_TRUE(listItems().isEmpty());
     EXPECT_EQ(window->statusText(), "Record added             ");
-    EXPECT_FALSE(flags().saved);
-    EXPECT_FALSE(flags().driverEdit);
+    EXPECT_FALSE(window->assessment().workArchived());
+    EXPECT_FALSE(window->tab<DriversTab>()->hasPendingEdits());
 
     click("hSave2");
     EXPECT_EQ(stored(drivers(), 2, "Group"), "[1] Management");
@@ -104,17 +113,18 @@ TEST_F(DriversTabTest, RequirementListIsSortedIgnoringCaseAndStoredOnlyBySave)
     choice->setEditText(QStringLiteral("br0: typed by hand"));
     QTest::keyClick(list, Qt::Key_Insert);
     EXPECT_EQ(listItems(), QStringList({ "br0: typed by hand", "BR1: Stay open", "BR3: comply", "BR3: comply" }));
-    EXPECT_TRUE(flags().driverEdit);
+    EXPECT_TRUE(window->tab<DriversTab>()->hasPendingEdits());
     EXPECT_EQ(stored(drivers(), 0, "Requirement"), "BR1: Stay open\r\n");
 
     // Delete with no line selected asks, removes nothing, and still marks the change.
-    flags().driverEdit = false;
+    click("hSave2");
+    EXPECT_FALSE(window->tab<DriversTab>()->hasPendingEdits());
     list->clearSelection();
     dialogs->answers = { true };
     QTest::keyClick(list, Qt::Key_Delete);
     EXPECT_EQ(dialogs->questions, QStringList({ "Confirm Delete" }));
     EXPECT_EQ(list->count(), 4);
-    EXPECT_TRUE(flags().driverEdit);
+    EXPECT_TRUE(window->tab<DriversTab>()->hasPendingEdits());
     EXPECT_EQ(window->statusText(), "Deleted                ");
 
     list->item(1)->setSelected(true);
@@ -124,7 +134,7 @@ TEST_F(DriversTabTest, RequirementListIsSortedIgnoringCaseAndStoredOnlyBySave)
 
     click("hSave2");
     EXPECT_EQ(stored(drivers(), 0, "Requirement"), "br0: typed by hand\r\nBR3: comply\r\nBR3: comply\r\n");
-    EXPECT_FALSE(flags().driverEdit);
+    EXPECT_FALSE(window->tab<DriversTab>()->hasPendingEdits());
 
     // An emptied list is stored as empty text.
     while (list->count() > 0)
@@ -163,7 +173,7 @@ TEST_F(DriversTabTest, LeavingAnEditedDriverAsksAndYesSavesItWhileNoDropsTheEdit
         dialogs->questions.clear();
         typeInto("eDriver", "Always on");
         find<QComboBox>("cbDivision2")->setCurrentText(QStringLiteral("South"));
-        EXPECT_TRUE(flags().driverEdit);
+        EXPECT_TRUE(window->tab<DriversTab>()->hasPendingEdits());
 
         dialogs->answers = { yes };
         clickRow("DBGrid1", 1);
@@ -173,7 +183,7 @@ TEST_F(DriversTabTest, LeavingAnEditedDriverAsksAndYesSavesItWhileNoDropsTheEdit
         EXPECT_EQ(stored(drivers(), 0, "Division"), yes ? "South" : "North");
         EXPECT_EQ(text("eId2"), "BD2.01");
         EXPECT_EQ(text("eDriver"), "Growth");
-        EXPECT_FALSE(flags().driverEdit);
+        EXPECT_FALSE(window->tab<DriversTab>()->hasPendingEdits());
         EXPECT_EQ(window->statusText(), blanks(22));
         drivers().first();
         drivers().edit();
@@ -183,20 +193,27 @@ TEST_F(DriversTabTest, LeavingAnEditedDriverAsksAndYesSavesItWhileNoDropsTheEdit
     }
 }
 
-TEST_F(DriversTabTest, PendingDriverEditsAreOfferedBeforePendingProfileClicks)
+// Both tabs edit the current driver; each offers its edits when it is left,
+// so driver edits and profile clicks never wait for the same move.
+TEST_F(DriversTabTest, DriverEditsAndProfileClicksAreOfferedWhenTheirTabIsLeft)
 {
+    addRow(window->assessment().attribute(),
+        { { "GrAtt", "01Agile" }, { "Attribute", "Agile" }, { "Group", "Agility" }, { "Tier", "Business" } });
     showTab("TabSheet2");
     typeInto("eDriver", "Always on");
-    flags().profilingEdit = true; // a panel clicked on the Business Attributes tab
-    dialogs->answers = { true, false };
-
-    clickRow("DBGrid1", 1);
-
-    EXPECT_EQ(dialogs->questions, QStringList({ "Save changes?", "Save changes?" }));
+    dialogs->answers = { true };
+    showTab("AttributeTab");
+    EXPECT_EQ(dialogs->questions, QStringList({ "Save changes?" }));
     EXPECT_EQ(stored(drivers(), 0, "Driver"), "Always on");
+    EXPECT_FALSE(window->tab<DriversTab>()->hasPendingEdits());
+
+    QTest::mouseClick(find<QLabel>("pAgile"), Qt::LeftButton);
+    EXPECT_TRUE(window->tab<BusinessAttributesTab>()->hasPendingEdits());
+    dialogs->answers = { false };
+    showTab("TabSheet2");
+    EXPECT_EQ(dialogs->questions, QStringList({ "Save changes?", "Save changes?" }));
     EXPECT_EQ(profileIds(), QStringList({ "BD1.01", "BD2.01", "BD1.01" }));
-    EXPECT_FALSE(flags().driverEdit);
-    EXPECT_FALSE(flags().profilingEdit);
+    EXPECT_FALSE(window->tab<BusinessAttributesTab>()->hasPendingEdits());
 }
 
 TEST_F(DriversTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
@@ -206,7 +223,7 @@ TEST_F(DriversTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
         addRow(drivers(), { { "CSeq", "BD9" } });
         showTab("TabSheet9");
         showTab("TabSheet2");
-        flags().saved = true;
+        window->assessment().setWorkArchived(true);
         clickRow("DBGrid1", drivers().recordCount() - 1);
         dialogs->answers = { true };
         if (byKey)
@@ -215,9 +232,43 @@ TEST_F(DriversTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
             click("hDelete2");
         EXPECT_EQ(drivers().recordCount(), 2);
         EXPECT_EQ(window->statusText(), "Deleted                ");
-        EXPECT_EQ(flags().saved, byKey);
-        // The deleted driver's profile rows stay.
+        EXPECT_EQ(window->assessment().workArchived(), byKey);
+        // A driver without profile rows takes none with it.
         EXPECT_EQ(profileIds().size(), 3);
+    }
+}
+
+// A deleted driver's profile rows go with it, in the same command, so they no
+// longer feed the attributes in use; rows that another driver of the same
+// identifier shares stay.
+TEST_F(DriversTabTest, DeletingADriverDeletesItsProfileRowsUnlessAnotherDriverSharesItsIdentifier)
+{
+    const struct {
+        const char* name;
+        const char* twin; // a second driver with the deleted one's identifier
+        int row; // the driver deleted
+        QStringList profiles;
+    } cases[] = {
+        { "its own rows", nullptr, 1, { "BD1.01", "BD1.01" } },
+        { "rows shared with a twin", "BD2.01", 1, { "BD1.01", "BD1.01", "BD2.01" } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.twin)
+            addRow(drivers(), { { "CSeq", c.twin }, { "Driver", "Twin" } });
+        showTab("TabSheet9");
+        showTab("TabSheet2");
+        clickRow("DBGrid1", c.row);
+        ASSERT_EQ(text("eId2"), "BD2.01");
+        dialogs->answers = { true };
+        click("hDelete2");
+        EXPECT_EQ(profileIds(), c.profiles);
+        EXPECT_EQ(text("eId2"), stored(drivers(), drivers().currentRow(), "CSeq"));
+        // Put back what the case took.
+        addRow(drivers(), { { "CSeq", "BD2.01" }, { "Driver", "Growth" }, { "Division", "South" } });
+        while (profileIds().count("BD2.01") < 1)
+            addRow(window->assessment().driverProfiles(),
+                { { "CSeq", "BD2.01" }, { "Attribute", "Agile" }, { "Priority", "1" } });
     }
 }
 
@@ -236,21 +287,21 @@ TEST_F(DriversTabTest, MovesOnAnotherPageStillLoadTheDriverEditors)
     EXPECT_EQ(text("eDriver"), "Growth");
     EXPECT_EQ(comboText("cbDivision2"), "South");
     EXPECT_TRUE(listItems().isEmpty());
-    EXPECT_FALSE(flags().driverEdit);
-    EXPECT_FALSE(flags().profilingEdit);
+    EXPECT_FALSE(window->tab<DriversTab>()->hasPendingEdits());
+    EXPECT_FALSE(window->tab<BusinessAttributesTab>()->hasPendingEdits());
     EXPECT_EQ(window->statusText(), blanks(22));
 }
 
-TEST_F(DriversTabTest, RenamingARequirementAsksOnceForPendingDriverEditsBeforeRewriting)
+TEST_F(DriversTabTest, PendingDriverEditsAreSettledBeforeARequirementRenameRewritesTheLines)
 {
     showTab("TabSheet2");
     typeInto("eDriver", "Always on");
-    showTab("TabSheet1");
-    typeInto("eRequirement", "Stay open late");
     dialogs->answers = { true };
+    showTab("TabSheet1"); // leaving the Drivers tab offers its edits
+    typeInto("eRequirement", "Stay open late");
     click("hSave1");
 
-    // The walk over the drivers offered the pending driver edits once, at its first move.
+    // Asked once, when the tab was left: the rewrite found nothing pending.
     EXPECT_EQ(dialogs->questions, QStringList({ "Save changes?" }));
     EXPECT_EQ(stored(drivers(), 0, "Driver"), "Always on");
     EXPECT_EQ(stored(drivers(), 0, "Requirement"), "BR1:Stay open late\r\n");

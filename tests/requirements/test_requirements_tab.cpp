@@ -1,3 +1,4 @@
+#include "analysis/requirements_tab.h"
 #include "tab_fixture.h"
 
 #include "store/table_expressions.h"
@@ -19,7 +20,7 @@ protected:
                 { "Activity", "Run" }, { "Source", "Plan\r\nReport\r\n" } });
         addRow(reqs(), { { "RSeq", "BR1.10" }, { "Requirement", "Grow" }, { "Division", "South" } });
         addRow(reqs(), { { "RSeq", "BR2.1" }, { "Requirement", "Comply" }, { "Division", "North" } });
-        flags().saved = true;
+        window->assessment().setWorkArchived(true);
     }
 };
 
@@ -39,7 +40,7 @@ TEST_F(RequirementsTabTest, ShowingTheTabFillsTheChoicesAndLoadsTheFirstRequirem
     EXPECT_EQ(comboText("cbActivity1"), "Run");
     EXPECT_EQ(find<QPlainTextEdit>("mSource")->toPlainText(), "Plan\nReport\n");
     EXPECT_EQ(window->statusText(), blanks(21));
-    EXPECT_FALSE(flags().requirementEdit);
+    EXPECT_FALSE(window->tab<RequirementsTab>()->hasPendingEdits());
 
     // A requirement with empty fields shows the defaults; Save stores them.
     clickRow("DBGrid2", 1);
@@ -50,7 +51,7 @@ TEST_F(RequirementsTabTest, ShowingTheTabFillsTheChoicesAndLoadsTheFirstRequirem
     EXPECT_EQ(stored(reqs(), 1, "Priority"), "Low");
     EXPECT_EQ(stored(reqs(), 1, "Activity"), "Enterprise");
     EXPECT_EQ(window->statusText(), "Save complete           ");
-    EXPECT_FALSE(flags().saved);
+    EXPECT_FALSE(window->assessment().workArchived());
 
     // A division that no requirement carries leaves the editors at their defaults.
     showTab("TabSheet9");
@@ -75,9 +76,9 @@ TEST_F(RequirementsTabTest, LeavingEditedRecordAsksAndYesSavesItWhileNoDropsTheE
         showTab("TabSheet9");
         showTab("TabSheet1");
         dialogs->questions.clear();
-        flags().saved = true;
+        window->assessment().setWorkArchived(true);
         typeInto("eRequirement", "Stay open all night");
-        EXPECT_TRUE(flags().requirementEdit);
+        EXPECT_TRUE(window->tab<RequirementsTab>()->hasPendingEdits());
 
         dialogs->answers = { yes };
         clickRow("DBGrid2", 2);
@@ -87,8 +88,8 @@ TEST_F(RequirementsTabTest, LeavingEditedRecordAsksAndYesSavesItWhileNoDropsTheE
         EXPECT_EQ(stored(reqs(), 2, "Requirement"), "Comply");
         EXPECT_EQ(text("eID1"), "BR2.1");
         EXPECT_EQ(text("eRequirement"), "Comply");
-        EXPECT_FALSE(flags().requirementEdit);
-        EXPECT_EQ(flags().saved, !yes);
+        EXPECT_FALSE(window->tab<RequirementsTab>()->hasPendingEdits());
+        EXPECT_EQ(window->assessment().workArchived(), !yes);
         EXPECT_EQ(window->statusText(), blanks(22));
         // Back on the first requirement: reloading the editors is no edit.
         clickRow("DBGrid2", 0);
@@ -119,8 +120,8 @@ TEST_F(RequirementsTabTest, AddPostsPlaceholdersAfterOfferingPendingEdits)
     EXPECT_EQ(comboText("cbDivision1"), "Enterprise");
     EXPECT_EQ(text("eRequirement"), "");
     EXPECT_EQ(window->statusText(), "Record Added               ");
-    EXPECT_FALSE(flags().requirementEdit);
-    EXPECT_FALSE(flags().saved);
+    EXPECT_FALSE(window->tab<RequirementsTab>()->hasPendingEdits());
+    EXPECT_FALSE(window->assessment().workArchived());
 }
 
 TEST_F(RequirementsTabTest, SaveUnderNewIdentifierRewritesOnlyThatRequirementsLines)
@@ -135,17 +136,24 @@ TEST_F(RequirementsTabTest, SaveUnderNewIdentifierRewritesOnlyThatRequirementsLi
     typeInto("eRequirement", "Stay open late");
     click("hSave1");
 
-    EXPECT_EQ(stored(reqs(), 0, "RSeq"), "BR1.2");
+    // The new identifier takes its place in the key order; the grid and the
+    // editors stay on the record saved.
+    EXPECT_EQ(stored(reqs(), 0, "RSeq"), "BR1.10");
+    EXPECT_EQ(stored(reqs(), 1, "RSeq"), "BR1.2");
+    EXPECT_EQ(reqs().currentRow(), 1);
+    EXPECT_EQ(find<QTableView>("DBGrid2")->currentIndex().row(), 1);
+    EXPECT_EQ(text("eID1"), "BR1.2");
     EXPECT_EQ(stored(drivers(), 0, "Requirement"), "BR1.10: Grow\r\nBR1.2:Stay open late\r\nBR9: x\r\n");
     EXPECT_EQ(stored(drivers(), 1, "Requirement"), bd2);
     EXPECT_EQ(window->statusText(), "Save complete           ");
-    EXPECT_FALSE(flags().requirementEdit);
+    EXPECT_FALSE(window->tab<RequirementsTab>()->hasPendingEdits());
 
-    // An identifier longer than its field is stored cut; the line carries the
-    // identifier as stored, so the next rename still finds it.
+    // The editor takes no more than the field holds, so what is stored is
+    // what the analyst saw; the line carries the identifier as stored.
     typeInto("eID1", "BR1.2-renamed");
+    EXPECT_EQ(text("eID1"), "BR1.2-re");
     click("hSave1");
-    EXPECT_EQ(stored(reqs(), 0, "RSeq"), "BR1.2-re");
+    EXPECT_EQ(stored(reqs(), 1, "RSeq"), "BR1.2-re");
     EXPECT_EQ(stored(drivers(), 0, "Requirement"), "BR1.10: Grow\r\nBR1.2-re:Stay open late\r\nBR9: x\r\n");
 
     // Ranking, division, activity and references do not touch the drivers.
@@ -181,7 +189,7 @@ TEST_F(RequirementsTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
             addRow(reqs(), { { "RSeq", "BR0" } });
         showTab("TabSheet9");
         showTab("TabSheet1");
-        flags().saved = true;
+        window->assessment().setWorkArchived(true);
         dialogs->questions.clear();
         dialogs->answers = { c.answer };
         clickRow("DBGrid2", 1);
@@ -193,7 +201,7 @@ TEST_F(RequirementsTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
 
         EXPECT_EQ(dialogs->questions, QStringList({ "Confirm Delete" }));
         EXPECT_EQ(reqs().recordCount(), c.remaining);
-        EXPECT_EQ(flags().saved, c.savedAfter);
+        EXPECT_EQ(window->assessment().workArchived(), c.savedAfter);
         if (c.answer) {
             EXPECT_EQ(window->statusText(), "Deleted                ");
             EXPECT_NE(stored(reqs(), 1, "RSeq"), second);
@@ -206,13 +214,13 @@ TEST_F(RequirementsTabTest, WalkByAnotherCommandAsksOnceAndOnlyForTheEditedRecor
 {
     for (const bool yes : { true, false }) {
         SCOPED_TRACE(yes ? "Yes" : "No");
+        showTab("TabSheet9");
         showTab("TabSheet1");
         clickRow("DBGrid2", 1);
         typeInto("eRequirement", "Grow fast");
-        showTab("TabSheet9");
 
-        // A report, the archive or the upload walks the table from first to
-        // last; any further question would be answered Yes.
+        // A command walks the table from first to last while the edits wait;
+        // any further question would be answered Yes.
         dialogs->questions.clear();
         dialogs->answers = { yes, true, true, true };
         Table& t = reqs();
@@ -225,7 +233,7 @@ TEST_F(RequirementsTabTest, WalkByAnotherCommandAsksOnceAndOnlyForTheEditedRecor
         EXPECT_EQ(stored(t, 0, "Requirement"), "Stay open");
         EXPECT_EQ(stored(t, 1, "Requirement"), yes ? "Grow fast" : "Grow");
         EXPECT_EQ(stored(t, 2, "Requirement"), "Comply");
-        EXPECT_FALSE(flags().requirementEdit);
+        EXPECT_FALSE(window->tab<RequirementsTab>()->hasPendingEdits());
         t.moveTo(1);
         t.edit();
         t.setText(QStringLiteral("Requirement"), QStringLiteral("Grow"));
@@ -233,7 +241,9 @@ TEST_F(RequirementsTabTest, WalkByAnotherCommandAsksOnceAndOnlyForTheEditedRecor
     }
 }
 
-TEST_F(RequirementsTabTest, FilterThatHidesTheEditedRecordNeverSavesItIntoAnother)
+// The filter hides the record being edited: its edits are offered first and
+// land in that record, never in the first record of the division.
+TEST_F(RequirementsTabTest, FilterThatHidesTheEditedRecordOffersItsEditsFirst)
 {
     showTab("TabSheet1");
     clickRow("DBGrid2", 1); // BR1.10, South
@@ -242,12 +252,50 @@ TEST_F(RequirementsTabTest, FilterThatHidesTheEditedRecordNeverSavesItIntoAnothe
 
     window->divisionFilterBox()->setCurrentText(QStringLiteral("North"));
 
-    EXPECT_FALSE(flags().requirementEdit);
+    EXPECT_EQ(dialogs->questions, QStringList({ "Save changes?" }));
+    EXPECT_FALSE(window->tab<RequirementsTab>()->hasPendingEdits());
+    EXPECT_EQ(text("eID1"), "BR1.1");
     reqs().setFiltered(false);
     EXPECT_EQ(stored(reqs(), 0, "Requirement"), "Stay open");
-    EXPECT_EQ(stored(reqs(), 1, "Requirement"), "Grow");
+    EXPECT_EQ(stored(reqs(), 1, "Requirement"), "Shrink");
     EXPECT_EQ(stored(reqs(), 2, "Requirement"), "Comply");
     EXPECT_EQ(stored(reqs(), 1, "Division"), "South");
+}
+
+// Each single-line editor bound to a text field takes no more than the field
+// holds, so what the analyst sees is what is saved.
+TEST_F(RequirementsTabTest, EditorsAcceptAtMostTheirFieldsWidth)
+{
+    const struct {
+        const char* tab;
+        const char* editor;
+        int width;
+    } cases[] = {
+        { "TabSheet1", "eID1", 8 },
+        { "TabSheet1", "eRequirement", 80 },
+        { "TabSheet1", "cbPriority", 8 },
+        { "TabSheet1", "cbDivision1", 64 },
+        { "TabSheet1", "cbActivity1", 32 },
+        { "TabSheet2", "eId2", 8 },
+        { "TabSheet2", "eDriver", 80 },
+        { "TabSheet2", "cbDivision2", 64 },
+        { "TabSheet2", "cbActivity2", 32 },
+        { "TabSheet2", "cbDriverGroup", 32 },
+    };
+    const QString typed(100, QLatin1Char('w'));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.editor);
+        showTab(c.tab);
+        QWidget* w = find<QWidget>(c.editor);
+        ASSERT_TRUE(w);
+        auto* box = qobject_cast<QComboBox*>(w);
+        QLineEdit* edit = box ? box->lineEdit() : qobject_cast<QLineEdit*>(w);
+        ASSERT_TRUE(edit);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        EXPECT_EQ(edit->text(), typed.left(c.width));
+    }
 }
 
 }

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -63,7 +64,7 @@ TEST_F(MainWindowTest, StartUpShowsTheStoredProjectAndDivisions)
         items << division->itemText(i);
     EXPECT_EQ(items, (QStringList { "All", "Enterprise", "North", "Harbour's Edge" }));
     EXPECT_EQ(division->currentText(), "All");
-    EXPECT_TRUE(window->flags().saved);
+    EXPECT_TRUE(window->assessment().workArchived());
 }
 
 TEST_F(MainWindowTest, NotepadSaveStoresTheTextAndExitThenAsksBeforeEnding)
@@ -72,7 +73,7 @@ TEST_F(MainWindowTest, NotepadSaveStoresTheTextAndExitThenAsksBeforeEnding)
     click("hSave0");
     EXPECT_EQ(window->assessment().system().text("Notepad"), "first\r\nsecond");
     EXPECT_EQ(window->statusText(), "Save complete           ");
-    EXPECT_FALSE(window->flags().saved);
+    EXPECT_FALSE(window->assessment().workArchived());
     EXPECT_EQ(dialogs->waitDepth, 0);
 
     dialogs->answers.push_back(false);
@@ -84,6 +85,46 @@ TEST_F(MainWindowTest, NotepadSaveStoresTheTextAndExitThenAsksBeforeEnding)
     action("Exit1")->trigger();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(dialogs->questions.size(), 2); // Exit does not also ask the close question
+}
+
+// Work not in an archive is still known after a restart: Exit asks, and
+// Clear Database offers the archive before its question.
+TEST_F(MainWindowTest, WorkNotArchivedIsStillOfferedAfterARestart)
+{
+    click("hSave0");
+    startWindow();
+    EXPECT_FALSE(window->assessment().workArchived());
+    dialogs->answers = { false };
+    action("Exit1")->trigger();
+    EXPECT_EQ(dialogs->questions, QStringList { "Database not saved - continue?" });
+    EXPECT_TRUE(window->isVisible());
+
+    dialogs->answers = { false };
+    action("ClearDatabase1")->trigger(); // the save dialog is cancelled, then No
+    ASSERT_EQ(dialogs->fileRequests.size(), 1);
+    EXPECT_EQ(dialogs->fileRequests.front().title, "Save to Archive");
+    EXPECT_EQ(dialogs->questions.last(), "Clear the whole assessment?");
+}
+
+// Edits typed into a tab and not saved are offered before the program ends.
+TEST_F(MainWindowTest, ExitAndCloseOfferEditsNotYetSaved)
+{
+    addRow(window->assessment().requirements(), { { "RSeq", "BR1" }, { "Requirement", "Before" } });
+    window->assessment().setWorkArchived(true);
+    for (const bool exit : { true, false }) {
+        SCOPED_TRACE(exit ? "Exit" : "close");
+        startWindow();
+        showTab("TabSheet1");
+        typeInto("eRequirement", exit ? "Saved on Exit" : "Saved on close");
+        dialogs->answers = { true, true };
+        if (exit)
+            action("Exit1")->trigger();
+        else
+            window->close();
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(dialogs->questions.value(0), "Save changes?");
+        EXPECT_EQ(window->assessment().requirements().text("Requirement"), exit ? "Saved on Exit" : "Saved on close");
+    }
 }
 
 TEST_F(MainWindowTest, ExitAndCloseRightAfterStartUpAskNothing)
@@ -128,40 +169,114 @@ TEST_F(MainWindowTest, ClearDatabaseEmptiesTheAssessmentButKeepsTheFilterBoxAndN
     window->assessment().requirements().post();
     find<QPlainTextEdit>("mNotepad")->setPlainText("kept on screen");
 
+    dialogs->answers = { true };
     action("ClearDatabase1")->trigger(); // saved flag true: no archive step
     EXPECT_TRUE(dialogs->fileRequests.isEmpty());
+    EXPECT_EQ(dialogs->questions, QStringList { "Clear the whole assessment?" });
     EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join("; ").toStdString();
     EXPECT_EQ(window->assessment().requirements().recordCount(), 0);
     EXPECT_EQ(sys.text("Assessment"), "");
     EXPECT_EQ(find<QLabel>("pAssessment")->text(), "");
     EXPECT_EQ(find<QPlainTextEdit>("mNotepad")->toPlainText(), "kept on screen");
     EXPECT_EQ(find<QComboBox>("cbDivision0")->count(), 2);
-    EXPECT_TRUE(window->flags().saved);
+    EXPECT_TRUE(window->assessment().workArchived());
 }
 
-TEST_F(MainWindowTest, WideningTheWindowScalesTheListedControlsProportionally)
+namespace {
+
+// The controls a tab's layouts place: its own children and those of its
+// groups and panel area, not the insides of grids, lists and boxes.
+std::vector<QWidget*> placedControls(QWidget* holder)
 {
-    QWidget* pages = find<QWidget>("PageControl1");
-    QWidget* label = find<QWidget>("Label5");
-    QWidget* notepadGroup = find<QWidget>("GroupBox1");
-    QWidget* save = find<QWidget>("hSave0");
-    const QRect pagesBefore = pages->geometry(), labelBefore = label->geometry(),
-                groupBefore = notepadGroup->geometry(), saveBefore = save->geometry();
-    ASSERT_EQ(window->size(), QSize(936, 720));
+    std::vector<QWidget*> out;
+    for (QWidget* w : holder->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!w->isVisible())
+            continue;
+        out.push_back(w);
+        if (qobject_cast<QGroupBox*>(w) || w->objectName() == QLatin1String("ProfilePanels"))
+            for (QWidget* inner : placedControls(w))
+                out.push_back(inner);
+    }
+    return out;
+}
 
-    window->resize(1872, 720);
-    EXPECT_EQ(pages->width(), pagesBefore.width() * 2);
-    EXPECT_EQ(pages->height(), pagesBefore.height());
-    EXPECT_EQ(label->x(), labelBefore.x() * 2);
-    EXPECT_EQ(label->width(), labelBefore.width()); // only its left edge follows
-    EXPECT_EQ(notepadGroup->geometry(),
-        QRect(groupBefore.x() * 2, groupBefore.y(), groupBefore.width() * 2, groupBefore.height()));
-    EXPECT_EQ(save->x(), saveBefore.x() * 2);
-    EXPECT_EQ(window->referenceSize(), QSize(1872, 720));
+// Controls that overlap a sibling, stick out of their holder or are smaller
+// than they need to be to show their text.
+QStringList layoutFaults(QWidget* tab)
+{
+    QStringList faults;
+    const std::vector<QWidget*> placed = placedControls(tab);
+    auto name = [](const QWidget* w) {
+        const QString text = qobject_cast<const QLabel*>(w) ? static_cast<const QLabel*>(w)->text() : QString();
+        return QStringLiteral("%1 '%2' %3")
+            .arg(QString::fromLatin1(w->metaObject()->className()), w->objectName(), text);
+    };
+    for (QWidget* w : placed) {
+        if (!w->parentWidget()->rect().contains(w->geometry()))
+            faults << name(w) + QStringLiteral(" sticks out of its holder");
+        const QSize needed = w->minimumSizeHint();
+        if (w->width() < needed.width() || w->height() < needed.height())
+            faults << name(w) + QStringLiteral(" is clipped");
+        for (QWidget* other : placed)
+            if (other != w && other->parentWidget() == w->parentWidget() && other < w
+                && other->geometry().intersects(w->geometry()))
+                faults << name(w) + QStringLiteral(" overlaps ") + name(other);
+    }
+    return faults;
+}
 
-    // Each resize scales from the last size, truncating toward zero.
-    window->resize(1872, 1000);
-    EXPECT_EQ(pages->height(), pagesBefore.height() * 1000 / 720);
+}
+
+// The room of a larger window goes to the grids and the multi-line fields;
+// at the smallest size and at a large one nothing overlaps or is clipped.
+TEST_F(MainWindowTest, LayoutsGiveTheRoomToGridsAndMultiLineFieldsAndNothingOverlaps)
+{
+    Assessment& a = window->assessment();
+    for (const char* name : { "Agile", "Cost Controlled", "Head Office" }) {
+        Table& t = a.attribute();
+        t.append();
+        t.setText("GrAtt", QStringLiteral("01") + QString::fromLatin1(name));
+        t.setText("Attribute", QString::fromLatin1(name));
+        t.setText("Group", "Financial Outcomes");
+        t.setText("Tier", "Business");
+        t.post();
+    }
+    const struct {
+        const char* tab;
+        std::vector<const char*> growing;
+    } tabs[] = {
+        { "TabSheet9", { "mNotepad" } },
+        { "TabSheet1", { "DBGrid2", "mSource" } },
+        { "TabSheet2", { "DBGrid1", "lbReqs" } },
+        { "AttributeTab", { "DBGrid3", "ProfilePanels" } },
+    };
+    for (const auto& t : tabs) {
+        SCOPED_TRACE(t.tab);
+        showTab(t.tab);
+        QWidget* tab = find<QWidget>(t.tab);
+        std::vector<QSize> small;
+        for (const QSize size : { QSize(936, 720), QSize(1700, 1100) }) {
+            window->resize(size);
+            QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            EXPECT_EQ(layoutFaults(tab), QStringList()) << size.width() << "x" << size.height();
+            for (size_t i = 0; i < t.growing.size(); ++i) {
+                const QSize now = find<QWidget>(t.growing[i])->size();
+                if (small.size() < t.growing.size()) {
+                    small.push_back(now);
+                    continue;
+                }
+                EXPECT_GT(now.width(), small[i].width() + 500) << t.growing[i];
+                EXPECT_GT(now.height(), small[i].height() + 100) << t.growing[i];
+            }
+        }
+        window->resize(936, 720);
+    }
+    // A caption longer than the panels' usual width shows whole, with a tooltip.
+    showTab("AttributeTab");
+    auto* panel = find<QLabel>("pCost Controlled");
+    ASSERT_TRUE(panel);
+    EXPECT_GE(panel->width(), panel->fontMetrics().horizontalAdvance(panel->text()));
+    EXPECT_EQ(panel->toolTip(), "Cost Controlled");
 }
 
 TEST_F(MainWindowTest, AStoreThatIsNotAQuarrixStoreIsNamedAndTheWindowStillOpens)

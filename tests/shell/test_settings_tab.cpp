@@ -1,6 +1,6 @@
 #include "support/window_fixture.h"
 
-#include "gui/link_label_widget.h"
+#include "gui/link_label.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -41,7 +41,7 @@ TEST_F(SettingsTabTest, ProjectDetailEditSaveCycleStoresAndShowsTheIdentity)
     EXPECT_EQ(find<QLabel>("pAssessment")->text(), "Harbour review");
     EXPECT_EQ(find<QPlainTextEdit>("mAssessment")->toPlainText(), "Two\nlines");
     EXPECT_EQ(window->statusText(), "Save complete           ");
-    EXPECT_FALSE(window->flags().saved);
+    EXPECT_FALSE(window->assessment().workArchived());
 }
 
 TEST_F(SettingsTabTest, OrgStructureSaveRebuildsTheFilterBoxLeavingItsTextEmpty)
@@ -73,7 +73,7 @@ TEST_F(SettingsTabTest, AGroupLeftInEditingShowsStoredValuesAgainWhenTheTabRetur
     // Saving unchanged boxes still writes, reports and clears the saved flag.
     click("hEdit5");
     EXPECT_EQ(window->statusText(), "Save complete           ");
-    EXPECT_FALSE(window->flags().saved);
+    EXPECT_FALSE(window->assessment().workArchived());
 }
 
 TEST_F(SettingsTabTest, AutoloadBoxesAndBrowseButtonsWriteTheirRowWithoutTouchingTheSavedFlag)
@@ -96,5 +96,5 @@ TEST_F(SettingsTabTest, AutoloadBoxesAndBrowseButtonsWriteTheirRowWithoutTouchin
     dialogs->files.push_back(""); // cancelled: nothing changes
     click("bbBrowseControl");
     EXPECT_EQ(sys().text("AutoControlFile"), "controls.xlsx");
-    EXPECT_TRUE(window->flags().saved);
+    EXPECT_TRUE(window->assessment().workArchived());
 }

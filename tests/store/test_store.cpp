@@ -1,8 +1,11 @@
 #include "support/temp_store.h"
 
+#include "gui/table_model.h"
+
 #include "store/line_list.h"
 #include "store/quarrix_error.h"
 
+#include <QAbstractItemModelTester>
 #include <QFile>
 #include <QSignalSpy>
 #include <sqlite3.h>
@@ -135,7 +138,11 @@ TEST_F(StoreFile, MovesAnnounceThemselvesButEditsAndPostsDoNot)
         addRow(reqs, { { "RSeq", id } });
     reqs.refresh();
     QStringList events;
-    QObject::connect(&reqs, &Table::beforeMove, [&] { events << "before:" + reqs.text("RSeq"); });
+    QObject owner;
+    reqs.addMoveGuard(&owner, [&] {
+        events << "before:" + reqs.text("RSeq");
+        return MoveDecision::GoOn;
+    });
     QObject::connect(&reqs, &Table::afterMove, [&] { events << "after:" + reqs.text("RSeq"); });
 
     QStringList walked;
@@ -144,7 +151,7 @@ TEST_F(StoreFile, MovesAnnounceThemselvesButEditsAndPostsDoNot)
     EXPECT_EQ(walked, (QStringList { "BR1", "br2", "BR3" })); // key order, letter case ignored
     EXPECT_EQ(events.first(), "before:br2"); // the record current before the walk, the last one added
     EXPECT_EQ(events.at(1), "after:BR1");
-    EXPECT_EQ(events.last(), "before:BR3"); // the last next() finds no record: no after
+    EXPECT_EQ(events.last(), "after:BR3"); // the last next() finds no record: it announces nothing
 
     events.clear();
     reqs.edit();
@@ -161,6 +168,162 @@ TEST_F(StoreFile, MovesAnnounceThemselvesButEditsAndPostsDoNot)
     QString error;
     ASSERT_TRUE(second.open(path, false, &error));
     EXPECT_EQ(second.requirements().recordCount(), 4);
+}
+
+// A post that changes the fields a table is ordered by moves that record to
+// its place (letter case ignored, the older record first on a tie); the grid
+// model follows, and the cursor stays on the record.
+TEST_F(StoreFile, PostsKeepTheTableInItsOrderAndTheCursorOnTheRecord)
+{
+    Table& drivers = a.drivers();
+    TableModel model(drivers, { { "CSeq", "Id" } }, true);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    for (const char* id : { "BD3", "BD1", "bd2" })
+        addRow(drivers, { { "CSeq", id }, { "Division", "North" } });
+    auto ids = [&] {
+        QStringList out;
+        for (int row = 0; row < model.rowCount(); ++row)
+            out << model.data(model.index(row, 0), Qt::DisplayRole).toString();
+        return out;
+    };
+    EXPECT_EQ(ids(), (QStringList { "BD1", "bd2", "BD3" })); // each Add took its place at once
+
+    const struct {
+        const char* name;
+        const char* sort; // "" is the key order
+        const char* from; // the record renamed
+        const char* field;
+        const char* to;
+        QStringList order;
+    } cases[] = {
+        { "to the front", "", "BD3", "CSeq", "BD0", { "BD0", "BD1", "bd2" } },
+        { "to the end", "", "BD0", "CSeq", "BD9", { "BD1", "bd2", "BD9" } },
+        { "a tie puts the older record first", "", "BD9", "CSeq", "bd1", { "bd1", "BD1", "bd2" } },
+        { "a field outside the order moves nothing", "", "bd1", "Driver", "text", { "bd1", "BD1", "bd2" } },
+        { "a sort expression orders too", "Division,CSeq", "BD1", "Division", "South", { "bd1", "bd2", "BD1" } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        drivers.setSort(QString::fromLatin1(c.sort));
+        ASSERT_TRUE(drivers.locate("CSeq", { QString::fromLatin1(c.from) }));
+        const qint64 record = drivers.currentRowId();
+        drivers.edit();
+        drivers.setText(QString::fromLatin1(c.field), QString::fromLatin1(c.to));
+        drivers.post();
+        EXPECT_EQ(ids(), c.order);
+        EXPECT_EQ(drivers.currentRowId(), record);
+        // The order is the one a fresh read gives.
+        drivers.refresh();
+        EXPECT_EQ(ids(), c.order);
+    }
+
+    // Records posted while the displays are suspended take their place when
+    // they resume, in one sort.
+    drivers.setSort(QString());
+    {
+        const DisplaySuspended suspended { &drivers };
+        for (const char* id : { "BD8", "BD0" })
+            addRow(drivers, { { "CSeq", id } });
+        EXPECT_EQ(drivers.text("CSeq"), "BD0");
+    }
+    EXPECT_EQ(ids(), (QStringList { "BD0", "bd1", "BD1", "bd2", "BD8" }));
+    EXPECT_EQ(drivers.text("CSeq"), "BD0");
+}
+
+// Guards run before the current record changes, by any move, refresh or
+// filter change; one that says Stop leaves the cursor where it was.
+TEST_F(StoreFile, MoveGuardsRunBeforeTheCurrentRecordChangesAndCanStopIt)
+{
+    Table& reqs = a.requirements();
+    for (auto [id, division] : { std::pair { "BR1", "North" }, { "BR2", "South" }, { "BR3", "North" } })
+        addRow(reqs, { { "RSeq", id }, { "Division", division } });
+    QObject owner;
+    int asked = 0;
+    MoveDecision decision = MoveDecision::GoOn;
+    reqs.addMoveGuard(&owner, [&] {
+        ++asked;
+        return decision;
+    });
+    QSignalSpy moved(&reqs, &Table::afterMove);
+    const struct {
+        const char* name;
+        std::function<void()> move;
+        bool guarded;
+        const char* currentAfter; // when it goes on
+    } cases[] = {
+        { "next", [&] { reqs.next(); }, true, "BR3" },
+        { "locate", [&] { reqs.locate("RSeq", { "BR1" }); }, true, "BR1" },
+        { "refresh keeping the record", [&] { reqs.refresh(); }, false, "BR2" },
+        { "filter keeping the record", [&] { reqs.setFilter("Division='South'"), reqs.setFiltered(true); }, false,
+            "BR2" },
+        { "filter taking the record away", [&] { reqs.setFilter("Division='North'"), reqs.setFiltered(true); }, true,
+            "BR3" },
+    };
+    for (const bool stop : { false, true }) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (stop ? ", stopped" : ""));
+            decision = MoveDecision::GoOn;
+            reqs.setFiltered(false);
+            reqs.locate("RSeq", { "BR2" });
+            asked = 0;
+            moved.clear();
+            decision = stop ? MoveDecision::Stop : MoveDecision::GoOn;
+            bool stopped = false;
+            try {
+                c.move();
+            } catch (const MoveStopped&) {
+                stopped = true;
+            }
+            EXPECT_EQ(asked, c.guarded ? 1 : 0);
+            EXPECT_EQ(stopped, stop && c.guarded);
+            EXPECT_EQ(reqs.text("RSeq"), stopped ? "BR2" : c.currentAfter);
+            EXPECT_EQ(moved.count(), c.guarded && !stopped ? 1 : 0);
+        }
+    }
+    // A guard that saves the record it leaves is read back by the refresh that
+    // asked it.
+    decision = MoveDecision::GoOn;
+    reqs.setFiltered(false);
+    reqs.locate("RSeq", { "BR2" });
+    QObject saver;
+    reqs.addMoveGuard(&saver, [&] {
+        a.store().exec("UPDATE Requirements SET Requirement='saved by the guard' WHERE RSeq='BR3'");
+        return MoveDecision::GoOn;
+    });
+    reqs.setFilter("Division='North'");
+    reqs.setFiltered(true);
+    ASSERT_TRUE(reqs.locate("RSeq", { "BR3" }));
+    EXPECT_EQ(reqs.text("Requirement"), "saved by the guard");
+}
+
+// Whether the work is in an archive survives a restart; a store made before
+// the state was kept counts as archived only when it holds no work.
+TEST_F(StoreFile, TheSavedFlagIsKeptInTheStore)
+{
+    EXPECT_TRUE(a.workArchived());
+    a.setWorkArchived(false);
+    {
+        Assessment reopened;
+        QString error;
+        ASSERT_TRUE(reopened.open(path, false, &error));
+        EXPECT_FALSE(reopened.workArchived());
+    }
+    for (const bool withWork : { false, true }) {
+        SCOPED_TRACE(withWork ? "older store with work" : "older empty store");
+        const QString older = dir.filePath(withWork ? "older-work.mdb" : "older-empty.mdb");
+        {
+            Assessment made;
+            QString error;
+            ASSERT_TRUE(made.open(older, true, &error));
+            if (withWork)
+                addRow(made.controls(), { { "Id", "01.01.01" } });
+        }
+        sqliteExec(older, "DROP TABLE \"WorkState\"");
+        Assessment opened;
+        QString error;
+        ASSERT_TRUE(opened.open(older, false, &error)) << error.toStdString();
+        EXPECT_EQ(opened.workArchived(), !withWork);
+    }
 }
 
 TEST_F(StoreFile, FilterAndSortExpressionsSelectAndOrderAndSurviveReopening)

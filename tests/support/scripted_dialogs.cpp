@@ -2,9 +2,10 @@
 
 #include <QPrinter>
 
-bool ScriptedDialogs::ask(const QString& question)
+bool ScriptedDialogs::ask(const QString& question, Default byDefault)
 {
     questions << question;
+    defaults << byDefault;
     if (answers.empty())
         return false;
     const bool answer = answers.front();

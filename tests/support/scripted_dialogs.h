@@ -16,6 +16,7 @@ public:
     QString printToPdf; // print() sends pages to this PDF file when set
 
     QStringList questions; // every ask(), in order
+    QList<Default> defaults; // the default button of every ask(), in the same order
     QStringList notices; // every notice()
     QStringList errors; // every error()
     QList<FileRequest> fileRequests; // every openFile()/saveFile()
@@ -23,7 +24,7 @@ public:
     int waitDepth = 0; // beginWait() minus endWait()
     int waitCount = 0; // beginWait() calls
 
-    bool ask(const QString& question) override;
+    bool ask(const QString& question, Default byDefault) override;
     void notice(const QString& text) override { notices << text; }
     void error(const QString& message) override { errors << message; }
     QString openFile(const FileRequest& request) override;

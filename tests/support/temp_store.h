@@ -2,6 +2,7 @@
 
 #include "store/assessment.h"
 #include "support/qt_printers.h"
+#include "support/table_rows.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -15,15 +16,6 @@ protected:
         path = dir.filePath(QStringLiteral("Quarrix.mdb"));
         QString error;
         ASSERT_TRUE(a.open(path, true, &error)) << error.toStdString();
-    }
-
-    // Appends and posts one record with the given field values.
-    static void addRow(Table& t, std::initializer_list<std::pair<const char*, QString>> values)
-    {
-        t.append();
-        for (const auto& [field, value] : values)
-            t.setText(QString::fromLatin1(field), value);
-        t.post();
     }
 
     QTemporaryDir dir;

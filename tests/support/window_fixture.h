@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "support/qt_printers.h"
 #include "support/scripted_dialogs.h"
+#include "support/table_rows.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,7 +30,10 @@ protected:
     }
     void click(const char* linkName); // a command label or button, by object name
     void showTab(const char* tabName); // makes the tab the page shown
+    void clickRow(const char* gridName, int row); // a click on a grid's row, as the analyst makes it
+    void typeInto(const char* editName, const QString& text); // replaces an edit's text by typing
     QAction* action(const char* name) const; // a menu command
+    void setSystem(const char* field, const QStringList& lines); // a line-list field of System
 
     QTemporaryDir dir;
     QString storePath;

@@ -41,7 +41,7 @@ protected:
 TEST_F(UploadTabTest, EditAndSaveStoreTheSettingsWithThePasswordCutTo32)
 {
     window->setStatus(QStringLiteral("before"));
-    window->flags().saved = true;
+    window->assessment().setWorkArchived(true);
     showTab("TabSheet3");
     EXPECT_EQ(label("hStatus1"), "Disconnected");
     EXPECT_EQ(label("hStatus2"), "Ready to connect");
@@ -75,7 +75,7 @@ TEST_F(UploadTabTest, EditAndSaveStoreTheSettingsWithThePasswordCutTo32)
     EXPECT_EQ(sys.text("SQL-Database"), "central");
     EXPECT_EQ(sys.text("SQL-Driver"), "PostgreSQL Unicode");
     EXPECT_EQ(window->statusText(), "before");
-    EXPECT_TRUE(window->flags().saved);
+    EXPECT_TRUE(window->assessment().workArchived());
 }
 
 TEST_F(UploadTabTest, TestUsesTheTypedSettingsAndTheStoredPassword)

@@ -1,4 +1,4 @@
-#include "gui/link_label_widget.h"
+#include "gui/link_label.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "gui/data_grid_widget.h"
+#include "gui/data_grid.h"
 
 #include "store/quarrix_error.h"
 #include "store/table.h"
@@ -31,9 +31,13 @@ DataGrid::DataGrid(
             return;
         try {
             this->table().moveTo(current.row());
+        } catch (const MoveStopped&) {
+            // the record left could not be saved: the grid stays on it
         } catch (const QuarrixError& e) {
             Q_EMIT failed(e.message());
         }
+        if (this->table().currentRow() != current.row())
+            followTable(this->table().currentRow());
     });
     connect(this, &QTableView::clicked, this, [this](const QModelIndex&) { Q_EMIT cellClicked(); });
 }

@@ -1,0 +1,65 @@
+#include "gui/tab_page.h"
+
+#include "gui/data_grid.h"
+#include "gui/link_label.h"
+#include "store/assessment.h"
+
+TabPage::TabPage(TabHost& host, const char* objectName, const QString& caption)
+    : m_host(host)
+    , m_caption(caption)
+{
+    setObjectName(QString::fromLatin1(objectName));
+}
+
+Assessment& TabPage::assessment() const
+{
+    return m_host.assessment();
+}
+
+Dialogs& TabPage::dialogs() const
+{
+    return m_host.dialogs();
+}
+
+void TabPage::setStatus(const QString& text) const
+{
+    m_host.setStatus(text);
+}
+
+bool TabPage::isPageShown() const
+{
+    return m_host.isPageShown(this);
+}
+
+void TabPage::markWorkUnarchived() const
+{
+    m_host.assessment().setWorkArchived(false);
+}
+
+void TabPage::run(const std::function<void()>& command) const
+{
+    m_host.runCommand(command);
+}
+
+LinkLabel* TabPage::link(const QString& text, const char* objectName, const std::function<void()>& command)
+{
+    auto* label = new LinkLabel(text, objectName, this);
+    connect(label, &LinkLabel::clicked, this, [this, command] { run(command); });
+    return label;
+}
+
+DataGrid* TabPage::makeGrid(
+    Table& table, std::vector<TableModel::Column> columns, bool editable, const char* objectName)
+{
+    auto* grid = new DataGrid(table, std::move(columns), editable, objectName, this);
+    connect(grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
+    return grid;
+}
+
+LinkLabel* TabPage::link(
+    const QString& text, const char* objectName, const QRect& geometry, const std::function<void()>& command)
+{
+    LinkLabel* label = link(text, objectName, command);
+    label->setGeometry(geometry);
+    return label;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "gui/dialogs.h"
+#include "gui/tab_host.h"
+#include "gui/table_model.h"
+
+#include <QRect>
+#include <QWidget>
+#include <functional>
+
+class Assessment;
+class Dialogs;
+class DataGrid;
+class LinkLabel;
+class Table;
+
+// Base of the eleven tabs. The window runs tabShown() when the tab becomes the
+// page shown (before the old page's tabHidden()), after offering the old
+// page's pending edits.
+class TabPage : public QWidget {
+    Q_OBJECT
+public:
+    TabPage(TabHost& host, const char* objectName, const QString& caption);
+    const QString& caption() const { return m_caption; }
+    TabHost& host() const { return m_host; }
+    Dialogs& dialogs() const;
+
+    virtual void tabShown() { }
+    virtual void tabHidden() { }
+    // Runs once the window has opened the store at start-up. The tables do not
+    // exist before, so tabs bind their grids and record editors here.
+    virtual void storeOpened() { }
+    // Offers the tab's edits not yet saved ("Save changes?"); the window calls
+    // it before the tab is left and before commands that change the whole
+    // record set. False when a save failed.
+    virtual bool offerPendingEdits() { return true; }
+    // The tab's editors hold edits not yet saved.
+    virtual bool hasPendingEdits() const { return false; }
+
+protected:
+    Assessment& assessment() const;
+    void setStatus(const QString& text) const;
+    bool isPageShown() const; // this tab is the page shown
+    // The store now holds work that is not in an archive (the saved flag false).
+    void markWorkUnarchived() const;
+
+    // Runs a command; an error it raises is shown with its message and ends it.
+    void run(const std::function<void()>& command) const;
+    // A command label that runs the command on click, for a layout to place.
+    LinkLabel* link(const QString& text, const char* objectName, const std::function<void()>& command);
+    // A grid on a table, named; a value typed into a cell that the table
+    // refuses is shown as an error.
+    DataGrid* makeGrid(Table& table, std::vector<TableModel::Column> columns, bool editable, const char* objectName);
+    // The same at a fixed place (tabs not yet laid out by layouts).
+    LinkLabel* link(
+        const QString& text, const char* objectName, const QRect& geometry, const std::function<void()>& command);
+
+private:
+    TabHost& m_host;
+    QString m_caption;
+};
