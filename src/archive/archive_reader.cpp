@@ -2,6 +2,7 @@
 
 #include "archive/code_page_1252.h"
 #include "store/assessment.h"
+#include "store/progress.h"
 #include "store/quarrix_error.h"
 
 #include <QDir>
@@ -161,6 +162,7 @@ Result parse(const QString& text, const QString& fileName)
             continue;
         }
         const int begun = lines.number();
+        Progress::step("Reading the archive", begun, 0);
         const Block* owner = ArchiveFormat::owner(*block);
         if (owner && std::find(seen.begin(), seen.end(), owner) == seen.end())
             throw QuarrixError(QStringLiteral("%1, line %2: the %3 block follows no %4 block to belong to.")
@@ -233,7 +235,9 @@ void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
         // the records that belong to it.
         std::map<const Block*, std::pair<qint64, QString>> last;
         Table& sys = a.system();
+        qint64 done = 0;
         for (const ParsedBlock& parsed : blocks) {
+            Progress::step("Loading the archive", ++done, qint64(blocks.size()));
             const Block& block = *parsed.block;
             if (!block.record()) {
                 sys.edit();

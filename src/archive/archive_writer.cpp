@@ -4,6 +4,7 @@
 #include "archive/code_page_1252.h"
 #include "files/atomic_file.h"
 #include "store/assessment.h"
+#include "store/progress.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -115,7 +116,9 @@ void forEachRow(SqlStatement& query, const Block& block, const std::function<voi
     std::vector<QString> values(block.fields.size());
     query.reset();
     try {
+        qint64 rows = 0;
         while (query.step()) {
+            Progress::step("Saving the archive", ++rows, 0);
             for (size_t i = 0; i < values.size(); ++i)
                 values[i] = valueText(query.column(int(i) + 1), block.fields[i].kind);
             row(query.columnInt64(0), values);

@@ -4,6 +4,7 @@
 #include "catalogues/import_guard.h"
 #include "office/spreadsheet_reader.h"
 #include "store/assessment.h"
+#include "store/progress.h"
 #include "store/quarrix_error.h"
 
 namespace {
@@ -51,6 +52,7 @@ AttributeImportCounts importAttributeSet(Assessment& assessment, const QString& 
             assessment.emptyTable(attribute);
             // A sheet without an END row ends at its last used row.
             for (row = 1; row <= sheet.lastRow(); ++row) {
+                Progress::step("Importing attributes", row, sheet.lastRow());
                 column = 1;
                 const QString first = sheet.cell(row, 1);
                 if (CatalogueKeys::asciiUpper(first) == QLatin1String("END"))

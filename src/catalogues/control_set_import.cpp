@@ -4,6 +4,7 @@
 #include "catalogues/oscal_catalog.h"
 #include "office/spreadsheet_reader.h"
 #include "store/assessment.h"
+#include "store/progress.h"
 #include "store/quarrix_error.h"
 
 namespace {
@@ -36,6 +37,7 @@ int writeControls(Assessment& assessment, const QString& fileName, const Control
             assessment.emptyTable(controls);
             for (const ControlSetRow& r : rows) {
                 ++row;
+                Progress::step("Importing controls", row, qint64(rows.size()));
                 controls.append();
                 controls.setText(QStringLiteral("Id"), r.id);
                 // No library reference: the Id stands for it.

@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
 
 bool WidgetDialogs::ask(const QString& question, Default byDefault)
 {
@@ -66,10 +67,40 @@ void WidgetDialogs::openDocument(const QString& path)
 
 void WidgetDialogs::beginWait()
 {
+    if (m_waitDepth++ == 0)
+        m_waiting.start();
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 void WidgetDialogs::endWait()
 {
     QApplication::restoreOverrideCursor();
+    if (--m_waitDepth == 0 && m_progress)
+        delete m_progress.data();
+}
+
+void WidgetDialogs::progress(const QString& phase, qint64 done, qint64 total)
+{
+    // Short commands finish before anything is shown.
+    if (!m_progress && m_waiting.elapsed() < 500)
+        return;
+    if (!m_progress) {
+        m_progress = new QProgressDialog(m_parent);
+        m_progress->setObjectName(QStringLiteral("progressDialog"));
+        m_progress->setWindowTitle(QStringLiteral("Quarrix"));
+        m_progress->setCancelButton(nullptr);
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setMinimumDuration(0);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        m_progress->setMinimumWidth(360);
+    }
+    m_progress->setLabelText(phase + QStringLiteral("..."));
+    // A value beyond int's range is shown in thousandths of the whole.
+    const bool scaled = total > 1'000'000;
+    m_progress->setMaximum(total <= 0 ? 0 : scaled ? 1000 : int(total));
+    m_progress->setValue(total <= 0 ? 0 : scaled ? int(done * 1000 / total) : int(std::min(done, total)));
+    m_progress->show();
+    // Paint it; the analyst's input waits until the command ends.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

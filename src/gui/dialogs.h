@@ -1,5 +1,10 @@
 #pragma once
 
+#include "store/progress.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QString>
 #include <QStringList>
 
@@ -41,22 +46,31 @@ public:
 
     virtual void beginWait() = 0;
     virtual void endWait() = 0;
+    // How far the command that shows the hourglass is. A program shows a
+    // progress dialog once the command has run for half a second; it closes
+    // when the hourglass goes.
+    virtual void progress(const QString& phase, qint64 done, qint64 total) = 0;
 };
 
-// Shows the hourglass for the life of the object and restores the cursor after.
-class WaitCursor {
+// Shows the hourglass for the life of the object and restores the cursor
+// after; what the core reports of its progress meanwhile goes to the dialogs.
+class WaitCursor : private Progress::Reporter {
 public:
     explicit WaitCursor(Dialogs& dialogs)
         : m_dialogs(dialogs)
+        , m_scope(*this)
     {
         m_dialogs.beginWait();
     }
-    ~WaitCursor() { m_dialogs.endWait(); }
+    ~WaitCursor() override { m_dialogs.endWait(); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 
 private:
+    void report(const QString& phase, qint64 done, qint64 total) override { m_dialogs.progress(phase, done, total); }
+
     Dialogs& m_dialogs;
+    Progress::Scope m_scope;
 };
 
 class WidgetDialogs : public Dialogs {
@@ -74,7 +88,11 @@ public:
     void openDocument(const QString& path) override;
     void beginWait() override;
     void endWait() override;
+    void progress(const QString& phase, qint64 done, qint64 total) override;
 
 private:
     QWidget* m_parent;
+    int m_waitDepth = 0;
+    QElapsedTimer m_waiting; // since the outermost hourglass began
+    QPointer<QProgressDialog> m_progress;
 };

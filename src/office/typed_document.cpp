@@ -1,5 +1,6 @@
 #include "office/typed_document.h"
 
+#include "store/progress.h"
 #include "store/quarrix_error.h"
 
 #include <algorithm>
@@ -134,6 +135,7 @@ void TypedDocument::endBodyParagraph()
 {
     Paragraph next = nextParagraph(m_current);
     writeParagraph(m_current);
+    Progress::step("Writing the report", ++m_paragraphs, 0);
     m_current = std::move(next);
 }
 

@@ -130,6 +130,7 @@ private:
 
     CharFormat m_format;
     Paragraph m_current;
+    qint64 m_paragraphs = 0; // ended so far, for the progress shown
     Story m_header;
     Story m_footer;
     bool m_pageNumbers = false;

@@ -2,6 +2,7 @@
 
 #include "files/atomic_file.h"
 #include "store/assessment.h"
+#include "store/progress.h"
 #include "store/quarrix_error.h"
 
 #include <QFile>
@@ -163,6 +164,7 @@ int fillSheet(Writer& writer, lxw_worksheet* sheet, Table& table, const Sheet& l
     writer.putRow(sheet, 0, values, widths);
     int row = 1;
     for (const int r : passing) {
+        Progress::step("Writing the workbook", row, qint64(passing.size()));
         for (size_t c = 0; c < fields.size(); ++c) {
             bool cut = false;
             values[c] = cellText(walk.text(r, fields[c]), &cut);

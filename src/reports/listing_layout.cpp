@@ -2,6 +2,7 @@
 
 #include "reports/listing_canvas.h"
 #include "store/assessment.h"
+#include "store/progress.h"
 #include "store/quarrix_error.h"
 
 #include <QDate>
@@ -123,6 +124,7 @@ void Printer::startPage(const QString& title, const std::vector<Column>& columns
     if (m_page > 1 || m_breakPending)
         m_canvas.newPage();
     m_breakPending = false;
+    Progress::step("Printing the listings", m_page, 0);
 
     font(headerFont, 10, false);
     m_canvas.setPenWidth(4);

@@ -23,6 +23,7 @@ public:
     QStringList openedDocuments; // every openDocument()
     int waitDepth = 0; // beginWait() minus endWait()
     int waitCount = 0; // beginWait() calls
+    QStringList progressPhases; // the phases progress() was told, each run of one phase once
 
     bool ask(const QString& question, Default byDefault) override;
     void notice(const QString& text) override { notices << text; }
@@ -37,4 +38,9 @@ public:
         ++waitCount;
     }
     void endWait() override { --waitDepth; }
+    void progress(const QString& phase, qint64, qint64) override
+    {
+        if (progressPhases.isEmpty() || progressPhases.last() != phase)
+            progressPhases << phase;
+    }
 };
