@@ -1,8 +1,8 @@
 #include "reports/iddr_trace.h"
 
+#include "analysis/carried_attributes.h"
 #include "reports/row_lookup.h"
 #include "store/assessment.h"
-#include "store/line_list.h"
 
 #include <QSet>
 #include <algorithm>
@@ -23,38 +23,27 @@ QString orderKey(const QString& key)
 
 namespace IddrTrace {
 
-std::vector<TraceRow> rebuild(Assessment& a)
+std::vector<TraceRow> rebuild(Assessment& a, const CarriedAttributes& carried)
 {
-    Table& drAtt = a.driverProfiles();
     Table& attribute = a.attribute();
     Table& iddr = a.controlDriverTrace();
-    if (drAtt.filtered())
-        drAtt.setFiltered(false);
 
     const FirstRowIndex inUse(attribute, QStringLiteral("Attribute"));
-    const int rowCSeq = drAtt.fieldIndex(QStringLiteral("CSeq"));
-    const int rowAttribute = drAtt.fieldIndex(QStringLiteral("Attribute"));
     const int secControls = attribute.fieldIndex(QStringLiteral("SecControls"));
 
     std::vector<TraceRow> rows;
     QSet<std::pair<QString, QString>> seen;
-    for (int row = 0; row < drAtt.recordCount(); ++row) {
-        const int found = inUse.find(drAtt.textAt(row, rowAttribute));
-        if (found < 0)
-            continue;
-        const QString controls = attribute.textAt(found, secControls);
-        if (controls.isEmpty())
-            continue;
-        const QString cseq = drAtt.textAt(row, rowCSeq);
-        for (const QString& entry : LineList::split(controls)) {
-            const qsizetype colon = entry.indexOf(QLatin1Char(':'));
-            if (colon < 0)
+    for (const ProfileReach& row : carried.rows()) {
+        for (const QString& name : row.brings) {
+            const int found = inUse.find(name);
+            if (found < 0)
                 continue;
-            const QString id = entry.left(colon);
-            if (seen.contains({ id, cseq }))
-                continue;
-            seen.insert({ id, cseq });
-            rows.push_back({ id + cseq, id, cseq });
+            for (const QString& id : controlEntryIdentifiers(attribute.textAt(found, secControls))) {
+                if (seen.contains({ id, row.cseq }))
+                    continue;
+                seen.insert({ id, row.cseq });
+                rows.push_back({ id + row.cseq, id, row.cseq });
+            }
         }
     }
 

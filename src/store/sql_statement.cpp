@@ -72,6 +72,12 @@ qint64 SqlStatement::columnInt64(int col) const
     return sqlite3_column_int64(m_stmt, col);
 }
 
+QString SqlStatement::text(int col) const
+{
+    const QVariant v = column(col);
+    return v.isValid() ? v.toString() : QString();
+}
+
 QVariant SqlStatement::column(int col) const
 {
     switch (sqlite3_column_type(m_stmt, col)) {
