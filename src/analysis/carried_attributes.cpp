@@ -3,6 +3,8 @@
 #include "store/line_list.h"
 #include "store/store.h"
 
+#include <vector>
+
 namespace {
 
 using Mapping = QHash<QString, QStringList>;
@@ -61,35 +63,90 @@ bool isProfiledPriority(const QVariant& priority)
     return priority.isValid() && ok && p >= 1 && p <= 3;
 }
 
+namespace {
+
+// What a profile row brings, worked out once for each profiled attribute and
+// whether the row's priority counts for the chain.
+struct Reach {
+    QStringList reached;
+    QStringList brings;
+    std::vector<int> numbers; // brings, as attribute numbers
+};
+
+// Numbers names in the order they are first met.
+class Numbering {
+public:
+    int number(const QString& name)
+    {
+        const auto it = m_numbers.constFind(name);
+        if (it != m_numbers.constEnd())
+            return *it;
+        m_numbers.insert(name, int(m_names.size()));
+        m_names << name;
+        return int(m_names.size()) - 1;
+    }
+    const QString& name(int number) const { return m_names[number]; }
+    int size() const { return int(m_names.size()); }
+
+private:
+    QHash<QString, int> m_numbers;
+    QStringList m_names;
+};
+
+}
+
 CarriedAttributes CarriedAttributes::read(Store& store)
 {
     CarriedAttributes c;
     const AttributeMappings mappings = AttributeMappings::read(store);
-    QHash<QString, QStringList> chains; // business attribute -> names reached, worked out once each
+    QHash<QString, Reach> reaches[2]; // by profiled attribute; [1]: priority 1 to 3
+    Numbering attributes, drivers;
+    std::vector<std::vector<int>> carriedBy, carriers; // driver -> attributes, attribute -> drivers
+    std::vector<std::vector<bool>> met; // driver -> attribute numbers already carried
     SqlStatement& q = store.cached(QStringLiteral("SELECT CSeq, Attribute, Priority FROM DrAtt ORDER BY rowid"));
     q.reset();
     q.eachRow([&](SqlStatement& s) {
         ProfileReach row { s.text(0), s.text(1), s.column(2), {}, {} };
-        if (isProfiledPriority(row.priority)) {
-            auto chain = chains.constFind(row.attribute);
-            if (chain == chains.constEnd())
-                chain = chains.insert(row.attribute, mappings.securityNames(row.attribute));
-            row.reached = *chain;
+        const bool counts = isProfiledPriority(row.priority);
+        QHash<QString, Reach>::const_iterator reach = reaches[counts].constFind(row.attribute);
+        if (reach == reaches[counts].constEnd()) {
+            Reach r;
+            if (counts)
+                r.reached = mappings.securityNames(row.attribute);
+            r.brings << row.attribute;
+            for (const QString& name : r.reached)
+                if (name != row.attribute)
+                    r.brings << name;
+            for (const QString& name : r.brings)
+                r.numbers.push_back(attributes.number(name));
+            reach = reaches[counts].insert(row.attribute, r);
         }
-        row.brings << row.attribute;
-        for (const QString& name : row.reached)
-            if (name != row.attribute)
-                row.brings << name;
-        QSet<QString>& carried = c.m_carried[row.cseq];
-        for (const QString& name : row.brings) {
-            if (carried.contains(name))
-                continue;
-            carried.insert(name);
-            c.m_attributesOf[row.cseq].append(name);
-            c.m_driversOf[name].append(row.cseq);
-        }
+        row.reached = reach->reached;
+        row.brings = reach->brings;
+        const size_t driver = size_t(drivers.number(row.cseq));
+        carriedBy.resize(size_t(drivers.size()));
+        met.resize(size_t(drivers.size()));
+        carriers.resize(size_t(attributes.size()));
+        std::vector<bool>& seen = met[driver];
+        seen.resize(size_t(attributes.size()));
+        for (int attribute : reach->numbers)
+            if (!seen[size_t(attribute)]) {
+                seen[size_t(attribute)] = true;
+                carriedBy[driver].push_back(attribute);
+                carriers[size_t(attribute)].push_back(int(driver));
+            }
         c.m_rows.push_back(std::move(row));
     });
+    for (int d = 0; d < drivers.size(); ++d) {
+        QStringList& names = c.m_attributesOf[drivers.name(d)];
+        for (int attribute : carriedBy[size_t(d)])
+            names << attributes.name(attribute);
+    }
+    for (int a = 0; a < attributes.size(); ++a) {
+        QStringList& names = c.m_driversOf[attributes.name(a)];
+        for (int driver : carriers[size_t(a)])
+            names << drivers.name(driver);
+    }
     return c;
 }
 
@@ -109,6 +166,5 @@ const QStringList& CarriedAttributes::carriedBy(const QString& cseq) const
 
 bool CarriedAttributes::carries(const QString& cseq, const QString& attribute) const
 {
-    const auto it = m_carried.constFind(cseq);
-    return it != m_carried.constEnd() && it->contains(attribute);
+    return carriedBy(cseq).contains(attribute);
 }

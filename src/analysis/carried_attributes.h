@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QHash>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -66,5 +65,4 @@ private:
     std::vector<ProfileReach> m_rows;
     QHash<QString, QStringList> m_driversOf; // attribute -> drivers
     QHash<QString, QStringList> m_attributesOf; // driver -> attributes
-    QHash<QString, QSet<QString>> m_carried; // driver -> attributes, for look-ups
 };

@@ -10,6 +10,7 @@
 #include <QSet>
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -76,15 +77,21 @@ TraceChain::TraceChain(Assessment& assessment, const QString& division)
             requirementsOf[s.text(0)] += ids;
         });
 
-    QSet<QString> unnamed;
+    // Requirements within the filter: those no line names, and the texts of
+    // those the filter's drivers name.
+    QSet<QString> shown, unnamed;
+    for (const auto& [cseq, ids] : requirementsOf)
+        for (const QString& id : ids)
+            shown.insert(id);
     store.cached(QStringLiteral("SELECT RSeq, Division, Requirement FROM Requirements ORDER BY rowid"))
         .eachRow([&](SqlStatement& s) {
             if (!withinFilter(division, s.text(1)))
                 return;
-            if (!named.contains(s.text(0)))
-                unnamed.insert(s.text(0));
-            if (!m_requirementTexts.contains(s.text(0)))
-                m_requirementTexts.insert(s.text(0), s.text(2));
+            const QString id = s.text(0);
+            if (!named.contains(id))
+                unnamed.insert(id);
+            else if (shown.contains(id) && !m_requirementTexts.contains(id))
+                m_requirementTexts.insert(id, s.text(2));
         });
 
     const CarriedAttributes carried = CarriedAttributes::read(store);
@@ -92,40 +99,74 @@ TraceChain::TraceChain(Assessment& assessment, const QString& division)
     for (const ProfileReach& row : carried.rows())
         rowsOf[row.cseq].push_back(&row);
 
+    // Where a profile row leads: each attribute in use it brings with each of
+    // that attribute's control identifiers (or none), sorted; and whether
+    // its chain reaches any attribute at all. Rows of one profiled attribute
+    // bring the same, so each is worked out once.
+    struct Leads {
+        std::vector<std::pair<QString, QString>> steps;
+        bool reachesAttribute = false;
+    };
+    QHash<QString, Leads> leadsOf[2]; // by profiled attribute; [1]: priority 1 to 3
+    auto leadsOfRow = [&](const ProfileReach& row) -> const Leads& {
+        const bool counts = isProfiledPriority(row.priority);
+        auto found = leadsOf[counts].constFind(row.attribute);
+        if (found != leadsOf[counts].constEnd())
+            return *found;
+        Leads l;
+        for (const QString& name : row.brings) {
+            const auto controls = inUse.constFind(name);
+            if (controls == inUse.constEnd())
+                continue;
+            if (controls->isEmpty())
+                l.steps.emplace_back(name, QString());
+            for (const QString& id : *controls)
+                l.steps.emplace_back(name, id);
+        }
+        std::stable_sort(l.steps.begin(), l.steps.end());
+        l.reachesAttribute = std::any_of(row.reached.cbegin(), row.reached.cend(),
+            [&](const QString& name) { return attributeNames.contains(name); });
+        return *leadsOf[counts].insert(row.attribute, l);
+    };
+
     QSet<QString> unprofiled, reachingNothing;
     for (auto& [cseq, requirements] : requirementsOf) {
         DriverTrace d { cseq, requirements, {} };
         std::sort(d.requirements.begin(), d.requirements.end());
+        std::vector<const ProfileReach*> rows = rowsOf.value(cseq);
+        std::stable_sort(rows.begin(), rows.end(),
+            [](const ProfileReach* x, const ProfileReach* y) { return x->attribute < y->attribute; });
+        size_t stepCount = 0;
+        for (const ProfileReach* row : rows)
+            stepCount += leadsOfRow(*row).steps.size();
+        d.steps.reserve(stepCount);
         bool profiled = false;
-        for (const ProfileReach* row : rowsOf.value(cseq)) {
-            if (isProfiledPriority(row->priority)) {
-                profiled = true;
-                if (std::none_of(row->reached.cbegin(), row->reached.cend(),
-                        [&](const QString& name) { return attributeNames.contains(name); }))
-                    reachingNothing.insert(row->attribute);
+        for (auto group = rows.begin(); group != rows.end();) {
+            const auto groupEnd = std::find_if(
+                group, rows.end(), [&](const ProfileReach* r) { return r->attribute != (*group)->attribute; });
+            const size_t first = d.steps.size();
+            for (auto row = group; row != groupEnd; ++row) {
+                const Leads& leads = leadsOfRow(**row);
+                if (isProfiledPriority((*row)->priority)) {
+                    profiled = true;
+                    if (!leads.reachesAttribute)
+                        reachingNothing.insert((*row)->attribute);
+                }
+                for (const auto& [security, control] : leads.steps)
+                    d.steps.push_back({ (*row)->attribute, (*row)->priority, security, control });
             }
-            for (const QString& name : row->brings) {
-                const auto controls = inUse.constFind(name);
-                if (controls == inUse.constEnd())
-                    continue;
-                if (controls->isEmpty())
-                    d.steps.push_back({ row->attribute, row->priority, name, QString() });
-                for (const QString& id : *controls)
-                    d.steps.push_back({ row->attribute, row->priority, name, id });
-            }
+            // Rows naming the same attribute twice merge in step order.
+            if (groupEnd - group > 1)
+                std::stable_sort(
+                    d.steps.begin() + qsizetype(first), d.steps.end(), [](const TraceStep& x, const TraceStep& y) {
+                        return std::tie(x.securityAttribute, x.control) < std::tie(y.securityAttribute, y.control);
+                    });
+            group = groupEnd;
         }
         if (!profiled)
             unprofiled.insert(cseq);
-        if (d.steps.empty())
-            continue;
-        std::stable_sort(d.steps.begin(), d.steps.end(), [](const TraceStep& x, const TraceStep& y) {
-            if (x.profiledAttribute != y.profiledAttribute)
-                return x.profiledAttribute < y.profiledAttribute;
-            if (x.securityAttribute != y.securityAttribute)
-                return x.securityAttribute < y.securityAttribute;
-            return x.control < y.control;
-        });
-        m_drivers.push_back(std::move(d));
+        if (!d.steps.empty())
+            m_drivers.push_back(std::move(d));
     }
 
     QSet<QString> withoutControls, unknown;
