@@ -50,16 +50,20 @@ std::vector<TraceRow> rebuild(Assessment& a, const CarriedAttributes& carried)
     {
         // All or nothing: a failure leaves the previous trace in place and
         // the table open.
+        // The rows go straight to the store, as the table would write them,
+        // and the table reads them back once.
         Store::Transaction tx(a.store());
         a.store().deleteAll(iddr.name());
-        iddr.refresh();
-        const DisplaySuspended suspended { &iddr };
+        const std::vector<FieldDef>& fields = iddr.def().fields;
+        const FieldDef& keyField = fields[size_t(iddr.fieldIndex(QStringLiteral("IDDR")))];
+        const FieldDef& idField = fields[size_t(iddr.fieldIndex(QStringLiteral("id")))];
+        const FieldDef& cseqField = fields[size_t(iddr.fieldIndex(QStringLiteral("cseq")))];
+        SqlStatement& insert = a.store().cached(QStringLiteral("INSERT INTO IDDR (IDDR, id, cseq) VALUES (?, ?, ?)"));
         for (const TraceRow& r : rows) {
-            iddr.append();
-            iddr.setText(QStringLiteral("IDDR"), r.key);
-            iddr.setText(QStringLiteral("id"), r.id);
-            iddr.setText(QStringLiteral("cseq"), r.cseq);
-            iddr.post();
+            insert.bind(1, Table::storedValue(keyField, r.key));
+            insert.bind(2, Table::storedValue(idField, r.id));
+            insert.bind(3, Table::storedValue(cseqField, r.cseq));
+            insert.run();
         }
         tx.commit();
     }
