@@ -4,8 +4,9 @@
 #include "reports/row_lookup.h"
 #include "store/assessment.h"
 
-#include <QSet>
+#include <QHash>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -31,17 +32,41 @@ std::vector<TraceRow> rebuild(Assessment& a, const CarriedAttributes& carried)
     const FirstRowIndex inUse(attribute, QStringLiteral("Attribute"));
     const int secControls = attribute.fieldIndex(QStringLiteral("SecControls"));
 
+    // Each attribute's control identifiers are split and numbered once; each
+    // driver marks the numbers it has been traced to.
+    QHash<QString, int> numberOf;
+    QStringList identifiers;
+    std::vector<std::optional<std::vector<int>>> numbersOf(size_t(attribute.recordCount()));
+    auto numbers = [&](int found) -> const std::vector<int>& {
+        std::optional<std::vector<int>>& known = numbersOf[size_t(found)];
+        if (!known) {
+            known.emplace();
+            for (const QString& id : controlEntryIdentifiers(attribute.textAt(found, secControls))) {
+                auto it = numberOf.constFind(id);
+                if (it == numberOf.constEnd()) {
+                    it = numberOf.insert(id, int(identifiers.size()));
+                    identifiers << id;
+                }
+                known->push_back(*it);
+            }
+        }
+        return *known;
+    };
+    QHash<QString, std::vector<bool>> tracedOf; // driver -> identifier numbers already traced
+
     std::vector<TraceRow> rows;
-    QSet<std::pair<QString, QString>> seen;
     for (const ProfileReach& row : carried.rows()) {
+        std::vector<bool>& traced = tracedOf[row.cseq];
         for (const QString& name : row.brings) {
             const int found = inUse.find(name);
             if (found < 0)
                 continue;
-            for (const QString& id : controlEntryIdentifiers(attribute.textAt(found, secControls))) {
-                if (seen.contains({ id, row.cseq }))
+            for (int n : numbers(found)) {
+                traced.resize(std::max(traced.size(), size_t(identifiers.size())));
+                if (traced[size_t(n)])
                     continue;
-                seen.insert({ id, row.cseq });
+                traced[size_t(n)] = true;
+                const QString& id = identifiers[n];
                 rows.push_back({ id + row.cseq, id, row.cseq });
             }
         }
