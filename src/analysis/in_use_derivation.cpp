@@ -1,5 +1,6 @@
 #include "analysis/in_use_derivation.h"
 
+#include "analysis/carried_attributes.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 #include "store/store.h"
@@ -10,51 +11,6 @@
 #include <QSet>
 #include <QStringList>
 #include <vector>
-
-namespace {
-
-QString textOf(const QVariant& v)
-{
-    return v.isValid() ? v.toString() : QString();
-}
-
-// Business attribute -> technical attributes, and technical -> security,
-// read straight from the store so the catalogue tab's filters stay as they are.
-using Mapping = QHash<QString, QStringList>;
-
-Mapping readMapping(Store& store, const char* table, const char* from, const char* to)
-{
-    Mapping map;
-    SqlStatement& q
-        = store.cached(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid")
-                           .arg(quoteIdentifier(QString::fromLatin1(from)), quoteIdentifier(QString::fromLatin1(to)),
-                               quoteIdentifier(QString::fromLatin1(table))));
-    q.reset();
-    try {
-        while (q.step())
-            map[textOf(q.column(0))].append(textOf(q.column(1)));
-    } catch (...) {
-        q.reset();
-        throw;
-    }
-    q.reset();
-    return map;
-}
-
-QStringList securityNames(const Mapping& btAtt, const Mapping& tsAtt, const QString& business)
-{
-    QStringList names;
-    QSet<QString> seen;
-    for (const QString& tech : btAtt.value(business))
-        for (const QString& sec : tsAtt.value(tech))
-            if (!seen.contains(sec)) {
-                seen.insert(sec);
-                names.append(sec);
-            }
-    return names;
-}
-
-}
 
 void deriveAttributesInUse(Assessment& assessment, const QString& division)
 {
@@ -92,8 +48,7 @@ void deriveAttributesInUse(Assessment& assessment, const QString& division)
             for (int row = 0; row < drivers.recordCount(); ++row)
                 shownDrivers << drivers.textAt(row, cseq);
         }
-        const Mapping btAtt = readMapping(store, "BTAtt", "BusAtt", "TechAtt");
-        const Mapping tsAtt = readMapping(store, "TSAtt", "TechAtt", "SecAtt");
+        const AttributeMappings mappings = AttributeMappings::read(store);
         // The business attributes of the counted rows, found by the store in
         // one scan; the shown drivers travel as one bound JSON array.
         SqlStatement& profile = store.cached(all
@@ -105,15 +60,10 @@ void deriveAttributesInUse(Assessment& assessment, const QString& division)
             profile.bind(1,
                 QString::fromUtf8(
                     QJsonDocument(QJsonArray::fromStringList(shownDrivers)).toJson(QJsonDocument::Compact)));
-        try {
-            while (profile.step())
-                for (const QString& sec : securityNames(btAtt, tsAtt, textOf(profile.column(0))))
-                    needed.insert(sec);
-        } catch (...) {
-            profile.reset();
-            throw;
-        }
-        profile.reset();
+        profile.eachRow([&](SqlStatement& s) {
+            for (const QString& sec : mappings.securityNames(s.text(0)))
+                needed.insert(sec);
+        });
     }
 
     // The new mark of every row: true only on the first row carrying a needed name.

@@ -50,6 +50,11 @@ void cliOut(const QString& line)
     std::fputc('\n', stdout);
 }
 
+void cliWrite(const QByteArray& bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
 void cliErr(const QString& line)
 {
     std::fputs(line.toUtf8().constData(), stderr);

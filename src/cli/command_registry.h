@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -28,4 +29,5 @@ struct CliCommand {
 
 // Writes to standard output / standard error as UTF-8 lines.
 void cliOut(const QString& line);
+void cliWrite(const QByteArray& bytes); // as they are, no line end added
 void cliErr(const QString& line);
