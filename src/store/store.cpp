@@ -7,6 +7,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -82,13 +84,24 @@ std::unique_ptr<Store> Store::open(const QString& path, bool createIfMissing, QS
     std::unique_ptr<Store> store(new Store(db, path));
     try {
         sqlite3_busy_timeout(db, 2000);
+        // The file is checked before anything is written to it: a file that
+        // is refused keeps every byte it had.
+        MissingFields addLater;
+        if (exists) {
+            const QString problem = store->checkSchema(&addLater);
+            if (!problem.isEmpty()) {
+                *error = problem;
+                return nullptr;
+            }
+        }
         store->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         store->exec(QStringLiteral("PRAGMA synchronous=FULL"));
-        const QString problem = exists ? checkSchema(*store) : createSchema(db);
+        const QString problem = exists ? QString() : createSchema(db);
         if (!problem.isEmpty()) {
             *error = problem;
             return nullptr;
         }
+        store->addFields(addLater);
         WorkState::ensure(*store);
     } catch (const QuarrixError& e) {
         *error = QStringLiteral("The file '%1' is not a Quarrix store: %2").arg(path, e.message());
@@ -121,32 +134,41 @@ QString Store::createSchema(sqlite3* db)
     return {};
 }
 
-QString Store::checkSchema(Store& store)
+QString Store::checkSchema(MissingFields* addLater)
 {
+    // Every table's fields in one query, names in lower case.
+    QHash<QString, QSet<QString>> present;
+    SqlStatement columns(m_db,
+        QStringLiteral("SELECT lower(m.name), lower(p.name) FROM sqlite_schema AS m, pragma_table_info(m.name) AS p "
+                       "WHERE m.type='table'"));
+    while (columns.step())
+        present[columns.column(0).toString()].insert(columns.column(1).toString());
     QStringList problems;
     for (const TableDef& def : Schema::tables()) {
-        SqlStatement info(store.m_db, QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(def.name)));
-        QStringList present;
-        while (info.step())
-            present << info.column(1).toString().toLower();
-        if (present.isEmpty()) {
+        const auto table = present.constFind(def.name.toLower());
+        if (table == present.constEnd()) {
             problems << QStringLiteral("table %1 is missing").arg(def.name);
             continue;
         }
         for (const FieldDef& f : def.fields) {
-            if (present.contains(f.name.toLower()))
+            if (table->contains(f.name.toLower()))
                 continue;
             if (f.addedLater)
-                store.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                               .arg(quoteIdentifier(def.name), quoteIdentifier(f.name), sqlType(f.type)));
+                addLater->emplace_back(&def, &f);
             else
                 problems << QStringLiteral("field %1.%2 is missing").arg(def.name, f.name);
         }
     }
     if (problems.isEmpty())
         return {};
-    return QStringLiteral("The file '%1' is not a Quarrix store: %2.")
-        .arg(store.m_path, problems.join(QLatin1String(", ")));
+    return QStringLiteral("The file '%1' is not a Quarrix store: %2.").arg(m_path, problems.join(QLatin1String(", ")));
+}
+
+void Store::addFields(const MissingFields& fields)
+{
+    for (const auto& [def, f] : fields)
+        exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                 .arg(quoteIdentifier(def->name), quoteIdentifier(f->name), sqlType(f->type)));
 }
 
 void Store::exec(const QString& sql)

@@ -7,6 +7,8 @@
 #include <vector>
 
 struct sqlite3;
+struct FieldDef;
+struct TableDef;
 class Table;
 
 // The assessment store: one SQLite file holding the eleven tables. Every
@@ -51,9 +53,11 @@ public:
     void detach(Table* table);
 
 private:
+    using MissingFields = std::vector<std::pair<const TableDef*, const FieldDef*>>;
     Store(sqlite3* db, const QString& path);
     static QString createSchema(sqlite3* db);
-    static QString checkSchema(Store& store);
+    QString checkSchema(MissingFields* addLater);
+    void addFields(const MissingFields& fields);
     void reloadOpenTables();
 
     sqlite3* m_db;

@@ -35,6 +35,13 @@ void sqliteExec(const QString& path, const char* sql)
     sqlite3_close(db);
 }
 
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return f.readAll();
+}
+
 }
 
 using StoreFile = StoreFixture;
@@ -64,10 +71,14 @@ TEST_F(StoreFile, RefusesFilesThatAreNotAQuarrixStoreNamingTheFile)
     EXPECT_TRUE(openError(legacy).contains("legacy database file"));
 
     const QString foreign = dir.filePath("foreign.mdb");
-    sqliteExec(foreign, "CREATE TABLE other (x)");
+    sqliteExec(foreign, "CREATE TABLE other (x); INSERT INTO other VALUES (1)");
+    const QByteArray before = fileBytes(foreign);
     const QString missing = openError(foreign);
     EXPECT_TRUE(missing.contains("foreign.mdb"));
     EXPECT_TRUE(missing.contains("table Requirements is missing"));
+    // Refused before anything was written: not even its journal mode changed.
+    EXPECT_EQ(fileBytes(foreign), before);
+    EXPECT_FALSE(QFile::exists(foreign + "-wal"));
 
     EXPECT_TRUE(openError(dir.filePath("absent.mdb")).contains("absent.mdb"));
 }
@@ -88,8 +99,12 @@ TEST_F(StoreFile, MissingFieldIsRefusedButAFieldAddedLaterIsAdded)
         upgraded.system().setText("SQL-Driver", "FreeTDS");
         upgraded.system().post();
     }
-    sqliteExec(copy, "ALTER TABLE \"Drivers\" DROP COLUMN \"Group\"");
+    // A store that is refused gets no field added either.
+    sqliteExec(
+        copy, "ALTER TABLE \"System\" DROP COLUMN \"SQL-Driver\"; ALTER TABLE \"Drivers\" DROP COLUMN \"Group\"");
+    const QByteArray before = fileBytes(copy);
     EXPECT_TRUE(openError(copy).contains("field Drivers.Group is missing"));
+    EXPECT_EQ(fileBytes(copy), before);
 }
 
 TEST_F(StoreFile, FieldValuesFollowTheirTypes)
