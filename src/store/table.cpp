@@ -2,6 +2,7 @@
 
 #include "store/quarrix_error.h"
 #include "store/store.h"
+#include "store/text_cut.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -405,7 +406,7 @@ QVariant Table::storedValue(const FieldDef& f, const QString& value)
 {
     switch (f.type) {
     case FieldType::Text:
-        return value.left(f.width);
+        return cutToCharacters(value, f.width);
     case FieldType::Memo:
         return value;
     case FieldType::Boolean: {

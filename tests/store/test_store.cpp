@@ -1,7 +1,8 @@
 #include "support/temp_store.h"
 
+#include "archive/archive_reader.h"
+#include "archive/archive_writer.h"
 #include "gui/table_model.h"
-
 #include "store/line_list.h"
 #include "store/quarrix_error.h"
 
@@ -433,6 +434,54 @@ TEST_F(StoreFile, ClearDatabaseKeepsServerAndAutoloadSettingsAndTheTrace)
     EXPECT_EQ(a.requirements().recordCount(), 0);
     EXPECT_EQ(a.applications().recordCount(), 0);
     EXPECT_EQ(a.controlDriverTrace().recordCount(), 1);
+}
+
+TEST_F(StoreFile, TextFieldsAreCutToWholeCharactersThatSurviveSaveAndReload)
+{
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80"); // two UTF-16 units
+    const QString flags = QString::fromUtf8("\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7"); // one character, four units
+    const QString x63(63, 'x');
+    struct Case {
+        const char* what;
+        const char* table;
+        const char* field;
+        QString value;
+        QString kept;
+    } cases[] = {
+        { "64 characters ending in an emoji fit", "System", "Assessment", x63 + emoji, x63 + emoji },
+        { "an emoji past the width goes whole", "System", "Assessment", x63 + "x" + emoji, x63 + "x" },
+        { "combining marks count with their base", "Requirements", "RSeq", "BR1.0e\u0301e\u0301e\u0301",
+            "BR1.0e\u0301e\u0301e\u0301" },
+        { "a base keeps all its marks", "Requirements", "RSeq", "BR1.01a\u0308o\u0301\u0323Z",
+            "BR1.01a\u0308o\u0301\u0323" },
+        { "a mark on the last character stays", "Requirements", "RSeq", "BR1.0123\u0301", "BR1.0123\u0301" },
+        { "a flag is one character", "Requirements", "RSeq", "BR1.012" + flags + flags, "BR1.012" + flags },
+    };
+    const QString archive = dir.filePath("archive.txt");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Table& t = *a.byName(c.table);
+        if (t.name() == "Requirements") {
+            a.emptyTable(t);
+            t.append();
+        } else {
+            t.edit();
+        }
+        t.setText(c.field, c.value);
+        t.post();
+        EXPECT_EQ(t.text(c.field), c.kept);
+        {
+            Assessment reopened;
+            QString error;
+            ASSERT_TRUE(reopened.open(path, false, &error)) << error.toStdString();
+            EXPECT_EQ(reopened.byName(c.table)->text(c.field), c.kept);
+        }
+        ArchiveWriter::save(a, archive);
+        ArchiveReader::apply(a, ArchiveReader::read(archive).blocks);
+        t.refresh();
+        t.first();
+        EXPECT_EQ(t.text(c.field), c.kept);
+    }
 }
 
 TEST(LineList, BuildsWithCrLfAndSplitsWithoutATrailingEmptyItem)
