@@ -37,6 +37,9 @@ Store::Store(sqlite3* db, const QString& path)
     : m_db(db)
     , m_path(path)
 {
+    for (const TableDef& def : Schema::tables())
+        m_writes.push_back({ def.name.toUtf8(), 0 });
+    sqlite3_update_hook(m_db, &Store::countWrite, this);
 }
 
 Store::~Store()
@@ -196,6 +199,43 @@ void Store::deleteAll(const QString& tableName)
     if (!def)
         throw QuarrixError(QStringLiteral("The table '%1' does not exist.").arg(tableName));
     exec(QStringLiteral("DELETE FROM %1").arg(quoteIdentifier(def->name)));
+    // Emptied in one step, the table's rows are not reported one by one.
+    if (WriteCount* written = writeCount(def->name.toUtf8().constData()))
+        ++written->count;
+}
+
+void Store::countWrite(void* store, int, const char*, const char* table, long long)
+{
+    if (WriteCount* written = static_cast<Store*>(store)->writeCount(table))
+        ++written->count;
+}
+
+Store::WriteCount* Store::writeCount(const char* table)
+{
+    // Bulk writes hit one table row after row: try the last one first.
+    if (m_lastWritten && sqlite3_stricmp(m_lastWritten->table.constData(), table) == 0)
+        return m_lastWritten;
+    for (WriteCount& w : m_writes)
+        if (sqlite3_stricmp(w.table.constData(), table) == 0)
+            return m_lastWritten = &w;
+    return nullptr;
+}
+
+quint64 Store::tableVersion(const QString& tableName)
+{
+    // Another connection's commit changes the data version; which of its
+    // tables it wrote is not known here, so each may have changed.
+    SqlStatement& version = cached(QStringLiteral("PRAGMA data_version"));
+    version.reset();
+    const qint64 now = version.step() ? version.columnInt64(0) : 0;
+    version.reset();
+    if (now != m_dataVersion) {
+        if (m_dataVersion >= 0)
+            ++m_undone;
+        m_dataVersion = now;
+    }
+    const WriteCount* written = writeCount(tableName.toUtf8().constData());
+    return m_undone + (written ? written->count : 0);
 }
 
 void Store::attach(Table* table)
@@ -240,6 +280,7 @@ Store::Transaction::~Transaction()
     } catch (const QuarrixError&) {
         // the connection already rolled back on its own
     }
+    ++m_store.m_undone; // rows read since the savepoint may be undone
     --m_store.m_depth;
     if (m_store.m_depth == 0)
         m_store.reloadOpenTables();
