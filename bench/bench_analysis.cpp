@@ -21,13 +21,9 @@ int main(int argc, char** argv)
     BenchTable table(sizes);
     for (const QString& name : sizes) {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("Quarrix.mdb"));
-        {
-            Assessment a;
-            QString error;
-            a.open(path, true, &error);
-            Fixture::generate(a, Fixture::byName(name));
-        }
+        const QString path = writeFixture(dir, name);
+        if (path.isEmpty())
+            return 1;
         {
             Assessment a;
             QString error;
