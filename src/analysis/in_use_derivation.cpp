@@ -20,12 +20,12 @@ void deriveAttributesInUse(Assessment& assessment, const QString& division)
 
     try {
         if (attribute.filtered())
-            attribute.setFiltered(false); // re-reads the table
+            attribute.setFiltered(false); // the rows are read again when used
         else
             attribute.refresh();
     } catch (const QuarrixError&) {
-        // a failed re-read leaves the rows held in memory; the marks are
-        // recomputed from them all the same
+        // A failed re-read is passed over here; the rows are read again when
+        // used below, and an error then ends the derivation.
     }
     // The one move before the marks change: an editor holding changes to the
     // current attribute is asked about them while that attribute is current.
@@ -69,11 +69,7 @@ void deriveAttributesInUse(Assessment& assessment, const QString& division)
     // The new mark of every row: true only on the first row carrying a needed name.
     const int nameField = attribute.fieldIndex(QStringLiteral("Attribute"));
     const int inUseField = attribute.fieldIndex(QStringLiteral("InUse"));
-    struct Change {
-        qint64 rowid;
-        bool inUse;
-    };
-    std::vector<Change> changes;
+    std::vector<Table::RowValue> changes;
     QSet<QString> marked;
     for (int row = 0; row < attribute.recordCount(); ++row) {
         const QString name = attribute.textAt(row, nameField);
@@ -84,18 +80,9 @@ void deriveAttributesInUse(Assessment& assessment, const QString& division)
         if (!stored.isValid() || stored.toBool() != inUse)
             changes.push_back({ attribute.rowIdAt(row), inUse });
     }
-    if (!changes.empty()) {
-        Store::Transaction tx(store);
-        SqlStatement& update = store.cached(QStringLiteral("UPDATE Attribute SET InUse=? WHERE rowid=?"));
-        for (const Change& c : changes) {
-            update.bind(1, c.inUse);
-            update.bind(2, c.rowid);
-            update.run();
-        }
-        tx.commit();
-    }
-
-    // Re-reads the table once, whether or not it was filtered already.
+    // Written in one transaction; the held rows take the marks, so the
+    // filter below picks the rows in use from memory.
+    attribute.setValues(QStringLiteral("InUse"), changes);
     attribute.setFilter(QStringLiteral("InUse=TRUE"));
     attribute.setFiltered(true);
     attribute.first();

@@ -3,6 +3,7 @@
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 #include "store/store.h"
+#include "store/text_cut.h"
 
 #include <sqlite3.h>
 
@@ -28,7 +29,7 @@ void save(Assessment& assessment, const QString& cseq, const std::vector<Profile
 {
     Store& store = assessment.store();
     Table& drAtt = assessment.driverProfiles();
-    const QString id = cseq.left(drAtt.def().fields[drAtt.fieldIndex(QStringLiteral("CSeq"))].width);
+    const QString id = cutToCharacters(cseq, drAtt.def().fields[drAtt.fieldIndex(QStringLiteral("CSeq"))].width);
     const int nameWidth = drAtt.def().fields[drAtt.fieldIndex(QStringLiteral("Attribute"))].width;
     {
         Store::Transaction tx(store);
@@ -48,7 +49,7 @@ void save(Assessment& assessment, const QString& cseq, const std::vector<Profile
         SqlStatement& insert
             = store.cached(QStringLiteral("INSERT INTO DrAtt (CSeq, Attribute, Priority) VALUES (?,?,?)"));
         for (const ProfileEntry& e : entries) {
-            const QString name = e.attribute.left(nameWidth);
+            const QString name = cutToCharacters(e.attribute, nameWidth);
             const auto found = firstRow.constFind(name);
             if (e.priority == 0) {
                 if (found == firstRow.constEnd())

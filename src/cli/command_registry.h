@@ -22,9 +22,19 @@ struct CliContext {
 
 using CliHandler = std::function<int(CliContext&)>; // returns the exit status
 
+// Whether a command draws pages: only then does it need the fonts and the
+// platform that a GUI application object loads at start.
+enum class CliDrawing { None, Pages };
+
 struct CliCommand {
+    struct Entry {
+        QString usage;
+        CliHandler handler;
+        CliDrawing drawing = CliDrawing::None;
+    };
     CliCommand(const char* name, const char* usage, CliHandler handler);
-    static const std::map<QString, std::pair<QString, CliHandler>>& all();
+    CliCommand(const char* name, const char* usage, CliDrawing drawing, CliHandler handler);
+    static const std::map<QString, Entry>& all();
 };
 
 // Writes to standard output / standard error as UTF-8 lines.
