@@ -1,4 +1,5 @@
 #include "cli/command_registry.h"
+#include "cli/command_usages.h"
 #include "cli/selection_options.h"
 #include "reports/export_workbook.h"
 #include "store/quarrix_error.h"
@@ -6,12 +7,7 @@
 // export: the Reports tab's spreadsheet export, with the tab's filters given
 // as options.
 
-namespace {
-
-const char* exportUsage = "FILE [--division NAME] [--activity NAME] [--group NAME] "
-                          "[--tables requirements,drivers,attributes,controls]";
-
-}
+using CommandUsages::exportUsage;
 
 static CliCommand exportCommand("export", exportUsage, [](CliContext& c) {
     const QString file = SelectionOptions::fileArgument(c, "export", exportUsage, SelectionOptions::common());

@@ -1,5 +1,5 @@
 #include "cli/command_registry.h"
-#include "cli/page_commands.h"
+#include "cli/command_usages.h"
 #include "cli/selection_options.h"
 #include "files/atomic_file.h"
 #include "reports/listing_layout.h"
@@ -11,7 +11,7 @@
 // listings: the Reports tab's printed listings, to a PDF file, with the tab's
 // filters given as options.
 
-using PageCommands::listingsUsage;
+using CommandUsages::listingsUsage;
 
 static CliCommand listingsCommand("listings", listingsUsage, CliDrawing::Pages, [](CliContext& c) {
     const QString file = SelectionOptions::fileArgument(

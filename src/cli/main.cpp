@@ -1,7 +1,7 @@
 #include "catalogues/starter_sets.h"
 #include "cli/command_help.h"
 #include "cli/command_registry.h"
-#include "cli/page_commands.h"
+#include "cli/full_program.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 
@@ -14,7 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
-#ifdef QUARRIX_CLI_DRAWS_PAGES
+#ifdef QUARRIX_CLI_FULL
 #include <QGuiApplication>
 #endif
 
@@ -29,7 +29,7 @@ static int usage()
 // command starts without loading the platform and the font configuration.
 static std::unique_ptr<QCoreApplication> applicationFor(int& argc, char** argv)
 {
-#ifdef QUARRIX_CLI_DRAWS_PAGES
+#ifdef QUARRIX_CLI_FULL
     const int at = argc > 2 && qstrcmp(argv[1], "--store") == 0 ? 3 : 1;
     const auto found = at < argc ? CliCommand::all().find(QString::fromLocal8Bit(argv[at])) : CliCommand::all().end();
     if (found != CliCommand::all().end() && found->second.drawing == CliDrawing::Pages) {
@@ -41,19 +41,19 @@ static std::unique_ptr<QCoreApplication> applicationFor(int& argc, char** argv)
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
-#ifndef QUARRIX_CLI_DRAWS_PAGES
-// Runs the command line as it was given in quarrix-cli-pages; returns only
+#ifndef QUARRIX_CLI_FULL
+// Runs the command line as it was given in quarrix-cli-full; returns only
 // when that program cannot be started.
-static int handOverToPages(const std::vector<char*>& arguments)
+static int handOver(const std::vector<char*>& arguments)
 {
-    const QByteArray program = QFile::encodeName(PageCommands::program());
+    const QByteArray program = QFile::encodeName(FullProgram::path());
     if (!program.isEmpty()) {
         std::vector<char*> argv = arguments;
         argv.front() = const_cast<char*>(program.constData());
         argv.push_back(nullptr);
         ::execv(program.constData(), argv.data());
     }
-    cliErr(QStringLiteral("quarrix-cli: this command runs in quarrix-cli-pages, which was not found beside quarrix-cli "
+    cliErr(QStringLiteral("quarrix-cli: this command runs in quarrix-cli-full, which was not found beside quarrix-cli "
                           "or in libexec/quarrix; reinstall Quarrix."));
     return 1;
 }
@@ -90,9 +90,9 @@ int main(int argc, char* argv[])
         cliOut(CommandHelp::command(name));
         return 0;
     }
-#ifndef QUARRIX_CLI_DRAWS_PAGES
-    if (found->second.drawing == CliDrawing::Pages)
-        return handOverToPages(given);
+#ifndef QUARRIX_CLI_FULL
+    if (!found->second.handler)
+        return handOver(given);
 #endif
     Assessment assessment;
     QString error;

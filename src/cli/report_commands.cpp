@@ -1,7 +1,7 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 #include "cli/command_registry.h"
-#include "cli/page_commands.h"
+#include "cli/command_usages.h"
 #include "reports/quarrix_report.h"
 #include "reports/taxonomy_report.h"
 #include "store/assessment.h"
@@ -39,9 +39,9 @@ QString applyDivision(CliContext& c)
 
 // report: the Quarrix report, as the Reports tab writes it: a .docx, or a PDF
 // when the file name ends in .pdf.
-static CliCommand reportCommand("report", PageCommands::reportUsage, CliDrawing::Pages, [](CliContext& c) {
+static CliCommand reportCommand("report", CommandUsages::report, CliDrawing::Pages, [](CliContext& c) {
     const QString file = reportFile(
-        c, { QStringLiteral("--division"), QStringLiteral("--activity") }, "report", PageCommands::reportUsage);
+        c, { QStringLiteral("--division"), QStringLiteral("--activity") }, "report", CommandUsages::report);
     QuarrixReportOptions options;
     options.division = applyDivision(c);
     options.activity = c.option(QStringLiteral("--activity"), QStringLiteral("All"));
@@ -53,13 +53,14 @@ static CliCommand reportCommand("report", PageCommands::reportUsage, CliDrawing:
 // taxonomy-report: the custom taxonomy report, .docx or PDF as for report. A
 // fresh process has no earlier in-use derivation to rely on, so it runs one
 // for the division first.
-static CliCommand taxonomyCommand("taxonomy-report", PageCommands::taxonomyUsage, CliDrawing::Pages, [](CliContext& c) {
-    const QString file = reportFile(
-        c, { QStringLiteral("--division"), QStringLiteral("--group") }, "taxonomy-report", PageCommands::taxonomyUsage);
-    deriveAttributesInUse(c.assessment, applyDivision(c));
-    TaxonomyReportOptions options;
-    options.group = c.option(QStringLiteral("--group"), QStringLiteral("All"));
-    TaxonomyReport::write(c.assessment, file, options);
-    cliOut(file + QStringLiteral(" saved"));
-    return 0;
-});
+static CliCommand taxonomyCommand(
+    "taxonomy-report", CommandUsages::taxonomyReport, CliDrawing::Pages, [](CliContext& c) {
+        const QString file = reportFile(c, { QStringLiteral("--division"), QStringLiteral("--group") },
+            "taxonomy-report", CommandUsages::taxonomyReport);
+        deriveAttributesInUse(c.assessment, applyDivision(c));
+        TaxonomyReportOptions options;
+        options.group = c.option(QStringLiteral("--group"), QStringLiteral("All"));
+        TaxonomyReport::write(c.assessment, file, options);
+        cliOut(file + QStringLiteral(" saved"));
+        return 0;
+    });
