@@ -1,14 +1,25 @@
-// The two catalogue imports on large sets: 2,000 controls and 400 attributes
-// per tier with their links, written as .xlsx first.
+// The two catalogue imports, written as .xlsx first, on sizes S, M, L and XL
+// side by side: a control set of the fixture's controls (L: 2,000) and an
+// attribute set of a fifth as many attributes per tier (L: 1,200 attributes)
+// with two links per business and technical attribute. Each is imported in
+// process, as the command line does, and through its tab in a shown window,
+// as the analyst does: the question, the file, the import, the tree rebuilt
+// and the editors filled, and the window painted.
+//
+//   bench_imports [SIZE...]
 #include "bench_main.h"
 
+#include "app/main_window.h"
 #include "catalogues/attribute_set_import.h"
 #include "catalogues/control_set_import.h"
 #include "store/assessment.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
-#include <QGuiApplication>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <map>
 #include <xlsxwriter.h>
 
 namespace {
@@ -19,7 +30,7 @@ void writeControls(const QString& path, int count)
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     for (int i = 0; i < count; ++i) {
         const QByteArray id = QStringLiteral("%1.%2.%3")
-                                  .arg(i / 400 + 1, 2, 10, QLatin1Char('0'))
+                                  .arg(i / 400 % 100 + 1, 2, 10, QLatin1Char('0'))
                                   .arg(i / 20 % 20 + 1, 2, 10, QLatin1Char('0'))
                                   .arg(i % 20 + 1, 2, 10, QLatin1Char('0'))
                                   .toLatin1();
@@ -63,22 +74,101 @@ void writeAttributes(const QString& path, int perTier)
     workbook_close(book);
 }
 
+// Answers every question Yes and every file dialog with the file set.
+class AnsweringDialogs : public Dialogs {
+public:
+    QString file;
+    bool ask(const QString&, Default) override { return true; }
+    void notice(const QString&) override { }
+    void error(const QString& message) override { std::fprintf(stderr, "error: %s\n", qPrintable(message)); }
+    QString openFile(const FileRequest&) override { return file; }
+    QString saveFile(const FileRequest&) override { return file; }
+    bool print(QPrinter&) override { return false; }
+    void openDocument(const QString&) override { }
+    void beginWait() override { }
+    void endWait() override { }
+    void progress(const QString&, qint64, qint64) override { }
+};
+
+QString ms(double value)
+{
+    return QString::number(value, 'f', value < 10 ? 2 : 1);
+}
+
 }
 
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QTemporaryDir dir;
-    const QString controls = dir.filePath(QStringLiteral("controls.xlsx"));
-    const QString attributes = dir.filePath(QStringLiteral("attributes.xlsx"));
-    writeControls(controls, 2000);
-    writeAttributes(attributes, 400);
-    Assessment a;
-    if (!openStore(a, dir))
-        return 1;
-    benchStep("import 2,000 controls (.xlsx)", [&] { importControlSet(a, controls); });
-    benchStep("import 1,200 attributes + 800 links (.xlsx)", [&] { importAttributeSet(a, attributes); });
+    QApplication app(argc, argv);
+    QStringList sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes << QString::fromLatin1(argv[i]);
+    if (sizes.isEmpty())
+        sizes = { "S", "M", "L", "XL" };
+
+    // Figures by row, each row named for what it shows.
+    const std::pair<const char*, const char*> rows[] = { { "controls", "controls" }, { "attributes", "attributes" },
+        { "controls core", "import controls, ms" }, { "controls tab", "  through the tab, ms" },
+        { "attributes core", "import attributes, ms" }, { "attributes tab", "  through the tab, ms" } };
+    std::map<QString, std::map<QString, QString>> table;
+    for (const QString& name : sizes) {
+        auto& f = table[name];
+        const int controlCount = Fixture::byName(name).controls;
+        const int perTier = controlCount / 5;
+        QTemporaryDir dir;
+        const QString controls = dir.filePath(QStringLiteral("controls.xlsx"));
+        const QString attributes = dir.filePath(QStringLiteral("attributes.xlsx"));
+        writeControls(controls, controlCount);
+        writeAttributes(attributes, perTier);
+        f["controls"] = QString::number(controlCount);
+        f["attributes"] = QString::number(perTier * 3);
+        auto step = [&](const char* what) { return QStringLiteral("[%1] %2").arg(name, QLatin1String(what)); };
+        {
+            Assessment a;
+            if (!openStore(a, dir))
+                return 1;
+            f["controls core"] = ms(benchStep(qPrintable(step("import controls")),
+                [&] { importControlSet(a, controls); }));
+            f["attributes core"] = ms(benchStep(qPrintable(step("import attributes")), [&] {
+                a.emptyTable(a.businessToTechnical());
+                a.emptyTable(a.technicalToSecurity());
+                importAttributeSet(a, attributes);
+            }));
+        }
+
+        QTemporaryDir windowDir;
+        auto owned = std::make_unique<AnsweringDialogs>();
+        AnsweringDialogs& dialogs = *owned;
+        MainWindow window(windowDir.filePath(QStringLiteral("Quarrix.mdb")), std::move(owned));
+        window.show();
+        auto viaTab = [&](const char* tab, const char* button, const QString& file) {
+            window.pageControl()->setCurrentWidget(window.findChild<QWidget*>(QString::fromLatin1(tab)));
+            QApplication::processEvents();
+            dialogs.file = file;
+            window.findChild<QAbstractButton*>(QString::fromLatin1(button))->click();
+            QApplication::processEvents(); // the window painted as it now stands
+        };
+        f["controls tab"] = ms(benchStep(qPrintable(step("import controls through the tab")),
+            [&] { viaTab("TabSheet5", "bImport2", controls); }));
+        Assessment& a = window.assessment();
+        f["attributes tab"] = ms(benchStep(qPrintable(step("import attributes through the tab")), [&] {
+            a.emptyTable(a.businessToTechnical());
+            a.emptyTable(a.technicalToSecurity());
+            viaTab("TabSheet7", "bImport1", attributes);
+        }));
+    }
+
+    std::printf("\n%-26s", "");
+    for (const QString& name : sizes)
+        std::printf("%12s", qPrintable(name));
+    std::printf("\n");
+    for (const auto& [key, label] : rows) {
+        std::printf("%-26s", label);
+        for (const QString& name : sizes)
+            std::printf("%12s", qPrintable(table[name][QString::fromLatin1(key)]));
+        std::printf("\n");
+    }
     return 0;
 }
