@@ -1,7 +1,6 @@
-// The two catalogue imports, written as .xlsx first, on sizes S, M, L and XL
-// side by side: a control set of the fixture's controls (L: 2,000) and an
-// attribute set of a fifth as many attributes per tier (L: 1,200 attributes)
-// with two links per business and technical attribute. Each is imported in
+// The two catalogue imports, written as .xlsx first: at L 2,000 controls and
+// 400 attributes per tier with their links; S, M and XL scale them as the
+// fixtures scale (a hundredth, a tenth, ten times). Each is imported in
 // process, as the command line does, and through its tab in a shown window,
 // as the analyst does: the question, the file, the import, the tree rebuilt
 // and the editors filled, and the window painted.
@@ -19,7 +18,6 @@
 #include <QFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <map>
 #include <xlsxwriter.h>
 
 namespace {
@@ -90,11 +88,6 @@ public:
     void progress(const QString&, qint64, qint64) override { }
 };
 
-QString ms(double value)
-{
-    return QString::number(value, 'f', value < 10 ? 2 : 1);
-}
-
 }
 
 int main(int argc, char** argv)
@@ -102,40 +95,33 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QStringList sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes << QString::fromLatin1(argv[i]);
-    if (sizes.isEmpty())
-        sizes = { "S", "M", "L", "XL" };
-
-    // Figures by row, each row named for what it shows.
-    const std::pair<const char*, const char*> rows[] = { { "controls", "controls" }, { "attributes", "attributes" },
-        { "controls core", "import controls, ms" }, { "controls tab", "  through the tab, ms" },
-        { "attributes core", "import attributes, ms" }, { "attributes tab", "  through the tab, ms" } };
-    std::map<QString, std::map<QString, QString>> table;
-    for (const QString& name : sizes) {
-        auto& f = table[name];
-        const int controlCount = Fixture::byName(name).controls;
-        const int perTier = controlCount / 5;
+    const QStringList sizes = benchSizes(argc, argv);
+    BenchTable table(sizes);
+    for (const QString& size : sizes) {
+        const double scale = double(Fixture::byName(size).requirements) / Fixture::large().requirements;
+        const int controlCount = std::max(1, int(2000 * scale));
+        const int perTier = std::max(1, int(400 * scale));
         QTemporaryDir dir;
         const QString controls = dir.filePath(QStringLiteral("controls.xlsx"));
         const QString attributes = dir.filePath(QStringLiteral("attributes.xlsx"));
         writeControls(controls, controlCount);
         writeAttributes(attributes, perTier);
-        f["controls"] = QString::number(controlCount);
-        f["attributes"] = QString::number(perTier * 3);
-        auto step = [&](const char* what) { return QStringLiteral("[%1] %2").arg(name, QLatin1String(what)); };
+        table.note(size, "controls", controlCount, "");
+        table.note(size, "attributes and links", perTier * 5, "");
+        // Each run starts without the links of the run before.
+        auto withoutLinks = [](Assessment& a) {
+            a.emptyTable(a.businessToTechnical());
+            a.emptyTable(a.technicalToSecurity());
+        };
         {
             Assessment a;
             if (!openStore(a, dir))
                 return 1;
-            f["controls core"] = ms(benchStep(qPrintable(step("import controls")),
-                [&] { importControlSet(a, controls); }));
-            f["attributes core"] = ms(benchStep(qPrintable(step("import attributes")), [&] {
-                a.emptyTable(a.businessToTechnical());
-                a.emptyTable(a.technicalToSecurity());
+            table.time(size, "import the control set (.xlsx)", [&] { importControlSet(a, controls); });
+            table.time(size, "import the attribute set with its links (.xlsx)", [&] {
+                withoutLinks(a);
                 importAttributeSet(a, attributes);
-            }));
+            });
         }
 
         QTemporaryDir windowDir;
@@ -150,25 +136,13 @@ int main(int argc, char** argv)
             window.findChild<QAbstractButton*>(QString::fromLatin1(button))->click();
             QApplication::processEvents(); // the window painted as it now stands
         };
-        f["controls tab"] = ms(benchStep(qPrintable(step("import controls through the tab")),
-            [&] { viaTab("TabSheet5", "bImport2", controls); }));
-        Assessment& a = window.assessment();
-        f["attributes tab"] = ms(benchStep(qPrintable(step("import attributes through the tab")), [&] {
-            a.emptyTable(a.businessToTechnical());
-            a.emptyTable(a.technicalToSecurity());
+        table.time(
+            size, "  the same through the Controls Database tab", [&] { viaTab("TabSheet5", "bImport2", controls); });
+        table.time(size, "  the same through the Attributes Database tab", [&] {
+            withoutLinks(window.assessment());
             viaTab("TabSheet7", "bImport1", attributes);
-        }));
+        });
     }
-
-    std::printf("\n%-26s", "");
-    for (const QString& name : sizes)
-        std::printf("%12s", qPrintable(name));
-    std::printf("\n");
-    for (const auto& [key, label] : rows) {
-        std::printf("%-26s", label);
-        for (const QString& name : sizes)
-            std::printf("%12s", qPrintable(table[name][QString::fromLatin1(key)]));
-        std::printf("\n");
-    }
+    table.print("bench_imports");
     return 0;
 }
