@@ -86,18 +86,22 @@ AttributesDatabaseTab::AttributesDatabaseTab(TabHost& host)
     importLayout->addWidget(button, 0, Qt::AlignCenter);
 
     // Three columns: the attributes over their editors, the two mapping
-    // grids (added once the store is open), the tree over the import.
-    m_page = new QGridLayout(this);
-    m_page->setContentsMargins(8, 8, 8, 8);
-    m_page->addWidget(m_starterOffer, 0, 0, 1, 3);
-    m_page->addLayout(commands, 2, 0);
-    m_page->addWidget(details, 3, 0);
-    m_page->addWidget(m_tree, 1, 2, 2, 1);
-    m_page->addWidget(import, 3, 2, Qt::AlignBottom);
-    for (int column : { 0, 1, 2 })
-        m_page->setColumnStretch(column, 1);
-    m_page->setRowStretch(1, 1);
-    m_page->setRowStretch(3, 1);
+    // grids (both added once the store is open), the tree over the import.
+    m_left = new QVBoxLayout;
+    m_left->addLayout(commands);
+    m_left->addWidget(details, 1);
+    m_mappings = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    right->addWidget(m_tree, 1);
+    right->addWidget(import);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(m_left, 1);
+    columns->addLayout(m_mappings, 1);
+    columns->addLayout(right, 1);
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(8, 8, 8, 8);
+    page->addWidget(m_starterOffer);
+    page->addLayout(columns, 1);
 }
 
 void AttributesDatabaseTab::storeOpened()
@@ -124,11 +128,9 @@ void AttributesDatabaseTab::storeOpened()
     }
     for (DataGrid* grid : { m_busToTech, m_techToSec })
         grid->setColumnWidth(0, 130);
-    m_page->addWidget(m_grid, 1, 0);
-    auto* mappings = new QVBoxLayout;
-    mappings->addWidget(m_busToTech, 1);
-    mappings->addWidget(m_techToSec, 1);
-    m_page->addLayout(mappings, 1, 1, 3, 1);
+    m_left->insertWidget(0, m_grid, 1);
+    m_mappings->addWidget(m_busToTech, 1);
+    m_mappings->addWidget(m_techToSec, 1);
     connect(m_grid, &DataGrid::keyReleased, this, [this](int key) {
         if (key == Qt::Key_Delete)
             run([this] { deleteAttribute(false); });

@@ -5,11 +5,11 @@
 struct AttributeValues;
 class CatalogueTreeView;
 class DataGrid;
-class QGridLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class RecordEditor;
 class StarterSetOffer;
+class QVBoxLayout;
 class Table;
 
 // The "Attributes Database" tab: the attribute taxonomy with its grid, the
@@ -43,7 +43,8 @@ private:
     AttributeValues editedValues() const;
     void writeAttribute(qint64 rowId);
 
-    QGridLayout* m_page;
+    QVBoxLayout* m_left;
+    QVBoxLayout* m_mappings;
     DataGrid* m_grid = nullptr;
     DataGrid* m_busToTech = nullptr;
     DataGrid* m_techToSec = nullptr;
