@@ -132,14 +132,7 @@ TEST_F(CatalogueMoves, EveryMoveOffersTheEditsOnceAndYesSavesOnlyTheEditedRecord
                         values[inUse].clear();
                 if (yes)
                     expected[edited][table.fieldIndex(QString::fromLatin1(t.textField))] = QStringLiteral("Edited");
-                int added = 0;
-                for (auto it = after.begin(); it != after.end();)
-                    if (before.count(it->first) == 0) {
-                        ++added;
-                        it = after.erase(it);
-                    } else {
-                        ++it;
-                    }
+                const int added = takeAddedRows(after, before);
                 EXPECT_EQ(after, expected);
                 EXPECT_EQ(added, move.kind == CatalogueMove::Common && move.common == RecordMove::Add ? 1 : 0);
                 // The editors and the tree show the current record.
