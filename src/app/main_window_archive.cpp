@@ -34,6 +34,7 @@ bool MainWindow::saveToArchive()
     request.filter = QStringLiteral("Text files (*.txt *.TXT)");
     request.defaultSuffix = QStringLiteral("txt");
     request.proposedName = ArchiveWriter::proposedFileName(assessment().system().text(QStringLiteral("Assessment")));
+    request.kind = Dialogs::FileKind::Archive;
     const QString path = dialogs().saveFile(request);
     if (path.isEmpty())
         return false;
@@ -55,6 +56,7 @@ void MainWindow::loadFromArchive()
     request.title = QStringLiteral("Load from Archive");
     request.filter = QStringLiteral("Text files *.txt (*.txt *.TXT)");
     request.defaultSuffix = QStringLiteral("txt");
+    request.kind = Dialogs::FileKind::Archive;
     const QString path = dialogs().openFile(request);
     if (path.isEmpty())
         return;

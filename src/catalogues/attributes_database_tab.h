@@ -25,6 +25,7 @@ public:
     void hAdd6Click();
     void hDelete6Click();
     void hSave6Click();
+    void save() override { hSave6Click(); }
     void DBGrid6KeyUp(int key);
     void bImport1Click();
 

@@ -24,6 +24,7 @@ public:
     void hAdd3Click();
     void hDelete3Click();
     void hSave4Click();
+    void save() override { hSave4Click(); }
     void DBGrid4KeyUp(int key);
     void bImport2Click();
     void CtrlChange();

@@ -1,12 +1,17 @@
 #include "gui/dialogs.h"
 
+#include "files/data_folder.h"
+
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QUrl>
 #include <algorithm>
 
@@ -27,21 +32,56 @@ void WidgetDialogs::error(const QString& message)
     QMessageBox::critical(m_parent, QApplication::applicationName(), message);
 }
 
-QString WidgetDialogs::openFile(const FileRequest& request)
+namespace {
+
+// The settings key of the folder remembered for a kind; none for Other.
+QString folderKey(Dialogs::FileKind kind)
 {
-    QFileDialog dialog(m_parent, request.title, QString(), request.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    if (!request.proposedName.isEmpty())
-        dialog.selectFile(request.proposedName);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    switch (kind) {
+    case Dialogs::FileKind::Archive:
+        return QStringLiteral("Folders/archive");
+    case Dialogs::FileKind::Report:
+        return QStringLiteral("Folders/report");
+    case Dialogs::FileKind::Export:
+        return QStringLiteral("Folders/export");
+    case Dialogs::FileKind::CatalogueSet:
+        return QStringLiteral("Folders/catalogueSet");
+    case Dialogs::FileKind::Other:
+        break;
+    }
+    return {};
 }
 
-QString WidgetDialogs::saveFile(const FileRequest& request)
+bool isInside(const QString& folder, const QString& root)
 {
-    QFileDialog dialog(m_parent, request.title, QString(), request.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QString f = QDir(folder).canonicalPath();
+    const QString r = QDir(root).canonicalPath();
+    return !f.isEmpty() && !r.isEmpty() && (f == r || f.startsWith(r + QLatin1Char('/')));
+}
+
+}
+
+QString WidgetDialogs::folderFor(FileKind kind, bool saving) const
+{
+    const QString store = m_storeFolder.isEmpty() ? QDir::currentPath() : m_storeFolder;
+    const QString key = folderKey(kind);
+    if (key.isEmpty())
+        return store;
+    const QString remembered = QSettings(QStringLiteral("Quarrix"), QStringLiteral("Quarrix")).value(key).toString();
+    if (remembered.isEmpty() || !QFileInfo(remembered).isDir())
+        return store;
+    // What the program ships (the starter sets) is not offered for overwriting.
+    if (saving && isInside(remembered, DataFolder::path()))
+        return store;
+    return remembered;
+}
+
+QString WidgetDialogs::fileDialog(const FileRequest& request, bool saving)
+{
+    QFileDialog dialog(m_parent, request.title, folderFor(request.kind, saving), request.filter);
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (!saving)
+        dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
     // A name typed without a suffix gets the one of the kind of file chosen.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString& filter) {
@@ -51,7 +91,23 @@ QString WidgetDialogs::saveFile(const FileRequest& request)
     });
     if (!request.proposedName.isEmpty())
         dialog.selectFile(request.proposedName);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QString chosen = dialog.selectedFiles().value(0);
+    const QString key = folderKey(request.kind);
+    if (!key.isEmpty() && !chosen.isEmpty())
+        QSettings(QStringLiteral("Quarrix"), QStringLiteral("Quarrix")).setValue(key, QFileInfo(chosen).absolutePath());
+    return chosen;
+}
+
+QString WidgetDialogs::openFile(const FileRequest& request)
+{
+    return fileDialog(request, false);
+}
+
+QString WidgetDialogs::saveFile(const FileRequest& request)
+{
+    return fileDialog(request, true);
 }
 
 bool WidgetDialogs::print(QPrinter& printer)
