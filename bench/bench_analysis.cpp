@@ -1,6 +1,6 @@
 // The in-use derivation, showing the Security Attributes and Business
-// Attributes tabs, and a driver move with the profile panels shown, on
-// fixtures S, M and L (L: 20,000 profile rows).
+// Attributes tabs, a driver move with the profile panels shown and a change
+// of the division filter, on fixtures S, M, L (20,000 profile rows) and XL.
 #include "bench_main.h"
 #include "fixture_generator.h"
 
@@ -17,26 +17,23 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList sizes = argc > 1 ? QStringList { QString::fromLatin1(argv[1]) } : QStringList { "S", "M", "L" };
+    const QStringList sizes = benchSizes(argc, argv);
+    BenchTable table(sizes);
     for (const QString& name : sizes) {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("Quarrix.mdb"));
-        {
-            Assessment a;
-            QString error;
-            a.open(path, true, &error);
-            Fixture::generate(a, Fixture::byName(name));
-        }
+        const QString path = writeFixture(dir, name);
+        if (path.isEmpty())
+            return 1;
         {
             Assessment a;
             QString error;
             a.open(path, false, &error);
             int inUse = 0;
-            benchStep(qPrintable(QStringLiteral("[%1] derivation, All").arg(name)), [&] {
+            table.time(name, "derivation, All", [&] {
                 deriveAttributesInUse(a, QStringLiteral("All"));
                 inUse = a.attribute().recordCount();
             });
-            std::printf("(%d attributes in use)\n", inUse);
+            table.note(name, "attributes in use", inUse, "");
         }
 
         MainWindow window(path);
@@ -45,7 +42,7 @@ int main(int argc, char** argv)
             window.pageControl()->setCurrentWidget(window.findChild<QWidget*>(QString::fromLatin1(tab)));
         };
         auto step = [&](const char* what, const std::function<void()>& fn) {
-            benchStep(qPrintable(QStringLiteral("[%1] %2").arg(name, QString::fromLatin1(what))), fn);
+            table.time(name, QString::fromLatin1(what), fn);
         };
         step("show Security Attributes tab", [&] {
             showTab("TabSheet9");
@@ -61,11 +58,12 @@ int main(int argc, char** argv)
             row = (row + 1) % std::max(1, drivers.recordCount());
             drivers.moveTo(row);
         });
-        step("division filter change, Security tab shown", [&] {
+        step("division filter change, North and back, Security tab shown", [&] {
             showTab("TabSheet4");
             window.divisionFilterBox()->setEditText(QStringLiteral("North"));
             window.divisionFilterBox()->setEditText(QStringLiteral("All"));
         });
     }
+    table.print("bench_analysis");
     return 0;
 }

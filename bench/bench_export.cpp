@@ -1,4 +1,4 @@
-// The spreadsheet export and the printed listings (to PDF) on fixtures S, M and L.
+// The spreadsheet export and the printed listings (to PDF) on fixtures S, M, L and XL.
 #include "bench_main.h"
 #include "fixture_generator.h"
 
@@ -17,7 +17,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QStringList sizes = argc > 1 ? QStringList { QString::fromLatin1(argv[1]) } : QStringList { "S", "M", "L" };
+    const QStringList sizes = benchSizes(argc, argv);
+    BenchTable table(sizes);
     for (const QString& name : sizes) {
         QTemporaryDir dir;
         Assessment a;
@@ -28,11 +29,11 @@ int main(int argc, char** argv)
         all.controls = true;
 
         ExportWorkbook::Result exported;
-        benchStep(qPrintable(QStringLiteral("[%1] export all four tables").arg(name)),
+        table.time(name, "export all four tables",
             [&] { exported = ExportWorkbook::write(a, all, dir.filePath(QStringLiteral("export.xlsx"))); });
         ReferenceListings::Result printed;
-        benchStep(
-            qPrintable(QStringLiteral("[%1] listings of all four tables to PDF").arg(name)),
+        table.time(
+            name, "listings of all four tables to PDF",
             [&] {
                 ReferenceListings::Options options;
                 options.selection = all;
@@ -42,8 +43,10 @@ int main(int argc, char** argv)
                 canvas.finish();
             },
             1);
-        std::printf("(%d + %d + %d + %d rows exported, %d pages printed)\n", exported.rows[0], exported.rows[1],
-            exported.rows[2], exported.rows[3], printed.totalPages());
+        table.note(
+            name, "rows exported", exported.rows[0] + exported.rows[1] + exported.rows[2] + exported.rows[3], "");
+        table.note(name, "pages printed", printed.totalPages(), "");
     }
+    table.print("bench_export");
     return 0;
 }

@@ -1,5 +1,6 @@
-// The two catalogue imports on large sets: 2,000 controls and 400 attributes
-// per tier with their links, written as .xlsx first.
+// The two catalogue imports, written as .xlsx first: at L 2,000 controls and
+// 400 attributes per tier with their links; S, M and XL scale them as the
+// fixtures scale (a hundredth, a tenth, ten times).
 #include "bench_main.h"
 
 #include "catalogues/attribute_set_import.h"
@@ -70,15 +71,25 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    QTemporaryDir dir;
-    const QString controls = dir.filePath(QStringLiteral("controls.xlsx"));
-    const QString attributes = dir.filePath(QStringLiteral("attributes.xlsx"));
-    writeControls(controls, 2000);
-    writeAttributes(attributes, 400);
-    Assessment a;
-    if (!openStore(a, dir))
-        return 1;
-    benchStep("import 2,000 controls (.xlsx)", [&] { importControlSet(a, controls); });
-    benchStep("import 1,200 attributes + 800 links (.xlsx)", [&] { importAttributeSet(a, attributes); });
+    const QStringList sizes = benchSizes(argc, argv);
+    BenchTable table(sizes);
+    for (const QString& size : sizes) {
+        const double scale = double(Fixture::byName(size).requirements) / Fixture::large().requirements;
+        const int controlCount = std::max(1, int(2000 * scale));
+        const int perTier = std::max(1, int(400 * scale));
+        QTemporaryDir dir;
+        const QString controls = dir.filePath(QStringLiteral("controls.xlsx"));
+        const QString attributes = dir.filePath(QStringLiteral("attributes.xlsx"));
+        writeControls(controls, controlCount);
+        writeAttributes(attributes, perTier);
+        Assessment a;
+        if (!openStore(a, dir))
+            return 1;
+        table.time(size, "import the control set (.xlsx)", [&] { importControlSet(a, controls); });
+        table.time(size, "import the attribute set with its links (.xlsx)", [&] { importAttributeSet(a, attributes); });
+        table.note(size, "controls", controlCount, "");
+        table.note(size, "attributes and links", perTier * 5, "");
+    }
+    table.print("bench_imports");
     return 0;
 }

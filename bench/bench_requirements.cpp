@@ -1,7 +1,6 @@
-// The Requirements and Drivers tabs on an assessment of size L (or the size
-// named on the command line): showing each tab, a grid click, and Save with
-// and without a new identifier (which rewrites the drivers' lines, or moves
-// the driver's profile rows).
+// The Requirements and Drivers tabs on fixtures S, M, L and XL: showing each
+// tab, a grid click, and Save with and without a new identifier (which
+// rewrites the drivers' lines, or moves the driver's profile rows).
 #include "bench_main.h"
 #include "fixture_generator.h"
 
@@ -35,52 +34,51 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QString size = argc > 1 ? QString::fromLatin1(argv[1]) : QStringLiteral("L");
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Quarrix.mdb"));
-    {
-        Assessment a;
-        QString error;
-        if (!a.open(path, true, &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+    const QStringList sizes = benchSizes(argc, argv);
+    BenchTable table(sizes);
+    for (const QString& size : sizes) {
+        QTemporaryDir dir;
+        const QString path = writeFixture(dir, size);
+        if (path.isEmpty())
             return 1;
-        }
-        Fixture::generate(a, Fixture::byName(size));
+        MainWindow window(path);
+        window.show();
+        auto* reqTab = window.tab<RequirementsTab>();
+        auto* drvTab = window.tab<DriversTab>();
+        const auto step = [&](const char* name, const std::function<void()>& fn) {
+            table.time(size, QString::fromLatin1(name), fn);
+        };
+
+        window.pageControl()->setCurrentWidget(reqTab);
+        step("show Requirements", [&] { reqTab->tabShown(); });
+        const int middle = window.assessment().requirements().recordCount() / 2;
+        int row = middle;
+        step("Requirements grid click", [&] { clickRow(window, "DBGrid2", ++row); });
+        step("Requirements Save, same identifier", [&] { reqTab->saveRequirement(); });
+        int rename = 0;
+        step("Requirements Save, new identifier", [&] {
+            setEdit(window, "eID1", QStringLiteral("BQ%1").arg(++rename));
+            reqTab->saveRequirement();
+        });
+
+        window.pageControl()->setCurrentWidget(drvTab);
+        step("show Drivers", [&] { drvTab->tabShown(); });
+        row = window.assessment().drivers().recordCount() / 2;
+        step("Drivers grid click", [&] { clickRow(window, "DBGrid1", ++row); });
+        step("Drivers Save, same identifier", [&] { drvTab->saveDriver(); });
+        step("Drivers Save, new identifier", [&] {
+            setEdit(window, "eId2", QStringLiteral("BQ%1").arg(++rename));
+            drvTab->saveDriver();
+        });
+
+        // Other commands walk Drivers while another page is shown; the move hook
+        // reloads the driver details at every record.
+        window.pageControl()->setCurrentIndex(0);
+        Table& drivers = window.assessment().drivers();
+        step("walk Drivers with the move hooks", [&] {
+            for (drivers.first(); !drivers.eof(); drivers.next()) { }
+        });
     }
-    MainWindow window(path);
-    window.show();
-    auto* reqTab = window.tab<RequirementsTab>();
-    auto* drvTab = window.tab<DriversTab>();
-    const auto label = [&](const char* step) { return QStringLiteral("[%1] %2").arg(size, QString::fromLatin1(step)); };
-
-    window.pageControl()->setCurrentWidget(reqTab);
-    benchStep(qPrintable(label("show Requirements")), [&] { reqTab->tabShown(); });
-    const int middle = window.assessment().requirements().recordCount() / 2;
-    int row = middle;
-    benchStep(qPrintable(label("Requirements grid click")), [&] { clickRow(window, "DBGrid2", ++row); });
-    benchStep(qPrintable(label("Requirements Save, same identifier")), [&] { reqTab->saveRequirement(); });
-    int rename = 0;
-    benchStep(qPrintable(label("Requirements Save, new identifier")), [&] {
-        setEdit(window, "eID1", QStringLiteral("BQ%1").arg(++rename));
-        reqTab->saveRequirement();
-    });
-
-    window.pageControl()->setCurrentWidget(drvTab);
-    benchStep(qPrintable(label("show Drivers")), [&] { drvTab->tabShown(); });
-    row = window.assessment().drivers().recordCount() / 2;
-    benchStep(qPrintable(label("Drivers grid click")), [&] { clickRow(window, "DBGrid1", ++row); });
-    benchStep(qPrintable(label("Drivers Save, same identifier")), [&] { drvTab->saveDriver(); });
-    benchStep(qPrintable(label("Drivers Save, new identifier")), [&] {
-        setEdit(window, "eId2", QStringLiteral("BQ%1").arg(++rename));
-        drvTab->saveDriver();
-    });
-
-    // Other commands walk Drivers while another page is shown; the move hook
-    // reloads the driver details at every record.
-    window.pageControl()->setCurrentIndex(0);
-    Table& drivers = window.assessment().drivers();
-    benchStep(qPrintable(label("walk Drivers with the move hooks")), [&] {
-        for (drivers.first(); !drivers.eof(); drivers.next()) { }
-    });
+    table.print("bench_requirements");
     return 0;
 }

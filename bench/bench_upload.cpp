@@ -1,4 +1,4 @@
-// Upload of fixtures S, M and L to the central PostgreSQL database that
+// Upload of fixtures S, M, L and XL to the central PostgreSQL database that
 // scripts/postgres_for_tests.sh starts (its variables must be exported).
 #include "bench_main.h"
 #include "fixture_generator.h"
@@ -26,6 +26,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const QStringList sizes = benchSizes(argc, argv);
+    BenchTable table(sizes);
     for (const QString& name : sizes) {
         QTemporaryDir dir;
         Assessment a;
@@ -34,12 +35,12 @@ int main(int argc, char** argv)
         applyDivisionFilter(a.requirements(), QStringLiteral("All"));
         applyDivisionFilter(a.drivers(), QStringLiteral("All"));
         CentralUpload::Outcome outcome;
-        benchStep(qPrintable(QStringLiteral("[%1] upload to PostgreSQL").arg(name)),
-            [&] { outcome = CentralUpload::upload(a, s, QStringLiteral("All")); });
+        table.time(name, "upload to PostgreSQL", [&] { outcome = CentralUpload::upload(a, s, QStringLiteral("All")); });
         if (outcome.status2 != CentralUpload::kReady) {
             std::fprintf(stderr, "upload failed: %s\n", qPrintable(outcome.problems.join(QLatin1Char('\n'))));
             return 1;
         }
     }
+    table.print("bench_upload");
     return 0;
 }

@@ -67,6 +67,16 @@ CREATE TABLE AttCon (
     Control_Id   varchar(8)
 );
 
+-- Which controls each driver needs: one row per driver, attribute in use it
+-- carries (profiled, or reached from a profiled business attribute) and
+-- control identifier of that attribute. Optional: an upload to a database
+-- without it reports the table as missing and writes the others.
+CREATE TABLE DrvCon (
+    Driver_Id    varchar(8),
+    Attribute_Id varchar(16),
+    Control_Id   text
+);
+
 CREATE TABLE Control (
     Control_Id          varchar(8),
     Control_AltId       varchar(8),

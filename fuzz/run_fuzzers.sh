@@ -10,7 +10,7 @@ build="$(cd "$1" && pwd)"
 seconds="$2"
 shift 2
 targets=("$@")
-((${#targets[@]})) || targets=(archive_reader xlsx_reader xls_reader catalogue_import)
+((${#targets[@]})) || targets=(archive_reader xlsx_reader xls_reader catalogue_import oscal_catalog)
 
 work=$(mktemp -d /tmp/quarrix-fuzz.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -37,6 +37,7 @@ for target in "${targets[@]}"; do
     archive_reader) seed_archives "$corpus" ;;
     xls_reader) cp "$root"/tests/data/*.xls "$corpus"/ ;;
     xlsx_reader | catalogue_import) cp "$root"/tests/data/*.xls* "$root"/sets/*.xlsx "$corpus"/ ;;
+    oscal_catalog) cp "$root"/tests/data/oscal_*.json "$corpus"/ ;;
     *) echo "unknown fuzz target $target" >&2; exit 2 ;;
   esac
   echo "== fuzz_$target for ${seconds}s"

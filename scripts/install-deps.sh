@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quarrix needs to build and run; with --tests
 # also what the test suite uses (PostgreSQL, LibreOffice, openpyxl, pdftotext,
-# clang with its sanitizer and fuzzer runtimes).
+# clang with its sanitizer and fuzzer runtimes); with --bench what
+# scripts/bench.sh compares the command line with (the sqlite3 shell).
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
@@ -10,10 +11,13 @@ packages=(
   unixodbc-dev odbc-postgresql tdsodbc libjpeg62-turbo-dev
   fonts-dejavu-core fonts-liberation2 xvfb xauth
 )
-if [[ "${1:-}" == "--tests" ]]; then
+if [[ " $* " == *" --tests "* ]]; then
   packages+=(libgtest-dev clang-format clang libclang-rt-14-dev lintian dpkg-dev file man-db postgresql python3
              python3-openpyxl poppler-utils
              libreoffice-writer-nogui libreoffice-calc-nogui)
+fi
+if [[ " $* " == *" --bench "* ]]; then
+  packages+=(sqlite3)
 fi
 missing=()
 for p in "${packages[@]}"; do

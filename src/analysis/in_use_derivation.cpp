@@ -1,5 +1,6 @@
 #include "analysis/in_use_derivation.h"
 
+#include "analysis/carried_attributes.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 #include "store/store.h"
@@ -11,51 +12,6 @@
 #include <QStringList>
 #include <vector>
 
-namespace {
-
-QString textOf(const QVariant& v)
-{
-    return v.isValid() ? v.toString() : QString();
-}
-
-// Business attribute -> technical attributes, and technical -> security,
-// read straight from the store so the catalogue tab's filters stay as they are.
-using Mapping = QHash<QString, QStringList>;
-
-Mapping readMapping(Store& store, const char* table, const char* from, const char* to)
-{
-    Mapping map;
-    SqlStatement& q
-        = store.cached(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid")
-                           .arg(quoteIdentifier(QString::fromLatin1(from)), quoteIdentifier(QString::fromLatin1(to)),
-                               quoteIdentifier(QString::fromLatin1(table))));
-    q.reset();
-    try {
-        while (q.step())
-            map[textOf(q.column(0))].append(textOf(q.column(1)));
-    } catch (...) {
-        q.reset();
-        throw;
-    }
-    q.reset();
-    return map;
-}
-
-QStringList securityNames(const Mapping& btAtt, const Mapping& tsAtt, const QString& business)
-{
-    QStringList names;
-    QSet<QString> seen;
-    for (const QString& tech : btAtt.value(business))
-        for (const QString& sec : tsAtt.value(tech))
-            if (!seen.contains(sec)) {
-                seen.insert(sec);
-                names.append(sec);
-            }
-    return names;
-}
-
-}
-
 void deriveAttributesInUse(Assessment& assessment, const QString& division)
 {
     Table& attribute = assessment.attribute();
@@ -64,12 +20,12 @@ void deriveAttributesInUse(Assessment& assessment, const QString& division)
 
     try {
         if (attribute.filtered())
-            attribute.setFiltered(false); // re-reads the table
+            attribute.setFiltered(false); // the rows are read again when used
         else
             attribute.refresh();
     } catch (const QuarrixError&) {
-        // a failed re-read leaves the rows held in memory; the marks are
-        // recomputed from them all the same
+        // A failed re-read is passed over here; the rows are read again when
+        // used below, and an error then ends the derivation.
     }
     // The one move before the marks change: an editor holding changes to the
     // current attribute is asked about them while that attribute is current.
@@ -92,8 +48,7 @@ void deriveAttributesInUse(Assessment& assessment, const QString& division)
             for (int row = 0; row < drivers.recordCount(); ++row)
                 shownDrivers << drivers.textAt(row, cseq);
         }
-        const Mapping btAtt = readMapping(store, "BTAtt", "BusAtt", "TechAtt");
-        const Mapping tsAtt = readMapping(store, "TSAtt", "TechAtt", "SecAtt");
+        const AttributeMappings mappings = AttributeMappings::read(store);
         // The business attributes of the counted rows, found by the store in
         // one scan; the shown drivers travel as one bound JSON array.
         SqlStatement& profile = store.cached(all
@@ -105,25 +60,16 @@ void deriveAttributesInUse(Assessment& assessment, const QString& division)
             profile.bind(1,
                 QString::fromUtf8(
                     QJsonDocument(QJsonArray::fromStringList(shownDrivers)).toJson(QJsonDocument::Compact)));
-        try {
-            while (profile.step())
-                for (const QString& sec : securityNames(btAtt, tsAtt, textOf(profile.column(0))))
-                    needed.insert(sec);
-        } catch (...) {
-            profile.reset();
-            throw;
-        }
-        profile.reset();
+        profile.eachRow([&](SqlStatement& s) {
+            for (const QString& sec : mappings.securityNames(s.text(0)))
+                needed.insert(sec);
+        });
     }
 
     // The new mark of every row: true only on the first row carrying a needed name.
     const int nameField = attribute.fieldIndex(QStringLiteral("Attribute"));
     const int inUseField = attribute.fieldIndex(QStringLiteral("InUse"));
-    struct Change {
-        qint64 rowid;
-        bool inUse;
-    };
-    std::vector<Change> changes;
+    std::vector<Table::RowValue> changes;
     QSet<QString> marked;
     for (int row = 0; row < attribute.recordCount(); ++row) {
         const QString name = attribute.textAt(row, nameField);
@@ -134,18 +80,9 @@ void deriveAttributesInUse(Assessment& assessment, const QString& division)
         if (!stored.isValid() || stored.toBool() != inUse)
             changes.push_back({ attribute.rowIdAt(row), inUse });
     }
-    if (!changes.empty()) {
-        Store::Transaction tx(store);
-        SqlStatement& update = store.cached(QStringLiteral("UPDATE Attribute SET InUse=? WHERE rowid=?"));
-        for (const Change& c : changes) {
-            update.bind(1, c.inUse);
-            update.bind(2, c.rowid);
-            update.run();
-        }
-        tx.commit();
-    }
-
-    // Re-reads the table once, whether or not it was filtered already.
+    // Written in one transaction; the held rows take the marks, so the
+    // filter below picks the rows in use from memory.
+    attribute.setValues(QStringLiteral("InUse"), changes);
     attribute.setFilter(QStringLiteral("InUse=TRUE"));
     attribute.setFiltered(true);
     attribute.first();

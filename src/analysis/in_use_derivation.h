@@ -16,7 +16,8 @@ class Assessment;
 // Attribute row of that name, in the table's order.
 //
 // The marks are computed in memory and only the changed ones are written, in
-// one transaction. Attribute ends on its first in-use row and, when any
-// requirement is in view, Drivers on its first record; these are the only
-// cursor moves, so each table's move hooks run once.
+// one transaction; Attribute is read from the store once at most. Attribute
+// ends on its first in-use row and, when any requirement is in view, Drivers
+// on its first record; these are the only cursor moves, so each table's move
+// hooks run once.
 void deriveAttributesInUse(Assessment& assessment, const QString& division);

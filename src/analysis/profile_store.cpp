@@ -3,32 +3,11 @@
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 #include "store/store.h"
+#include "store/text_cut.h"
 
 #include <sqlite3.h>
 
 #include <QHash>
-
-namespace {
-
-QString textOf(const QVariant& v)
-{
-    return v.isValid() ? v.toString() : QString();
-}
-
-// Runs a query to its end, resetting the statement even when a step fails.
-template <class Fn> void eachRow(SqlStatement& q, Fn fn)
-{
-    try {
-        while (q.step())
-            fn(q);
-    } catch (...) {
-        q.reset();
-        throw;
-    }
-    q.reset();
-}
-
-}
 
 namespace ProfileStore {
 
@@ -39,9 +18,9 @@ std::vector<ProfileEntry> read(Assessment& assessment, const QString& cseq)
         QStringLiteral("SELECT Attribute, Priority FROM DrAtt WHERE COALESCE(CSeq,'')=? ORDER BY rowid"));
     q.reset();
     q.bind(1, cseq);
-    eachRow(q, [&](SqlStatement& s) {
+    q.eachRow([&](SqlStatement& s) {
         const QVariant p = s.column(1);
-        rows.push_back({ textOf(s.column(0)), p.isValid() ? int(p.toLongLong()) : 0 });
+        rows.push_back({ s.text(0), p.isValid() ? int(p.toLongLong()) : 0 });
     });
     return rows;
 }
@@ -50,7 +29,7 @@ void save(Assessment& assessment, const QString& cseq, const std::vector<Profile
 {
     Store& store = assessment.store();
     Table& drAtt = assessment.driverProfiles();
-    const QString id = cseq.left(drAtt.def().fields[drAtt.fieldIndex(QStringLiteral("CSeq"))].width);
+    const QString id = cutToCharacters(cseq, drAtt.def().fields[drAtt.fieldIndex(QStringLiteral("CSeq"))].width);
     const int nameWidth = drAtt.def().fields[drAtt.fieldIndex(QStringLiteral("Attribute"))].width;
     {
         Store::Transaction tx(store);
@@ -60,8 +39,8 @@ void save(Assessment& assessment, const QString& cseq, const std::vector<Profile
             QStringLiteral("SELECT rowid, Attribute FROM DrAtt WHERE COALESCE(CSeq,'')=? ORDER BY rowid"));
         find.reset();
         find.bind(1, id);
-        eachRow(find, [&](SqlStatement& s) {
-            const QString name = textOf(s.column(1));
+        find.eachRow([&](SqlStatement& s) {
+            const QString name = s.text(1);
             if (!firstRow.contains(name))
                 firstRow.insert(name, s.columnInt64(0));
         });
@@ -70,7 +49,7 @@ void save(Assessment& assessment, const QString& cseq, const std::vector<Profile
         SqlStatement& insert
             = store.cached(QStringLiteral("INSERT INTO DrAtt (CSeq, Attribute, Priority) VALUES (?,?,?)"));
         for (const ProfileEntry& e : entries) {
-            const QString name = e.attribute.left(nameWidth);
+            const QString name = cutToCharacters(e.attribute, nameWidth);
             const auto found = firstRow.constFind(name);
             if (e.priority == 0) {
                 if (found == firstRow.constEnd())
@@ -100,7 +79,7 @@ void saveForDriver(Assessment& assessment, qint64 driverRowId, const std::vector
     SqlStatement& id = assessment.store().cached(QStringLiteral("SELECT COALESCE(CSeq,'') FROM Drivers WHERE rowid=?"));
     id.bind(1, driverRowId);
     const bool found = id.step();
-    const QString cseq = found ? textOf(id.column(0)) : QString();
+    const QString cseq = found ? id.text(0) : QString();
     id.reset();
     if (!found)
         throw QuarrixError(QStringLiteral("The driver of this profile is no longer in the store; nothing was saved."));

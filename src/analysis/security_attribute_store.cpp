@@ -3,6 +3,7 @@
 #include "store/assessment.h"
 #include "store/line_list.h"
 #include "store/store.h"
+#include "store/text_cut.h"
 
 namespace SecurityAttributeStore {
 
@@ -27,8 +28,8 @@ void write(Assessment& assessment, qint64 rowid, const SecurityAttributeEdits& e
     SqlStatement& update = assessment.store().cached(QStringLiteral(
         "UPDATE Attribute SET \"Group\"=?, Attribute=?, Description=?, Profile=?, SecObjectives=?, SecControls=? "
         "WHERE rowid=?"));
-    update.bind(1, edits.group.left(width("Group")));
-    update.bind(2, edits.attribute.left(width("Attribute")));
+    update.bind(1, cutToCharacters(edits.group, width("Group")));
+    update.bind(2, cutToCharacters(edits.attribute, width("Attribute")));
     update.bind(3, edits.description);
     update.bind(4, edits.profile);
     update.bind(5, objectives);

@@ -74,7 +74,8 @@ SecurityAttributesTab::SecurityAttributesTab(TabHost& host)
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    title->setGeometry(8, 4, 300, 16);
+    title->setGeometry(8, 4, 250, 16);
+    link(QStringLiteral("Trace"), "hTrace", QRect(270, 4, 42, 16), [this] { Q_EMIT traceRequested(); });
 
     auto* details = new QGroupBox(QStringLiteral("Attribute Details"), this);
     details->setObjectName(QStringLiteral("GroupBox11"));

@@ -32,6 +32,10 @@ public:
     // this tab shows.
     void followDivisionFilter(const QString& division);
 
+Q_SIGNALS:
+    // The "Trace" link: the analyst asks for the trace window.
+    void traceRequested();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -1,6 +1,7 @@
 #include "analysis/security_risk_store.h"
 
 #include "store/assessment.h"
+#include "store/text_cut.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ QString idText(qint64 id)
 // The attribute as the field keeps it, so a long typed name is found again.
 QString attributeKey(Table& t, const QString& attribute)
 {
-    return attribute.left(t.def().fields[t.fieldIndex(QStringLiteral("Attribute"))].width);
+    return cutToCharacters(attribute, t.def().fields[t.fieldIndex(QStringLiteral("Attribute"))].width);
 }
 
 }

@@ -180,6 +180,8 @@ void MainWindow::connectTabs()
     connect(
         this, &MainWindow::divisionFilterChanged, m_securityAttributes, &SecurityAttributesTab::followDivisionFilter);
     connect(this, &MainWindow::divisionFilterChanged, m_reports, &ReportsTab::showDivision);
+    connect(m_securityAttributes, &SecurityAttributesTab::traceRequested, this,
+        [this] { runCommand([this] { openTraceWindow(); }); });
 }
 
 void MainWindow::startUp(const QString& storePath)

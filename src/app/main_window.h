@@ -5,6 +5,7 @@
 #include "store/assessment.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,7 @@ class UploadTab;
 class SettingsTab;
 class PictureWindow;
 class AboutWindow;
+class TraceWindow;
 
 // The main window: owns the assessment, the eleven tabs, the menu, the status
 // line, the division filter box and the dialog interface. It is the only
@@ -62,6 +64,11 @@ public:
 
     // Shows the assessment's name and description on the Project tab.
     void showProjectIdentity(const QString& name, const QString& description);
+
+    // Opens the trace window for the division filter in force, in place of
+    // the one opened before.
+    void openTraceWindow();
+    TraceWindow* traceWindow() const;
 
     // Menu commands.
     void newDatabase();
@@ -125,4 +132,5 @@ private:
     PictureWindow* m_serviceMatrix = nullptr;
     PictureWindow* m_taxonomy = nullptr;
     AboutWindow* m_about = nullptr;
+    QPointer<QWidget> m_traceWindow; // a TraceWindow
 };

@@ -57,7 +57,7 @@ QString command(const QString& name)
     const auto found = commands.find(name);
     if (found == commands.end())
         return {};
-    QString text = QStringLiteral("usage: ") + usageLine(name, found->second.first);
+    QString text = QStringLiteral("usage: ") + usageLine(name, found->second.usage);
     const auto summary = summaries().find(name);
     if (summary != summaries().end())
         text += QLatin1Char('\n') + QString::fromUtf8(summary->second);
@@ -72,7 +72,7 @@ QString overview()
                          "--store names another; it is created when missing. quarrix-cli COMMAND --help tells more.\n\n"
                          "commands:");
     for (const auto& [name, entry] : CliCommand::all()) {
-        text += QStringLiteral("\n  ") + QStringLiteral("%1 %2").arg(name, entry.first).trimmed();
+        text += QStringLiteral("\n  ") + QStringLiteral("%1 %2").arg(name, entry.usage).trimmed();
         const auto summary = summaries().find(name);
         if (summary != summaries().end())
             text += QStringLiteral("\n      ") + QString::fromUtf8(summary->second);

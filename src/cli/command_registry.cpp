@@ -2,18 +2,23 @@
 
 #include <cstdio>
 
-static std::map<QString, std::pair<QString, CliHandler>>& registry()
+static std::map<QString, CliCommand::Entry>& registry()
 {
-    static std::map<QString, std::pair<QString, CliHandler>> commands;
+    static std::map<QString, CliCommand::Entry> commands;
     return commands;
 }
 
 CliCommand::CliCommand(const char* name, const char* usage, CliHandler handler)
+    : CliCommand(name, usage, CliDrawing::None, std::move(handler))
 {
-    registry()[QString::fromLatin1(name)] = { QString::fromLatin1(usage), std::move(handler) };
 }
 
-const std::map<QString, std::pair<QString, CliHandler>>& CliCommand::all()
+CliCommand::CliCommand(const char* name, const char* usage, CliDrawing drawing, CliHandler handler)
+{
+    registry()[QString::fromLatin1(name)] = { QString::fromLatin1(usage), std::move(handler), drawing };
+}
+
+const std::map<QString, CliCommand::Entry>& CliCommand::all()
 {
     return registry();
 }
@@ -48,6 +53,11 @@ void cliOut(const QString& line)
 {
     std::fputs(line.toUtf8().constData(), stdout);
     std::fputc('\n', stdout);
+}
+
+void cliWrite(const QByteArray& bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
 void cliErr(const QString& line)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -21,11 +22,22 @@ struct CliContext {
 
 using CliHandler = std::function<int(CliContext&)>; // returns the exit status
 
+// Whether a command draws pages: only then does it need the fonts and the
+// platform that a GUI application object loads at start.
+enum class CliDrawing { None, Pages };
+
 struct CliCommand {
+    struct Entry {
+        QString usage;
+        CliHandler handler;
+        CliDrawing drawing = CliDrawing::None;
+    };
     CliCommand(const char* name, const char* usage, CliHandler handler);
-    static const std::map<QString, std::pair<QString, CliHandler>>& all();
+    CliCommand(const char* name, const char* usage, CliDrawing drawing, CliHandler handler);
+    static const std::map<QString, Entry>& all();
 };
 
 // Writes to standard output / standard error as UTF-8 lines.
 void cliOut(const QString& line);
+void cliWrite(const QByteArray& bytes); // as they are, no line end added
 void cliErr(const QString& line);

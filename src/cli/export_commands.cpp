@@ -102,7 +102,7 @@ static CliCommand exportCommand("export", exportUsage, [](CliContext& c) {
     return 0;
 });
 
-static CliCommand listingsCommand("listings", listingsUsage, [](CliContext& c) {
+static CliCommand listingsCommand("listings", listingsUsage, CliDrawing::Pages, [](CliContext& c) {
     const QString file
         = fileArgument(c, "listings", listingsUsage, commonOptions + QStringList { QStringLiteral("--sort") });
     ReferenceListings::Options options;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <algorithm>
+#include <memory>
 
 static int usage()
 {
@@ -15,14 +16,25 @@ static int usage()
     return 2;
 }
 
-int main(int argc, char* argv[])
+// The application object the command needs: a command that draws pages gets
+// fonts (through the GUI application, which needs no display); every other
+// command starts without loading the platform and the font configuration.
+static std::unique_ptr<QCoreApplication> applicationFor(int& argc, char** argv)
 {
-    // Documents and PDF pages need fonts, not a display.
+    const int at = argc > 2 && qstrcmp(argv[1], "--store") == 0 ? 3 : 1;
+    const auto found = at < argc ? CliCommand::all().find(QString::fromLocal8Bit(argv[at])) : CliCommand::all().end();
+    if (found == CliCommand::all().end() || found->second.drawing == CliDrawing::None)
+        return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("Quarrix"));
-    QStringList args = QGuiApplication::arguments().mid(1);
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+int main(int argc, char* argv[])
+{
+    const std::unique_ptr<QCoreApplication> app = applicationFor(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quarrix"));
+    QStringList args = QCoreApplication::arguments().mid(1);
     QString storePath = QDir::current().filePath(QStringLiteral("Quarrix.mdb"));
     if (args.size() >= 2 && args.first() == QLatin1String("--store")) {
         storePath = args.at(1);
@@ -59,7 +71,7 @@ int main(int argc, char* argv[])
         StarterSets::applyAutoloadDefaults(assessment);
     CliContext context { assessment, args, storePath };
     try {
-        return found->second.second(context);
+        return found->second.handler(context);
     } catch (const QuarrixError& e) {
         cliErr(e.message());
     } catch (const std::exception& e) {

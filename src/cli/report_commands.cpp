@@ -37,22 +37,23 @@ QString applyDivision(CliContext& c)
 
 // report: the Quarrix report, as the Reports tab writes it: a .docx, or a PDF
 // when the file name ends in .pdf.
-static CliCommand reportCommand("report", "FILE.docx|FILE.pdf [--division NAME] [--activity NAME]", [](CliContext& c) {
-    const QString file = reportFile(c, { QStringLiteral("--division"), QStringLiteral("--activity") },
-        "usage: quarrix-cli report FILE.docx|FILE.pdf [--division NAME] [--activity NAME]");
-    QuarrixReportOptions options;
-    options.division = applyDivision(c);
-    options.activity = c.option(QStringLiteral("--activity"), QStringLiteral("All"));
-    QuarrixReport::write(c.assessment, file, options);
-    cliOut(file + QStringLiteral(" saved"));
-    return 0;
-});
+static CliCommand reportCommand(
+    "report", "FILE.docx|FILE.pdf [--division NAME] [--activity NAME]", CliDrawing::Pages, [](CliContext& c) {
+        const QString file = reportFile(c, { QStringLiteral("--division"), QStringLiteral("--activity") },
+            "usage: quarrix-cli report FILE.docx|FILE.pdf [--division NAME] [--activity NAME]");
+        QuarrixReportOptions options;
+        options.division = applyDivision(c);
+        options.activity = c.option(QStringLiteral("--activity"), QStringLiteral("All"));
+        QuarrixReport::write(c.assessment, file, options);
+        cliOut(file + QStringLiteral(" saved"));
+        return 0;
+    });
 
 // taxonomy-report: the custom taxonomy report, .docx or PDF as for report. A
 // fresh process has no earlier in-use derivation to rely on, so it runs one
 // for the division first.
 static CliCommand taxonomyCommand(
-    "taxonomy-report", "FILE.docx|FILE.pdf [--division NAME] [--group NAME]", [](CliContext& c) {
+    "taxonomy-report", "FILE.docx|FILE.pdf [--division NAME] [--group NAME]", CliDrawing::Pages, [](CliContext& c) {
         const QString file = reportFile(c, { QStringLiteral("--division"), QStringLiteral("--group") },
             "usage: quarrix-cli taxonomy-report FILE.docx|FILE.pdf [--division NAME] [--group NAME]");
         deriveAttributesInUse(c.assessment, applyDivision(c));

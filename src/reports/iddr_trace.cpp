@@ -1,11 +1,12 @@
 #include "reports/iddr_trace.h"
 
+#include "analysis/carried_attributes.h"
 #include "reports/row_lookup.h"
 #include "store/assessment.h"
-#include "store/line_list.h"
 
-#include <QSet>
+#include <QHash>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -23,54 +24,71 @@ QString orderKey(const QString& key)
 
 namespace IddrTrace {
 
-std::vector<TraceRow> rebuild(Assessment& a)
+std::vector<TraceRow> rebuild(Assessment& a, const CarriedAttributes& carried)
 {
-    Table& drAtt = a.driverProfiles();
     Table& attribute = a.attribute();
     Table& iddr = a.controlDriverTrace();
-    if (drAtt.filtered())
-        drAtt.setFiltered(false);
 
     const FirstRowIndex inUse(attribute, QStringLiteral("Attribute"));
-    const int rowCSeq = drAtt.fieldIndex(QStringLiteral("CSeq"));
-    const int rowAttribute = drAtt.fieldIndex(QStringLiteral("Attribute"));
     const int secControls = attribute.fieldIndex(QStringLiteral("SecControls"));
 
+    // Each attribute's control identifiers are split and numbered once; each
+    // driver marks the numbers it has been traced to.
+    QHash<QString, int> numberOf;
+    QStringList identifiers;
+    std::vector<std::optional<std::vector<int>>> numbersOf(size_t(attribute.recordCount()));
+    auto numbers = [&](int found) -> const std::vector<int>& {
+        std::optional<std::vector<int>>& known = numbersOf[size_t(found)];
+        if (!known) {
+            known.emplace();
+            for (const QString& id : controlEntryIdentifiers(attribute.textAt(found, secControls))) {
+                auto it = numberOf.constFind(id);
+                if (it == numberOf.constEnd()) {
+                    it = numberOf.insert(id, int(identifiers.size()));
+                    identifiers << id;
+                }
+                known->push_back(*it);
+            }
+        }
+        return *known;
+    };
+    QHash<QString, std::vector<bool>> tracedOf; // driver -> identifier numbers already traced
+
     std::vector<TraceRow> rows;
-    QSet<std::pair<QString, QString>> seen;
-    for (int row = 0; row < drAtt.recordCount(); ++row) {
-        const int found = inUse.find(drAtt.textAt(row, rowAttribute));
-        if (found < 0)
-            continue;
-        const QString controls = attribute.textAt(found, secControls);
-        if (controls.isEmpty())
-            continue;
-        const QString cseq = drAtt.textAt(row, rowCSeq);
-        for (const QString& entry : LineList::split(controls)) {
-            const qsizetype colon = entry.indexOf(QLatin1Char(':'));
-            if (colon < 0)
+    for (const ProfileReach& row : carried.rows()) {
+        std::vector<bool>& traced = tracedOf[row.cseq];
+        for (const QString& name : row.brings) {
+            const int found = inUse.find(name);
+            if (found < 0)
                 continue;
-            const QString id = entry.left(colon);
-            if (seen.contains({ id, cseq }))
-                continue;
-            seen.insert({ id, cseq });
-            rows.push_back({ id + cseq, id, cseq });
+            for (int n : numbers(found)) {
+                traced.resize(std::max(traced.size(), size_t(identifiers.size())));
+                if (traced[size_t(n)])
+                    continue;
+                traced[size_t(n)] = true;
+                const QString& id = identifiers[n];
+                rows.push_back({ id + row.cseq, id, row.cseq });
+            }
         }
     }
 
     {
         // All or nothing: a failure leaves the previous trace in place and
         // the table open.
+        // The rows go straight to the store, as the table would write them,
+        // and the table reads them back once.
         Store::Transaction tx(a.store());
         a.store().deleteAll(iddr.name());
-        iddr.refresh();
-        const DisplaySuspended suspended { &iddr };
+        const std::vector<FieldDef>& fields = iddr.def().fields;
+        const FieldDef& keyField = fields[size_t(iddr.fieldIndex(QStringLiteral("IDDR")))];
+        const FieldDef& idField = fields[size_t(iddr.fieldIndex(QStringLiteral("id")))];
+        const FieldDef& cseqField = fields[size_t(iddr.fieldIndex(QStringLiteral("cseq")))];
+        SqlStatement& insert = a.store().cached(QStringLiteral("INSERT INTO IDDR (IDDR, id, cseq) VALUES (?, ?, ?)"));
         for (const TraceRow& r : rows) {
-            iddr.append();
-            iddr.setText(QStringLiteral("IDDR"), r.key);
-            iddr.setText(QStringLiteral("id"), r.id);
-            iddr.setText(QStringLiteral("cseq"), r.cseq);
-            iddr.post();
+            insert.bind(1, Table::storedValue(keyField, r.key));
+            insert.bind(2, Table::storedValue(idField, r.id));
+            insert.bind(3, Table::storedValue(cseqField, r.cseq));
+            insert.run();
         }
         tx.commit();
     }

@@ -1,5 +1,6 @@
 #include "reports/quarrix_report.h"
 
+#include "analysis/carried_attributes.h"
 #include "analysis/in_use_derivation.h"
 #include "office/typed_document.h"
 #include "reports/iddr_trace.h"
@@ -370,16 +371,15 @@ private:
         bool bannerJustTyped = false;
         DisplayPause pauseAttribute(attribute), pauseDrAtt(drAtt), pauseDrivers(drivers);
         deriveAttributesInUse(m_a, m_options.division);
-        // From here on DrAtt is read whole: every profile row, whatever filter
-        // a tab left on it.
+        // The run leaves DrAtt without the filter a tab may have put on it.
         drAtt.setFilter(QString());
         drAtt.setFiltered(false);
-        const RowGroups profileRows(drAtt, QStringLiteral("Attribute"));
+        // Which drivers carry which attributes, read once for sections 5 to 7.
+        m_carried = CarriedAttributes::read(m_a.store());
         const FirstRowIndex driverRows(drivers, QStringLiteral("CSeq"));
         const int name = attribute.fieldIndex(QStringLiteral("Attribute"));
         const int group = attribute.fieldIndex(QStringLiteral("Group"));
         const int description = attribute.fieldIndex(QStringLiteral("Description"));
-        const int rowCSeq = drAtt.fieldIndex(QStringLiteral("CSeq"));
         const int driverCSeq = drivers.fieldIndex(QStringLiteral("CSeq"));
         const int driverText = drivers.fieldIndex(QStringLiteral("Driver"));
         const int driverActivity = drivers.fieldIndex(QStringLiteral("Activity"));
@@ -408,8 +408,8 @@ private:
             m_t.underline(true);
             m_t.text(QStringLiteral("Trace to Drivers\r\n"));
             m_t.underline(false);
-            for (int row : profileRows.rows(attr)) {
-                const int d = driverRows.find(drAtt.textAt(row, rowCSeq));
+            for (const QString& cseq : m_carried.driversCarrying(attr)) {
+                const int d = driverRows.find(cseq);
                 if (d < 0 || !activityPasses(drivers.textAt(d, driverActivity)))
                     continue;
                 m_t.text(QStringLiteral(" \t") + drivers.textAt(d, driverCSeq) + QStringLiteral("\t")
@@ -445,9 +445,7 @@ private:
         m_t.tabStop(200);
 
         DisplayPause pauseDrAtt(drAtt), pauseAttribute(attribute), pauseDrivers(drivers);
-        const RowGroups profileRows(drAtt, QStringLiteral("CSeq"));
         const FirstRowIndex inUse(attribute, QStringLiteral("Attribute"));
-        const int rowAttribute = drAtt.fieldIndex(QStringLiteral("Attribute"));
         const int secControls = attribute.fieldIndex(QStringLiteral("SecControls"));
         const int cseq = drivers.fieldIndex(QStringLiteral("CSeq"));
         const int driverText = drivers.fieldIndex(QStringLiteral("Driver"));
@@ -461,8 +459,8 @@ private:
             const QString id = at(drivers, cseq);
             m_t.wideBanner(id + QStringLiteral(" \t") + at(drivers, driverText));
             entries.clear();
-            for (int row : profileRows.rows(id)) {
-                const int found = inUse.find(drAtt.textAt(row, rowAttribute));
+            for (const QString& carried : m_carried.carriedBy(id)) {
+                const int found = inUse.find(carried);
                 if (found < 0)
                     continue;
                 for (const QString& entry : LineList::split(attribute.textAt(found, secControls))) {
@@ -492,7 +490,7 @@ private:
         m_t.tabStop(200);
 
         DisplayPause pauseAttribute(attribute), pauseControls(controls);
-        const std::vector<TraceRow> trace = IddrTrace::rebuild(m_a);
+        const std::vector<TraceRow> trace = IddrTrace::rebuild(m_a, m_carried);
 
         const FirstRowIndex controlRows(controls, QStringLiteral("Id"));
         const FirstRowIndex driverRows(drivers, QStringLiteral("CSeq"));
@@ -557,6 +555,7 @@ private:
     const QuarrixReportOptions& m_options;
     const QString m_activity;
     const bool m_allActivities;
+    CarriedAttributes m_carried; // read by section 5
 };
 
 }

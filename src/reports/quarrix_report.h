@@ -13,7 +13,9 @@ class TypedDocument;
 //
 // The report walks Requirements and Drivers as the division filter has
 // restricted them, reruns the in-use derivation for that division, and
-// rebuilds the IDDR trace table. Afterwards Requirements and Drivers are in
+// rebuilds the IDDR trace table. Sections 5 to 7 trace each attribute in use
+// to the drivers that carry it (CarriedAttributes), so profiles of business
+// attributes reach the security attributes and controls derived from them. Afterwards Requirements and Drivers are in
 // key order at their first record, DrAtt has no filter and Attribute is
 // restricted to the attributes in use.
 struct QuarrixReportOptions {

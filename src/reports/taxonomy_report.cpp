@@ -1,5 +1,6 @@
 #include "reports/taxonomy_report.h"
 
+#include "analysis/carried_attributes.h"
 #include "office/typed_document.h"
 #include "reports/report_file.h"
 #include "reports/report_typing.h"
@@ -186,9 +187,8 @@ void type(Assessment& a, TypedDocument& doc, const TaxonomyReportOptions& option
     const bool allGroups = options.group == QLatin1String("All");
     {
         DisplayPause pauseAttribute(attribute), pauseDrAtt(drAtt), pauseDrivers(drivers);
-        const RowGroups profileRows(drAtt, QStringLiteral("Attribute"));
+        const CarriedAttributes carried = CarriedAttributes::read(a.store());
         const FirstRowIndex driverRows(drivers, QStringLiteral("CSeq"));
-        const int rowCSeq = drAtt.fieldIndex(QStringLiteral("CSeq"));
         const int driverText = drivers.fieldIndex(QStringLiteral("Driver"));
         QString previousGroup;
         for (attribute.first(); !attribute.eof(); attribute.next()) {
@@ -206,8 +206,7 @@ void type(Assessment& a, TypedDocument& doc, const TaxonomyReportOptions& option
             t.fold(attribute.textAt(row, description), 100, false, false,
                 QStringLiteral(" ") + attr + QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
             t.text(kCrLf);
-            for (int p : profileRows.rows(attr)) {
-                const QString cseq = drAtt.textAt(p, rowCSeq);
+            for (const QString& cseq : carried.driversCarrying(attr)) {
                 const int d = driverRows.find(cseq);
                 if (d < 0)
                     continue;

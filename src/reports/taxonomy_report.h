@@ -8,7 +8,8 @@ class TypedDocument;
 
 // The custom attribute taxonomy report: title page, company details,
 // analysis headings, the matrix of the attributes in use by group and the
-// attribute descriptions with the drivers that profile them.
+// attribute descriptions with the drivers that carry them (see
+// CarriedAttributes).
 //
 // Which attributes are in use is read from their InUse marks as the in-use
 // derivation last left them; the report changes nothing in the store.

@@ -72,6 +72,21 @@ qint64 SqlStatement::columnInt64(int col) const
     return sqlite3_column_int64(m_stmt, col);
 }
 
+QString SqlStatement::text(int col) const
+{
+    switch (sqlite3_column_type(m_stmt, col)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+        return column(col).toString();
+    default:
+        // As column() reads it, without the QVariant in between.
+        return QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col)), sqlite3_column_bytes(m_stmt, col));
+    }
+}
+
 QVariant SqlStatement::column(int col) const
 {
     switch (sqlite3_column_type(m_stmt, col)) {

@@ -25,8 +25,23 @@ public:
         reset();
     }
 
+    // Steps through every row, calling fn(*this) for each, and resets the
+    // statement at the end, also when a step or fn fails.
+    template <class Fn> void eachRow(Fn fn)
+    {
+        try {
+            while (step())
+                fn(*this);
+        } catch (...) {
+            reset();
+            throw;
+        }
+        reset();
+    }
+
     qint64 columnInt64(int col) const;
     QVariant column(int col) const; // NULL gives an invalid QVariant
+    QString text(int col) const; // NULL gives empty text
     int columnCount() const;
 
 private:

@@ -7,6 +7,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -35,6 +37,9 @@ Store::Store(sqlite3* db, const QString& path)
     : m_db(db)
     , m_path(path)
 {
+    for (const TableDef& def : Schema::tables())
+        m_writes.push_back({ def.name.toUtf8(), 0 });
+    sqlite3_update_hook(m_db, &Store::countWrite, this);
 }
 
 Store::~Store()
@@ -82,13 +87,24 @@ std::unique_ptr<Store> Store::open(const QString& path, bool createIfMissing, QS
     std::unique_ptr<Store> store(new Store(db, path));
     try {
         sqlite3_busy_timeout(db, 2000);
+        // The file is checked before anything is written to it: a file that
+        // is refused keeps every byte it had.
+        MissingFields addLater;
+        if (exists) {
+            const QString problem = store->checkSchema(&addLater);
+            if (!problem.isEmpty()) {
+                *error = problem;
+                return nullptr;
+            }
+        }
         store->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         store->exec(QStringLiteral("PRAGMA synchronous=FULL"));
-        const QString problem = exists ? checkSchema(*store) : createSchema(db);
+        const QString problem = exists ? QString() : createSchema(db);
         if (!problem.isEmpty()) {
             *error = problem;
             return nullptr;
         }
+        store->addFields(addLater);
         WorkState::ensure(*store);
     } catch (const QuarrixError& e) {
         *error = QStringLiteral("The file '%1' is not a Quarrix store: %2").arg(path, e.message());
@@ -121,32 +137,41 @@ QString Store::createSchema(sqlite3* db)
     return {};
 }
 
-QString Store::checkSchema(Store& store)
+QString Store::checkSchema(MissingFields* addLater)
 {
+    // Every table's fields in one query, names in lower case.
+    QHash<QString, QSet<QString>> present;
+    SqlStatement columns(m_db,
+        QStringLiteral("SELECT lower(m.name), lower(p.name) FROM sqlite_schema AS m, pragma_table_info(m.name) AS p "
+                       "WHERE m.type='table'"));
+    while (columns.step())
+        present[columns.column(0).toString()].insert(columns.column(1).toString());
     QStringList problems;
     for (const TableDef& def : Schema::tables()) {
-        SqlStatement info(store.m_db, QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(def.name)));
-        QStringList present;
-        while (info.step())
-            present << info.column(1).toString().toLower();
-        if (present.isEmpty()) {
+        const auto table = present.constFind(def.name.toLower());
+        if (table == present.constEnd()) {
             problems << QStringLiteral("table %1 is missing").arg(def.name);
             continue;
         }
         for (const FieldDef& f : def.fields) {
-            if (present.contains(f.name.toLower()))
+            if (table->contains(f.name.toLower()))
                 continue;
             if (f.addedLater)
-                store.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                               .arg(quoteIdentifier(def.name), quoteIdentifier(f.name), sqlType(f.type)));
+                addLater->emplace_back(&def, &f);
             else
                 problems << QStringLiteral("field %1.%2 is missing").arg(def.name, f.name);
         }
     }
     if (problems.isEmpty())
         return {};
-    return QStringLiteral("The file '%1' is not a Quarrix store: %2.")
-        .arg(store.m_path, problems.join(QLatin1String(", ")));
+    return QStringLiteral("The file '%1' is not a Quarrix store: %2.").arg(m_path, problems.join(QLatin1String(", ")));
+}
+
+void Store::addFields(const MissingFields& fields)
+{
+    for (const auto& [def, f] : fields)
+        exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                 .arg(quoteIdentifier(def->name), quoteIdentifier(f->name), sqlType(f->type)));
 }
 
 void Store::exec(const QString& sql)
@@ -174,6 +199,43 @@ void Store::deleteAll(const QString& tableName)
     if (!def)
         throw QuarrixError(QStringLiteral("The table '%1' does not exist.").arg(tableName));
     exec(QStringLiteral("DELETE FROM %1").arg(quoteIdentifier(def->name)));
+    // Emptied in one step, the table's rows are not reported one by one.
+    if (WriteCount* written = writeCount(def->name.toUtf8().constData()))
+        ++written->count;
+}
+
+void Store::countWrite(void* store, int, const char*, const char* table, long long)
+{
+    if (WriteCount* written = static_cast<Store*>(store)->writeCount(table))
+        ++written->count;
+}
+
+Store::WriteCount* Store::writeCount(const char* table)
+{
+    // Bulk writes hit one table row after row: try the last one first.
+    if (m_lastWritten && sqlite3_stricmp(m_lastWritten->table.constData(), table) == 0)
+        return m_lastWritten;
+    for (WriteCount& w : m_writes)
+        if (sqlite3_stricmp(w.table.constData(), table) == 0)
+            return m_lastWritten = &w;
+    return nullptr;
+}
+
+quint64 Store::tableVersion(const QString& tableName)
+{
+    // Another connection's commit changes the data version; which of its
+    // tables it wrote is not known here, so each may have changed.
+    SqlStatement& version = cached(QStringLiteral("PRAGMA data_version"));
+    version.reset();
+    const qint64 now = version.step() ? version.columnInt64(0) : 0;
+    version.reset();
+    if (now != m_dataVersion) {
+        if (m_dataVersion >= 0)
+            ++m_undone;
+        m_dataVersion = now;
+    }
+    const WriteCount* written = writeCount(tableName.toUtf8().constData());
+    return m_undone + (written ? written->count : 0);
 }
 
 void Store::attach(Table* table)
@@ -218,6 +280,7 @@ Store::Transaction::~Transaction()
     } catch (const QuarrixError&) {
         // the connection already rolled back on its own
     }
+    ++m_store.m_undone; // rows read since the savepoint may be undone
     --m_store.m_depth;
     if (m_store.m_depth == 0)
         m_store.reloadOpenTables();

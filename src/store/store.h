@@ -7,6 +7,8 @@
 #include <vector>
 
 struct sqlite3;
+struct FieldDef;
+struct TableDef;
 class Table;
 
 // The assessment store: one SQLite file holding the eleven tables. Every
@@ -30,6 +32,11 @@ public:
     // The delete-all statement: empties the named table.
     void deleteAll(const QString& tableName);
 
+    // Grows whenever rows of the named table may have changed: a write through
+    // this connection, a rollback, or a commit by another connection. Rows read
+    // at one version are still what the file holds while it stays the same.
+    quint64 tableVersion(const QString& tableName);
+
     // All-or-nothing group of writes. Nested groups use savepoints. A group
     // that is not committed is rolled back when it ends, and every open table
     // then re-reads the file so no cursor shows rows that were undone.
@@ -51,9 +58,18 @@ public:
     void detach(Table* table);
 
 private:
+    using MissingFields = std::vector<std::pair<const TableDef*, const FieldDef*>>;
+    struct WriteCount {
+        QByteArray table; // as the schema names it, UTF-8
+        quint64 count = 0;
+    };
+
     Store(sqlite3* db, const QString& path);
     static QString createSchema(sqlite3* db);
-    static QString checkSchema(Store& store);
+    QString checkSchema(MissingFields* addLater);
+    void addFields(const MissingFields& fields);
+    static void countWrite(void* store, int operation, const char* database, const char* table, long long rowid);
+    WriteCount* writeCount(const char* table);
     void reloadOpenTables();
 
     sqlite3* m_db;
@@ -61,6 +77,10 @@ private:
     int m_depth = 0;
     std::vector<Table*> m_tables;
     std::vector<std::pair<QString, std::unique_ptr<SqlStatement>>> m_cache;
+    std::vector<WriteCount> m_writes;
+    WriteCount* m_lastWritten = nullptr;
+    quint64 m_undone = 0; // rollbacks and other connections' commits: every table may differ
+    qint64 m_dataVersion = -1;
 };
 
 QString quoteIdentifier(const QString& name);

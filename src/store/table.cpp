@@ -2,10 +2,13 @@
 
 #include "store/quarrix_error.h"
 #include "store/store.h"
+#include "store/text_cut.h"
 
 #include <QByteArray>
+#include <QMetaMethod>
 #include <algorithm>
 #include <sqlite3.h>
+#include <unordered_map>
 
 namespace {
 
@@ -20,6 +23,52 @@ QString columnList(const TableDef& def)
 bool sameValue(const QVariant& stored, const QString& wanted)
 {
     return (stored.isValid() ? stored.toString() : QString()) == wanted;
+}
+
+bool textual(const FieldDef& f)
+{
+    return f.type == FieldType::Text || f.type == FieldType::Memo;
+}
+
+// The value a filter condition compares with, as it is bound to the query.
+QVariant boundValue(const TableDef& def, const FilterCondition& c)
+{
+    if (textual(def.fields[c.field]))
+        return c.value.toString();
+    return c.value.toLongLong();
+}
+
+// The query's COALESCE(field, '' or 0) = value, for a value held: text matches
+// text exactly; a number matches a number; text never matches a number.
+bool passes(const QVariant& stored, const QVariant& bound)
+{
+    if (bound.typeId() == QMetaType::QString)
+        return (stored.isValid() ? stored.toString() : QString()) == bound.toString();
+    switch (stored.typeId()) {
+    case QMetaType::UnknownType:
+        return bound.toLongLong() == 0;
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return stored.toLongLong() == bound.toLongLong();
+    case QMetaType::Double:
+        return stored.toDouble() == double(bound.toLongLong());
+    default:
+        return false;
+    }
+}
+
+bool sameConditions(const TableDef& def, const FilterCondition& a, const FilterCondition& b)
+{
+    return a.field == b.field && boundValue(def, a) == boundValue(def, b);
+}
+
+bool sameOrder(const std::vector<SortKey>& a, const std::vector<SortKey>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+        [](const SortKey& x, const SortKey& y) { return x.field == y.field && x.descending == y.descending; });
 }
 
 // The order of orderTerm(): texts compared as SQLite's NOCASE collation does
@@ -67,34 +116,39 @@ int Table::fieldIndex(const QString& field) const
     return index;
 }
 
-std::vector<Table::Record> Table::readRows()
+std::vector<FilterCondition> Table::activeConditions() const
 {
-    QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(columnList(m_def), quoteIdentifier(m_def.name));
-    const bool useFilter = m_filtered && !m_conditions.empty();
-    if (useFilter) {
-        QStringList terms;
-        for (const FilterCondition& c : m_conditions) {
-            const FieldDef& f = m_def.fields[c.field];
-            const bool textual = f.type == FieldType::Text || f.type == FieldType::Memo;
-            terms << QStringLiteral("COALESCE(%1,%2)=?")
-                         .arg(quoteIdentifier(f.name), textual ? QStringLiteral("''") : QStringLiteral("0"));
-        }
-        sql += QStringLiteral(" WHERE ") + terms.join(QLatin1String(" AND "));
-    }
-    sql += QStringLiteral(" ORDER BY ") + TableExpressions::orderClause(m_def, m_sortKeys);
+    return m_filtered ? m_conditions : std::vector<FilterCondition>();
+}
 
+QString Table::whereClause(const std::vector<FilterCondition>& conditions) const
+{
+    if (conditions.empty())
+        return {};
+    QStringList terms;
+    for (const FilterCondition& c : conditions) {
+        const FieldDef& f = m_def.fields[c.field];
+        terms << QStringLiteral("COALESCE(%1,%2)=?")
+                     .arg(quoteIdentifier(f.name), textual(f) ? QStringLiteral("''") : QStringLiteral("0"));
+    }
+    return QStringLiteral(" WHERE ") + terms.join(QLatin1String(" AND "));
+}
+
+void Table::bindConditions(SqlStatement& query, const std::vector<FilterCondition>& conditions) const
+{
+    int i = 1;
+    for (const FilterCondition& c : conditions)
+        query.bind(i++, boundValue(m_def, c));
+}
+
+std::vector<Table::Record> Table::readRows() const
+{
+    const std::vector<FilterCondition> conditions = activeConditions();
+    const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(columnList(m_def), quoteIdentifier(m_def.name))
+        + whereClause(conditions) + QStringLiteral(" ORDER BY ") + TableExpressions::orderClause(m_def, m_sortKeys);
     SqlStatement& query = m_store.cached(sql);
     query.reset();
-    if (useFilter) {
-        int i = 1;
-        for (const FilterCondition& c : m_conditions) {
-            const FieldDef& f = m_def.fields[c.field];
-            if (f.type == FieldType::Text || f.type == FieldType::Memo)
-                query.bind(i++, c.value.toString());
-            else
-                query.bind(i++, c.value.toLongLong());
-        }
-    }
+    bindConditions(query, conditions);
     std::vector<Record> rows;
     const int fieldCount = int(m_def.fields.size());
     try {
@@ -114,16 +168,183 @@ std::vector<Table::Record> Table::readRows()
     return rows;
 }
 
+void Table::readHeld() const
+{
+    const quint64 version = m_store.tableVersion(m_def.name);
+    m_rows = readRows();
+    m_held.read = true;
+    m_held.exact = true;
+    m_held.version = version;
+    m_held.conditions = activeConditions();
+    m_held.sortKeys = m_sortKeys;
+    forgetWider();
+    const int count = int(m_rows.size());
+    m_current = -1;
+    if (!m_held.atFirst)
+        for (int i = 0; i < count && m_held.keepRowId; ++i)
+            if (m_rows[i].rowid == m_held.keepRowId) {
+                m_current = i;
+                break;
+            }
+    if (m_current < 0 && count > 0)
+        m_current = m_held.atFirst ? 0 : std::clamp(m_held.keepIndex, 0, count - 1);
+    m_eof = count == 0;
+    m_bof = m_held.atFirst || count == 0;
+}
+
+int Table::recordCount() const
+{
+    if (m_open && !m_held.read && !watched())
+        return countRows();
+    ensureRead();
+    return int(m_rows.size());
+}
+
+int Table::countRows() const
+{
+    const std::vector<FilterCondition> conditions = activeConditions();
+    SqlStatement& query = m_store.cached(
+        QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoteIdentifier(m_def.name)) + whereClause(conditions));
+    query.reset();
+    bindConditions(query, conditions);
+    int count = 0;
+    try {
+        count = query.step() ? int(query.columnInt64(0)) : 0;
+    } catch (...) {
+        query.reset();
+        throw;
+    }
+    query.reset();
+    return count;
+}
+
+bool Table::watched() const
+{
+    // A grid, a guard or a hook that hears of a change reads the rows at
+    // once, so they are read before it is told.
+    static const QMetaMethod signals[]
+        = { QMetaMethod::fromSignal(&Table::afterMove), QMetaMethod::fromSignal(&Table::rowsReset),
+              QMetaMethod::fromSignal(&Table::rowChanged), QMetaMethod::fromSignal(&Table::currentChanged) };
+    return !m_guards.empty() || std::any_of(std::begin(signals), std::end(signals), [this](const QMetaMethod& m) {
+        return isSignalConnected(m);
+    });
+}
+
+bool Table::rowsCurrent() const
+{
+    return m_held.read && m_held.exact && m_store.tableVersion(m_def.name) == m_held.version;
+}
+
+bool Table::ordersOrFilters(int field) const
+{
+    if (m_held.sortKeys.empty()) {
+        for (const QString& key : m_def.keyOrder)
+            if (m_def.fieldIndex(key) == field)
+                return true;
+    }
+    return std::any_of(
+               m_held.sortKeys.begin(), m_held.sortKeys.end(), [&](const SortKey& k) { return k.field == field; })
+        || std::any_of(m_held.conditions.begin(), m_held.conditions.end(),
+            [&](const FilterCondition& c) { return c.field == field; });
+}
+
+bool Table::keepsOrderAndFilter(const Record& before, const Record& after) const
+{
+    for (size_t i = 0; i < before.values.size(); ++i)
+        if (before.values[i] != after.values[i] && ordersOrFilters(int(i)))
+            return false;
+    return true;
+}
+
+// The rows held serve when they are current and in the order asked for: a
+// narrower filter picks among them, a wider one among the wider rows kept.
+Table::HeldPick Table::pickHeld(std::vector<Record>* picked) const
+{
+    if (!m_held.read || !sameOrder(m_held.sortKeys, m_sortKeys) || !rowsCurrent())
+        return HeldPick::None;
+    const std::vector<FilterCondition> conditions = activeConditions();
+    if (includesAll(conditions, m_held.conditions)) {
+        if (includesAll(m_held.conditions, conditions))
+            return HeldPick::Same;
+        *picked = rowsPassing(m_rows, boundTests(conditions, m_held.conditions));
+        return HeldPick::Narrower;
+    }
+    if (!m_held.hasWider || !includesAll(conditions, m_held.widerConditions))
+        return HeldPick::None;
+    if (includesAll(m_held.widerConditions, conditions))
+        return HeldPick::WholeWider;
+    *picked = rowsPassing(m_held.wider, boundTests(conditions, m_held.widerConditions));
+    return HeldPick::Wider;
+}
+
+bool Table::includesAll(const std::vector<FilterCondition>& all, const std::vector<FilterCondition>& some) const
+{
+    return std::all_of(some.begin(), some.end(), [&](const FilterCondition& s) {
+        return std::any_of(
+            all.begin(), all.end(), [&](const FilterCondition& a) { return sameConditions(m_def, a, s); });
+    });
+}
+
+Table::BoundTests Table::boundTests(
+    const std::vector<FilterCondition>& conditions, const std::vector<FilterCondition>& alreadyMet) const
+{
+    BoundTests tests;
+    for (const FilterCondition& c : conditions)
+        if (!includesAll(alreadyMet, { c }))
+            tests.emplace_back(c.field, boundValue(m_def, c));
+    return tests;
+}
+
+std::vector<Table::Record> Table::rowsPassing(const std::vector<Record>& rows, const BoundTests& tests)
+{
+    std::vector<Record> passing;
+    for (const Record& r : rows)
+        if (std::all_of(tests.begin(), tests.end(),
+                [&](const std::pair<int, QVariant>& t) { return passes(r.values[t.first], t.second); }))
+            passing.push_back(r);
+    return passing;
+}
+
+void Table::forgetWider() const
+{
+    m_held.wider.clear();
+    m_held.widerConditions.clear();
+    m_held.hasWider = false;
+}
+
+void Table::dropRows()
+{
+    // An unread table keeps the place it was to take.
+    if (m_held.read) {
+        m_held.keepRowId = currentRowId();
+        m_held.keepIndex = m_current;
+    }
+    m_held.atFirst = false;
+    m_held.read = false;
+    forgetWider();
+    m_rows.clear();
+    m_current = -1;
+    m_eof = m_bof = true;
+}
+
 void Table::open()
 {
     if (m_open)
         return;
-    m_rows = readRows();
     m_open = true;
     m_state = State::Browse;
-    m_current = m_rows.empty() ? -1 : 0;
-    m_bof = true;
-    m_eof = m_rows.empty();
+    m_held = HeldRows();
+    m_rows.clear();
+    m_current = -1;
+    m_eof = m_bof = true;
+    if (watched()) {
+        try {
+            ensureRead();
+        } catch (...) {
+            m_open = false;
+            throw;
+        }
+    }
     notifyReset();
     Q_EMIT currentChanged(m_current);
     Q_EMIT afterMove();
@@ -135,6 +356,7 @@ void Table::close()
         return;
     checkBrowse();
     m_open = false;
+    m_held = HeldRows();
     m_rows.clear();
     m_current = -1;
     m_eof = m_bof = true;
@@ -149,31 +371,78 @@ void Table::refresh()
 // Re-reads the rows. The current record stays current when it still passes;
 // otherwise the record at its position (or the last) takes its place, and
 // when guarded the guards run first. A guard that wrote to the store may have
-// changed the rows, so they are read again then.
+// changed the rows, so they are read again then. Rows held that still serve
+// are not read; a table nobody watches is read when next used.
 void Table::reload(bool guarded)
 {
     requireOpen();
     checkBrowse();
+    std::vector<Record> rows;
+    HeldPick pick = pickHeld(&rows);
+    if (pick == HeldPick::None && !watched()) {
+        dropRows();
+        notifyReset();
+        return;
+    }
+    quint64 version = 0;
+    auto read = [&] {
+        version = m_store.tableVersion(m_def.name);
+        rows = readRows();
+        pick = HeldPick::None;
+    };
+    if (pick == HeldPick::None)
+        read();
+    auto candidates = [&]() -> const std::vector<Record>& {
+        return pick == HeldPick::Same ? m_rows : pick == HeldPick::WholeWider ? m_held.wider : rows;
+    };
     const qint64 rowid = currentRowId();
     const int oldIndex = m_current;
-    std::vector<Record> rows = readRows();
     auto currentIn = [&](const std::vector<Record>& in) {
         for (int i = 0; i < int(in.size()) && rowid; ++i)
             if (in[i].rowid == rowid)
                 return i;
         return in.empty() ? -1 : std::clamp(oldIndex, 0, int(in.size()) - 1);
     };
-    int current = currentIn(rows);
-    const bool moves = (current < 0 ? 0 : rows[current].rowid) != rowid;
+    int current = currentIn(candidates());
+    const bool moves = (current < 0 ? 0 : candidates()[current].rowid) != rowid;
     if (moves && guarded && !m_guards.empty()) {
         const sqlite3_int64 changes = sqlite3_total_changes64(m_store.handle());
         runMoveGuards();
         if (sqlite3_total_changes64(m_store.handle()) != changes) {
-            rows = readRows();
+            read();
             current = currentIn(rows);
         }
     }
-    m_rows = std::move(rows);
+    const std::vector<FilterCondition> conditions = activeConditions();
+    switch (pick) {
+    case HeldPick::None:
+        m_rows = std::move(rows);
+        m_held.read = true;
+        m_held.exact = true;
+        m_held.version = version;
+        m_held.sortKeys = m_sortKeys;
+        forgetWider();
+        break;
+    case HeldPick::Same:
+        break;
+    case HeldPick::Narrower:
+        // The rows held become the wider rows kept, unless wider ones are.
+        if (!m_held.hasWider) {
+            m_held.wider = std::move(m_rows);
+            m_held.widerConditions = m_held.conditions;
+            m_held.hasWider = true;
+        }
+        m_rows = std::move(rows);
+        break;
+    case HeldPick::Wider:
+        m_rows = std::move(rows);
+        break;
+    case HeldPick::WholeWider:
+        m_rows = std::move(m_held.wider);
+        forgetWider();
+        break;
+    }
+    m_held.conditions = conditions;
     m_current = current;
     m_orderPending = false;
     m_eof = m_rows.empty();
@@ -189,6 +458,7 @@ void Table::closeAfterFailure()
     m_state = State::Browse;
     m_modified = false;
     m_open = false;
+    m_held = HeldRows();
     m_rows.clear();
     m_current = -1;
     m_eof = m_bof = true;
@@ -233,6 +503,14 @@ void Table::setCurrent(int row)
 void Table::first()
 {
     requireOpen();
+    if (!m_held.read && !watched()) {
+        // Nobody sees the move: the rows start at their first record when read.
+        m_held.atFirst = true;
+        m_held.keepRowId = 0;
+        m_held.keepIndex = 0;
+        return;
+    }
+    ensureRead();
     checkBrowse();
     runMoveGuards();
     setCurrent(m_rows.empty() ? -1 : 0);
@@ -244,6 +522,7 @@ void Table::first()
 void Table::next()
 {
     requireOpen();
+    ensureRead();
     checkBrowse();
     if (m_current + 1 < int(m_rows.size())) {
         runMoveGuards();
@@ -260,6 +539,7 @@ void Table::next()
 void Table::prior()
 {
     requireOpen();
+    ensureRead();
     checkBrowse();
     if (m_current > 0) {
         runMoveGuards();
@@ -275,6 +555,7 @@ void Table::prior()
 void Table::last()
 {
     requireOpen();
+    ensureRead();
     checkBrowse();
     runMoveGuards();
     setCurrent(int(m_rows.size()) - 1);
@@ -286,6 +567,7 @@ void Table::last()
 void Table::moveTo(int row)
 {
     requireOpen();
+    ensureRead();
     if (row < 0 || row >= int(m_rows.size()) || row == m_current)
         return;
     moveToRowId(m_rows[row].rowid);
@@ -314,6 +596,7 @@ int Table::rowOf(qint64 rowId) const
 {
     if (rowId == 0)
         return -1;
+    ensureRead();
     for (int row = 0; row < int(m_rows.size()); ++row)
         if (m_rows[row].rowid == rowId)
             return row;
@@ -324,6 +607,7 @@ QVariant Table::readValue(int field) const
 {
     if (m_state != State::Browse)
         return m_buffer.values[field];
+    ensureRead();
     if (!hasRecord())
         return {};
     return m_rows[m_current].values[field];
@@ -341,6 +625,7 @@ QString Table::textAt(int row, int field) const
 
 QVariant Table::valueAt(int row, int field) const
 {
+    ensureRead();
     if (row == m_current && m_state != State::Browse)
         return m_buffer.values[field];
     if (row < 0 || row >= int(m_rows.size()))
@@ -350,6 +635,7 @@ QVariant Table::valueAt(int row, int field) const
 
 qint64 Table::rowIdAt(int row) const
 {
+    ensureRead();
     if (row < 0 || row >= int(m_rows.size()))
         return 0;
     return m_rows[row].rowid;
@@ -405,7 +691,7 @@ QVariant Table::storedValue(const FieldDef& f, const QString& value)
 {
     switch (f.type) {
     case FieldType::Text:
-        return value.left(f.width);
+        return cutToCharacters(value, f.width);
     case FieldType::Memo:
         return value;
     case FieldType::Boolean: {
@@ -468,6 +754,7 @@ void Table::setInteger(const QString& field, int value)
 void Table::append()
 {
     requireOpen();
+    ensureRead();
     checkBrowse();
     runMoveGuards();
     m_buffer = Record();
@@ -510,6 +797,11 @@ void Table::post()
     if (m_state == State::Browse)
         return;
     const int n = int(m_def.fields.size());
+    // An edit that leaves the order's and the filter's fields alone keeps the
+    // rows held what a read would give; anything else has them read again.
+    const bool keepsRowsCurrent
+        = m_state == State::Edit && m_modified && rowsCurrent() && keepsOrderAndFilter(m_rows[m_current], m_buffer);
+    const bool written = m_state == State::Insert || m_modified;
     if (m_state == State::Insert) {
         QStringList marks;
         for (int i = 0; i < n; ++i)
@@ -531,6 +823,13 @@ void Table::post()
             update.bind(i + 1, m_buffer.values[i]);
         update.bind(n + 1, m_buffer.rowid);
         update.run();
+    }
+    if (written) {
+        forgetWider();
+        if (keepsRowsCurrent)
+            m_held.version = m_store.tableVersion(m_def.name);
+        else
+            m_held.exact = false;
     }
     m_rows[m_current] = m_buffer;
     m_state = State::Browse;
@@ -628,9 +927,13 @@ void Table::remove()
     runMoveGuards();
     if (!hasRecord())
         return; // a guard's save took the record out of view
+    const bool wasCurrent = rowsCurrent();
     SqlStatement& del = m_store.cached(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoteIdentifier(m_def.name)));
     del.bind(1, m_rows[m_current].rowid);
     del.run();
+    forgetWider();
+    if (wasCurrent)
+        m_held.version = m_store.tableVersion(m_def.name);
     m_rows.erase(m_rows.begin() + m_current);
     if (m_current >= int(m_rows.size()))
         m_current = int(m_rows.size()) - 1;
@@ -638,6 +941,48 @@ void Table::remove()
     notifyReset();
     Q_EMIT currentChanged(m_current);
     Q_EMIT afterMove();
+}
+
+void Table::setValues(const QString& field, const std::vector<RowValue>& values)
+{
+    requireOpen();
+    checkBrowse();
+    const int index = fieldIndex(field);
+    if (values.empty())
+        return;
+    const bool wasCurrent = rowsCurrent();
+    std::vector<QVariant> stored;
+    stored.reserve(values.size());
+    for (const RowValue& v : values)
+        stored.push_back(v.value.typeId() == QMetaType::QString ? textToValue(index, v.value.toString()) : v.value);
+    {
+        Store::Transaction tx(m_store);
+        SqlStatement& update
+            = m_store.cached(QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=?")
+                                 .arg(quoteIdentifier(m_def.name), quoteIdentifier(m_def.fields[index].name)));
+        for (size_t i = 0; i < values.size(); ++i) {
+            update.bind(1, stored[i]);
+            update.bind(2, values[i].rowid);
+            update.run();
+        }
+        tx.commit();
+    }
+    if (!m_held.read)
+        return;
+    forgetWider();
+    std::unordered_map<qint64, int> rowAt;
+    for (int i = 0; i < int(m_rows.size()); ++i)
+        rowAt.emplace(m_rows[i].rowid, i);
+    for (size_t i = 0; i < values.size(); ++i) {
+        const auto found = rowAt.find(values[i].rowid);
+        if (found != rowAt.end())
+            m_rows[found->second].values[index] = stored[i];
+    }
+    if (wasCurrent && !ordersOrFilters(index))
+        m_held.version = m_store.tableVersion(m_def.name);
+    else
+        m_held.exact = false;
+    notifyReset();
 }
 
 void Table::setFilter(const QString& expression)
@@ -670,6 +1015,7 @@ void Table::setSort(const QString& expression)
 bool Table::locate(const QString& fields, const QStringList& values)
 {
     requireOpen();
+    ensureRead();
     checkBrowse();
     const QStringList names = fields.split(QLatin1Char(';'));
     if (names.size() != values.size())
@@ -704,6 +1050,16 @@ void Table::resumeNotifications()
         return;
     if (--m_disabled == 0 && m_resetPending) {
         m_resetPending = false;
+        if (watched()) {
+            // Here no error may escape (the displays resume as a command
+            // ends, however it ends): rows that cannot be read close the
+            // table, as after a failed rollback, and its grids show nothing.
+            try {
+                ensureRead();
+            } catch (const std::exception&) {
+                closeAfterFailure();
+            }
+        }
         if (m_orderPending) {
             m_orderPending = false;
             const qint64 current = currentRowId();

@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+class SqlStatement;
 class Store;
 
 // What a move guard decides before the current record changes.
@@ -31,6 +32,14 @@ public:
 // it: the rows that pass the filter, in sort order, are held in memory so a
 // walk or a locate costs no query per row; every post is written through to
 // the file at once.
+//
+// The rows are read when they are first needed, not when the table opens or
+// its filter or sort changes: a command reads only the tables it uses, and a
+// count asks the store. A table nobody watches (no grid, no move guard, no
+// move hook) stays unread until then; a watched one reads at once. A re-read
+// is skipped while the rows held are still what the file holds: a narrower
+// filter picks among them, and widening back to rows it was picked from
+// needs no read while nothing was written.
 //
 // Moves (first, next, prior, last, moveTo, moveToRowId, locate, append,
 // remove, and a refresh or filter change that puts another record in place of
@@ -64,10 +73,22 @@ public:
     // Makes current the visible record with this row id; false when none is.
     bool moveToRowId(qint64 rowId);
     int rowOf(qint64 rowId) const; // position of a visible record by its row id, -1 when none
-    bool eof() const { return m_eof; }
-    bool bof() const { return m_bof; }
-    int recordCount() const { return int(m_rows.size()); }
-    bool hasRecord() const { return m_current >= 0 && m_current < int(m_rows.size()); }
+    bool eof() const
+    {
+        ensureRead();
+        return m_eof;
+    }
+    bool bof() const
+    {
+        ensureRead();
+        return m_bof;
+    }
+    int recordCount() const;
+    bool hasRecord() const
+    {
+        ensureRead();
+        return m_current >= 0 && m_current < int(m_rows.size());
+    }
     int currentRow() const { return hasRecord() ? m_current : -1; }
     // The store's key of the current record (0 when none, or not yet posted);
     // tells whether the current record is still the one a tab loaded.
@@ -101,6 +122,14 @@ public:
     void remove();
     bool isEditing() const { return m_state != State::Browse; }
     bool isInserting() const { return m_state == State::Insert; }
+
+    // Writes one field of the given rows (by row id) in one transaction,
+    // without moving the cursor; the rows held take the values too.
+    struct RowValue {
+        qint64 rowid;
+        QVariant value;
+    };
+    void setValues(const QString& field, const std::vector<RowValue>& values);
 
     // Filter and sort; both survive close and open.
     void setFilter(const QString& expression);
@@ -141,8 +170,39 @@ private:
         std::vector<QVariant> values;
     };
 
+    // How the rows held serve the filter and sort asked for.
+    enum class HeldPick {
+        None, // they do not: the rows are read
+        Same, // they are those rows
+        Narrower, // the rows asked for are among them
+        Wider, // the rows asked for are among the wider rows kept
+        WholeWider, // they are the wider rows kept
+    };
+    using BoundTests = std::vector<std::pair<int, QVariant>>; // field and the value it must equal
+
     void requireOpen() const;
-    std::vector<Record> readRows();
+    void ensureRead() const
+    {
+        if (m_open && !m_held.read)
+            readHeld();
+    }
+    void readHeld() const;
+    std::vector<FilterCondition> activeConditions() const;
+    QString whereClause(const std::vector<FilterCondition>& conditions) const;
+    void bindConditions(SqlStatement& query, const std::vector<FilterCondition>& conditions) const;
+    std::vector<Record> readRows() const;
+    int countRows() const;
+    bool watched() const;
+    bool rowsCurrent() const;
+    bool ordersOrFilters(int field) const; // a field the order or filter of the rows held depends on
+    bool keepsOrderAndFilter(const Record& before, const Record& after) const;
+    HeldPick pickHeld(std::vector<Record>* picked) const;
+    bool includesAll(const std::vector<FilterCondition>& all, const std::vector<FilterCondition>& some) const;
+    BoundTests boundTests(
+        const std::vector<FilterCondition>& conditions, const std::vector<FilterCondition>& alreadyMet) const;
+    static std::vector<Record> rowsPassing(const std::vector<Record>& rows, const BoundTests& tests);
+    void forgetWider() const; // when the rows held change: the wider ones kept would not
+    void dropRows(); // read again when used, the cursor kept where it can be
     void reload(bool guarded);
     void checkBrowse(); // posts a pending edit
     void runMoveGuards(); // raises MoveStopped when a guard stops the move
@@ -158,10 +218,30 @@ private:
     Store& m_store;
     const TableDef& m_def;
     bool m_open = false;
-    std::vector<Record> m_rows;
-    int m_current = -1;
-    bool m_eof = true;
-    bool m_bof = true;
+    // The rows held and the cursor over them are filled on first use, which
+    // may come through a const accessor.
+    mutable std::vector<Record> m_rows;
+    mutable int m_current = -1;
+    mutable bool m_eof = true;
+    mutable bool m_bof = true;
+    struct HeldRows {
+        bool read = false; // m_rows holds the rows; otherwise they are read on first use
+        bool exact = false; // m_rows is what a read would give, as long as the version holds
+        quint64 version = 0; // the store's version of the table when read
+        std::vector<FilterCondition> conditions; // the filter they were read or picked with
+        std::vector<SortKey> sortKeys; // the order they were read in
+        // The rows of a wider filter a narrower one was picked from, kept
+        // while nothing is written so that widening again needs no read.
+        bool hasWider = false;
+        std::vector<Record> wider;
+        std::vector<FilterCondition> widerConditions;
+        // Where the cursor goes when they are read: to the first record (after
+        // open and first), or to this record if it passes, else this position.
+        bool atFirst = true;
+        qint64 keepRowId = 0;
+        int keepIndex = 0;
+    };
+    mutable HeldRows m_held;
     State m_state = State::Browse;
     Record m_buffer;
     bool m_modified = false;

@@ -1,5 +1,6 @@
 #include "upload/central_upload.h"
 
+#include "analysis/carried_attributes.h"
 #include "analysis/in_use_derivation.h"
 #include "store/assessment.h"
 #include "store/line_list.h"
@@ -98,8 +99,10 @@ Collected collect(Assessment& a, const QString& division)
             QStringLiteral("Driver_Activity"), QStringLiteral("Group_Name") },
         {} };
     Table& drivers = a.drivers();
+    QStringList driverIds;
     walk(drivers, read, [&] {
         const QString cseq = drivers.text(QStringLiteral("CSeq"));
+        driverIds << cseq;
         for (const QString& line : LineList::split(drivers.text(QStringLiteral("Requirement"))))
             reqAtt.rows.push_back({ line, cseq });
         driverRows.rows.push_back(
@@ -110,9 +113,12 @@ Collected collect(Assessment& a, const QString& division)
     CentralTable drAtt { QStringLiteral("DrAtt"),
         { QStringLiteral("Driver_Id"), QStringLiteral("Attribute_Id"), QStringLiteral("DrAtt_Priority") }, {} };
     Table& profile = a.driverProfiles();
+    const int priorityField = profile.fieldIndex(QStringLiteral("Priority"));
     walk(profile, read, [&] {
+        // A priority never set goes as NULL, not as "0".
+        const QVariant priority = profile.valueAt(profile.currentRow(), priorityField);
         drAtt.rows.push_back({ profile.text(QStringLiteral("CSeq")), profile.text(QStringLiteral("Attribute")),
-            QString::number(profile.integer(QStringLiteral("Priority"))) });
+            priority.isValid() ? QVariant(QString::number(priority.toLongLong())) : QVariant() });
     });
 
     // Leaves Attribute showing only the attributes in use.
@@ -125,14 +131,41 @@ Collected collect(Assessment& a, const QString& division)
         {} };
     CentralTable attCon { QStringLiteral("AttCon"), { QStringLiteral("Attribute_Id"), QStringLiteral("Control_Id") },
         {} };
+    QHash<QString, QStringList> controlsInUse; // attribute in use -> its control identifiers
     Table& att = a.attribute();
     walk(att, read, [&] {
         const QString name = att.text(QStringLiteral("Attribute"));
         attributes.rows.push_back({ name, att.text(QStringLiteral("GrAtt")), att.text(QStringLiteral("Description")),
             att.boolean(QStringLiteral("InUse")), impacts.value(name), att.text(QStringLiteral("Group")) });
-        for (const QString& line : LineList::split(att.text(QStringLiteral("SecControls"))))
+        const QString controls = att.text(QStringLiteral("SecControls"));
+        for (const QString& line : LineList::split(controls))
             attCon.rows.push_back({ name, line.left(8) });
+        if (!controlsInUse.contains(name))
+            controlsInUse.insert(name, controlEntryIdentifiers(controls));
     });
+
+    // Each driver of the walk with each attribute in use it carries and each
+    // control identifier of that attribute, once.
+    CentralTable drvCon { QStringLiteral("DrvCon"),
+        { QStringLiteral("Driver_Id"), QStringLiteral("Attribute_Id"), QStringLiteral("Control_Id") }, {} };
+    const CarriedAttributes carried = CarriedAttributes::read(a.store());
+    QSet<QString> listedDrivers;
+    for (const QString& cseq : driverIds) {
+        if (listedDrivers.contains(cseq))
+            continue;
+        listedDrivers.insert(cseq);
+        for (const QString& name : carried.carriedBy(cseq)) {
+            const auto ids = controlsInUse.constFind(name);
+            if (ids == controlsInUse.constEnd())
+                continue;
+            QSet<QString> listed;
+            for (const QString& id : *ids)
+                if (!listed.contains(id)) {
+                    listed.insert(id);
+                    drvCon.rows.push_back({ cseq, name, id });
+                }
+        }
+    }
 
     CentralTable controlRows { QStringLiteral("Control"),
         { QStringLiteral("Control_Id"), QStringLiteral("Control_AltId"), QStringLiteral("Control_Name"),
@@ -152,7 +185,7 @@ Collected collect(Assessment& a, const QString& division)
     });
 
     for (CentralTable* t : { &divisions, &groups, &requirements, &reqAtt, &driverRows, &drAtt, &attributes, &attCon,
-             &controlRows, &objectives })
+             &drvCon, &controlRows, &objectives })
         c.tables.push_back(std::move(*t));
     return c;
 }
@@ -167,6 +200,29 @@ bool probe(OdbcConnection& db, const QString& table, QString* reason)
         *reason = QStringLiteral("%1: %2").arg(table, e.message());
         return false;
     }
+}
+
+// The statement that overwrites the first row of Assessment (of `rows`) and
+// no other. The table has no key, so with more than one row each server's
+// own way of naming one row is used; a server without a known way is
+// refused rather than every row overwritten.
+QString firstAssessmentRowUpdate(OdbcConnection& db, qlonglong rows)
+{
+    const QString set = QStringLiteral("SET Assessment_ID = ?, Assessment_Title = ?, Assessment_Description = ?");
+    if (rows == 1)
+        return QStringLiteral("UPDATE Assessment ") + set;
+    const QString server = db.dbmsName();
+    auto is = [&](const char* name) { return server.contains(QLatin1String(name), Qt::CaseInsensitive); };
+    if (is("PostgreSQL"))
+        return QStringLiteral("UPDATE Assessment %1 WHERE ctid = (SELECT ctid FROM Assessment LIMIT 1)").arg(set);
+    if (is("SQL Server"))
+        return QStringLiteral("UPDATE TOP (1) Assessment ") + set;
+    if (is("MariaDB") || is("MySQL"))
+        return QStringLiteral("UPDATE Assessment %1 LIMIT 1").arg(set);
+    throw QuarrixError(QStringLiteral("The central Assessment table holds %1 rows, and Quarrix cannot overwrite only "
+                                      "the first of them on %2")
+                           .arg(rows)
+                           .arg(server));
 }
 
 // A failed statement of the write phase: which table, which rows, why.
@@ -192,10 +248,9 @@ std::optional<WriteFailure> write(OdbcConnection& db, const Collected& c, const 
     if (open.contains(QStringLiteral("Assessment"))) {
         try {
             const auto count = db.query(QStringLiteral("SELECT COUNT(*) FROM Assessment"));
-            if (!count.empty() && count.front().value(0).toLongLong() > 0)
-                db.exec(QStringLiteral("UPDATE Assessment SET Assessment_ID = ?, Assessment_Title = ?, "
-                                       "Assessment_Description = ?"),
-                    c.assessment);
+            const qlonglong rows = count.empty() ? 0 : count.front().value(0).toLongLong();
+            if (rows > 0)
+                db.exec(firstAssessmentRowUpdate(db, rows), c.assessment);
             else
                 db.exec(QStringLiteral("INSERT INTO Assessment (Assessment_ID, Assessment_Title, "
                                        "Assessment_Description) VALUES (?, ?, ?)"),
@@ -250,7 +305,23 @@ std::optional<WriteFailure> write(OdbcConnection& db, const Collected& c, const 
     return std::nullopt;
 }
 
-QString describe(const WriteFailure& f)
+// Undoes the open transaction. Returns empty text when nothing the upload
+// wrote can have stayed: the rollback worked, or the connection is dead and
+// the server drops what was not committed. Otherwise says why it failed.
+QString rollBack(OdbcConnection& db)
+{
+    try {
+        db.rollback();
+    } catch (const QuarrixError& e) {
+        if (!db.isDead())
+            return e.message();
+    }
+    return {};
+}
+
+// The message of a failed upload; `rollbackProblem` is empty when the
+// central database was left as it was.
+QString describe(const WriteFailure& f, const QString& rollbackProblem)
 {
     QString where;
     if (f.firstRow < 0)
@@ -262,7 +333,10 @@ QString describe(const WriteFailure& f)
                     .arg(f.table)
                     .arg(f.firstRow + 1)
                     .arg(f.firstRow + f.rowCount);
-    return QStringLiteral("Upload stopped %1: %2\nNothing was changed in the central database.").arg(where, f.message);
+    const QString after = rollbackProblem.isEmpty()
+        ? QStringLiteral("Nothing was changed in the central database.")
+        : QStringLiteral("The changes could not be undone: %1").arg(rollbackProblem);
+    return QStringLiteral("Upload stopped %1: %2\n%3").arg(where, f.message, after);
 }
 
 }
@@ -339,8 +413,8 @@ Outcome upload(
     }
     static const QStringList kTables { QStringLiteral("Assessment"), QStringLiteral("Division"),
         QStringLiteral("DivGroup"), QStringLiteral("Requirement"), QStringLiteral("ReqAtt"), QStringLiteral("Driver"),
-        QStringLiteral("DrAtt"), QStringLiteral("Attribute"), QStringLiteral("AttCon"), QStringLiteral("Control"),
-        QStringLiteral("CObjective") };
+        QStringLiteral("DrAtt"), QStringLiteral("Attribute"), QStringLiteral("AttCon"), QStringLiteral("DrvCon"),
+        QStringLiteral("Control"), QStringLiteral("CObjective") };
     if (db.isConnected()) {
         for (const QString& table : kTables) {
             QString reason;
@@ -364,17 +438,24 @@ Outcome upload(
         db.begin();
         std::optional<WriteFailure> failure = write(db, collected, open, 1000);
         if (failure) {
-            db.rollback();
-            // A batch failed: write again row by row, inside a transaction
-            // that is rolled back as well, to name the row that fails.
-            if (failure->rowCount > 1) {
-                db.begin();
-                if (std::optional<WriteFailure> exact = write(db, collected, open, 1))
-                    failure = exact;
-                db.rollback();
+            QString note = rollBack(db);
+            // A batch failed on a live connection: write again row by row,
+            // inside a transaction that is rolled back as well, to name the
+            // row that fails. A dead connection has nothing more to tell:
+            // its first failure is the one reported.
+            if (failure->rowCount > 1 && !db.isDead() && note.isEmpty()) {
+                try {
+                    db.begin();
+                    std::optional<WriteFailure> exact = write(db, collected, open, 1);
+                    note = rollBack(db);
+                    if (exact && exact->table == failure->table && !db.isDead())
+                        failure = exact;
+                } catch (const QuarrixError&) {
+                    // the connection failed on the way: the first failure stands
+                }
             }
             report(kDisconnected, kTableProblem);
-            throw QuarrixError(describe(*failure));
+            throw QuarrixError(describe(*failure, note));
         }
         db.commit();
     }

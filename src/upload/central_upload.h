@@ -47,7 +47,10 @@ using StatusChanged = std::function<void(const QString& status1, const QString& 
 // in one transaction on one connection: a table that cannot be opened is
 // skipped and reported in the outcome; an error while emptying or writing
 // a table rolls everything back and raises QuarrixError naming the table
-// and the row, so the central database keeps its previous contents.
+// and the row, so the central database keeps its previous contents; on a
+// connection that died, the failure where it died is the one named.
+// DrvCon (driver, attribute in use it carries, control identifier) is
+// written like the other tables, and reported as missing like them.
 Outcome upload(Assessment& assessment, const ServerSettings& settings, const QString& division,
     const StatusChanged& statusChanged = {});
 

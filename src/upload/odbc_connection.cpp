@@ -248,12 +248,32 @@ void OdbcConnection::connect(const QString& connectionString)
     disconnect();
     // A server that does not answer should fail the attempt, not hang it.
     SQLSetConnectAttrW(m_dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(15)), 0);
+    // The trace would write the connection string, whose password it masks
+    // only up to the first ";".
+    SQLSetConnectAttrW(m_dbc, SQL_ATTR_TRACE, reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_OPT_TRACE_OFF)), 0);
     SQLWCHAR out[1024] = {};
     SQLSMALLINT outLength = 0;
     const SQLRETURN rc = SQLDriverConnectW(m_dbc, nullptr, const_cast<SQLWCHAR*>(wide(connectionString)),
         SQLSMALLINT(connectionString.size()), out, SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT);
     check(rc, SQL_HANDLE_DBC, m_dbc, QString());
     m_connected = true;
+}
+
+bool OdbcConnection::isDead() const
+{
+    if (!m_connected)
+        return false;
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    const SQLRETURN rc = SQLGetConnectAttrW(m_dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
+    return ok(rc) && dead == SQL_CD_TRUE;
+}
+
+QString OdbcConnection::dbmsName()
+{
+    SQLWCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    check(SQLGetInfoW(m_dbc, SQL_DBMS_NAME, name, SQLSMALLINT(sizeof name), &length), SQL_HANDLE_DBC, m_dbc, QString());
+    return fromWide(name, std::min<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), qsizetype(std::size(name)) - 1));
 }
 
 void OdbcConnection::disconnect()

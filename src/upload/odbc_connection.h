@@ -47,9 +47,18 @@ public:
     OdbcConnection(const OdbcConnection&) = delete;
     OdbcConnection& operator=(const OdbcConnection&) = delete;
 
+    // Connects with the driver manager's tracing switched off, so that an
+    // administrator's trace never records the connection string and its
+    // password.
     void connect(const QString& connectionString);
     bool isConnected() const { return m_connected; }
+    // Whether the server or the network ended the connection (as the driver
+    // tells; false while it is up or never connected).
+    bool isDead() const;
     void disconnect();
+    // The server's product name as the driver reports it ("PostgreSQL",
+    // "Microsoft SQL Server", "MariaDB"...).
+    QString dbmsName();
 
     // Runs one statement without parameters.
     void exec(const QString& sql);

@@ -1,5 +1,6 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
+#include "support/row_reads.h"
 #include "support/temp_store.h"
 
 #include <QProcess>
@@ -139,8 +140,11 @@ TEST_F(DerivationTest, ClearsStaleMarksAndMovesEachCursorOnce)
     a.drivers().last();
 
     QSignalSpy driverMoves(&a.drivers(), &Table::afterMove);
+    RowReads reads(a.store());
     derive(QStringLiteral("All"));
     EXPECT_EQ(storedInUse(), (Names { "Access" }));
+    // The attributes are read once; the rows in use are picked from memory.
+    EXPECT_EQ(reads.take("Attribute"), 1);
     // The division filter moves Drivers once; the derivation once more at most.
     EXPECT_LE(driverMoves.count(), 2);
     EXPECT_EQ(a.drivers().currentRow(), 0);

@@ -10,15 +10,17 @@
 
 #include <QStringList>
 
-// The hand-made assessment in a fresh store, with the two reports written
-// to files and read back.
+// An assessment in a fresh store (the hand-made one unless fill() builds
+// another), with the two reports written to files and read back.
 class ReportStoreTest : public StoreFixture {
 protected:
     void SetUp() override
     {
         StoreFixture::SetUp();
-        ReportFixture::build(a);
+        fill();
     }
+    // The assessment the reports are written from.
+    virtual void fill() { ReportFixture::build(a); }
 
     Docx quarrix(QuarrixReportOptions options = {}, const char* name = "report.docx")
     {

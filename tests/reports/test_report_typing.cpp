@@ -1,6 +1,7 @@
 // Text folding and the IDDR control-to-driver trace.
 #include "report_test_support.h"
 
+#include "analysis/carried_attributes.h"
 #include "analysis/in_use_derivation.h"
 #include "reports/iddr_trace.h"
 #include "reports/report_typing.h"
@@ -66,7 +67,7 @@ protected:
 
 TEST_F(IddrTraceTest, CollidingAndLongKeysKeepOneRowPerPair)
 {
-    const std::vector<TraceRow> rows = IddrTrace::rebuild(a);
+    const std::vector<TraceRow> rows = IddrTrace::rebuild(a, CarriedAttributes::read(a.store()));
     QStringList pairs;
     for (const TraceRow& r : rows)
         pairs << r.id + "|" + r.cseq;

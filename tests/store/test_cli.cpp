@@ -45,3 +45,16 @@ TEST(Cli, HelpListsTheCommandsAndCreatesNoStore)
     EXPECT_FALSE(QFile::exists(store));
     EXPECT_EQ(runCli({}).status, 2); // no command: the usage, as an error
 }
+
+TEST(Cli, CommandsThatDrawNoPagesStartWithoutAWindowPlatform)
+{
+    // A platform that does not exist ends a program that loads one at start.
+    QTemporaryDir dir;
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", "no-such-platform");
+    const ProcessRun info = runCli({ "--store", dir.filePath("Quarrix.mdb"), "info" });
+    const ProcessRun usage = runCli({});
+    qputenv("QT_QPA_PLATFORM", platform);
+    EXPECT_EQ(info.status, 0) << info.err.toStdString();
+    EXPECT_EQ(usage.status, 2) << usage.err.toStdString();
+}

@@ -1,13 +1,17 @@
+#include "support/row_reads.h"
 #include "support/temp_store.h"
 
+#include "archive/archive_reader.h"
+#include "archive/archive_writer.h"
 #include "gui/table_model.h"
-
 #include "store/line_list.h"
 #include "store/quarrix_error.h"
+#include "store/schema.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
 #include <QSignalSpy>
+#include <functional>
 #include <sqlite3.h>
 
 namespace {
@@ -33,6 +37,39 @@ void sqliteExec(const QString& path, const char* sql)
     ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return f.readAll();
+}
+
+// Every visible row of a table, in order, as "field=value" texts.
+QStringList rowsOf(const Table& t)
+{
+    QStringList rows;
+    for (int row = 0; row < t.recordCount(); ++row) {
+        QStringList values;
+        for (int field = 0; field < int(t.def().fields.size()); ++field)
+            values << t.def().fields[field].name + QLatin1Char('=') + t.textAt(row, field);
+        rows << values.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+// The same table as a fresh connection reads it with the same filter and sort.
+QStringList rowsInFile(const QString& path, const Table& t)
+{
+    Assessment fresh;
+    QString error;
+    EXPECT_TRUE(fresh.open(path, false, &error)) << error.toStdString();
+    Table& same = *fresh.byName(t.name());
+    same.setFilter(t.filter());
+    same.setFiltered(t.filtered());
+    same.setSort(t.sort());
+    return rowsOf(same);
 }
 
 }
@@ -64,10 +101,14 @@ TEST_F(StoreFile, RefusesFilesThatAreNotAQuarrixStoreNamingTheFile)
     EXPECT_TRUE(openError(legacy).contains("legacy database file"));
 
     const QString foreign = dir.filePath("foreign.mdb");
-    sqliteExec(foreign, "CREATE TABLE other (x)");
+    sqliteExec(foreign, "CREATE TABLE other (x); INSERT INTO other VALUES (1)");
+    const QByteArray before = fileBytes(foreign);
     const QString missing = openError(foreign);
     EXPECT_TRUE(missing.contains("foreign.mdb"));
     EXPECT_TRUE(missing.contains("table Requirements is missing"));
+    // Refused before anything was written: not even its journal mode changed.
+    EXPECT_EQ(fileBytes(foreign), before);
+    EXPECT_FALSE(QFile::exists(foreign + "-wal"));
 
     EXPECT_TRUE(openError(dir.filePath("absent.mdb")).contains("absent.mdb"));
 }
@@ -88,8 +129,12 @@ TEST_F(StoreFile, MissingFieldIsRefusedButAFieldAddedLaterIsAdded)
         upgraded.system().setText("SQL-Driver", "FreeTDS");
         upgraded.system().post();
     }
-    sqliteExec(copy, "ALTER TABLE \"Drivers\" DROP COLUMN \"Group\"");
+    // A store that is refused gets no field added either.
+    sqliteExec(
+        copy, "ALTER TABLE \"System\" DROP COLUMN \"SQL-Driver\"; ALTER TABLE \"Drivers\" DROP COLUMN \"Group\"");
+    const QByteArray before = fileBytes(copy);
     EXPECT_TRUE(openError(copy).contains("field Drivers.Group is missing"));
+    EXPECT_EQ(fileBytes(copy), before);
 }
 
 TEST_F(StoreFile, FieldValuesFollowTheirTypes)
@@ -396,6 +441,192 @@ TEST_F(StoreFile, ARolledBackTransactionLeavesStoreAndCursorsAsBefore)
     EXPECT_EQ(a.controls().text("Id"), "01.01.01");
 }
 
+TEST_F(StoreFile, TablesReadTheirRowsWhenFirstUsedAndCountWithoutReading)
+{
+    for (auto [id, division, priority] : { std::tuple { "BR1", "North", "High" }, { "BR2", "South", "High" },
+             { "BR3", "North", "Low" }, { "BR4", "North", "High" } })
+        addRow(a.requirements(), { { "RSeq", id }, { "Division", division }, { "Priority", priority } });
+    Assessment other;
+    QString error;
+    ASSERT_TRUE(other.open(path, false, &error)) << error.toStdString();
+    Table& reqs = other.requirements();
+    RowReads reads(other.store());
+    struct Step {
+        const char* what;
+        std::function<QString()> run;
+        QString result;
+        int reads;
+    } steps[] = {
+        { "a count asks the store", [&] { return QString::number(reqs.recordCount()); }, "4", 0 },
+        { "a filter, a refresh and a first move wait for a use",
+            [&] {
+                reqs.setFilter("Division='North'");
+                reqs.setFiltered(true);
+                reqs.refresh();
+                reqs.first();
+                return QString::number(reqs.recordCount());
+            },
+            "3", 0 },
+        { "field access reads the rows once", [&] { return reqs.text("RSeq") + reqs.text("Priority"); }, "BR1High", 1 },
+        { "a walk reads no more",
+            [&] {
+                QString ids;
+                for (reqs.first(); !reqs.eof(); reqs.next())
+                    ids += reqs.text("RSeq");
+                return ids;
+            },
+            "BR1BR3BR4", 0 },
+        { "a refresh of unchanged rows reads nothing, keeping the record",
+            [&] { return (reqs.refresh(), reqs.text("RSeq")); }, "BR4", 0 },
+        { "a narrower filter picks from the rows held",
+            [&] {
+                reqs.setFilter("Division='North' AND Priority='High'");
+                return QString::number(reqs.recordCount()) + reqs.text("RSeq");
+            },
+            "2BR4", 0 },
+        { "a wider filter reads again",
+            [&] {
+                reqs.setFiltered(false);
+                return QString::number(reqs.recordCount()) + reqs.text("RSeq");
+            },
+            "4BR4", 1 },
+    };
+    for (const Step& step : steps) {
+        EXPECT_EQ(step.run(), step.result) << step.what;
+        EXPECT_EQ(reads.take("Requirements"), step.reads) << step.what;
+    }
+    EXPECT_TRUE(reads.takeAll().isEmpty()); // no other table was read
+}
+
+TEST_F(StoreFile, AMoveAfterAFilterChangeWhileDisplaysWaitStartsFromTheRecordKept)
+{
+    for (auto [id, division] : { std::pair { "BR1", "North" }, { "BR2", "South" }, { "BR3", "North" } })
+        addRow(a.requirements(), { { "RSeq", id }, { "Division", division } });
+    // Guards and move hooks read the record they are told about; a display only follows the cursor.
+    for (const bool hooks : { true, false }) {
+        SCOPED_TRACE(hooks ? "move hooks" : "a display");
+        Table reqs(a.store(), *Schema::find("Requirements"));
+        QStringList events;
+        QObject context;
+        if (hooks) {
+            reqs.addMoveGuard(&context, [&] {
+                events << "before:" + reqs.text("RSeq");
+                return MoveDecision::GoOn;
+            });
+            QObject::connect(&reqs, &Table::afterMove, &context, [&] { events << "after:" + reqs.text("RSeq"); });
+        } else {
+            QObject::connect(&reqs, &Table::currentChanged, &context, [&](int row) { events << QString::number(row); });
+        }
+        reqs.open();
+        reqs.setFilter("Division='North'");
+        reqs.setFiltered(true);
+        reqs.locate("RSeq", { "BR3" });
+        events.clear();
+        {
+            const DisplaySuspended waiting { &reqs };
+            reqs.setFiltered(false); // back to every record
+            reqs.first();
+        }
+        const QStringList expected = hooks ? QStringList { "before:BR3", "after:BR1" } : QStringList { "2", "0", "0" };
+        EXPECT_EQ(events, expected);
+        EXPECT_EQ(reqs.text("RSeq"), "BR1");
+        EXPECT_EQ(reqs.recordCount(), 3);
+    }
+}
+
+TEST_F(StoreFile, RowsHeldAreReadAgainWheneverTheFileChangedUnderThem)
+{
+    Table& reqs = a.requirements();
+    auto reset = [&] {
+        a.emptyTable(reqs);
+        for (const char* id : { "BR1", "BR2", "BR3" })
+            addRow(reqs, { { "RSeq", id }, { "Requirement", "text" } });
+        reqs.refresh();
+        reqs.first();
+        reqs.text("RSeq"); // the rows held, as the store has them
+    };
+    struct Change {
+        const char* what;
+        std::function<void()> make;
+    } changes[] = {
+        { "another connection adds a row",
+            [&] { sqliteExec(path, "INSERT INTO Requirements (RSeq, Requirement) VALUES ('BR0', 'theirs')"); } },
+        { "a statement of this connection",
+            [&] {
+                SqlStatement& update = a.store().cached("UPDATE Requirements SET Requirement='raw' WHERE RSeq='BR2'");
+                update.run();
+            } },
+        { "the delete-all statement", [&] { a.store().deleteAll("Requirements"); } },
+        { "a second table object posts",
+            [&] {
+                Table second(a.store(), *Schema::find("Requirements"));
+                second.open();
+                second.last();
+                second.setText("Requirement", "second");
+                second.post();
+            } },
+        { "a remove undone by a rolled back savepoint",
+            [&] {
+                Store::Transaction outer(a.store());
+                try {
+                    Store::Transaction inner(a.store());
+                    reqs.remove();
+                    throw QuarrixError("undo");
+                } catch (const QuarrixError&) {
+                }
+                outer.commit();
+            } },
+        { "a post that changes the key order",
+            [&] {
+                reqs.first();
+                reqs.setText("RSeq", "BR9");
+                reqs.post();
+            } },
+        { "a post of a plain field",
+            [&] {
+                reqs.last();
+                reqs.setText("Requirement", "edited");
+                reqs.post();
+            } },
+    };
+    for (const Change& c : changes) {
+        reset();
+        c.make();
+        reqs.refresh();
+        EXPECT_EQ(rowsOf(reqs), rowsInFile(path, reqs)) << c.what;
+    }
+}
+
+TEST_F(StoreFile, AFilterAppliedInMemorySelectsWhatTheStoreSelects)
+{
+    Table& attribute = a.attribute();
+    for (auto [name, tier, grx, inUse] :
+        { std::tuple { "A", "Business", "1", "True" }, { "B", "business", "1", "False" }, { "C", "", "2", "" },
+            { "D", "Business", "", "True" }, { "E", "Security", "12", "True" } })
+        addRow(attribute, { { "Attribute", name }, { "Tier", tier }, { "Grx", grx }, { "InUse", inUse } });
+    // Values another program may have left: a mark stored as text, a mark of 2.
+    sqliteExec(path, "INSERT INTO Attribute (Attribute, InUse) VALUES ('F', 'True'), ('G', 2), ('H', 1.0)");
+    attribute.refresh();
+    attribute.text("Attribute"); // every row held, as the store has them
+    RowReads reads(a.store());
+    // The first filter narrows the rows held; each later one picks from the
+    // rows kept from before the first.
+    for (const char* filter : { "InUse=TRUE", "InUse=FALSE", "InUse=2", "Tier='Business'", "Tier=''", "Grx=1",
+             "Grx='12'", "Tier='Business' AND InUse=TRUE", "Attribute='a'", "" }) {
+        attribute.setFilter(QString::fromLatin1(filter));
+        attribute.setFiltered(true);
+        EXPECT_EQ(rowsOf(attribute), rowsInFile(path, attribute)) << filter;
+        EXPECT_EQ(reads.take("Attribute"), 0) << filter;
+    }
+    // A post changes what was kept: widening again reads the store.
+    attribute.setFilter("Tier='Business'");
+    attribute.setText("Description", "edited");
+    attribute.post();
+    attribute.setFiltered(false);
+    EXPECT_EQ(rowsOf(attribute), rowsInFile(path, attribute));
+    EXPECT_EQ(reads.take("Attribute"), 1);
+}
+
 TEST_F(StoreFile, ClearDatabaseKeepsServerAndAutoloadSettingsAndTheTrace)
 {
     Table& sys = a.system();
@@ -418,6 +649,54 @@ TEST_F(StoreFile, ClearDatabaseKeepsServerAndAutoloadSettingsAndTheTrace)
     EXPECT_EQ(a.requirements().recordCount(), 0);
     EXPECT_EQ(a.applications().recordCount(), 0);
     EXPECT_EQ(a.controlDriverTrace().recordCount(), 1);
+}
+
+TEST_F(StoreFile, TextFieldsAreCutToWholeCharactersThatSurviveSaveAndReload)
+{
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80"); // two UTF-16 units
+    const QString flags = QString::fromUtf8("\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7"); // one character, four units
+    const QString x63(63, 'x');
+    struct Case {
+        const char* what;
+        const char* table;
+        const char* field;
+        QString value;
+        QString kept;
+    } cases[] = {
+        { "64 characters ending in an emoji fit", "System", "Assessment", x63 + emoji, x63 + emoji },
+        { "an emoji past the width goes whole", "System", "Assessment", x63 + "x" + emoji, x63 + "x" },
+        { "combining marks count with their base", "Requirements", "RSeq", "BR1.0e\u0301e\u0301e\u0301",
+            "BR1.0e\u0301e\u0301e\u0301" },
+        { "a base keeps all its marks", "Requirements", "RSeq", "BR1.01a\u0308o\u0301\u0323Z",
+            "BR1.01a\u0308o\u0301\u0323" },
+        { "a mark on the last character stays", "Requirements", "RSeq", "BR1.0123\u0301", "BR1.0123\u0301" },
+        { "a flag is one character", "Requirements", "RSeq", "BR1.012" + flags + flags, "BR1.012" + flags },
+    };
+    const QString archive = dir.filePath("archive.txt");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Table& t = *a.byName(c.table);
+        if (t.name() == "Requirements") {
+            a.emptyTable(t);
+            t.append();
+        } else {
+            t.edit();
+        }
+        t.setText(c.field, c.value);
+        t.post();
+        EXPECT_EQ(t.text(c.field), c.kept);
+        {
+            Assessment reopened;
+            QString error;
+            ASSERT_TRUE(reopened.open(path, false, &error)) << error.toStdString();
+            EXPECT_EQ(reopened.byName(c.table)->text(c.field), c.kept);
+        }
+        ArchiveWriter::save(a, archive);
+        ArchiveReader::apply(a, ArchiveReader::read(archive).blocks);
+        t.refresh();
+        t.first();
+        EXPECT_EQ(t.text(c.field), c.kept);
+    }
 }
 
 TEST(LineList, BuildsWithCrLfAndSplitsWithoutATrailingEmptyItem)

@@ -7,6 +7,10 @@
 #include "support/temp_store.h"
 #include "upload/central_upload.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+#include <thread>
+
 using namespace CentralUpload;
 
 namespace {
@@ -230,6 +234,86 @@ TEST_F(Upload, LongTextAndNonLatinTextArriveUnchanged)
     sys.post();
     ASSERT_EQ(uploadWith(QStringLiteral("All")).status2, kReady);
     EXPECT_EQ(central.column("SELECT Assessment_Description FROM Assessment"), QStringList { longText });
+}
+
+TEST_F(Upload, DriverControlsListWhatEachDriverCarries)
+{
+    // Profiles name business attributes only; the drivers carry the
+    // security attributes reached from them, with their control identifiers.
+    ASSERT_EQ(uploadWith(QStringLiteral("All")).status2, kReady);
+    EXPECT_EQ(joined("SELECT * FROM DrvCon ORDER BY Driver_Id, Attribute_Id, Control_Id"),
+        (QStringList { "BD1.01|Integrity|01.01.01", "BD1.01|Integrity|01.02.01", "BD1.02|Availability|02.01.01" }));
+    ASSERT_EQ(uploadWith(QStringLiteral("North")).status2, kReady);
+    EXPECT_EQ(central.column("SELECT DISTINCT Driver_Id FROM DrvCon"), QStringList { "BD1.01" });
+
+    // A central database without the table reports it as missing and gets the rest.
+    central.exec(QStringLiteral("DROP TABLE DrvCon"));
+    const Outcome outcome = uploadWith(QStringLiteral("All"));
+    EXPECT_EQ(outcome.status2, kTableProblem);
+    ASSERT_EQ(outcome.problems.size(), 1);
+    EXPECT_TRUE(outcome.problems.first().startsWith(QStringLiteral("DrvCon: ")))
+        << outcome.problems.first().toStdString();
+    EXPECT_EQ(central.column("SELECT Driver_Id FROM DrAtt").size(), 2);
+}
+
+TEST_F(Upload, OnlyTheFirstAssessmentRowIsOverwrittenAndAnUnsetPriorityIsNull)
+{
+    central.exec(QStringLiteral("INSERT INTO Assessment VALUES ('OLD-1', 'First', 'one'), ('OLD-2', 'Second', 'two')"));
+    Table& profile = a.driverProfiles();
+    profile.append();
+    profile.setText(QStringLiteral("CSeq"), QStringLiteral("BD1.02"));
+    profile.setText(QStringLiteral("Attribute"), QStringLiteral("Accurate")); // priority never set
+    profile.post();
+    ASSERT_EQ(uploadWith(QStringLiteral("All")).status2, kReady);
+    EXPECT_EQ(joined("SELECT Assessment_ID, Assessment_Title FROM Assessment ORDER BY Assessment_ID"),
+        (QStringList { "OLD-2|Second", "QA-1|Harbour review" }));
+    EXPECT_EQ(joined("SELECT Driver_Id, Attribute_Id, COALESCE(DrAtt_Priority, 'null') FROM DrAtt "
+                     "ORDER BY Driver_Id, Attribute_Id"),
+        (QStringList { "BD1.01|Accurate|1", "BD1.02|Accurate|null", "BD1.02|Available|3" }));
+}
+
+TEST_F(Upload, AConnectionKilledMidwayIsReportedAtTheTableWhereItDied)
+{
+    ASSERT_EQ(uploadWith(QStringLiteral("All")).status2, kReady);
+    // The next upload waits inside its Requirement rows for a lock this
+    // test holds, and its server process is ended there.
+    central.exec(QStringLiteral("CREATE FUNCTION hold_upload() RETURNS trigger LANGUAGE plpgsql AS "
+                                "$$ BEGIN PERFORM pg_advisory_lock(4242); RETURN NULL; END $$"));
+    central.exec(QStringLiteral("CREATE TRIGGER hold BEFORE INSERT ON Requirement "
+                                "FOR EACH STATEMENT EXECUTE FUNCTION hold_upload()"));
+    central.exec(QStringLiteral("SELECT pg_advisory_lock(4242)"));
+    a.system().edit();
+    a.system().setText(QStringLiteral("Assessment"), QStringLiteral("Never uploaded"));
+    a.system().post();
+
+    QString message = QStringLiteral("no error");
+    std::thread uploading([&] {
+        try {
+            upload(a, central.settings(), QStringLiteral("All"));
+        } catch (const QuarrixError& e) {
+            message = e.message();
+        }
+    });
+    QStringList killed;
+    QElapsedTimer waited;
+    waited.start();
+    while (killed.isEmpty() && waited.elapsed() < 30000) {
+        killed = central.column(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                               "WHERE datname = current_database() AND pid <> pg_backend_pid() "
+                                               "AND wait_event = 'advisory'"));
+        QThread::msleep(20);
+    }
+    uploading.join();
+    central.exec(QStringLiteral("SELECT pg_advisory_unlock(4242)"));
+    ASSERT_EQ(killed, QStringList { "1" }); // one backend ended
+
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Upload stopped at table Requirement, rows 1 to 3: ")))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("terminating connection"))) << message.toStdString();
+    EXPECT_TRUE(message.endsWith(QStringLiteral("Nothing was changed in the central database.")))
+        << message.toStdString();
+    EXPECT_EQ(central.column("SELECT Assessment_Title FROM Assessment"), QStringList { "Harbour review" });
+    EXPECT_EQ(central.column("SELECT Requirement_Id FROM Requirement").size(), 3);
 }
 
 }

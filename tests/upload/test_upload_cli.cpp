@@ -2,6 +2,8 @@
 #include "central_database.h"
 #include "sample_assessment.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -22,9 +24,11 @@ protected:
         ASSERT_TRUE(central.create());
     }
 
-    CliRun cli(const QStringList& args, const QByteArray& input = {})
+    CliRun cli(const QStringList& args, const QByteArray& input = {},
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
     {
         QProcess p;
+        p.setProcessEnvironment(environment);
         p.start(QStringLiteral(QUARRIX_CLI), QStringList { QStringLiteral("--store"), store } + args);
         p.write(input);
         p.closeWriteChannel();
@@ -95,6 +99,60 @@ TEST_F(UploadCli, SetServerTakesThePasswordOnlyFromStandardInput)
     ASSERT_TRUE(a.open(store, false, &error));
     EXPECT_EQ(a.system().text("SQL-Password"), QString(32, QLatin1Char('k')));
     EXPECT_EQ(a.system().text("SQL-User"), "u1");
+}
+
+TEST_F(UploadCli, ThePasswordReachesNeitherTheTraceNorTheDriverLog)
+{
+    // A password that starts with ";", up to which the driver manager's
+    // trace masks it; a short role name keeps it within what the trace shows
+    // of the connection string.
+    const QString role = QStringLiteral("q%1").arg(QCoreApplication::applicationPid());
+    const QString password = QStringLiteral(";tr4ce-me");
+    central.exec(QStringLiteral("DROP ROLE IF EXISTS %1").arg(role));
+    central.exec(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(role, password));
+    central.exec(QStringLiteral("GRANT ALL ON ALL TABLES IN SCHEMA public TO %1").arg(role));
+    {
+        Assessment a;
+        QString error;
+        ASSERT_TRUE(a.open(store, true, &error));
+        SampleAssessment::fill(a);
+    }
+    ServerSettings s = central.settings();
+    s.user = role;
+    s.password = password;
+    ASSERT_EQ(setServer(s).status, 0);
+
+    // An administrator's set-up: the driver manager traces every call, the
+    // driver keeps its communication log, both into this test's folder.
+    const QDir here(dir.path());
+    ASSERT_TRUE(here.mkpath("conf") && here.mkpath("logs"));
+    QFile ini(here.filePath("conf/odbcinst.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(
+        QStringLiteral("[ODBC]\nTrace=Yes\nTraceFile=%1\n\n[%2]\nDriver=psqlodbcw.so\nCommLog=1\nLogdir=%3\n")
+            .arg(here.filePath("odbc.trace"), QString::fromLatin1(CentralDatabase::kDriver), here.filePath("logs"))
+            .toUtf8());
+    ini.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ODBCSYSINI", here.filePath("conf"));
+
+    const CliRun uploaded = cli({ "upload" }, {}, environment);
+    EXPECT_EQ(uploaded.status, 0) << uploaded.err.toStdString();
+    EXPECT_EQ(central.column("SELECT Requirement_Id FROM Requirement").size(), 3);
+
+    QFile trace(here.filePath("odbc.trace"));
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly)) << "the driver manager wrote no trace";
+    const QByteArray traced = trace.readAll();
+    EXPECT_TRUE(traced.contains("SQLAllocHandle")); // tracing was on
+    EXPECT_FALSE(traced.contains("tr4ce-me")) << traced.toStdString();
+    for (const QString& name : QDir(here.filePath("logs")).entryList(QDir::Files)) {
+        QFile log(here.filePath("logs/") + name);
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        const QByteArray logged = log.readAll();
+        EXPECT_FALSE(logged.contains("tr4ce-me")) << name.toStdString();
+    }
+    central.exec(QStringLiteral("REVOKE ALL ON ALL TABLES IN SCHEMA public FROM %1").arg(role));
+    central.exec(QStringLiteral("DROP ROLE %1").arg(role));
 }
 
 }

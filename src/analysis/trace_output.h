@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class TraceChain;
+struct TraceGaps;
+
+// The trace and its gaps as the command line prints them.
+namespace TraceOutput {
+// A header row "driver,requirement,profiled_attribute,priority,
+// security_attribute,control" and one row per link, quoted as RFC 4180 asks
+// (fields holding a comma, a quote or a line break in quotes, quotes
+// doubled), every row ended by CR LF.
+QString csv(const TraceChain& chain);
+// An array of objects with the same keys: text values, priority a whole
+// number or null.
+QByteArray json(const TraceChain& chain);
+
+// Each list's name, its count and its items, one per line.
+QString gapsText(const TraceGaps& gaps);
+// An object with the five lists under their names.
+QByteArray gapsJson(const TraceGaps& gaps);
+}

@@ -1,0 +1,51 @@
+#include "app/main_window.h"
+
+#include "analysis/drivers_tab.h"
+#include "analysis/requirements_tab.h"
+#include "analysis/trace_window.h"
+#include "catalogues/controls_database_tab.h"
+
+#include <QTabWidget>
+
+namespace {
+
+// Shows the tab and makes the record whose field holds the value current
+// there; says so when the tab's list does not hold it. When the page shown
+// keeps its edits (a save failed), nothing moves.
+void selectIn(
+    MainWindow& window, TabPage* page, Table& table, const char* field, const QString& value, const QString& what)
+{
+    window.pageControl()->setCurrentWidget(page);
+    if (!window.isPageShown(page))
+        return;
+    if (!table.locate(QString::fromLatin1(field), { value }))
+        window.dialogs().notice(QStringLiteral("%1 %2 is not in the list shown").arg(what, value));
+}
+
+}
+
+TraceWindow* MainWindow::traceWindow() const
+{
+    return static_cast<TraceWindow*>(m_traceWindow.data());
+}
+
+void MainWindow::openTraceWindow()
+{
+    WaitCursor wait(*m_dialogs);
+    delete m_traceWindow;
+    auto* trace = new TraceWindow(m_assessment, divisionFilterText(), this);
+    m_traceWindow = trace;
+    trace->setAttribute(Qt::WA_DeleteOnClose);
+    connect(trace, &TraceWindow::requirementChosen, this, [this](const QString& id) {
+        runCommand([&] { selectIn(*this, m_requirements, m_assessment.requirements(), "RSeq", id, "Requirement"); });
+    });
+    connect(trace, &TraceWindow::driverChosen, this, [this](const QString& id) {
+        runCommand([&] { selectIn(*this, m_drivers, m_assessment.drivers(), "CSeq", id, "Driver"); });
+    });
+    connect(trace, &TraceWindow::controlChosen, this, [this](const QString& id) {
+        runCommand([&] { selectIn(*this, m_controlsDatabase, m_assessment.controls(), "Id", id, "Control"); });
+    });
+    trace->show();
+    trace->raise();
+    trace->activateWindow();
+}
