@@ -16,8 +16,7 @@ namespace CatalogueTab {
 inline const QString kBlank21 = QString(21, QLatin1Char(' '));
 inline const QString kRecordAdded = QStringLiteral("Record added             ");
 inline const QString kDeleted = QStringLiteral("Deleted                ");
-inline const QString kImportFilter
-    = QStringLiteral("Excel documents (*.xls *.XLS);;Excel2007 documents (*.xlsx *.XLSX)");
+inline const QString kImportFilter = kSpreadsheetSetFilter;
 
 template <class W> W* control(const char* name, const QString& hint, const QRect& g, QWidget* parent)
 {
@@ -52,7 +51,8 @@ inline QString chooseImportFile(Dialogs& dialogs, const QString& question, const
 {
     if (!dialogs.ask(question))
         return {};
-    return dialogs.openFile({ QStringLiteral("Open"), filter, QStringLiteral("xls"), QString() });
+    return dialogs.openFile(
+        { QStringLiteral("Open"), filter, QStringLiteral("xlsx"), QString(), FileKind::CatalogueSet });
 }
 
 // The level of a tree node: 0 for top-level nodes.

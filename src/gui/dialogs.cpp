@@ -1,17 +1,12 @@
 #include "gui/dialogs.h"
 
-#include "files/data_folder.h"
-
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QUrl>
 #include <algorithm>
 
@@ -32,53 +27,9 @@ void WidgetDialogs::error(const QString& message)
     QMessageBox::critical(m_parent, QApplication::applicationName(), message);
 }
 
-namespace {
-
-// The settings key of the folder remembered for a kind; none for Other.
-QString folderKey(Dialogs::FileKind kind)
-{
-    switch (kind) {
-    case Dialogs::FileKind::Archive:
-        return QStringLiteral("Folders/archive");
-    case Dialogs::FileKind::Report:
-        return QStringLiteral("Folders/report");
-    case Dialogs::FileKind::Export:
-        return QStringLiteral("Folders/export");
-    case Dialogs::FileKind::CatalogueSet:
-        return QStringLiteral("Folders/catalogueSet");
-    case Dialogs::FileKind::Other:
-        break;
-    }
-    return {};
-}
-
-bool isInside(const QString& folder, const QString& root)
-{
-    const QString f = QDir(folder).canonicalPath();
-    const QString r = QDir(root).canonicalPath();
-    return !f.isEmpty() && !r.isEmpty() && (f == r || f.startsWith(r + QLatin1Char('/')));
-}
-
-}
-
-QString WidgetDialogs::folderFor(FileKind kind, bool saving) const
-{
-    const QString store = m_storeFolder.isEmpty() ? QDir::currentPath() : m_storeFolder;
-    const QString key = folderKey(kind);
-    if (key.isEmpty())
-        return store;
-    const QString remembered = QSettings(QStringLiteral("Quarrix"), QStringLiteral("Quarrix")).value(key).toString();
-    if (remembered.isEmpty() || !QFileInfo(remembered).isDir())
-        return store;
-    // What the program ships (the starter sets) is not offered for overwriting.
-    if (saving && isInside(remembered, DataFolder::path()))
-        return store;
-    return remembered;
-}
-
 QString WidgetDialogs::fileDialog(const FileRequest& request, bool saving)
 {
-    QFileDialog dialog(m_parent, request.title, folderFor(request.kind, saving), request.filter);
+    QFileDialog dialog(m_parent, request.title, m_folders.folderFor(request.kind, saving), request.filter);
     dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (!saving)
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -94,9 +45,7 @@ QString WidgetDialogs::fileDialog(const FileRequest& request, bool saving)
     if (dialog.exec() != QDialog::Accepted)
         return {};
     const QString chosen = dialog.selectedFiles().value(0);
-    const QString key = folderKey(request.kind);
-    if (!key.isEmpty() && !chosen.isEmpty())
-        QSettings(QStringLiteral("Quarrix"), QStringLiteral("Quarrix")).setValue(key, QFileInfo(chosen).absolutePath());
+    m_folders.remember(request.kind, chosen);
     return chosen;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/file_folders.h"
+#include "gui/file_kind.h"
 #include "store/progress.h"
 
 #include <QElapsedTimer>
@@ -30,17 +32,9 @@ public:
     // An error raised inside a command, shown with its message.
     virtual void error(const QString& message) = 0;
 
-    // What a file dialog is for. The window's dialogs remember the folder
-    // last chosen for each kind and open there; a kind not chosen yet opens
-    // in the folder of the store, never in the program's own data folder, so
-    // an export does not open beside the starter sets.
-    enum class FileKind {
-        Other, // not remembered: the folder of the store
-        Archive, // archives saved and loaded
-        Report, // the Word and PDF reports
-        Export, // the spreadsheet export
-        CatalogueSet, // attribute and control sets, imported or autoloaded
-    };
+    // What a file dialog is for. The window's dialogs open each kind in the
+    // folder last chosen for it (gui/file_folders.h).
+    using FileKind = ::FileKind;
 
     struct FileRequest {
         QString title;
@@ -86,14 +80,13 @@ private:
     Progress::Scope m_scope;
 };
 
-// The dialogs of the program. The folder last chosen for each kind of file
-// is kept in the user's settings (QSettings "Quarrix"/"Quarrix", group
-// "Folders"); storeFolder is where a kind opens the first time.
+// The dialogs of the program. File dialogs open in the folders that
+// FileFolders keeps; storeFolder is where a kind opens the first time.
 class WidgetDialogs : public Dialogs {
 public:
     explicit WidgetDialogs(QWidget* parent, const QString& storeFolder = {})
         : m_parent(parent)
-        , m_storeFolder(storeFolder)
+        , m_folders(storeFolder)
     {
     }
     bool ask(const QString& question, Default byDefault) override;
@@ -107,14 +100,11 @@ public:
     void endWait() override;
     void progress(const QString& phase, qint64 done, qint64 total) override;
 
-    // The folder a file dialog of the kind opens in.
-    QString folderFor(FileKind kind, bool saving) const;
-
 private:
     QString fileDialog(const FileRequest& request, bool saving);
 
     QWidget* m_parent;
-    QString m_storeFolder; // empty: the working directory
+    FileFolders m_folders;
     int m_waitDepth = 0;
     QElapsedTimer m_waiting; // since the outermost hourglass began
     QPointer<QProgressDialog> m_progress;

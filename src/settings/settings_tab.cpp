@@ -260,8 +260,7 @@ void SettingsTab::browse(const AutoloadRow& row)
 {
     Dialogs::FileRequest request;
     request.title = QStringLiteral("Open");
-    request.filter = QStringLiteral(
-        "Spreadsheets (*.xlsx *.xls);;Excel2007 documents (*.xlsx);;Excel documents (*.xls);;All files (*)");
+    request.filter = kSpreadsheetSetFilter;
     request.defaultSuffix = QStringLiteral("xlsx");
     request.kind = Dialogs::FileKind::CatalogueSet;
     const QString path = dialogs().openFile(request);
