@@ -69,6 +69,7 @@ void MainWindow::loadFromArchive()
         read = ArchiveReader::read(path);
     }
     if (!read.isArchive) {
+        setStatus(ArchiveReader::kNotAnArchive);
         dialogs().notice(ArchiveReader::kNotAnArchive);
         return;
     }
@@ -78,4 +79,5 @@ void MainWindow::loadFromArchive()
     ArchiveReader::apply(assessment(), read.blocks);
     assessment().setWorkArchived(true);
     showStoredIdentity();
+    setStatus(QStringLiteral("Load complete           "));
 }
