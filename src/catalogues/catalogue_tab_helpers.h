@@ -52,7 +52,7 @@ inline QString chooseImportFile(Dialogs& dialogs, const QString& question, const
     if (!dialogs.ask(question))
         return {};
     return dialogs.openFile(
-        { QStringLiteral("Open"), filter, QStringLiteral("xlsx"), QString(), FileKind::CatalogueSet });
+        { QStringLiteral("Open"), filter, QStringLiteral("xls"), QString(), FileKind::CatalogueSet });
 }
 
 // The level of a tree node: 0 for top-level nodes.

@@ -180,6 +180,9 @@ QLayout* SettingsTab::autoloadFile(const AutoloadRow& row, const char* browseNam
     button->setText(QStringLiteral("..."));
     connect(button, &QToolButton::clicked, this, [this, &row] { run([this, &row] { browse(row); }); });
     connect(row.check, &QCheckBox::toggled, this, [this, &row] { run([this, &row] { storeAutoload(row); }); });
+    // A path wider than the box shows whole in its tooltip.
+    connect(row.file, &QLineEdit::textChanged, row.file,
+        [file = row.file](const QString& path) { file->setToolTip(path); });
     auto* line = new QHBoxLayout;
     line->addWidget(row.file, 1);
     line->addWidget(button);
