@@ -12,6 +12,5 @@ enum class FileKind {
 };
 
 // The filter of a dialog that opens an attribute or control set: both
-// spreadsheet formats together first, so no set is hidden by the default.
-inline const QString kSpreadsheetSetFilter = QStringLiteral(
-    "Spreadsheets (*.xlsx *.xls);;Excel2007 documents (*.xlsx *.XLSX);;Excel documents (*.xls *.XLS);;All files (*)");
+// spreadsheet formats together, so no set is hidden by the default.
+inline const QString kSpreadsheetSetFilter = QStringLiteral("Spreadsheets (*.xlsx *.xls)");

@@ -74,14 +74,7 @@ TEST_F(RegisterEditMoves, EveryMoveOffersTheEditsOnceAndYesSavesOnlyTheEditedRec
                 StoredRows expected = before;
                 if (yes)
                     expected[edited][table.fieldIndex(QString::fromLatin1(t.textField))] = QStringLiteral("Edited");
-                int added = 0;
-                for (auto it = after.begin(); it != after.end();)
-                    if (before.count(it->first) == 0) {
-                        ++added;
-                        it = after.erase(it);
-                    } else {
-                        ++it;
-                    }
+                const int added = takeAddedRows(after, before);
                 EXPECT_EQ(after, expected);
                 EXPECT_EQ(added, move == RecordMove::Add ? 1 : 0);
                 // The editors show the current record.

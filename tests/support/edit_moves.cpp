@@ -30,6 +30,19 @@ const char* moveName(RecordMove move)
     return "?";
 }
 
+int takeAddedRows(StoredRows& after, const StoredRows& before)
+{
+    int added = 0;
+    for (auto it = after.begin(); it != after.end();)
+        if (before.count(it->first) == 0) {
+            ++added;
+            it = after.erase(it);
+        } else {
+            ++it;
+        }
+    return added;
+}
+
 StoredRows EditMovesFixture::storedRows(const char* table) const
 {
     Assessment fresh;

@@ -38,6 +38,9 @@ struct EditingTab {
 // Every stored row of a table, read afresh from the file: row id -> values.
 using StoredRows = std::map<qint64, QStringList>;
 
+// Takes the rows that are not in `before` out of `after`; returns how many.
+int takeAddedRows(StoredRows& after, const StoredRows& before);
+
 // A window whose tests make each move with edits pending and check what the
 // store and the editors hold afterwards.
 class EditMovesFixture : public WindowFixture {
