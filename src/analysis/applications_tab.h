@@ -24,6 +24,7 @@ public:
     void hAdd7Click();
     void hDelete7Click();
     void hSave7Click();
+    void save() override { hSave7Click(); }
     void hAdd8Click(); // adds cbAttributes' text to the application
     void lbAttributesClick();
 

@@ -27,6 +27,7 @@ public:
 
     // Stores the panels' priorities for the driver they show.
     void saveProfile();
+    void save() override { saveProfile(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

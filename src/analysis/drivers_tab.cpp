@@ -219,11 +219,14 @@ void DriversTab::addDriver()
     Table& t = drivers();
     t.append(); // the edits of the driver left are offered first
     t.setText(field("CSeq"), DriverProfile::placeholderId());
+    if (const QString division = filteredDivision(); !division.isEmpty())
+        t.setText(field("Division"), division);
     t.post();
     m_editor->showCurrent();
     {
         const RecordEditor::Filling filling(*m_editor);
-        for (QComboBox* box : { m_division, m_activity, m_group, m_requirementChoice })
+        ChoiceBox::showValue(m_division, t.text(field("Division")), true);
+        for (QComboBox* box : { m_activity, m_group, m_requirementChoice })
             ChoiceBox::showFirst(box);
     }
     setStatus(kRecordAdded);

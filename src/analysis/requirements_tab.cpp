@@ -183,6 +183,8 @@ void RequirementsTab::addRequirement()
     Table& t = reqs();
     t.append(); // the edits of the requirement left are offered first
     t.setText(field("RSeq"), QStringLiteral("BRx.xx"));
+    if (const QString division = filteredDivision(); !division.isEmpty())
+        t.setText(field("Division"), division);
     t.post();
     m_editor->showCurrent();
     showDivisionDefault();

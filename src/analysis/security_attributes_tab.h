@@ -21,6 +21,7 @@ public:
 
     void DBGrid5CellClick(); // loads the editors from the current attribute
     void hSave5Click();
+    void save() override { hSave5Click(); }
     void hAdd5Click(); // objective Add
     void hAdd4Click(); // control Add
     void lbSecObjKeyUp(int key);

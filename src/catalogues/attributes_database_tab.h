@@ -28,6 +28,7 @@ public:
     void addAttribute();
     void deleteAttribute(bool byLink); // the Delete key leaves the saved flag
     void saveAttribute(); // the Save link: the attribute shown
+    void save() override { saveAttribute(); }
     void importAttributeSet();
     // Shows the security attributes of the technical attribute current in
     // the business-to-technical grid.

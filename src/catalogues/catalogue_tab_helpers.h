@@ -13,7 +13,7 @@ inline const QString kBlank21 = QString(21, QLatin1Char(' '));
 inline const QString kRecordAdded = QStringLiteral("Record added             ");
 inline const QString kDeleted = QStringLiteral("Deleted                ");
 // Spreadsheets first, so the .xlsx starter sets are listed.
-inline const QString kImportFilter = QStringLiteral("Spreadsheets (*.xlsx *.xls)");
+inline const QString kImportFilter = kSpreadsheetSetFilter;
 
 // The window's tables go before its widgets when it closes; a grid lets go of
 // its table then, so that hiding it no longer asks the table for rows.
@@ -32,6 +32,7 @@ inline QString chooseImportFile(Dialogs& dialogs, const QString& question, const
     request.title = QStringLiteral("Open");
     request.filter = filter;
     request.defaultSuffix = QStringLiteral("xlsx");
+    request.kind = FileKind::CatalogueSet;
     return dialogs.openFile(request);
 }
 

@@ -28,6 +28,7 @@ public:
     void addControl();
     void deleteControl(bool byLink); // the Delete key leaves the saved flag
     void saveControl(); // the Save link: the control shown
+    void save() override { saveControl(); }
     void importControlSet();
 
 private:

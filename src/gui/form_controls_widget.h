@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/memo_text.h"
+#include "gui/disabled_style.h"
 
 #include <QLabel>
 #include <QRect>
@@ -20,12 +20,12 @@ template <class W> W* place(const char* name, const QString& hint, const QRect& 
     return w;
 }
 
-// An editor of an Edit/Save group: disabled (greyed on sky blue) until edited.
+// An editor of an Edit/Save group: disabled (dark grey on sky blue) until edited.
 template <class W> W* placeDisabled(const char* name, const QString& hint, const QRect& geometry, QWidget* parent)
 {
     W* w = place<W>(name, hint, geometry, parent);
     w->setEnabled(false);
-    Text::markDisabledStyle(w);
+    DisabledStyle::apply(w);
     return w;
 }
 

@@ -31,6 +31,12 @@ bool TabPage::isPageShown() const
     return m_host.isPageShown(this);
 }
 
+QString TabPage::filteredDivision() const
+{
+    const QString division = m_host.divisionFilterText();
+    return division == QLatin1String("All") ? QString() : division;
+}
+
 void TabPage::markWorkUnarchived() const
 {
     m_host.assessment().setWorkArchived(false);

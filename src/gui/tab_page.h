@@ -36,11 +36,17 @@ public:
     virtual bool offerPendingEdits() { return true; }
     // The tab's editors hold edits not yet saved.
     virtual bool hasPendingEdits() const { return false; }
+    // The tab's Save command, which Ctrl+S runs while the tab is shown; tabs
+    // without one do nothing.
+    virtual void save() { }
 
 protected:
     Assessment& assessment() const;
     void setStatus(const QString& text) const;
     bool isPageShown() const; // this tab is the page shown
+    // The division the filter shows, or empty text while it shows "All": a
+    // record added under a filter starts in that division, so it stays in view.
+    QString filteredDivision() const;
     // The store now holds work that is not in an archive (the saved flag false).
     void markWorkUnarchived() const;
 
