@@ -218,7 +218,7 @@ void BusinessAttributesTab::storeOpened()
     m_grid->setColumnWidth(0, 70);
     m_grid->setColumnWidth(1, 520);
     FormLayout::placeGrid(m_page, m_grid);
-    connect(m_grid, &DataGrid::cellClicked, this, [this] { setStatus(QString(22, QLatin1Char(' '))); });
+    connect(m_grid, &DataGrid::cellClicked, this, [this] { blankStatus(22); });
     m_starterOffer->follow(assessment().attribute());
 
     // The profile editor edits the current driver's profile: a driver move,
@@ -226,7 +226,7 @@ void BusinessAttributesTab::storeOpened()
     // and then colours the panels for the new driver.
     m_editor = new RecordEditor(*this, drivers,
         { [this] { colourPanelsFromProfile(); }, [this](qint64 rowId) { writeProfile(rowId); },
-            [this] { setStatus(QString(22, QLatin1Char(' '))); } });
+            [this] { blankStatus(22); } });
 }
 
 bool BusinessAttributesTab::hasPendingEdits() const
@@ -252,7 +252,7 @@ void BusinessAttributesTab::tabShown()
     flowPanels();
     assessment().drivers().first();
     m_editor->showCurrent();
-    setStatus(QString(21, QLatin1Char(' ')));
+    blankStatus();
 }
 
 // The business attributes in GrAtt order, one panel each, wide enough for the

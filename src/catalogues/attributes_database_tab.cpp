@@ -185,7 +185,7 @@ bool AttributesDatabaseTab::offerPendingEdits()
 void AttributesDatabaseTab::tabShown()
 {
     showTaxonomy();
-    setStatus(kBlank21);
+    blankStatus();
 }
 
 // Every attribute is listed in key order, whatever filter or order the tab
@@ -302,5 +302,5 @@ void AttributesDatabaseTab::importAttributeSet()
     WaitCursor wait(dialogs());
     ::importAttributeSet(assessment(), file);
     showTaxonomy();
-    setStatus(kBlank21);
+    blankStatus();
 }

@@ -9,7 +9,6 @@
 // Small helpers shared by the two catalogue tabs.
 namespace CatalogueTab {
 
-inline const QString kBlank21 = QString(21, QLatin1Char(' '));
 inline const QString kRecordAdded = QStringLiteral("Record added             ");
 inline const QString kDeleted = QStringLiteral("Deleted                ");
 // Spreadsheets first, so the .xlsx starter sets are listed.

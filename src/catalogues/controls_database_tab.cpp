@@ -175,7 +175,7 @@ void ControlsDatabaseTab::tabShown()
 {
     m_treeError.clear();
     showCatalogue();
-    setStatus(kBlank21);
+    blankStatus();
 }
 
 void ControlsDatabaseTab::showCatalogue()
@@ -270,5 +270,5 @@ void ControlsDatabaseTab::importControlSet()
     ::importControlSet(assessment(), file);
     m_treeError.clear();
     showCatalogue();
-    setStatus(kBlank21);
+    blankStatus();
 }

@@ -26,6 +26,11 @@ void TabPage::setStatus(const QString& text) const
     m_host.setStatus(text);
 }
 
+void TabPage::blankStatus(int blanks) const
+{
+    setStatus(QString(blanks, QLatin1Char(' ')));
+}
+
 bool TabPage::isPageShown() const
 {
     return m_host.isPageShown(this);

@@ -43,6 +43,9 @@ public:
 protected:
     Assessment& assessment() const;
     void setStatus(const QString& text) const;
+    // Blanks the status line as a command starts; the tabs' commands write
+    // 21 blanks, their grid clicks and moves 22.
+    void blankStatus(int blanks = 21) const;
     bool isPageShown() const; // this tab is the page shown
     // The division the filter shows, or empty text while it shows "All": a
     // record added under a filter starts in that division, so it stays in view.

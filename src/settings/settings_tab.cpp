@@ -204,7 +204,7 @@ void SettingsTab::tabShown()
         row->file->setText(system.text(field(row->fileField)));
         row->check->setChecked(system.boolean(field(row->flagField)));
     }
-    setStatus(QString(21, QLatin1Char(' ')));
+    blankStatus();
 }
 
 void SettingsTab::save()
