@@ -94,3 +94,17 @@ void deriveAttributesInUse(Assessment& assessment, const QString& division)
     attribute.setFiltered(true);
     attribute.first();
 }
+
+void showAttributesInUse(Assessment& assessment, const QString& division)
+{
+    deriveAttributesInUse(assessment, division);
+    assessment.attribute().setSort(QStringLiteral("Attribute ASC"));
+}
+
+void releaseAttributesInUse(Assessment& assessment)
+{
+    Table& attribute = assessment.attribute();
+    attribute.setSort(QStringLiteral("GrAtt ASC"));
+    attribute.setFiltered(false);
+    attribute.first();
+}

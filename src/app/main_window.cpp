@@ -3,6 +3,7 @@
 #include "analysis/applications_tab.h"
 #include "analysis/business_attributes_tab.h"
 #include "analysis/drivers_tab.h"
+#include "analysis/in_use_derivation.h"
 #include "analysis/requirements_tab.h"
 #include "analysis/security_attributes_tab.h"
 #include "app/project_tab.h"
@@ -182,6 +183,14 @@ void MainWindow::connectTabs()
     connect(this, &MainWindow::divisionFilterChanged, m_reports, &ReportsTab::showDivision);
     connect(m_securityAttributes, &SecurityAttributesTab::traceRequested, this,
         [this] { runCommand([this] { openTraceWindow(); }); });
+    // Both tabs list the attributes in use; when one is left for the other,
+    // whose show step has just set the view up, it stays.
+    const auto releaseUnlessListed = [this] {
+        if (m_pageShown != m_securityAttributes && m_pageShown != m_applications)
+            runCommand([this] { releaseAttributesInUse(m_assessment); });
+    };
+    connect(m_securityAttributes, &SecurityAttributesTab::attributesInUseLeft, this, releaseUnlessListed);
+    connect(m_applications, &ApplicationsTab::attributesInUseLeft, this, releaseUnlessListed);
 }
 
 void MainWindow::startUp(const QString& storePath)
