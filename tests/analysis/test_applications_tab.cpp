@@ -135,4 +135,22 @@ TEST_F(ApplicationsTabTest, AnApplicationAddedWhileADivisionIsFilteredBelongsToI
     EXPECT_FALSE(window->tab<ApplicationsTab>()->hasPendingEdits());
 }
 
+TEST_F(ApplicationsTabTest, ArrowKeysLoadTheApplicationAndTheAttributeAddStaysWithIt)
+{
+    for (const char* name : { "Ledger", "Payroll" })
+        addRow(store().applications(), { { "Application", name }, { "SecAtt", "Audit\r\n" } });
+    showTab("TabSheet10");
+    auto* grid = find<DataGrid>("DBGrid9");
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(find<QLineEdit>("eApplication")->text(), QStringLiteral("Payroll"));
+
+    addAttribute("Access");
+    click("hSave7");
+    EXPECT_EQ(column(store().applications(), "SecAtt"), (QStringList { "Audit\r\n", "Audit\r\nAccess\r\n" }));
+    EXPECT_EQ(column(store().applications(), "Application"), (QStringList { "Ledger", "Payroll" }));
+    EXPECT_EQ(window->statusText(), QStringLiteral("Save complete           "));
+    EXPECT_TRUE(dialogs->questions.isEmpty());
+}
+
 }
