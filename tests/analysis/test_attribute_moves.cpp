@@ -92,17 +92,9 @@ TEST_F(AttributeEditMoves, EveryMoveOffersTheEditsOnceAndYesSavesOnlyTheEditedRe
 
                 makeMove(move, t.tab);
 
-                EXPECT_EQ(timesAsked("Save changes?"), 1);
-                EXPECT_EQ(dialogs->questions.value(0), "Save changes?");
-                EXPECT_EQ(dialogs->defaults.value(0), Dialogs::Default::Yes);
-                EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
-                StoredRows after = storedValues(t.table);
-                StoredRows expected = before;
-                if (yes)
-                    expected[edited][table.fieldIndex(QString::fromLatin1(t.memoField))] = QStringLiteral("Edited");
-                const int added = takeAddedRows(after, before);
-                EXPECT_EQ(after, expected);
-                EXPECT_EQ(added, move == RecordMove::Add ? 1 : 0);
+                expectOfferedOnce();
+                expectOnlyEditedRecordChanged(storedValues(t.table), before, edited,
+                    table.fieldIndex(QString::fromLatin1(t.memoField)), yes, move);
                 // The editors show the current record.
                 if (window->pageShown() == find<QWidget>(t.tab.tab)) {
                     const bool any = table.hasRecord();

@@ -54,4 +54,11 @@ protected:
     // switch comes back to the tab, so that its editors can be checked.
     void makeMove(RecordMove move, const EditingTab& tab);
     int timesAsked(const QString& question) const;
+    // The move asked "Save changes?" first and once, Yes by default, and
+    // showed no error.
+    void expectOfferedOnce() const;
+    // Yes set the edited field of the edited record to "Edited" and changed
+    // nothing else, No changed nothing; Add added its record all the same.
+    static void expectOnlyEditedRecordChanged(
+        StoredRows after, const StoredRows& before, qint64 edited, int field, bool yes, RecordMove move);
 };
