@@ -24,6 +24,7 @@ public:
     void tabHidden() override;
     bool offerPendingEdits() override;
     bool hasPendingEdits() const override;
+    void save() override { saveApplication(); }
 
     void addApplication();
     void deleteApplication();

@@ -22,6 +22,7 @@ public:
     void tabHidden() override;
     bool offerPendingEdits() override;
     bool hasPendingEdits() const override;
+    void save() override { saveAttribute(); }
 
     // The division filter changed: the attributes in use are recomputed while
     // this tab shows.

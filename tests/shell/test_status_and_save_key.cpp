@@ -1,5 +1,7 @@
 // Every command leaves a status line, success or error, and Ctrl+S runs the
 // Save of the tab shown.
+#include "support/edit_moves.h"
+#include "support/table_rows.h"
 #include "support/window_fixture.h"
 
 #include "gui/link_label.h"
@@ -11,7 +13,7 @@
 
 namespace {
 
-class StatusAndSaveKeyTest : public WindowFixture {
+class StatusAndSaveKeyTest : public EditMovesFixture {
 protected:
     QString firstErrorLine() const { return dialogs->errors.value(0).section(QLatin1Char('\n'), 0, 0); }
     void pressSaveKey()
@@ -118,6 +120,61 @@ TEST_F(StatusAndSaveKeyTest, CtrlSRunsTheSaveOfTheTabShown)
     pressSaveKey();
     EXPECT_EQ(window->statusText(), QStringLiteral("from before"));
     EXPECT_TRUE(dialogs->errors.isEmpty());
+}
+
+// On the tabs that edit records, Ctrl+S saves the record shown, as the tab's
+// Save link does.
+TEST_F(StatusAndSaveKeyTest, CtrlSSavesTheRecordShownOnEveryRecordTab)
+{
+    Assessment& a = window->assessment();
+    addRow(a.requirements(), { { "RSeq", "BR1" }, { "Requirement", "Need" } });
+    addRow(a.drivers(), { { "CSeq", "BD1" } });
+    addRow(a.driverProfiles(), { { "CSeq", "BD1" }, { "Attribute", "Agile" }, { "Priority", "1" } });
+    addRow(a.attribute(),
+        { { "GrAtt", "01Agile" }, { "Group", "G" }, { "Grx", "01" }, { "Attribute", "Agile" },
+            { "Tier", "Business" } });
+    addRow(a.attribute(),
+        { { "GrAtt", "10Net" }, { "Group", "G" }, { "Grx", "02" }, { "Attribute", "Net" }, { "Tier", "Technical" } });
+    addRow(a.attribute(),
+        { { "GrAtt", "20Access" }, { "Group", "G" }, { "Grx", "03" }, { "Attribute", "Access" },
+            { "Tier", "Security" } });
+    addRow(a.businessToTechnical(), { { "BusAtt", "Agile" }, { "TechAtt", "Net" } });
+    addRow(a.technicalToSecurity(), { { "TechAtt", "Net" }, { "SecAtt", "Access" } });
+    addRow(a.controls(), { { "Id", "01.01.01" }, { "Control", "Keep a log" } });
+    addRow(a.applications(), { { "Application", "Ledger" } });
+    startWindow();
+
+    const struct {
+        const char* tab;
+        const char* editor; // an editor of the record shown
+        const char* table;
+        const char* field;
+    } cases[] = {
+        { "TabSheet1", "eRequirement", "Requirements", "Requirement" },
+        { "TabSheet2", "eDriver", "Drivers", "Driver" },
+        { "TabSheet4", "mAttDescription", "Attribute", "Description" },
+        { "TabSheet10", "mAppDesc", "Applications", "Description" },
+        { "TabSheet7", "mAttDesc2", "Attribute", "Description" },
+        { "TabSheet5", "eControl", "Controls", "control_title" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tab);
+        showTab(c.tab);
+        dialogs->errors.clear();
+        const QString text = QStringLiteral("Keyed on ") + QLatin1String(c.tab);
+        if (auto* memo = window->findChild<QPlainTextEdit*>(QLatin1String(c.editor)))
+            memo->setPlainText(text);
+        else
+            find<QLineEdit>(c.editor)->setText(text);
+        pressSaveKey();
+        EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
+        bool found = false;
+        for (const auto& [rowId, values] : storedRows(c.table)) {
+            Q_UNUSED(rowId);
+            found = found || values.contains(text);
+        }
+        EXPECT_TRUE(found) << c.field;
+    }
 }
 
 // Each file dialog says what kind of file it is for, so its folder is
