@@ -66,11 +66,3 @@ DataGrid* TabPage::makeGrid(
     connect(grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
     return grid;
 }
-
-LinkLabel* TabPage::link(
-    const QString& text, const char* objectName, const QRect& geometry, const std::function<void()>& command)
-{
-    LinkLabel* label = link(text, objectName, command);
-    label->setGeometry(geometry);
-    return label;
-}

@@ -4,7 +4,6 @@
 #include "gui/tab_host.h"
 #include "gui/table_model.h"
 
-#include <QRect>
 #include <QWidget>
 #include <functional>
 
@@ -60,9 +59,6 @@ protected:
     // A grid on a table, named; a value typed into a cell that the table
     // refuses is shown as an error.
     DataGrid* makeGrid(Table& table, std::vector<TableModel::Column> columns, bool editable, const char* objectName);
-    // The same at a fixed place (tabs not yet laid out by layouts).
-    LinkLabel* link(
-        const QString& text, const char* objectName, const QRect& geometry, const std::function<void()>& command);
 
 private:
     TabHost& m_host;
