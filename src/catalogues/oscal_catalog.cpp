@@ -1,17 +1,13 @@
 #include "catalogues/oscal_catalog.h"
 
+#include "files/json_reader.h"
 #include "store/quarrix_error.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -31,94 +27,43 @@ QByteArray withoutByteOrderMark(const QByteArray& bytes)
     return bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
 }
 
-// Refuses JSON nested deeper than the limit before the parser, or the walk
-// over the catalog, recurses into it, and JSON of more values than the limit
-// before the parser holds them all (a small object costs some 200 bytes).
-void checkShape(const QByteArray& json, const OscalCatalog::Limits& limits)
-{
-    int depth = 0;
-    qint64 values = 1; // counted as lists and objects opened plus separators
-    const char* const end = json.constData() + json.size();
-    for (const char* p = json.constData(); p < end; ++p) {
-        switch (*p) {
-        case '"':
-            // Skip the string: its end is the next quote not escaped by an odd
-            // run of backslashes.
-            for (;;) {
-                p = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1)));
-                if (!p)
-                    return; // unterminated: the parser says so
-                const char* q = p;
-                while (q[-1] == '\\')
-                    --q;
-                if ((p - q) % 2 == 0)
-                    break;
-            }
-            break;
-        case '{':
-        case '[':
-            if (++depth > limits.maxDepth)
-                fail(QStringLiteral("it is nested more than %1 levels deep").arg(limits.maxDepth));
-            [[fallthrough]];
-        case ',':
-            if (++values > limits.maxValues)
-                fail(QStringLiteral("it holds more than %1 JSON values").arg(limits.maxValues));
-            break;
-        case '}':
-        case ']':
-            --depth;
-            break;
-        default:
-            break;
-        }
-    }
-}
+using Json::Value;
 
-QString text(const QJsonObject& o, const char* key)
+bool hasName(Value o, const char* name)
 {
-    return o.value(QLatin1String(key)).toString();
-}
-
-bool hasName(const QJsonObject& o, const char* name)
-{
-    return o.value(QLatin1String("name")).toString() == QLatin1String(name);
+    return o.member("name").textEquals(name);
 }
 
 // Calls visit for each object listed under key; none when the key is absent.
 // Anything but a list of objects there means the file is not a catalog.
-template <class Visit> void forEachObject(const QJsonObject& o, const char* key, const QString& owner, Visit visit)
+template <class Visit> void forEachObject(Value o, const char* key, const QString& owner, Visit visit)
 {
-    const QJsonValue v = o.value(QLatin1String(key));
-    if (v.isUndefined() || v.isNull())
+    const Value v = o.member(key);
+    if (!v.exists() || v.isNull())
         return;
     if (!v.isArray())
         fail(QStringLiteral("the \"%1\" of %2 is not a list").arg(QLatin1String(key), owner));
-    const QJsonArray list = v.toArray();
-    for (const QJsonValue& item : list) {
+    for (const Value item : v.entries()) {
         if (!item.isObject())
             fail(QStringLiteral("an entry of the \"%1\" of %2 is not an object").arg(QLatin1String(key), owner));
-        visit(item.toObject());
+        visit(item);
     }
 }
 
 // The value of the first property of that name without a class (the plain
 // "AC-2" before the zero-padded "AC-02"), else of the first of that name.
-QString property(const QJsonObject& o, const char* name, const QString& owner)
+QString property(Value o, const char* name, const QString& owner)
 {
-    QString plain, classed;
-    bool found = false, foundClassed = false;
-    forEachObject(o, "props", owner, [&](const QJsonObject& prop) {
-        if (found || !hasName(prop, name))
+    Value plain, classed;
+    forEachObject(o, "props", owner, [&](Value prop) {
+        if (plain.exists() || !hasName(prop, name))
             return;
-        if (text(prop, "class").isEmpty()) {
-            plain = text(prop, "value");
-            found = true;
-        } else if (!foundClassed) {
-            classed = text(prop, "value");
-            foundClassed = true;
-        }
+        if (prop.text("class").isEmpty())
+            plain = prop;
+        else if (!classed.exists())
+            classed = prop;
     });
-    return found ? plain : classed;
+    return (plain.exists() ? plain : classed).text("value");
 }
 
 bool isBlank(char16_t c)
@@ -158,22 +103,98 @@ QString simplified(const QString& s)
     return workFor(s).blanks ? s.simplified() : s;
 }
 
-QString groupName(const QJsonObject& group)
+// The text with each markdown link [text](target) as its text alone; the text
+// holds no brackets, the target no parentheses.
+QString withLinkTexts(QStringView s)
 {
-    const QString title = text(group, "title").simplified();
-    return QStringLiteral("the group '%1'").arg(title.isEmpty() ? text(group, "id") : title);
+    QString out;
+    out.reserve(s.size());
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (s[i] != u'[') {
+            out += s[i];
+            continue;
+        }
+        qsizetype close = i + 1;
+        while (close < n && s[close] != u'[' && s[close] != u']')
+            ++close;
+        if (close + 1 < n && s[close] == u']' && s[close + 1] == u'(') {
+            qsizetype target = close + 2;
+            while (target < n && s[target] != u'(' && s[target] != u')')
+                ++target;
+            if (target < n && s[target] == u')') {
+                out += s.sliced(i + 1, close - i - 1);
+                i = target;
+                continue;
+            }
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+// A parameter insertion {{ insert: param, ID }} (blanks optional around each
+// part) that starts at `at`: its id and where it ends, or an end of 0.
+struct Insertion {
+    QStringView id;
+    qsizetype end = 0;
+};
+
+Insertion insertionAt(QStringView s, qsizetype at)
+{
+    const auto isAsciiBlank = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
+    qsizetype i = at;
+    const auto blanks = [&] {
+        while (i < s.size() && isAsciiBlank(s[i]))
+            ++i;
+    };
+    const auto word = [&](QLatin1StringView w) {
+        if (!s.sliced(i).startsWith(w))
+            return false;
+        i += w.size();
+        return true;
+    };
+    if (!word(QLatin1String("{{")))
+        return {};
+    blanks();
+    if (!word(QLatin1String("insert")))
+        return {};
+    blanks();
+    if (!word(QLatin1String(":")))
+        return {};
+    blanks();
+    if (!word(QLatin1String("param")))
+        return {};
+    blanks();
+    if (!word(QLatin1String(",")))
+        return {};
+    blanks();
+    const qsizetype idStart = i;
+    while (i < s.size() && !isAsciiBlank(s[i]) && s[i] != u'{' && s[i] != u'}')
+        ++i;
+    const QStringView id = s.sliced(idStart, i - idStart);
+    blanks();
+    if (id.isEmpty() || !word(QLatin1String("}}")))
+        return {};
+    return { id, i };
+}
+
+QString groupName(Value group)
+{
+    const QString title = group.text("title").simplified();
+    return QStringLiteral("the group '%1'").arg(title.isEmpty() ? group.text("id") : title);
 }
 
 // A control with what the walk asks of it more than once.
 struct Control {
-    QJsonObject object;
+    Value object;
     QString owner; // names it in messages about its shape: control 'ac-2'
     QString label; // AC-2
     bool withdrawn = false;
 
-    explicit Control(const QJsonObject& o)
+    explicit Control(Value o)
         : object(o)
-        , owner(QStringLiteral("control '%1'").arg(text(o, "id")))
+        , owner(QStringLiteral("control '%1'").arg(o.text("id")))
         , label(simplified(property(o, "label", owner)))
         , withdrawn(property(o, "status", owner).compare(QLatin1String("withdrawn"), Qt::CaseInsensitive) == 0)
     {
@@ -190,24 +211,24 @@ public:
     {
     }
 
-    ControlSetRows read(const QJsonObject& catalog)
+    ControlSetRows read(Value catalog)
     {
         const QString owner = QStringLiteral("the catalog");
         collectParams(catalog, owner);
         // Controls outside any group (a profile resolved flat) form a first
         // section named after the catalog.
         std::vector<Control> loose;
-        forEachObject(catalog, "controls", owner, [&](const QJsonObject& c) { loose.emplace_back(c); });
+        forEachObject(catalog, "controls", owner, [&](Value c) { loose.emplace_back(c); });
         if (!loose.empty())
-            addSection(clean(text(catalog.value(QLatin1String("metadata")).toObject(), "title")), loose,
-                QStringLiteral("the catalog's own controls"));
-        forEachObject(catalog, "groups", owner, [&](const QJsonObject& group) {
+            addSection(
+                clean(catalog.member("metadata").text("title")), loose, QStringLiteral("the catalog's own controls"));
+        forEachObject(catalog, "groups", owner, [&](Value group) {
             const QString name = groupName(group);
             std::vector<Control> bases;
             collectBaseControls(group, name, bases);
             if (bases.empty())
                 fail(QStringLiteral("%1 holds no controls").arg(name));
-            addSection(clean(text(group, "title")), bases, name);
+            addSection(clean(group.text("title")), bases, name);
         });
         if (m_rows.empty())
             fail(QStringLiteral("it holds no controls that are not withdrawn"));
@@ -215,28 +236,25 @@ public:
     }
 
 private:
-    void collectParams(const QJsonObject& owner, const QString& name)
+    void collectParams(Value owner, const QString& name)
     {
-        forEachObject(
-            owner, "params", name, [&](const QJsonObject& param) { m_params.insert(text(param, "id"), param); });
-        forEachObject(owner, "groups", name, [&](const QJsonObject& group) { collectParams(group, groupName(group)); });
-        forEachObject(owner, "controls", name, [&](const QJsonObject& control) {
-            collectParams(control, QStringLiteral("control '%1'").arg(text(control, "id")));
-        });
+        forEachObject(owner, "params", name, [&](Value param) { m_params.insert(param.text("id"), param); });
+        forEachObject(owner, "groups", name, [&](Value group) { collectParams(group, groupName(group)); });
+        forEachObject(owner, "controls", name,
+            [&](Value control) { collectParams(control, QStringLiteral("control '%1'").arg(control.text("id"))); });
     }
 
     // The base controls of a group: its own, then those of its subgroups.
-    void collectBaseControls(const QJsonObject& group, const QString& name, std::vector<Control>& bases)
+    void collectBaseControls(Value group, const QString& name, std::vector<Control>& bases)
     {
-        forEachObject(group, "controls", name, [&](const QJsonObject& c) { bases.emplace_back(c); });
-        forEachObject(
-            group, "groups", name, [&](const QJsonObject& sub) { collectBaseControls(sub, groupName(sub), bases); });
+        forEachObject(group, "controls", name, [&](Value c) { bases.emplace_back(c); });
+        forEachObject(group, "groups", name, [&](Value sub) { collectBaseControls(sub, groupName(sub), bases); });
     }
 
     // The enhancements of a control that are not withdrawn, depth first.
     void collectEnhancements(const Control& control, std::vector<Control>& family)
     {
-        forEachObject(control.object, "controls", control.owner, [&](const QJsonObject& c) {
+        forEachObject(control.object, "controls", control.owner, [&](Value c) {
             Control child(c);
             if (child.withdrawn)
                 return;
@@ -270,7 +288,7 @@ private:
                          .arg(kMaxNumber + 1)
                          .arg(base.name())
                          .arg(kMaxNumber));
-            const QString baseTitle = clean(text(base.object, "title"));
+            const QString baseTitle = clean(base.object.text("title"));
             const QString baseStatement = statementOf(base);
             for (size_t i = 0; i < family.size(); ++i) {
                 const Control& member = family[i];
@@ -281,7 +299,7 @@ private:
                 row.sectionTitle = title;
                 row.subsectionTitle = baseTitle;
                 row.subsection = baseStatement;
-                row.controlTitle = isBase ? baseTitle : clean(text(member.object, "title"));
+                row.controlTitle = isBase ? baseTitle : clean(member.object.text("title"));
                 row.control = withDiscussion(isBase ? baseStatement : statementOf(member), member);
                 m_rows.push_back(std::move(row));
             }
@@ -291,11 +309,11 @@ private:
     static QString twoDigits(int n) { return QString::number(n).rightJustified(2, u'0'); }
 
     // The first part of the control with that name.
-    static QJsonObject partNamed(const Control& control, const char* partName)
+    static Value partNamed(const Control& control, const char* partName)
     {
-        QJsonObject found;
-        forEachObject(control.object, "parts", control.owner, [&](const QJsonObject& part) {
-            if (found.isEmpty() && hasName(part, partName))
+        Value found;
+        forEachObject(control.object, "parts", control.owner, [&](Value part) {
+            if (!found.exists() && hasName(part, partName))
                 found = part;
         });
         return found;
@@ -305,21 +323,21 @@ private:
     // item's label, a blank and its prose.
     QString statementOf(const Control& control)
     {
-        const QJsonObject statement = partNamed(control, "statement");
+        const Value statement = partNamed(control, "statement");
         QStringList lines;
-        const QString prose = clean(text(statement, "prose"));
+        const QString prose = clean(statement.text("prose"));
         if (!prose.isEmpty())
             lines << prose;
         addItemLines(statement, control.owner, lines);
         return lines.join(kLineBreak);
     }
 
-    void addItemLines(const QJsonObject& part, const QString& owner, QStringList& lines)
+    void addItemLines(Value part, const QString& owner, QStringList& lines)
     {
-        forEachObject(part, "parts", owner, [&](const QJsonObject& child) {
+        forEachObject(part, "parts", owner, [&](Value child) {
             if (hasName(child, "item")) {
                 const QString label = simplified(property(child, "label", owner));
-                const QString prose = clean(text(child, "prose"));
+                const QString prose = clean(child.text("prose"));
                 if (label.isEmpty() || prose.isEmpty()) {
                     if (!label.isEmpty() || !prose.isEmpty())
                         lines << label + prose;
@@ -333,7 +351,7 @@ private:
 
     QString withDiscussion(const QString& statement, const Control& control)
     {
-        const QString guidance = clean(text(partNamed(control, "guidance"), "prose"));
+        const QString guidance = clean(partNamed(control, "guidance").text("prose"));
         if (guidance.isEmpty() || guidance.size() > kMaxDiscussion)
             return statement;
         if (statement.isEmpty())
@@ -345,13 +363,12 @@ private:
     // are inserted as printed, runs of blanks become one, ends are trimmed.
     QString clean(const QString& markup, int depth = 0)
     {
-        static const QRegularExpression link(QStringLiteral(R"(\[([^\[\]]*)\]\([^()]*\))"));
         const TextWork work = workFor(markup);
         if (!work.markup)
             return work.blanks ? markup.simplified() : markup;
         QString plain = markup;
         if (plain.contains(u'['))
-            plain.replace(link, QStringLiteral("\\1"));
+            plain = withLinkTexts(plain);
         if (plain.contains(QLatin1String("**")))
             plain.remove(QLatin1String("**"));
         if (plain.contains(QLatin1String("{{")))
@@ -361,21 +378,24 @@ private:
 
     QString withParams(const QString& plain, int depth)
     {
-        static const QRegularExpression insertion(
-            QStringLiteral(R"(\{\{\s*insert\s*:\s*param\s*,\s*([^\s{}]+)\s*\}\})"));
         QString out;
         out.reserve(plain.size() + 64);
         qsizetype from = 0;
-        for (auto it = insertion.globalMatch(plain); it.hasNext();) {
-            const QRegularExpressionMatch m = it.next();
-            const QString inserted = paramText(m.captured(1), depth);
+        for (qsizetype at = plain.indexOf(QLatin1String("{{")); at >= 0;) {
+            const Insertion insertion = insertionAt(plain, at);
+            if (insertion.end == 0) {
+                at = plain.indexOf(QLatin1String("{{"), at + 1);
+                continue;
+            }
+            const QString inserted = paramText(insertion.id.toString(), depth);
             m_inserted += inserted.size();
             if (m_inserted > m_limits.maxInsertedChars)
                 fail(QStringLiteral("its parameter insertions add more than %1 characters")
                          .arg(m_limits.maxInsertedChars));
-            out += QStringView(plain).mid(from, m.capturedStart() - from);
+            out += QStringView(plain).mid(from, at - from);
             out += inserted;
-            from = m.capturedEnd();
+            from = insertion.end;
+            at = plain.indexOf(QLatin1String("{{"), from);
         }
         out += QStringView(plain).mid(from);
         return out;
@@ -393,18 +413,16 @@ private:
             return QStringLiteral("[Assignment: %1]").arg(id);
         m_paramsInProgress.insert(id);
         QString printed;
-        if (param->contains(QLatin1String("select"))) {
-            const QJsonObject select = param->value(QLatin1String("select")).toObject();
+        if (const Value select = param->member("select"); select.exists()) {
             QStringList choices;
-            const QJsonArray list = select.value(QLatin1String("choice")).toArray();
-            for (const QJsonValue& choice : list)
-                choices << clean(choice.toString(), depth + 1);
-            const bool several = text(select, "how-many") == QLatin1String("one-or-more");
+            for (const Value choice : select.member("choice").entries())
+                choices << clean(choice.text(), depth + 1);
+            const bool several = select.member("how-many").textEquals("one-or-more");
             printed
                 = QStringLiteral("[Selection%1: %2]")
                       .arg(several ? QStringLiteral(" (one or more)") : QString(), choices.join(QStringLiteral("; ")));
         } else {
-            const QString label = clean(text(*param, "label"), depth + 1);
+            const QString label = clean(param->text("label"), depth + 1);
             printed = QStringLiteral("[Assignment: %1]").arg(label.isEmpty() ? id : label);
         }
         m_paramsInProgress.remove(id);
@@ -413,7 +431,7 @@ private:
     }
 
     const OscalCatalog::Limits& m_limits;
-    QHash<QString, QJsonObject> m_params;
+    QHash<QString, Value> m_params;
     QHash<QString, QString> m_paramTexts;
     QSet<QString> m_paramsInProgress;
     qint64 m_inserted = 0;
@@ -440,20 +458,15 @@ ControlSetRows controlRowsOf(const QByteArray& bytes, const Limits& limits)
 {
     try {
         const QByteArray json = withoutByteOrderMark(bytes);
-        checkShape(json, limits);
-        QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-        if (error.error != QJsonParseError::NoError)
-            fail(
-                QStringLiteral("it is not valid JSON (%1 at character %2)").arg(error.errorString()).arg(error.offset));
-        const QJsonObject root = document.object();
-        const QJsonValue catalog = root.value(QLatin1String("catalog"));
+        const Json::Document document = Json::Document::parse(json, { limits.maxDepth, limits.maxValues });
+        const Value root = document.root();
+        const Value catalog = root.member("catalog");
         if (!catalog.isObject()) {
-            if (root.contains(QLatin1String("profile")))
+            if (root.member("profile").exists())
                 fail(QStringLiteral("it is an OSCAL profile, not a catalog; import the catalog resolved from it"));
             fail(QStringLiteral("it is not an OSCAL catalog (it holds no \"catalog\" object)"));
         }
-        return CatalogReader(limits).read(catalog.toObject());
+        return CatalogReader(limits).read(catalog);
     } catch (const std::bad_alloc&) {
         fail(QStringLiteral("out of memory"));
     }
