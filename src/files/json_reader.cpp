@@ -364,14 +364,23 @@ Value Value::member(std::string_view key) const
 {
     if (!isObject())
         return Value();
-    Value found;
-    const uint32_t end = m_doc->node(m_index).end;
-    for (uint32_t k = m_index + 1; k < end; k = m_doc->node(k + 1).end) {
-        const Value name(m_doc, k);
-        if (name.textEquals(key))
-            found = Value(m_doc, k + 1);
+    // Member names are strings; most are short and unescaped, so the first
+    // byte and the length rule most out.
+    const Document::Node* const nodes = &m_doc->node(0);
+    const char* const bytes = m_doc->bytes();
+    uint32_t found = 0;
+    const uint32_t end = nodes[m_index].end;
+    for (uint32_t k = m_index + 1; k < end; k = nodes[k + 1].end) {
+        const Document::Node& name = nodes[k];
+        if (name.escaped) {
+            if (Value(m_doc, k).textEquals(key))
+                found = k + 1;
+        } else if (name.size == key.size() && (key.empty() || bytes[name.start] == key.front())
+            && std::memcmp(bytes + name.start, key.data(), key.size()) == 0) {
+            found = k + 1;
+        }
     }
-    return found;
+    return found ? Value(m_doc, found) : Value();
 }
 
 bool Value::textEquals(std::string_view utf8) const
