@@ -34,11 +34,11 @@ bool hasName(Value o, const char* name)
     return o.member("name").textEquals(name);
 }
 
-// Calls visit for each object listed under key; none when the key is absent.
-// Anything but a list of objects there means the file is not a catalog.
-template <class Visit> void forEachObject(Value o, const char* key, const QString& owner, Visit visit)
+// Calls visit for each object of the list v, the member key of owner; none
+// when it is absent. Anything but a list of objects there means the file is
+// not a catalog.
+template <class Visit> void forEachEntry(Value v, const char* key, const QString& owner, Visit visit)
 {
-    const Value v = o.member(key);
     if (!v.exists() || v.isNull())
         return;
     if (!v.isArray())
@@ -50,12 +50,17 @@ template <class Visit> void forEachObject(Value o, const char* key, const QStrin
     }
 }
 
+template <class Visit> void forEachObject(Value o, const char* key, const QString& owner, Visit visit)
+{
+    forEachEntry(o.member(key), key, owner, visit);
+}
+
 // The value of the first property of that name without a class (the plain
 // "AC-2" before the zero-padded "AC-02"), else of the first of that name.
-QString property(Value o, const char* name, const QString& owner)
+QString property(Value props, const char* name, const QString& owner)
 {
     Value plain, classed;
-    forEachObject(o, "props", owner, [&](Value prop) {
+    forEachEntry(props, "props", owner, [&](Value prop) {
         if (plain.exists() || !hasName(prop, name))
             return;
         if (prop.text("class").isEmpty())
@@ -187,20 +192,30 @@ QString groupName(Value group)
 
 // A control with what the walk asks of it more than once.
 struct Control {
-    Value object;
+    Value id, props, title, parts, controls; // its members
     QString owner; // names it in messages about its shape: control 'ac-2'
     QString label; // AC-2
     bool withdrawn = false;
 
     explicit Control(Value o)
-        : object(o)
-        , owner(QStringLiteral("control '%1'").arg(o.text("id")))
-        , label(simplified(property(o, "label", owner)))
-        , withdrawn(property(o, "status", owner).compare(QLatin1String("withdrawn"), Qt::CaseInsensitive) == 0)
+        : Control(o.members<5>({ "id", "props", "title", "parts", "controls" }))
     {
     }
     // Names it in messages about numbering: control 'AC-2'.
     QString name() const { return label.isEmpty() ? owner : QStringLiteral("control '%1'").arg(label); }
+
+private:
+    explicit Control(const std::array<Value, 5>& m)
+        : id(m[0])
+        , props(m[1])
+        , title(m[2])
+        , parts(m[3])
+        , controls(m[4])
+        , owner(QStringLiteral("control '%1'").arg(id.text()))
+        , label(simplified(property(props, "label", owner)))
+        , withdrawn(property(props, "status", owner).compare(QLatin1String("withdrawn"), Qt::CaseInsensitive) == 0)
+    {
+    }
 };
 
 // Walks one catalog and makes its rows.
@@ -254,7 +269,7 @@ private:
     // The enhancements of a control that are not withdrawn, depth first.
     void collectEnhancements(const Control& control, std::vector<Control>& family)
     {
-        forEachObject(control.object, "controls", control.owner, [&](Value c) {
+        forEachEntry(control.controls, "controls", control.owner, [&](Value c) {
             Control child(c);
             if (child.withdrawn)
                 return;
@@ -288,7 +303,7 @@ private:
                          .arg(kMaxNumber + 1)
                          .arg(base.name())
                          .arg(kMaxNumber));
-            const QString baseTitle = clean(base.object.text("title"));
+            const QString baseTitle = clean(base.title.text());
             const QString baseStatement = statementOf(base);
             for (size_t i = 0; i < family.size(); ++i) {
                 const Control& member = family[i];
@@ -299,7 +314,7 @@ private:
                 row.sectionTitle = title;
                 row.subsectionTitle = baseTitle;
                 row.subsection = baseStatement;
-                row.controlTitle = isBase ? baseTitle : clean(member.object.text("title"));
+                row.controlTitle = isBase ? baseTitle : clean(member.title.text());
                 row.control = withDiscussion(isBase ? baseStatement : statementOf(member), member);
                 m_rows.push_back(std::move(row));
             }
@@ -312,7 +327,7 @@ private:
     static Value partNamed(const Control& control, const char* partName)
     {
         Value found;
-        forEachObject(control.object, "parts", control.owner, [&](Value part) {
+        forEachEntry(control.parts, "parts", control.owner, [&](Value part) {
             if (!found.exists() && hasName(part, partName))
                 found = part;
         });
@@ -328,16 +343,18 @@ private:
         const QString prose = clean(statement.text("prose"));
         if (!prose.isEmpty())
             lines << prose;
-        addItemLines(statement, control.owner, lines);
+        addItemLines(statement.member("parts"), control.owner, lines);
         return lines.join(kLineBreak);
     }
 
-    void addItemLines(Value part, const QString& owner, QStringList& lines)
+    // Lines of the items among the parts and theirs.
+    void addItemLines(Value parts, const QString& owner, QStringList& lines)
     {
-        forEachObject(part, "parts", owner, [&](Value child) {
-            if (hasName(child, "item")) {
-                const QString label = simplified(property(child, "label", owner));
-                const QString prose = clean(child.text("prose"));
+        forEachEntry(parts, "parts", owner, [&](Value child) {
+            const auto [name, props, proseText, childParts] = child.members<4>({ "name", "props", "prose", "parts" });
+            if (name.textEquals("item")) {
+                const QString label = simplified(property(props, "label", owner));
+                const QString prose = clean(proseText.text());
                 if (label.isEmpty() || prose.isEmpty()) {
                     if (!label.isEmpty() || !prose.isEmpty())
                         lines << label + prose;
@@ -345,7 +362,7 @@ private:
                     lines << label + u' ' + prose;
                 }
             }
-            addItemLines(child, owner, lines);
+            addItemLines(childParts, owner, lines);
         });
     }
 

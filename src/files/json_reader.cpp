@@ -362,25 +362,32 @@ bool Value::isNull() const
 
 Value Value::member(std::string_view key) const
 {
+    Value found;
+    findMembers(&key, &found, 1);
+    return found;
+}
+
+void Value::findMembers(const std::string_view* keys, Value* found, size_t count) const
+{
     if (!isObject())
-        return Value();
+        return;
     // Member names are strings; most are short and unescaped, so the first
     // byte and the length rule most out.
     const Document::Node* const nodes = &m_doc->node(0);
     const char* const bytes = m_doc->bytes();
-    uint32_t found = 0;
     const uint32_t end = nodes[m_index].end;
     for (uint32_t k = m_index + 1; k < end; k = nodes[k + 1].end) {
         const Document::Node& name = nodes[k];
-        if (name.escaped) {
-            if (Value(m_doc, k).textEquals(key))
-                found = k + 1;
-        } else if (name.size == key.size() && (key.empty() || bytes[name.start] == key.front())
-            && std::memcmp(bytes + name.start, key.data(), key.size()) == 0) {
-            found = k + 1;
+        for (size_t i = 0; i < count; ++i) {
+            const std::string_view key = keys[i];
+            const bool equal = name.escaped
+                ? Value(m_doc, k).textEquals(key)
+                : name.size == key.size() && (key.empty() || bytes[name.start] == key.front())
+                    && std::memcmp(bytes + name.start, key.data(), key.size()) == 0;
+            if (equal)
+                found[i] = Value(m_doc, k + 1); // the last of a repeated key
         }
     }
-    return found ? Value(m_doc, found) : Value();
 }
 
 bool Value::textEquals(std::string_view utf8) const

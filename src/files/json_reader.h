@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,13 @@ public:
     // The member of an object with that key (the last one when the key is
     // repeated); none when this is not an object or has no such member.
     Value member(std::string_view key) const;
+    // The members with those keys, in one pass over the object.
+    template <size_t N> std::array<Value, N> members(const std::array<std::string_view, N>& keys) const
+    {
+        std::array<Value, N> found;
+        findMembers(keys.data(), found.data(), N);
+        return found;
+    }
     // The text of a string; empty for any other value.
     QString text() const;
     // Whether this is a string of exactly that (UTF-8) text.
@@ -48,6 +56,7 @@ public:
 
 private:
     friend class Document;
+    void findMembers(const std::string_view* keys, Value* found, size_t count) const;
     Value(const Document* doc, uint32_t index)
         : m_doc(doc)
         , m_index(index)
