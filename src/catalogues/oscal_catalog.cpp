@@ -159,21 +159,11 @@ Insertion insertionAt(QStringView s, qsizetype at)
         i += w.size();
         return true;
     };
-    if (!word(QLatin1String("{{")))
-        return {};
-    blanks();
-    if (!word(QLatin1String("insert")))
-        return {};
-    blanks();
-    if (!word(QLatin1String(":")))
-        return {};
-    blanks();
-    if (!word(QLatin1String("param")))
-        return {};
-    blanks();
-    if (!word(QLatin1String(",")))
-        return {};
-    blanks();
+    for (const char* part : { "{{", "insert", ":", "param", "," }) {
+        if (!word(QLatin1String(part)))
+            return {};
+        blanks();
+    }
     const qsizetype idStart = i;
     while (i < s.size() && !isAsciiBlank(s[i]) && s[i] != u'{' && s[i] != u'}')
         ++i;
