@@ -220,6 +220,7 @@ public:
     {
         const QString owner = QStringLiteral("the catalog");
         collectParams(catalog, owner);
+        m_paramTexts.reserve(m_params.size());
         // Controls outside any group (a profile resolved flat) form a first
         // section named after the catalog.
         std::vector<Control> loose;
@@ -380,7 +381,7 @@ private:
             plain.remove(QLatin1String("**"));
         if (plain.contains(QLatin1String("{{")))
             plain = withParams(plain, depth);
-        return plain.simplified();
+        return std::move(plain).simplified(); // in place
     }
 
     QString withParams(const QString& plain, int depth)

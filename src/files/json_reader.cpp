@@ -71,6 +71,18 @@ int utf8SequenceLength(const unsigned char* p, const unsigned char* end)
     return length;
 }
 
+// Whether the eight bytes at p are all printable ASCII other than a quote or
+// a backslash: no byte has its high bit set, is below 0x20, or equals either.
+bool allPlain(const char* p)
+{
+    constexpr uint64_t ones = 0x0101010101010101ULL, high = 0x8080808080808080ULL;
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    const auto hasZeroByte = [](uint64_t x) { return (x - ones) & ~x & high; };
+    const uint64_t below0x20 = (v - ones * 0x20) & ~v & high;
+    return ((v & high) | below0x20 | hasZeroByte(v ^ (ones * '"')) | hasZeroByte(v ^ (ones * '\\'))) == 0;
+}
+
 } // namespace
 
 // One pass over the bytes, recursing once per level of nesting (bounded by
@@ -207,7 +219,10 @@ private:
         const uint32_t index = addNode(Type::String, isKey);
         bool escaped = false;
         for (;;) {
-            // Plain printable ASCII is most of any text.
+            // Plain printable ASCII is most of any text: eight bytes at a time,
+            // then byte by byte up to the first that is not.
+            while (m_end - m_p >= 8 && allPlain(m_p))
+                m_p += 8;
             while (m_p < m_end && static_cast<unsigned char>(*m_p) >= 0x20 && *m_p != '"' && *m_p != '\\'
                 && static_cast<unsigned char>(*m_p) < 0x80)
                 ++m_p;
