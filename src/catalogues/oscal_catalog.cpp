@@ -244,9 +244,10 @@ public:
 private:
     void collectParams(Value owner, const QString& name)
     {
-        forEachObject(owner, "params", name, [&](Value param) { m_params.insert(param.text("id"), param); });
-        forEachObject(owner, "groups", name, [&](Value group) { collectParams(group, groupName(group)); });
-        forEachObject(owner, "controls", name,
+        const auto [params, groups, controls] = owner.members<3>({ "params", "groups", "controls" });
+        forEachEntry(params, "params", name, [&](Value param) { m_params.insert(param.text("id"), param); });
+        forEachEntry(groups, "groups", name, [&](Value group) { collectParams(group, groupName(group)); });
+        forEachEntry(controls, "controls", name,
             [&](Value control) { collectParams(control, QStringLiteral("control '%1'").arg(control.text("id"))); });
     }
 
@@ -326,34 +327,33 @@ private:
     }
 
     // The statement's own prose, then one line per item at any depth: the
-    // item's label, a blank and its prose.
+    // item's label, a blank and its prose. Lines are never empty.
     QString statementOf(const Control& control)
     {
         const Value statement = partNamed(control, "statement");
-        QStringList lines;
-        const QString prose = clean(statement.text("prose"));
-        if (!prose.isEmpty())
-            lines << prose;
-        addItemLines(statement.member("parts"), control.owner, lines);
-        return lines.join(kLineBreak);
+        QString text = clean(statement.text("prose"));
+        addItemLines(statement.member("parts"), control.owner, text);
+        return text;
     }
 
     // Lines of the items among the parts and theirs.
-    void addItemLines(Value parts, const QString& owner, QStringList& lines)
+    void addItemLines(Value parts, const QString& owner, QString& text)
     {
         forEachEntry(parts, "parts", owner, [&](Value child) {
             const auto [name, props, proseText, childParts] = child.members<4>({ "name", "props", "prose", "parts" });
             if (name.textEquals("item")) {
                 const QString label = simplified(property(props, "label", owner));
                 const QString prose = clean(proseText.text());
-                if (label.isEmpty() || prose.isEmpty()) {
-                    if (!label.isEmpty() || !prose.isEmpty())
-                        lines << label + prose;
-                } else {
-                    lines << label + u' ' + prose;
+                if (!label.isEmpty() || !prose.isEmpty()) {
+                    if (!text.isEmpty())
+                        text += kLineBreak;
+                    text += label;
+                    if (!label.isEmpty() && !prose.isEmpty())
+                        text += u' ';
+                    text += prose;
                 }
             }
-            addItemLines(childParts, owner, lines);
+            addItemLines(childParts, owner, text);
         });
     }
 
@@ -496,7 +496,16 @@ ControlSetRows readControlRows(const QString& path, const Limits& limits)
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             fail(file.errorString());
-        const QByteArray bytes = file.read(limits.maxFileBytes + 1); // the file may have grown
+        // A buffer of the size the file has: reading up to the limit at once
+        // would have the buffer sized to the limit. One byte more, and then
+        // the rest up to the limit, tells whether the file has grown.
+        QByteArray bytes(qsizetype(info.size() + 1), Qt::Uninitialized);
+        const qint64 read = file.read(bytes.data(), bytes.size());
+        if (read < 0)
+            fail(file.errorString());
+        bytes.truncate(qsizetype(read));
+        if (read > info.size())
+            bytes += file.read(limits.maxFileBytes + 1 - read);
         tooLarge(bytes.size());
         return controlRowsOf(bytes, limits);
     } catch (const QuarrixError& e) {
