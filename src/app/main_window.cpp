@@ -5,6 +5,7 @@
 #include "analysis/drivers_tab.h"
 #include "analysis/requirements_tab.h"
 #include "analysis/security_attributes_tab.h"
+#include "app/help_sections.h"
 #include "app/project_tab.h"
 #include "catalogues/attribute_set_import.h"
 #include "catalogues/attributes_database_tab.h"
@@ -31,6 +32,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 static const QSize kMinimumOuterSize(936, 720);
@@ -381,7 +383,12 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+// The guide opens at the section of the tab shown.
 void MainWindow::openHelp()
 {
-    m_dialogs->openDocument(DataFolder::file(QStringLiteral("Quarrix.html")));
+    QUrl guide = QUrl::fromLocalFile(DataFolder::file(QStringLiteral("Quarrix.html")));
+    const QString anchor = HelpSections::anchorFor(m_pages->currentWidget()->objectName());
+    if (!anchor.isEmpty())
+        guide.setFragment(anchor);
+    m_dialogs->openDocument(guide);
 }
