@@ -21,9 +21,9 @@ cd "$work"
 "$cli" save-archive catalogues.txt >/dev/null
 
 # The example assessment is added to that archive and loaded back: the project,
-# requirements, drivers, their profiles, and the objectives and controls of
-# the security attributes in use (two of which are left without controls, so
-# the trace shows gaps).
+# requirements, drivers, their profiles, the objectives and controls of the
+# security attributes in use (two of which are left without controls, so the
+# trace shows gaps) and two applications.
 python3 - catalogues.txt example.txt <<'EOF'
 import sys
 
@@ -117,25 +117,24 @@ while i < len(lines):
             out += ["<DriverAttributeRecord>", cseq, attribute, str(priority), "</DriverAttributeRecord>"]
     out.append(line)
     i += 1
+applications = [
+    ("TrackNet", "Customer portal", "Shipping IT", "Shipping", "Consignment tracking for customers on the web.",
+     ["Redundant", "Audited", "Backed Up"],
+     ("Redundant", "Medium", "High", "A single data centre: a fire stops tracking for days.")),
+    ("PayLedger", "Finance", "Finance office", "Finance", "Carrier payments and the quarter-end figures.",
+     ["Validated", "Tamper Evident"],
+     ("Validated", "Low", "High", "One clerk could approve a payment alone.")),
+]
+tail = out.index("</Analysis>")
+for name, domain, owner, division, description, attributes, (attribute, likelihood, impact, risk) in applications:
+    out[tail:tail] = ["<ApplicationRecord>", name, domain, owner, division, description, "[end]",
+                      *listing(*attributes).split("\r\n"), "</ApplicationRecord>",
+                      "<ApplicationRiskRecord>", attribute, likelihood, impact, risk, "</ApplicationRiskRecord>"]
+    tail = out.index("</Analysis>")
 open(sys.argv[2], "wb").write("\r\n".join(out).encode(ENC))
 EOF
 "$cli" load-archive example.txt >/dev/null
 "$cli" derive >/dev/null
-
-# Applications are not kept in archives; two go straight into the store.
-python3 - Quarrix.mdb <<'EOF'
-import sqlite3, sys
-db = sqlite3.connect(sys.argv[1])
-rows = [
-    ("TrackNet", "Customer portal", "Shipping IT", "Consignment tracking for customers on the web.", "Shipping",
-     "Redundant\r\nAudited\r\nBacked Up\r\n"),
-    ("PayLedger", "Finance", "Finance office", "Carrier payments and the quarter-end figures.", "Finance",
-     "Validated\r\nTamper Evident\r\n"),
-]
-db.executemany("INSERT INTO Applications (Application, Domain, Owner, Description, Division, SecAtt)"
-               " VALUES (?, ?, ?, ?, ?, ?)", rows)
-db.commit()
-EOF
 
 QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$program" --screenshots "$work/shots"
 mkdir -p "$out"
