@@ -24,6 +24,9 @@ quarrix-cli init
 quarrix-cli info
 # The installed starter sets load into the new store.
 quarrix-cli import-controls /usr/share/quarrix/sets/starter_controls.xlsx
+# The page-drawing commands run in the installed helper.
+quarrix-cli report "$work/report.pdf"
+test -s "$work/report.pdf"
 QT_QPA_PLATFORM=offscreen quarrix --screenshots "$work/shots"
 shots=$(ls "$work"/shots/*.png | wc -l)
 [ "$shots" -eq 12 ] || { echo "expected 12 screenshots of the installed program (11 tabs and the trace window), got $shots" >&2; exit 1; }

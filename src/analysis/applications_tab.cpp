@@ -1,15 +1,22 @@
 #include "analysis/applications_tab.h"
 
+#include "analysis/application_commands.h"
 #include "analysis/in_use_derivation.h"
-#include "analysis/security_attributes_tab.h"
 #include "analysis/security_risk_store.h"
+#include "gui/choice_box.h"
 #include "gui/data_grid.h"
+#include "gui/field_limits.h"
+#include "gui/form_layout.h"
+#include "gui/link_label.h"
 #include "gui/memo_text.h"
+#include "gui/record_editor.h"
 #include "store/assessment.h"
 #include "store/line_list.h"
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,48 +24,33 @@
 
 namespace {
 
-void addCaption(const QString& text, const QRect& g, QWidget* parent)
+QString field(const char* name)
 {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(g);
+    return QString::fromLatin1(name);
 }
 
-template <class W> W* control(const char* name, const QRect& g, QWidget* parent, const QString& hint = {})
+QComboBox* rating(const char* name)
 {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(g);
-    if (!hint.isEmpty())
-        w->setToolTip(hint);
-    return w;
-}
-
-QComboBox* rating(const char* name, const QRect& g, QWidget* parent)
-{
-    auto* box = control<QComboBox>(name, g, parent);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->addItems({ QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High") });
-    box->setCurrentIndex(0);
+    QComboBox* box = FormLayout::choiceBox(name);
+    ChoiceBox::setItems(box, { QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High") });
     return box;
 }
 
-QStringList items(const QListWidget* list)
+// A caption of two lines, one label each, over a field.
+void addTwoLineCaption(QGridLayout* grid, int column, int span, const QString& first, const QString& second)
 {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
+    grid->addWidget(new QLabel(first), 0, column, 1, span);
+    grid->addWidget(new QLabel(second), 1, column, 1, span);
 }
 
-// Counts nested loads so that filling the editors is not taken for an edit.
-struct Loading {
-    explicit Loading(int& n)
+// Counts nested fills so that they are not taken for the analyst's choices.
+struct Filling {
+    explicit Filling(int& n)
         : count(n)
     {
         ++count;
     }
-    ~Loading() { --count; }
+    ~Filling() { --count; }
     int& count;
 };
 
@@ -67,157 +59,195 @@ struct Loading {
 ApplicationsTab::ApplicationsTab(TabHost& host)
     : TabPage(host, "TabSheet10", QStringLiteral("Applications"))
 {
-    link(QStringLiteral("Add"), "hAdd7", QRect(8, 500, 40, 18), [this] { hAdd7Click(); });
-    link(QStringLiteral("Delete"), "hDelete7", QRect(60, 500, 50, 18), [this] { hDelete7Click(); });
-
-    auto* risk = new QGroupBox(QStringLiteral("Application Risk and Controls"), this);
-    risk->setObjectName(QStringLiteral("GroupBox20"));
-    risk->setGeometry(216, 4, 696, 300);
-    addCaption(QStringLiteral("Applicable"), QRect(10, 18, 100, 14), risk);
-    addCaption(QStringLiteral("Attributes"), QRect(10, 32, 100, 14), risk);
-    m_attributes = control<QListWidget>("lbAttributes", QRect(10, 48, 200, 210), risk);
-    m_attributeChoice = control<QComboBox>("cbAttributes", QRect(44, 266, 166, 22), risk);
-    m_attributeChoice->setEditable(true);
-    m_attributeChoice->setInsertPolicy(QComboBox::NoInsert);
-    addCaption(QStringLiteral("Inherited"), QRect(220, 18, 100, 14), risk);
-    addCaption(QStringLiteral("Controls"), QRect(220, 32, 100, 14), risk);
-    m_controls = control<QListWidget>("lbControls", QRect(220, 48, 236, 240), risk);
-    addCaption(QStringLiteral("Threat/Risk "), QRect(466, 18, 100, 14), risk);
-    addCaption(QStringLiteral("Assessment "), QRect(466, 32, 100, 14), risk);
-    m_risk = control<QPlainTextEdit>("mAttTRA", QRect(466, 48, 220, 180), risk,
-        QStringLiteral("The risks which affect the attribute are described here"));
-    addCaption(QStringLiteral("Likelihood"), QRect(466, 240, 70, 16), risk);
-    m_likelihood = rating("cbLikelihood", QRect(546, 236, 140, 22), risk);
-    addCaption(QStringLiteral("Impact "), QRect(466, 268, 70, 16), risk);
-    m_impact = rating("cbImpact", QRect(546, 264, 140, 22), risk);
-    link(QStringLiteral("Add"), "hAdd8", QRect(226, 270, 30, 18), [this] { hAdd8Click(); });
-
-    auto* details = new QGroupBox(QStringLiteral("Full Details"), this);
-    details->setObjectName(QStringLiteral("GroupBox21"));
-    details->setGeometry(216, 310, 696, 212);
-    addCaption(QStringLiteral("Application"), QRect(10, 26, 80, 16), details);
-    m_application = control<QLineEdit>("eApplication", QRect(90, 22, 250, 22), details);
-    addCaption(QStringLiteral("Domain"), QRect(10, 54, 80, 16), details);
-    m_domain = control<QLineEdit>("eDomain", QRect(90, 50, 250, 22), details);
-    addCaption(QStringLiteral("Owner"), QRect(10, 82, 80, 16), details);
-    m_owner = control<QLineEdit>("eOwner", QRect(90, 78, 250, 22), details);
-    addCaption(QStringLiteral("Division "), QRect(10, 110, 80, 16), details);
-    m_division = control<QComboBox>("cbDivision7", QRect(90, 106, 250, 22), details,
+    using namespace FormLayout;
+    m_attributes = named<QListWidget>("lbAttributes");
+    m_attributeChoice = choiceBox("cbAttributes");
+    m_controls = named<QListWidget>("lbControls");
+    m_risk
+        = named<QPlainTextEdit>("mAttTRA", QStringLiteral("The risks which affect the attribute are described here"));
+    m_likelihood = rating("cbLikelihood");
+    m_impact = rating("cbImpact");
+    m_application = named<QLineEdit>("eApplication");
+    m_domain = named<QLineEdit>("eDomain");
+    m_owner = named<QLineEdit>("eOwner");
+    m_description = named<QPlainTextEdit>("mAppDesc");
+    m_division = choiceBox("cbDivision7",
         QStringLiteral(
             "Select the Division  (or Enterprise for the whole organisation) to which the business driver applies"));
-    m_division->setEditable(true);
-    m_division->setInsertPolicy(QComboBox::NoInsert);
-    addCaption(QStringLiteral("Description"), QRect(356, 26, 100, 16), details);
-    m_description = control<QPlainTextEdit>("mAppDesc", QRect(356, 44, 330, 158), details);
-    link(QStringLiteral("Save"), "hSave7", QRect(870, 326, 36, 18), [this] { hSave7Click(); });
+    FieldLimits::limit(m_application, "Applications", "Application");
+    FieldLimits::limit(m_domain, "Applications", "Domain");
+    FieldLimits::limit(m_owner, "Applications", "Owner");
+    FieldLimits::limit(m_division, "Applications", "Division");
+    for (QWidget* w : std::initializer_list<QWidget*> { m_attributes, m_controls, m_risk })
+        w->setMinimumWidth(150);
+
+    QGroupBox* risk = group(QStringLiteral("Application Risk and Controls"), "GroupBox20");
+    auto* riskForm = new QGridLayout(risk);
+    riskForm->setVerticalSpacing(2);
+    addTwoLineCaption(riskForm, 0, 2, QStringLiteral("Applicable"), QStringLiteral("Attributes"));
+    riskForm->addWidget(m_attributes, 2, 0, 1, 2);
+    riskForm->addWidget(link(QStringLiteral("Add"), "hAdd8", [this] { addAttribute(); }), 3, 0);
+    riskForm->addWidget(m_attributeChoice, 3, 1);
+    addTwoLineCaption(riskForm, 2, 1, QStringLiteral("Inherited"), QStringLiteral("Controls"));
+    riskForm->addWidget(m_controls, 2, 2, 2, 1);
+    addTwoLineCaption(riskForm, 3, 2, QStringLiteral("Threat/Risk "), QStringLiteral("Assessment "));
+    auto* ratings = new QGridLayout;
+    FormLayout::addField(ratings, 0, 0, QStringLiteral("Likelihood"), m_likelihood);
+    FormLayout::addField(ratings, 1, 0, QStringLiteral("Impact "), m_impact);
+    ratings->setColumnStretch(1, 1);
+    riskForm->addWidget(m_risk, 2, 3, 1, 2);
+    riskForm->addLayout(ratings, 3, 3, 1, 2);
+    riskForm->setRowStretch(2, 1);
+    riskForm->setColumnStretch(1, 1);
+    riskForm->setColumnStretch(2, 1);
+    riskForm->setColumnStretch(4, 1);
+
+    QGroupBox* details = group(QStringLiteral("Full Details"), "GroupBox21");
+    auto* detailsForm = new QGridLayout(details);
+    addField(detailsForm, 0, 0, QStringLiteral("Application"), m_application);
+    addField(detailsForm, 1, 0, QStringLiteral("Domain"), m_domain);
+    addField(detailsForm, 2, 0, QStringLiteral("Owner"), m_owner);
+    addField(detailsForm, 3, 0, QStringLiteral("Division "), m_division);
+    detailsForm->addWidget(new QLabel(QStringLiteral("Description")), 0, 2);
+    detailsForm->addWidget(
+        link(QStringLiteral("Save"), "hSave7", [this] { saveApplication(); }), 0, 3, Qt::AlignRight | Qt::AlignTop);
+    detailsForm->addWidget(m_description, 1, 2, 4, 2);
+    detailsForm->setRowStretch(4, 1);
+    detailsForm->setColumnStretch(1, 1);
+    detailsForm->setColumnStretch(2, 1);
+    detailsForm->setColumnMinimumWidth(1, 200);
+
+    auto* commands = new QHBoxLayout;
+    commands->setSpacing(12);
+    commands->addWidget(link(QStringLiteral("Add"), "hAdd7", [this] { addApplication(); }));
+    commands->addWidget(link(QStringLiteral("Delete"), "hDelete7", [this] { deleteApplication(); }));
+    commands->addStretch(1);
+    m_gridColumn = new QVBoxLayout;
+    m_gridColumn->addLayout(commands);
+
+    auto* editors = new QVBoxLayout;
+    editors->addWidget(risk, 3);
+    editors->addWidget(details, 2);
+    auto* page = new QHBoxLayout(this);
+    page->setContentsMargins(8, 8, 8, 8);
+    page->addLayout(m_gridColumn, 1);
+    page->addLayout(editors, 4);
 
     connect(m_attributes, &QListWidget::currentRowChanged, this, [this] {
-        if (!m_loading)
-            run([this] { lbAttributesClick(); });
+        if (!m_filling)
+            run([this] { showSelectedAttribute(); });
     });
-    connect(m_attributes, &QListWidget::itemClicked, this, [this] { run([this] { lbAttributesClick(); }); });
+    connect(m_attributes, &QListWidget::itemClicked, this, [this] { run([this] { showSelectedAttribute(); }); });
     connect(m_risk, &QPlainTextEdit::textChanged, this, [this] { run([this] { storeRisk(); }); });
     for (QComboBox* box : { m_likelihood, m_impact })
         connect(box, &QComboBox::currentTextChanged, this, [this] { run([this] { storeRisk(); }); });
-    showRisk();
+    showRisk(false);
 }
 
 void ApplicationsTab::storeOpened()
 {
-    m_grid = new DataGrid(assessment().applications(),
-        { { QStringLiteral("Application"), QStringLiteral("Application") } }, true, "DBGrid9", this);
-    m_grid->setGeometry(8, 8, 200, 486);
-    m_grid->show();
-    connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid9CellClick(); }); });
-    connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
+    Table& apps = assessment().applications();
+    m_grid = makeGrid(apps, { { field("Application"), field("Application") } }, true, "DBGrid9");
+    m_grid->setMinimumWidth(160);
+    m_gridColumn->insertWidget(0, m_grid, 1);
+
+    m_editor = new RecordEditor(*this, apps,
+        { [this] { showApplication(); }, [this](qint64 rowId) { writeApplication(rowId); } },
+        RecordEditor::Follow::WhileShown);
+    m_editor->watch(m_application);
+    m_editor->watch(m_domain);
+    m_editor->watch(m_owner);
+    m_editor->watch(m_description);
+    m_editor->watch(m_division);
+}
+
+bool ApplicationsTab::hasPendingEdits() const
+{
+    return m_editor && m_editor->isEdited();
+}
+
+bool ApplicationsTab::offerPendingEdits()
+{
+    return !m_editor || m_editor->offerEdits();
 }
 
 void ApplicationsTab::tabShown()
 {
     WaitCursor wait(dialogs());
-    deriveAttributesInUse(assessment(), host().divisionFilterText());
-    Table& attribute = assessment().attribute();
-    attribute.setSort(QStringLiteral("Attribute ASC"));
-    m_attributeChoice->clear();
-    const int name = attribute.fieldIndex(QStringLiteral("Attribute"));
+    showAttributesInUse(assessment(), host().divisionFilterText());
+    const Table& attribute = assessment().attribute();
+    const int name = attribute.fieldIndex(field("Attribute"));
+    QStringList inUse;
     for (int row = 0; row < attribute.recordCount(); ++row)
-        m_attributeChoice->addItem(attribute.textAt(row, name));
-    if (m_attributeChoice->count() > 0)
-        m_attributeChoice->setCurrentIndex(0);
+        inUse << attribute.textAt(row, name);
+    ChoiceBox::setItems(m_attributeChoice, inUse);
     {
-        const QSignalBlocker block(m_division);
+        const RecordEditor::Filling filling(*m_editor);
         m_division->clear();
         m_division->addItem(QStringLiteral("Enterprise"));
-        m_division->addItems(LineList::split(assessment().system().text(QStringLiteral("Divisions"))));
+        m_division->addItems(LineList::split(assessment().system().text(field("Divisions"))));
     }
-    DBGrid9CellClick();
+    m_editor->showCurrent();
 }
 
 void ApplicationsTab::tabHidden()
 {
-    // The Security Attributes tab's show step, which runs first, has just set
-    // up the same in-use view; undoing it would list every attribute there.
-    if (qobject_cast<const SecurityAttributesTab*>(host().pageShown()))
-        return;
-    Table& attribute = assessment().attribute();
-    attribute.setSort(QStringLiteral("GrAtt ASC"));
-    attribute.setFiltered(false);
-    attribute.first();
+    Q_EMIT attributesInUseLeft();
 }
 
-qint64 ApplicationsTab::currentApplicationId() const
+// With no application the editors are emptied.
+void ApplicationsTab::showApplication()
 {
-    Table& apps = assessment().applications();
-    return apps.hasRecord() ? apps.rowIdAt(apps.currentRow()) : 0;
-}
-
-void ApplicationsTab::DBGrid9CellClick()
-{
-    Table& apps = assessment().applications();
-    if (!apps.hasRecord())
-        return;
+    const Table& apps = assessment().applications();
     {
-        Loading loading(m_loading);
-        const QSignalBlocker block(m_division);
-        m_application->setText(apps.text(QStringLiteral("Application")));
-        m_domain->setText(apps.text(QStringLiteral("Domain")));
-        m_owner->setText(apps.text(QStringLiteral("Owner")));
-        Text::setMemo(m_description, apps.text(QStringLiteral("Description")));
-        m_division->setEditText(apps.text(QStringLiteral("Division")));
+        const Filling filling(m_filling);
+        m_application->setText(apps.text(field("Application")));
+        m_domain->setText(apps.text(field("Domain")));
+        m_owner->setText(apps.text(field("Owner")));
+        Text::setMemo(m_description, apps.text(field("Description")));
+        ChoiceBox::showValue(m_division, apps.text(field("Division")), false);
         m_attributes->clear();
-        m_attributes->addItems(LineList::split(apps.text(QStringLiteral("SecAtt"))));
+        m_attributes->addItems(LineList::split(apps.text(field("SecAtt"))));
+        m_controls->clear();
         if (m_attributes->count() > 0)
             m_attributes->setCurrentRow(0);
     }
-    if (m_attributes->count() > 0)
-        lbAttributesClick();
-    else
-        showRisk();
+    showSelectedAttribute();
 }
 
-void ApplicationsTab::lbAttributesClick()
+void ApplicationsTab::showSelectedAttribute()
 {
     QListWidgetItem* line = m_attributes->currentItem();
-    if (!line || !line->isSelected()) {
-        showRisk();
-        return;
-    }
-    Table& attribute = assessment().attribute();
-    if (attribute.locate(QStringLiteral("Attribute"), { line->text() })) {
-        m_controls->clear();
-        m_controls->addItems(LineList::split(attribute.text(QStringLiteral("SecControls"))));
-    }
+    if (line && line->isSelected())
+        showInheritedControls(line->text());
     showRisk();
+}
+
+// The controls stored for the attribute, when it is still in use; otherwise
+// the list keeps what it showed. Attribute is read, not moved, so the
+// Security Attributes tab's editors stay where they are.
+void ApplicationsTab::showInheritedControls(const QString& attribute)
+{
+    const Table& t = assessment().attribute();
+    const int name = t.fieldIndex(field("Attribute"));
+    const int controls = t.fieldIndex(field("SecControls"));
+    for (int row = 0; row < t.recordCount(); ++row)
+        if (t.textAt(row, name) == attribute) {
+            m_controls->clear();
+            m_controls->addItems(LineList::split(t.textAt(row, controls)));
+            return;
+        }
 }
 
 void ApplicationsTab::showRisk(bool attach)
 {
     QListWidgetItem* line = m_attributes->currentItem();
-    const bool chosen = attach && line && line->isSelected() && currentApplicationId() != 0;
-    m_riskApplication = chosen ? currentApplicationId() : 0;
+    const qint64 application = m_editor ? m_editor->rowId() : 0;
+    const bool chosen = attach && line && line->isSelected() && application != 0;
+    m_riskApplication = chosen ? application : 0;
     m_riskAttribute = chosen ? line->text() : QString();
     const RiskEntry entry = chosen ? RiskStore::read(assessment(), m_riskApplication, m_riskAttribute) : RiskEntry {};
-    Loading loading(m_loading);
+    const Filling filling(m_filling);
     Text::setMemo(m_risk, entry.risk);
     m_likelihood->setEditText(entry.likelihood);
     m_impact->setEditText(entry.impact);
@@ -227,81 +257,88 @@ void ApplicationsTab::showRisk(bool attach)
         w->setEnabled(chosen);
 }
 
+// Risk entries are stored as they are typed, under the application's stored
+// name.
 void ApplicationsTab::storeRisk()
 {
-    if (m_loading || m_riskApplication == 0)
+    if (m_filling || m_riskApplication == 0)
         return;
-    RiskEntry entry { Text::memo(m_risk), m_likelihood->currentText(), m_impact->currentText() };
-    RiskStore::write(assessment(), m_riskApplication, m_application->text(), m_riskAttribute, entry);
+    const Table& apps = assessment().applications();
+    const int row = apps.rowOf(m_riskApplication);
+    const QString application = row < 0 ? QString() : apps.textAt(row, apps.fieldIndex(field("Application")));
+    const RiskEntry entry { Text::memo(m_risk), m_likelihood->currentText(), m_impact->currentText() };
+    RiskStore::write(assessment(), m_riskApplication, application, m_riskAttribute, entry);
 }
 
-void ApplicationsTab::hAdd7Click()
+ApplicationDetails ApplicationsTab::editedDetails() const
 {
-    {
-        Loading loading(m_loading);
-        const QSignalBlocker block(m_division);
-        m_application->setText(QStringLiteral("Application Name"));
-        m_domain->clear();
-        m_owner->clear();
-        m_division->setEditText(host().divisionFilterText());
-        m_description->clear();
-    }
-    Table& apps = assessment().applications();
-    apps.append();
-    apps.setText(QStringLiteral("Application"), m_application->text());
-    apps.setText(QStringLiteral("Domain"), m_domain->text());
-    apps.setText(QStringLiteral("Division"), m_division->currentText());
-    apps.setText(QStringLiteral("Owner"), m_owner->text());
-    apps.setText(QStringLiteral("Description"), Text::memo(m_description));
-    apps.post();
+    return { m_application->text(), m_domain->text(), m_owner->text(), Text::memo(m_description),
+        m_division->currentText() };
+}
+
+// A new application is stored at once; while a division is filtered it
+// belongs to that division.
+void ApplicationsTab::addApplication()
+{
+    ::addApplication(
+        assessment(), { QStringLiteral("Application Name"), QString(), QString(), QString(), filteredDivision() });
+    m_editor->showCurrent();
     markWorkUnarchived();
     setStatus(QStringLiteral("Record added             "));
-    // The lists keep showing the previous application's until the next load,
-    // so the risk editors file nothing until then.
-    showRisk(false);
 }
 
-void ApplicationsTab::hDelete7Click()
+void ApplicationsTab::deleteApplication()
 {
-    Table& apps = assessment().applications();
-    if (!apps.hasRecord())
+    if (!assessment().applications().hasRecord() || !m_editor->offerEdits())
         return;
     if (!dialogs().ask(QStringLiteral("Confirm Delete")))
         return;
-    {
-        Store::Transaction tx(assessment().store());
-        RiskStore::removeApplication(assessment(), currentApplicationId());
-        apps.remove();
-        tx.commit();
-    }
+    ::deleteApplication(assessment(), assessment().applications().currentRowId());
+    m_editor->showCurrent();
     setStatus(QStringLiteral("Deleted                "));
     markWorkUnarchived();
-    showRisk(false);
 }
 
-void ApplicationsTab::hSave7Click()
+// With no application at all, Save stores the editors as a new one.
+void ApplicationsTab::saveApplication()
 {
-    Table& apps = assessment().applications();
-    apps.edit();
-    apps.setText(QStringLiteral("Application"), m_application->text());
-    apps.setText(QStringLiteral("Domain"), m_domain->text());
-    apps.setText(QStringLiteral("Owner"), m_owner->text());
-    apps.setText(QStringLiteral("Description"), Text::memo(m_description));
-    apps.setText(QStringLiteral("Division"), m_division->currentText());
-    apps.post();
-    RiskStore::rename(assessment(), currentApplicationId(), m_application->text());
+    if (assessment().applications().hasRecord()) {
+        m_editor->save();
+        return;
+    }
+    ::addApplication(assessment(), editedDetails());
+    m_editor->showCurrent();
+    markWorkUnarchived();
+    setStatus(QStringLiteral("Save complete           "));
 }
 
-void ApplicationsTab::hAdd8Click()
+void ApplicationsTab::writeApplication(qint64 rowId)
 {
-    m_attributes->addItem(m_attributeChoice->currentText());
-    Table& apps = assessment().applications();
-    apps.edit();
-    apps.setText(QStringLiteral("SecAtt"), LineList::build(items(m_attributes)));
-    apps.post();
+    ::saveApplication(assessment(), rowId, editedDetails());
+    markWorkUnarchived();
+    setStatus(QStringLiteral("Save complete           "));
+}
+
+// The attribute list is stored at once, into the application shown (a new
+// one made of the editors when there is none); details typed and not yet
+// saved stay pending.
+void ApplicationsTab::addAttribute()
+{
+    if (!assessment().applications().hasRecord()) {
+        ::addApplication(assessment(), editedDetails());
+        m_editor->showCurrent();
+    }
+    const Table& apps = assessment().applications();
+    const qint64 application = m_editor->rowId();
+    QStringList attributes = LineList::split(apps.textAt(apps.rowOf(application), apps.fieldIndex(field("SecAtt"))));
+    attributes << m_attributeChoice->currentText();
+    saveApplicationAttributes(assessment(), application, attributes);
     {
-        Loading loading(m_loading);
+        const Filling filling(m_filling);
+        m_attributes->clear();
+        m_attributes->addItems(attributes);
         m_attributes->setCurrentRow(0);
     }
-    lbAttributesClick();
+    showSelectedAttribute();
+    markWorkUnarchived();
 }

@@ -3,10 +3,13 @@
 #include "gui/tab_page.h"
 
 class DataGrid;
+class RecordEditor;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class QVBoxLayout;
+struct ApplicationDetails;
 
 // The "Applications" tab: a register of applications, the security
 // attributes that apply to each, the controls each inherits from them and a
@@ -17,37 +20,51 @@ public:
     explicit ApplicationsTab(TabHost& host);
 
     void storeOpened() override;
-    void tabShown() override; // TabSheet10Show
-    void tabHidden() override; // TabSheet10Hide
+    void tabShown() override;
+    void tabHidden() override;
+    bool offerPendingEdits() override;
+    bool hasPendingEdits() const override;
+    void save() override { saveApplication(); }
 
-    void DBGrid9CellClick(); // loads the current application
-    void hAdd7Click();
-    void hDelete7Click();
-    void hSave7Click();
-    void hAdd8Click(); // adds cbAttributes' text to the application
-    void lbAttributesClick();
+    void addApplication();
+    void deleteApplication();
+    void saveApplication(); // the Save link: the application shown
+    void addAttribute(); // the Add link beside the attribute choice: stored at once
+
+Q_SIGNALS:
+    // The tab was left; the attributes in use it offered may be given back
+    // unless the page shown next lists them too.
+    void attributesInUseLeft();
 
 private:
-    qint64 currentApplicationId() const;
-    // Shows the entry of the selected attribute of the current application;
+    void showApplication(); // fills the editors from the current application
+    void writeApplication(qint64 rowId);
+    ApplicationDetails editedDetails() const;
+    // Shows the inherited controls and the risk entry of the attribute
+    // selected in the application's list.
+    void showSelectedAttribute();
+    void showInheritedControls(const QString& attribute);
+    // Shows the entry of the selected attribute of the application shown;
     // without attach (or with nothing selected) the editors are emptied and
     // disabled.
     void showRisk(bool attach = true);
     void storeRisk(); // after an edit of one of the three risk editors
 
+    QVBoxLayout* m_gridColumn = nullptr; // the grid, then its Add and Delete links
     DataGrid* m_grid = nullptr;
-    QListWidget* m_attributes = nullptr;
-    QComboBox* m_attributeChoice = nullptr;
-    QListWidget* m_controls = nullptr;
-    QPlainTextEdit* m_risk = nullptr;
-    QComboBox* m_likelihood = nullptr;
-    QComboBox* m_impact = nullptr;
-    QLineEdit* m_application = nullptr;
-    QLineEdit* m_domain = nullptr;
-    QLineEdit* m_owner = nullptr;
-    QPlainTextEdit* m_description = nullptr;
-    QComboBox* m_division = nullptr;
-    int m_loading = 0;
+    RecordEditor* m_editor = nullptr;
+    QListWidget* m_attributes;
+    QComboBox* m_attributeChoice;
+    QListWidget* m_controls;
+    QPlainTextEdit* m_risk;
+    QComboBox* m_likelihood;
+    QComboBox* m_impact;
+    QLineEdit* m_application;
+    QLineEdit* m_domain;
+    QLineEdit* m_owner;
+    QPlainTextEdit* m_description;
+    QComboBox* m_division;
+    int m_filling = 0; // the lists and risk editors are being filled: no command runs
     // What the risk editors show: the application (row id) and attribute.
     qint64 m_riskApplication = 0;
     QString m_riskAttribute;

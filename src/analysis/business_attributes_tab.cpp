@@ -1,6 +1,7 @@
 #include "analysis/business_attributes_tab.h"
 
 #include "analysis/profile_store.h"
+#include "catalogues/starter_set_offer.h"
 #include "gui/data_grid.h"
 #include "gui/form_layout.h"
 #include "gui/link_label.h"
@@ -196,6 +197,10 @@ BusinessAttributesTab::BusinessAttributesTab(TabHost& host)
     m_page->setContentsMargins(8, 8, 8, 8);
     m_page->setVerticalSpacing(3);
     m_page->addWidget(m_panelArea, 1, 0);
+    // While the taxonomy is empty, the panel area offers the starter set.
+    m_starterOffer = new StarterSetOffer(host, StarterSetOffer::Set::Attributes);
+    connect(m_starterOffer, &StarterSetOffer::loaded, this, [this] { run([this] { tabShown(); }); });
+    m_page->addWidget(m_starterOffer, 1, 0, Qt::AlignLeft | Qt::AlignTop);
     m_page->addLayout(legend, 1, 1);
     m_page->setColumnStretch(0, 1);
     m_page->setColumnMinimumWidth(1, 88);
@@ -213,14 +218,15 @@ void BusinessAttributesTab::storeOpened()
     m_grid->setColumnWidth(0, 70);
     m_grid->setColumnWidth(1, 520);
     FormLayout::placeGrid(m_page, m_grid);
-    connect(m_grid, &DataGrid::cellClicked, this, [this] { setStatus(QString(22, QLatin1Char(' '))); });
+    connect(m_grid, &DataGrid::cellClicked, this, [this] { blankStatus(22); });
+    m_starterOffer->follow(assessment().attribute());
 
     // The profile editor edits the current driver's profile: a driver move,
     // from either grid or from any command, offers the clicks not yet saved
     // and then colours the panels for the new driver.
     m_editor = new RecordEditor(*this, drivers,
         { [this] { colourPanelsFromProfile(); }, [this](qint64 rowId) { writeProfile(rowId); },
-            [this] { setStatus(QString(22, QLatin1Char(' '))); } });
+            [this] { blankStatus(22); } });
 }
 
 bool BusinessAttributesTab::hasPendingEdits() const
@@ -246,7 +252,7 @@ void BusinessAttributesTab::tabShown()
     flowPanels();
     assessment().drivers().first();
     m_editor->showCurrent();
-    setStatus(QString(21, QLatin1Char(' ')));
+    blankStatus();
 }
 
 // The business attributes in GrAtt order, one panel each, wide enough for the

@@ -9,6 +9,7 @@ class QGridLayout;
 class QLabel;
 class ProfilePanel;
 class RecordEditor;
+class StarterSetOffer;
 
 // The "Business Attributes" tab: one clickable panel per business attribute,
 // coloured by its priority for the current driver, and Save into DrAtt. The
@@ -26,6 +27,7 @@ public:
 
     // Stores the panels' priorities for the driver they show.
     void saveProfile();
+    void save() override { saveProfile(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -45,6 +47,7 @@ private:
     RecordEditor* m_editor = nullptr;
     QWidget* m_panelArea;
     QLabel* m_more;
+    StarterSetOffer* m_starterOffer;
     struct Attribute {
         QString name;
         QString group;

@@ -22,8 +22,6 @@
 
 namespace {
 
-const QString kBlank21(21, QLatin1Char(' '));
-const QString kBlank22(22, QLatin1Char(' '));
 const QString kRecordAdded = QStringLiteral("Record added             ");
 const QString kDeleted = QStringLiteral("Deleted                ");
 
@@ -102,7 +100,7 @@ void DriversTab::storeOpened()
     // The Business Attributes tab moves the same table, so the editors follow
     // every move, whatever page is shown.
     m_editor = new RecordEditor(*this, table,
-        { [this] { showDriver(); }, [this](qint64 rowId) { writeDriver(rowId); }, [this] { setStatus(kBlank22); } },
+        { [this] { showDriver(); }, [this](qint64 rowId) { writeDriver(rowId); }, [this] { blankStatus(22); } },
         RecordEditor::Follow::Always);
     m_editor->watch(m_id);
     m_editor->watch(m_driver);
@@ -192,7 +190,7 @@ void DriversTab::tabShown()
     fillRequirementChoices();
     m_editor->showCurrent();
     showChoiceDefaults();
-    setStatus(kBlank21);
+    blankStatus();
 }
 
 void DriversTab::followDivisionFilter(const QString& division)
@@ -211,7 +209,7 @@ void DriversTab::showClickedDriver()
         return;
     if (!m_editor->isEdited())
         showChoiceDefaults();
-    setStatus(kBlank22);
+    blankStatus(22);
 }
 
 void DriversTab::addDriver()
@@ -219,11 +217,14 @@ void DriversTab::addDriver()
     Table& t = drivers();
     t.append(); // the edits of the driver left are offered first
     t.setText(field("CSeq"), DriverProfile::placeholderId());
+    if (const QString division = filteredDivision(); !division.isEmpty())
+        t.setText(field("Division"), division);
     t.post();
     m_editor->showCurrent();
     {
         const RecordEditor::Filling filling(*m_editor);
-        for (QComboBox* box : { m_division, m_activity, m_group, m_requirementChoice })
+        ChoiceBox::showValue(m_division, t.text(field("Division")), true);
+        for (QComboBox* box : { m_activity, m_group, m_requirementChoice })
             ChoiceBox::showFirst(box);
     }
     setStatus(kRecordAdded);

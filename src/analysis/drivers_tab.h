@@ -29,6 +29,7 @@ public:
     void addDriver();
     void deleteDriver(bool byLink); // the Delete key leaves the saved flag
     void saveDriver(); // the Save link: the driver shown
+    void save() override { saveDriver(); }
     void addRequirementLine(); // the Add link beside the requirement choice
 
 protected:

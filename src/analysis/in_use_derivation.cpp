@@ -49,19 +49,26 @@ void deriveAttributesInUse(Assessment& assessment, const QString& division)
                 shownDrivers << drivers.textAt(row, cseq);
         }
         const AttributeMappings mappings = AttributeMappings::read(store);
-        // The business attributes of the counted rows, found by the store in
-        // one scan; the shown drivers travel as one bound JSON array.
-        SqlStatement& profile = store.cached(all
-                ? QStringLiteral("SELECT DISTINCT COALESCE(Attribute,'') FROM DrAtt WHERE Priority BETWEEN 1 AND 3")
-                : QStringLiteral("SELECT DISTINCT COALESCE(Attribute,'') FROM DrAtt WHERE Priority BETWEEN 1 AND 3 "
-                                 "AND COALESCE(CSeq,'') IN (SELECT value FROM json_each(?))"));
+        // The business attributes of the counted rows, found in one scan; the
+        // shown drivers travel as one bound JSON array. The few distinct names
+        // are picked out here by their bytes, which costs less than asking
+        // the store for distinct rows.
+        SqlStatement& profile
+            = store.cached(all ? QStringLiteral("SELECT Attribute FROM DrAtt WHERE Priority BETWEEN 1 AND 3")
+                               : QStringLiteral("SELECT Attribute FROM DrAtt WHERE Priority BETWEEN 1 AND 3 "
+                                                "AND COALESCE(CSeq,'') IN (SELECT value FROM json_each(?))"));
         profile.reset();
         if (!all)
             profile.bind(1,
                 QString::fromUtf8(
                     QJsonDocument(QJsonArray::fromStringList(shownDrivers)).toJson(QJsonDocument::Compact)));
+        QSet<QByteArray> seen;
         profile.eachRow([&](SqlStatement& s) {
-            for (const QString& sec : mappings.securityNames(s.text(0)))
+            const QByteArrayView name = s.utf8(0);
+            if (seen.contains(QByteArray::fromRawData(name.data(), name.size())))
+                return;
+            seen.insert(name.toByteArray());
+            for (const QString& sec : mappings.securityNames(QString::fromUtf8(name)))
                 needed.insert(sec);
         });
     }
@@ -85,5 +92,19 @@ void deriveAttributesInUse(Assessment& assessment, const QString& division)
     attribute.setValues(QStringLiteral("InUse"), changes);
     attribute.setFilter(QStringLiteral("InUse=TRUE"));
     attribute.setFiltered(true);
+    attribute.first();
+}
+
+void showAttributesInUse(Assessment& assessment, const QString& division)
+{
+    deriveAttributesInUse(assessment, division);
+    assessment.attribute().setSort(QStringLiteral("Attribute ASC"));
+}
+
+void releaseAttributesInUse(Assessment& assessment)
+{
+    Table& attribute = assessment.attribute();
+    attribute.setSort(QStringLiteral("GrAtt ASC"));
+    attribute.setFiltered(false);
     attribute.first();
 }

@@ -21,3 +21,11 @@ class Assessment;
 // on its first record; these are the only cursor moves, so each table's move
 // hooks run once.
 void deriveAttributesInUse(Assessment& assessment, const QString& division);
+
+// The view of Attribute that the tabs listing the attributes in use read:
+// the derivation for the division, then the rows in name order.
+void showAttributesInUse(Assessment& assessment, const QString& division);
+
+// Gives Attribute back as the other readers expect it: in group order,
+// unfiltered, on its first row.
+void releaseAttributesInUse(Assessment& assessment);

@@ -20,9 +20,6 @@
 
 namespace {
 
-const QString kBlank21(21, QLatin1Char(' '));
-const QString kBlank22(22, QLatin1Char(' '));
-
 QString field(const char* name)
 {
     return QString::fromLatin1(name);
@@ -96,7 +93,7 @@ void RequirementsTab::storeOpened()
 
     m_editor = new RecordEditor(*this, table,
         { [this] { showRequirement(); }, [this](qint64 rowId) { writeRequirement(rowId); },
-            [this] { setStatus(kBlank22); } });
+            [this] { blankStatus(22); } });
     m_editor->watch(m_id);
     m_editor->watch(m_requirement);
     for (QComboBox* box : { m_priority, m_division, m_activity })
@@ -154,7 +151,7 @@ void RequirementsTab::tabShown()
     reqs().first();
     m_editor->showCurrent();
     showDivisionDefault();
-    setStatus(kBlank21);
+    blankStatus();
 }
 
 void RequirementsTab::followDivisionFilter(const QString& division)
@@ -175,7 +172,7 @@ void RequirementsTab::showClickedRequirement()
     if (!m_editor->isEdited())
         showDivisionDefault();
     m_id->setFocus();
-    setStatus(kBlank22);
+    blankStatus(22);
 }
 
 void RequirementsTab::addRequirement()
@@ -183,6 +180,8 @@ void RequirementsTab::addRequirement()
     Table& t = reqs();
     t.append(); // the edits of the requirement left are offered first
     t.setText(field("RSeq"), QStringLiteral("BRx.xx"));
+    if (const QString division = filteredDivision(); !division.isEmpty())
+        t.setText(field("Division"), division);
     t.post();
     m_editor->showCurrent();
     showDivisionDefault();

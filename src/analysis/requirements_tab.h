@@ -29,6 +29,7 @@ public:
     void addRequirement();
     void deleteRequirement(bool byLink); // the Delete key leaves the saved flag
     void saveRequirement(); // the Save link: the requirement shown
+    void save() override { saveRequirement(); }
 
 private:
     Table& reqs() const;

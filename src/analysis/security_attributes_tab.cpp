@@ -1,16 +1,23 @@
 #include "analysis/security_attributes_tab.h"
 
-#include "analysis/applications_tab.h"
 #include "analysis/in_use_derivation.h"
 #include "analysis/security_attribute_store.h"
+#include "gui/choice_box.h"
 #include "gui/data_grid.h"
+#include "gui/field_limits.h"
+#include "gui/form_layout.h"
+#include "gui/link_label.h"
 #include "gui/memo_text.h"
+#include "gui/record_editor.h"
+#include "gui/sorted_list.h"
 #include "store/assessment.h"
 #include "store/line_list.h"
 
 #include <QComboBox>
 #include <QEvent>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,46 +29,15 @@ namespace {
 const QString kRecordAdded = QStringLiteral("Record added             ");
 const QString kDeleted = QStringLiteral("Deleted                ");
 
-// The lists keep their items in alphabetical order, ignoring case; an item
-// equal to others goes after them.
-void addSorted(QListWidget* list, const QString& text)
+QString field(const char* name)
 {
-    int at = list->count();
-    for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->text().compare(text, Qt::CaseInsensitive) > 0) {
-            at = i;
-            break;
-        }
-    list->insertItem(at, text);
+    return QString::fromLatin1(name);
 }
 
-QStringList items(const QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
-QListWidgetItem* selected(const QListWidget* list)
+QListWidgetItem* selectedItem(const QListWidget* list)
 {
     const auto chosen = list->selectedItems();
     return chosen.isEmpty() ? nullptr : chosen.first();
-}
-
-void addCaption(const QString& text, const QRect& g, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(g);
-}
-
-template <class W> W* control(const char* name, const QString& hint, const QRect& g, QWidget* parent)
-{
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setToolTip(hint);
-    w->setGeometry(g);
-    return w;
 }
 
 }
@@ -69,59 +45,79 @@ template <class W> W* control(const char* name, const QString& hint, const QRect
 SecurityAttributesTab::SecurityAttributesTab(TabHost& host)
     : TabPage(host, "TabSheet4", QStringLiteral("Security Attributes"))
 {
-    auto* title = new QLabel(QStringLiteral("IN USE SECURITY ATTRIBUTES"), this);
+    using namespace FormLayout;
+    m_group = named<QLineEdit>("eAttGroup", QStringLiteral("Attribute Group (taken fro the business driver)"));
+    m_group->setReadOnly(true);
+    m_name = named<QLineEdit>("eAttName", QStringLiteral("Attribute name"));
+    m_name->setReadOnly(true);
+    FieldLimits::limit(m_group, "Attribute", "Group");
+    FieldLimits::limit(m_name, "Attribute", "Attribute");
+    m_description = named<QPlainTextEdit>(
+        "mAttDescription", QStringLiteral("This is the customised description of the attribute"));
+    m_profile = named<QPlainTextEdit>(
+        "mAttProfile", QStringLiteral("This is the way in which the attribute is measured, and the success criteria"));
+    m_objectives = named<QListWidget>("lbSecObj",
+        QStringLiteral("The control objectives required to counter  risks to the attribute are shown here"));
+    m_controls = named<QListWidget>("lbSecCon",
+        QStringLiteral("This is the list of controls required to protect the attribute from all identified risks"));
+    m_objectiveChoice = choiceBox("cbSecObj",
+        QStringLiteral("Select an objective to add to the list of objectives (and its associated controls will add to "
+                       "the controls list)"));
+    m_controlChoice = choiceBox("cbSecCon", QStringLiteral("Select a control to add to the list of controls"));
+    for (QWidget* w : std::initializer_list<QWidget*> {
+             m_description, m_profile, m_objectives, m_controls, m_objectiveChoice, m_controlChoice })
+        w->setMinimumWidth(200);
+
+    auto* title = new QLabel(QStringLiteral("IN USE SECURITY ATTRIBUTES"));
     title->setObjectName(QStringLiteral("Label33"));
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    title->setGeometry(8, 4, 250, 16);
-    link(QStringLiteral("Trace"), "hTrace", QRect(270, 4, 42, 16), [this] { Q_EMIT traceRequested(); });
+    auto* heading = new QHBoxLayout;
+    heading->addWidget(title);
+    heading->addStretch(1);
+    heading->addWidget(link(QStringLiteral("Trace"), "hTrace", [this] { Q_EMIT traceRequested(); }));
+    m_gridColumn = new QVBoxLayout;
+    m_gridColumn->addLayout(heading);
 
-    auto* details = new QGroupBox(QStringLiteral("Attribute Details"), this);
-    details->setObjectName(QStringLiteral("GroupBox11"));
-    details->setGeometry(320, 4, 592, 250);
-    addCaption(QStringLiteral("Attribute "), QRect(10, 24, 60, 16), details);
-    m_group = control<QLineEdit>("eAttGroup", QStringLiteral("Attribute Group (taken fro the business driver)"),
-        QRect(70, 20, 200, 22), details);
-    m_group->setReadOnly(true);
-    m_name = control<QLineEdit>("eAttName", QStringLiteral("Attribute name"), QRect(280, 20, 200, 22), details);
-    m_name->setReadOnly(true);
-    addCaption(QStringLiteral("Description "), QRect(10, 48, 120, 16), details);
-    m_description = control<QPlainTextEdit>("mAttDescription",
-        QStringLiteral("This is the customised description of the attribute"), QRect(10, 66, 280, 174), details);
-    addCaption(QStringLiteral("Profile "), QRect(300, 48, 120, 16), details);
-    m_profile = control<QPlainTextEdit>("mAttProfile",
-        QStringLiteral("This is the way in which the attribute is measured, and the success criteria"),
-        QRect(300, 66, 282, 174), details);
-    link(QStringLiteral("Save "), "hSave5", QRect(870, 24, 40, 18), [this] { hSave5Click(); });
+    QGroupBox* details = group(QStringLiteral("Attribute Details"), "GroupBox11");
+    auto* detailsForm = new QGridLayout(details);
+    auto* names = new QHBoxLayout;
+    names->addWidget(new QLabel(QStringLiteral("Attribute ")));
+    names->addWidget(m_group, 1);
+    names->addWidget(m_name, 1);
+    names->addSpacing(12);
+    names->addWidget(link(QStringLiteral("Save "), "hSave5", [this] { saveAttribute(); }), 0, Qt::AlignTop);
+    detailsForm->addLayout(names, 0, 0, 1, 2);
+    detailsForm->addWidget(new QLabel(QStringLiteral("Description ")), 1, 0);
+    detailsForm->addWidget(new QLabel(QStringLiteral("Profile ")), 1, 1);
+    detailsForm->addWidget(m_description, 2, 0);
+    detailsForm->addWidget(m_profile, 2, 1);
+    detailsForm->setRowStretch(2, 1);
 
-    auto* lists = new QGroupBox(QStringLiteral("Security Control Objectives and Controls"), this);
-    lists->setObjectName(QStringLiteral("GroupBox12"));
-    lists->setGeometry(320, 260, 592, 262);
-    addCaption(QStringLiteral("Objectives "), QRect(10, 20, 120, 16), lists);
-    m_objectives = control<QListWidget>("lbSecObj",
-        QStringLiteral("The control objectives required to counter  risks to the attribute are shown here"),
-        QRect(10, 36, 280, 180), lists);
-    addCaption(QStringLiteral("Controls "), QRect(300, 20, 120, 16), lists);
-    m_controls = control<QListWidget>("lbSecCon",
-        QStringLiteral("This is the list of controls required to protect the attribute from all identified risks"),
-        QRect(300, 36, 282, 180), lists);
-    m_objectiveBox = control<QComboBox>("cbSecObj",
-        QStringLiteral("Select an objective to add to the list of objectives (and its associated controls will add to "
-                       "the controls list)"),
-        QRect(44, 224, 246, 22), lists);
-    m_controlBox = control<QComboBox>(
-        "cbSecCon", QStringLiteral("Select a control to add to the list of controls"), QRect(334, 224, 248, 22), lists);
-    for (QComboBox* box : { m_objectiveBox, m_controlBox }) {
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert);
-    }
-    // The Add links sit in the lower group, under their lists.
-    link(QStringLiteral("Add "), "hAdd5", QRect(330, 486, 32, 18), [this] { hAdd5Click(); });
-    link(QStringLiteral("Add "), "hAdd4", QRect(620, 486, 32, 18), [this] { hAdd4Click(); });
+    // Each Add link sits under its list, its choice beside it.
+    QGroupBox* lists = group(QStringLiteral("Security Control Objectives and Controls"), "GroupBox12");
+    auto* listsForm = new QGridLayout(lists);
+    listsForm->addWidget(new QLabel(QStringLiteral("Objectives ")), 0, 0, 1, 2);
+    listsForm->addWidget(new QLabel(QStringLiteral("Controls ")), 0, 2, 1, 2);
+    listsForm->addWidget(m_objectives, 1, 0, 1, 2);
+    listsForm->addWidget(m_controls, 1, 2, 1, 2);
+    listsForm->addWidget(link(QStringLiteral("Add "), "hAdd5", [this] { addObjective(); }), 2, 0);
+    listsForm->addWidget(m_objectiveChoice, 2, 1);
+    listsForm->addWidget(link(QStringLiteral("Add "), "hAdd4", [this] { addControl(); }), 2, 2);
+    listsForm->addWidget(m_controlChoice, 2, 3);
+    listsForm->setRowStretch(1, 1);
+    listsForm->setColumnStretch(1, 1);
+    listsForm->setColumnStretch(3, 1);
 
-    connect(m_description, &QPlainTextEdit::textChanged, this, [this] { AttChange(); });
-    connect(m_profile, &QPlainTextEdit::textChanged, this, [this] { AttChange(); });
+    auto* editors = new QVBoxLayout;
+    editors->addWidget(details, 1);
+    editors->addWidget(lists, 1);
+    auto* page = new QHBoxLayout(this);
+    page->setContentsMargins(8, 4, 8, 8);
+    page->addLayout(m_gridColumn, 1);
+    page->addLayout(editors, 2);
+
     m_objectives->installEventFilter(this);
     m_controls->installEventFilter(this);
 }
@@ -129,20 +125,30 @@ SecurityAttributesTab::SecurityAttributesTab(TabHost& host)
 void SecurityAttributesTab::storeOpened()
 {
     Table& attribute = assessment().attribute();
-    m_grid = new DataGrid(attribute,
-        { { QStringLiteral("Attribute"), QStringLiteral("Attribute") },
-            { QStringLiteral("Group"), QStringLiteral("Group") } },
-        false, "DBGrid5", this);
-    m_grid->setGeometry(8, 22, 304, 500);
+    m_grid = makeGrid(attribute, { { field("Attribute"), field("Attribute") }, { field("Group"), field("Group") } },
+        false, "DBGrid5");
     m_grid->setColumnWidth(0, 130);
-    m_grid->show();
-    connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid5CellClick(); }); });
-    connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
-    attribute.addMoveGuard(this, [this] {
-        AttributeTableBeforeScroll();
-        return MoveDecision::GoOn;
-    });
-    connect(&attribute, &Table::afterMove, this, [this] { AttributeTableAfterScroll(); });
+    m_grid->setMinimumWidth(240);
+    m_gridColumn->addWidget(m_grid, 1);
+
+    // Other tabs walk Attribute too (the derivation, the catalogue tab); the
+    // editors follow only while this tab shows and are shown afresh by its
+    // show step.
+    m_editor = new RecordEditor(*this, attribute,
+        { [this] { showAttribute(); }, [this](qint64 rowId) { writeAttribute(rowId); } },
+        RecordEditor::Follow::WhileShown);
+    m_editor->watch(m_description);
+    m_editor->watch(m_profile);
+}
+
+bool SecurityAttributesTab::hasPendingEdits() const
+{
+    return m_editor && m_editor->isEdited();
+}
+
+bool SecurityAttributesTab::offerPendingEdits()
+{
+    return !m_editor || m_editor->offerEdits();
 }
 
 bool SecurityAttributesTab::eventFilter(QObject* watched, QEvent* event)
@@ -150,9 +156,9 @@ bool SecurityAttributesTab::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (watched == m_objectives)
-            run([this, key] { lbSecObjKeyUp(key); });
+            run([this, key] { objectiveListKey(key); });
         else if (watched == m_controls)
-            run([this, key] { lbSecConKeyUp(key); });
+            run([this, key] { controlListKey(key); });
     }
     return TabPage::eventFilter(watched, event);
 }
@@ -160,11 +166,14 @@ bool SecurityAttributesTab::eventFilter(QObject* watched, QEvent* event)
 void SecurityAttributesTab::tabShown()
 {
     WaitCursor wait(dialogs());
-    deriveAttributesInUse(assessment(), host().divisionFilterText());
-    assessment().attribute().setSort(QStringLiteral("Attribute ASC"));
+    showAttributesInUse(assessment(), host().divisionFilterText());
     fillCatalogue();
-    DBGrid5CellClick();
-    m_edited = false;
+    m_editor->showCurrent();
+}
+
+void SecurityAttributesTab::tabHidden()
+{
+    Q_EMIT attributesInUseLeft();
 }
 
 void SecurityAttributesTab::fillCatalogue()
@@ -173,76 +182,8 @@ void SecurityAttributesTab::fillCatalogue()
     // One move first: edits pending on the catalogue tab are offered for saving.
     controls.first();
     const SecurityAttributeStore::CatalogueLines lines = SecurityAttributeStore::catalogueLines(controls);
-    m_objectiveBox->clear();
-    m_controlBox->clear();
-    m_objectiveBox->addItems(lines.objectives);
-    m_controlBox->addItems(lines.controls);
-    for (QComboBox* box : { m_objectiveBox, m_controlBox })
-        if (box->currentText().isEmpty() && box->count() > 0)
-            box->setCurrentIndex(0);
-}
-
-void SecurityAttributesTab::tabHidden()
-{
-    // The Applications tab's show step, which runs first, has just set up the
-    // same in-use view; undoing it would let that tab find attributes not in use.
-    if (qobject_cast<const ApplicationsTab*>(host().pageShown()))
-        return;
-    Table& attribute = assessment().attribute();
-    attribute.setSort(QStringLiteral("GrAtt ASC"));
-    attribute.setFiltered(false);
-    attribute.first();
-}
-
-void SecurityAttributesTab::DBGrid5CellClick()
-{
-    Table& t = assessment().attribute();
-    m_loading = true;
-    m_loadedRow = t.hasRecord() ? t.rowIdAt(t.currentRow()) : 0;
-    m_group->setText(t.text(QStringLiteral("Group")));
-    m_name->setText(t.text(QStringLiteral("Attribute")));
-    Text::setMemo(m_description, t.text(QStringLiteral("Description")));
-    Text::setMemo(m_profile, t.text(QStringLiteral("Profile")));
-    m_objectives->clear();
-    m_objectives->addItems(LineList::split(t.text(QStringLiteral("SecObjectives"))));
-    m_controls->clear();
-    m_controls->addItems(LineList::split(t.text(QStringLiteral("SecControls"))));
-    m_loading = false;
-    setStatus(QString(22, QLatin1Char(' ')));
-}
-
-void SecurityAttributesTab::AttChange()
-{
-    if (!m_loading)
-        m_edited = true;
-}
-
-void SecurityAttributesTab::AttributeTableAfterScroll()
-{
-    if (!isPageShown())
-        return;
-    run([this] {
-        DBGrid5CellClick();
-        m_edited = false;
-    });
-}
-
-// Asked once however many moves follow (a walk over the table by another
-// tab), and a Yes stores the editors into the attribute they were loaded
-// from, whichever record the move starts from.
-void SecurityAttributesTab::AttributeTableBeforeScroll()
-{
-    if (!m_edited)
-        return;
-    m_edited = false;
-    if (dialogs().ask(QStringLiteral("Save changes?"), Dialogs::Default::Yes))
-        run([this] { saveEditors(); });
-}
-
-bool SecurityAttributesTab::offerPendingEdits()
-{
-    AttributeTableBeforeScroll();
-    return true;
+    ChoiceBox::setItems(m_objectiveChoice, lines.objectives);
+    ChoiceBox::setItems(m_controlChoice, lines.controls);
 }
 
 void SecurityAttributesTab::followDivisionFilter(const QString& division)
@@ -251,60 +192,74 @@ void SecurityAttributesTab::followDivisionFilter(const QString& division)
         run([this, division] { deriveAttributesInUse(assessment(), division); });
 }
 
-void SecurityAttributesTab::saveEditors()
+// With no attribute in use every editor is emptied.
+void SecurityAttributesTab::showAttribute()
 {
-    if (m_loadedRow == 0)
-        return;
+    const Table& t = assessment().attribute();
+    m_group->setText(t.text(field("Group")));
+    m_name->setText(t.text(field("Attribute")));
+    Text::setMemo(m_description, t.text(field("Description")));
+    Text::setMemo(m_profile, t.text(field("Profile")));
+    SortedList::setItems(m_objectives, LineList::split(t.text(field("SecObjectives"))));
+    SortedList::setItems(m_controls, LineList::split(t.text(field("SecControls"))));
+    blankStatus(22);
+}
+
+void SecurityAttributesTab::writeAttribute(qint64 rowId)
+{
     WaitCursor wait(dialogs());
     setStatus(QStringLiteral("Saving                  "));
-    SecurityAttributeEdits edits { m_group->text(), m_name->text(), Text::memo(m_description), Text::memo(m_profile),
-        items(m_objectives), items(m_controls) };
-    SecurityAttributeStore::write(assessment(), m_loadedRow, edits);
-    m_edited = false;
+    const SecurityAttributeEdits edits { m_group->text(), m_name->text(), Text::memo(m_description),
+        Text::memo(m_profile), SortedList::items(m_objectives), SortedList::items(m_controls) };
+    SecurityAttributeStore::write(assessment(), rowId, edits);
     markWorkUnarchived();
     setStatus(QStringLiteral("Save complete           "));
 }
 
-void SecurityAttributesTab::hSave5Click()
+void SecurityAttributesTab::saveAttribute()
 {
-    if (!assessment().attribute().hasRecord())
-        return;
-    saveEditors();
+    if (assessment().attribute().hasRecord())
+        m_editor->save();
+}
+
+void SecurityAttributesTab::insertObjective()
+{
+    const QString objective = m_objectiveChoice->currentText();
+    SortedList::insert(m_objectives, objective);
+    QStringList catalogue;
+    for (int i = 0; i < m_controlChoice->count(); ++i)
+        catalogue << m_controlChoice->itemText(i);
+    for (const QString& line : SecurityAttributeStore::sameObjective(catalogue, objective))
+        SortedList::insert(m_controls, line);
+    m_editor->markEdited();
+    setStatus(kRecordAdded);
+}
+
+void SecurityAttributesTab::insertControl()
+{
+    SortedList::insert(m_controls, m_controlChoice->currentText());
+    m_editor->markEdited();
+    setStatus(kRecordAdded);
 }
 
 void SecurityAttributesTab::addObjective()
 {
-    const QString objective = m_objectiveBox->currentText();
-    addSorted(m_objectives, objective);
-    QStringList catalogue;
-    for (int i = 0; i < m_controlBox->count(); ++i)
-        catalogue << m_controlBox->itemText(i);
-    for (const QString& line : SecurityAttributeStore::sameObjective(catalogue, objective))
-        addSorted(m_controls, line);
-    m_edited = true;
-    setStatus(kRecordAdded);
+    if (assessment().attribute().hasRecord())
+        insertObjective();
 }
 
-void SecurityAttributesTab::hAdd5Click()
+void SecurityAttributesTab::addControl()
 {
-    if (!assessment().attribute().hasRecord())
-        return;
-    addObjective();
+    if (assessment().attribute().hasRecord())
+        insertControl();
 }
 
-void SecurityAttributesTab::hAdd4Click()
-{
-    if (!assessment().attribute().hasRecord())
-        return;
-    addSorted(m_controls, m_controlBox->currentText());
-    m_edited = true;
-    setStatus(kRecordAdded);
-}
-
-void SecurityAttributesTab::lbSecObjKeyUp(int key)
+// Delete takes the selected objective away with every control of it (typed
+// ones included); Insert adds the objective chosen, as its Add link does.
+void SecurityAttributesTab::objectiveListKey(int key)
 {
     if (key == Qt::Key_Delete) {
-        QListWidgetItem* objective = selected(m_objectives);
+        QListWidgetItem* objective = selectedItem(m_objectives);
         if (!objective)
             return; // nothing chosen, nothing to delete
         if (!dialogs().ask(QStringLiteral("Confirm Delete")))
@@ -314,27 +269,26 @@ void SecurityAttributesTab::lbSecObjKeyUp(int key)
             if (m_controls->item(i)->text().left(5) == prefix)
                 delete m_controls->takeItem(i);
         delete m_objectives->takeItem(m_objectives->row(objective));
-        m_edited = true;
+        m_editor->markEdited();
         setStatus(kDeleted);
     } else if (key == Qt::Key_Insert) {
         addObjective();
     }
 }
 
-void SecurityAttributesTab::lbSecConKeyUp(int key)
+// Neither key acts in an empty list.
+void SecurityAttributesTab::controlListKey(int key)
 {
     if (m_controls->count() == 0)
         return;
     if (key == Qt::Key_Delete) {
         if (!dialogs().ask(QStringLiteral("Confirm Delete")))
             return;
-        if (QListWidgetItem* line = selected(m_controls))
+        if (QListWidgetItem* line = selectedItem(m_controls))
             delete m_controls->takeItem(m_controls->row(line));
-        m_edited = true;
+        m_editor->markEdited();
         setStatus(kDeleted);
     } else if (key == Qt::Key_Insert) {
-        addSorted(m_controls, m_controlBox->currentText());
-        m_edited = true;
-        setStatus(kRecordAdded);
+        insertControl();
     }
 }

@@ -3,6 +3,7 @@
 #include "analysis/applications_tab.h"
 #include "analysis/business_attributes_tab.h"
 #include "analysis/drivers_tab.h"
+#include "analysis/in_use_derivation.h"
 #include "analysis/requirements_tab.h"
 #include "analysis/security_attributes_tab.h"
 #include "app/help_sections.h"
@@ -39,7 +40,8 @@ static const QSize kMinimumOuterSize(936, 720);
 
 MainWindow::MainWindow(const QString& storePath, std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     : QMainWindow(parent)
-    , m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<WidgetDialogs>(this))
+    , m_dialogs(
+          dialogs ? std::move(dialogs) : std::make_unique<WidgetDialogs>(this, QFileInfo(storePath).absolutePath()))
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Meridal Quarrix v2.1"));
@@ -68,6 +70,9 @@ MainWindow::MainWindow(const QString& storePath, std::unique_ptr<Dialogs> dialog
     bar->setSizeGripEnabled(false);
     m_status = new QLabel(bar);
     m_status->setObjectName(QStringLiteral("StatusText"));
+    // A long text (a path, an error) is cut at the window's edge rather than
+    // widening the window; its tooltip holds it whole.
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar->addWidget(m_status, 1);
     setStatusBar(bar);
 
@@ -80,6 +85,8 @@ MainWindow::MainWindow(const QString& storePath, std::unique_ptr<Dialogs> dialog
         auto* shortcut = new QShortcut(key, this);
         connect(shortcut, &QShortcut::activated, this, [this] { runCommand([this] { openHelp(); }); });
     }
+    auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+    connect(save, &QShortcut::activated, this, [this] { runCommand([this] { m_pageShown->save(); }); });
 
     startUp(storePath);
     createViewers();
@@ -170,7 +177,7 @@ void MainWindow::connectTabs()
 {
     connect(m_settings, &SettingsTab::identityChanged, m_project, &ProjectTab::showIdentity);
     connect(m_settings, &SettingsTab::divisionsChanged, this,
-        [this](const QStringList& divisions) { rebuildDivisionFilter(divisions, false); });
+        [this](const QStringList& divisions) { runCommand([&] { showNewDivisions(divisions); }); });
     connect(this, &MainWindow::divisionFilterChanged, m_requirements, &RequirementsTab::followDivisionFilter);
     connect(this, &MainWindow::divisionFilterChanged, m_drivers, &DriversTab::followDivisionFilter);
     connect(
@@ -178,6 +185,14 @@ void MainWindow::connectTabs()
     connect(this, &MainWindow::divisionFilterChanged, m_reports, &ReportsTab::showDivision);
     connect(m_securityAttributes, &SecurityAttributesTab::traceRequested, this,
         [this] { runCommand([this] { openTraceWindow(); }); });
+    // Both tabs list the attributes in use; when one is left for the other,
+    // whose show step has just set the view up, it stays.
+    const auto releaseUnlessListed = [this] {
+        if (m_pageShown != m_securityAttributes && m_pageShown != m_applications)
+            runCommand([this] { releaseAttributesInUse(m_assessment); });
+    };
+    connect(m_securityAttributes, &SecurityAttributesTab::attributesInUseLeft, this, releaseUnlessListed);
+    connect(m_applications, &ApplicationsTab::attributesInUseLeft, this, releaseUnlessListed);
 }
 
 void MainWindow::startUp(const QString& storePath)
@@ -197,7 +212,7 @@ void MainWindow::startUp(const QString& storePath)
         Table& sys = m_assessment.system();
         showStoredIdentity();
         m_project->showNotepad(sys.text(QStringLiteral("Notepad")));
-        rebuildDivisionFilter(LineList::split(sys.text(QStringLiteral("Divisions"))), true);
+        rebuildDivisionFilter(LineList::split(sys.text(QStringLiteral("Divisions"))));
     });
 }
 
@@ -212,6 +227,7 @@ void MainWindow::createViewers()
 void MainWindow::setStatus(const QString& text)
 {
     m_status->setText(text);
+    m_status->setToolTip(text.trimmed());
 }
 
 QString MainWindow::statusText() const
@@ -232,11 +248,19 @@ bool MainWindow::runCommand(const std::function<void()>& command)
     } catch (const MoveStopped&) {
         // the guard that stopped the move has said why
     } catch (const QuarrixError& e) {
-        m_dialogs->error(e.message());
+        reportFailure(e.message());
     } catch (const std::exception& e) {
-        m_dialogs->error(QString::fromLocal8Bit(e.what()));
+        reportFailure(QString::fromLocal8Bit(e.what()));
     }
     return false;
+}
+
+// A failed command leaves its error in the status line as well, so the line
+// never keeps a success or a blank from before.
+void MainWindow::reportFailure(const QString& message)
+{
+    setStatus(message.section(QLatin1Char('\n'), 0, 0));
+    m_dialogs->error(message);
 }
 
 bool MainWindow::offerPendingEdits()
@@ -266,17 +290,23 @@ void MainWindow::pageChanged(int index)
         runCommand([old] { old->tabHidden(); });
 }
 
-void MainWindow::rebuildDivisionFilter(const QStringList& divisions, bool showAll)
+void MainWindow::rebuildDivisionFilter(const QStringList& divisions)
 {
     const QSignalBlocker block(m_division);
     m_division->clear();
     m_division->addItem(QStringLiteral("All"));
     m_division->addItem(QStringLiteral("Enterprise"));
     m_division->addItems(divisions);
-    if (showAll)
-        m_division->setCurrentIndex(0);
-    else
-        m_division->setEditText(QString());
+    m_division->setCurrentIndex(0);
+}
+
+// The organisation's divisions were saved: the filter box offers them and
+// shows "All", and the tables follow, so nothing reads an empty division.
+void MainWindow::showNewDivisions(const QStringList& divisions)
+{
+    rebuildDivisionFilter(divisions);
+    if (m_divisionApplied != QLatin1String("All"))
+        applyDivisionFilter();
 }
 
 QString MainWindow::divisionFilterText() const

@@ -56,8 +56,8 @@ public:
 
     QComboBox* divisionFilterBox() const { return m_division; }
     // Fills the division filter box: "All", "Enterprise", then the divisions;
-    // it shows "All" when showAll is set, otherwise an empty text.
-    void rebuildDivisionFilter(const QStringList& divisions, bool showAll);
+    // it shows "All".
+    void rebuildDivisionFilter(const QStringList& divisions);
     // The division filter box's text changed (by the analyst, by Save to
     // Archive, or by tests): the tabs filter their tables.
     void applyDivisionFilter();
@@ -103,6 +103,8 @@ private:
     void startUp(const QString& storePath);
     void createViewers();
     void pageChanged(int index);
+    void showNewDivisions(const QStringList& divisions);
+    void reportFailure(const QString& message);
     void showStoredIdentity();
     bool hasUnarchivedWork(); // the saved flag is false
 

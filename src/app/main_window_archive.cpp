@@ -34,6 +34,7 @@ bool MainWindow::saveToArchive()
     request.filter = QStringLiteral("Text files (*.txt *.TXT)");
     request.defaultSuffix = QStringLiteral("txt");
     request.proposedName = ArchiveWriter::proposedFileName(assessment().system().text(QStringLiteral("Assessment")));
+    request.kind = Dialogs::FileKind::Archive;
     const QString path = dialogs().saveFile(request);
     if (path.isEmpty())
         return false;
@@ -55,6 +56,7 @@ void MainWindow::loadFromArchive()
     request.title = QStringLiteral("Load from Archive");
     request.filter = QStringLiteral("Text files *.txt (*.txt *.TXT)");
     request.defaultSuffix = QStringLiteral("txt");
+    request.kind = Dialogs::FileKind::Archive;
     const QString path = dialogs().openFile(request);
     if (path.isEmpty())
         return;
@@ -67,6 +69,7 @@ void MainWindow::loadFromArchive()
         read = ArchiveReader::read(path);
     }
     if (!read.isArchive) {
+        setStatus(ArchiveReader::kNotAnArchive);
         dialogs().notice(ArchiveReader::kNotAnArchive);
         return;
     }
@@ -76,4 +79,5 @@ void MainWindow::loadFromArchive()
     ArchiveReader::apply(assessment(), read.blocks);
     assessment().setWorkArchived(true);
     showStoredIdentity();
+    setStatus(QStringLiteral("Load complete           "));
 }

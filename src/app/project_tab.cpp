@@ -1,5 +1,6 @@
 #include "app/project_tab.h"
 
+#include "gui/disabled_style.h"
 #include "gui/form_layout.h"
 #include "gui/link_label.h"
 #include "gui/memo_text.h"
@@ -26,7 +27,7 @@ ProjectTab::ProjectTab(TabHost& host)
     m_description->setReadOnly(true);
     m_description->setEnabled(false);
     m_description->setFixedHeight(120);
-    Text::markDisabledStyle(m_description);
+    DisabledStyle::apply(m_description);
 
     QGroupBox* notepadGroup = group(QStringLiteral("Project Notepad"), "GroupBox1");
     m_notepad = named<QPlainTextEdit>("mNotepad",

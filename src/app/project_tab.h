@@ -14,6 +14,7 @@ public:
     void showIdentity(const QString& name, const QString& description);
     void showNotepad(const QString& text);
     void saveNotepad();
+    void save() override { saveNotepad(); }
 
 private:
     QLabel* m_assessment;

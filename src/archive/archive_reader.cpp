@@ -2,6 +2,7 @@
 
 #include "archive/code_page_1252.h"
 #include "store/assessment.h"
+#include "store/bulk_insert.h"
 #include "store/progress.h"
 #include "store/quarrix_error.h"
 
@@ -10,7 +11,6 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <map>
-#include <sqlite3.h>
 
 namespace {
 
@@ -72,50 +72,41 @@ QString where(const QString& fileName)
                               : QStringLiteral("The archive '%1'").arg(QDir::toNativeSeparators(fileName));
 }
 
-// One prepared insert per archived table, inside the load's transaction.
-class BulkInsert {
+// One prepared insert per archived table, inside the load's transaction: the
+// block's fields, then for a block that belongs to the block before it the
+// owner's row id and name.
+class BlockInsert {
 public:
-    BulkInsert(Store& store, const Block& block)
-        : m_store(store)
-        , m_def(*Schema::find(block.table))
+    BlockInsert(Store& store, const Block& block)
+        : m_fieldCount(int(block.fields.size()))
+        , m_insert(store, block.table, columns(block))
     {
-        QStringList columns, marks;
-        for (const ArchiveFormat::Field& f : block.fields) {
-            m_fields.push_back(&m_def.fields[m_def.fieldIndex(QString::fromLatin1(f.name))]);
-            columns << quoteIdentifier(m_fields.back()->name);
-        }
-        if (block.belongsToPrevious()) {
-            for (const char* link : { block.ownerIdField, block.ownerNameField }) {
-                m_links.push_back(&m_def.fields[m_def.fieldIndex(QString::fromLatin1(link))]);
-                columns << quoteIdentifier(m_links.back()->name);
-            }
-        }
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            marks << QStringLiteral("?");
-        m_insert = &store.cached(
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                .arg(quoteIdentifier(m_def.name), columns.join(QLatin1String(", ")), marks.join(QLatin1Char(','))));
     }
 
     // Inserts one record; links holds the owner's row id and name for a
     // block that belongs to the block before it. Returns the new row id.
     qint64 insert(const std::vector<QString>& values, const QStringList& links = {})
     {
-        int column = 1;
-        for (size_t i = 0; i < m_fields.size(); ++i)
-            m_insert->bind(column++, Table::storedValue(*m_fields[i], values[i]));
-        for (qsizetype i = 0; i < links.size(); ++i)
-            m_insert->bind(column++, Table::storedValue(*m_links[size_t(i)], links[i]));
-        m_insert->run();
-        return sqlite3_last_insert_rowid(m_store.handle());
+        for (int i = 0; i < m_fieldCount; ++i)
+            m_insert.set(i, values[size_t(i)]);
+        for (int i = 0; i < int(links.size()); ++i)
+            m_insert.set(m_fieldCount + i, links[i]);
+        return m_insert.insert();
     }
 
 private:
-    Store& m_store;
-    const TableDef& m_def;
-    std::vector<const FieldDef*> m_fields;
-    std::vector<const FieldDef*> m_links;
-    SqlStatement* m_insert = nullptr;
+    static QStringList columns(const Block& block)
+    {
+        QStringList names;
+        for (const ArchiveFormat::Field& f : block.fields)
+            names << QString::fromLatin1(f.name);
+        if (block.belongsToPrevious())
+            names << QString::fromLatin1(block.ownerIdField) << QString::fromLatin1(block.ownerNameField);
+        return names;
+    }
+
+    int m_fieldCount;
+    BulkInsert m_insert;
 };
 
 }
@@ -230,7 +221,7 @@ void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
         a.clearDatabase();
         // The records go straight into the store, one prepared insert per
         // table; the tables re-read them once at the end.
-        std::map<const Block*, BulkInsert> inserts;
+        std::map<const Block*, BlockInsert> inserts;
         // The row id and first value of the last record of each block, for
         // the records that belong to it.
         std::map<const Block*, std::pair<qint64, QString>> last;
@@ -246,7 +237,7 @@ void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
                 sys.post();
                 continue;
             }
-            BulkInsert& insert = inserts.try_emplace(&block, a.store(), block).first->second;
+            BlockInsert& insert = inserts.try_emplace(&block, a.store(), block).first->second;
             const Block* owner = ArchiveFormat::owner(block);
             QStringList links;
             if (owner)

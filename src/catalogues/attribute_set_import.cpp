@@ -4,6 +4,7 @@
 #include "catalogues/import_guard.h"
 #include "office/spreadsheet_reader.h"
 #include "store/assessment.h"
+#include "store/bulk_insert.h"
 #include "store/progress.h"
 #include "store/quarrix_error.h"
 
@@ -23,14 +24,13 @@ Kind kindOf(const QString& word)
     return Kind::None;
 }
 
-void addLink(Table& table, const char* keyField, const char* firstField, const char* secondField, const QString& first,
-    const QString& second)
+// One link row: its pair key, then the two names.
+void addLink(BulkInsert& links, const QString& first, const QString& second)
 {
-    table.append();
-    table.setText(QString::fromLatin1(keyField), CatalogueKeys::pairKey(first, second));
-    table.setText(QString::fromLatin1(firstField), first);
-    table.setText(QString::fromLatin1(secondField), second);
-    table.post();
+    links.set(0, CatalogueKeys::pairKey(first, second));
+    links.set(1, first);
+    links.set(2, second);
+    links.insert();
 }
 
 }
@@ -47,59 +47,57 @@ AttributeImportCounts importAttributeSet(Assessment& assessment, const QString& 
     int column = 0;
     try {
         Store::Transaction tx(assessment.store());
-        {
-            const DisplaySuspended suspended { &attribute };
-            assessment.emptyTable(attribute);
-            // A sheet without an END row ends at its last used row.
-            for (row = 1; row <= sheet.lastRow(); ++row) {
-                Progress::step("Importing attributes", row, sheet.lastRow());
+        assessment.emptyTable(attribute);
+        // The rows go straight into the store; the tables re-read them once.
+        BulkInsert attributes(assessment.store(), attribute.name(),
+            { QStringLiteral("Group"), QStringLiteral("Grx"), QStringLiteral("Attribute"), QStringLiteral("GrAtt"),
+                QStringLiteral("Tier"), QStringLiteral("Description") });
+        BulkInsert busToTech(assessment.store(), btAtt.name(),
+            { QStringLiteral("BTAtt"), QStringLiteral("BusAtt"), QStringLiteral("TechAtt") });
+        BulkInsert techToSec(assessment.store(), tsAtt.name(),
+            { QStringLiteral("TSAtt"), QStringLiteral("TechAtt"), QStringLiteral("SecAtt") });
+        // A sheet without an END row ends at its last used row.
+        for (row = 1; row <= sheet.lastRow(); ++row) {
+            Progress::step("Importing attributes", row, sheet.lastRow());
+            column = 1;
+            const QString first = sheet.cell(row, 1);
+            if (CatalogueKeys::asciiUpper(first) == QLatin1String("END"))
+                break;
+            if (first.isEmpty())
+                continue;
+            const QString number = sheet.cell(row, 2);
+            const QString name = sheet.cell(row, 3);
+            const QString kindWord = sheet.cell(row, 4);
+            switch (kindOf(kindWord)) {
+            case Kind::Attribute: {
+                column = 2;
+                const QString key = CatalogueKeys::attributeSortKey(number, name);
                 column = 1;
-                const QString first = sheet.cell(row, 1);
-                if (CatalogueKeys::asciiUpper(first) == QLatin1String("END"))
-                    break;
-                if (first.isEmpty())
-                    continue;
-                const QString number = sheet.cell(row, 2);
-                const QString name = sheet.cell(row, 3);
-                const QString kindWord = sheet.cell(row, 4);
-                switch (kindOf(kindWord)) {
-                case Kind::Attribute: {
-                    column = 2;
-                    const QString key = CatalogueKeys::attributeSortKey(number, name);
-                    column = 1;
-                    attribute.append();
-                    attribute.setText(QStringLiteral("Group"), first);
-                    attribute.setText(QStringLiteral("Grx"), number);
-                    attribute.setText(QStringLiteral("Attribute"), name);
-                    attribute.setText(QStringLiteral("GrAtt"), key);
-                    attribute.setText(QStringLiteral("Tier"), kindWord);
-                    attribute.setText(QStringLiteral("Description"), sheet.cell(row, 5));
-                    attribute.post();
-                    ++counts.attributes;
-                    break;
-                }
-                case Kind::BusToTech:
-                    addLink(btAtt, "BTAtt", "BusAtt", "TechAtt", first, name);
-                    ++counts.busToTech;
-                    break;
-                case Kind::TechToSec:
-                    addLink(tsAtt, "TSAtt", "TechAtt", "SecAtt", first, name);
-                    ++counts.techToSec;
-                    break;
-                case Kind::None:
-                    break; // headings, notes
-                }
+                const QString values[] = { first, number, name, key, kindWord, sheet.cell(row, 5) };
+                for (int i = 0; i < 6; ++i)
+                    attributes.set(i, values[i]);
+                attributes.insert();
+                ++counts.attributes;
+                break;
             }
-            row = 0;
-            // A sheet that yields nothing is almost surely the wrong file or
-            // sheet: refuse rather than leave an empty taxonomy.
-            if (counts.attributes + counts.busToTech + counts.techToSec == 0)
-                throw QuarrixError(QStringLiteral("the sheet '%1' holds no attribute or link rows; nothing was changed")
-                                       .arg(sheet.sheetName()));
-            attribute.refresh();
-            btAtt.refresh();
-            tsAtt.refresh();
+            case Kind::BusToTech:
+                addLink(busToTech, first, name);
+                ++counts.busToTech;
+                break;
+            case Kind::TechToSec:
+                addLink(techToSec, first, name);
+                ++counts.techToSec;
+                break;
+            case Kind::None:
+                break; // headings, notes
+            }
         }
+        row = 0;
+        // A sheet that yields nothing is almost surely the wrong file or
+        // sheet: refuse rather than leave an empty taxonomy.
+        if (counts.attributes + counts.busToTech + counts.techToSec == 0)
+            throw QuarrixError(QStringLiteral("the sheet '%1' holds no attribute or link rows; nothing was changed")
+                                   .arg(sheet.sheetName()));
         tx.commit();
     } catch (const QuarrixError& e) {
         if (row == 0)
@@ -108,6 +106,8 @@ AttributeImportCounts importAttributeSet(Assessment& assessment, const QString& 
         throw QuarrixError(QStringLiteral("Cannot import '%1': row %2, cell %3: %4")
                                .arg(fileName, QString::number(row), cell, e.message()));
     }
+    for (Table* t : { &attribute, &btAtt, &tsAtt })
+        t->refresh();
     attribute.first();
     return counts;
 }

@@ -1,244 +1,298 @@
 #include "catalogues/attributes_database_tab.h"
 
 #include "catalogues/attribute_set_import.h"
-#include "catalogues/catalogue_keys.h"
+#include "catalogues/catalogue_commands.h"
 #include "catalogues/catalogue_tab_helpers.h"
-#include "catalogues/import_guard.h"
+#include "catalogues/catalogue_tree.h"
+#include "catalogues/catalogue_tree_view.h"
+#include "catalogues/starter_set_offer.h"
 #include "gui/data_grid.h"
+#include "gui/field_limits.h"
+#include "gui/form_layout.h"
 #include "gui/link_label.h"
 #include "gui/memo_text.h"
+#include "gui/record_editor.h"
 #include "store/assessment.h"
 #include "store/table_expressions.h"
 
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QVBoxLayout>
 
 using namespace CatalogueTab;
+
+namespace {
+
+QString field(const char* name)
+{
+    return QString::fromLatin1(name);
+}
+
+}
 
 AttributesDatabaseTab::AttributesDatabaseTab(TabHost& host)
     : TabPage(host, "TabSheet7", QStringLiteral("Attributes Database"))
 {
-    link(QStringLiteral("Add"), "hAdd6", QRect(220, 336, 30, 18), [this] { hAdd6Click(); });
-    link(QStringLiteral("Delete"), "hDelete6", QRect(258, 336, 50, 18), [this] { hDelete6Click(); });
+    using namespace FormLayout;
+    m_group = named<QLineEdit>("eAttGroup2");
+    m_sequence = named<QLineEdit>("eAttSeq2");
+    m_sequence->setFixedWidth(42);
+    m_name = named<QLineEdit>("eAttName2");
+    m_tier = named<QLineEdit>("eTier");
+    m_tier->setFixedWidth(80);
+    m_description = named<QPlainTextEdit>("mAttDesc2");
+    m_description->setMinimumHeight(60);
+    FieldLimits::limit(m_group, "Attribute", "Group");
+    FieldLimits::limit(m_sequence, "Attribute", "Grx");
+    FieldLimits::limit(m_name, "Attribute", "Attribute");
+    FieldLimits::limit(m_tier, "Attribute", "Tier");
 
-    auto* editor = new QGroupBox(QStringLiteral("Attribute "), this);
-    editor->setObjectName(QStringLiteral("GroupBox18"));
-    editor->setGeometry(8, 356, 300, 186);
-    addLabel(QStringLiteral("Group "), QRect(8, 22, 60, 16), editor);
-    m_group = control<QLineEdit>("eAttGroup2", {}, QRect(70, 18, 120, 22), editor);
-    addLabel(QStringLiteral("Sequence"), QRect(196, 22, 52, 16), editor);
-    m_sequence = control<QLineEdit>("eAttSeq2", {}, QRect(250, 18, 42, 22), editor);
-    addLabel(QStringLiteral("Attribute "), QRect(8, 48, 60, 16), editor);
-    m_name = control<QLineEdit>("eAttName2", {}, QRect(70, 44, 120, 22), editor);
-    addLabel(QStringLiteral("Tier"), QRect(196, 48, 30, 16), editor);
-    m_tier = control<QLineEdit>("eTier", {}, QRect(226, 44, 66, 22), editor);
-    addLabel(QStringLiteral("Description "), QRect(8, 72, 80, 16), editor);
-    m_description = control<QPlainTextEdit>("mAttDesc2", {}, QRect(8, 90, 284, 88), editor);
-    auto* save = new LinkLabel(QStringLiteral("Save"), "hSave6", editor);
-    save->setGeometry(256, 0, 40, 16);
-    connect(save, &LinkLabel::clicked, this, [this] { run([this] { hSave6Click(); }); });
+    QGroupBox* details = group(QStringLiteral("Attribute "), "GroupBox18");
+    auto* form = new QGridLayout(details);
+    addField(form, 0, 0, QStringLiteral("Group "), m_group);
+    addField(form, 0, 2, QStringLiteral("Sequence"), m_sequence);
+    form->addWidget(
+        link(QStringLiteral("Save"), "hSave6", [this] { saveAttribute(); }), 0, 4, Qt::AlignRight | Qt::AlignTop);
+    addField(form, 1, 0, QStringLiteral("Attribute "), m_name);
+    addField(form, 1, 2, QStringLiteral("Tier"), m_tier, 2);
+    form->addWidget(new QLabel(QStringLiteral("Description ")), 2, 0, 1, 5);
+    form->addWidget(m_description, 3, 0, 1, 5);
+    form->setColumnStretch(1, 1);
+    form->setRowStretch(3, 1);
 
-    m_tree = control<QTreeWidget>(
-        "tvAttribute", QStringLiteral("Th is a tree view of the controls"), QRect(614, 8, 298, 440), this);
-    m_tree->setHeaderHidden(true);
-    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { run([this] { tvAttributeDblClick(); }); });
+    auto* commands = new QHBoxLayout;
+    commands->setSpacing(12);
+    commands->addStretch(1);
+    commands->addWidget(link(QStringLiteral("Add"), "hAdd6", [this] { addAttribute(); }));
+    commands->addWidget(link(QStringLiteral("Delete"), "hDelete6", [this] { deleteAttribute(true); }));
 
-    auto* import = new QGroupBox(QStringLiteral("Import "), this);
-    import->setObjectName(QStringLiteral("GroupBox7"));
-    import->setGeometry(614, 454, 298, 88);
-    auto* button = control<QPushButton>("bImport1", {}, QRect(90, 32, 120, 28), import);
+    m_starterOffer = new StarterSetOffer(host, StarterSetOffer::Set::Attributes);
+    m_starterOffer->setWordWrap(true);
+    connect(m_starterOffer, &StarterSetOffer::loaded, this, [this] { run([this] { showTaxonomy(); }); });
+
+    m_tree = new CatalogueTreeView("tvAttribute", QStringLiteral("Th is a tree view of the controls"));
+    connect(m_tree, &CatalogueTreeView::recordChosen, this,
+        [this](qint64 rowId) { run([this, rowId] { attributes().moveToRowId(rowId); }); });
+    QGroupBox* import = group(QStringLiteral("Import "), "GroupBox7");
+    auto* button = named<QPushButton>("bImport1");
     button->setText(QStringLiteral("Attribute Set"));
-    connect(button, &QPushButton::clicked, this, [this] { run([this] { bImport1Click(); }); });
+    connect(button, &QPushButton::clicked, this, [this] { run([this] { importAttributeSet(); }); });
+    auto* importLayout = new QHBoxLayout(import);
+    importLayout->setContentsMargins(12, 18, 12, 18);
+    importLayout->addWidget(button, 0, Qt::AlignCenter);
+
+    // Three columns: the attributes over their editors, the two mapping
+    // grids (both added once the store is open), the tree over the import.
+    m_left = new QVBoxLayout;
+    m_left->addLayout(commands);
+    m_left->addWidget(details, 1);
+    m_mappings = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    right->addWidget(m_tree, 1);
+    right->addWidget(import);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(m_left, 1);
+    columns->addLayout(m_mappings, 1);
+    columns->addLayout(right, 1);
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(8, 8, 8, 8);
+    page->addWidget(m_starterOffer);
+    page->addLayout(columns, 1);
 }
 
 void AttributesDatabaseTab::storeOpened()
 {
     Assessment& a = assessment();
-    m_attributes = new DataGrid(a.attribute(),
-        { { QStringLiteral("Group"), QStringLiteral("Group") },
-            { QStringLiteral("Attribute"), QStringLiteral("Attribute") },
-            { QStringLiteral("Tier"), QStringLiteral("Tier") } },
-        false, "DBGrid6", this);
-    m_attributes->setGeometry(8, 8, 300, 324);
-    m_busToTech = new DataGrid(a.businessToTechnical(),
-        { { QStringLiteral("BusAtt"), QStringLiteral("Business Attribute") },
-            { QStringLiteral("TechAtt"), QStringLiteral("Technical Attribute") } },
-        true, "DBGrid7", this);
-    m_busToTech->setGeometry(316, 8, 290, 264);
-    m_techToSec = new DataGrid(a.technicalToSecurity(),
-        { { QStringLiteral("TechAtt"), QStringLiteral("Technical Attribute") },
-            { QStringLiteral("SecAtt"), QStringLiteral("Security Attribute") } },
-        true, "DBGrid8", this);
-    m_techToSec->setGeometry(316, 278, 290, 264);
-    m_attributes->setColumnWidth(1, 110);
-    for (DataGrid* grid : { m_attributes, m_busToTech, m_techToSec }) {
+    Table& table = a.attribute();
+    m_grid = makeGrid(table,
+        { { field("Group"), QStringLiteral("Group") }, { field("Attribute"), QStringLiteral("Attribute") },
+            { field("Tier"), QStringLiteral("Tier") } },
+        false, "DBGrid6");
+    m_busToTech = makeGrid(a.businessToTechnical(),
+        { { field("BusAtt"), QStringLiteral("Business Attribute") },
+            { field("TechAtt"), QStringLiteral("Technical Attribute") } },
+        true, "DBGrid7");
+    m_techToSec = makeGrid(a.technicalToSecurity(),
+        { { field("TechAtt"), QStringLiteral("Technical Attribute") },
+            { field("SecAtt"), QStringLiteral("Security Attribute") } },
+        true, "DBGrid8");
+    m_grid->setColumnWidth(0, 100);
+    m_grid->setColumnWidth(1, 110);
+    for (DataGrid* grid : { m_grid, m_busToTech, m_techToSec }) {
+        grid->setMinimumHeight(100);
         releaseOnTableEnd(grid);
-        grid->setColumnWidth(0, grid == m_attributes ? 100 : 130);
-        grid->show();
-        connect(grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
     }
-    connect(m_attributes, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid6CellClick(); }); });
-    connect(m_attributes, &DataGrid::keyReleased, this, [this](int key) { run([this, key] { DBGrid6KeyUp(key); }); });
-    connect(m_busToTech, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid7CellClick(); }); });
+    for (DataGrid* grid : { m_busToTech, m_techToSec })
+        grid->setColumnWidth(0, 130);
+    m_left->insertWidget(0, m_grid, 1);
+    m_mappings->addWidget(m_busToTech, 1);
+    m_mappings->addWidget(m_techToSec, 1);
+    connect(m_grid, &DataGrid::keyReleased, this, [this](int key) {
+        if (key == Qt::Key_Delete)
+            run([this] { deleteAttribute(false); });
+    });
+    // A click on the attribute shown shows it again, unless it is being edited.
+    connect(m_grid, &DataGrid::cellClicked, this, [this] {
+        if (!m_editor->isEdited())
+            run([this] { m_editor->showCurrent(); });
+    });
+    connect(m_busToTech, &DataGrid::cellClicked, this, [this] { run([this] { followTechnicalAttribute(); }); });
+
+    m_editor = new RecordEditor(
+        *this, table, { [this] { showAttribute(); }, [this](qint64 rowId) { writeAttribute(rowId); } });
+    for (QLineEdit* e : { m_group, m_sequence, m_name, m_tier })
+        m_editor->watch(e);
+    m_editor->watch(m_description);
+
+    // The tree follows the rows while the tab is shown: a key change, Add,
+    // Delete, an import or an archive load puts it in key order at once. Rows
+    // read afresh may hold another record under the row id shown, so the
+    // editors show it again unless edited.
+    connect(&table, &Table::rowsReset, this, [this] {
+        if (!isPageShown())
+            return;
+        rebuildAttributeTree();
+        if (!m_editor->isEdited())
+            m_editor->showCurrent();
+    });
+    connect(&table, &Table::rowChanged, this, [this] {
+        if (isPageShown())
+            rebuildAttributeTree();
+    });
+    connect(&table, &Table::currentChanged, this, [this] { m_tree->selectRecord(attributes().currentRowId()); });
+    m_starterOffer->follow(table);
 }
 
-void AttributesDatabaseTab::TabSheet7Show()
+Table& AttributesDatabaseTab::attributes() const
 {
-    MakeAttributeTree();
-    DBGrid6CellClick();
-    setStatus(kBlank21);
+    return assessment().attribute();
 }
 
-void AttributesDatabaseTab::MakeAttributeTree()
+bool AttributesDatabaseTab::hasPendingEdits() const
 {
-    m_tree->clear();
-    m_tree->addTopLevelItem(new QTreeWidgetItem(QStringList { QStringLiteral("Attributes") }));
-    QTreeWidgetItem* root = m_tree->topLevelItem(0);
-    Table& t = assessment().attribute();
-    const DisplaySuspended suspended { &t };
+    return m_editor && m_editor->isEdited();
+}
+
+bool AttributesDatabaseTab::offerPendingEdits()
+{
+    return !m_editor || m_editor->offerEdits();
+}
+
+void AttributesDatabaseTab::tabShown()
+{
+    showTaxonomy();
+    blankStatus();
+}
+
+// Every attribute is listed in key order, whatever filter or order the tab
+// shown before left on the table.
+void AttributesDatabaseTab::showTaxonomy()
+{
+    Table& t = attributes();
+    t.setSort(QStringLiteral("GrAtt ASC"));
     t.setFiltered(false);
     t.first();
-    const int groupField = t.fieldIndex(QStringLiteral("Group"));
-    const int nameField = t.fieldIndex(QStringLiteral("Attribute"));
-    QString previousGroup;
-    QTreeWidgetItem* groupNode = nullptr;
-    for (int row = 0; row < t.recordCount(); ++row) {
-        const QString group = t.textAt(row, groupField);
-        if (group != previousGroup) {
-            previousGroup = group;
-            groupNode = new QTreeWidgetItem(root, QStringList { group });
-        }
-        const QStringList label { t.textAt(row, nameField) };
-        // Records before the first group node stand beside the root.
-        if (groupNode)
-            new QTreeWidgetItem(groupNode, label);
-        else
-            m_tree->addTopLevelItem(new QTreeWidgetItem(label));
-    }
-    root->setExpanded(true);
+    rebuildAttributeTree();
+    m_editor->showCurrent();
 }
 
-void AttributesDatabaseTab::DBGrid6CellClick()
+void AttributesDatabaseTab::rebuildAttributeTree()
+{
+    m_tree->showTree(CatalogueTrees::attributes(attributes()));
+    m_tree->selectRecord(attributes().currentRowId());
+}
+
+void AttributesDatabaseTab::showAttribute()
+{
+    const Table& t = attributes();
+    const bool any = t.hasRecord();
+    auto value = [&](const char* name) { return any ? t.text(field(name)) : QString(); };
+    m_group->setText(value("Group"));
+    m_name->setText(value("Attribute"));
+    m_sequence->setText(value("Grx"));
+    m_tier->setText(value("Tier"));
+    Text::setMemo(m_description, value("Description"));
+    filterMappings(value("Tier"), value("Attribute"));
+}
+
+// A business attribute shows its technical attributes and the security
+// attributes of the first of them; a technical attribute its security
+// attributes; any other tier neither.
+void AttributesDatabaseTab::filterMappings(const QString& tier, const QString& name)
 {
     Assessment& a = assessment();
-    Table& t = a.attribute();
-    if (!t.hasRecord())
-        return;
-    m_group->setText(t.text(QStringLiteral("Group")));
-    m_name->setText(t.text(QStringLiteral("Attribute")));
-    m_sequence->setText(t.text(QStringLiteral("Grx")));
-    m_tier->setText(t.text(QStringLiteral("Tier")));
-    Text::setMemo(m_description, t.text(QStringLiteral("Description")));
-
     Table& bt = a.businessToTechnical();
     Table& ts = a.technicalToSecurity();
-    bt.setFilter(TableExpressions::equals(QStringLiteral("BusAtt"), QStringLiteral("NONE")));
-    ts.setFilter(TableExpressions::equals(QStringLiteral("TechAtt"), QStringLiteral("NONE")));
-    if (m_tier->text() == QLatin1String("Technical"))
-        ts.setFilter(TableExpressions::equals(QStringLiteral("TechAtt"), m_name->text()));
-    if (m_tier->text() == QLatin1String("Business")) {
-        bt.setFilter(TableExpressions::equals(QStringLiteral("BusAtt"), m_name->text()));
-        bt.setFiltered(true);
+    const QString none = QStringLiteral("NONE");
+    QString technical = tier == QLatin1String("Technical") ? name : none;
+    bt.setFilter(TableExpressions::equals(field("BusAtt"), tier == QLatin1String("Business") ? name : none));
+    bt.setFiltered(true);
+    if (tier == QLatin1String("Business")) {
         bt.first();
-        ts.setFilter(TableExpressions::equals(QStringLiteral("TechAtt"), bt.text(QStringLiteral("TechAtt"))));
-    } else {
-        bt.setFiltered(true);
+        technical = bt.hasRecord() ? bt.text(field("TechAtt")) : QString();
     }
+    ts.setFilter(TableExpressions::equals(field("TechAtt"), technical));
     ts.setFiltered(true);
 }
 
-void AttributesDatabaseTab::DBGrid7CellClick()
+void AttributesDatabaseTab::followTechnicalAttribute()
 {
     Assessment& a = assessment();
     a.technicalToSecurity().setFilter(
-        TableExpressions::equals(QStringLiteral("TechAtt"), a.businessToTechnical().text(QStringLiteral("TechAtt"))));
+        TableExpressions::equals(field("TechAtt"), a.businessToTechnical().text(field("TechAtt"))));
     a.technicalToSecurity().setFiltered(true);
 }
 
-void AttributesDatabaseTab::tvAttributeDblClick()
+void AttributesDatabaseTab::addAttribute()
 {
-    QTreeWidgetItem* node = m_tree->currentItem();
-    if (m_tree->topLevelItemCount() == 0 || !node || !node->isSelected() || level(node) != 2)
-        return;
-    Table& t = assessment().attribute();
-    t.locate(QStringLiteral("Attribute"), { node->text(0) });
-    m_group->setText(t.text(QStringLiteral("Group")));
-    m_name->setText(t.text(QStringLiteral("Attribute")));
-    m_sequence->setText(t.text(QStringLiteral("Grx")));
-    Text::setMemo(m_description, t.text(QStringLiteral("Description")));
-}
-
-void AttributesDatabaseTab::hAdd6Click()
-{
-    Table& t = assessment().attribute();
-    t.append();
-    m_group->setText(QStringLiteral("Group Name"));
-    m_sequence->setText(QStringLiteral("0"));
-    m_name->setText(QStringLiteral("Attribute Name"));
-    m_description->clear();
-    t.setText(QStringLiteral("Attribute"), QStringLiteral("Attribute Name"));
-    t.setText(QStringLiteral("Group"), QStringLiteral("Group Name"));
-    t.setText(QStringLiteral("Grx"), QStringLiteral("0"));
-    t.setText(QStringLiteral("GrAtt"), CatalogueKeys::attributeSortKey(m_sequence->text(), m_name->text()));
-    t.post();
-    markWorkUnarchived();
+    ::addAttribute(assessment()); // the edits of the attribute left are offered first
+    m_editor->showCurrent();
     setStatus(kRecordAdded);
     m_group->setFocus();
+    markWorkUnarchived();
 }
 
-void AttributesDatabaseTab::hSave6Click()
+void AttributesDatabaseTab::deleteAttribute(bool byLink)
 {
-    Table& t = assessment().attribute();
-    if (!t.hasRecord())
+    Table& t = attributes();
+    if (!t.hasRecord() || !m_editor->offerEdits())
         return;
+    if (!dialogs().ask(QStringLiteral("Confirm Delete")))
+        return;
+    t.remove();
+    setStatus(kDeleted);
+    if (byLink)
+        markWorkUnarchived();
+}
+
+void AttributesDatabaseTab::saveAttribute()
+{
+    if (!attributes().hasRecord())
+        return;
+    m_editor->save();
+}
+
+AttributeValues AttributesDatabaseTab::editedValues() const
+{
+    return { m_group->text(), m_sequence->text(), m_name->text(), m_tier->text(), Text::memo(m_description) };
+}
+
+// Saves the editors into the attribute they were filled from.
+void AttributesDatabaseTab::writeAttribute(qint64 rowId)
+{
     WaitCursor wait(dialogs());
-    // The key is worked out first, so a Sequence that is not a whole number
-    // stops the save before the record is touched.
-    const QString key = CatalogueKeys::attributeSortKey(m_sequence->text(), m_name->text());
-    const QString oldKey = t.text(QStringLiteral("GrAtt"));
-    const QString tier = m_tier->text();
-    const bool known
-        = tier == QLatin1String("Business") || tier == QLatin1String("Technical") || tier == QLatin1String("Security");
-    t.edit();
-    t.setText(QStringLiteral("Attribute"), m_name->text());
-    t.setText(QStringLiteral("Group"), m_group->text());
-    t.setText(QStringLiteral("Tier"), known ? tier : QStringLiteral("Business"));
-    t.setText(QStringLiteral("Grx"), m_sequence->text());
-    t.setText(QStringLiteral("GrAtt"), key);
-    t.setText(QStringLiteral("Description"), Text::memo(m_description));
-    t.post();
-    if (t.text(QStringLiteral("GrAtt")) != oldKey)
-        MakeAttributeTree();
+    ::saveAttribute(assessment(), rowId, editedValues());
     markWorkUnarchived();
     setStatus(QStringLiteral("Save Complete               "));
 }
 
-void AttributesDatabaseTab::deleteCurrent(bool clearsSaved)
+void AttributesDatabaseTab::importAttributeSet()
 {
-    if (!deleteConfirmed(assessment().attribute(), dialogs()))
-        return;
-    setStatus(kDeleted);
-    if (clearsSaved)
-        markWorkUnarchived();
-}
-
-void AttributesDatabaseTab::hDelete6Click()
-{
-    deleteCurrent(true);
-}
-
-void AttributesDatabaseTab::DBGrid6KeyUp(int key)
-{
-    if (key == Qt::Key_Delete)
-        deleteCurrent(false);
-}
-
-void AttributesDatabaseTab::bImport1Click()
-{
-    // The import replaces records other tabs may be editing.
+    // The import replaces records any tab may be editing.
     if (!host().offerPendingEdits())
         return;
     const QString file
@@ -246,6 +300,7 @@ void AttributesDatabaseTab::bImport1Click()
     if (file.isEmpty())
         return;
     WaitCursor wait(dialogs());
-    importAttributeSet(assessment(), file);
-    TabSheet7Show();
+    ::importAttributeSet(assessment(), file);
+    showTaxonomy();
+    blankStatus();
 }

@@ -2,42 +2,59 @@
 
 #include "gui/tab_page.h"
 
+struct AttributeValues;
+class CatalogueTreeView;
 class DataGrid;
 class QLineEdit;
 class QPlainTextEdit;
-class QTreeWidget;
+class RecordEditor;
+class StarterSetOffer;
+class QVBoxLayout;
+class Table;
 
-// The "Attributes Database" tab: the attribute taxonomy with its grid, editor,
-// tree, the two mapping grids and the attribute-set import.
+// The "Attributes Database" tab: the attribute taxonomy with its grid, the
+// editors of the current attribute, the two mapping grids that follow its
+// tier, the tree by group, and the attribute-set import.
 class AttributesDatabaseTab : public TabPage {
     Q_OBJECT
 public:
     explicit AttributesDatabaseTab(TabHost& host);
 
     void storeOpened() override;
-    void tabShown() override { TabSheet7Show(); }
+    void tabShown() override;
+    bool offerPendingEdits() override;
+    bool hasPendingEdits() const override;
 
-    void TabSheet7Show();
-    void MakeAttributeTree();
-    void DBGrid6CellClick(); // loads the editor and filters the mapping grids
-    void DBGrid7CellClick(); // shows the security attributes of the technical attribute clicked
-    void tvAttributeDblClick();
-    void hAdd6Click();
-    void hDelete6Click();
-    void hSave6Click();
-    void DBGrid6KeyUp(int key);
-    void bImport1Click();
+    void addAttribute();
+    void deleteAttribute(bool byLink); // the Delete key leaves the saved flag
+    void saveAttribute(); // the Save link: the attribute shown
+    void save() override { saveAttribute(); }
+    void importAttributeSet();
+    // Shows the security attributes of the technical attribute current in
+    // the business-to-technical grid.
+    void followTechnicalAttribute();
 
 private:
-    void deleteCurrent(bool clearsSaved);
+    Table& attributes() const;
+    // The tree afresh from the table, the current record selected.
+    void rebuildAttributeTree();
+    void showTaxonomy(); // every attribute in key order, the first shown, the tree rebuilt
+    void showAttribute(); // the editors and the mapping grids of the current record
+    void filterMappings(const QString& tier, const QString& name);
+    AttributeValues editedValues() const;
+    void writeAttribute(qint64 rowId);
 
-    DataGrid* m_attributes = nullptr;
+    QVBoxLayout* m_left;
+    QVBoxLayout* m_mappings;
+    DataGrid* m_grid = nullptr;
     DataGrid* m_busToTech = nullptr;
     DataGrid* m_techToSec = nullptr;
-    QLineEdit* m_group = nullptr;
-    QLineEdit* m_sequence = nullptr;
-    QLineEdit* m_name = nullptr;
-    QLineEdit* m_tier = nullptr;
-    QPlainTextEdit* m_description = nullptr;
-    QTreeWidget* m_tree = nullptr;
+    RecordEditor* m_editor = nullptr;
+    StarterSetOffer* m_starterOffer;
+    CatalogueTreeView* m_tree;
+    QLineEdit* m_group;
+    QLineEdit* m_sequence;
+    QLineEdit* m_name;
+    QLineEdit* m_tier;
+    QPlainTextEdit* m_description;
 };

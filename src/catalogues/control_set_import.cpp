@@ -4,6 +4,7 @@
 #include "catalogues/oscal_catalog.h"
 #include "office/spreadsheet_reader.h"
 #include "store/assessment.h"
+#include "store/bulk_insert.h"
 #include "store/progress.h"
 #include "store/quarrix_error.h"
 
@@ -25,33 +26,30 @@ ControlSetRows rowsOfSheet(const QString& fileName, const SheetCells& sheet)
     return rows;
 }
 
-// Replaces every Controls record with the rows, in one transaction.
+// Replaces every Controls record with the rows, in one transaction. The rows
+// go straight into the store; the table re-reads them once.
 int writeControls(Assessment& assessment, const QString& fileName, const ControlSetRows& rows)
 {
     Table& controls = assessment.controls();
     int row = 0;
     try {
         Store::Transaction tx(assessment.store());
-        {
-            const DisplaySuspended suspended { &controls };
-            assessment.emptyTable(controls);
-            for (const ControlSetRow& r : rows) {
-                ++row;
-                Progress::step("Importing controls", row, qint64(rows.size()));
-                controls.append();
-                controls.setText(QStringLiteral("Id"), r.id);
-                // No library reference: the Id stands for it.
-                controls.setText(QStringLiteral("XId"), r.xid.isEmpty() ? r.id : r.xid);
-                controls.setText(QStringLiteral("section_title"), r.sectionTitle);
-                controls.setText(QStringLiteral("subsection_title"), r.subsectionTitle);
-                controls.setText(QStringLiteral("subsection"), r.subsection);
-                controls.setText(QStringLiteral("control_title"), r.controlTitle);
-                controls.setText(QStringLiteral("control"), r.control);
-                controls.post();
-            }
-            row = 0;
-            controls.refresh();
+        assessment.emptyTable(controls);
+        BulkInsert insert(assessment.store(), controls.name(),
+            { QStringLiteral("Id"), QStringLiteral("XId"), QStringLiteral("section_title"),
+                QStringLiteral("subsection_title"), QStringLiteral("subsection"), QStringLiteral("control_title"),
+                QStringLiteral("control") });
+        for (const ControlSetRow& r : rows) {
+            ++row;
+            Progress::step("Importing controls", row, qint64(rows.size()));
+            // No library reference: the Id stands for it.
+            const QString values[] = { r.id, r.xid.isEmpty() ? r.id : r.xid, r.sectionTitle, r.subsectionTitle,
+                r.subsection, r.controlTitle, r.control };
+            for (int i = 0; i < 7; ++i)
+                insert.set(i, values[i]);
+            insert.insert();
         }
+        row = 0;
         tx.commit();
     } catch (const QuarrixError& e) {
         if (row == 0)
@@ -59,6 +57,7 @@ int writeControls(Assessment& assessment, const QString& fileName, const Control
         throw QuarrixError(
             QStringLiteral("Cannot import '%1': row %2: %3").arg(fileName, QString::number(row), e.message()));
     }
+    controls.refresh();
     controls.first();
     return int(rows.size());
 }

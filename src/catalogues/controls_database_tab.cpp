@@ -1,303 +1,264 @@
 #include "catalogues/controls_database_tab.h"
 
-#include "catalogues/catalogue_keys.h"
+#include "catalogues/catalogue_commands.h"
 #include "catalogues/catalogue_tab_helpers.h"
+#include "catalogues/catalogue_tree.h"
+#include "catalogues/catalogue_tree_view.h"
 #include "catalogues/control_set_import.h"
-#include "catalogues/import_guard.h"
+#include "catalogues/starter_set_offer.h"
 #include "gui/data_grid.h"
+#include "gui/field_limits.h"
+#include "gui/form_layout.h"
 #include "gui/link_label.h"
 #include "gui/memo_text.h"
+#include "gui/record_editor.h"
 #include "store/assessment.h"
 
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QVBoxLayout>
 
 using namespace CatalogueTab;
+
+namespace {
+
+QString field(const char* name)
+{
+    return QString::fromLatin1(name);
+}
+
+}
 
 ControlsDatabaseTab::ControlsDatabaseTab(TabHost& host)
     : TabPage(host, "TabSheet5", QStringLiteral("Controls Database "))
 {
-    link(QStringLiteral("Add"), "hAdd3", QRect(520, 242, 30, 18), [this] { hAdd3Click(); });
-    link(QStringLiteral("Delete"), "hDelete3", QRect(558, 242, 50, 18), [this] { hDelete3Click(); });
+    using namespace FormLayout;
+    m_id = named<QLineEdit>("eId", QStringLiteral("This is the unique structured control  identifier"));
+    m_xid = named<QLineEdit>("eXId", QStringLiteral("This is the controls library reference Id for the control"));
+    for (QLineEdit* e : { m_id, m_xid })
+        e->setFixedWidth(90);
+    m_section = named<QLineEdit>("eSection",
+        QStringLiteral(
+            "This is the top level setion to which he control  (as part of the control objective) belongs "));
+    m_subsectionTitle
+        = named<QLineEdit>("eSubSection", QStringLiteral("This is the control objective to which the control belongs"));
+    m_subsection = named<QPlainTextEdit>(
+        "mSubSection", QStringLiteral("The description of the ontrol objective in terms relevant to the enterprise"));
+    m_controlTitle = named<QLineEdit>("eControl", QStringLiteral("The short control description"));
+    m_control = named<QPlainTextEdit>(
+        "mControl", QStringLiteral("The long control description, in terms relevant to the enterprise"));
+    for (QPlainTextEdit* memo : { m_subsection, m_control })
+        memo->setMinimumHeight(44);
+    FieldLimits::limit(m_id, "Controls", "Id");
+    FieldLimits::limit(m_xid, "Controls", "XId");
+    FieldLimits::limit(m_section, "Controls", "section_title");
+    FieldLimits::limit(m_subsectionTitle, "Controls", "subsection_title");
+    FieldLimits::limit(m_controlTitle, "Controls", "control_title");
 
-    auto* editor = new QGroupBox(QStringLiteral("Control"), this);
-    editor->setObjectName(QStringLiteral("GroupBox9"));
-    editor->setGeometry(8, 262, 600, 280);
-    addLabel(QStringLiteral("Id "), QRect(8, 22, 60, 16), editor);
-    m_id = control<QLineEdit>(
-        "eId", QStringLiteral("This is the unique structured control  identifier"), QRect(70, 18, 80, 22), editor);
-    m_xid = control<QLineEdit>("eXId", QStringLiteral("This is the controls library reference Id for the control"),
-        QRect(156, 18, 80, 22), editor);
-    addLabel(QStringLiteral("Section "), QRect(8, 48, 60, 16), editor);
-    m_section = control<QLineEdit>("eSection",
-        QStringLiteral("This is the top level setion to which he control  (as part of the control objective) belongs "),
-        QRect(70, 44, 520, 22), editor);
-    addLabel(QStringLiteral("Objective"), QRect(8, 74, 60, 16), editor);
-    m_subsectionTitle = control<QLineEdit>("eSubSection",
-        QStringLiteral("This is the control objective to which the control belongs"), QRect(70, 70, 520, 22), editor);
-    m_subsection = control<QPlainTextEdit>("mSubSection",
-        QStringLiteral("The description of the ontrol objective in terms relevant to the enterprise"),
-        QRect(70, 96, 520, 66), editor);
-    addLabel(QStringLiteral("Control"), QRect(8, 172, 60, 16), editor);
-    m_controlTitle = control<QLineEdit>(
-        "eControl", QStringLiteral("The short control description"), QRect(70, 168, 520, 22), editor);
-    m_control = control<QPlainTextEdit>("mControl",
-        QStringLiteral("The long control description, in terms relevant to the enterprise"), QRect(70, 194, 520, 78),
-        editor);
-    auto* save = new LinkLabel(QStringLiteral("Save"), "hSave4", editor);
-    save->setGeometry(556, 0, 40, 16);
-    connect(save, &LinkLabel::clicked, this, [this] { run([this] { hSave4Click(); }); });
+    QGroupBox* details = group(QStringLiteral("Control"), "GroupBox9");
+    auto* form = new QGridLayout(details);
+    addField(form, 0, 0, QStringLiteral("Id "), m_id);
+    form->addWidget(m_xid, 0, 2);
+    form->addWidget(
+        link(QStringLiteral("Save"), "hSave4", [this] { saveControl(); }), 0, 3, Qt::AlignRight | Qt::AlignTop);
+    addField(form, 1, 0, QStringLiteral("Section "), m_section, 3);
+    addField(form, 2, 0, QStringLiteral("Objective"), m_subsectionTitle, 3);
+    form->addWidget(m_subsection, 3, 1, 1, 3);
+    addField(form, 4, 0, QStringLiteral("Control"), m_controlTitle, 3);
+    form->addWidget(m_control, 5, 1, 1, 3);
+    form->setColumnStretch(3, 1);
+    form->setRowStretch(3, 1);
+    form->setRowStretch(5, 1);
 
-    // A change typed into these six editors is an edit; eXId alone is not.
-    for (QLineEdit* e : { m_id, m_section, m_subsectionTitle, m_controlTitle })
-        connect(e, &QLineEdit::textChanged, this, [this] { CtrlChange(); });
-    for (QPlainTextEdit* e : { m_subsection, m_control })
-        connect(e, &QPlainTextEdit::textChanged, this, [this] { CtrlChange(); });
+    auto* commands = new QHBoxLayout;
+    commands->setSpacing(12);
+    commands->addStretch(1);
+    commands->addWidget(link(QStringLiteral("Add"), "hAdd3", [this] { addControl(); }));
+    commands->addWidget(link(QStringLiteral("Delete"), "hDelete3", [this] { deleteControl(true); }));
 
-    m_tree = control<QTreeWidget>(
-        "tvControl", QStringLiteral("Th is a tree view of the controls"), QRect(616, 8, 296, 440), this);
-    m_tree->setHeaderHidden(true);
-    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { run([this] { tvControlDblClick(); }); });
+    m_starterOffer = new StarterSetOffer(host, StarterSetOffer::Set::Controls);
+    connect(m_starterOffer, &StarterSetOffer::loaded, this, [this] { run([this] { showCatalogue(); }); });
 
-    auto* import = new QGroupBox(QStringLiteral("Import "), this);
-    import->setObjectName(QStringLiteral("GroupBox10"));
-    import->setGeometry(616, 454, 296, 88);
-    auto* button = control<QPushButton>("bImport2", {}, QRect(88, 32, 120, 28), import);
+    // The grid (added once the store is open) over the editors at the left.
+    m_left = new QVBoxLayout;
+    m_left->addWidget(m_starterOffer);
+    m_left->addLayout(commands);
+    m_left->addWidget(details, 1);
+
+    m_tree = new CatalogueTreeView("tvControl", QStringLiteral("Th is a tree view of the controls"));
+    connect(m_tree, &CatalogueTreeView::recordChosen, this,
+        [this](qint64 rowId) { run([this, rowId] { controls().moveToRowId(rowId); }); });
+    QGroupBox* import = group(QStringLiteral("Import "), "GroupBox10");
+    auto* button = named<QPushButton>("bImport2");
     button->setText(QStringLiteral("Control Set"));
-    connect(button, &QPushButton::clicked, this, [this] { run([this] { bImport2Click(); }); });
+    connect(button, &QPushButton::clicked, this, [this] { run([this] { importControlSet(); }); });
+    auto* importLayout = new QHBoxLayout(import);
+    importLayout->setContentsMargins(12, 18, 12, 18);
+    importLayout->addWidget(button, 0, Qt::AlignCenter);
+    auto* right = new QVBoxLayout;
+    right->addWidget(m_tree, 1);
+    right->addWidget(import);
+
+    auto* page = new QHBoxLayout(this);
+    page->setContentsMargins(8, 8, 8, 8);
+    page->addLayout(m_left, 2);
+    page->addLayout(right, 1);
 }
 
 void ControlsDatabaseTab::storeOpened()
 {
-    Table& controls = assessment().controls();
-    m_grid = new DataGrid(controls,
-        { { QStringLiteral("Id"), QStringLiteral("Id") }, { QStringLiteral("XId"), QStringLiteral("Alt Id") },
-            { QStringLiteral("section_title"), QStringLiteral("Section") },
-            { QStringLiteral("subsection_title"), QStringLiteral("Subsection") },
-            { QStringLiteral("control_title"), QStringLiteral("Control") } },
-        true, "DBGrid4", this);
-    m_grid->setGeometry(8, 8, 600, 230);
-    m_grid->setColumnWidth(0, 64);
-    m_grid->setColumnWidth(1, 64);
-    m_grid->setColumnWidth(2, 140);
-    m_grid->setColumnWidth(3, 140);
-    m_grid->show();
+    Table& table = controls();
+    m_grid = makeGrid(table,
+        { { field("Id"), QStringLiteral("Id") }, { field("XId"), QStringLiteral("Alt Id") },
+            { field("section_title"), QStringLiteral("Section") },
+            { field("subsection_title"), QStringLiteral("Subsection") },
+            { field("control_title"), QStringLiteral("Control") } },
+        true, "DBGrid4");
+    for (int column : { 0, 1 })
+        m_grid->setColumnWidth(column, 64);
+    for (int column : { 2, 3 })
+        m_grid->setColumnWidth(column, 140);
+    m_grid->setMinimumHeight(100);
+    m_left->insertWidget(1, m_grid, 1);
     releaseOnTableEnd(m_grid);
-    connect(m_grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
-    connect(m_grid, &DataGrid::cellClicked, this, [this] { run([this] { DBGrid4CellClick(); }); });
-    connect(m_grid, &DataGrid::keyReleased, this, [this](int key) { run([this, key] { DBGrid4KeyUp(key); }); });
-    controls.addMoveGuard(this, [this] {
-        ControlsTableBeforeScroll();
-        return MoveDecision::GoOn;
+    connect(m_grid, &DataGrid::keyReleased, this, [this](int key) {
+        if (key == Qt::Key_Delete)
+            run([this] { deleteControl(false); });
     });
-    connect(&controls, &Table::afterMove, this, [this] { ControlsTableAfterScroll(); });
-}
 
-void ControlsDatabaseTab::TabSheet5Show()
-{
-    MakeControlTree();
-    DBGrid4CellClick();
-    m_edited = false;
-    setStatus(kBlank21);
-}
+    m_editor
+        = new RecordEditor(*this, table, { [this] { showControl(); }, [this](qint64 rowId) { writeControl(rowId); } });
+    for (QLineEdit* e : { m_id, m_xid, m_section, m_subsectionTitle, m_controlTitle })
+        m_editor->watch(e);
+    for (QPlainTextEdit* memo : { m_subsection, m_control })
+        m_editor->watch(memo);
 
-void ControlsDatabaseTab::MakeControlTree()
-{
-    m_tree->clear();
-    auto* root = new QTreeWidgetItem(QStringList { QStringLiteral("Controls") });
-    m_tree->addTopLevelItem(root);
-    Table& t = assessment().controls();
-    // Display updates resume however the walk ends, a bad Id included.
-    const DisplaySuspended suspended { &t };
-    if (!m_inBeforeMove)
-        t.first();
-    const int idField = t.fieldIndex(QStringLiteral("Id"));
-    const int xidField = t.fieldIndex(QStringLiteral("XId"));
-    const int sectionField = t.fieldIndex(QStringLiteral("section_title"));
-    const int objectiveField = t.fieldIndex(QStringLiteral("subsection_title"));
-    const int titleField = t.fieldIndex(QStringLiteral("control_title"));
-    int previousSection = 0;
-    int previousObjective = 0;
-    QTreeWidgetItem* sectionNode = nullptr;
-    QTreeWidgetItem* objectiveNode = nullptr;
-    auto addChild = [this](QTreeWidgetItem* parent, const QString& label) {
-        auto* node = new QTreeWidgetItem(QStringList { label });
-        if (parent)
-            parent->addChild(node);
-        else
-            m_tree->addTopLevelItem(node);
-        return node;
-    };
-    for (int row = 0; row < t.recordCount(); ++row) {
-        const QString id = t.textAt(row, idField);
-        const int section = CatalogueKeys::strictInteger(id.mid(0, 2));
-        const int objective = CatalogueKeys::strictInteger(id.mid(3, 2));
-        const int number = CatalogueKeys::strictInteger(id.right(2));
-        if (section != previousSection) {
-            previousSection = section;
-            sectionNode = addChild(root, QStringLiteral("%1 %2").arg(section).arg(t.textAt(row, sectionField)));
-            previousObjective = 0;
-        }
-        if (objective != previousObjective) {
-            previousObjective = objective;
-            objectiveNode = addChild(
-                sectionNode, QStringLiteral("%1.%2 %3").arg(section).arg(objective).arg(t.textAt(row, objectiveField)));
-        }
-        const QString xid = t.textAt(row, xidField);
-        const QString title = t.textAt(row, titleField);
-        addChild(objectiveNode,
-            id != xid ? QStringLiteral("%1: %2").arg(xid, title)
-                      : QStringLiteral("%1.%2.%3: %4").arg(section).arg(objective).arg(number).arg(title));
-    }
-    root->setExpanded(true);
-}
-
-void ControlsDatabaseTab::fillEditors()
-{
-    Table& t = assessment().controls();
-    if (!t.hasRecord())
-        return;
-    m_filling = true;
-    m_id->setText(t.text(QStringLiteral("Id")));
-    m_xid->setText(t.text(QStringLiteral("XId")));
-    m_section->setText(t.text(QStringLiteral("section_title")));
-    m_subsectionTitle->setText(t.text(QStringLiteral("subsection_title")));
-    Text::setMemo(m_subsection, t.text(QStringLiteral("subsection")));
-    m_controlTitle->setText(t.text(QStringLiteral("control_title")));
-    Text::setMemo(m_control, t.text(QStringLiteral("control")));
-    m_filling = false;
-    m_edited = false;
-}
-
-void ControlsDatabaseTab::DBGrid4CellClick()
-{
-    fillEditors();
-}
-
-void ControlsDatabaseTab::CtrlChange()
-{
-    if (!m_filling)
-        m_edited = true;
-}
-
-void ControlsDatabaseTab::ControlsTableBeforeScroll()
-{
-    if (!m_edited)
-        return;
-    // An error here must not escape into the table's move.
-    run([this] {
-        if (dialogs().ask(QStringLiteral("Save changes?"), Dialogs::Default::Yes)) {
-            m_inBeforeMove = true;
-            struct Reset {
-                bool& flag;
-                ~Reset() { flag = false; }
-            } reset { m_inBeforeMove };
-            hSave4Click();
-        }
+    // The tree follows the rows while the tab is shown: a key change, Add,
+    // Delete, an import or an archive load puts it in Id order at once.
+    // Rows read afresh (an import, an archive load) may hold another record
+    // under the row id shown, so the editors show it again unless edited.
+    connect(&table, &Table::rowsReset, this, [this] {
+        if (!isPageShown())
+            return;
+        rebuildControlTree();
+        if (!m_editor->isEdited())
+            m_editor->showCurrent();
     });
-    m_edited = false;
+    connect(&table, &Table::rowChanged, this, [this] {
+        if (isPageShown())
+            rebuildControlTree();
+    });
+    connect(&table, &Table::currentChanged, this, [this] { m_tree->selectRecord(controls().currentRowId()); });
+    m_starterOffer->follow(table);
+}
+
+Table& ControlsDatabaseTab::controls() const
+{
+    return assessment().controls();
+}
+
+bool ControlsDatabaseTab::hasPendingEdits() const
+{
+    return m_editor && m_editor->isEdited();
 }
 
 bool ControlsDatabaseTab::offerPendingEdits()
 {
-    ControlsTableBeforeScroll();
-    return true;
+    return !m_editor || m_editor->offerEdits();
 }
 
-void ControlsDatabaseTab::ControlsTableAfterScroll()
+void ControlsDatabaseTab::tabShown()
 {
-    if (!isPageShown())
-        return;
-    fillEditors();
-    if (!assessment().controls().hasRecord())
-        m_edited = false;
+    m_treeError.clear();
+    showCatalogue();
+    blankStatus();
 }
 
-void ControlsDatabaseTab::tvControlDblClick()
+void ControlsDatabaseTab::showCatalogue()
 {
-    QTreeWidgetItem* node = m_tree->currentItem();
-    if (m_tree->topLevelItemCount() == 0 || !node || !node->isSelected() || level(node) != 3)
-        return;
-    const QString text = node->text(0);
-    const qsizetype colon = text.indexOf(QLatin1Char(':'));
-    if (colon >= 0)
-        assessment().controls().locate(QStringLiteral("control_title"), { text.mid(colon + 2) });
-    fillEditors();
+    Table& t = controls();
+    t.first();
+    rebuildControlTree();
+    m_editor->showCurrent();
 }
 
-void ControlsDatabaseTab::hAdd3Click()
+void ControlsDatabaseTab::rebuildControlTree()
 {
-    Table& t = assessment().controls();
-    t.append();
-    m_filling = true;
-    for (QLineEdit* e : { m_section, m_subsectionTitle, m_controlTitle, m_xid })
-        e->clear();
-    m_subsection->clear();
-    m_control->clear();
-    m_filling = false;
-    m_id->setText(QStringLiteral("99.99.99"));
-    t.setText(QStringLiteral("Id"), m_id->text());
-    t.post();
-    m_edited = false;
+    const CatalogueTree tree = CatalogueTrees::controls(controls());
+    m_tree->showTree(tree);
+    m_tree->selectRecord(controls().currentRowId());
+    // An Id that is not in the structured form stops the tree there; it is
+    // told once, not again at each rebuild while it stays.
+    if (!tree.error.isEmpty() && tree.error != m_treeError)
+        dialogs().error(tree.error);
+    m_treeError = tree.error;
+}
+
+void ControlsDatabaseTab::showControl()
+{
+    const Table& t = controls();
+    const bool any = t.hasRecord();
+    auto value = [&](const char* name) { return any ? t.text(field(name)) : QString(); };
+    m_id->setText(value("Id"));
+    m_xid->setText(value("XId"));
+    m_section->setText(value("section_title"));
+    m_subsectionTitle->setText(value("subsection_title"));
+    Text::setMemo(m_subsection, value("subsection"));
+    m_controlTitle->setText(value("control_title"));
+    Text::setMemo(m_control, value("control"));
+}
+
+void ControlsDatabaseTab::addControl()
+{
+    ::addControl(assessment()); // the edits of the control left are offered first
+    m_editor->showCurrent();
     setStatus(kRecordAdded);
     m_id->setFocus();
     markWorkUnarchived();
 }
 
-void ControlsDatabaseTab::hSave4Click()
+void ControlsDatabaseTab::deleteControl(bool byLink)
 {
-    Table& t = assessment().controls();
-    if (!t.hasRecord())
+    Table& t = controls();
+    if (!t.hasRecord() || !m_editor->offerEdits())
         return;
-    WaitCursor wait(dialogs());
-    const QString oldId = t.text(QStringLiteral("Id"));
-    t.edit();
-    try {
-        t.setText(QStringLiteral("Id"), m_id->text());
-        t.setText(QStringLiteral("XId"), m_xid->text());
-        t.setText(QStringLiteral("section_title"), m_section->text());
-        t.setText(QStringLiteral("subsection_title"), m_subsectionTitle->text());
-        t.setText(QStringLiteral("subsection"), Text::memo(m_subsection));
-        t.setText(QStringLiteral("control_title"), m_controlTitle->text());
-        t.setText(QStringLiteral("control"), Text::memo(m_control));
-        t.post();
-    } catch (...) {
-        t.cancel(); // nothing is left half-edited
-        throw;
-    }
-    m_edited = false;
-    markWorkUnarchived();
-    if (m_id->text() != oldId)
-        MakeControlTree();
-    setStatus(QStringLiteral("Save Complete             "));
-}
-
-void ControlsDatabaseTab::deleteCurrent(bool clearsSaved)
-{
-    if (!deleteConfirmed(assessment().controls(), dialogs()))
+    if (!dialogs().ask(QStringLiteral("Confirm Delete")))
         return;
+    t.remove();
     setStatus(kDeleted);
-    if (clearsSaved)
+    if (byLink)
         markWorkUnarchived();
 }
 
-void ControlsDatabaseTab::hDelete3Click()
+void ControlsDatabaseTab::saveControl()
 {
-    deleteCurrent(true);
+    if (!controls().hasRecord())
+        return;
+    m_editor->save();
 }
 
-void ControlsDatabaseTab::DBGrid4KeyUp(int key)
+ControlSetRow ControlsDatabaseTab::editedValues() const
 {
-    if (key == Qt::Key_Delete)
-        deleteCurrent(false);
+    return { m_id->text(), m_xid->text(), m_section->text(), m_subsectionTitle->text(), Text::memo(m_subsection),
+        m_controlTitle->text(), Text::memo(m_control) };
 }
 
-void ControlsDatabaseTab::bImport2Click()
+// Saves the editors into the control they were filled from.
+void ControlsDatabaseTab::writeControl(qint64 rowId)
 {
-    // The import replaces records other tabs may be editing.
+    WaitCursor wait(dialogs());
+    ::saveControl(assessment(), rowId, editedValues());
+    markWorkUnarchived();
+    setStatus(QStringLiteral("Save Complete             "));
+}
+
+void ControlsDatabaseTab::importControlSet()
+{
+    // The import replaces records any tab may be editing.
     if (!host().offerPendingEdits())
         return;
     const QString file
@@ -306,6 +267,8 @@ void ControlsDatabaseTab::bImport2Click()
     if (file.isEmpty())
         return;
     WaitCursor wait(dialogs());
-    importControlSet(assessment(), file);
-    TabSheet5Show();
+    ::importControlSet(assessment(), file);
+    m_treeError.clear();
+    showCatalogue();
+    blankStatus();
 }

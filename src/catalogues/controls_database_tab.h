@@ -2,50 +2,55 @@
 
 #include "gui/tab_page.h"
 
+struct ControlSetRow;
+class CatalogueTreeView;
 class DataGrid;
 class QLineEdit;
 class QPlainTextEdit;
-class QTreeWidget;
+class QVBoxLayout;
+class RecordEditor;
+class StarterSetOffer;
+class Table;
 
-// The "Controls Database" tab: the control catalogue with its grid, editors,
-// tree and the control-set import.
+// The "Controls Database" tab: the control catalogue with its grid, the
+// editors of the current control, the tree by section and objective, and the
+// control-set import.
 class ControlsDatabaseTab : public TabPage {
     Q_OBJECT
 public:
     explicit ControlsDatabaseTab(TabHost& host);
 
     void storeOpened() override;
-    void tabShown() override { TabSheet5Show(); }
-
-    void TabSheet5Show();
-    void MakeControlTree();
-    void DBGrid4CellClick(); // loads the editors from the current control
-    void tvControlDblClick();
-    void hAdd3Click();
-    void hDelete3Click();
-    void hSave4Click();
-    void DBGrid4KeyUp(int key);
-    void bImport2Click();
-    void CtrlChange();
-    void ControlsTableBeforeScroll();
-    void ControlsTableAfterScroll();
+    void tabShown() override;
     bool offerPendingEdits() override;
-    bool hasPendingEdits() const override { return m_edited; }
+    bool hasPendingEdits() const override;
+
+    void addControl();
+    void deleteControl(bool byLink); // the Delete key leaves the saved flag
+    void saveControl(); // the Save link: the control shown
+    void save() override { saveControl(); }
+    void importControlSet();
 
 private:
-    void fillEditors();
-    void deleteCurrent(bool clearsSaved);
+    Table& controls() const;
+    // The tree afresh from the table, the current record shown and selected.
+    void rebuildControlTree();
+    void showCatalogue(); // the first control, the tree and the offer as the table now holds them
+    void showControl();
+    ControlSetRow editedValues() const;
+    void writeControl(qint64 rowId);
 
+    QVBoxLayout* m_left;
     DataGrid* m_grid = nullptr;
-    QLineEdit* m_id = nullptr;
-    QLineEdit* m_xid = nullptr;
-    QLineEdit* m_section = nullptr;
-    QLineEdit* m_subsectionTitle = nullptr;
-    QPlainTextEdit* m_subsection = nullptr;
-    QLineEdit* m_controlTitle = nullptr;
-    QPlainTextEdit* m_control = nullptr;
-    QTreeWidget* m_tree = nullptr;
-    bool m_edited = false; // the editors hold edits not yet saved
-    bool m_filling = false; // editors are being filled from a record: not an edit
-    bool m_inBeforeMove = false; // a record move is under way: the tree must not move the cursor
+    RecordEditor* m_editor = nullptr;
+    StarterSetOffer* m_starterOffer;
+    CatalogueTreeView* m_tree;
+    QString m_treeError; // the last tree error shown, so a rebuild does not repeat it
+    QLineEdit* m_id;
+    QLineEdit* m_xid;
+    QLineEdit* m_section;
+    QLineEdit* m_subsectionTitle;
+    QPlainTextEdit* m_subsection;
+    QLineEdit* m_controlTitle;
+    QPlainTextEdit* m_control;
 };

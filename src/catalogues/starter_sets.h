@@ -19,6 +19,13 @@ QString defaultFolder(); // <data folder>/sets
 // the settings were written.
 bool applyAutoloadDefaults(Assessment& assessment, const QString& folder = defaultFolder());
 
+// Imports the control set or the attribute set that New Database's autoload
+// names (AutoControlFile, AutoAttributeFile), whether or not autoload is on;
+// when none is named, the starter set in the data folder. The attribute set
+// adds its links.
+void importControls(Assessment& assessment);
+void importAttributes(Assessment& assessment);
+
 // The file an autoload setting names: as written when it exists there, else,
 // for a relative name, the same name in the data folder.
 QString locate(const QString& fileName);

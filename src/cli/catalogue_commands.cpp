@@ -1,6 +1,7 @@
 #include "catalogues/attribute_set_import.h"
 #include "catalogues/control_set_import.h"
 #include "cli/command_registry.h"
+#include "cli/command_usages.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 
@@ -13,7 +14,7 @@ static QString onlyFile(const CliContext& c, const char* command)
 }
 
 // import-attributes FILE: replaces the attribute taxonomy and adds the set's links.
-static CliCommand importAttributes("import-attributes", "FILE", [](CliContext& c) {
+static CliCommand importAttributes("import-attributes", CommandUsages::importAttributes, [](CliContext& c) {
     const AttributeImportCounts n = importAttributeSet(c.assessment, onlyFile(c, "import-attributes"));
     cliOut(QStringLiteral("Attribute: %1").arg(n.attributes));
     cliOut(QStringLiteral("BTAtt: %1").arg(n.busToTech));
@@ -22,7 +23,7 @@ static CliCommand importAttributes("import-attributes", "FILE", [](CliContext& c
 });
 
 // import-controls FILE: replaces the control catalogue.
-static CliCommand importControls("import-controls", "FILE", [](CliContext& c) {
+static CliCommand importControls("import-controls", CommandUsages::importControls, [](CliContext& c) {
     const int n = importControlSet(c.assessment, onlyFile(c, "import-controls"));
     cliOut(QStringLiteral("Controls: %1").arg(n));
     return 0;

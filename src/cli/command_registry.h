@@ -20,7 +20,9 @@ struct CliContext {
     QStringList positional() const; // arguments that are not options or their values
 };
 
-using CliHandler = std::function<int(CliContext&)>; // returns the exit status
+// Returns the exit status. A command registered without one runs in
+// quarrix-cli-full (see full_program.h).
+using CliHandler = std::function<int(CliContext&)>;
 
 // Whether a command draws pages: only then does it need the fonts and the
 // platform that a GUI application object loads at start.

@@ -1,14 +1,22 @@
 #include "catalogues/starter_sets.h"
 #include "cli/command_help.h"
 #include "cli/command_registry.h"
+#include "cli/full_program.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <algorithm>
 #include <memory>
+#include <unistd.h>
+#include <vector>
+
+#ifdef QUARRIX_CLI_FULL
+#include <QGuiApplication>
+#endif
 
 static int usage()
 {
@@ -21,17 +29,40 @@ static int usage()
 // command starts without loading the platform and the font configuration.
 static std::unique_ptr<QCoreApplication> applicationFor(int& argc, char** argv)
 {
+#ifdef QUARRIX_CLI_FULL
     const int at = argc > 2 && qstrcmp(argv[1], "--store") == 0 ? 3 : 1;
     const auto found = at < argc ? CliCommand::all().find(QString::fromLocal8Bit(argv[at])) : CliCommand::all().end();
-    if (found == CliCommand::all().end() || found->second.drawing == CliDrawing::None)
-        return std::make_unique<QCoreApplication>(argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QGuiApplication>(argc, argv);
+    if (found != CliCommand::all().end() && found->second.drawing == CliDrawing::Pages) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+#endif
+    return std::make_unique<QCoreApplication>(argc, argv);
 }
+
+#ifndef QUARRIX_CLI_FULL
+// Runs the command line as it was given in quarrix-cli-full; returns only
+// when that program cannot be started.
+static int handOver(const std::vector<char*>& arguments)
+{
+    const QByteArray program = QFile::encodeName(FullProgram::path());
+    if (!program.isEmpty()) {
+        std::vector<char*> argv = arguments;
+        argv.front() = const_cast<char*>(program.constData());
+        argv.push_back(nullptr);
+        ::execv(program.constData(), argv.data());
+    }
+    cliErr(QStringLiteral("quarrix-cli: this command runs in quarrix-cli-full, which was not found beside quarrix-cli "
+                          "or in libexec/quarrix; reinstall Quarrix."));
+    return 1;
+}
+#endif
 
 int main(int argc, char* argv[])
 {
+    // The command line as given, before the application object takes its options.
+    const std::vector<char*> given(argv, argv + argc);
     const std::unique_ptr<QCoreApplication> app = applicationFor(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quarrix"));
     QStringList args = QCoreApplication::arguments().mid(1);
@@ -59,6 +90,10 @@ int main(int argc, char* argv[])
         cliOut(CommandHelp::command(name));
         return 0;
     }
+#ifndef QUARRIX_CLI_FULL
+    if (!found->second.handler)
+        return handOver(given);
+#endif
     Assessment assessment;
     QString error;
     const bool creating = !QFileInfo::exists(storePath);

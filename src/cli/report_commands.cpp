@@ -1,6 +1,7 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 #include "cli/command_registry.h"
+#include "cli/command_usages.h"
 #include "reports/quarrix_report.h"
 #include "reports/taxonomy_report.h"
 #include "store/assessment.h"
@@ -9,7 +10,7 @@
 namespace {
 
 // The report's file and its options; anything else is a usage error.
-QString reportFile(const CliContext& c, const QStringList& options, const char* usage)
+QString reportFile(const CliContext& c, const QStringList& options, const char* command, const char* usage)
 {
     const QStringList files = c.positional();
     bool ok = files.size() == 1;
@@ -20,7 +21,8 @@ QString reportFile(const CliContext& c, const QStringList& options, const char* 
         ++i;
     }
     if (!ok)
-        throw QuarrixError(QString::fromLatin1(usage));
+        throw QuarrixError(
+            QStringLiteral("usage: quarrix-cli %1 %2").arg(QString::fromLatin1(command), QString::fromLatin1(usage)));
     return files.first();
 }
 
@@ -37,25 +39,24 @@ QString applyDivision(CliContext& c)
 
 // report: the Quarrix report, as the Reports tab writes it: a .docx, or a PDF
 // when the file name ends in .pdf.
-static CliCommand reportCommand(
-    "report", "FILE.docx|FILE.pdf [--division NAME] [--activity NAME]", CliDrawing::Pages, [](CliContext& c) {
-        const QString file = reportFile(c, { QStringLiteral("--division"), QStringLiteral("--activity") },
-            "usage: quarrix-cli report FILE.docx|FILE.pdf [--division NAME] [--activity NAME]");
-        QuarrixReportOptions options;
-        options.division = applyDivision(c);
-        options.activity = c.option(QStringLiteral("--activity"), QStringLiteral("All"));
-        QuarrixReport::write(c.assessment, file, options);
-        cliOut(file + QStringLiteral(" saved"));
-        return 0;
-    });
+static CliCommand reportCommand("report", CommandUsages::report, CliDrawing::Pages, [](CliContext& c) {
+    const QString file = reportFile(
+        c, { QStringLiteral("--division"), QStringLiteral("--activity") }, "report", CommandUsages::report);
+    QuarrixReportOptions options;
+    options.division = applyDivision(c);
+    options.activity = c.option(QStringLiteral("--activity"), QStringLiteral("All"));
+    QuarrixReport::write(c.assessment, file, options);
+    cliOut(file + QStringLiteral(" saved"));
+    return 0;
+});
 
 // taxonomy-report: the custom taxonomy report, .docx or PDF as for report. A
 // fresh process has no earlier in-use derivation to rely on, so it runs one
 // for the division first.
 static CliCommand taxonomyCommand(
-    "taxonomy-report", "FILE.docx|FILE.pdf [--division NAME] [--group NAME]", CliDrawing::Pages, [](CliContext& c) {
+    "taxonomy-report", CommandUsages::taxonomyReport, CliDrawing::Pages, [](CliContext& c) {
         const QString file = reportFile(c, { QStringLiteral("--division"), QStringLiteral("--group") },
-            "usage: quarrix-cli taxonomy-report FILE.docx|FILE.pdf [--division NAME] [--group NAME]");
+            "taxonomy-report", CommandUsages::taxonomyReport);
         deriveAttributesInUse(c.assessment, applyDivision(c));
         TaxonomyReportOptions options;
         options.group = c.option(QStringLiteral("--group"), QStringLiteral("All"));

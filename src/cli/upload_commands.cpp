@@ -1,11 +1,9 @@
 #include "analysis/profile_division_filter.h"
 #include "cli/command_registry.h"
+#include "cli/command_usages.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 #include "upload/central_upload.h"
-
-#include <QTextStream>
-#include <cstdio>
 
 namespace {
 
@@ -23,7 +21,7 @@ int finish(const CentralUpload::Outcome& outcome, bool failed)
 
 // upload [--division NAME]: the Upload tab's UpLoad, with the division filter
 // set to NAME first ("All", the default, lifts it).
-static CliCommand uploadCommand("upload", "[--division NAME]", [](CliContext& c) {
+static CliCommand uploadCommand("upload", CommandUsages::upload, [](CliContext& c) {
     Assessment& a = c.assessment;
     const QString division = c.option(QStringLiteral("--division"), QStringLiteral("All"));
     applyDivisionFilter(a.requirements(), division);
@@ -33,38 +31,7 @@ static CliCommand uploadCommand("upload", "[--division NAME]", [](CliContext& c)
 });
 
 // test-connection: the Upload tab's Test.
-static CliCommand testCommand("test-connection", "", [](CliContext& c) {
+static CliCommand testCommand("test-connection", CommandUsages::testConnection, [](CliContext& c) {
     const CentralUpload::Outcome outcome = CentralUpload::test(CentralUpload::storedSettings(c.assessment));
     return finish(outcome, outcome.status1 != CentralUpload::kTestedOk);
 });
-
-// set-server: stores the server settings given; the password is read as one
-// line from standard input (never from the command line), and is cut to 32
-// characters as the Upload tab cuts it.
-static CliCommand setServerCommand("set-server",
-    "[--ip ADDRESS] [--port PORT] [--user NAME] [--database NAME] [--driver NAME]  (password on stdin)",
-    [](CliContext& c) {
-        static const QStringList known { QStringLiteral("--ip"), QStringLiteral("--port"), QStringLiteral("--user"),
-            QStringLiteral("--database"), QStringLiteral("--driver") };
-        for (int i = 0; i < c.args.size(); i += 2)
-            if (!known.contains(c.args.at(i)) || i + 1 >= c.args.size())
-                throw QuarrixError(QStringLiteral("set-server: '%1' is not an option with a value (the password is "
-                                                  "read from standard input)")
-                                       .arg(c.args.at(i)));
-        QTextStream in(stdin);
-        QString password = in.readLine();
-        if (password.isNull())
-            throw QuarrixError(QStringLiteral("set-server: the password must be given as one line on standard input"));
-        password = password.left(32);
-        Table& sys = c.assessment.system();
-        sys.edit();
-        const std::pair<const char*, const char*> options[] = { { "--ip", "SQL-IP" }, { "--port", "SQL-Port" },
-            { "--user", "SQL-User" }, { "--database", "SQL-Database" }, { "--driver", "SQL-Driver" } };
-        for (const auto& [option, field] : options)
-            if (c.hasOption(QString::fromLatin1(option)))
-                sys.setText(QString::fromLatin1(field), c.option(QString::fromLatin1(option)));
-        sys.setText(QStringLiteral("SQL-Password"), password);
-        sys.post();
-        cliOut(QStringLiteral("Server settings stored"));
-        return 0;
-    });

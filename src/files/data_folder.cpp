@@ -12,9 +12,13 @@ QString path()
     // The build tree copies the data beside the executables.
     if (QFileInfo::exists(program.filePath(QStringLiteral("sets"))))
         return program.absolutePath();
-    const QString installed = QDir::cleanPath(program.filePath(QStringLiteral("../share/quarrix")));
-    if (QFileInfo::exists(installed))
-        return installed;
+    // Installed: bin/../share/quarrix, or libexec/quarrix/../../share/quarrix
+    // for quarrix-cli's helper.
+    for (const char* relative : { "../share/quarrix", "../../share/quarrix" }) {
+        const QString installed = QDir::cleanPath(program.filePath(QString::fromLatin1(relative)));
+        if (QFileInfo::exists(installed))
+            return installed;
+    }
     return program.absolutePath();
 }
 

@@ -27,21 +27,12 @@ void WidgetDialogs::error(const QString& message)
     QMessageBox::critical(m_parent, QApplication::applicationName(), message);
 }
 
-QString WidgetDialogs::openFile(const FileRequest& request)
+QString WidgetDialogs::fileDialog(const FileRequest& request, bool saving)
 {
-    QFileDialog dialog(m_parent, request.title, QString(), request.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    if (!request.proposedName.isEmpty())
-        dialog.selectFile(request.proposedName);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-}
-
-QString WidgetDialogs::saveFile(const FileRequest& request)
-{
-    QFileDialog dialog(m_parent, request.title, QString(), request.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    QFileDialog dialog(m_parent, request.title, m_folders.folderFor(request.kind, saving), request.filter);
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    if (!saving)
+        dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
     // A name typed without a suffix gets the one of the kind of file chosen.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString& filter) {
@@ -51,7 +42,21 @@ QString WidgetDialogs::saveFile(const FileRequest& request)
     });
     if (!request.proposedName.isEmpty())
         dialog.selectFile(request.proposedName);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QString chosen = dialog.selectedFiles().value(0);
+    m_folders.remember(request.kind, chosen);
+    return chosen;
+}
+
+QString WidgetDialogs::openFile(const FileRequest& request)
+{
+    return fileDialog(request, false);
+}
+
+QString WidgetDialogs::saveFile(const FileRequest& request)
+{
+    return fileDialog(request, true);
 }
 
 bool WidgetDialogs::print(QPrinter& printer)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/file_folders.h"
+#include "gui/file_kind.h"
 #include "store/progress.h"
 
 #include <QElapsedTimer>
@@ -31,11 +33,16 @@ public:
     // An error raised inside a command, shown with its message.
     virtual void error(const QString& message) = 0;
 
+    // What a file dialog is for. The window's dialogs open each kind in the
+    // folder last chosen for it (gui/file_folders.h).
+    using FileKind = ::FileKind;
+
     struct FileRequest {
         QString title;
         QString filter; // Qt form: "Archive files (*.txt);;All files (*)"
         QString defaultSuffix; // without dot
         QString proposedName; // proposed path or file name
+        FileKind kind = FileKind::Other;
     };
     // Empty text means the analyst cancelled.
     virtual QString openFile(const FileRequest& request) = 0;
@@ -75,10 +82,13 @@ private:
     Progress::Scope m_scope;
 };
 
+// The dialogs of the program. File dialogs open in the folders that
+// FileFolders keeps; storeFolder is where a kind opens the first time.
 class WidgetDialogs : public Dialogs {
 public:
-    explicit WidgetDialogs(QWidget* parent)
+    explicit WidgetDialogs(QWidget* parent, const QString& storeFolder = {})
         : m_parent(parent)
+        , m_folders(storeFolder)
     {
     }
     bool ask(const QString& question, Default byDefault) override;
@@ -93,7 +103,10 @@ public:
     void progress(const QString& phase, qint64 done, qint64 total) override;
 
 private:
+    QString fileDialog(const FileRequest& request, bool saving);
+
     QWidget* m_parent;
+    FileFolders m_folders;
     int m_waitDepth = 0;
     QElapsedTimer m_waiting; // since the outermost hourglass began
     QPointer<QProgressDialog> m_progress;

@@ -30,11 +30,4 @@ void setMemo(QPlainTextEdit* edit, const QString& value)
     edit->setPlainText(toEditor(value));
 }
 
-void markDisabledStyle(QWidget* widget)
-{
-    const QString cls = QString::fromLatin1(widget->metaObject()->className());
-    widget->setStyleSheet(
-        QStringLiteral("%1:disabled { background: rgb(166,202,240); color: rgb(110,110,110); }").arg(cls));
-}
-
 }

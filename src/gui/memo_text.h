@@ -3,7 +3,6 @@
 #include <QString>
 
 class QPlainTextEdit;
-class QWidget;
 
 // Memo boxes hold text with CR LF line ends, as the store keeps them; Qt's
 // editors use LF. These convert at the boundary.
@@ -12,6 +11,4 @@ QString memo(const QPlainTextEdit* edit); // the box's text with CR LF line ends
 void setMemo(QPlainTextEdit* edit, const QString& value); // shows a stored value
 QString toStored(const QString& editorText); // LF to CR LF
 QString toEditor(const QString& storedText); // CR LF (or lone CR) to LF
-// Disabled boxes show greyed text on sky blue.
-void markDisabledStyle(QWidget* widget);
 }

@@ -26,9 +26,20 @@ void TabPage::setStatus(const QString& text) const
     m_host.setStatus(text);
 }
 
+void TabPage::blankStatus(int blanks) const
+{
+    setStatus(QString(blanks, QLatin1Char(' ')));
+}
+
 bool TabPage::isPageShown() const
 {
     return m_host.isPageShown(this);
+}
+
+QString TabPage::filteredDivision() const
+{
+    const QString division = m_host.divisionFilterText();
+    return division == QLatin1String("All") ? QString() : division;
 }
 
 void TabPage::markWorkUnarchived() const
@@ -54,12 +65,4 @@ DataGrid* TabPage::makeGrid(
     auto* grid = new DataGrid(table, std::move(columns), editable, objectName, this);
     connect(grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
     return grid;
-}
-
-LinkLabel* TabPage::link(
-    const QString& text, const char* objectName, const QRect& geometry, const std::function<void()>& command)
-{
-    LinkLabel* label = link(text, objectName, command);
-    label->setGeometry(geometry);
-    return label;
 }

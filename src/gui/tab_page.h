@@ -4,7 +4,6 @@
 #include "gui/tab_host.h"
 #include "gui/table_model.h"
 
-#include <QRect>
 #include <QWidget>
 #include <functional>
 
@@ -36,11 +35,20 @@ public:
     virtual bool offerPendingEdits() { return true; }
     // The tab's editors hold edits not yet saved.
     virtual bool hasPendingEdits() const { return false; }
+    // The tab's Save command, which Ctrl+S runs while the tab is shown; tabs
+    // without one do nothing.
+    virtual void save() { }
 
 protected:
     Assessment& assessment() const;
     void setStatus(const QString& text) const;
+    // Blanks the status line as a command starts; the tabs' commands write
+    // 21 blanks, their grid clicks and moves 22.
+    void blankStatus(int blanks = 21) const;
     bool isPageShown() const; // this tab is the page shown
+    // The division the filter shows, or empty text while it shows "All": a
+    // record added under a filter starts in that division, so it stays in view.
+    QString filteredDivision() const;
     // The store now holds work that is not in an archive (the saved flag false).
     void markWorkUnarchived() const;
 
@@ -51,9 +59,6 @@ protected:
     // A grid on a table, named; a value typed into a cell that the table
     // refuses is shown as an error.
     DataGrid* makeGrid(Table& table, std::vector<TableModel::Column> columns, bool editable, const char* objectName);
-    // The same at a fixed place (tabs not yet laid out by layouts).
-    LinkLabel* link(
-        const QString& text, const char* objectName, const QRect& geometry, const std::function<void()>& command);
 
 private:
     TabHost& m_host;

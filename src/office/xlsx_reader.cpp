@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QStringList>
 #include <algorithm>
+#include <cstring>
 #include <expat.h>
 #include <vector>
 #include <zip.h>
@@ -25,11 +26,13 @@ using SpreadsheetReader::Limits;
 constexpr size_t kMaxSheets = 65536;
 constexpr qsizetype kMaxRelationships = 1 << 20;
 
-QString local(const XML_Char* name)
+// The local part of an element or attribute name, after any prefix. Only
+// plain ASCII names are looked for, so the bytes are compared as they stand
+// and no text is made for each name of a large sheet.
+QLatin1String local(const XML_Char* name)
 {
-    const QString n = QString::fromUtf8(name);
-    const qsizetype colon = n.lastIndexOf(QLatin1Char(':'));
-    return colon < 0 ? n : n.mid(colon + 1);
+    const char* colon = std::strrchr(name, ':');
+    return QLatin1String(colon ? colon + 1 : name);
 }
 
 QString attribute(const XML_Char** attrs, const char* wanted)
@@ -71,8 +74,8 @@ QString cellText(const QByteArray& utf8)
 class XmlHandler {
 public:
     virtual ~XmlHandler() = default;
-    virtual void start(const QString& name, const XML_Char** attrs) = 0;
-    virtual void end(const QString& name) = 0;
+    virtual void start(QLatin1String name, const XML_Char** attrs) = 0;
+    virtual void end(QLatin1String name) = 0;
     virtual void text(const char* s, int len)
     {
         Q_UNUSED(s);
@@ -225,7 +228,7 @@ struct Relationship {
 class RelsHandler : public XmlHandler {
 public:
     QHash<QString, Relationship> byId;
-    void start(const QString& name, const XML_Char** attrs) override
+    void start(QLatin1String name, const XML_Char** attrs) override
     {
         if (name != QLatin1String("Relationship"))
             return;
@@ -233,7 +236,7 @@ public:
             fail(QStringLiteral("a part lists more than %1 relationships").arg(kMaxRelationships));
         byId.insert(attribute(attrs, "Id"), { attribute(attrs, "Type"), attribute(attrs, "Target") });
     }
-    void end(const QString&) override { }
+    void end(QLatin1String) override { }
 };
 
 // A target of a relationship, relative to the folder of the part that owns it.
@@ -274,7 +277,7 @@ public:
     };
     std::vector<Sheet> sheets;
     int activeTab = -1;
-    void start(const QString& name, const XML_Char** attrs) override
+    void start(QLatin1String name, const XML_Char** attrs) override
     {
         if (name == QLatin1String("sheet")) {
             if (sheets.size() >= kMaxSheets)
@@ -286,7 +289,7 @@ public:
             activeTab = ok ? tab : 0;
         }
     }
-    void end(const QString&) override { }
+    void end(QLatin1String) override { }
 };
 
 // Appends text as expat hands it over, stopping as soon as it is surely longer
@@ -306,7 +309,7 @@ public:
     {
     }
     std::vector<QString> strings;
-    void start(const QString& name, const XML_Char**) override
+    void start(QLatin1String name, const XML_Char**) override
     {
         if (name == QLatin1String("si")) {
             if (qint64(strings.size()) >= m_max)
@@ -319,7 +322,7 @@ public:
             m_inText = true;
         }
     }
-    void end(const QString& name) override
+    void end(QLatin1String name) override
     {
         if (name == QLatin1String("si")) {
             QString text = cellText(m_current);
@@ -381,7 +384,7 @@ public:
     {
     }
 
-    void start(const QString& name, const XML_Char** attrs) override
+    void start(QLatin1String name, const XML_Char** attrs) override
     {
         if (name == QLatin1String("row")) {
             const QString r = attribute(attrs, "r");
@@ -416,7 +419,7 @@ public:
         }
     }
 
-    void end(const QString& name) override
+    void end(QLatin1String name) override
     {
         if (name == QLatin1String("c")) {
             if (m_row < 1)

@@ -1,6 +1,7 @@
 #include "reports/reports_tab.h"
 
 #include "gui/dialogs.h"
+#include "gui/form_layout.h"
 #include "gui/link_label.h"
 #include "reports/quarrix_report.h"
 #include "reports/taxonomy_report.h"
@@ -9,55 +10,28 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
-#include <QLabel>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 namespace {
 
-QGroupBox* group(const QString& caption, const char* name, const QRect& g, QWidget* parent)
+QCheckBox* check(const QString& caption, const char* objectName, const QString& hint, bool checked)
 {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setGeometry(g);
-    return box;
-}
-
-void addCaption(const QString& text, const QRect& g, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(g);
-}
-
-QComboBox* choice(const char* name, const QString& hint, const QRect& g, QWidget* parent)
-{
-    auto* box = new QComboBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setEditable(true); // a name may also be typed
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setToolTip(hint);
-    box->setGeometry(g);
-    return box;
-}
-
-QCheckBox* check(
-    const QString& caption, const char* name, const QString& hint, bool checked, const QRect& g, QWidget* parent)
-{
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setToolTip(hint);
+    auto* box = FormLayout::named<QCheckBox>(objectName, hint);
+    box->setText(caption);
     box->setChecked(checked);
-    box->setGeometry(g);
     return box;
 }
 
-QRadioButton* radio(const QString& caption, const char* name, const QRect& g, QWidget* parent)
+QRadioButton* radio(const QString& caption, const char* objectName)
 {
-    auto* button = new QRadioButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(g);
+    auto* button = FormLayout::named<QRadioButton>(objectName);
+    button->setText(caption);
     return button;
 }
 
@@ -83,68 +57,106 @@ struct ProgressReset {
 ReportsTab::ReportsTab(TabHost& host)
     : TabPage(host, "TabSheet6", QStringLiteral("Reports"))
 {
-    auto* actions = group(QStringLiteral("Actions "), "GroupBox13", QRect(8, 6, 420, 190), this);
-    struct Action {
-        const char* caption;
-        const char* name;
-        void (ReportsTab::*command)();
-    } const commands[] = {
-        { "Export Databases to Spreadsheet ", "hRep1", &ReportsTab::hRep1Click },
-        { "Create Quarrix Report in Word", "hRep2", &ReportsTab::hRep2Click },
-        { "Create Custom Taxonomy in Word", "hRep3", &ReportsTab::hRep3Click },
-        { "Create Business Security Plan in Word", "hRep4", &ReportsTab::hRep4Click },
-        { "Print Hard Copy Reference Listings ", "hRep5", &ReportsTab::hRep5Click },
-    };
-    int top = 28;
-    for (const Action& a : commands) {
-        auto* label = new LinkLabel(QString::fromLatin1(a.caption), a.name, actions);
-        label->setGeometry(16, top, 380, 20);
-        const auto command = a.command;
-        // Edits pending on any tab are offered once, before the run.
-        connect(label, &LinkLabel::clicked, this, [this, command] {
-            run([this, command] {
-                if (this->host().offerPendingEdits())
-                    (this->*command)();
-            });
-        });
-        top += 32;
-    }
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
+    // The commands on the left, the choices that narrow them on the right;
+    // nothing here needs more room when the window grows.
+    auto* left = new QVBoxLayout;
+    left->addWidget(buildActions());
+    m_progress = FormLayout::named<QProgressBar>("ProgressBar1");
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
-    m_progress->setGeometry(8, 204, 420, 18);
+    m_progress->setFixedHeight(18);
+    left->addWidget(m_progress);
+    left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(buildFilters());
+    right->addWidget(buildSorting());
+    right->addStretch(1);
+    auto* page = new QHBoxLayout(this);
+    page->setContentsMargins(8, 6, 8, 8);
+    page->setSpacing(12);
+    page->addLayout(left, 420);
+    page->addLayout(right, 472);
+}
 
-    auto* filters = group(QStringLiteral("Report Filters "), "GroupBox15", QRect(440, 6, 472, 250), this);
-    addCaption(QStringLiteral("Division"), QRect(12, 30, 80, 16), filters);
-    m_division = new QLineEdit(filters);
-    m_division->setObjectName(QStringLiteral("eDivision9"));
+QGroupBox* ReportsTab::buildActions()
+{
+    struct Action {
+        const char* caption;
+        const char* objectName;
+        void (ReportsTab::*command)();
+    } const actions[] = {
+        { "Export Databases to Spreadsheet ", "hRep1", &ReportsTab::exportSpreadsheet },
+        { "Create Quarrix Report in Word", "hRep2", &ReportsTab::writeQuarrixReport },
+        { "Create Custom Taxonomy in Word", "hRep3", &ReportsTab::writeTaxonomyReport },
+        { "Create Business Security Plan in Word", "hRep4", &ReportsTab::writeSecurityPlan },
+        { "Print Hard Copy Reference Listings ", "hRep5", &ReportsTab::printListings },
+    };
+    QGroupBox* box = FormLayout::group(QStringLiteral("Actions "), "GroupBox13");
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(16, 14, 16, 14);
+    column->setSpacing(14);
+    for (const Action& action : actions) {
+        const auto command = action.command;
+        // Edits pending on any tab are offered once, before the run.
+        column->addWidget(link(QString::fromLatin1(action.caption), action.objectName, [this, command] {
+            if (this->host().offerPendingEdits())
+                (this->*command)();
+        }));
+    }
+    return box;
+}
+
+QGroupBox* ReportsTab::buildFilters()
+{
+    using namespace FormLayout;
+    m_division = named<QLineEdit>("eDivision9");
     m_division->setReadOnly(true);
     m_division->setStyleSheet(QStringLiteral("QLineEdit { background-color: aqua; }"));
-    m_division->setGeometry(96, 26, 250, 22);
-    addCaption(QStringLiteral("Activity "), QRect(12, 62, 80, 16), filters);
-    m_activity
-        = choice("cbActivity9", QStringLiteral("Select an activity if the report is to be limid to just that activity"),
-            QRect(96, 58, 250, 22), filters);
-    addCaption(QStringLiteral("Group "), QRect(12, 94, 80, 16), filters);
-    m_group = choice("cbGroup9",
-        QStringLiteral("Select a driver/attribute group if the report is to be limted to just that group"),
-        QRect(96, 90, 250, 22), filters);
+    // An activity or group name may also be typed.
+    m_activity = choiceBox(
+        "cbActivity9", QStringLiteral("Select an activity if the report is to be limid to just that activity"));
+    m_group = choiceBox(
+        "cbGroup9", QStringLiteral("Select a driver/attribute group if the report is to be limted to just that group"));
+    for (QWidget* w : std::initializer_list<QWidget*> { m_division, m_activity, m_group })
+        w->setFixedWidth(250);
     m_requirements = check(QStringLiteral("Requirements Table"), "chRequirements",
-        QStringLiteral("Include requirements in the report"), true, QRect(12, 130, 200, 20), filters);
-    m_drivers = check(QStringLiteral("Drivers Table"), "chDrivers", QStringLiteral("Include drivers inteh report"),
-        true, QRect(12, 158, 200, 20), filters);
-    m_attributes = check(QStringLiteral("Attributes Table"), "chAttributes",
-        QStringLiteral("Include attributes in the report"), true, QRect(12, 186, 200, 20), filters);
-    m_controls = check(QStringLiteral("Controls Table"), "chControls", QStringLiteral("Include controls in the report"),
-        false, QRect(12, 214, 200, 20), filters);
+        QStringLiteral("Include requirements in the report"), true);
+    m_drivers
+        = check(QStringLiteral("Drivers Table"), "chDrivers", QStringLiteral("Include drivers inteh report"), true);
+    m_attributes = check(
+        QStringLiteral("Attributes Table"), "chAttributes", QStringLiteral("Include attributes in the report"), true);
+    m_controls = check(
+        QStringLiteral("Controls Table"), "chControls", QStringLiteral("Include controls in the report"), false);
 
-    // The three radio buttons share one frame, so exactly one is chosen.
-    auto* sorting = group(QStringLiteral("Sorting Options "), "RadioGroup1", QRect(440, 264, 472, 110), this);
-    m_byIdentifier = radio(QStringLiteral("By Identifier"), "rbIdentifier", QRect(12, 26, 200, 20), sorting);
-    m_byDivision = radio(QStringLiteral("By Division"), "rbDivision", QRect(12, 52, 200, 20), sorting);
-    m_byActivity = radio(QStringLiteral("By Activity"), "rbActivity", QRect(12, 78, 200, 20), sorting);
+    QGroupBox* box = group(QStringLiteral("Report Filters "), "GroupBox15");
+    auto* form = new QGridLayout(box);
+    form->setVerticalSpacing(8);
+    addField(form, 0, 0, QStringLiteral("Division"), m_division);
+    addField(form, 1, 0, QStringLiteral("Activity "), m_activity);
+    addField(form, 2, 0, QStringLiteral("Group "), m_group);
+    for (int row = 0; row < 3; ++row)
+        form->itemAtPosition(row, 1)->setAlignment(Qt::AlignLeft);
+    form->setRowMinimumHeight(3, 6);
+    int row = 4;
+    for (QCheckBox* table : { m_requirements, m_drivers, m_attributes, m_controls })
+        form->addWidget(table, row++, 0, 1, 2);
+    form->setColumnMinimumWidth(0, 80);
+    form->setColumnStretch(1, 1);
+    return box;
+}
+
+// The three radio buttons share one frame, so exactly one is chosen.
+QGroupBox* ReportsTab::buildSorting()
+{
+    m_byIdentifier = radio(QStringLiteral("By Identifier"), "rbIdentifier");
+    m_byDivision = radio(QStringLiteral("By Division"), "rbDivision");
+    m_byActivity = radio(QStringLiteral("By Activity"), "rbActivity");
     m_byIdentifier->setChecked(true);
+    QGroupBox* box = FormLayout::group(QStringLiteral("Sorting Options "), "RadioGroup1");
+    auto* column = new QVBoxLayout(box);
+    for (QRadioButton* button : { m_byIdentifier, m_byDivision, m_byActivity })
+        column->addWidget(button);
+    return box;
 }
 
 void ReportsTab::tabShown()
@@ -169,10 +181,11 @@ QString ReportsTab::askReportFile(const QString& title)
     // A name ending in .pdf gives a PDF of the same document.
     request.filter = QStringLiteral("Word documents (*.docx);;PDF documents (*.pdf)");
     request.defaultSuffix = QStringLiteral("docx");
+    request.kind = Dialogs::FileKind::Report;
     return dialogs().saveFile(request);
 }
 
-void ReportsTab::hRep2Click()
+void ReportsTab::writeQuarrixReport()
 {
     m_progress->setValue(0);
     const QString fileName = askReportFile(QStringLiteral("Create Quarrix Report in Word"));
@@ -190,7 +203,7 @@ void ReportsTab::hRep2Click()
     setStatus(fileName + QStringLiteral(" saved          "));
 }
 
-void ReportsTab::hRep3Click()
+void ReportsTab::writeTaxonomyReport()
 {
     const QString fileName = askReportFile(QStringLiteral("Create Custom Taxonomy in Word"));
     if (fileName.isEmpty())
@@ -204,4 +217,4 @@ void ReportsTab::hRep3Click()
     setStatus(fileName + QStringLiteral(" saved          "));
 }
 
-void ReportsTab::hRep4Click() { }
+void ReportsTab::writeSecurityPlan() { }

@@ -4,9 +4,11 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLineEdit;
 class QProgressBar;
 class QRadioButton;
+struct ReportSelection;
 
 // The "Reports" tab: the report filters and the five output commands.
 class ReportsTab : public TabPage {
@@ -14,34 +16,27 @@ class ReportsTab : public TabPage {
 public:
     explicit ReportsTab(TabHost& host);
 
-    // TabSheet6Show: shows the division and resets the activity and group
-    // choices to "All" with the names the System record lists.
+    // Shows the division and resets the activity and group choices to "All"
+    // with the names the System record lists.
     void tabShown() override;
     // The division filter changed: the reports' division shows it.
     void showDivision(const QString& division);
 
-    // The five output commands. hRep1Click (spreadsheet export) and
-    // hRep5Click (printed listings) live in reports_tab_output.cpp.
-    void hRep1Click();
-    void hRep2Click(); // the Quarrix report
-    void hRep3Click(); // the custom taxonomy report
-    void hRep4Click(); // the business security plan: does nothing
-    void hRep5Click();
-
-    // The filter controls, as the commands read them.
-    QLineEdit* divisionBox() const { return m_division; }
-    QComboBox* activityBox() const { return m_activity; }
-    QComboBox* groupBox() const { return m_group; }
-    QCheckBox* requirementsCheck() const { return m_requirements; }
-    QCheckBox* driversCheck() const { return m_drivers; }
-    QCheckBox* attributesCheck() const { return m_attributes; }
-    QCheckBox* controlsCheck() const { return m_controls; }
-    QRadioButton* byIdentifier() const { return m_byIdentifier; }
-    QRadioButton* byDivision() const { return m_byDivision; }
-    QRadioButton* byActivity() const { return m_byActivity; }
-    QProgressBar* progressBar() const { return m_progress; }
+    // The five output commands. The spreadsheet export and the printed
+    // listings live in reports_tab_output.cpp.
+    void exportSpreadsheet();
+    void writeQuarrixReport();
+    void writeTaxonomyReport();
+    void writeSecurityPlan(); // does nothing
+    void printListings();
 
 private:
+    QGroupBox* buildActions();
+    QGroupBox* buildFilters();
+    QGroupBox* buildSorting();
+    // The activity and group choices and the ticked tables, as the export
+    // and the listings read them.
+    ReportSelection selection() const;
     QString askReportFile(const QString& title);
 
     QLineEdit* m_division;

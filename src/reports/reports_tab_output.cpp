@@ -12,37 +12,33 @@
 
 // The spreadsheet export and the printed listings of the Reports tab.
 
-namespace {
-
-// The filter group's choices as the two commands read them.
-ReportSelection selectionOf(const ReportsTab& tab)
+ReportSelection ReportsTab::selection() const
 {
     ReportSelection s;
-    s.activity = tab.activityBox()->currentText();
-    s.group = tab.groupBox()->currentText();
-    s.requirements = tab.requirementsCheck()->isChecked();
-    s.drivers = tab.driversCheck()->isChecked();
-    s.attributes = tab.attributesCheck()->isChecked();
-    s.controls = tab.controlsCheck()->isChecked();
+    s.activity = m_activity->currentText();
+    s.group = m_group->currentText();
+    s.requirements = m_requirements->isChecked();
+    s.drivers = m_drivers->isChecked();
+    s.attributes = m_attributes->isChecked();
+    s.controls = m_controls->isChecked();
     return s;
 }
 
-}
-
-void ReportsTab::hRep1Click()
+void ReportsTab::exportSpreadsheet()
 {
-    const ReportSelection selection = selectionOf(*this);
+    const ReportSelection chosen = selection();
     Dialogs::FileRequest request;
     request.title = QStringLiteral("Export Databases to Spreadsheet");
     request.filter = QStringLiteral("Excel files (*.xlsx *.XLSX)");
     request.defaultSuffix = QStringLiteral("xlsx");
+    request.kind = Dialogs::FileKind::Export;
     const QString fileName = dialogs().saveFile(request);
     if (fileName.isEmpty())
         return;
     ExportWorkbook::Result result;
     {
         WaitCursor wait(dialogs());
-        result = ExportWorkbook::write(assessment(), selection, fileName);
+        result = ExportWorkbook::write(assessment(), chosen, fileName);
         setStatus(fileName + QStringLiteral(" saved          "));
     }
     if (result.cutCells > 0)
@@ -53,13 +49,13 @@ void ReportsTab::hRep1Click()
                 .arg(ExportWorkbook::cellLimit));
 }
 
-void ReportsTab::hRep5Click()
+void ReportsTab::printListings()
 {
     ReferenceListings::Options options;
-    options.selection = selectionOf(*this);
-    if (byDivision()->isChecked())
+    options.selection = selection();
+    if (m_byDivision->isChecked())
         options.sorting = ReferenceListings::Sorting::Division;
-    else if (byActivity()->isChecked())
+    else if (m_byActivity->isChecked())
         options.sorting = ReferenceListings::Sorting::Activity;
     QPrinter printer(QPrinter::HighResolution);
     if (!dialogs().print(printer))

@@ -1,26 +1,42 @@
 #include "settings/settings_tab.h"
 
-#include "gui/form_controls_widget.h"
+#include "gui/disabled_style.h"
+#include "gui/field_limits.h"
+#include "gui/form_layout.h"
 #include "gui/link_label.h"
 #include "gui/memo_text.h"
 #include "store/assessment.h"
 #include "store/line_list.h"
+#include "store/quarrix_error.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 
-QGroupBox* group(const QString& caption, const char* name, const QRect& g, QWidget* parent)
+const QString kEdit = QStringLiteral("Edit");
+const QString kSave = QStringLiteral("Save");
+
+// A box of an Edit/Save group: disabled, in the sky blue of waiting boxes,
+// until its group is edited.
+template <class W> W* waitingBox(const char* objectName, const QString& hint)
 {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setGeometry(g);
+    W* box = FormLayout::named<W>(objectName, hint);
+    box->setEnabled(false);
+    DisabledStyle::apply(box);
     return box;
+}
+
+QString field(const char* name)
+{
+    return QString::fromLatin1(name);
 }
 
 }
@@ -28,204 +44,239 @@ QGroupBox* group(const QString& caption, const char* name, const QRect& g, QWidg
 SettingsTab::SettingsTab(TabHost& host)
     : TabPage(host, "TabSheet8", QStringLiteral("System"))
 {
-    auto* project = group(QStringLiteral("Project Detail "), "GroupBox2", QRect(8, 6, 450, 250), this);
-    FormControls::caption(QStringLiteral("Assessment Id: "), QRect(10, 26, 120, 16), project);
-    m_assId = FormControls::placeDisabled<QLineEdit>(
-        "eAssId", QStringLiteral("Enter the assessment short name"), QRect(130, 22, 150, 22), project);
-    FormControls::caption(QStringLiteral("Assessment Name: "), QRect(10, 54, 120, 16), project);
-    m_assessment = FormControls::placeDisabled<QLineEdit>(
-        "eAssessment", QStringLiteral("Enter the assessment long name"), QRect(130, 50, 310, 22), project);
-    FormControls::caption(QStringLiteral("Description "), QRect(10, 80, 120, 16), project);
-    m_description = FormControls::placeDisabled<QPlainTextEdit>("mDescription",
-        QStringLiteral("Enter the full description of the assessment"), QRect(10, 98, 430, 142), project);
-    m_project.label = new LinkLabel(QStringLiteral("Edit"), "hEdit2", project);
-    m_project.label->setGeometry(400, 22, 40, 18);
-    m_project.boxes = { m_assId, m_assessment, m_description };
+    m_groups = waitingBox<QPlainTextEdit>(
+        "mGroups", QStringLiteral("Enter the group names (one per line) in which drivers will be grouped  on reports"));
+    m_activities = waitingBox<QPlainTextEdit>("mActivities",
+        QStringLiteral("Enter the names of activities which can be used to reflect enterprise-relevant areas of work"));
 
-    auto* org = group(QStringLiteral("Org Structure "), "GroupBox3", QRect(466, 6, 446, 250), this);
-    FormControls::caption(QStringLiteral("Enterprise Name "), QRect(10, 26, 120, 16), org);
-    m_enterprise = FormControls::placeDisabled<QLineEdit>(
-        "eEnterprise", QStringLiteral("Enter the enterprise name"), QRect(130, 22, 250, 22), org);
-    FormControls::caption(QStringLiteral("Business Divisions "), QRect(10, 54, 140, 16), org);
-    m_divisions = FormControls::placeDisabled<QPlainTextEdit>("mBusinessDivs",
-        QStringLiteral("Enter thedivisions within the enterprise, one per line"), QRect(10, 72, 426, 168), org);
-    m_org.label = new LinkLabel(QStringLiteral("Edit"), "hEdit3", org);
-    m_org.label->setGeometry(396, 22, 40, 18);
-    m_org.boxes = { m_enterprise, m_divisions };
+    // The designed arrangement: identity and organisation side by side, the
+    // two name lists and the autoload settings under them. Extra room goes
+    // to the memos.
+    auto* top = new QHBoxLayout;
+    top->addWidget(buildProjectDetail(), 450);
+    top->addWidget(buildOrgStructure(), 446);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(
+        buildNameList(QStringLiteral("Custom Driver Group Names "), "GroupBox5", m_groups, "hEdit5", m_groupNames),
+        300);
+    bottom->addWidget(
+        buildNameList(QStringLiteral("Custom Activity Names "), "GroupBox6", m_activities, "hEdit6", m_activityNames),
+        300);
+    bottom->addWidget(buildAutoload(), 288);
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(8, 6, 8, 8);
+    page->addLayout(top, 25);
+    page->addLayout(bottom, 19);
 
-    auto* groups = group(QStringLiteral("Custom Driver Group Names "), "GroupBox5", QRect(8, 262, 300, 190), this);
-    m_groups = FormControls::placeDisabled<QPlainTextEdit>("mGroups",
-        QStringLiteral("Enter the group names (one per line) in which drivers will be grouped  on reports"),
-        QRect(10, 40, 280, 140), groups);
-    m_groupNames.label = new LinkLabel(QStringLiteral("Edit"), "hEdit5", groups);
-    m_groupNames.label->setGeometry(250, 18, 40, 18);
-    m_groupNames.boxes = { m_groups };
+    m_projectDetail.write = [this](Table& system) {
+        system.setText(field("AssID"), m_assId->text());
+        system.setText(field("Assessment"), m_assessment->text());
+        system.setText(field("Description"), Text::memo(m_description));
+    };
+    m_projectDetail.saved = [this] {
+        const Table& system = assessment().system();
+        Q_EMIT identityChanged(system.text(field("Assessment")), system.text(field("Description")));
+    };
+    m_orgStructure.write = [this](Table& system) {
+        system.setText(field("Enterprise"), m_enterprise->text());
+        system.setText(field("Divisions"), Text::memo(m_divisions));
+    };
+    m_orgStructure.saved = [this] { Q_EMIT divisionsChanged(LineList::split(Text::memo(m_divisions))); };
+    m_groupNames.write = [this](Table& system) { system.setText(field("Groups"), Text::memo(m_groups)); };
+    m_activityNames.write = [this](Table& system) { system.setText(field("Activities"), Text::memo(m_activities)); };
+}
 
-    auto* activities = group(QStringLiteral("Custom Activity Names "), "GroupBox6", QRect(316, 262, 300, 190), this);
-    m_activities = FormControls::placeDisabled<QPlainTextEdit>("mActivities",
-        QStringLiteral("Enter the names of activities which can be used to reflect enterprise-relevant areas of work"),
-        QRect(10, 40, 280, 140), activities);
-    m_activityNames.label = new LinkLabel(QStringLiteral("Edit"), "hEdit6", activities);
-    m_activityNames.label->setGeometry(250, 18, 40, 18);
-    m_activityNames.boxes = { m_activities };
+QGroupBox* SettingsTab::buildProjectDetail()
+{
+    using namespace FormLayout;
+    m_assId = waitingBox<QLineEdit>("eAssId", QStringLiteral("Enter the assessment short name"));
+    m_assId->setFixedWidth(150);
+    m_assessment = waitingBox<QLineEdit>("eAssessment", QStringLiteral("Enter the assessment long name"));
+    m_assessment->setMinimumWidth(240);
+    m_description
+        = waitingBox<QPlainTextEdit>("mDescription", QStringLiteral("Enter the full description of the assessment"));
+    FieldLimits::limit(m_assId, "System", "AssID");
+    FieldLimits::limit(m_assessment, "System", "Assessment");
 
-    auto* autoload = group(QStringLiteral("Autload "), "GroupBox8", QRect(624, 262, 288, 190), this);
-    m_autoControl = new QCheckBox(QStringLiteral("Control Set"), autoload);
-    m_autoControl->setObjectName(QStringLiteral("cbAutoControl"));
-    m_autoControl->setGeometry(10, 26, 200, 20);
-    m_autoControlFile = new QLineEdit(autoload);
-    m_autoControlFile->setObjectName(QStringLiteral("eAutoControlFile"));
-    m_autoControlFile->setGeometry(10, 50, 236, 22);
-    auto* browseControl = new QToolButton(autoload);
-    browseControl->setObjectName(QStringLiteral("bbBrowseControl"));
-    browseControl->setText(QStringLiteral("..."));
-    browseControl->setToolTip(QStringLiteral("Choose the control set spreadsheet"));
-    browseControl->setGeometry(250, 50, 28, 22);
-    m_autoAttribute = new QCheckBox(QStringLiteral("Attribute Set"), autoload);
-    m_autoAttribute->setObjectName(QStringLiteral("cbAutoAttribute"));
-    m_autoAttribute->setGeometry(10, 92, 200, 20);
-    m_autoAttributeFile = new QLineEdit(autoload);
-    m_autoAttributeFile->setObjectName(QStringLiteral("eAutoAttributeFile"));
-    m_autoAttributeFile->setGeometry(10, 116, 236, 22);
-    auto* browseAttribute = new QToolButton(autoload);
-    browseAttribute->setObjectName(QStringLiteral("bbBrowseAttribute"));
-    browseAttribute->setText(QStringLiteral("..."));
-    browseAttribute->setToolTip(QStringLiteral("Choose the attribute set spreadsheet"));
-    browseAttribute->setGeometry(250, 116, 28, 22);
+    QGroupBox* box = group(QStringLiteral("Project Detail "), "GroupBox2");
+    auto* form = new QGridLayout(box);
+    addField(form, 0, 0, QStringLiteral("Assessment Id: "), m_assId);
+    form->itemAtPosition(0, 1)->setAlignment(Qt::AlignLeft);
+    m_projectDetail.label = link(kEdit, "hEdit2", [this] { editOrSave(m_projectDetail); });
+    form->addWidget(m_projectDetail.label, 0, 2, Qt::AlignRight | Qt::AlignTop);
+    addField(form, 1, 0, QStringLiteral("Assessment Name: "), m_assessment);
+    form->addWidget(new QLabel(QStringLiteral("Description ")), 2, 0, 1, 3);
+    form->addWidget(m_description, 3, 0, 1, 3);
+    form->setColumnStretch(1, 1);
+    form->setRowStretch(3, 1);
+    m_projectDetail.boxes = { m_assId, m_assessment, m_description };
+    m_projectDetail.focus = m_assessment;
+    return box;
+}
 
-    connect(m_project.label, &LinkLabel::clicked, this, [this] { run([this] { hEdit2Click(); }); });
-    connect(m_org.label, &LinkLabel::clicked, this, [this] { run([this] { hEdit3Click(); }); });
-    connect(m_groupNames.label, &LinkLabel::clicked, this, [this] { run([this] { hEdit5Click(); }); });
-    connect(m_activityNames.label, &LinkLabel::clicked, this, [this] { run([this] { hEdit6Click(); }); });
-    connect(browseControl, &QToolButton::clicked, this, [this] { run([this] { bbBrowseControlClick(); }); });
-    connect(browseAttribute, &QToolButton::clicked, this, [this] { run([this] { bbBrowseAttributeClick(); }); });
-    connect(m_autoControl, &QCheckBox::toggled, this,
-        [this] { run([this] { storeAutoload(m_autoControlFile, m_autoControl, "AutoControlFile", "AutoControl"); }); });
-    connect(m_autoAttribute, &QCheckBox::toggled, this, [this] {
-        run([this] { storeAutoload(m_autoAttributeFile, m_autoAttribute, "AutoAttributeFile", "AutoAttribute"); });
-    });
+QGroupBox* SettingsTab::buildOrgStructure()
+{
+    using namespace FormLayout;
+    m_enterprise = waitingBox<QLineEdit>("eEnterprise", QStringLiteral("Enter the enterprise name"));
+    m_enterprise->setMinimumWidth(200);
+    m_divisions = waitingBox<QPlainTextEdit>(
+        "mBusinessDivs", QStringLiteral("Enter thedivisions within the enterprise, one per line"));
+    FieldLimits::limit(m_enterprise, "System", "Enterprise");
+
+    QGroupBox* box = group(QStringLiteral("Org Structure "), "GroupBox3");
+    auto* form = new QGridLayout(box);
+    addField(form, 0, 0, QStringLiteral("Enterprise Name "), m_enterprise);
+    m_orgStructure.label = link(kEdit, "hEdit3", [this] { editOrSave(m_orgStructure); });
+    form->addWidget(m_orgStructure.label, 0, 2, Qt::AlignRight | Qt::AlignTop);
+    form->addWidget(new QLabel(QStringLiteral("Business Divisions ")), 1, 0, 1, 3);
+    form->addWidget(m_divisions, 2, 0, 1, 3);
+    form->setColumnStretch(1, 1);
+    form->setRowStretch(2, 1);
+    m_orgStructure.boxes = { m_enterprise, m_divisions };
+    m_orgStructure.focus = m_enterprise;
+    return box;
+}
+
+QGroupBox* SettingsTab::buildNameList(
+    const QString& caption, const char* groupName, QPlainTextEdit* names, const char* labelName, EditGroup& group)
+{
+    QGroupBox* box = FormLayout::group(caption, groupName);
+    group.label = link(kEdit, labelName, [this, &group] { editOrSave(group); });
+    group.boxes = { names };
+    auto* column = new QVBoxLayout(box);
+    column->addWidget(group.label, 0, Qt::AlignRight);
+    column->addWidget(names, 1);
+    return box;
+}
+
+QGroupBox* SettingsTab::buildAutoload()
+{
+    QGroupBox* box = FormLayout::group(QStringLiteral("Autload "), "GroupBox8");
+    m_controlSet = { new QCheckBox(QStringLiteral("Control Set")), FormLayout::named<QLineEdit>("eAutoControlFile"),
+        "AutoControlFile", "AutoControl" };
+    m_controlSet.check->setObjectName(QStringLiteral("cbAutoControl"));
+    m_attributeSet = { new QCheckBox(QStringLiteral("Attribute Set")),
+        FormLayout::named<QLineEdit>("eAutoAttributeFile"), "AutoAttributeFile", "AutoAttribute" };
+    m_attributeSet.check->setObjectName(QStringLiteral("cbAutoAttribute"));
+
+    auto* column = new QVBoxLayout(box);
+    column->addWidget(m_controlSet.check);
+    column->addLayout(
+        autoloadFile(m_controlSet, "bbBrowseControl", QStringLiteral("Choose the control set spreadsheet")));
+    column->addSpacing(12);
+    column->addWidget(m_attributeSet.check);
+    column->addLayout(
+        autoloadFile(m_attributeSet, "bbBrowseAttribute", QStringLiteral("Choose the attribute set spreadsheet")));
+    column->addStretch(1);
+    return box;
+}
+
+// The file editor and browse button of an autoload row. A change of the
+// check box stores the row; typing into the editor stores nothing by itself.
+QLayout* SettingsTab::autoloadFile(const AutoloadRow& row, const char* browseName, const QString& browseHint)
+{
+    FieldLimits::limit(row.file, "System", row.fileField);
+    auto* button = FormLayout::named<QToolButton>(browseName, browseHint);
+    button->setText(QStringLiteral("..."));
+    connect(button, &QToolButton::clicked, this, [this, &row] { run([this, &row] { browse(row); }); });
+    connect(row.check, &QCheckBox::toggled, this, [this, &row] { run([this, &row] { storeAutoload(row); }); });
+    // A path wider than the box shows whole in its tooltip.
+    connect(row.file, &QLineEdit::textChanged, row.file,
+        [file = row.file](const QString& path) { file->setToolTip(path); });
+    auto* line = new QHBoxLayout;
+    line->addWidget(row.file, 1);
+    line->addWidget(button);
+    return line;
 }
 
 void SettingsTab::tabShown()
 {
-    Table& sys = assessment().system();
-    m_assId->setText(sys.text(QStringLiteral("AssID")));
-    m_assessment->setText(sys.text(QStringLiteral("Assessment")));
-    Text::setMemo(m_description, sys.text(QStringLiteral("Description")));
-    m_enterprise->setText(sys.text(QStringLiteral("Enterprise")));
-    Text::setMemo(m_divisions, sys.text(QStringLiteral("Divisions")));
-    Text::setMemo(m_groups, sys.text(QStringLiteral("Groups")));
-    Text::setMemo(m_activities, sys.text(QStringLiteral("Activities")));
+    const Table& system = assessment().system();
+    m_assId->setText(system.text(field("AssID")));
+    m_assessment->setText(system.text(field("Assessment")));
+    Text::setMemo(m_description, system.text(field("Description")));
+    m_enterprise->setText(system.text(field("Enterprise")));
+    Text::setMemo(m_divisions, system.text(field("Divisions")));
+    Text::setMemo(m_groups, system.text(field("Groups")));
+    Text::setMemo(m_activities, system.text(field("Activities")));
     // Checking a box that changes its state writes the row back, as a click would.
-    m_autoControlFile->setText(sys.text(QStringLiteral("AutoControlFile")));
-    m_autoControl->setChecked(sys.boolean(QStringLiteral("AutoControl")));
-    m_autoAttributeFile->setText(sys.text(QStringLiteral("AutoAttributeFile")));
-    m_autoAttribute->setChecked(sys.boolean(QStringLiteral("AutoAttribute")));
-    setStatus(QString(21, QLatin1Char(' ')));
-}
-
-bool SettingsTab::toggle(Group& group, QWidget* focus, const std::function<void()>& write)
-{
-    if (group.label->text() == QLatin1String("Edit")) {
-        for (QWidget* w : group.boxes)
-            w->setEnabled(true);
-        if (focus)
-            focus->setFocus();
-        group.label->setText(QStringLiteral("Save"));
-        return false;
+    for (const AutoloadRow* row : { &m_controlSet, &m_attributeSet }) {
+        row->file->setText(system.text(field(row->fileField)));
+        row->check->setChecked(system.boolean(field(row->flagField)));
     }
+    blankStatus();
+}
+
+void SettingsTab::save()
+{
+    for (EditGroup* group : { &m_projectDetail, &m_orgStructure, &m_groupNames, &m_activityNames })
+        if (isEditing(*group))
+            saveGroup(*group);
+}
+
+bool SettingsTab::isEditing(const EditGroup& group)
+{
+    return group.label->text() != kEdit;
+}
+
+void SettingsTab::editOrSave(EditGroup& group)
+{
+    if (isEditing(group)) {
+        saveGroup(group);
+        return;
+    }
+    for (QWidget* box : group.boxes)
+        box->setEnabled(true);
+    if (group.focus)
+        group.focus->setFocus();
+    group.label->setText(kSave);
+}
+
+// Writes the group's boxes as they read now, even unchanged; when the write
+// fails the group stays in editing with what was typed.
+void SettingsTab::saveGroup(EditGroup& group)
+{
     setStatus(QStringLiteral("Saving                  "));
-    Table& sys = assessment().system();
-    sys.edit();
-    write();
-    sys.post();
-    return true;
-}
-
-void SettingsTab::hEdit2Click()
-{
-    Table& sys = assessment().system();
-    if (!toggle(m_project, m_assessment, [&] {
-            sys.setText(QStringLiteral("AssID"), m_assId->text());
-            sys.setText(QStringLiteral("Assessment"), m_assessment->text());
-            sys.setText(QStringLiteral("Description"), Text::memo(m_description));
-        }))
-        return;
-    Q_EMIT identityChanged(sys.text(QStringLiteral("Assessment")), sys.text(QStringLiteral("Description")));
-    for (QWidget* w : m_project.boxes)
-        w->setEnabled(false);
-    m_project.label->setText(QStringLiteral("Edit"));
+    Table& system = assessment().system();
+    system.edit();
+    group.write(system);
+    system.post();
+    for (QWidget* box : group.boxes)
+        box->setEnabled(false);
+    group.label->setText(kEdit);
+    if (group.saved)
+        group.saved();
     setStatus(QStringLiteral("Save complete           "));
     markWorkUnarchived();
 }
 
-void SettingsTab::hEdit3Click()
+void SettingsTab::storeAutoload(const AutoloadRow& row)
 {
-    Table& sys = assessment().system();
-    if (!toggle(m_org, m_enterprise, [&] {
-            sys.setText(QStringLiteral("Enterprise"), m_enterprise->text());
-            sys.setText(QStringLiteral("Divisions"), Text::memo(m_divisions));
-        }))
-        return;
-    for (QWidget* w : m_org.boxes)
-        w->setEnabled(false);
-    m_org.label->setText(QStringLiteral("Edit"));
-    Q_EMIT divisionsChanged(LineList::split(Text::memo(m_divisions)));
-    setStatus(QStringLiteral("Save complete           "));
-    markWorkUnarchived();
+    Table& system = assessment().system();
+    system.edit();
+    system.setText(field(row.fileField), row.file->text());
+    system.setBoolean(field(row.flagField), row.check->isChecked());
+    system.post();
 }
 
-void SettingsTab::hEdit5Click()
-{
-    Table& sys = assessment().system();
-    if (!toggle(m_groupNames, nullptr, [&] { sys.setText(QStringLiteral("Groups"), Text::memo(m_groups)); }))
-        return;
-    m_groups->setEnabled(false);
-    m_groupNames.label->setText(QStringLiteral("Edit"));
-    setStatus(QStringLiteral("Save complete           "));
-    markWorkUnarchived();
-}
-
-void SettingsTab::hEdit6Click()
-{
-    Table& sys = assessment().system();
-    if (!toggle(m_activityNames, nullptr, [&] { sys.setText(QStringLiteral("Activities"), Text::memo(m_activities)); }))
-        return;
-    m_activities->setEnabled(false);
-    m_activityNames.label->setText(QStringLiteral("Edit"));
-    setStatus(QStringLiteral("Save complete           "));
-    markWorkUnarchived();
-}
-
-void SettingsTab::storeAutoload(QLineEdit* file, QCheckBox* check, const char* fileField, const char* flagField)
-{
-    Table& sys = assessment().system();
-    sys.edit();
-    sys.setText(QString::fromLatin1(fileField), file->text());
-    sys.setBoolean(QString::fromLatin1(flagField), check->isChecked());
-    sys.post();
-}
-
-void SettingsTab::browse(QLineEdit* file, QCheckBox* check, const char* fileField, const char* flagField)
+void SettingsTab::browse(const AutoloadRow& row)
 {
     Dialogs::FileRequest request;
     request.title = QStringLiteral("Open");
-    request.filter = QStringLiteral(
-        "Spreadsheets (*.xlsx *.xls);;Excel2007 documents (*.xlsx);;Excel documents (*.xls);;All files (*)");
+    request.filter = kSpreadsheetSetFilter;
     request.defaultSuffix = QStringLiteral("xlsx");
+    request.kind = Dialogs::FileKind::CatalogueSet;
     const QString path = dialogs().openFile(request);
     if (path.isEmpty())
         return;
-    file->setText(path);
-    storeAutoload(file, check, fileField, flagField);
-}
-
-void SettingsTab::bbBrowseControlClick()
-{
-    browse(m_autoControlFile, m_autoControl, "AutoControlFile", "AutoControl");
-}
-
-void SettingsTab::bbBrowseAttributeClick()
-{
-    browse(m_autoAttributeFile, m_autoAttribute, "AutoAttributeFile", "AutoAttribute");
+    // Cut to the setting's width, the path would name no file at all.
+    const int width = FieldLimits::width("System", row.fileField);
+    if (path.size() > width)
+        throw QuarrixError(QStringLiteral("The path of the chosen file is %1 characters long; the autoload setting "
+                                          "holds at most %2. Move the file to a shorter path:\n%3")
+                               .arg(path.size())
+                               .arg(width)
+                               .arg(path));
+    row.file->setText(path);
+    storeAutoload(row);
 }

@@ -2,11 +2,15 @@
 
 #include "gui/tab_page.h"
 
+#include <functional>
 #include <vector>
 
 class QCheckBox;
+class QGroupBox;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
+class Table;
 
 // The "System" tab: the assessment's identity, the organisation structure,
 // driver group and activity names, and the autoload settings.
@@ -16,26 +20,44 @@ public:
     explicit SettingsTab(TabHost& host);
 
     void tabShown() override;
-    void hEdit2Click();
-    void hEdit3Click();
-    void hEdit5Click();
-    void hEdit6Click();
-    void bbBrowseControlClick();
-    void bbBrowseAttributeClick();
+    // Saves every group being edited.
+    void save() override;
 
 Q_SIGNALS:
     void identityChanged(const QString& name, const QString& description);
     void divisionsChanged(const QStringList& divisions);
 
 private:
-    struct Group {
-        LinkLabel* label;
+    // A group of boxes edited together, viewing ("Edit") or editing ("Save").
+    struct EditGroup {
+        LinkLabel* label = nullptr;
         std::vector<QWidget*> boxes;
+        QWidget* focus = nullptr; // takes the focus when editing starts
+        std::function<void(Table& system)> write; // the boxes into the record
+        std::function<void()> saved = {}; // after the write: what follows it
     };
-    // Edit/Save cycle of one group. Returns true when it saved.
-    bool toggle(Group& group, QWidget* focus, const std::function<void()>& write);
-    void storeAutoload(QLineEdit* file, QCheckBox* check, const char* fileField, const char* flagField);
-    void browse(QLineEdit* file, QCheckBox* check, const char* fileField, const char* flagField);
+    // One row of the autoload group: the set's file and whether it loads.
+    struct AutoloadRow {
+        QCheckBox* check;
+        QLineEdit* file;
+        const char* fileField;
+        const char* flagField;
+    };
+
+    QGroupBox* buildProjectDetail();
+    QGroupBox* buildOrgStructure();
+    QGroupBox* buildNameList(
+        const QString& caption, const char* groupName, QPlainTextEdit* names, const char* labelName, EditGroup& group);
+    QGroupBox* buildAutoload();
+    QLayout* autoloadFile(const AutoloadRow& row, const char* browseName, const QString& browseHint);
+
+    static bool isEditing(const EditGroup& group);
+    // The group's Edit/Save label: "Edit" enables the boxes, "Save" writes
+    // them into the System record and disables them again.
+    void editOrSave(EditGroup& group);
+    void saveGroup(EditGroup& group);
+    void storeAutoload(const AutoloadRow& row);
+    void browse(const AutoloadRow& row); // a browse button: the file chosen is stored
 
     QLineEdit* m_assId;
     QLineEdit* m_assessment;
@@ -44,9 +66,7 @@ private:
     QPlainTextEdit* m_divisions;
     QPlainTextEdit* m_groups;
     QPlainTextEdit* m_activities;
-    QCheckBox* m_autoControl;
-    QLineEdit* m_autoControlFile;
-    QCheckBox* m_autoAttribute;
-    QLineEdit* m_autoAttributeFile;
-    Group m_project, m_org, m_groupNames, m_activityNames;
+    AutoloadRow m_controlSet;
+    AutoloadRow m_attributeSet;
+    EditGroup m_projectDetail, m_orgStructure, m_groupNames, m_activityNames;
 };

@@ -72,6 +72,12 @@ qint64 SqlStatement::columnInt64(int col) const
     return sqlite3_column_int64(m_stmt, col);
 }
 
+QByteArrayView SqlStatement::utf8(int col) const
+{
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+    return bytes ? QByteArrayView(bytes, sqlite3_column_bytes(m_stmt, col)) : QByteArrayView();
+}
+
 QString SqlStatement::text(int col) const
 {
     switch (sqlite3_column_type(m_stmt, col)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 #include <vector>
@@ -42,6 +43,9 @@ public:
     qint64 columnInt64(int col) const;
     QVariant column(int col) const; // NULL gives an invalid QVariant
     QString text(int col) const; // NULL gives empty text
+    // The column's UTF-8 text without a copy, valid until the next step;
+    // NULL gives empty bytes.
+    QByteArrayView utf8(int col) const;
     int columnCount() const;
 
 private:

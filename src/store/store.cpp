@@ -78,7 +78,8 @@ std::unique_ptr<Store> Store::open(const QString& path, bool createIfMissing, QS
         }
     }
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE);
+    // One thread uses a store, so the connection needs no mutex of its own.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (exists ? 0 : SQLITE_OPEN_CREATE);
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK) {
         *error = QStringLiteral("Cannot open the store file '%1': %2").arg(path, QString::fromUtf8(sqlite3_errmsg(db)));
         sqlite3_close(db);

@@ -4,6 +4,7 @@
 #include "analysis/in_use_derivation.h"
 #include "store/assessment.h"
 #include "store/line_list.h"
+#include "store/progress.h"
 #include "store/quarrix_error.h"
 
 #include <QHash>
@@ -25,13 +26,19 @@ struct CentralTable {
     std::vector<std::vector<QVariant>> rows;
 };
 
+const char* const kReading = "Reading the assessment";
+const char* const kUploading = "Uploading to the central database";
+
 // Walks a local table from its first record to its end, in its current
-// order and through its filter, moving the cursor so the hooks run.
-void walk(Table& t, const std::function<void()>& each)
+// order and through its filter, moving the cursor so the hooks run. `read`
+// counts the records of every walk, for the progress shown.
+void walk(Table& t, qint64& read, const std::function<void()>& each)
 {
     const DisplaySuspended quiet { &t }; // grids stay quiet; move hooks still run
-    for (t.first(); !t.eof(); t.next())
+    for (t.first(); !t.eof(); t.next()) {
         each();
+        Progress::step(kReading, ++read, 0);
+    }
 }
 
 int impactRank(const QString& rating)
@@ -57,6 +64,7 @@ struct Collected {
 Collected collect(Assessment& a, const QString& division)
 {
     Collected c;
+    qint64 read = 0;
     Table& sys = a.system();
     c.assessment = { sys.text(QStringLiteral("AssID")), sys.text(QStringLiteral("Assessment")),
         sys.text(QStringLiteral("Description")) };
@@ -78,7 +86,7 @@ Collected collect(Assessment& a, const QString& division)
             QStringLiteral("Requirement_Source"), QStringLiteral("Requirement_Activity") },
         {} };
     Table& reqs = a.requirements();
-    walk(reqs, [&] {
+    walk(reqs, read, [&] {
         requirements.rows.push_back({ reqs.text(QStringLiteral("RSeq")), reqs.text(QStringLiteral("Requirement")),
             reqs.text(QStringLiteral("Division")), reqs.text(QStringLiteral("Priority")),
             reqs.text(QStringLiteral("Source")), reqs.text(QStringLiteral("Activity")) });
@@ -92,7 +100,7 @@ Collected collect(Assessment& a, const QString& division)
         {} };
     Table& drivers = a.drivers();
     QStringList driverIds;
-    walk(drivers, [&] {
+    walk(drivers, read, [&] {
         const QString cseq = drivers.text(QStringLiteral("CSeq"));
         driverIds << cseq;
         for (const QString& line : LineList::split(drivers.text(QStringLiteral("Requirement"))))
@@ -106,7 +114,7 @@ Collected collect(Assessment& a, const QString& division)
         { QStringLiteral("Driver_Id"), QStringLiteral("Attribute_Id"), QStringLiteral("DrAtt_Priority") }, {} };
     Table& profile = a.driverProfiles();
     const int priorityField = profile.fieldIndex(QStringLiteral("Priority"));
-    walk(profile, [&] {
+    walk(profile, read, [&] {
         // A priority never set goes as NULL, not as "0".
         const QVariant priority = profile.valueAt(profile.currentRow(), priorityField);
         drAtt.rows.push_back({ profile.text(QStringLiteral("CSeq")), profile.text(QStringLiteral("Attribute")),
@@ -125,7 +133,7 @@ Collected collect(Assessment& a, const QString& division)
         {} };
     QHash<QString, QStringList> controlsInUse; // attribute in use -> its control identifiers
     Table& att = a.attribute();
-    walk(att, [&] {
+    walk(att, read, [&] {
         const QString name = att.text(QStringLiteral("Attribute"));
         attributes.rows.push_back({ name, att.text(QStringLiteral("GrAtt")), att.text(QStringLiteral("Description")),
             att.boolean(QStringLiteral("InUse")), impacts.value(name), att.text(QStringLiteral("Group")) });
@@ -167,7 +175,7 @@ Collected collect(Assessment& a, const QString& division)
         { QStringLiteral("ControlObj_Name"), QStringLiteral("ControlObj_Description") }, {} };
     Table& controls = a.controls();
     QString previousTitle; // the first record's title is compared with empty text
-    walk(controls, [&] {
+    walk(controls, read, [&] {
         const QString title = controls.text(QStringLiteral("subsection_title"));
         controlRows.rows.push_back({ controls.text(QStringLiteral("Id")), controls.text(QStringLiteral("XId")),
             controls.text(QStringLiteral("control_title")), controls.text(QStringLiteral("control")), title });
@@ -231,6 +239,12 @@ struct WriteFailure {
 // failing statement stops the write and is returned.
 std::optional<WriteFailure> write(OdbcConnection& db, const Collected& c, const QSet<QString>& open, int batch)
 {
+    qint64 total = 0;
+    for (const CentralTable& t : c.tables)
+        if (open.contains(t.name))
+            total += qint64(t.rows.size());
+    qint64 written = 0;
+    Progress::step(kUploading, written, total);
     if (open.contains(QStringLiteral("Assessment"))) {
         try {
             const auto count = db.query(QStringLiteral("SELECT COUNT(*) FROM Assessment"));
@@ -280,6 +294,8 @@ std::optional<WriteFailure> write(OdbcConnection& db, const Collected& c, const 
                 } else {
                     OdbcConnection::Prepared(db, sqlFor(n)).execute(values);
                 }
+                written += n;
+                Progress::step(kUploading, written, total);
             }
         } catch (const QuarrixError& e) {
             const qsizetype n = std::min<qsizetype>(perStatement, qsizetype(t.rows.size()) - row);
@@ -378,11 +394,11 @@ Outcome test(const ServerSettings& settings)
 }
 
 Outcome upload(
-    Assessment& assessment, const ServerSettings& settings, const QString& division, const Progress& progress)
+    Assessment& assessment, const ServerSettings& settings, const QString& division, const StatusChanged& statusChanged)
 {
     auto report = [&](const QString& s1, const QString& s2) {
-        if (progress)
-            progress(s1, s2);
+        if (statusChanged)
+            statusChanged(s1, s2);
     };
     const QString connection = OdbcConnectionString::build(settings);
     Outcome outcome { kTryingToConnect, kReady, {} };

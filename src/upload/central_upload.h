@@ -38,8 +38,8 @@ struct Outcome {
 // Connects and opens the central Test table.
 Outcome test(const ServerSettings& settings);
 
-// Progress of an upload: the two status labels' texts as they change.
-using Progress = std::function<void(const QString& status1, const QString& status2)>;
+// The two status labels' texts as they change during an upload.
+using StatusChanged = std::function<void(const QString& status1, const QString& status2)>;
 
 // Uploads the assessment as the tables' filters leave it (the division
 // filter of Requirements and Drivers applies); `division` is the division
@@ -51,8 +51,8 @@ using Progress = std::function<void(const QString& status1, const QString& statu
 // connection that died, the failure where it died is the one named.
 // DrvCon (driver, attribute in use it carries, control identifier) is
 // written like the other tables, and reported as missing like them.
-Outcome upload(
-    Assessment& assessment, const ServerSettings& settings, const QString& division, const Progress& progress = {});
+Outcome upload(Assessment& assessment, const ServerSettings& settings, const QString& division,
+    const StatusChanged& statusChanged = {});
 
 // The highest impact rating ("Low" < "Medium" < "High") recorded for each
 // attribute in the Applications tab's risk entries; attributes without one

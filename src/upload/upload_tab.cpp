@@ -1,29 +1,42 @@
 #include "upload/upload_tab.h"
 
-#include "gui/form_controls_widget.h"
+#include "gui/disabled_style.h"
+#include "gui/field_limits.h"
+#include "gui/form_layout.h"
 #include "gui/link_label.h"
-#include "gui/memo_text.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 #include "upload/central_upload.h"
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QVBoxLayout>
 
 namespace {
 
 const QString kTestComplete = QStringLiteral("Test complete               ");
 const QString kUploadComplete = QStringLiteral("Upload complete           ");
 
-QLabel* statusLabel(const char* name, const QRect& g, QWidget* parent)
+QLabel* statusLabel(const char* objectName)
 {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(g);
+    auto* label = FormLayout::named<QLabel>(objectName);
     label->setStyleSheet(QStringLiteral("QLabel { color: red; font-weight: bold; }"));
+    label->setMinimumWidth(330);
     return label;
+}
+
+// A setting's editor: disabled, in the sky blue of waiting boxes, until Edit.
+template <class W> W* settingBox(const char* objectName, const QString& hint, int width)
+{
+    W* box = FormLayout::named<W>(objectName, hint);
+    box->setEnabled(false);
+    DisabledStyle::apply(box);
+    box->setFixedWidth(width);
+    return box;
 }
 
 }
@@ -31,48 +44,81 @@ QLabel* statusLabel(const char* name, const QRect& g, QWidget* parent)
 UploadTab::UploadTab(TabHost& host)
     : TabPage(host, "TabSheet3", QStringLiteral("Upload"))
 {
-    auto* connection = new QGroupBox(QStringLiteral("SQL Connection "), this);
-    connection->setObjectName(QStringLiteral("GroupBox16"));
-    connection->setGeometry(8, 6, 450, 230);
-    FormControls::caption(QStringLiteral("IP Address"), QRect(10, 28, 100, 16), connection);
-    m_ip = FormControls::placeDisabled<QLineEdit>(
-        "eIP", QStringLiteral("Enter the IP addrress of the SQL server"), QRect(110, 24, 160, 22), connection);
-    FormControls::caption(QStringLiteral("Port "), QRect(10, 56, 100, 16), connection);
-    m_port = FormControls::placeDisabled<QLineEdit>(
-        "ePort", QStringLiteral("Enter the port number of the SQL server"), QRect(110, 52, 60, 22), connection);
-    FormControls::caption(QStringLiteral("User"), QRect(10, 84, 100, 16), connection);
-    m_user = FormControls::placeDisabled<QLineEdit>(
-        "eUser", QStringLiteral("Enter the SQL user name"), QRect(110, 80, 220, 22), connection);
-    FormControls::caption(QStringLiteral("Password "), QRect(10, 112, 100, 16), connection);
-    m_password = FormControls::placeDisabled<QLineEdit>(
-        "ePassword", QStringLiteral("Enter teh SQL password"), QRect(110, 108, 220, 22), connection);
+    // The two groups side by side at the top; nothing here needs more room
+    // when the window grows.
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(buildConnection(), 450);
+    groups->addWidget(buildStatus(), 446);
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(8, 6, 8, 8);
+    page->addLayout(groups);
+    page->addStretch(1);
+    setStatuses(CentralUpload::kDisconnected, CentralUpload::kReady);
+}
+
+QGroupBox* UploadTab::buildConnection()
+{
+    using namespace FormLayout;
+    m_ip = settingBox<QLineEdit>("eIP", QStringLiteral("Enter the IP addrress of the SQL server"), 160);
+    m_port = settingBox<QLineEdit>("ePort", QStringLiteral("Enter the port number of the SQL server"), 60);
+    m_user = settingBox<QLineEdit>("eUser", QStringLiteral("Enter the SQL user name"), 220);
+    m_password = settingBox<QLineEdit>("ePassword", QStringLiteral("Enter teh SQL password"), 220);
     m_password->setEchoMode(QLineEdit::Password);
-    FormControls::caption(QStringLiteral("Database"), QRect(10, 140, 100, 16), connection);
-    m_database = FormControls::placeDisabled<QLineEdit>("eDatabase",
-        QStringLiteral("Enter the database name into which the Quarrix results will be stored"),
-        QRect(110, 136, 220, 22), connection);
-    FormControls::caption(QStringLiteral("ODBC Driver"), QRect(10, 168, 100, 16), connection);
-    m_driver = FormControls::placeDisabled<QComboBox>("cbDriver",
-        QStringLiteral("Choose the ODBC driver that reaches the SQL server"), QRect(110, 164, 220, 22), connection);
+    m_database = settingBox<QLineEdit>(
+        "eDatabase", QStringLiteral("Enter the database name into which the Quarrix results will be stored"), 220);
+    m_driver
+        = settingBox<QComboBox>("cbDriver", QStringLiteral("Choose the ODBC driver that reaches the SQL server"), 220);
     m_driver->setEditable(true);
     m_driver->setInsertPolicy(QComboBox::NoInsert);
-    m_update = new LinkLabel(QStringLiteral("Edit"), "hUpdate", connection);
-    m_update->setGeometry(400, 24, 40, 18);
-    connect(m_update, &LinkLabel::clicked, this, [this] { run([this] { hUpdateClick(); }); });
+    FieldLimits::limit(m_ip, "System", "SQL-IP");
+    FieldLimits::limit(m_port, "System", "SQL-Port");
+    FieldLimits::limit(m_user, "System", "SQL-User");
+    m_password->setMaxLength(32); // what a save keeps of it
+    FieldLimits::limit(m_database, "System", "SQL-Database");
+    FieldLimits::limit(m_driver, "System", "SQL-Driver");
 
-    auto* status = new QGroupBox(QStringLiteral("Status "), this);
-    status->setObjectName(QStringLiteral("GroupBox17"));
-    status->setGeometry(466, 6, 446, 230);
-    m_status1 = statusLabel("hStatus1", QRect(14, 30, 330, 18), status);
-    m_status2 = statusLabel("hStatus2", QRect(14, 58, 330, 18), status);
-    auto* test = new LinkLabel(QStringLiteral("Test"), "hTest", status);
-    test->setGeometry(14, 110, 40, 18);
-    connect(test, &LinkLabel::clicked, this, [this] { run([this] { hTestClick(); }); });
-    auto* upload = new LinkLabel(QStringLiteral("UpLoad"), "hUpLoad", status);
-    upload->setGeometry(80, 110, 60, 18);
-    connect(upload, &LinkLabel::clicked, this, [this] { run([this] { hUpLoadClick(); }); });
+    QGroupBox* box = group(QStringLiteral("SQL Connection "), "GroupBox16");
+    auto* form = new QGridLayout(box);
+    const std::pair<QString, QWidget*> rows[] = {
+        { QStringLiteral("IP Address"), m_ip },
+        { QStringLiteral("Port "), m_port },
+        { QStringLiteral("User"), m_user },
+        { QStringLiteral("Password "), m_password },
+        { QStringLiteral("Database"), m_database },
+        { QStringLiteral("ODBC Driver"), m_driver },
+    };
+    int row = 0;
+    for (const auto& [caption, editor] : rows) {
+        addField(form, row, 0, caption, editor);
+        form->itemAtPosition(row++, 1)->setAlignment(Qt::AlignLeft);
+    }
+    m_update = link(QStringLiteral("Edit"), "hUpdate", [this] { editOrSaveSettings(); });
+    form->addWidget(m_update, 0, 2, Qt::AlignRight | Qt::AlignTop);
+    form->setColumnMinimumWidth(0, 90);
+    form->setColumnStretch(1, 1);
+    return box;
+}
 
-    setStatuses(CentralUpload::kDisconnected, CentralUpload::kReady);
+QGroupBox* UploadTab::buildStatus()
+{
+    m_status1 = statusLabel("hStatus1");
+    m_status2 = statusLabel("hStatus2");
+    auto* commands = new QHBoxLayout;
+    commands->setSpacing(26);
+    commands->addWidget(link(QStringLiteral("Test"), "hTest", [this] { testConnection(); }));
+    commands->addWidget(link(QStringLiteral("UpLoad"), "hUpLoad", [this] { uploadAssessment(); }));
+    commands->addStretch(1);
+
+    QGroupBox* box = FormLayout::group(QStringLiteral("Status "), "GroupBox17");
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(14, 12, 14, 12);
+    column->setSpacing(10);
+    column->addWidget(m_status1);
+    column->addWidget(m_status2);
+    column->addSpacing(24);
+    column->addLayout(commands);
+    column->addStretch(1);
+    return box;
 }
 
 void UploadTab::setStatuses(const QString& status1, const QString& status2)
@@ -108,10 +154,23 @@ void UploadTab::tabShown()
     m_status2->setToolTip(QString());
 }
 
-void UploadTab::hUpdateClick()
+bool UploadTab::isEditing() const
+{
+    return m_update->text() != QLatin1String("Edit");
+}
+
+void UploadTab::save()
+{
+    if (isEditing())
+        editOrSaveSettings();
+}
+
+// The settings go to the store as typed (the password cut to 32 characters),
+// whatever state the other editors are in; the saved flag is left as it is.
+void UploadTab::editOrSaveSettings()
 {
     const std::initializer_list<QWidget*> editors { m_ip, m_port, m_user, m_password, m_database, m_driver };
-    if (m_update->text() == QLatin1String("Edit")) {
+    if (!isEditing()) {
         for (QWidget* w : editors)
             w->setEnabled(true);
         m_update->setText(QStringLiteral("Save"));
@@ -131,6 +190,7 @@ void UploadTab::hUpdateClick()
     for (QWidget* w : editors)
         w->setEnabled(false);
     m_update->setText(QStringLiteral("Edit"));
+    setStatus(QStringLiteral("Save complete           "));
 }
 
 ServerSettings UploadTab::connectionSettings() const
@@ -145,7 +205,7 @@ ServerSettings UploadTab::connectionSettings() const
     return s;
 }
 
-void UploadTab::hTestClick()
+void UploadTab::testConnection()
 {
     CentralUpload::Outcome outcome;
     {
@@ -163,7 +223,7 @@ void UploadTab::hTestClick()
     setStatus(kTestComplete);
 }
 
-void UploadTab::hUpLoadClick()
+void UploadTab::uploadAssessment()
 {
     CentralUpload::Outcome outcome;
     {

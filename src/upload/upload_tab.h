@@ -4,6 +4,7 @@
 #include "upload/odbc_connection.h"
 
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 
@@ -15,11 +16,18 @@ public:
     explicit UploadTab(TabHost& host);
 
     void tabShown() override;
-    void hUpdateClick();
-    void hTestClick();
-    void hUpLoadClick();
+    // Saves the settings while they are being edited.
+    void save() override;
+
+    // The Edit/Save link: "Edit" enables the settings, "Save" stores them.
+    void editOrSaveSettings();
+    void testConnection();
+    void uploadAssessment();
 
 private:
+    QGroupBox* buildConnection();
+    QGroupBox* buildStatus();
+    bool isEditing() const;
     // The settings a command connects with: address, port, user, database
     // and driver as the editors show them, the password as stored.
     ServerSettings connectionSettings() const;

@@ -1,6 +1,7 @@
 #include "viewers/about_window.h"
 
 #include <QLabel>
+#include <QVBoxLayout>
 
 AboutWindow::AboutWindow(QWidget* owner)
     : QWidget(owner, Qt::Window)
@@ -12,21 +13,25 @@ AboutWindow::AboutWindow(QWidget* owner)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
+    // Each line with the room above it, as designed at 443 x 210.
     struct Line {
         const char* text;
-        int top, height;
+        int spaceAbove;
         double scale;
     };
     const Line lines[] = {
-        { "Meridal", 12, 48, 2.6 },
-        { "Quarrix is one of a set of applications", 76, 20, 1.0 },
-        { "produced and distributed by Meridal.", 98, 20, 1.0 },
-        { "2004 - 2026", 132, 20, 1.0 },
-        { "www.meridal.example", 164, 20, 1.0 },
+        { "Meridal", 0, 2.6 },
+        { "Quarrix is one of a set of applications", 16, 1.0 },
+        { "produced and distributed by Meridal.", 2, 1.0 },
+        { "2004 - 2026", 14, 1.0 },
+        { "www.meridal.example", 12, 1.0 },
     };
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(20, 12, 20, 12);
+    column->setSpacing(0);
     int n = 1;
     for (const Line& line : lines) {
-        auto* label = new QLabel(QString::fromLatin1(line.text), this);
+        auto* label = new QLabel(QString::fromLatin1(line.text));
         label->setObjectName(QStringLiteral("Label%1").arg(n++));
         QFont f = label->font();
         f.setBold(true);
@@ -34,8 +39,10 @@ AboutWindow::AboutWindow(QWidget* owner)
         f.setPixelSize(int(12 * line.scale));
         label->setFont(f);
         label->setStyleSheet(QStringLiteral("color: blue;"));
-        label->setGeometry(20, line.top, 403, line.height);
+        column->addSpacing(line.spaceAbove);
+        column->addWidget(label);
     }
+    column->addStretch(1);
 }
 
 void AboutWindow::showWindow()

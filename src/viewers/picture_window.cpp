@@ -3,21 +3,21 @@
 #include "viewers/jpeg_decoder.h"
 
 #include <QFile>
-#include <QResizeEvent>
+#include <QScreen>
+#include <QVBoxLayout>
 
 namespace {
 struct Design {
     const char* objectName;
     const char* caption;
-    QSize client;
-    QRect picture;
+    int margin; // around the picture
+    QSize picture; // its first size, the image's own
     const char* resource;
 };
 const Design kDesigns[] = {
-    { "TMatrixIForm", "Architecture Matrix", { 640, 267 }, { 0, 0, 645, 275 }, ":/pictures/architecture_matrix.jpg" },
-    { "TMatrixIIForm", "Service Management  Matrix", { 650, 279 }, { 8, 8, 645, 275 },
-        ":/pictures/service_management_matrix.jpg" },
-    { "TTaxonomyForm", "Attribute Taxonomy", { 782, 531 }, { 8, 8, 1022, 715 }, ":/pictures/attribute_taxonomy.jpg" },
+    { "TMatrixIForm", "Architecture Matrix", 0, { 645, 275 }, ":/pictures/architecture_matrix.jpg" },
+    { "TMatrixIIForm", "Service Management  Matrix", 8, { 645, 275 }, ":/pictures/service_management_matrix.jpg" },
+    { "TTaxonomyForm", "Attribute Taxonomy", 8, { 1022, 715 }, ":/pictures/attribute_taxonomy.jpg" },
 };
 }
 
@@ -38,11 +38,17 @@ PictureWindow::PictureWindow(Kind kind, QWidget* owner)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
-    resize(d.client);
-    m_image = new QLabel(this);
+    m_image = new QLabel;
     m_image->setObjectName(QStringLiteral("Image1"));
     m_image->setScaledContents(true);
-    m_image->setGeometry(d.picture);
+    // The picture fills the window inside its margin, so it first shows whole
+    // and unscaled and then grows and shrinks by as many pixels as the window.
+    m_image->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(d.margin, d.margin, d.margin, d.margin);
+    layout->addWidget(m_image);
+    // A picture taller or wider than the screen starts scaled down to fit.
+    resize((d.picture + QSize(2 * d.margin, 2 * d.margin)).boundedTo(screen()->availableGeometry().size() * 9 / 10));
     QFile file(QString::fromLatin1(d.resource));
     if (file.open(QIODevice::ReadOnly)) {
         QString error;
@@ -59,22 +65,4 @@ void PictureWindow::showWindow()
     show();
     raise();
     activateWindow();
-}
-
-void PictureWindow::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    m_remembered = size();
-}
-
-void PictureWindow::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    // Before the first showing nothing is remembered: nothing follows.
-    if (m_remembered.isEmpty())
-        return;
-    const QSize now = event->size();
-    m_image->resize(m_image->width() + now.width() - m_remembered.width(),
-        m_image->height() + now.height() - m_remembered.height());
-    m_remembered = now;
 }

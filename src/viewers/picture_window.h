@@ -4,8 +4,9 @@
 #include <QWidget>
 
 // One of the three reference picture windows. Created hidden; shown without
-// blocking; closing only hides it. Its picture grows and shrinks by as many
-// pixels as the window does.
+// blocking; closing only hides it. The picture fills the window inside a
+// fixed margin: it first shows whole at the image's own size, and grows and
+// shrinks by as many pixels as the window does.
 class PictureWindow : public QWidget {
     Q_OBJECT
 public:
@@ -14,13 +15,7 @@ public:
 
     void showWindow();
     QLabel* picture() const { return m_image; }
-    QSize rememberedSize() const { return m_remembered; }
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QLabel* m_image;
-    QSize m_remembered { 0, 0 };
 };

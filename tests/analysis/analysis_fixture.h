@@ -24,7 +24,7 @@ protected:
         a.system().setText(QStringLiteral("Divisions"),
             LineList::build({ QStringLiteral("North"), QStringLiteral("Harbour's Edge") }));
         a.system().post();
-        window->rebuildDivisionFilter({ QStringLiteral("North"), QStringLiteral("Harbour's Edge") }, true);
+        window->rebuildDivisionFilter({ QStringLiteral("North"), QStringLiteral("Harbour's Edge") });
         addRow(a.requirements(), { { "RSeq", "BR1.01" }, { "Requirement", "Grow sales" }, { "Division", "North" } });
         addRow(a.requirements(),
             { { "RSeq", "BR2.01" }, { "Requirement", "Keep boats afloat" }, { "Division", "Harbour's Edge" } });

@@ -1,3 +1,4 @@
+#include "analysis/applications_tab.h"
 #include "analysis/security_attributes_tab.h"
 #include "analysis_fixture.h"
 
@@ -40,7 +41,8 @@ TEST_F(ApplicationsTabTest, AddStoresANewApplicationAndItsAttributes)
 
     click("hAdd7");
     EXPECT_EQ(column(store().applications(), "Application"), QStringList { "Application Name" });
-    EXPECT_EQ(column(store().applications(), "Division"), QStringList { "All" });
+    // "All" is no division: the analyst chooses one.
+    EXPECT_EQ(column(store().applications(), "Division"), QStringList { "" });
     EXPECT_FALSE(window->assessment().workArchived());
     EXPECT_EQ(window->statusText(), QStringLiteral("Record added             "));
 
@@ -118,7 +120,37 @@ TEST_F(ApplicationsTabTest, RiskEntriesAreKeptPerApplicationAndAttribute)
     click("hDelete7");
     EXPECT_EQ(store().applications().recordCount(), 1);
     EXPECT_EQ(column(store().appControl(), "Risk"), QStringList { "Leak" });
-    EXPECT_FALSE(risk()->isEnabled());
+    // The editors show the application left current.
+    EXPECT_EQ(shownRisk(), (QStringList { "Leak", "Low", "Low" }));
+    EXPECT_TRUE(risk()->isEnabled());
+}
+
+TEST_F(ApplicationsTabTest, AnApplicationAddedWhileADivisionIsFilteredBelongsToIt)
+{
+    showTab("TabSheet10");
+    window->divisionFilterBox()->setCurrentText(QStringLiteral("Harbour's Edge"));
+    click("hAdd7");
+    EXPECT_EQ(column(store().applications(), "Division"), QStringList { "Harbour's Edge" });
+    EXPECT_EQ(find<QComboBox>("cbDivision7")->currentText(), QStringLiteral("Harbour's Edge"));
+    EXPECT_FALSE(window->tab<ApplicationsTab>()->hasPendingEdits());
+}
+
+TEST_F(ApplicationsTabTest, ArrowKeysLoadTheApplicationAndTheAttributeAddStaysWithIt)
+{
+    for (const char* name : { "Ledger", "Payroll" })
+        addRow(store().applications(), { { "Application", name }, { "SecAtt", "Audit\r\n" } });
+    showTab("TabSheet10");
+    auto* grid = find<DataGrid>("DBGrid9");
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(find<QLineEdit>("eApplication")->text(), QStringLiteral("Payroll"));
+
+    addAttribute("Access");
+    click("hSave7");
+    EXPECT_EQ(column(store().applications(), "SecAtt"), (QStringList { "Audit\r\n", "Audit\r\nAccess\r\n" }));
+    EXPECT_EQ(column(store().applications(), "Application"), (QStringList { "Ledger", "Payroll" }));
+    EXPECT_EQ(window->statusText(), QStringLiteral("Save complete           "));
+    EXPECT_TRUE(dialogs->questions.isEmpty());
 }
 
 }

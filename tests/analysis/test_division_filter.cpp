@@ -76,4 +76,38 @@ TEST_F(DivisionFilterTest, RecoloursTheProfileOfTheNewFirstDriver)
     EXPECT_EQ(brand->palette().color(QPalette::Window), QColor(0, 0, 255));
 }
 
+// A record added while a division is filtered starts in that division, so it
+// stays in view; without a filter it starts as before.
+TEST_F(DivisionFilterTest, ARecordAddedUnderAFilterStartsInTheFilteredDivision)
+{
+    const struct {
+        const char* tab;
+        const char* addLink;
+        const char* divisionBox;
+        Table& (Assessment::*table)();
+    } tabs[] = {
+        { "TabSheet1", "hAdd1", "cbDivision1", &Assessment::requirements },
+        { "TabSheet2", "hAdd2", "cbDivision2", &Assessment::drivers },
+        { "TabSheet10", "hAdd7", "cbDivision7", &Assessment::applications },
+    };
+    for (const char* filter : { "Harbour's Edge", "All" }) {
+        chooseDivision(QString::fromUtf8(filter));
+        for (const auto& t : tabs) {
+            SCOPED_TRACE(std::string(filter) + " " + t.tab);
+            showTab(t.tab);
+            click(t.addLink);
+            ASSERT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
+            Table& table = (store().*t.table)();
+            const QString stored = table.text(QStringLiteral("Division"));
+            if (QLatin1String(filter) == QLatin1String("All")) {
+                EXPECT_NE(stored, QStringLiteral("Harbour's Edge"));
+            } else {
+                EXPECT_EQ(stored, QString::fromUtf8(filter));
+                EXPECT_EQ(find<QComboBox>(t.divisionBox)->currentText(), QString::fromUtf8(filter));
+            }
+            EXPECT_EQ(window->statusText().trimmed().toLower(), QStringLiteral("record added"));
+        }
+    }
+}
+
 }

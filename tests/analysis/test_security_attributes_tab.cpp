@@ -51,6 +51,19 @@ TEST_F(SecurityAttributesTabTest, ShowsTheAttributesInUseByNameAndTheCatalogue)
     EXPECT_EQ(store().attribute().text(QStringLiteral("Attribute")), QStringLiteral("Agile"));
 }
 
+TEST_F(SecurityAttributesTabTest, StoredListsShowSortedIgnoringCase)
+{
+    Table& t = store().attribute();
+    ASSERT_TRUE(t.locate(QStringLiteral("Attribute"), { QStringLiteral("Access") }));
+    t.setText(QStringLiteral("SecObjectives"), QStringLiteral("b obj\r\nA obj\r\n"));
+    t.setText(QStringLiteral("SecControls"), QStringLiteral("zeta\r\n01.01.01: Policy document\r\nAlpha\r\n"));
+    t.post();
+    showTab("TabSheet4");
+    EXPECT_EQ(items(objectives()), (QStringList { "A obj", "b obj" }));
+    EXPECT_EQ(items(controls()), (QStringList { "01.01.01: Policy document", "Alpha", "zeta" }));
+    EXPECT_FALSE(window->tab<SecurityAttributesTab>()->hasPendingEdits());
+}
+
 TEST_F(SecurityAttributesTabTest, ObjectivesBringTheirControlsAndTakeThemAway)
 {
     showTab("TabSheet4");

@@ -53,7 +53,7 @@ protected:
     }
     void chooseDivision(const QString& division)
     {
-        window->rebuildDivisionFilter({ "North", "South" }, true);
+        window->rebuildDivisionFilter({ "North", "South" });
         window->divisionFilterBox()->setCurrentText(division);
         ASSERT_TRUE(a().requirements().filtered());
         ASSERT_EQ(a().requirements().recordCount(), 1);

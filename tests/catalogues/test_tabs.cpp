@@ -3,6 +3,7 @@
 #include "sheet_files.h"
 #include "support/window_fixture.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
@@ -114,10 +115,10 @@ TEST_F(CatalogueTabs, ControlTreeLabels)
             { "Controls", "  3 Three", "    3.1 One", "      3.1.1: C", "0.1 First", "  0.1.1: A", "  3.0.1: B" } },
     };
     auto* tree = find<QTreeWidget>("tvControl");
+    showTab("TabSheet5"); // the tree follows the rows while shown
     for (const Case& c : cases) {
         a().emptyTable(a().controls());
         addControls(c.controls);
-        window->tab<ControlsDatabaseTab>()->MakeControlTree();
         EXPECT_EQ(dumpTree(tree), c.tree);
     }
 }
@@ -135,9 +136,9 @@ TEST_F(CatalogueTabs, ControlTreeStopsOnBadId)
     EXPECT_FALSE(a().controls().isEditing());
 }
 
-// The edit flag: typed changes ask "Save changes?" on a move and Yes saves
-// them into the record left; eXId alone is no edit.
-TEST_F(CatalogueTabs, ControlEditFlagAndSaveChangesQuestion)
+// Typed changes, the library reference's included, ask "Save changes?" on a
+// move; Yes saves them into the record left, No drops them.
+TEST_F(CatalogueTabs, ControlEditsAreOfferedOnAMove)
 {
     addControls({ { "01.01.01", "01.01.01", "S", "O", "First" }, { "01.01.02", "01.01.02", "S", "O", "Second" } });
     showTab("TabSheet5");
@@ -148,30 +149,23 @@ TEST_F(CatalogueTabs, ControlEditFlagAndSaveChangesQuestion)
     EXPECT_EQ(window->statusText(), QString(21, QLatin1Char(' ')));
 
     find<QLineEdit>("eXId")->setText(QStringLiteral("X.1"));
-    EXPECT_FALSE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
+    EXPECT_TRUE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
+    dialogs->answers = { false };
     t.moveTo(1);
-    EXPECT_TRUE(dialogs->questions.isEmpty());
+    EXPECT_EQ(dialogs->questions, QStringList { QStringLiteral("Save changes?") });
     EXPECT_EQ(t.textAt(0, t.fieldIndex(QStringLiteral("XId"))), QStringLiteral("01.01.01"));
     EXPECT_EQ(title->text(), QStringLiteral("Second"));
 
     title->setText(QStringLiteral("Second, renamed"));
-    EXPECT_TRUE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
-    dialogs->answers.push_back(true);
+    dialogs->answers = { true };
     t.moveTo(0);
-    EXPECT_EQ(dialogs->questions, QStringList { QStringLiteral("Save changes?") });
     EXPECT_EQ(t.textAt(1, t.fieldIndex(QStringLiteral("control_title"))), QStringLiteral("Second, renamed"));
     EXPECT_EQ(t.currentRow(), 0);
     EXPECT_EQ(title->text(), QStringLiteral("First"));
     EXPECT_FALSE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
-
-    title->setText(QStringLiteral("dropped"));
-    dialogs->answers.push_back(false);
-    t.moveTo(1);
-    EXPECT_EQ(t.textAt(0, t.fieldIndex(QStringLiteral("control_title"))), QStringLiteral("First"));
-    EXPECT_FALSE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
 }
 
-// Add, Save (tree rebuilt only when the Id changes), Delete by link and by key.
+// Add, Save (the tree follows), a tree click, Delete by link and by key.
 TEST_F(CatalogueTabs, ControlAddSaveDelete)
 {
     addControls({ { "01.01.01", "01.01.01", "S", "O", "First" } });
@@ -185,11 +179,11 @@ TEST_F(CatalogueTabs, ControlAddSaveDelete)
     EXPECT_EQ(window->statusText(), QStringLiteral("Record added             "));
     EXPECT_FALSE(window->assessment().workArchived());
     EXPECT_FALSE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
-    EXPECT_FALSE(findNode(tree, QStringLiteral("99.99.99: ")));
+    EXPECT_EQ(tree->currentItem(), findNode(tree, QStringLiteral(": "))); // no library reference yet
 
     find<QLineEdit>("eControl")->setText(QStringLiteral("Only the title"));
     click("hSave4");
-    EXPECT_FALSE(findNode(tree, QStringLiteral("99.99.99: Only the title"))); // no Id change, no rebuild
+    EXPECT_TRUE(findNode(tree, QStringLiteral(": Only the title")));
     find<QLineEdit>("eId")->setText(QStringLiteral("02.01.01"));
     find<QLineEdit>("eXId")->setText(QStringLiteral("02.01.01"));
     click("hSave4");
@@ -197,20 +191,19 @@ TEST_F(CatalogueTabs, ControlAddSaveDelete)
     EXPECT_EQ(window->statusText(), QStringLiteral("Save Complete             "));
     EXPECT_FALSE(window->tab<ControlsDatabaseTab>()->hasPendingEdits());
 
-    // Double click on a leaf finds the control by its title.
+    // A click on a leaf makes its control current.
     QTreeWidgetItem* leaf = findNode(tree, QStringLiteral("1.1.1: First"));
     ASSERT_TRUE(leaf);
-    tree->setCurrentItem(leaf);
-    window->tab<ControlsDatabaseTab>()->tvControlDblClick();
+    Q_EMIT tree->itemClicked(leaf, 0);
     EXPECT_EQ(t.text(QStringLiteral("Id")), QStringLiteral("01.01.01"));
     EXPECT_EQ(find<QLineEdit>("eControl")->text(), QStringLiteral("First"));
 
     window->assessment().setWorkArchived(true);
     dialogs->answers = { false };
-    window->tab<ControlsDatabaseTab>()->DBGrid4KeyUp(Qt::Key_Delete);
+    window->tab<ControlsDatabaseTab>()->deleteControl(false);
     EXPECT_EQ(t.recordCount(), 2);
     dialogs->answers = { true };
-    window->tab<ControlsDatabaseTab>()->DBGrid4KeyUp(Qt::Key_Delete);
+    window->tab<ControlsDatabaseTab>()->deleteControl(false);
     EXPECT_EQ(t.recordCount(), 1);
     EXPECT_TRUE(window->assessment().workArchived()); // the key leaves the saved flag
     EXPECT_EQ(window->statusText(), QStringLiteral("Deleted                "));
@@ -239,7 +232,9 @@ TEST_F(CatalogueTabs, ImportButtons)
     dialogs->files = { controls };
     click("bImport2");
     ASSERT_EQ(dialogs->fileRequests.size(), 1);
-    EXPECT_EQ(dialogs->fileRequests.first().defaultSuffix, QStringLiteral("xls"));
+    EXPECT_EQ(dialogs->fileRequests.first().defaultSuffix, QStringLiteral("xlsx"));
+    EXPECT_EQ(
+        dialogs->fileRequests.first().filter, QStringLiteral("Spreadsheets (*.xlsx *.xls);;OSCAL catalogs (*.json)"));
     EXPECT_EQ(a().controls().recordCount(), 1);
     EXPECT_EQ(find<QLineEdit>("eControl")->text(), QStringLiteral("Imported"));
     EXPECT_TRUE(findNode(find<QTreeWidget>("tvControl"), QStringLiteral("1.1.1: Imported")));
@@ -254,6 +249,7 @@ TEST_F(CatalogueTabs, ImportButtons)
     dialogs->answers = { true };
     dialogs->files = { attributes };
     click("bImport1");
+    EXPECT_EQ(dialogs->fileRequests.last().filter, QStringLiteral("Spreadsheets (*.xlsx *.xls)"));
     EXPECT_EQ(a().attribute().recordCount(), 1);
     EXPECT_EQ(find<QLineEdit>("eAttName2")->text(), QStringLiteral("Avail"));
     EXPECT_EQ(dumpTree(find<QTreeWidget>("tvAttribute")), QStringList({ "Attributes", "  Grp", "    Avail" }));
@@ -301,23 +297,22 @@ TEST_F(CatalogueTabs, MappingGridsFollowTheTier)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.attribute);
         ASSERT_TRUE(att.locate(QStringLiteral("Attribute"), { QString::fromLatin1(c.attribute) }));
-        tab->DBGrid6CellClick();
         EXPECT_EQ(visible(a().businessToTechnical(), "TechAtt"), c.tech);
         EXPECT_EQ(visible(a().technicalToSecurity(), "SecAtt"), c.sec);
     }
     // Following the second technical attribute of Bus.
     att.locate(QStringLiteral("Attribute"), { QStringLiteral("Bus") });
-    tab->DBGrid6CellClick();
     a().businessToTechnical().moveTo(1);
-    tab->DBGrid7CellClick();
+    tab->followTechnicalAttribute();
     EXPECT_EQ(visible(a().technicalToSecurity(), "SecAtt"), QStringList { QStringLiteral("Sec2") });
     // Clicking the business attribute again follows its first technical attribute,
     // wherever the mapping grid's cursor was left.
-    tab->DBGrid6CellClick();
+    clickRow("DBGrid6", att.currentRow());
     EXPECT_EQ(visible(a().technicalToSecurity(), "SecAtt"), QStringList { QStringLiteral("Sec") });
 }
 
-// Add, Save with the sort key and tier rule, the bad Sequence, the tree rebuilt on key changes only.
+// Add, Save with the sort key and tier rule, the bad Sequence, the tree
+// following the rows, a tree click, Delete.
 TEST_F(CatalogueTabs, AttributeAddAndSave)
 {
     addAttribute("G", "1", "Able", "Business");
@@ -331,26 +326,25 @@ TEST_F(CatalogueTabs, AttributeAddAndSave)
     EXPECT_EQ(find<QLineEdit>("eAttSeq2")->text(), QStringLiteral("0"));
     EXPECT_EQ(window->statusText(), QStringLiteral("Record added             "));
     EXPECT_FALSE(window->assessment().workArchived());
-    EXPECT_FALSE(findNode(tree, QStringLiteral("Attribute Name")));
+    EXPECT_EQ(tree->currentItem(), findNode(tree, QStringLiteral("Attribute Name")));
 
     find<QPlainTextEdit>("mAttDesc2")->setPlainText(QStringLiteral("text only"));
     find<QLineEdit>("eTier")->setText(QStringLiteral("technical"));
     click("hSave6");
     EXPECT_EQ(att.text(QStringLiteral("Tier")), QStringLiteral("Business")); // not an exact tier word
+    EXPECT_EQ(find<QLineEdit>("eTier")->text(), QStringLiteral("Business")); // shown as stored
     EXPECT_EQ(att.text(QStringLiteral("Description")), QStringLiteral("text only"));
-    EXPECT_FALSE(findNode(tree, QStringLiteral("Attribute Name"))); // same key: no rebuild
     EXPECT_EQ(window->statusText(), QStringLiteral("Save Complete               "));
 
     find<QLineEdit>("eAttName2")->setText(QStringLiteral("Usable"));
-    find<QLineEdit>("eAttSeq2")->setText(QStringLiteral("112"));
+    find<QLineEdit>("eAttSeq2")->setText(QStringLiteral("7"));
     find<QLineEdit>("eTier")->setText(QStringLiteral("Technical"));
     click("hSave6");
-    EXPECT_TRUE(findNode(tree, QStringLiteral("Usable")));
-    EXPECT_EQ(att.currentRow(), 0); // the rebuilt tree leaves the first record current
-    ASSERT_TRUE(att.locate(QStringLiteral("Attribute"), { QStringLiteral("Usable") }));
-    EXPECT_EQ(att.text(QStringLiteral("GrAtt")), QStringLiteral("12Usable"));
+    EXPECT_EQ(tree->currentItem(), findNode(tree, QStringLiteral("Usable")));
+    EXPECT_EQ(att.text(QStringLiteral("Attribute")), QStringLiteral("Usable")); // still the record saved
+    EXPECT_EQ(att.currentRow(), 1);
+    EXPECT_EQ(att.text(QStringLiteral("GrAtt")), QStringLiteral("07Usable"));
     EXPECT_EQ(att.text(QStringLiteral("Tier")), QStringLiteral("Technical"));
-    window->tab<AttributesDatabaseTab>()->DBGrid6CellClick();
 
     window->assessment().setWorkArchived(true);
     find<QLineEdit>("eAttName2")->setText(QStringLiteral("Broken"));
@@ -360,18 +354,57 @@ TEST_F(CatalogueTabs, AttributeAddAndSave)
     EXPECT_FALSE(att.isEditing());
     EXPECT_EQ(att.text(QStringLiteral("Attribute")), QStringLiteral("Usable"));
     EXPECT_TRUE(window->assessment().workArchived());
+    EXPECT_TRUE(window->tab<AttributesDatabaseTab>()->hasPendingEdits()); // the edits are kept
     EXPECT_EQ(dialogs->waitDepth, 0);
 
-    // Double click on an attribute node loads it; the tier editor is left alone.
-    find<QLineEdit>("eTier")->setText(QStringLiteral("kept"));
-    tree->setCurrentItem(findNode(tree, QStringLiteral("Able")));
-    window->tab<AttributesDatabaseTab>()->tvAttributeDblClick();
+    // A click on an attribute node offers the edits, then shows that attribute.
+    dialogs->answers = { false };
+    Q_EMIT tree->itemClicked(findNode(tree, QStringLiteral("Able")), 0);
+    EXPECT_EQ(dialogs->questions, QStringList { QStringLiteral("Save changes?") });
     EXPECT_EQ(att.text(QStringLiteral("Attribute")), QStringLiteral("Able"));
     EXPECT_EQ(find<QLineEdit>("eAttName2")->text(), QStringLiteral("Able"));
-    EXPECT_EQ(find<QLineEdit>("eTier")->text(), QStringLiteral("kept"));
+    EXPECT_EQ(find<QLineEdit>("eTier")->text(), QStringLiteral("Business"));
 
     dialogs->answers = { true };
     click("hDelete6");
     EXPECT_EQ(att.recordCount(), 1);
     EXPECT_FALSE(window->assessment().workArchived());
+    EXPECT_EQ(tree->currentItem(), findNode(tree, QStringLiteral("Usable")));
+    EXPECT_EQ(find<QLineEdit>("eAttName2")->text(), QStringLiteral("Usable"));
+}
+
+// While a catalogue is empty its tabs offer the starter set; one click loads
+// it, after the pending edits are offered, and the offer goes.
+TEST_F(CatalogueTabs, EmptyCataloguesOfferTheStarterSets)
+{
+    const struct {
+        const char* tab;
+        const char* offer;
+        const char* table;
+    } cases[] = { { "AttributeTab", "hStarterAttributes", "Attribute" },
+        { "TabSheet7", "hStarterAttributes", "Attribute" }, { "TabSheet5", "hStarterControls", "Controls" } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tab);
+        a().clearDatabase();
+        Table& sys = a().system();
+        sys.edit();
+        sys.setText(
+            QStringLiteral("AutoControlFile"), QStringLiteral(QUARRIX_SOURCE_DIR "/sets/starter_controls.xlsx"));
+        sys.setText(
+            QStringLiteral("AutoAttributeFile"), QStringLiteral(QUARRIX_SOURCE_DIR "/sets/starter_attributes.xlsx"));
+        sys.post();
+        showTab(c.tab);
+        Table& t = *a().byName(QString::fromLatin1(c.table));
+        auto* tab = window->findChild<QWidget*>(QString::fromLatin1(c.tab));
+        auto* offer = tab->findChild<QLabel*>(QString::fromLatin1(c.offer));
+        ASSERT_TRUE(offer);
+        EXPECT_FALSE(offer->isHidden());
+        QTest::mouseClick(offer, Qt::LeftButton);
+        EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
+        EXPECT_GT(t.recordCount(), 10);
+        EXPECT_TRUE(offer->isHidden());
+    }
+    // The tab shows what was loaded.
+    EXPECT_FALSE(find<QLineEdit>("eId")->text().isEmpty());
+    EXPECT_GT(find<QTreeWidget>("tvControl")->topLevelItem(0)->childCount(), 1);
 }

@@ -64,26 +64,9 @@ TEST_F(RegisterEditMoves, EveryMoveOffersTheEditsOnceAndYesSavesOnlyTheEditedRec
 
                 makeMove(move, t.tab);
 
-                EXPECT_EQ(timesAsked("Save changes?"), 1);
-                EXPECT_EQ(dialogs->questions.value(0), "Save changes?");
-                EXPECT_EQ(dialogs->defaults.value(0), Dialogs::Default::Yes);
-                EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
-                // Exactly the edited record changed on Yes, nothing on No; Add
-                // added its record all the same.
-                StoredRows after = storedRows(t.table);
-                StoredRows expected = before;
-                if (yes)
-                    expected[edited][table.fieldIndex(QString::fromLatin1(t.textField))] = QStringLiteral("Edited");
-                int added = 0;
-                for (auto it = after.begin(); it != after.end();)
-                    if (before.count(it->first) == 0) {
-                        ++added;
-                        it = after.erase(it);
-                    } else {
-                        ++it;
-                    }
-                EXPECT_EQ(after, expected);
-                EXPECT_EQ(added, move == RecordMove::Add ? 1 : 0);
+                expectOfferedOnce();
+                expectOnlyEditedRecordChanged(
+                    storedRows(t.table), before, edited, table.fieldIndex(QString::fromLatin1(t.textField)), yes, move);
                 // The editors show the current record.
                 const bool any = table.hasRecord();
                 EXPECT_EQ(find<QLineEdit>(t.idEditor)->text(), any ? table.text(t.idField) : QString());

@@ -44,19 +44,30 @@ TEST_F(SettingsTabTest, ProjectDetailEditSaveCycleStoresAndShowsTheIdentity)
     EXPECT_FALSE(window->assessment().workArchived());
 }
 
-TEST_F(SettingsTabTest, OrgStructureSaveRebuildsTheFilterBoxLeavingItsTextEmpty)
+// After the save the filter box shows "All" and the tables follow it, so no
+// record added next starts with an empty division.
+TEST_F(SettingsTabTest, OrgStructureSaveRebuildsTheFilterBoxShowingAll)
 {
+    auto* division = find<QComboBox>("cbDivision0");
+    addRow(window->assessment().requirements(), { { "RSeq", "BR1.01" }, { "Division", "West" } });
+    addRow(window->assessment().requirements(), { { "RSeq", "BR1.02" }, { "Division", "North" } });
+    window->rebuildDivisionFilter({ "West" });
+    division->setCurrentText("West");
+    ASSERT_EQ(window->assessment().requirements().recordCount(), 1);
+
     click("hEdit3");
     find<QLineEdit>("eEnterprise")->setText("Harbour Holdings");
     find<QPlainTextEdit>("mBusinessDivs")->setPlainText("North\nSouth");
     click("hEdit3");
     EXPECT_EQ(sys().text("Divisions"), "North\r\nSouth");
-    auto* division = find<QComboBox>("cbDivision0");
     QStringList items;
     for (int i = 0; i < division->count(); ++i)
         items << division->itemText(i);
     EXPECT_EQ(items, (QStringList { "All", "Enterprise", "North", "South" }));
-    EXPECT_EQ(division->currentText(), "");
+    EXPECT_EQ(division->currentText(), "All");
+    EXPECT_EQ(window->divisionFilterText(), "All");
+    EXPECT_EQ(window->assessment().requirements().recordCount(), 2);
+    EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
 }
 
 TEST_F(SettingsTabTest, AGroupLeftInEditingShowsStoredValuesAgainWhenTheTabReturns)

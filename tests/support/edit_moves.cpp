@@ -30,6 +30,19 @@ const char* moveName(RecordMove move)
     return "?";
 }
 
+int takeAddedRows(StoredRows& after, const StoredRows& before)
+{
+    int added = 0;
+    for (auto it = after.begin(); it != after.end();)
+        if (before.count(it->first) == 0) {
+            ++added;
+            it = after.erase(it);
+        } else {
+            ++it;
+        }
+    return added;
+}
+
 StoredRows EditMovesFixture::storedRows(const char* table) const
 {
     Assessment fresh;
@@ -96,4 +109,23 @@ void EditMovesFixture::makeMove(RecordMove move, const EditingTab& tab)
 int EditMovesFixture::timesAsked(const QString& question) const
 {
     return int(dialogs->questions.count(question));
+}
+
+void EditMovesFixture::expectOfferedOnce() const
+{
+    EXPECT_EQ(timesAsked(QStringLiteral("Save changes?")), 1);
+    EXPECT_EQ(dialogs->questions.value(0), "Save changes?");
+    EXPECT_EQ(dialogs->defaults.value(0), Dialogs::Default::Yes);
+    EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
+}
+
+void EditMovesFixture::expectOnlyEditedRecordChanged(
+    StoredRows after, const StoredRows& before, qint64 edited, int field, bool yes, RecordMove move)
+{
+    StoredRows expected = before;
+    if (yes)
+        expected[edited][field] = QStringLiteral("Edited");
+    const int added = takeAddedRows(after, before);
+    EXPECT_EQ(after, expected);
+    EXPECT_EQ(added, move == RecordMove::Add ? 1 : 0);
 }

@@ -38,6 +38,9 @@ struct EditingTab {
 // Every stored row of a table, read afresh from the file: row id -> values.
 using StoredRows = std::map<qint64, QStringList>;
 
+// Takes the rows that are not in `before` out of `after`; returns how many.
+int takeAddedRows(StoredRows& after, const StoredRows& before);
+
 // A window whose tests make each move with edits pending and check what the
 // store and the editors hold afterwards.
 class EditMovesFixture : public WindowFixture {
@@ -51,4 +54,11 @@ protected:
     // switch comes back to the tab, so that its editors can be checked.
     void makeMove(RecordMove move, const EditingTab& tab);
     int timesAsked(const QString& question) const;
+    // The move asked "Save changes?" first and once, Yes by default, and
+    // showed no error.
+    void expectOfferedOnce() const;
+    // Yes set the edited field of the edited record to "Edited" and changed
+    // nothing else, No changed nothing; Add added its record all the same.
+    static void expectOnlyEditedRecordChanged(
+        StoredRows after, const StoredRows& before, qint64 edited, int field, bool yes, RecordMove move);
 };

@@ -3,6 +3,7 @@
 #include "sample_assessment.h"
 
 #include "analysis/profile_division_filter.h"
+#include "store/progress.h"
 #include "store/quarrix_error.h"
 #include "support/temp_store.h"
 #include "upload/central_upload.h"
@@ -314,6 +315,48 @@ TEST_F(Upload, AConnectionKilledMidwayIsReportedAtTheTableWhereItDied)
         << message.toStdString();
     EXPECT_EQ(central.column("SELECT Assessment_Title FROM Assessment"), QStringList { "Harbour review" });
     EXPECT_EQ(central.column("SELECT Requirement_Id FROM Requirement").size(), 3);
+}
+
+// Every step reaches a reporter that takes longer than the 50 ms between
+// reports; the steps are recorded as "phase done/total".
+struct SlowRecorder : Progress::Reporter {
+    QStringList steps;
+    void report(const QString& phase, qint64 done, qint64 total) override
+    {
+        steps << QStringLiteral("%1 %2/%3").arg(phase).arg(done).arg(total);
+        QThread::msleep(55);
+    }
+};
+
+// The upload tells the window's progress dialog how far it is: first each
+// local record read, with no total known, then the rows written of all the
+// rows to write, up to the whole.
+TEST_F(Upload, ReportsReadingThenWritingUpToTheWhole)
+{
+    SlowRecorder recorder;
+    {
+        Progress::Scope scope(recorder);
+        QThread::msleep(55);
+        upload(a, central.settings(), QStringLiteral("All"));
+    }
+    ASSERT_FALSE(recorder.steps.isEmpty());
+    const QStringList reading = recorder.steps.filter(QStringLiteral("Reading the assessment "));
+    const QStringList writing = recorder.steps.filter(QStringLiteral("Uploading to the central database "));
+    EXPECT_EQ(reading.size() + writing.size(), recorder.steps.size()) << recorder.steps.join('\n').toStdString();
+    ASSERT_FALSE(reading.isEmpty());
+    ASSERT_FALSE(writing.isEmpty());
+    EXPECT_EQ(recorder.steps.indexOf(writing.first()), reading.size()); // all reading comes first
+    for (int i = 0; i < reading.size(); ++i)
+        EXPECT_EQ(reading[i], QStringLiteral("Reading the assessment %1/0").arg(i + 1));
+    // The central tables hold the rows written; the last step says all are.
+    qint64 rows = 0;
+    for (const char* table : { "Division", "DivGroup", "Requirement", "ReqAtt", "Driver", "DrAtt", "Attribute",
+             "AttCon", "DrvCon", "Control", "CObjective" })
+        rows += central.column(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table)))
+                    .value(0)
+                    .toLongLong();
+    EXPECT_EQ(writing.first(), QStringLiteral("Uploading to the central database 0/%1").arg(rows));
+    EXPECT_EQ(writing.last(), QStringLiteral("Uploading to the central database %1/%1").arg(rows));
 }
 
 }

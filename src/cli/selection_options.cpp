@@ -1,0 +1,73 @@
+#include "cli/selection_options.h"
+
+#include "analysis/in_use_derivation.h"
+#include "analysis/profile_division_filter.h"
+#include "cli/command_registry.h"
+#include "store/assessment.h"
+#include "store/quarrix_error.h"
+
+namespace SelectionOptions {
+
+const QStringList& common()
+{
+    static const QStringList options { QStringLiteral("--division"), QStringLiteral("--activity"),
+        QStringLiteral("--group"), QStringLiteral("--tables") };
+    return options;
+}
+
+QString fileArgument(const CliContext& c, const char* command, const char* usage, const QStringList& known)
+{
+    const auto fail = [&] {
+        return QuarrixError(
+            QStringLiteral("usage: quarrix-cli %1 %2").arg(QString::fromLatin1(command), QString::fromLatin1(usage)));
+    };
+    for (int i = 0; i < c.args.size(); ++i) {
+        if (!c.args.at(i).startsWith(QLatin1String("--")))
+            continue;
+        if (!known.contains(c.args.at(i)) || i + 1 >= c.args.size())
+            throw fail();
+        ++i;
+    }
+    const QStringList files = c.positional();
+    if (files.size() != 1)
+        throw fail();
+    return files.first();
+}
+
+ReportSelection selectionOf(const CliContext& c)
+{
+    ReportSelection s;
+    s.activity = c.option(QStringLiteral("--activity"), QStringLiteral("All"));
+    s.group = c.option(QStringLiteral("--group"), QStringLiteral("All"));
+    if (c.hasOption(QStringLiteral("--tables"))) {
+        s.requirements = s.drivers = s.attributes = s.controls = false;
+        const QStringList tables = c.option(QStringLiteral("--tables")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        for (const QString& t : tables) {
+            const QString name = t.trimmed().toLower();
+            if (name == QLatin1String("requirements"))
+                s.requirements = true;
+            else if (name == QLatin1String("drivers"))
+                s.drivers = true;
+            else if (name == QLatin1String("attributes"))
+                s.attributes = true;
+            else if (name == QLatin1String("controls"))
+                s.controls = true;
+            else
+                throw QuarrixError(
+                    QStringLiteral("Unknown table '%1': choose from requirements, drivers, attributes, controls.")
+                        .arg(t));
+        }
+    }
+    return s;
+}
+
+void prepare(const CliContext& c)
+{
+    Assessment& a = c.assessment;
+    const QString division = c.option(QStringLiteral("--division"), QStringLiteral("All"));
+    applyDivisionFilter(a.requirements(), division);
+    applyDivisionFilter(a.drivers(), division);
+    deriveAttributesInUse(a, division);
+}
+
+}
