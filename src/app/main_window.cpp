@@ -151,7 +151,8 @@ void MainWindow::buildMenu()
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
-    add(help, QStringLiteral("Quarrix Help"), "QuarrixHelp1", [] {});
+    // The guide opens from the menu as it does with F1, at the tab shown.
+    add(help, QStringLiteral("Quarrix Help"), "QuarrixHelp1", [this] { openHelp(); });
     add(help, QStringLiteral("About Quarrix"), "AboutQuarrix1", [this] { m_about->showWindow(); });
 }
 

@@ -170,6 +170,11 @@ TEST_F(MainWindowTest, F1WithOrWithoutShiftOrCtrlOpensTheUserGuideAtTheSectionOf
         EXPECT_TRUE(guide.toLocalFile().endsWith("/Quarrix.html")) << guide.toString().toStdString();
         EXPECT_EQ(guide.fragment(), c.anchor);
     }
+    // Help > Quarrix Help opens it the same way.
+    dialogs->openedDocuments.clear();
+    action("QuarrixHelp1")->trigger();
+    ASSERT_EQ(dialogs->openedDocuments.size(), 1);
+    EXPECT_EQ(dialogs->openedDocuments.front().fragment(), QStringLiteral("tab-system"));
 }
 
 TEST_F(MainWindowTest, ClearDatabaseEmptiesTheAssessmentButKeepsTheFilterBoxAndNotepad)
