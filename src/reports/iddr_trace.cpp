@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <array>
 #include <optional>
 
 namespace {
@@ -18,6 +19,25 @@ QString orderKey(const QString& key)
         if (ch >= u'A' && ch <= u'Z')
             ch = QChar(ch.unicode() - u'A' + u'a');
     return out;
+}
+
+// Whether the store's IDDR rows are these, in this order: a report run again
+// on an unchanged assessment rewrites nothing.
+bool holdsAlready(Store& store, const std::vector<std::array<QVariant, 3>>& rows)
+{
+    SqlStatement& query = store.cached(QStringLiteral("SELECT IDDR, id, cseq FROM IDDR ORDER BY rowid"));
+    query.reset();
+    size_t next = 0;
+    bool same = true;
+    query.eachRow([&](SqlStatement& s) {
+        if (!same)
+            return;
+        same = next < rows.size();
+        for (int column = 0; same && column < 3; ++column)
+            same = s.column(column) == rows[next][size_t(column)];
+        ++next;
+    });
+    return same && next == rows.size();
 }
 
 }
@@ -72,27 +92,33 @@ std::vector<TraceRow> rebuild(Assessment& a, const CarriedAttributes& carried)
         }
     }
 
-    {
+    // The rows as the store holds them.
+    const std::vector<FieldDef>& fields = iddr.def().fields;
+    const FieldDef& keyField = fields[size_t(iddr.fieldIndex(QStringLiteral("IDDR")))];
+    const FieldDef& idField = fields[size_t(iddr.fieldIndex(QStringLiteral("id")))];
+    const FieldDef& cseqField = fields[size_t(iddr.fieldIndex(QStringLiteral("cseq")))];
+    std::vector<std::array<QVariant, 3>> stored;
+    stored.reserve(rows.size());
+    for (const TraceRow& r : rows)
+        stored.push_back({ Table::storedValue(keyField, r.key), Table::storedValue(idField, r.id),
+            Table::storedValue(cseqField, r.cseq) });
+
+    if (!holdsAlready(a.store(), stored)) {
         // All or nothing: a failure leaves the previous trace in place and
         // the table open.
         // The rows go straight to the store, as the table would write them,
         // and the table reads them back once.
         Store::Transaction tx(a.store());
         a.store().deleteAll(iddr.name());
-        const std::vector<FieldDef>& fields = iddr.def().fields;
-        const FieldDef& keyField = fields[size_t(iddr.fieldIndex(QStringLiteral("IDDR")))];
-        const FieldDef& idField = fields[size_t(iddr.fieldIndex(QStringLiteral("id")))];
-        const FieldDef& cseqField = fields[size_t(iddr.fieldIndex(QStringLiteral("cseq")))];
         SqlStatement& insert = a.store().cached(QStringLiteral("INSERT INTO IDDR (IDDR, id, cseq) VALUES (?, ?, ?)"));
-        for (const TraceRow& r : rows) {
-            insert.bind(1, Table::storedValue(keyField, r.key));
-            insert.bind(2, Table::storedValue(idField, r.id));
-            insert.bind(3, Table::storedValue(cseqField, r.cseq));
+        for (const auto& values : stored) {
+            for (int column = 0; column < 3; ++column)
+                insert.bind(column + 1, values[size_t(column)]);
             insert.run();
         }
         tx.commit();
+        iddr.refresh();
     }
-    iddr.refresh();
     iddr.first();
 
     std::vector<std::pair<QString, size_t>> order;

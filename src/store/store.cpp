@@ -293,3 +293,8 @@ void Store::Transaction::commit()
     m_done = true;
     --m_store.m_depth;
 }
+
+qint64 Store::totalChanges() const
+{
+    return sqlite3_total_changes64(m_db);
+}

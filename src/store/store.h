@@ -27,6 +27,8 @@ public:
     sqlite3* handle() const { return m_db; }
 
     void exec(const QString& sql);
+    // Rows inserted, changed or deleted through this connection since it opened.
+    qint64 totalChanges() const;
     SqlStatement& cached(const QString& sql); // prepared once per store
 
     // The delete-all statement: empties the named table.

@@ -88,6 +88,38 @@ TEST_F(IddrTraceTest, CollidingAndLongKeysKeepOneRowPerPair)
     EXPECT_EQ(stored.count("01.01.01|0BD1"), 1); // the long identifier, cut to 8 characters
 }
 
+// A second run on the same assessment finds the table holding its rows and
+// writes nothing; one after a change writes the new rows, and a table changed
+// behind its back is written again.
+TEST_F(IddrTraceTest, ARebuildWritesOnlyWhenTheTraceChanged)
+{
+    const auto storedPairs = [this] {
+        QStringList pairs;
+        a.store().cached("SELECT id, cseq FROM IDDR ORDER BY rowid").eachRow([&](SqlStatement& s) {
+            pairs << s.text(0) + "|" + s.text(1);
+        });
+        return pairs;
+    };
+    const auto rebuild = [this] { return IddrTrace::rebuild(a, CarriedAttributes::read(a.store())); };
+    rebuild();
+    const QStringList first = storedPairs();
+    const qint64 changesBefore = a.store().totalChanges();
+    rebuild();
+    EXPECT_EQ(a.store().totalChanges(), changesBefore);
+    EXPECT_EQ(storedPairs(), first);
+
+    Table& profiles = a.driverProfiles();
+    ASSERT_TRUE(profiles.locate("CSeq", { "0BD1" }));
+    profiles.remove();
+    const std::vector<TraceRow> rows = rebuild();
+    EXPECT_FALSE(storedPairs().join(',').contains("|0BD1"));
+    EXPECT_EQ(storedPairs().size(), int(rows.size()));
+
+    a.store().exec("DELETE FROM IDDR WHERE rowid = (SELECT MAX(rowid) FROM IDDR)");
+    rebuild();
+    EXPECT_EQ(storedPairs().size(), int(rows.size()));
+}
+
 TEST_F(IddrTraceTest, ReportListsCollidingPairsAndNeverMatchesACutIdentifier)
 {
     ReportFixture::add(a.controls(), { { "Id", "01.1" }, { "control_title", "First" } });
