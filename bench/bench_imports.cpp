@@ -82,7 +82,7 @@ public:
     QString openFile(const FileRequest&) override { return file; }
     QString saveFile(const FileRequest&) override { return file; }
     bool print(QPrinter&) override { return false; }
-    void openDocument(const QString&) override { }
+    void openDocument(const QUrl&) override { }
     void beginWait() override { }
     void endWait() override { }
     void progress(const QString&, qint64, qint64) override { }

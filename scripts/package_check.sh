@@ -29,7 +29,12 @@ quarrix-cli report "$work/report.pdf"
 test -s "$work/report.pdf"
 QT_QPA_PLATFORM=offscreen quarrix --screenshots "$work/shots"
 shots=$(ls "$work"/shots/*.png | wc -l)
-[ "$shots" -eq 11 ] || { echo "expected 11 screenshots of the installed program, got $shots" >&2; exit 1; }
+[ "$shots" -eq 12 ] || { echo "expected 12 screenshots of the installed program (11 tabs and the trace window), got $shots" >&2; exit 1; }
+# The user guide and its pictures are installed, and F1 finds them there.
+test -f /usr/share/quarrix/Quarrix.html
+for picture in $(grep -o 'src="guide/[^"]*"' /usr/share/quarrix/Quarrix.html | sed 's/^src="//; s/"$//'); do
+  test -f "/usr/share/quarrix/$picture" || { echo "the installed guide misses $picture" >&2; exit 1; }
+done
 test -f /usr/share/applications/quarrix.desktop
 test -f /usr/share/icons/hicolor/scalable/apps/quarrix.svg
 man -w quarrix-cli >/dev/null

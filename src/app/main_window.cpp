@@ -6,6 +6,7 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/requirements_tab.h"
 #include "analysis/security_attributes_tab.h"
+#include "app/help_sections.h"
 #include "app/project_tab.h"
 #include "catalogues/attribute_set_import.h"
 #include "catalogues/attributes_database_tab.h"
@@ -32,6 +33,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 static const QSize kMinimumOuterSize(936, 720);
@@ -149,7 +151,8 @@ void MainWindow::buildMenu()
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
-    add(help, QStringLiteral("Quarrix Help"), "QuarrixHelp1", [] {});
+    // The guide opens from the menu as it does with F1, at the tab shown.
+    add(help, QStringLiteral("Quarrix Help"), "QuarrixHelp1", [this] { openHelp(); });
     add(help, QStringLiteral("About Quarrix"), "AboutQuarrix1", [this] { m_about->showWindow(); });
 }
 
@@ -411,7 +414,12 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+// The guide opens at the section of the tab shown.
 void MainWindow::openHelp()
 {
-    m_dialogs->openDocument(DataFolder::file(QStringLiteral("Quarrix.html")));
+    QUrl guide = QUrl::fromLocalFile(DataFolder::file(QStringLiteral("Quarrix.html")));
+    const QString anchor = HelpSections::anchorFor(m_pages->currentWidget()->objectName());
+    if (!anchor.isEmpty())
+        guide.setFragment(anchor);
+    m_dialogs->openDocument(guide);
 }

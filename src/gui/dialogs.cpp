@@ -65,9 +65,9 @@ bool WidgetDialogs::print(QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-void WidgetDialogs::openDocument(const QString& path)
+void WidgetDialogs::openDocument(const QUrl& url)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    QDesktopServices::openUrl(url);
 }
 
 void WidgetDialogs::beginWait()

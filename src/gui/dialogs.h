@@ -11,6 +11,7 @@
 #include <QStringList>
 
 class QPrinter;
+class QUrl;
 class QWidget;
 
 // Every question, notice, file dialog, print dialog, help request and the wait
@@ -48,8 +49,9 @@ public:
     virtual QString saveFile(const FileRequest& request) = 0;
     // Shows the print dialog for the printer; false means cancelled.
     virtual bool print(QPrinter& printer) = 0;
-    // Opens a file in the desktop's viewer (help).
-    virtual void openDocument(const QString& path) = 0;
+    // Opens a local file in the desktop's viewer (the user guide, at the
+    // section the URL's fragment names).
+    virtual void openDocument(const QUrl& url) = 0;
 
     virtual void beginWait() = 0;
     virtual void endWait() = 0;
@@ -95,7 +97,7 @@ public:
     QString openFile(const FileRequest& request) override;
     QString saveFile(const FileRequest& request) override;
     bool print(QPrinter& printer) override;
-    void openDocument(const QString& path) override;
+    void openDocument(const QUrl& url) override;
     void beginWait() override;
     void endWait() override;
     void progress(const QString& phase, qint64 done, qint64 total) override;

@@ -1,10 +1,14 @@
+#include "analysis/trace_window.h"
+#include "app/help_sections.h"
 #include "app/main_window.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTabWidget>
 
-// Saves a picture of every tab into the folder (for the user guide and README).
+// Saves a picture of every tab into the folder, named after the tab's section
+// of the user guide ("tab-requirements.png"), and one of the trace window
+// ("trace-window.png").
 static int saveScreenshots(MainWindow& window, const QString& folder)
 {
     QDir().mkpath(folder);
@@ -12,14 +16,19 @@ static int saveScreenshots(MainWindow& window, const QString& folder)
     for (int i = 0; i < pages->count(); ++i) {
         pages->setCurrentIndex(i);
         QApplication::processEvents();
-        const QString name = QStringLiteral("%1/%2-%3.png")
-                                 .arg(folder)
-                                 .arg(i, 2, 10, QLatin1Char('0'))
-                                 .arg(pages->widget(i)->objectName());
-        if (!window.grab().save(name))
+        QString name = HelpSections::anchorFor(pages->widget(i)->objectName());
+        if (name.isEmpty())
+            name = pages->widget(i)->objectName();
+        if (!window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))))
             return 1;
     }
-    return 0;
+    pages->setCurrentIndex(0);
+    window.openTraceWindow();
+    TraceWindow* trace = window.traceWindow();
+    if (!trace)
+        return 1;
+    QApplication::processEvents();
+    return trace->grab().save(QDir(folder).filePath(QStringLiteral("trace-window.png"))) ? 0 : 1;
 }
 
 int main(int argc, char* argv[])

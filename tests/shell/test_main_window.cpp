@@ -146,15 +146,35 @@ TEST_F(MainWindowTest, ClosingWithUnsavedWorkAsksAndNoEndsWithoutSaving)
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(MainWindowTest, F1WithOrWithoutShiftOrCtrlOpensTheUserGuide)
+TEST_F(MainWindowTest, F1WithOrWithoutShiftOrCtrlOpensTheUserGuideAtTheSectionOfTheTabShown)
 {
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    for (auto modifiers : { Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier })
-        QTest::keyClick(window.get(), Qt::Key_F1, modifiers);
-    ASSERT_EQ(dialogs->openedDocuments.size(), 3);
-    for (const QString& path : dialogs->openedDocuments)
-        EXPECT_TRUE(path.endsWith("/Quarrix.html")) << path.toStdString();
+    const struct {
+        const char* tab;
+        Qt::KeyboardModifiers modifiers;
+        const char* anchor;
+    } cases[] = {
+        { "TabSheet9", Qt::NoModifier, "tab-project" },
+        { "TabSheet1", Qt::ShiftModifier, "tab-requirements" },
+        { "TabSheet4", Qt::ControlModifier, "tab-security-attributes" },
+        { "TabSheet8", Qt::NoModifier, "tab-system" },
+    };
+    for (const auto& c : cases) {
+        showTab(c.tab);
+        dialogs->openedDocuments.clear();
+        QTest::keyClick(window.get(), Qt::Key_F1, c.modifiers);
+        ASSERT_EQ(dialogs->openedDocuments.size(), 1) << c.tab;
+        const QUrl& guide = dialogs->openedDocuments.front();
+        EXPECT_TRUE(guide.isLocalFile());
+        EXPECT_TRUE(guide.toLocalFile().endsWith("/Quarrix.html")) << guide.toString().toStdString();
+        EXPECT_EQ(guide.fragment(), c.anchor);
+    }
+    // Help > Quarrix Help opens it the same way.
+    dialogs->openedDocuments.clear();
+    action("QuarrixHelp1")->trigger();
+    ASSERT_EQ(dialogs->openedDocuments.size(), 1);
+    EXPECT_EQ(dialogs->openedDocuments.front().fragment(), QStringLiteral("tab-system"));
 }
 
 TEST_F(MainWindowTest, ClearDatabaseEmptiesTheAssessmentButKeepsTheFilterBoxAndNotepad)

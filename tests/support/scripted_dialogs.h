@@ -3,6 +3,7 @@
 #include "gui/dialogs.h"
 
 #include <QStringList>
+#include <QUrl>
 #include <deque>
 
 // Answers the window's questions and dialogs from a script, in order, and
@@ -20,7 +21,7 @@ public:
     QStringList notices; // every notice()
     QStringList errors; // every error()
     QList<FileRequest> fileRequests; // every openFile()/saveFile()
-    QStringList openedDocuments; // every openDocument()
+    QList<QUrl> openedDocuments; // every openDocument()
     int waitDepth = 0; // beginWait() minus endWait()
     int waitCount = 0; // beginWait() calls
     QStringList progressPhases; // the phases progress() was told, each run of one phase once
@@ -31,7 +32,7 @@ public:
     QString openFile(const FileRequest& request) override;
     QString saveFile(const FileRequest& request) override;
     bool print(QPrinter& printer) override;
-    void openDocument(const QString& path) override { openedDocuments << path; }
+    void openDocument(const QUrl& url) override { openedDocuments << url; }
     void beginWait() override
     {
         ++waitDepth;

@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Retakes the user guide's pictures (docs/guide/*.png): builds a small example
+# assessment with quarrix-cli and the starter sets in a temporary folder, lets
+# `quarrix --screenshots` draw every tab and the trace window over it, and
+# shrinks the pictures (ImageMagick's convert, when installed).
+#   bash scripts/make_guide_screenshots.sh [BUILD_FOLDER]   (default build/test)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(cd "${1:-$root/build/test}" && pwd)"
+cli="$build/src/quarrix-cli"
+program="$build/src/quarrix"
+out="$root/docs/guide"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# The catalogues come from the starter sets, through the program's own imports.
+"$cli" init >/dev/null
+"$cli" import-attributes "$root/sets/starter_attributes.xlsx" >/dev/null
+"$cli" import-controls "$root/sets/starter_controls.xlsx" >/dev/null
+"$cli" save-archive catalogues.txt >/dev/null
+
+# The example assessment is added to that archive and loaded back: the project,
+# requirements, drivers, their profiles, the objectives and controls of the
+# security attributes in use (two of which are left without controls, so the
+# trace shows gaps) and two applications.
+python3 - catalogues.txt example.txt <<'EOF'
+import sys
+
+ENC = "cp1252"
+lines = open(sys.argv[1], "rb").read().decode(ENC).split("\r\n")
+
+def listing(*items):
+    return "".join(item + "\r\n" for item in items)
+
+project = {
+    "ID": "HLF-2025",
+    "Title": "Harbourline Freight security review",
+    "Description": "Business-driven review of the security architecture of Harbourline Freight\r\n"
+                   "ahead of the new customer portal.",
+    "Enterprise": "Harbourline Freight",
+    "Divisions": listing("Shipping", "Finance"),
+    "Activities": listing("Customer Service", "Operations", "Reporting"),
+    "Groups": listing("Growth", "Compliance"),
+    "Notes": "Workshop with the depot managers on 14 May.\r\nAsk Finance for the audit report.",
+}
+requirements = [
+    ("BR1.01", "Customers can track their consignments online at any hour.", "Shipping", "High",
+     "Customer Service", "Board strategy 2025\r\nCustomer survey, March"),
+    ("BR1.02", "Depot staff book loads on tablets in the yard.", "Shipping", "Medium", "Operations",
+     "Operations review"),
+    ("BR1.03", "Payments to carriers are approved by two people.", "Finance", "High", "Reporting",
+     "Internal audit, finding 14"),
+    ("BR1.04", "Customer records are kept no longer than the law allows.", "Enterprise", "High", "Reporting",
+     "Data protection officer"),
+    ("BR1.05", "Quarter-end figures are ready within five working days.", "Finance", "Medium", "Reporting",
+     "Finance director"),
+    ("BR1.06", "Drivers see their next route on their phones.", "Shipping", "Low", "Operations",
+     "Fleet manager"),
+]
+text = {r[0]: r[1] for r in requirements}
+drivers = [
+    ("BD1.01", "Keep tracking and booking open around the clock", "Shipping", "Customer Service", "Growth",
+     ["BR1.01", "BR1.02"]),
+    ("BD1.02", "Control carrier payments and the figures built on them", "Finance", "Reporting", "Compliance",
+     ["BR1.03", "BR1.05"]),
+    ("BD1.03", "Respect the privacy of customers", "Enterprise", "Reporting", "Compliance", ["BR1.04"]),
+]
+profiles = [
+    ("BD1.01", "Available", 1), ("BD1.01", "Responsive", 2), ("BD1.01", "Trusted", 3),
+    ("BD1.02", "Loss Averse", 1), ("BD1.02", "Compliant", 2), ("BD1.02", "Cost Controlled", 3),
+    ("BD1.03", "Private", 1), ("BD1.03", "Compliant", 2),
+]
+# Security attribute: (profile, objectives, controls)
+security = {
+    "Backed Up": ("Measured by the quarterly restore test. Success: every restore completes within four hours.",
+                  ["04.03: Backup"], ["04.03.01: Regular copies", "04.03.02: Restore tests"]),
+    "Audited": ("Measured by the share of systems sending events to the central log. Success: all of them.",
+                ["04.04: Logging and monitoring"], ["04.04.01: Event logs", "04.04.02: Clock alignment"]),
+    "Redundant": ("", ["05.02: Continuity"], ["05.02.01: Continuity plans", "05.02.02: Plan exercises"]),
+    "Authorised": ("", ["03.01: Access policy", "03.02: User accounts"],
+                   ["03.01.01: Access rules", "03.02.01: Registration", "03.02.03: Access review"]),
+    "Least Privilege": ("", [], ["03.02.02: Privileged accounts", "01.02.02: Separated duties"]),
+    "Tamper Evident": ("", [], ["04.04.01: Event logs"]),
+    "Validated": ("", [], ["01.02.02: Separated duties"]),
+    "Classified": ("", [], ["01.01.01: Written security policy"]),
+}
+
+out = []
+i = 0
+while i < len(lines):
+    line = lines[i]
+    tag = line[1:-1]
+    if line.startswith("<") and tag in project:
+        # a project block: the opening tag, its value lines, the closing tag
+        end = lines.index("</" + tag + ">", i)
+        out += [line] + project[tag].split("\r\n") + [lines[end]]
+        i = end + 1
+        continue
+    if line == "<AttributeRecord>" and lines[i + 2] in security:
+        end = lines.index("</AttributeRecord>", i)
+        record = lines[i:end + 1]
+        first_end = record.index("[end]")
+        profile, objectives, controls = security[lines[i + 2]]
+        out += record[:first_end + 1] + profile.split("\r\n") + ["[end]"]
+        out += listing(*objectives).split("\r\n") + ["[end]"] + listing(*controls).split("\r\n")
+        out += ["</AttributeRecord>"]
+        i = end + 1
+        continue
+    if line == "</Analysis>":
+        for r in requirements:
+            out += ["<RequirementRecord>", *r[:5], *r[5].split("\r\n"), "</RequirementRecord>"]
+        for d in drivers:
+            lines_of = listing(*(f"{r}: {text[r]}" for r in d[5]))
+            out += ["<DriverRecord>", *d[:5], *lines_of.split("\r\n"), "</DriverRecord>"]
+        for cseq, attribute, priority in profiles:
+            out += ["<DriverAttributeRecord>", cseq, attribute, str(priority), "</DriverAttributeRecord>"]
+    out.append(line)
+    i += 1
+applications = [
+    ("TrackNet", "Customer portal", "Shipping IT", "Shipping", "Consignment tracking for customers on the web.",
+     ["Redundant", "Audited", "Backed Up"],
+     ("Redundant", "Medium", "High", "A single data centre: a fire stops tracking for days.")),
+    ("PayLedger", "Finance", "Finance office", "Finance", "Carrier payments and the quarter-end figures.",
+     ["Validated", "Tamper Evident"],
+     ("Validated", "Low", "High", "One clerk could approve a payment alone.")),
+]
+tail = out.index("</Analysis>")
+for name, domain, owner, division, description, attributes, (attribute, likelihood, impact, risk) in applications:
+    out[tail:tail] = ["<ApplicationRecord>", name, domain, owner, division, description, "[end]",
+                      *listing(*attributes).split("\r\n"), "</ApplicationRecord>",
+                      "<ApplicationRiskRecord>", attribute, likelihood, impact, risk, "</ApplicationRiskRecord>"]
+    tail = out.index("</Analysis>")
+open(sys.argv[2], "wb").write("\r\n".join(out).encode(ENC))
+EOF
+"$cli" load-archive example.txt >/dev/null
+"$cli" derive >/dev/null
+
+QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$program" --screenshots "$work/shots"
+mkdir -p "$out"
+rm -f "$out"/*.png
+for shot in "$work"/shots/*.png; do
+  if command -v convert >/dev/null; then
+    # Three quarters of the window's size in 32 colours keeps each picture near 30 KB.
+    convert "$shot" -resize 75% -strip +dither -colors 32 "PNG8:$out/$(basename "$shot")"
+  else
+    cp "$shot" "$out/"
+  fi
+done
+du -ch "$out"/*.png | tail -1
