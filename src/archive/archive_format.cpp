@@ -60,13 +60,14 @@ const std::vector<Block>& blocks()
     return all;
 }
 
-const Block* blockOpenedBy(QStringView line)
+const Block* blockOpenedBy(QByteArrayView line)
 {
     // Most lines are values: only a line starting with '<' can be a tag.
-    if (line.isEmpty() || line.front() != QLatin1Char('<'))
+    if (line.isEmpty() || line.front() != '<')
         return nullptr;
+    // The tags are ASCII, which both encodings of archives write as one byte each.
     for (const Block& b : blocks())
-        if (b.openTag == line)
+        if (b.openTag == QLatin1StringView(line))
             return &b;
     return nullptr;
 }

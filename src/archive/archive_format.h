@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <vector>
 
@@ -47,7 +48,8 @@ inline const QString kEndOfValue = QStringLiteral("[end]");
 // The project blocks, then the record blocks, in the order they are written;
 // the last is the block of the risk entries, which follow their application.
 const std::vector<Block>& blocks();
-const Block* blockOpenedBy(QStringView line);
+// The block a line of an archive (as bytes in its encoding) opens, or nullptr.
+const Block* blockOpenedBy(QByteArrayView line);
 // The block whose records own the records of this one, or nullptr.
 const Block* owner(const Block& block);
 // The terminator of a multi-line field: "[end]", or the closing tag for the last field.

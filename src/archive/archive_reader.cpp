@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -18,36 +19,47 @@ using ArchiveFormat::Block;
 using ArchiveFormat::ValueKind;
 
 // Lines as the archive reader sees them: a line is the text up to the first
-// CR or LF, and reading moves past the next LF.
+// CR or LF, and reading moves past the next LF. Lines are read as bytes in the
+// file's encoding (CR, LF and the tags are single ASCII bytes in both) and
+// turned into UTF-8 only as values are kept.
 class LineReader {
 public:
-    explicit LineReader(const QString& text)
+    LineReader(QByteArrayView text, bool utf8)
         : m_text(text)
+        , m_utf8(utf8)
     {
     }
 
-    bool next(QStringView* line)
+    bool next(QByteArrayView* line)
     {
         if (m_pos >= m_text.size())
             return false;
-        const qsizetype lf = m_text.indexOf(QLatin1Char('\n'), m_pos);
-        const qsizetype end = lf < 0 ? m_text.size() : lf;
-        QStringView view = QStringView(m_text).mid(m_pos, end - m_pos);
-        const qsizetype cr = view.indexOf(QLatin1Char('\r'));
-        if (cr >= 0)
-            view = view.left(cr);
-        *line = view;
-        m_pos = lf < 0 ? m_text.size() : lf + 1;
+        const char* begin = m_text.data() + m_pos;
+        const qsizetype rest = m_text.size() - m_pos;
+        const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', size_t(rest)));
+        const qsizetype length = lf ? lf - begin : rest;
+        const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', size_t(length)));
+        *line = QByteArrayView(begin, cr ? cr - begin : length);
+        m_pos = lf ? m_pos + length + 1 : m_text.size();
         ++m_number;
         return true;
     }
     int number() const { return m_number; } // of the line read last
 
+    QByteArray utf8(QByteArrayView line) const { return m_utf8 ? line.toByteArray() : CodePage1252::toUtf8(line); }
+    QString text(QByteArrayView line) const { return m_utf8 ? QString::fromUtf8(line) : CodePage1252::decode(line); }
+
 private:
-    const QString& m_text;
+    QByteArrayView m_text;
+    bool m_utf8;
     qsizetype m_pos = 0;
     int m_number = 0;
 };
+
+bool isAscii(QByteArrayView line, const QString& ascii)
+{
+    return QLatin1StringView(line) == ascii;
+}
 
 // An empty line leaves the priority unset; anything else must be a whole
 // number from 0 to 65535 (blanks around it are allowed).
@@ -85,12 +97,12 @@ public:
 
     // Inserts one record; links holds the owner's row id and name for a
     // block that belongs to the block before it. Returns the new row id.
-    qint64 insert(const std::vector<QString>& values, const QStringList& links = {})
+    qint64 insert(const std::vector<QByteArray>& values, const std::vector<QByteArray>& links = {})
     {
         for (int i = 0; i < m_fieldCount; ++i)
-            m_insert.set(i, values[size_t(i)]);
+            m_insert.setUtf8(i, values[size_t(i)]);
         for (int i = 0; i < int(links.size()); ++i)
-            m_insert.set(m_fieldCount + i, links[i]);
+            m_insert.setUtf8(m_fieldCount + i, links[size_t(i)]);
         return m_insert.insert();
     }
 
@@ -123,12 +135,21 @@ QString decode(const QByteArray& bytes)
     return CodePage1252::decode(bytes);
 }
 
-Result parse(const QString& text, const QString& fileName)
+Result parse(const QByteArray& bytes, const QString& fileName)
 {
     Result result;
-    LineReader lines(text);
-    QStringView line;
-    if (!lines.next(&line) || line != ArchiveFormat::kFirstLine)
+    const bool marked = bytes.startsWith("\xEF\xBB\xBF");
+    QByteArrayView text = marked ? QByteArrayView(bytes).sliced(3) : QByteArrayView(bytes);
+    // Bytes that are not UTF-8 behind the mark are read as their decoding
+    // shows them, with replacement characters.
+    QByteArray repaired;
+    if (marked && !text.isValidUtf8()) {
+        repaired = decode(bytes).toUtf8();
+        text = repaired;
+    }
+    LineReader lines(text, marked);
+    QByteArrayView line;
+    if (!lines.next(&line) || !isAscii(line, ArchiveFormat::kFirstLine))
         return result;
     result.isArchive = true;
 
@@ -145,8 +166,9 @@ Result parse(const QString& text, const QString& fileName)
     };
 
     std::vector<const Block*> seen; // record blocks read so far
+    QByteArray joined; // the lines of a multi-line value
     bool have = lines.next(&line);
-    while (have && line != ArchiveFormat::kLastLine && line != ArchiveFormat::kLastLineMisspelt) {
+    while (have && !isAscii(line, ArchiveFormat::kLastLine) && !isAscii(line, ArchiveFormat::kLastLineMisspelt)) {
         const Block* block = ArchiveFormat::blockOpenedBy(line);
         if (!block) {
             have = lines.next(&line); // not a tag: ignored
@@ -165,22 +187,25 @@ Result parse(const QString& text, const QString& fileName)
             nextLine(*block, begun);
             if (field.kind == ValueKind::Lines) {
                 const QString end = ArchiveFormat::terminator(*block, i);
-                QString value;
-                for (bool first = true; line != end; first = false) {
+                joined.clear();
+                for (bool first = true; !isAscii(line, end); first = false) {
                     if (!first)
-                        value += QLatin1String("\r\n");
-                    value += line;
+                        joined += "\r\n";
+                    joined += line;
                     nextLine(*block, begun);
                 }
-                parsed.values.push_back(value);
+                parsed.values.push_back(lines.utf8(joined));
                 continue;
             }
-            if (field.kind == ValueKind::Number && !isPriority(line))
-                throw QuarrixError(
-                    QStringLiteral("%1, line %2: the priority '%3' is not a whole number from 0 to 65535.")
-                        .arg(where(fileName), QString::number(lines.number()),
-                            line.size() > 40 ? line.left(40).toString() + QStringLiteral("...") : line.toString()));
-            parsed.values.push_back(line.toString());
+            if (field.kind == ValueKind::Number) {
+                const QString number = lines.text(line);
+                if (!isPriority(number))
+                    throw QuarrixError(
+                        QStringLiteral("%1, line %2: the priority '%3' is not a whole number from 0 to 65535.")
+                            .arg(where(fileName), QString::number(lines.number()),
+                                number.size() > 40 ? number.left(40) + QStringLiteral("...") : number));
+            }
+            parsed.values.push_back(lines.utf8(line));
         }
         // After a last value of one line comes the closing tag, which is not checked.
         if (block->fields.back().kind != ValueKind::Lines)
@@ -207,7 +232,7 @@ Result read(const QString& path)
     if (file.error() != QFileDevice::NoError)
         throw QuarrixError(
             QStringLiteral("Cannot read the file '%1': %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    return parse(decode(bytes), path);
+    return parse(bytes, path);
 }
 
 void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
@@ -224,7 +249,7 @@ void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
         std::map<const Block*, BlockInsert> inserts;
         // The row id and first value of the last record of each block, for
         // the records that belong to it.
-        std::map<const Block*, std::pair<qint64, QString>> last;
+        std::map<const Block*, std::pair<qint64, QByteArray>> last;
         Table& sys = a.system();
         qint64 done = 0;
         for (const ParsedBlock& parsed : blocks) {
@@ -233,15 +258,15 @@ void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
             if (!block.record()) {
                 sys.edit();
                 for (size_t i = 0; i < parsed.values.size(); ++i)
-                    sys.setText(QString::fromLatin1(block.fields[i].name), parsed.values[i]);
+                    sys.setText(QString::fromLatin1(block.fields[i].name), QString::fromUtf8(parsed.values[i]));
                 sys.post();
                 continue;
             }
             BlockInsert& insert = inserts.try_emplace(&block, a.store(), block).first->second;
             const Block* owner = ArchiveFormat::owner(block);
-            QStringList links;
+            std::vector<QByteArray> links;
             if (owner)
-                links = QStringList { QString::number(last[owner].first), last[owner].second };
+                links = { QByteArray::number(last[owner].first), last[owner].second };
             last[&block] = { insert.insert(parsed.values, links), parsed.values.front() };
         }
         tx.commit();

@@ -22,7 +22,7 @@ inline const QString kNotAnArchive = QStringLiteral("This is not a saved analysi
 
 struct ParsedBlock {
     const ArchiveFormat::Block* block = nullptr;
-    std::vector<QString> values; // one per field of the block, in field order
+    std::vector<QByteArray> values; // UTF-8, one per field of the block, in field order
 };
 
 struct Result {
@@ -34,11 +34,12 @@ struct Result {
 // Windows-1252. The mark is not part of the text.
 QString decode(const QByteArray& bytes);
 
-// Reads the blocks of an archive's text. Raises QuarrixError naming the line
+// Reads the blocks of an archive file's bytes (encoded as decode() reads
+// them). Raises QuarrixError naming the line
 // when the text ends before its last line or inside a block, when a priority
 // is not a whole number from 0 to 65535, or when a risk entry follows no
 // application. fileName is only used in messages.
-Result parse(const QString& text, const QString& fileName);
+Result parse(const QByteArray& bytes, const QString& fileName);
 
 // Reads and parses a file; raises QuarrixError naming the file when it cannot
 // be read or parsed.

@@ -7,70 +7,98 @@
 #include "store/progress.h"
 
 #include <QHash>
-#include <QRegularExpression>
+#include <algorithm>
+#include <cstring>
 #include <functional>
+#include <optional>
 
 namespace {
 
 using ArchiveFormat::Block;
 using ArchiveFormat::ValueKind;
 
-const QLatin1String kLineEnd("\r\n");
+const QByteArray kLineEnd("\r\n");
+
+bool hasBreak(QByteArrayView value)
+{
+    return value.contains('\r') || value.contains('\n');
+}
+
+// Every line break (CR LF, CR or LF) of value replaced by the text given.
+QByteArray replaceBreaks(QByteArrayView value, QByteArrayView by)
+{
+    QByteArray out;
+    out.reserve(value.size() + 16);
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c == '\r' || c == '\n') {
+            out += by;
+            if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n')
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 // A single-line value that holds a line break would push every later value of
 // its block one line down on reading; it is written on one line instead.
-QString oneLine(const QString& value)
+QByteArray oneLine(const QByteArray& value)
 {
-    if (!value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n')))
-        return value;
-    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
-    QString flat = value;
-    flat.replace(breaks, QStringLiteral(" "));
-    return flat;
+    return hasBreak(value) ? replaceBreaks(value, " ") : value;
 }
 
 // Line breaks inside a multi-line value are written as CR LF: the reader ends
 // a line at a lone CR and drops the rest of it up to the next LF.
-QString crLfLines(const QString& value)
+QByteArray crLfLines(const QByteArray& value)
 {
     bool lone = false;
     for (qsizetype i = 0; i < value.size() && !lone; ++i) {
-        if (value[i] == QLatin1Char('\r'))
-            lone = i + 1 == value.size() || value[i + 1] != QLatin1Char('\n');
-        else if (value[i] == QLatin1Char('\n'))
-            lone = i == 0 || value[i - 1] != QLatin1Char('\r');
+        if (value[i] == '\r')
+            lone = i + 1 == value.size() || value[i + 1] != '\n';
+        else if (value[i] == '\n')
+            lone = i == 0 || value[i - 1] != '\r';
     }
-    if (!lone)
-        return value;
-    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
-    QString fixed = value;
-    fixed.replace(breaks, kLineEnd);
-    return fixed;
+    return lone ? replaceBreaks(value, kLineEnd) : value;
 }
 
-QString valueText(const QVariant& v, ValueKind kind)
+// The value of a column as the archive holds it, in UTF-8: stored text as it
+// is, other values as their text.
+void valueText(const SqlStatement& query, int col, ValueKind kind, QByteArray* out)
 {
-    if (!v.isValid() || v.isNull())
-        return {};
+    if (kind != ValueKind::Number && query.holdsText(col)) {
+        const QByteArrayView bytes = query.utf8(col);
+        out->resize(bytes.size());
+        if (!bytes.isEmpty())
+            std::memcpy(out->data(), bytes.data(), size_t(bytes.size()));
+        return;
+    }
+    const QVariant v = query.column(col);
+    if (!v.isValid() || v.isNull()) {
+        out->clear();
+        return;
+    }
     if (kind == ValueKind::Number) {
         const QString s = v.toString().trimmed();
         bool ok = false;
         const qlonglong n = s.toLongLong(&ok);
-        return ok ? QString::number(n) : s;
+        *out = ok ? QByteArray::number(n) : s.toUtf8();
+        return;
     }
-    return v.toString();
+    *out = v.toString().toUtf8();
 }
 
-// The archive's text, handed on in pieces of about kPiece characters so the
-// whole document is never held at once.
+// The archive's text in UTF-8, handed on in pieces of about kPiece bytes,
+// each ending at a line end, so the whole document is never held at once.
 class Output {
 public:
-    explicit Output(std::function<void(QStringView)> take)
+    explicit Output(std::function<void(QByteArrayView)> take)
         : m_take(std::move(take))
     {
         m_piece.reserve(kPiece + 4096);
     }
-    void line(QStringView text)
+    void line(QByteArrayView text)
     {
         m_piece += text;
         m_piece += kLineEnd;
@@ -85,20 +113,31 @@ public:
 
 private:
     static constexpr qsizetype kPiece = 64 * 1024;
-    std::function<void(QStringView)> m_take;
-    QString m_piece;
+    std::function<void(QByteArrayView)> m_take;
+    QByteArray m_piece;
 };
 
-void writeBlock(Output& out, const Block& block, const std::vector<QString>& values)
+// A block's tags as the archive holds them (ASCII), made once per save.
+struct Tags {
+    explicit Tags(const Block& block)
+        : open(block.openTag.toLatin1())
+        , close(block.closeTag.toLatin1())
+    {
+    }
+    QByteArray open, close;
+};
+
+void writeBlock(Output& out, const Block& block, const Tags& tags, const std::vector<QByteArray>& values)
 {
-    out.line(block.openTag);
+    static const QByteArray endOfValue = ArchiveFormat::kEndOfValue.toLatin1();
+    out.line(tags.open);
     for (size_t i = 0; i < block.fields.size(); ++i) {
         const bool lines = block.fields[i].kind == ValueKind::Lines;
         out.line(lines ? crLfLines(values[i]) : oneLine(values[i]));
         if (lines && i + 1 < block.fields.size())
-            out.line(ArchiveFormat::kEndOfValue);
+            out.line(endOfValue);
     }
-    out.line(block.closeTag);
+    out.line(tags.close);
 }
 
 QString columns(const Block& block)
@@ -111,16 +150,17 @@ QString columns(const Block& block)
 
 // Runs the query and calls row() with the first column, a row id, and the
 // block's values of each row (the columns after it).
-void forEachRow(SqlStatement& query, const Block& block, const std::function<void(qint64, std::vector<QString>&)>& row)
+void forEachRow(
+    SqlStatement& query, const Block& block, const std::function<void(qint64, std::vector<QByteArray>&)>& row)
 {
-    std::vector<QString> values(block.fields.size());
+    std::vector<QByteArray> values(block.fields.size());
     query.reset();
     try {
         qint64 rows = 0;
         while (query.step()) {
             Progress::step("Saving the archive", ++rows, 0);
             for (size_t i = 0; i < values.size(); ++i)
-                values[i] = valueText(query.column(int(i) + 1), block.fields[i].kind);
+                valueText(query, int(i) + 1, block.fields[i].kind, &values[i]);
             row(query.columnInt64(0), values);
         }
     } catch (...) {
@@ -130,7 +170,7 @@ void forEachRow(SqlStatement& query, const Block& block, const std::function<voi
     query.reset();
 }
 
-using Entries = QHash<qint64, std::vector<std::vector<QString>>>;
+using Entries = QHash<qint64, std::vector<std::vector<QByteArray>>>;
 
 // The records of a block that belongs to the block before it, by the row id
 // of the record they belong to, in stored order.
@@ -140,7 +180,7 @@ Entries entriesByOwner(Store& store, const Block& block)
     SqlStatement& query = store.cached(QStringLiteral("SELECT CAST(%1 AS INTEGER), %2 FROM %3 ORDER BY rowid")
                                            .arg(quoteIdentifier(QString::fromLatin1(block.ownerIdField)),
                                                columns(block), quoteIdentifier(block.table)));
-    forEachRow(query, block, [&](qint64 owner, std::vector<QString>& values) { entries[owner].push_back(values); });
+    forEachRow(query, block, [&](qint64 owner, std::vector<QByteArray>& values) { entries[owner].push_back(values); });
     return entries;
 }
 
@@ -154,21 +194,23 @@ void writeArchive(Assessment& a, Output& out)
         if (Table* t = a.byName(block.table); t->isEditing())
             t->post();
 
-    out.line(ArchiveFormat::kFirstLine);
+    out.line(ArchiveFormat::kFirstLine.toLatin1());
     const auto& blocks = ArchiveFormat::blocks();
     for (size_t b = 0; b < blocks.size(); ++b) {
         const Block& block = blocks[b];
         if (!block.record()) {
-            std::vector<QString> values;
+            std::vector<QByteArray> values;
             for (const ArchiveFormat::Field& f : block.fields)
-                values.push_back(sys.text(QString::fromLatin1(f.name)));
-            writeBlock(out, block, values);
+                values.push_back(sys.text(QString::fromLatin1(f.name)).toUtf8());
+            writeBlock(out, block, Tags(block), values);
             continue;
         }
         if (block.belongsToPrevious())
             continue; // written with the records they belong to
         const Block* owned = b + 1 < blocks.size() && blocks[b + 1].belongsToPrevious() ? &blocks[b + 1] : nullptr;
         const Entries ownedEntries = owned ? entriesByOwner(a.store(), *owned) : Entries();
+        const Tags tags(block);
+        const std::optional<Tags> ownedTags = owned ? std::optional<Tags>(*owned) : std::nullopt;
 
         // Every record, whatever filter a tab has set, in the order the table shows.
         const Table& shown = *a.byName(block.table);
@@ -176,17 +218,17 @@ void writeArchive(Assessment& a, Output& out)
                                                    .arg(columns(block), quoteIdentifier(block.table),
                                                        TableExpressions::orderClause(shown.def(),
                                                            TableExpressions::parseSort(shown.def(), shown.sort()))));
-        forEachRow(query, block, [&](qint64 rowid, std::vector<QString>& values) {
-            writeBlock(out, block, values);
+        forEachRow(query, block, [&](qint64 rowid, std::vector<QByteArray>& values) {
+            writeBlock(out, block, tags, values);
             if (!owned)
                 return;
             const auto found = ownedEntries.constFind(rowid);
             if (found != ownedEntries.cend())
-                for (const std::vector<QString>& entry : *found)
-                    writeBlock(out, *owned, entry);
+                for (const std::vector<QByteArray>& entry : *found)
+                    writeBlock(out, *owned, *ownedTags, entry);
         });
     }
-    out.line(ArchiveFormat::kLastLine);
+    out.line(ArchiveFormat::kLastLine.toLatin1());
     out.flush();
 }
 
@@ -199,10 +241,10 @@ namespace ArchiveWriter {
 
 QString text(Assessment& a)
 {
-    QString all;
-    Output out([&](QStringView piece) { all += piece; });
+    QByteArray all;
+    Output out([&](QByteArrayView piece) { all += piece; });
     writeArchive(a, out);
-    return all;
+    return QString::fromUtf8(all);
 }
 
 QByteArray encode(const QString& text, Encoding* used)
@@ -225,8 +267,14 @@ Encoding save(Assessment& a, const QString& path)
     try {
         // Most archives fit the code page; one that does not is written again.
         QByteArray bytes;
-        Output out([&](QStringView piece) {
-            if (!CodePage1252::tryEncode(piece, &bytes))
+        Output out([&](QByteArrayView piece) {
+            // ASCII is the same in the code page; other text is encoded.
+            const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+            if (std::all_of(piece.begin(), piece.end(), ascii)) {
+                file.write(piece);
+                return;
+            }
+            if (!CodePage1252::tryEncode(QString::fromUtf8(piece), &bytes))
                 throw NeedsUtf8();
             file.write(bytes);
         });
@@ -235,7 +283,7 @@ Encoding save(Assessment& a, const QString& path)
         used = Encoding::Utf8;
         file.rewind();
         file.write("\xEF\xBB\xBF");
-        Output out([&](QStringView piece) { file.write(piece.toUtf8()); });
+        Output out([&](QByteArrayView piece) { file.write(piece); });
         writeArchive(a, out);
     }
     file.commit();

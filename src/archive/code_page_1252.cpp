@@ -1,5 +1,6 @@
 #include "archive/code_page_1252.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -77,6 +78,14 @@ QString decode(QByteArrayView bytes)
         *p++ = QChar(b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b));
     }
     return out;
+}
+
+QByteArray toUtf8(QByteArrayView bytes)
+{
+    const auto ascii = [](char ch) { return static_cast<unsigned char>(ch) < 0x80; };
+    if (std::all_of(bytes.begin(), bytes.end(), ascii))
+        return bytes.toByteArray();
+    return decode(bytes).toUtf8();
 }
 
 }

@@ -19,4 +19,6 @@ QByteArray encode(QStringView text);
 // (out then holds '?' for it).
 bool tryEncode(QStringView text, QByteArray* out);
 QString decode(QByteArrayView bytes);
+// Decodes the bytes straight to UTF-8.
+QByteArray toUtf8(QByteArrayView bytes);
 }

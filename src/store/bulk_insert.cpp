@@ -32,6 +32,17 @@ void BulkInsert::set(int position, const QString& text)
     m_insert->bind(position + 1, Table::storedValue(*m_fields[size_t(position)], text));
 }
 
+void BulkInsert::setUtf8(int position, QByteArrayView text)
+{
+    const FieldDef& field = *m_fields[size_t(position)];
+    // A character takes a byte or more, so text of no more bytes than the
+    // field's width is stored as it is.
+    if (field.type == FieldType::Memo || (field.type == FieldType::Text && text.size() <= field.width))
+        m_insert->bindText(position + 1, text);
+    else
+        set(position, QString::fromUtf8(text));
+}
+
 qint64 BulkInsert::insert()
 {
     m_insert->run();

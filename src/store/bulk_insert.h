@@ -22,6 +22,9 @@ public:
     // The value of the field at this position among those named, for the
     // next insert. Every field is set before each insert.
     void set(int position, const QString& text);
+    // As set(), from UTF-8 text, which most values are bound as without
+    // passing through a QString.
+    void setUtf8(int position, QByteArrayView text);
     // Inserts the record set; returns its row id.
     qint64 insert();
 

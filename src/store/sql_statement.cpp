@@ -2,6 +2,7 @@
 
 #include "store/quarrix_error.h"
 
+#include <cstring>
 #include <sqlite3.h>
 
 static QString sqliteMessage(sqlite3* db)
@@ -36,16 +37,25 @@ void SqlStatement::bind(int index, const QVariant& value)
         case QMetaType::ULongLong:
             rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
             break;
-        default: {
-            if (size_t(index) > m_texts.size())
-                m_texts.resize(size_t(index));
-            QByteArray& utf8 = m_texts[size_t(index) - 1];
-            utf8 = value.toString().toUtf8();
-            rc = sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
-        }
+        default:
+            bindText(index, value.toString().toUtf8());
+            return;
         }
     }
     if (rc != SQLITE_OK)
+        throw QuarrixError(sqliteMessage(m_db));
+}
+
+void SqlStatement::bindText(int index, QByteArrayView utf8)
+{
+    if (size_t(index) > m_texts.size())
+        m_texts.resize(size_t(index));
+    // The parameter's buffer is reused from one run to the next.
+    QByteArray& kept = m_texts[size_t(index) - 1];
+    kept.resize(utf8.size());
+    if (!utf8.isEmpty())
+        std::memcpy(kept.data(), utf8.data(), size_t(utf8.size()));
+    if (sqlite3_bind_text(m_stmt, index, kept.constData(), int(kept.size()), SQLITE_STATIC) != SQLITE_OK)
         throw QuarrixError(sqliteMessage(m_db));
 }
 
@@ -76,6 +86,11 @@ QByteArrayView SqlStatement::utf8(int col) const
 {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
     return bytes ? QByteArrayView(bytes, sqlite3_column_bytes(m_stmt, col)) : QByteArrayView();
+}
+
+bool SqlStatement::holdsText(int col) const
+{
+    return sqlite3_column_type(m_stmt, col) == SQLITE_TEXT;
 }
 
 QString SqlStatement::text(int col) const

@@ -18,6 +18,7 @@ public:
     SqlStatement& operator=(const SqlStatement&) = delete;
 
     void bind(int index, const QVariant& value); // 1-based; null QVariant binds NULL
+    void bindText(int index, QByteArrayView utf8); // 1-based; the bytes are copied
     bool step(); // true while a row is available
     void reset(); // ready to bind and run again
     void run()
@@ -46,6 +47,7 @@ public:
     // The column's UTF-8 text without a copy, valid until the next step;
     // NULL gives empty bytes.
     QByteArrayView utf8(int col) const;
+    bool holdsText(int col) const; // the column's value is stored as text
     int columnCount() const;
 
 private:

@@ -48,7 +48,7 @@ protected:
         QStringList ids;
         for (const ArchiveReader::ParsedBlock& b : ArchiveReader::read(path).blocks)
             if (b.block->table == QLatin1String("Requirements"))
-                ids << b.values.front();
+                ids << QString::fromUtf8(b.values.front());
         return ids;
     }
     void chooseDivision(const QString& division)
