@@ -11,7 +11,7 @@ cli="$build/src/quarrix-cli"
 program="$build/src/quarrix"
 out="$root/docs/guide"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap '[ -n "${KEEP_EXAMPLE:-}" ] && cp "$work/Quarrix.mdb" "$KEEP_EXAMPLE"; rm -rf "$work"' EXIT
 cd "$work"
 
 # The catalogues come from the starter sets, through the program's own imports.
