@@ -1,4 +1,5 @@
-// Archive text of any bytes: decoded and parsed, errors raised as QuarrixError.
+// Archive files of any bytes: decoded as text and parsed from their bytes,
+// errors raised as QuarrixError.
 #include "archive/archive_reader.h"
 #include "store/quarrix_error.h"
 
@@ -8,7 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     try {
-        ArchiveReader::parse(ArchiveReader::decode(bytes), QStringLiteral("fuzz.txt"));
+        ArchiveReader::decode(bytes);
+        ArchiveReader::parse(bytes, QStringLiteral("fuzz.txt"));
     } catch (const QuarrixError&) {
     }
     return 0;
