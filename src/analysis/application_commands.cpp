@@ -8,10 +8,7 @@ namespace {
 
 Table& showApplication(Assessment& assessment, qint64 rowId)
 {
-    Table& apps = assessment.applications();
-    if (!apps.moveToRowId(rowId))
-        throw QuarrixError(QStringLiteral("The application is no longer shown; nothing was changed."));
-    return apps;
+    return recordToChange(assessment.applications(), rowId, "application");
 }
 
 void setDetails(Table& apps, const ApplicationDetails& details)

@@ -8,10 +8,7 @@ namespace {
 
 Table& showDriver(Assessment& assessment, qint64 rowId)
 {
-    Table& drivers = assessment.drivers();
-    if (!drivers.moveToRowId(rowId))
-        throw QuarrixError(QStringLiteral("The driver is no longer shown; nothing was changed."));
-    return drivers;
+    return recordToChange(assessment.drivers(), rowId, "driver");
 }
 
 bool identifierInUse(Store& store, const QString& cseq)

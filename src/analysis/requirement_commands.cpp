@@ -7,8 +7,7 @@ void saveRequirement(Assessment& assessment, qint64 rowId, const RequirementValu
 {
     Table& reqs = assessment.requirements();
     Store::Transaction tx(assessment.store());
-    if (!reqs.moveToRowId(rowId))
-        throw QuarrixError(QStringLiteral("The requirement to save is no longer shown; nothing was saved."));
+    recordToChange(reqs, rowId, "requirement");
     const QString oldId = reqs.text(QStringLiteral("RSeq"));
     const QString oldText = reqs.text(QStringLiteral("Requirement"));
     reqs.edit();

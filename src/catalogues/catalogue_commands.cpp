@@ -5,14 +5,6 @@
 
 namespace {
 
-// Makes the record at rowId current for a save; raises when it is gone.
-void moveToSaved(Table& table, qint64 rowId, const char* what)
-{
-    if (!table.moveToRowId(rowId))
-        throw QuarrixError(
-            QStringLiteral("The %1 to save is no longer in the table; nothing was saved.").arg(QLatin1String(what)));
-}
-
 // Appends a record with the given fields and posts it as one change: the
 // displays hear of it once, with the record in its place.
 qint64 appendRecord(Table& table, const std::vector<std::pair<QString, QString>>& fields)
@@ -42,7 +34,7 @@ void saveAttribute(Assessment& assessment, qint64 rowId, const AttributeValues& 
     const bool knownTier = values.tier == QLatin1String("Business") || values.tier == QLatin1String("Technical")
         || values.tier == QLatin1String("Security");
     Table& t = assessment.attribute();
-    moveToSaved(t, rowId, "attribute");
+    recordToChange(t, rowId, "attribute");
     t.edit();
     try {
         t.setText(QStringLiteral("Attribute"), values.name);
@@ -71,7 +63,7 @@ qint64 addAttribute(Assessment& assessment)
 void saveControl(Assessment& assessment, qint64 rowId, const ControlSetRow& values)
 {
     Table& t = assessment.controls();
-    moveToSaved(t, rowId, "control");
+    recordToChange(t, rowId, "control");
     t.edit();
     try {
         t.setText(QStringLiteral("Id"), values.id);

@@ -1080,3 +1080,11 @@ void Table::notifyReset()
     else
         Q_EMIT rowsReset();
 }
+
+Table& recordToChange(Table& table, qint64 rowId, const char* what)
+{
+    if (!table.moveToRowId(rowId))
+        throw QuarrixError(
+            QStringLiteral("The %1 is no longer in the table; nothing was changed.").arg(QLatin1String(what)));
+    return table;
+}

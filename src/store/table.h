@@ -281,3 +281,8 @@ public:
 private:
     std::vector<Table*> m_tables;
 };
+
+// Makes the record at rowId current for a command that changes it; raises,
+// naming the record ("driver"), when it is no longer there, so that nothing
+// changes.
+Table& recordToChange(Table& table, qint64 rowId, const char* what);
