@@ -100,6 +100,12 @@ std::unique_ptr<Store> Store::open(const QString& path, bool createIfMissing, QS
         }
         store->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         store->exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        // A whole-assessment write (an archive load, an import) stays in the
+        // page cache until it commits instead of spilling pages into the log
+        // and reading them back; rollback copies of a nested savepoint stay
+        // in memory instead of a temporary file.
+        store->exec(QStringLiteral("PRAGMA cache_size=-65536"));
+        store->exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
         const QString problem = exists ? QString() : createSchema(db);
         if (!problem.isEmpty()) {
             *error = problem;
