@@ -9,8 +9,15 @@ std::vector<Block> buildBlocks()
     using K = ValueKind;
     auto block = [](const char* table, const char* tag, std::vector<Field> fields) {
         const QString name = QString::fromLatin1(tag);
-        return Block { QString::fromLatin1(table), QLatin1Char('<') + name + QLatin1Char('>'),
-            QStringLiteral("</") + name + QLatin1Char('>'), std::move(fields) };
+        Block b;
+        b.table = QString::fromLatin1(table);
+        b.openTag = QLatin1Char('<') + name + QLatin1Char('>');
+        b.closeTag = QStringLiteral("</") + name + QLatin1Char('>');
+        b.fields = std::move(fields);
+        b.openBytes = b.openTag.toLatin1();
+        b.closeBytes = b.closeTag.toLatin1();
+        b.isRecord = b.table != QLatin1String("System");
+        return b;
     };
     Block risks = block("AppControl", "ApplicationRiskRecord",
         { { "Attribute", K::Line }, { "Likelihood", K::Line }, { "Impact", K::Line }, { "Risk", K::Lines } });
@@ -67,7 +74,7 @@ const Block* blockOpenedBy(QByteArrayView line)
         return nullptr;
     // The tags are ASCII, which both encodings of archives write as one byte each.
     for (const Block& b : blocks())
-        if (b.openTag == QLatin1StringView(line))
+        if (QByteArrayView(b.openBytes) == line)
             return &b;
     return nullptr;
 }
@@ -83,9 +90,9 @@ const Block* owner(const Block& block)
     return nullptr;
 }
 
-QString terminator(const Block& block, size_t fieldIndex)
+QByteArrayView terminator(const Block& block, size_t fieldIndex)
 {
-    return fieldIndex + 1 == block.fields.size() ? block.closeTag : kEndOfValue;
+    return fieldIndex + 1 == block.fields.size() ? QByteArrayView(block.closeBytes) : QByteArrayView("[end]");
 }
 
 }

@@ -36,8 +36,12 @@ struct Block {
     // owner's row id and first value in these fields.
     const char* ownerIdField = nullptr;
     const char* ownerNameField = nullptr;
+    // The tags as the bytes a file holds them in (ASCII in both encodings).
+    QByteArray openBytes;
+    QByteArray closeBytes;
+    bool isRecord = false; // of a record table, not of the System row
     bool belongsToPrevious() const { return ownerIdField != nullptr; }
-    bool record() const { return table != QLatin1String("System"); }
+    bool record() const { return isRecord; }
 };
 
 inline const QString kFirstLine = QStringLiteral("<Analysis>");
@@ -52,7 +56,8 @@ const std::vector<Block>& blocks();
 const Block* blockOpenedBy(QByteArrayView line);
 // The block whose records own the records of this one, or nullptr.
 const Block* owner(const Block& block);
-// The terminator of a multi-line field: "[end]", or the closing tag for the last field.
-QString terminator(const Block& block, size_t fieldIndex);
+// The terminator of a multi-line field as bytes: "[end]", or the closing tag
+// for the last field.
+QByteArrayView terminator(const Block& block, size_t fieldIndex);
 
 }

@@ -19,14 +19,13 @@ using ArchiveFormat::Block;
 using ArchiveFormat::ValueKind;
 
 // Lines as the archive reader sees them: a line is the text up to the first
-// CR or LF, and reading moves past the next LF. Lines are read as bytes in the
-// file's encoding (CR, LF and the tags are single ASCII bytes in both) and
-// turned into UTF-8 only as values are kept.
+// CR or LF, and reading moves past the next LF. The reader works on the
+// file's text turned into UTF-8 as a whole (CR, LF and the tags are single
+// ASCII bytes in both encodings), and values are views into it.
 class LineReader {
 public:
-    LineReader(QByteArrayView text, bool utf8)
+    explicit LineReader(QByteArrayView text)
         : m_text(text)
-        , m_utf8(utf8)
     {
     }
 
@@ -46,12 +45,8 @@ public:
     }
     int number() const { return m_number; } // of the line read last
 
-    QByteArray utf8(QByteArrayView line) const { return m_utf8 ? line.toByteArray() : CodePage1252::toUtf8(line); }
-    QString text(QByteArrayView line) const { return m_utf8 ? QString::fromUtf8(line) : CodePage1252::decode(line); }
-
 private:
     QByteArrayView m_text;
-    bool m_utf8;
     qsizetype m_pos = 0;
     int m_number = 0;
 };
@@ -59,6 +54,14 @@ private:
 bool isAscii(QByteArrayView line, const QString& ascii)
 {
     return QLatin1StringView(line) == ascii;
+}
+
+// The lines that end an archive, as bytes.
+bool isLastLine(QByteArrayView line)
+{
+    static const QByteArray last = ArchiveFormat::kLastLine.toLatin1();
+    static const QByteArray misspelt = ArchiveFormat::kLastLineMisspelt.toLatin1();
+    return line == last || line == misspelt;
 }
 
 // An empty line leaves the priority unset; anything else must be a whole
@@ -95,14 +98,17 @@ public:
     {
     }
 
-    // Inserts one record; links holds the owner's row id and name for a
-    // block that belongs to the block before it. Returns the new row id.
-    qint64 insert(const std::vector<QByteArray>& values, const std::vector<QByteArray>& links = {})
+    // Inserts one record; a block that belongs to the block before it
+    // passes the owner's row id and name. Returns the new row id.
+    qint64 insert(
+        const ArchiveReader::ParsedBlock& parsed, const QByteArray* ownerId = nullptr, QByteArrayView ownerName = {})
     {
         for (int i = 0; i < m_fieldCount; ++i)
-            m_insert.setUtf8(i, values[size_t(i)]);
-        for (int i = 0; i < int(links.size()); ++i)
-            m_insert.setUtf8(m_fieldCount + i, links[size_t(i)]);
+            m_insert.setUtf8(i, parsed.values[i]);
+        if (ownerId) {
+            m_insert.setUtf8(m_fieldCount, *ownerId);
+            m_insert.setUtf8(m_fieldCount + 1, ownerName);
+        }
         return m_insert.insert();
     }
 
@@ -121,6 +127,38 @@ private:
     BulkInsert m_insert;
 };
 
+// The lines of a multi-line value up to its terminator, joined by CR LF.
+// Lines that stand in the text joined by exactly CR LF are a view of it;
+// other separators (a bare LF, text after a CR) make a joined copy.
+// Moving to the next line is nextLine's, which raises when the text ends.
+template <typename NextLine>
+QByteArrayView multiLineValue(
+    const QByteArrayView& line, QByteArrayView terminator, ArchiveReader::Result& result, NextLine nextLine)
+{
+    if (line == terminator)
+        return {};
+    const char* begin = line.data();
+    const char* end = line.data() + line.size();
+    QByteArray* copy = nullptr;
+    for (;;) {
+        nextLine();
+        if (line == terminator)
+            break;
+        if (!copy && line.data() == end + 2 && end[0] == '\r' && end[1] == '\n') {
+            end = line.data() + line.size();
+            continue;
+        }
+        if (!copy) {
+            copy = &result.joined.emplace_back(begin, end - begin);
+        }
+        *copy += "\r\n";
+        *copy += line;
+    }
+    if (copy)
+        return *copy;
+    return QByteArrayView(begin, end - begin);
+}
+
 }
 
 namespace ArchiveReader {
@@ -138,20 +176,25 @@ QString decode(const QByteArray& bytes)
 Result parse(const QByteArray& bytes, const QString& fileName)
 {
     Result result;
-    const bool marked = bytes.startsWith("\xEF\xBB\xBF");
-    QByteArrayView text = marked ? QByteArrayView(bytes).sliced(3) : QByteArrayView(bytes);
-    // Bytes that are not UTF-8 behind the mark are read as their decoding
-    // shows them, with replacement characters.
-    QByteArray repaired;
-    if (marked && !text.isValidUtf8()) {
-        repaired = decode(bytes).toUtf8();
-        text = repaired;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        result.text = bytes.sliced(3);
+        // Bytes that are not UTF-8 behind the mark are read as their
+        // decoding shows them, with replacement characters.
+        if (!QByteArrayView(result.text).isValidUtf8())
+            result.text = decode(bytes).toUtf8();
+    } else if (CodePage1252::isAscii(bytes)) {
+        result.text = bytes; // the same text in UTF-8, shared rather than copied
+    } else {
+        result.text = CodePage1252::toUtf8(bytes);
     }
-    LineReader lines(text, marked);
+    LineReader lines(result.text);
     QByteArrayView line;
     if (!lines.next(&line) || !isAscii(line, ArchiveFormat::kFirstLine))
         return result;
     result.isArchive = true;
+    // Every block opens and closes with a tag, so half the '<' bear an upper
+    // bound of the blocks, and the list of them is laid out once.
+    result.blocks.reserve(size_t(std::count(result.text.cbegin(), result.text.cend(), '<') / 2 + 1));
 
     // One arg() call for all values, so a '%' in a file name stays as it is.
     auto endedEarly = [&](const Block& block, int begun) {
@@ -166,9 +209,8 @@ Result parse(const QByteArray& bytes, const QString& fileName)
     };
 
     std::vector<const Block*> seen; // record blocks read so far
-    QByteArray joined; // the lines of a multi-line value
     bool have = lines.next(&line);
-    while (have && !isAscii(line, ArchiveFormat::kLastLine) && !isAscii(line, ArchiveFormat::kLastLineMisspelt)) {
+    while (have && !isLastLine(line)) {
         const Block* block = ArchiveFormat::blockOpenedBy(line);
         if (!block) {
             have = lines.next(&line); // not a tag: ignored
@@ -181,31 +223,23 @@ Result parse(const QByteArray& bytes, const QString& fileName)
             throw QuarrixError(QStringLiteral("%1, line %2: the %3 block follows no %4 block to belong to.")
                                    .arg(where(fileName), QString::number(begun), block->openTag, owner->openTag));
         ParsedBlock parsed { block, {} };
-        parsed.values.reserve(block->fields.size());
         for (size_t i = 0; i < block->fields.size(); ++i) {
             const ArchiveFormat::Field& field = block->fields[i];
             nextLine(*block, begun);
             if (field.kind == ValueKind::Lines) {
-                const QString end = ArchiveFormat::terminator(*block, i);
-                joined.clear();
-                for (bool first = true; !isAscii(line, end); first = false) {
-                    if (!first)
-                        joined += "\r\n";
-                    joined += line;
-                    nextLine(*block, begun);
-                }
-                parsed.values.push_back(lines.utf8(joined));
+                parsed.values.push_back(multiLineValue(
+                    line, ArchiveFormat::terminator(*block, i), result, [&] { nextLine(*block, begun); }));
                 continue;
             }
             if (field.kind == ValueKind::Number) {
-                const QString number = lines.text(line);
+                const QString number = QString::fromUtf8(line);
                 if (!isPriority(number))
                     throw QuarrixError(
                         QStringLiteral("%1, line %2: the priority '%3' is not a whole number from 0 to 65535.")
                             .arg(where(fileName), QString::number(lines.number()),
                                 number.size() > 40 ? number.left(40) + QStringLiteral("...") : number));
             }
-            parsed.values.push_back(lines.utf8(line));
+            parsed.values.push_back(line);
         }
         // After a last value of one line comes the closing tag, which is not checked.
         if (block->fields.back().kind != ValueKind::Lines)
@@ -249,7 +283,7 @@ void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
         std::map<const Block*, BlockInsert> inserts;
         // The row id and first value of the last record of each block, for
         // the records that belong to it.
-        std::map<const Block*, std::pair<qint64, QByteArray>> last;
+        std::map<const Block*, std::pair<qint64, QByteArrayView>> last;
         Table& sys = a.system();
         qint64 done = 0;
         for (const ParsedBlock& parsed : blocks) {
@@ -257,17 +291,22 @@ void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
             const Block& block = *parsed.block;
             if (!block.record()) {
                 sys.edit();
-                for (size_t i = 0; i < parsed.values.size(); ++i)
-                    sys.setText(QString::fromLatin1(block.fields[i].name), QString::fromUtf8(parsed.values[i]));
+                for (qsizetype i = 0; i < parsed.values.size(); ++i)
+                    sys.setText(QString::fromLatin1(block.fields[size_t(i)].name), QString::fromUtf8(parsed.values[i]));
                 sys.post();
                 continue;
             }
             BlockInsert& insert = inserts.try_emplace(&block, a.store(), block).first->second;
             const Block* owner = ArchiveFormat::owner(block);
-            std::vector<QByteArray> links;
-            if (owner)
-                links = { QByteArray::number(last[owner].first), last[owner].second };
-            last[&block] = { insert.insert(parsed.values, links), parsed.values.front() };
+            qint64 id = 0;
+            if (owner) {
+                const auto& [ownerId, ownerName] = last[owner];
+                const QByteArray idText = QByteArray::number(ownerId);
+                id = insert.insert(parsed, &idText, ownerName);
+            } else {
+                id = insert.insert(parsed);
+            }
+            last[&block] = { id, parsed.values.front() };
         }
         tx.commit();
     }

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVarLengthArray>
+#include <deque>
 #include <vector>
 
 class Assessment;
@@ -22,12 +24,18 @@ inline const QString kNotAnArchive = QStringLiteral("This is not a saved analysi
 
 struct ParsedBlock {
     const ArchiveFormat::Block* block = nullptr;
-    std::vector<QByteArray> values; // UTF-8, one per field of the block, in field order
+    // UTF-8, one per field of the block, in field order; they point into the
+    // Result they came with and live as long as it does.
+    QVarLengthArray<QByteArrayView, 9> values;
 };
 
 struct Result {
     bool isArchive = false; // the first line is "<Analysis>"
     std::vector<ParsedBlock> blocks; // in file order
+    // The file's text in UTF-8 and the multi-line values that are not a
+    // stretch of it as they stand, which the values point into.
+    QByteArray text;
+    std::deque<QByteArray> joined;
 };
 
 // Text of an archive file: UTF-8 behind a byte-order mark, otherwise

@@ -19,6 +19,8 @@ QByteArray encode(QStringView text);
 // (out then holds '?' for it).
 bool tryEncode(QStringView text, QByteArray* out);
 QString decode(QByteArrayView bytes);
+// True when every byte is ASCII, which reads the same in the code page and in UTF-8.
+bool isAscii(QByteArrayView bytes);
 // Decodes the bytes straight to UTF-8.
 QByteArray toUtf8(QByteArrayView bytes);
 }

@@ -63,6 +63,10 @@ TEST_F(ArchiveTest, ReaderIsTolerantOfOrderRepeatsAndStrayLines)
             { "<Analysis>", "<Description>", "</Description>", "<Groups>", "", "</Groups>", "<Divisions>", "A", "B", "",
                 "</Divisions>", "<Activities>", "Sales\rignored", "</Activities>", "</Analysis>" },
             { "System.Description=", "System.Groups=", "System.Divisions=A\r\nB\r\n", "System.Activities=Sales" }, {} },
+        { "multi-line values whose lines end in a bare LF or in text after a CR are joined by CR LF",
+            { "<Analysis>", "<Divisions>", "A\nB", "C\rjunk", "D", "</Divisions>", "<Groups>", "G\rjunk", "",
+                "</Groups>", "</Analysis>" },
+            { "System.Divisions=A\r\nB\r\nC\r\nD", "System.Groups=G\r\n" }, {} },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -146,6 +146,17 @@ TEST(ArchiveEncoding, CodePage1252MapsEveryByteBothWays)
     const QString decoded = CodePage1252::decode(all);
     EXPECT_TRUE(CodePage1252::canEncode(decoded));
     EXPECT_EQ(CodePage1252::encode(decoded), all);
+    // Straight to UTF-8, as the archive reader converts a whole file, with
+    // ASCII before and after the first byte above 0x7F.
+    EXPECT_EQ(CodePage1252::toUtf8(all), decoded.toUtf8());
+    EXPECT_EQ(CodePage1252::toUtf8("plain"), QByteArray("plain"));
+    // ASCII as the reader tells it, a high byte anywhere in a long text.
+    for (int at : { 0, 7, 63, 64, 100, 199 }) {
+        QByteArray text(200, 'a');
+        EXPECT_TRUE(CodePage1252::isAscii(text));
+        text[at] = char(0x80);
+        EXPECT_FALSE(CodePage1252::isAscii(text)) << at;
+    }
 
     const struct {
         unsigned char byte;
