@@ -24,34 +24,39 @@ bool hasBreak(QByteArrayView value)
     return value.contains('\r') || value.contains('\n');
 }
 
-// Every line break (CR LF, CR or LF) of value replaced by the text given.
-QByteArray replaceBreaks(QByteArrayView value, QByteArrayView by)
+// Every line break (CR LF, CR or LF) of value replaced by the text given,
+// into out.
+void replaceBreaks(QByteArrayView value, QByteArrayView by, QByteArray* out)
 {
-    QByteArray out;
-    out.reserve(value.size() + 16);
+    out->clear();
+    out->reserve(value.size() + 16);
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char c = value[i];
         if (c == '\r' || c == '\n') {
-            out += by;
+            out->append(by);
             if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n')
                 ++i;
         } else {
-            out += c;
+            out->append(c);
         }
     }
-    return out;
 }
 
 // A single-line value that holds a line break would push every later value of
-// its block one line down on reading; it is written on one line instead.
-QByteArray oneLine(const QByteArray& value)
+// its block one line down on reading; it is written on one line instead. The
+// value is handed back as it is when it has no break, else rewritten into
+// scratch.
+QByteArrayView oneLine(QByteArrayView value, QByteArray* scratch)
 {
-    return hasBreak(value) ? replaceBreaks(value, " ") : value;
+    if (!hasBreak(value))
+        return value;
+    replaceBreaks(value, " ", scratch);
+    return *scratch;
 }
 
 // Line breaks inside a multi-line value are written as CR LF: the reader ends
 // a line at a lone CR and drops the rest of it up to the next LF.
-QByteArray crLfLines(const QByteArray& value)
+QByteArrayView crLfLines(QByteArrayView value, QByteArray* scratch)
 {
     bool lone = false;
     for (qsizetype i = 0; i < value.size() && !lone; ++i) {
@@ -60,33 +65,35 @@ QByteArray crLfLines(const QByteArray& value)
         else if (value[i] == '\n')
             lone = i == 0 || value[i - 1] != '\r';
     }
-    return lone ? replaceBreaks(value, kLineEnd) : value;
+    if (!lone)
+        return value;
+    replaceBreaks(value, kLineEnd, scratch);
+    return *scratch;
 }
 
 // The value of a column as the archive holds it, in UTF-8: stored text as it
-// is, other values as their text.
-void valueText(const SqlStatement& query, int col, ValueKind kind, QByteArray* out)
+// is (a view of the query's row, valid until its next step), other values as
+// their text, made in scratch.
+QByteArrayView valueText(const SqlStatement& query, int col, ValueKind kind, QByteArray* scratch)
 {
-    if (kind != ValueKind::Number && query.holdsText(col)) {
-        const QByteArrayView bytes = query.utf8(col);
-        out->resize(bytes.size());
-        if (!bytes.isEmpty())
-            std::memcpy(out->data(), bytes.data(), size_t(bytes.size()));
-        return;
+    if (kind != ValueKind::Number && query.holdsText(col))
+        return query.utf8(col);
+    if (query.holdsInteger(col)) {
+        scratch->setNum(query.columnInt64(col));
+        return *scratch;
     }
     const QVariant v = query.column(col);
-    if (!v.isValid() || v.isNull()) {
-        out->clear();
-        return;
-    }
+    if (!v.isValid() || v.isNull())
+        return {};
     if (kind == ValueKind::Number) {
         const QString s = v.toString().trimmed();
         bool ok = false;
         const qlonglong n = s.toLongLong(&ok);
-        *out = ok ? QByteArray::number(n) : s.toUtf8();
-        return;
+        *scratch = ok ? QByteArray::number(n) : s.toUtf8();
+    } else {
+        *scratch = v.toString().toUtf8();
     }
-    *out = v.toString().toUtf8();
+    return *scratch;
 }
 
 // The archive's text in UTF-8, handed on in pieces of about kPiece bytes,
@@ -95,45 +102,55 @@ class Output {
 public:
     explicit Output(std::function<void(QByteArrayView)> take)
         : m_take(std::move(take))
+        , m_piece(kPiece, Qt::Uninitialized)
     {
-        m_piece.reserve(kPiece + 4096);
     }
     void line(QByteArrayView text)
     {
-        m_piece += text;
-        m_piece += kLineEnd;
-        if (m_piece.size() >= kPiece)
+        const qsizetype needed = m_used + text.size() + 2;
+        if (needed > m_piece.size())
+            m_piece.resize(std::max(needed, m_piece.size() * 2));
+        char* at = m_piece.data() + m_used;
+        if (!text.isEmpty())
+            std::memcpy(at, text.data(), size_t(text.size()));
+        at[text.size()] = '\r';
+        at[text.size() + 1] = '\n';
+        m_used = needed;
+        if (m_used >= kPiece)
             flush();
     }
     void flush()
     {
-        m_take(m_piece);
-        m_piece.clear();
+        m_take(QByteArrayView(m_piece.constData(), m_used));
+        m_used = 0;
     }
 
 private:
     static constexpr qsizetype kPiece = 64 * 1024;
     std::function<void(QByteArrayView)> m_take;
     QByteArray m_piece;
+    qsizetype m_used = 0;
 };
 
-// A block's tags as the archive holds them (ASCII), made once per save.
+// A block's tags as the archive holds them (ASCII).
 struct Tags {
     explicit Tags(const Block& block)
-        : open(block.openTag.toLatin1())
-        , close(block.closeTag.toLatin1())
+        : open(block.openBytes)
+        , close(block.closeBytes)
     {
     }
-    QByteArray open, close;
+    QByteArrayView open, close;
 };
 
-void writeBlock(Output& out, const Block& block, const Tags& tags, const std::vector<QByteArray>& values)
+template <typename Values> void writeBlock(Output& out, const Block& block, const Tags& tags, const Values& values)
 {
     static const QByteArray endOfValue = ArchiveFormat::kEndOfValue.toLatin1();
+    QByteArray scratch; // a value rewritten; allocated only when one is
     out.line(tags.open);
     for (size_t i = 0; i < block.fields.size(); ++i) {
         const bool lines = block.fields[i].kind == ValueKind::Lines;
-        out.line(lines ? crLfLines(values[i]) : oneLine(values[i]));
+        const QByteArrayView value(values[i]);
+        out.line(lines ? crLfLines(value, &scratch) : oneLine(value, &scratch));
         if (lines && i + 1 < block.fields.size())
             out.line(endOfValue);
     }
@@ -148,19 +165,23 @@ QString columns(const Block& block)
     return names.join(QLatin1String(", "));
 }
 
+// The values of one row of a query, as the archive holds them; views that
+// hold until the query's next step.
+using RowValues = std::vector<QByteArrayView>;
+
 // Runs the query and calls row() with the first column, a row id, and the
 // block's values of each row (the columns after it).
-void forEachRow(
-    SqlStatement& query, const Block& block, const std::function<void(qint64, std::vector<QByteArray>&)>& row)
+template <typename Row> void forEachRow(SqlStatement& query, const Block& block, Row row)
 {
-    std::vector<QByteArray> values(block.fields.size());
+    RowValues values(block.fields.size());
+    std::vector<QByteArray> scratch(block.fields.size());
     query.reset();
     try {
         qint64 rows = 0;
         while (query.step()) {
             Progress::step("Saving the archive", ++rows, 0);
             for (size_t i = 0; i < values.size(); ++i)
-                valueText(query, int(i) + 1, block.fields[i].kind, &values[i]);
+                values[i] = valueText(query, int(i) + 1, block.fields[i].kind, &scratch[i]);
             row(query.columnInt64(0), values);
         }
     } catch (...) {
@@ -180,7 +201,11 @@ Entries entriesByOwner(Store& store, const Block& block)
     SqlStatement& query = store.cached(QStringLiteral("SELECT CAST(%1 AS INTEGER), %2 FROM %3 ORDER BY rowid")
                                            .arg(quoteIdentifier(QString::fromLatin1(block.ownerIdField)),
                                                columns(block), quoteIdentifier(block.table)));
-    forEachRow(query, block, [&](qint64 owner, std::vector<QByteArray>& values) { entries[owner].push_back(values); });
+    forEachRow(query, block, [&](qint64 owner, const RowValues& values) {
+        std::vector<QByteArray>& kept = entries[owner].emplace_back();
+        for (QByteArrayView v : values)
+            kept.push_back(v.toByteArray());
+    });
     return entries;
 }
 
@@ -218,7 +243,7 @@ void writeArchive(Assessment& a, Output& out)
                                                    .arg(columns(block), quoteIdentifier(block.table),
                                                        TableExpressions::orderClause(shown.def(),
                                                            TableExpressions::parseSort(shown.def(), shown.sort()))));
-        forEachRow(query, block, [&](qint64 rowid, std::vector<QByteArray>& values) {
+        forEachRow(query, block, [&](qint64 rowid, const RowValues& values) {
             writeBlock(out, block, tags, values);
             if (!owned)
                 return;
@@ -269,8 +294,7 @@ Encoding save(Assessment& a, const QString& path)
         QByteArray bytes;
         Output out([&](QByteArrayView piece) {
             // ASCII is the same in the code page; other text is encoded.
-            const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
-            if (std::all_of(piece.begin(), piece.end(), ascii)) {
+            if (CodePage1252::isAscii(piece)) {
                 file.write(piece);
                 return;
             }

@@ -93,6 +93,11 @@ bool SqlStatement::holdsText(int col) const
     return sqlite3_column_type(m_stmt, col) == SQLITE_TEXT;
 }
 
+bool SqlStatement::holdsInteger(int col) const
+{
+    return sqlite3_column_type(m_stmt, col) == SQLITE_INTEGER;
+}
+
 QString SqlStatement::text(int col) const
 {
     switch (sqlite3_column_type(m_stmt, col)) {

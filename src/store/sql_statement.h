@@ -48,6 +48,7 @@ public:
     // NULL gives empty bytes.
     QByteArrayView utf8(int col) const;
     bool holdsText(int col) const; // the column's value is stored as text
+    bool holdsInteger(int col) const; // the column's value is stored as an integer
     int columnCount() const;
 
 private:
