@@ -1,7 +1,5 @@
 #include "catalogues/starter_sets.h"
 
-#include "catalogues/attribute_set_import.h"
-#include "catalogues/control_set_import.h"
 #include "files/data_folder.h"
 #include "store/assessment.h"
 
@@ -43,27 +41,6 @@ bool applyAutoloadDefaults(Assessment& assessment, const QString& folder)
     sys.setBoolean(QStringLiteral("AutoAttribute"), true);
     sys.post();
     return true;
-}
-
-namespace {
-
-QString autoloadFile(Assessment& assessment, const QString& field, const QString& starterName)
-{
-    Table& sys = assessment.system();
-    const QString named = sys.hasRecord() ? sys.text(field) : QString();
-    return named.isEmpty() ? QDir(defaultFolder()).absoluteFilePath(starterName) : locate(named);
-}
-
-}
-
-void importControls(Assessment& assessment)
-{
-    importControlSet(assessment, autoloadFile(assessment, QStringLiteral("AutoControlFile"), controlSetName()));
-}
-
-void importAttributes(Assessment& assessment)
-{
-    importAttributeSet(assessment, autoloadFile(assessment, QStringLiteral("AutoAttributeFile"), attributeSetName()));
 }
 
 QString locate(const QString& fileName)

@@ -18,6 +18,11 @@ CliCommand::CliCommand(const char* name, const char* usage, CliDrawing drawing, 
     registry()[QString::fromLatin1(name)] = { QString::fromLatin1(usage), std::move(handler), drawing };
 }
 
+CliCommand::CliCommand(const char* name, const char* usage, CliDrawing drawing, const char* helper)
+{
+    registry()[QString::fromLatin1(name)] = { QString::fromLatin1(usage), nullptr, drawing, helper };
+}
+
 const std::map<QString, CliCommand::Entry>& CliCommand::all()
 {
     return registry();

@@ -20,8 +20,8 @@ struct CliContext {
     QStringList positional() const; // arguments that are not options or their values
 };
 
-// Returns the exit status. A command registered without one runs in
-// quarrix-cli-full (see full_program.h).
+// Returns the exit status. A command registered without one runs in a helper
+// program (see helper_programs.h).
 using CliHandler = std::function<int(CliContext&)>;
 
 // Whether a command draws pages: only then does it need the fonts and the
@@ -33,9 +33,12 @@ struct CliCommand {
         QString usage;
         CliHandler handler;
         CliDrawing drawing = CliDrawing::None;
+        const char* helper = nullptr; // the program that runs a command without a handler
     };
     CliCommand(const char* name, const char* usage, CliHandler handler);
     CliCommand(const char* name, const char* usage, CliDrawing drawing, CliHandler handler);
+    // A command that the named helper program runs.
+    CliCommand(const char* name, const char* usage, CliDrawing drawing, const char* helper);
     static const std::map<QString, Entry>& all();
 };
 

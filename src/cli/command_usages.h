@@ -1,7 +1,7 @@
 #pragma once
 
-// The usages of the commands that quarrix-cli hands to quarrix-cli-full (see
-// full_program.h): both programs register them, so help reads the same.
+// The usages of the commands that quarrix-cli hands to a helper program (see
+// helper_programs.h): both programs register them, so help reads the same.
 namespace CommandUsages {
 
 inline constexpr const char* report = "FILE.docx|FILE.pdf [--division NAME] [--activity NAME]";

@@ -1,7 +1,7 @@
 #include "catalogues/starter_sets.h"
 #include "cli/command_help.h"
 #include "cli/command_registry.h"
-#include "cli/full_program.h"
+#include "cli/helper_programs.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 
@@ -41,20 +41,21 @@ static std::unique_ptr<QCoreApplication> applicationFor(int& argc, char** argv)
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
-#ifndef QUARRIX_CLI_FULL
-// Runs the command line as it was given in quarrix-cli-full; returns only
+#ifndef QUARRIX_CLI_HELPER
+// Runs the command line as it was given in the helper program; returns only
 // when that program cannot be started.
-static int handOver(const std::vector<char*>& arguments)
+static int handOver(const char* helper, const std::vector<char*>& arguments)
 {
-    const QByteArray program = QFile::encodeName(FullProgram::path());
+    const QByteArray program = QFile::encodeName(HelperPrograms::path(helper));
     if (!program.isEmpty()) {
         std::vector<char*> argv = arguments;
         argv.front() = const_cast<char*>(program.constData());
         argv.push_back(nullptr);
         ::execv(program.constData(), argv.data());
     }
-    cliErr(QStringLiteral("quarrix-cli: this command runs in quarrix-cli-full, which was not found beside quarrix-cli "
-                          "or in libexec/quarrix; reinstall Quarrix."));
+    cliErr(QStringLiteral("quarrix-cli: this command runs in %1, which was not found beside quarrix-cli "
+                          "or in libexec/quarrix; reinstall Quarrix.")
+               .arg(QString::fromLatin1(helper)));
     return 1;
 }
 #endif
@@ -90,9 +91,9 @@ int main(int argc, char* argv[])
         cliOut(CommandHelp::command(name));
         return 0;
     }
-#ifndef QUARRIX_CLI_FULL
+#ifndef QUARRIX_CLI_HELPER
     if (!found->second.handler)
-        return handOver(given);
+        return handOver(found->second.helper, given);
 #endif
     Assessment assessment;
     QString error;

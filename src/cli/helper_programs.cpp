@@ -1,16 +1,17 @@
-#include "cli/full_program.h"
+#include "cli/helper_programs.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
-namespace FullProgram {
+namespace HelperPrograms {
 
-QString path()
+QString path(const char* name)
 {
     const QDir here(QCoreApplication::applicationDirPath());
-    for (const QString& candidate : { here.filePath(QStringLiteral("quarrix-cli-full")),
-             here.filePath(QStringLiteral("../libexec/quarrix/quarrix-cli-full")) }) {
+    const QString program = QString::fromLatin1(name);
+    for (const QString& candidate :
+        { here.filePath(program), here.filePath(QStringLiteral("../libexec/quarrix/") + program) }) {
         const QFileInfo file(candidate);
         if (file.isFile() && file.isExecutable())
             return file.absoluteFilePath();
