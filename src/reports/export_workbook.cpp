@@ -50,11 +50,24 @@ constexpr int maximumWidth = 60;
 constexpr int maximumLines = 8;
 constexpr double lineHeight = 15.0;
 
+// Calls take(length) for each line of text (split at '\n'), without
+// building a list of them.
+template <class Take> void forEachLineLength(const QString& text, Take take)
+{
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype end = text.indexOf(QLatin1Char('\n'), from);
+        take(int((end < 0 ? text.size() : end) - from));
+        if (end < 0)
+            return;
+        from = end + 1;
+    }
+}
+
 int longestLine(const QString& text)
 {
     int longest = 0;
-    for (const QStringView line : QStringView(text).split(u'\n'))
-        longest = std::max(longest, int(line.size()));
+    forEachLineLength(text, [&](int length) { longest = std::max(longest, length); });
     return longest;
 }
 
@@ -62,8 +75,7 @@ int longestLine(const QString& text)
 int linesIn(const QString& text, int width)
 {
     int lines = 0;
-    for (const QStringView line : QStringView(text).split(u'\n'))
-        lines += std::max(1, int((line.size() + width - 1) / width));
+    forEachLineLength(text, [&](int length) { lines += std::max(1, (length + width - 1) / width); });
     return lines;
 }
 
@@ -138,7 +150,8 @@ private:
 
 // Fills one worksheet: the header row, then each passing record from row 2.
 // The rows are in memory already, so the widths are measured in a first pass
-// and each row is written once, as read.
+// that keeps the cells' texts (sharing the table's strings), and each row is
+// written once from them.
 template <class Passes>
 int fillSheet(Writer& writer, lxw_worksheet* sheet, Table& table, const Sheet& layout, Passes passes, int* cutCells)
 {
@@ -149,32 +162,32 @@ int fillSheet(Writer& writer, lxw_worksheet* sheet, Table& table, const Sheet& l
         fields.push_back(walk.field(f));
     for (const char* h : layout.headers)
         widths.push_back(std::max(minimumWidth, int(std::strlen(h))));
-    std::vector<int> passing;
+    std::vector<QString> cells; // the passing rows' texts, row after row
     for (int r = 0; r < walk.count(); ++r) {
         if (!passes(walk, r))
             continue;
-        passing.push_back(r);
-        for (size_t c = 0; c < fields.size(); ++c)
-            widths[c] = std::min(maximumWidth, std::max(widths[c], longestLine(walk.text(r, fields[c]))));
+        for (size_t c = 0; c < fields.size(); ++c) {
+            cells.push_back(walk.text(r, fields[c]));
+            widths[c] = std::min(maximumWidth, std::max(widths[c], longestLine(cells.back())));
+        }
     }
 
     std::vector<QString> values;
     for (const char* h : layout.headers)
         values.push_back(QString::fromLatin1(h));
     writer.putRow(sheet, 0, values, widths);
-    int row = 1;
-    for (const int r : passing) {
-        Progress::step("Writing the workbook", row, qint64(passing.size()));
+    const qint64 rows = qint64(cells.size() / std::max<size_t>(1, fields.size()));
+    for (qint64 row = 1; row <= rows; ++row) {
+        Progress::step("Writing the workbook", row, rows);
         for (size_t c = 0; c < fields.size(); ++c) {
             bool cut = false;
-            values[c] = cellText(walk.text(r, fields[c]), &cut);
+            values[c] = cellText(cells[size_t(row - 1) * fields.size() + c], &cut);
             *cutCells += cut ? 1 : 0;
         }
-        writer.putRow(sheet, row, values, widths);
-        ++row;
+        writer.putRow(sheet, int(row), values, widths);
     }
-    writer.finishSheet(sheet, widths, row - 1);
-    return row - 1;
+    writer.finishSheet(sheet, widths, int(rows));
+    return int(rows);
 }
 
 }
