@@ -90,6 +90,15 @@ const Block* owner(const Block& block)
     return nullptr;
 }
 
+bool owns(const Block& block)
+{
+    const std::vector<Block>& all = blocks();
+    for (size_t i = 0; i + 1 < all.size(); ++i)
+        if (&all[i] == &block)
+            return all[i + 1].belongsToPrevious();
+    return false;
+}
+
 QByteArrayView terminator(const Block& block, size_t fieldIndex)
 {
     return fieldIndex + 1 == block.fields.size() ? QByteArrayView(block.closeBytes) : QByteArrayView("[end]");

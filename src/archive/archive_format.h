@@ -56,6 +56,8 @@ const std::vector<Block>& blocks();
 const Block* blockOpenedBy(QByteArrayView line);
 // The block whose records own the records of this one, or nullptr.
 const Block* owner(const Block& block);
+// Whether the records of another block belong to the records of this one.
+bool owns(const Block& block);
 // The terminator of a multi-line field as bytes: "[end]", or the closing tag
 // for the last field.
 QByteArrayView terminator(const Block& block, size_t fieldIndex);

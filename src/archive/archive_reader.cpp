@@ -98,10 +98,24 @@ public:
     {
     }
 
-    // Inserts one record; a block that belongs to the block before it
-    // passes the owner's row id and name. Returns the new row id.
-    qint64 insert(
+    // Inserts one record at once, after those queued. Returns its row id.
+    qint64 insert(const ArchiveReader::ParsedBlock& parsed)
+    {
+        setValues(parsed, nullptr, {});
+        return m_insert.insert();
+    }
+    // Queues one record for the next group; a block that belongs to the
+    // block before it passes the owner's row id and name.
+    void add(
         const ArchiveReader::ParsedBlock& parsed, const QByteArray* ownerId = nullptr, QByteArrayView ownerName = {})
+    {
+        setValues(parsed, ownerId, ownerName);
+        m_insert.add();
+    }
+    void flush() { m_insert.flush(); }
+
+private:
+    void setValues(const ArchiveReader::ParsedBlock& parsed, const QByteArray* ownerId, QByteArrayView ownerName)
     {
         for (int i = 0; i < m_fieldCount; ++i)
             m_insert.setUtf8(i, parsed.values[i]);
@@ -109,10 +123,8 @@ public:
             m_insert.setUtf8(m_fieldCount, *ownerId);
             m_insert.setUtf8(m_fieldCount + 1, ownerName);
         }
-        return m_insert.insert();
     }
 
-private:
     static QStringList columns(const Block& block)
     {
         QStringList names;
@@ -281,8 +293,8 @@ void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
         // The records go straight into the store, one prepared insert per
         // table; the tables re-read them once at the end.
         std::map<const Block*, BlockInsert> inserts;
-        // The row id and first value of the last record of each block, for
-        // the records that belong to it.
+        // The row id and first value of the last record of each block that
+        // owns records, for the records that belong to it.
         std::map<const Block*, std::pair<qint64, QByteArrayView>> last;
         Table& sys = a.system();
         qint64 done = 0;
@@ -297,17 +309,21 @@ void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
                 continue;
             }
             BlockInsert& insert = inserts.try_emplace(&block, a.store(), block).first->second;
-            const Block* owner = ArchiveFormat::owner(block);
-            qint64 id = 0;
-            if (owner) {
+            // A record whose row id the records after it need (an
+            // application, for its risk entries) goes in at once; the others
+            // are queued and go in by groups.
+            if (const Block* owner = ArchiveFormat::owner(block)) {
                 const auto& [ownerId, ownerName] = last[owner];
                 const QByteArray idText = QByteArray::number(ownerId);
-                id = insert.insert(parsed, &idText, ownerName);
+                insert.add(parsed, &idText, ownerName);
+            } else if (ArchiveFormat::owns(block)) {
+                last[&block] = { insert.insert(parsed), parsed.values.front() };
             } else {
-                id = insert.insert(parsed);
+                insert.add(parsed);
             }
-            last[&block] = { id, parsed.values.front() };
         }
+        for (auto& [block, insert] : inserts)
+            insert.flush();
         tx.commit();
     }
     // The open tables re-read the store. The tables whose moves drive the

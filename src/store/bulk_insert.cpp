@@ -13,23 +13,24 @@ BulkInsert::BulkInsert(Store& store, const QString& table, const QStringList& fi
     const TableDef* def = Schema::find(table);
     if (!def)
         throw QuarrixError(QStringLiteral("The table '%1' does not exist.").arg(table));
-    QStringList columns, marks;
+    m_table = quoteIdentifier(def->name);
     for (const QString& name : fields) {
         const int index = def->fieldIndex(name);
         if (index < 0)
             throw QuarrixError(QStringLiteral("%1: Field '%2' not found").arg(def->name, name));
         m_fields.push_back(&def->fields[size_t(index)]);
-        columns << quoteIdentifier(m_fields.back()->name);
-        marks << QStringLiteral("?");
+        m_columns << quoteIdentifier(m_fields.back()->name);
     }
-    m_insert = &store.cached(
-        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-            .arg(quoteIdentifier(def->name), columns.join(QLatin1String(", ")), marks.join(QLatin1Char(','))));
+    m_values.resize(m_fields.size());
+    statementFor(1); // an unknown column shows now, not at the first insert
 }
 
 void BulkInsert::set(int position, const QString& text)
 {
-    m_insert->bind(position + 1, Table::storedValue(*m_fields[size_t(position)], text));
+    Value& v = m_values[size_t(m_queued) * m_fields.size() + size_t(position)];
+    v.size = -1;
+    v.variant = qsizetype(m_variants.size());
+    m_variants.push_back(Table::storedValue(*m_fields[size_t(position)], text));
 }
 
 void BulkInsert::setUtf8(int position, QByteArrayView text)
@@ -37,14 +38,81 @@ void BulkInsert::setUtf8(int position, QByteArrayView text)
     const FieldDef& field = *m_fields[size_t(position)];
     // A character takes a byte or more, so text of no more bytes than the
     // field's width is stored as it is.
-    if (field.type == FieldType::Memo || (field.type == FieldType::Text && text.size() <= field.width))
-        m_insert->bindText(position + 1, text);
-    else
+    if (field.type != FieldType::Memo && (field.type != FieldType::Text || text.size() > field.width)) {
         set(position, QString::fromUtf8(text));
+        return;
+    }
+    Value& v = m_values[size_t(m_queued) * m_fields.size() + size_t(position)];
+    v.offset = m_bytes.size();
+    v.size = text.size();
+    m_bytes.append(text);
+}
+
+SqlStatement& BulkInsert::statementFor(int records)
+{
+    QString row = QStringLiteral("(?");
+    for (size_t i = 1; i < m_fields.size(); ++i)
+        row += QStringLiteral(",?");
+    row += QLatin1Char(')');
+    QStringList rows;
+    for (int i = 0; i < records; ++i)
+        rows << row;
+    return m_store.cached(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                              .arg(m_table, m_columns.join(QLatin1String(", ")), rows.join(QLatin1Char(','))));
+}
+
+void BulkInsert::bindRecords(SqlStatement& statement, int first, int records)
+{
+    const size_t count = m_fields.size();
+    int parameter = 1;
+    for (size_t i = size_t(first) * count; i < size_t(first + records) * count; ++i, ++parameter) {
+        const Value& v = m_values[i];
+        if (v.size < 0)
+            statement.bind(parameter, m_variants[size_t(v.variant)]);
+        else
+            statement.bindTextKept(parameter, QByteArrayView(m_bytes.constData() + v.offset, v.size));
+    }
+}
+
+void BulkInsert::add()
+{
+    ++m_queued;
+    if (m_queued == kGroup)
+        flush();
+    else
+        m_values.resize(size_t(m_queued + 1) * m_fields.size());
+}
+
+void BulkInsert::writeQueued()
+{
+    if (m_queued == 0)
+        return;
+    SqlStatement& statement = statementFor(m_queued);
+    bindRecords(statement, 0, m_queued);
+    statement.run();
+}
+
+void BulkInsert::clearQueue()
+{
+    m_queued = 0;
+    m_values.resize(m_fields.size());
+    m_bytes.clear();
+    m_variants.clear();
+}
+
+void BulkInsert::flush()
+{
+    writeQueued();
+    clearQueue();
 }
 
 qint64 BulkInsert::insert()
 {
-    m_insert->run();
+    // The record being set sits after the queued ones and goes in after them.
+    writeQueued();
+    SqlStatement& single = statementFor(1);
+    bindRecords(single, m_queued, 1);
+    single.run();
+    clearQueue();
     return sqlite3_last_insert_rowid(m_store.handle());
 }

@@ -59,6 +59,14 @@ void SqlStatement::bindText(int index, QByteArrayView utf8)
         throw QuarrixError(sqliteMessage(m_db));
 }
 
+void SqlStatement::bindTextKept(int index, QByteArrayView utf8)
+{
+    // SQLite reads an empty text through a pointer that is never null.
+    const char* bytes = utf8.isEmpty() ? "" : utf8.data();
+    if (sqlite3_bind_text(m_stmt, index, bytes, int(utf8.size()), SQLITE_STATIC) != SQLITE_OK)
+        throw QuarrixError(sqliteMessage(m_db));
+}
+
 bool SqlStatement::step()
 {
     const int rc = sqlite3_step(m_stmt);

@@ -19,6 +19,9 @@ public:
 
     void bind(int index, const QVariant& value); // 1-based; null QVariant binds NULL
     void bindText(int index, QByteArrayView utf8); // 1-based; the bytes are copied
+    // As bindText(), without a copy: the bytes must stay as they are until
+    // the statement has run and been reset.
+    void bindTextKept(int index, QByteArrayView utf8);
     bool step(); // true while a row is available
     void reset(); // ready to bind and run again
     void run()
