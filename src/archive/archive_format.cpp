@@ -101,7 +101,8 @@ bool owns(const Block& block)
 
 QByteArrayView terminator(const Block& block, size_t fieldIndex)
 {
-    return fieldIndex + 1 == block.fields.size() ? QByteArrayView(block.closeBytes) : QByteArrayView("[end]");
+    static const QByteArray endOfValue = kEndOfValue.toLatin1();
+    return fieldIndex + 1 == block.fields.size() ? QByteArrayView(block.closeBytes) : QByteArrayView(endOfValue);
 }
 
 }

@@ -94,9 +94,13 @@ class BlockInsert {
 public:
     BlockInsert(Store& store, const Block& block)
         : m_fieldCount(int(block.fields.size()))
+        , m_ownsRecords(ArchiveFormat::owns(block))
         , m_insert(store, block.table, columns(block))
     {
     }
+
+    // Whether records of the next block belong to this block's records.
+    bool ownsRecords() const { return m_ownsRecords; }
 
     // Inserts one record at once, after those queued. Returns its row id.
     qint64 insert(const ArchiveReader::ParsedBlock& parsed)
@@ -136,6 +140,7 @@ private:
     }
 
     int m_fieldCount;
+    bool m_ownsRecords;
     BulkInsert m_insert;
 };
 
@@ -316,7 +321,7 @@ void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
                 const auto& [ownerId, ownerName] = last[owner];
                 const QByteArray idText = QByteArray::number(ownerId);
                 insert.add(parsed, &idText, ownerName);
-            } else if (ArchiveFormat::owns(block)) {
+            } else if (insert.ownsRecords()) {
                 last[&block] = { insert.insert(parsed), parsed.values.front() };
             } else {
                 insert.add(parsed);

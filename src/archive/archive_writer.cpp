@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <optional>
 
 namespace {
 
@@ -132,21 +131,11 @@ private:
     qsizetype m_used = 0;
 };
 
-// A block's tags as the archive holds them (ASCII).
-struct Tags {
-    explicit Tags(const Block& block)
-        : open(block.openBytes)
-        , close(block.closeBytes)
-    {
-    }
-    QByteArrayView open, close;
-};
-
-template <typename Values> void writeBlock(Output& out, const Block& block, const Tags& tags, const Values& values)
+template <typename Values> void writeBlock(Output& out, const Block& block, const Values& values)
 {
     static const QByteArray endOfValue = ArchiveFormat::kEndOfValue.toLatin1();
     QByteArray scratch; // a value rewritten; allocated only when one is
-    out.line(tags.open);
+    out.line(block.openBytes);
     for (size_t i = 0; i < block.fields.size(); ++i) {
         const bool lines = block.fields[i].kind == ValueKind::Lines;
         const QByteArrayView value(values[i]);
@@ -154,7 +143,7 @@ template <typename Values> void writeBlock(Output& out, const Block& block, cons
         if (lines && i + 1 < block.fields.size())
             out.line(endOfValue);
     }
-    out.line(tags.close);
+    out.line(block.closeBytes);
 }
 
 QString columns(const Block& block)
@@ -227,15 +216,13 @@ void writeArchive(Assessment& a, Output& out)
             std::vector<QByteArray> values;
             for (const ArchiveFormat::Field& f : block.fields)
                 values.push_back(sys.text(QString::fromLatin1(f.name)).toUtf8());
-            writeBlock(out, block, Tags(block), values);
+            writeBlock(out, block, values);
             continue;
         }
         if (block.belongsToPrevious())
             continue; // written with the records they belong to
         const Block* owned = b + 1 < blocks.size() && blocks[b + 1].belongsToPrevious() ? &blocks[b + 1] : nullptr;
         const Entries ownedEntries = owned ? entriesByOwner(a.store(), *owned) : Entries();
-        const Tags tags(block);
-        const std::optional<Tags> ownedTags = owned ? std::optional<Tags>(*owned) : std::nullopt;
 
         // Every record, whatever filter a tab has set, in the order the table shows.
         const Table& shown = *a.byName(block.table);
@@ -244,13 +231,13 @@ void writeArchive(Assessment& a, Output& out)
                                                        TableExpressions::orderClause(shown.def(),
                                                            TableExpressions::parseSort(shown.def(), shown.sort()))));
         forEachRow(query, block, [&](qint64 rowid, const RowValues& values) {
-            writeBlock(out, block, tags, values);
+            writeBlock(out, block, values);
             if (!owned)
                 return;
             const auto found = ownedEntries.constFind(rowid);
             if (found != ownedEntries.cend())
                 for (const std::vector<QByteArray>& entry : *found)
-                    writeBlock(out, *owned, *ownedTags, entry);
+                    writeBlock(out, *owned, entry);
         });
     }
     out.line(ArchiveFormat::kLastLine.toLatin1());
