@@ -22,7 +22,7 @@ BulkInsert::BulkInsert(Store& store, const QString& table, const QStringList& fi
         m_columns << quoteIdentifier(m_fields.back()->name);
     }
     m_values.resize(m_fields.size());
-    statementFor(1); // an unknown column shows now, not at the first insert
+    m_single = &statementFor(1); // an unknown column shows now, not at the first insert
 }
 
 void BulkInsert::set(int position, const QString& text)
@@ -50,6 +50,12 @@ void BulkInsert::setUtf8(int position, QByteArrayView text)
 
 SqlStatement& BulkInsert::statementFor(int records)
 {
+    // The statements for one record and for a full group are kept: they do
+    // nearly all inserts, and a group's text is long to build and to look up.
+    if (records == 1 && m_single)
+        return *m_single;
+    if (records == kGroup && m_group)
+        return *m_group;
     QString row = QStringLiteral("(?");
     for (size_t i = 1; i < m_fields.size(); ++i)
         row += QStringLiteral(",?");
@@ -57,8 +63,12 @@ SqlStatement& BulkInsert::statementFor(int records)
     QStringList rows;
     for (int i = 0; i < records; ++i)
         rows << row;
-    return m_store.cached(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                              .arg(m_table, m_columns.join(QLatin1String(", ")), rows.join(QLatin1Char(','))));
+    SqlStatement& statement
+        = m_store.cached(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                             .arg(m_table, m_columns.join(QLatin1String(", ")), rows.join(QLatin1Char(','))));
+    if (records == kGroup)
+        m_group = &statement;
+    return statement;
 }
 
 void BulkInsert::bindRecords(SqlStatement& statement, int first, int records)
@@ -110,9 +120,8 @@ qint64 BulkInsert::insert()
 {
     // The record being set sits after the queued ones and goes in after them.
     writeQueued();
-    SqlStatement& single = statementFor(1);
-    bindRecords(single, m_queued, 1);
-    single.run();
+    bindRecords(*m_single, m_queued, 1);
+    m_single->run();
     clearQueue();
     return sqlite3_last_insert_rowid(m_store.handle());
 }

@@ -63,4 +63,6 @@ private:
     QByteArray m_bytes;
     std::vector<QVariant> m_variants;
     int m_queued = 0;
+    SqlStatement* m_single = nullptr; // owned by the store's statement cache
+    SqlStatement* m_group = nullptr;
 };
