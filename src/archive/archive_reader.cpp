@@ -1,8 +1,8 @@
 #include "archive/archive_reader.h"
 
+#include "archive/block_writer.h"
 #include "archive/code_page_1252.h"
 #include "store/assessment.h"
-#include "store/bulk_insert.h"
 #include "store/progress.h"
 #include "store/quarrix_error.h"
 
@@ -11,7 +11,6 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
-#include <map>
 
 namespace {
 
@@ -87,63 +86,6 @@ QString where(const QString& fileName)
                               : QStringLiteral("The archive '%1'").arg(QDir::toNativeSeparators(fileName));
 }
 
-// One prepared insert per archived table, inside the load's transaction: the
-// block's fields, then for a block that belongs to the block before it the
-// owner's row id and name.
-class BlockInsert {
-public:
-    BlockInsert(Store& store, const Block& block)
-        : m_fieldCount(int(block.fields.size()))
-        , m_ownsRecords(ArchiveFormat::owns(block))
-        , m_insert(store, block.table, columns(block))
-    {
-    }
-
-    // Whether records of the next block belong to this block's records.
-    bool ownsRecords() const { return m_ownsRecords; }
-
-    // Inserts one record at once, after those queued. Returns its row id.
-    qint64 insert(const ArchiveReader::ParsedBlock& parsed)
-    {
-        setValues(parsed, nullptr, {});
-        return m_insert.insert();
-    }
-    // Queues one record for the next group; a block that belongs to the
-    // block before it passes the owner's row id and name.
-    void add(
-        const ArchiveReader::ParsedBlock& parsed, const QByteArray* ownerId = nullptr, QByteArrayView ownerName = {})
-    {
-        setValues(parsed, ownerId, ownerName);
-        m_insert.add();
-    }
-    void flush() { m_insert.flush(); }
-
-private:
-    void setValues(const ArchiveReader::ParsedBlock& parsed, const QByteArray* ownerId, QByteArrayView ownerName)
-    {
-        for (int i = 0; i < m_fieldCount; ++i)
-            m_insert.setUtf8(i, parsed.values[i]);
-        if (ownerId) {
-            m_insert.setUtf8(m_fieldCount, *ownerId);
-            m_insert.setUtf8(m_fieldCount + 1, ownerName);
-        }
-    }
-
-    static QStringList columns(const Block& block)
-    {
-        QStringList names;
-        for (const ArchiveFormat::Field& f : block.fields)
-            names << QString::fromLatin1(f.name);
-        if (block.belongsToPrevious())
-            names << QString::fromLatin1(block.ownerIdField) << QString::fromLatin1(block.ownerNameField);
-        return names;
-    }
-
-    int m_fieldCount;
-    bool m_ownsRecords;
-    BulkInsert m_insert;
-};
-
 // The lines of a multi-line value up to its terminator, joined by CR LF.
 // Lines that stand in the text joined by exactly CR LF are a view of it;
 // other separators (a bare LF, text after a CR) make a joined copy.
@@ -190,9 +132,8 @@ QString decode(const QByteArray& bytes)
     return CodePage1252::decode(bytes);
 }
 
-Result parse(const QByteArray& bytes, const QString& fileName)
+void parse(const QByteArray& bytes, const QString& fileName, Result& result, const BlockSink& take)
 {
-    Result result;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         result.text = bytes.sliced(3);
         // Bytes that are not UTF-8 behind the mark are read as their
@@ -207,11 +148,8 @@ Result parse(const QByteArray& bytes, const QString& fileName)
     LineReader lines(result.text);
     QByteArrayView line;
     if (!lines.next(&line) || !isAscii(line, ArchiveFormat::kFirstLine))
-        return result;
+        return;
     result.isArchive = true;
-    // Every block opens and closes with a tag, so half the '<' bear an upper
-    // bound of the blocks, and the list of them is laid out once.
-    result.blocks.reserve(size_t(std::count(result.text.cbegin(), result.text.cend(), '<') / 2 + 1));
 
     // One arg() call for all values, so a '%' in a file name stays as it is.
     auto endedEarly = [&](const Block& block, int begun) {
@@ -263,82 +201,58 @@ Result parse(const QByteArray& bytes, const QString& fileName)
             nextLine(*block, begun);
         if (block->record())
             seen.push_back(block);
-        result.blocks.push_back(std::move(parsed));
+        take(std::move(parsed));
         have = lines.next(&line);
     }
     if (!have)
         throw QuarrixError(
             QStringLiteral("%1 ends early: it stops after line %2 without the line %3. Nothing of it was loaded.")
                 .arg(where(fileName), QString::number(lines.number()), ArchiveFormat::kLastLine));
+}
+
+Result parse(const QByteArray& bytes, const QString& fileName)
+{
+    Result result;
+    // Every block opens and closes with a tag, so half the '<' bear an upper
+    // bound of the blocks, and the list of them is laid out once.
+    result.blocks.reserve(size_t(std::count(bytes.cbegin(), bytes.cend(), '<') / 2 + 1));
+    parse(bytes, fileName, result, [&](ParsedBlock&& parsed) { result.blocks.push_back(std::move(parsed)); });
     return result;
 }
 
-Result read(const QString& path)
+QByteArray readFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw QuarrixError(
             QStringLiteral("Cannot read the file '%1': %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw QuarrixError(
             QStringLiteral("Cannot read the file '%1': %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    return parse(bytes, path);
+    return bytes;
+}
+
+Result read(const QString& path)
+{
+    return parse(readFile(path), path);
 }
 
 void apply(Assessment& a, const std::vector<ParsedBlock>& blocks)
 {
-    std::vector<Table*> records;
-    for (const Block& block : ArchiveFormat::blocks())
-        if (block.record())
-            records.push_back(a.byName(block.table));
     {
         Store::Transaction tx(a.store());
         a.clearDatabase();
-        // The records go straight into the store, one prepared insert per
-        // table; the tables re-read them once at the end.
-        std::map<const Block*, BlockInsert> inserts;
-        // The row id and first value of the last record of each block that
-        // owns records, for the records that belong to it.
-        std::map<const Block*, std::pair<qint64, QByteArrayView>> last;
-        Table& sys = a.system();
+        BlockWriter writer(a);
         qint64 done = 0;
         for (const ParsedBlock& parsed : blocks) {
             Progress::step("Loading the archive", ++done, qint64(blocks.size()));
-            const Block& block = *parsed.block;
-            if (!block.record()) {
-                sys.edit();
-                for (qsizetype i = 0; i < parsed.values.size(); ++i)
-                    sys.setText(QString::fromLatin1(block.fields[size_t(i)].name), QString::fromUtf8(parsed.values[i]));
-                sys.post();
-                continue;
-            }
-            BlockInsert& insert = inserts.try_emplace(&block, a.store(), block).first->second;
-            // A record whose row id the records after it need (an
-            // application, for its risk entries) goes in at once; the others
-            // are queued and go in by groups.
-            if (const Block* owner = ArchiveFormat::owner(block)) {
-                const auto& [ownerId, ownerName] = last[owner];
-                const QByteArray idText = QByteArray::number(ownerId);
-                insert.add(parsed, &idText, ownerName);
-            } else if (insert.ownsRecords()) {
-                last[&block] = { insert.insert(parsed), parsed.values.front() };
-            } else {
-                insert.add(parsed);
-            }
+            writer.write(parsed);
         }
-        for (auto& [block, insert] : inserts)
-            insert.flush();
+        writer.finish();
         tx.commit();
     }
-    // The open tables re-read the store. The tables whose moves drive the
-    // tabs move to their first record, so the tabs' steps run once for it.
-    for (Table* t : records)
-        if (t->isOpen())
-            t->refresh();
-    for (Table* t : { &a.requirements(), &a.drivers(), &a.attribute(), &a.controls() })
-        if (t->isOpen())
-            t->first();
+    BlockWriter::showLoaded(a);
 }
 
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVarLengthArray>
 #include <deque>
+#include <functional>
 #include <vector>
 
 class Assessment;
@@ -49,6 +50,16 @@ QString decode(const QByteArray& bytes);
 // application. fileName is only used in messages.
 Result parse(const QByteArray& bytes, const QString& fileName);
 
+// As parse() above, into result, handing each block to take() as soon as it
+// is read instead of keeping it in result.blocks. result's text and joined
+// values are what the blocks point into.
+using BlockSink = std::function<void(ParsedBlock&&)>;
+void parse(const QByteArray& bytes, const QString& fileName, Result& result, const BlockSink& take);
+
+// The bytes of a file; raises QuarrixError naming the file when it cannot be
+// read.
+QByteArray readFile(const QString& path);
+
 // Reads and parses a file; raises QuarrixError naming the file when it cannot
 // be read or parsed.
 Result read(const QString& path);
@@ -58,5 +69,12 @@ Result read(const QString& path);
 // and the blocks are written in file order; then the open tables re-read the
 // store and show their first records. Nothing changes if it fails.
 void apply(Assessment& assessment, const std::vector<ParsedBlock>& blocks);
+
+// read() and apply() at once, for a caller that has nothing to ask between
+// them: the file is read and parsed on a second thread while this one
+// empties the store and writes the blocks parsed so far, all in the one
+// transaction. Returns false when the file is not an archive and raises as
+// read() does; either way the store keeps what it had.
+bool load(Assessment& assessment, const QString& path);
 
 }

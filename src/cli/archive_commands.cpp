@@ -31,20 +31,18 @@ static CliCommand saveArchiveCommand("save-archive", "FILE [--division NAME]", [
 });
 
 // load-archive FILE: replaces the assessment by the archive's, clearing the
-// store first as the window does. The file is read and checked whole before
-// the store is touched: a file that is not an archive, cannot be read, ends
-// early or holds a bad value leaves the store as it was (exit status 1, with
-// the reason and the line).
+// store first as the window does, in one transaction while the file is read:
+// a file that is not an archive, cannot be read, ends early or holds a bad
+// value leaves the store as it was (exit status 1, with the reason and the
+// line).
 static CliCommand loadArchiveCommand("load-archive", "FILE", [](CliContext& c) {
     const QStringList files = c.positional();
     if (files.size() != 1)
         throw QuarrixError(QStringLiteral("load-archive needs one archive file name."));
-    const ArchiveReader::Result read = ArchiveReader::read(files.first());
-    if (!read.isArchive) {
+    if (!ArchiveReader::load(c.assessment, files.first())) {
         cliErr(ArchiveReader::kNotAnArchive);
         return 1;
     }
-    ArchiveReader::apply(c.assessment, read.blocks);
     c.assessment.setWorkArchived(true);
     cliOut(QStringLiteral("Load complete: %1").arg(files.first()));
     return 0;

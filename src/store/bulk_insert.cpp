@@ -33,9 +33,36 @@ void BulkInsert::set(int position, const QString& text)
     m_variants.push_back(Table::storedValue(*m_fields[size_t(position)], text));
 }
 
+// A word field's value as most texts give it: one to five digits, no more
+// than 65535; -1 for anything else.
+static int plainWord(QByteArrayView text)
+{
+    if (text.isEmpty() || text.size() > 5)
+        return -1;
+    int n = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n <= 65535 ? n : -1;
+}
+
 void BulkInsert::setUtf8(int position, QByteArrayView text)
 {
     const FieldDef& field = *m_fields[size_t(position)];
+    if (field.type == FieldType::Word) {
+        // Blanks, signs, an empty value and errors take set()'s way.
+        const int number = plainWord(text);
+        if (number < 0) {
+            set(position, QString::fromUtf8(text));
+            return;
+        }
+        Value& v = m_values[size_t(m_queued) * m_fields.size() + size_t(position)];
+        v.size = Value::kNumber;
+        v.offset = number;
+        return;
+    }
     // A character takes a byte or more, so text of no more bytes than the
     // field's width is stored as it is.
     if (field.type != FieldType::Memo && (field.type != FieldType::Text || text.size() > field.width)) {
@@ -77,7 +104,9 @@ void BulkInsert::bindRecords(SqlStatement& statement, int first, int records)
     int parameter = 1;
     for (size_t i = size_t(first) * count; i < size_t(first + records) * count; ++i, ++parameter) {
         const Value& v = m_values[i];
-        if (v.size < 0)
+        if (v.size == Value::kNumber)
+            statement.bindInteger(parameter, v.offset);
+        else if (v.size < 0)
             statement.bind(parameter, m_variants[size_t(v.variant)]);
         else
             statement.bindTextKept(parameter, QByteArrayView(m_bytes.constData() + v.offset, v.size));

@@ -41,8 +41,9 @@ public:
     void flush();
 
 private:
-    // One value of a record: text kept in m_bytes, or a stored value.
+    // One value of a record: text kept in m_bytes, a number, or a stored value.
     struct Value {
+        static constexpr qsizetype kNumber = -2; // size of a number, held in offset
         qsizetype offset = 0;
         qsizetype size = -1; // -1: the value is variants[variant]
         qsizetype variant = 0;

@@ -4,8 +4,10 @@
 
 namespace {
 
-Progress::Reporter* current = nullptr;
-QElapsedTimer sinceReport;
+// A reporter listens to the thread that installed it: work that a command
+// hands to another thread reports nothing from there.
+thread_local Progress::Reporter* current = nullptr;
+thread_local QElapsedTimer sinceReport;
 
 }
 

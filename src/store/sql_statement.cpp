@@ -35,14 +35,20 @@ void SqlStatement::bind(int index, const QVariant& value)
         case QMetaType::UInt:
         case QMetaType::LongLong:
         case QMetaType::ULongLong:
-            rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
-            break;
+            bindInteger(index, value.toLongLong());
+            return;
         default:
             bindText(index, value.toString().toUtf8());
             return;
         }
     }
     if (rc != SQLITE_OK)
+        throw QuarrixError(sqliteMessage(m_db));
+}
+
+void SqlStatement::bindInteger(int index, qint64 value)
+{
+    if (sqlite3_bind_int64(m_stmt, index, value) != SQLITE_OK)
         throw QuarrixError(sqliteMessage(m_db));
 }
 

@@ -18,6 +18,7 @@ public:
     SqlStatement& operator=(const SqlStatement&) = delete;
 
     void bind(int index, const QVariant& value); // 1-based; null QVariant binds NULL
+    void bindInteger(int index, qint64 value); // 1-based
     void bindText(int index, QByteArrayView utf8); // 1-based; the bytes are copied
     // As bindText(), without a copy: the bytes must stay as they are until
     // the statement has run and been reset.

@@ -43,10 +43,25 @@ protected:
         return text.split(QStringLiteral("\r\n"));
     }
 
-    // Reads a file and replaces the store's assessment by it; returns what was read.
+    // The two ways a file replaces the assessment: read whole, then applied
+    // (the window, which asks between the two), or loaded at once while a
+    // second thread reads it (the command line).
+    enum class Loading { ReadThenApply, AtOnce };
+    static constexpr Loading kLoadings[] = { Loading::ReadThenApply, Loading::AtOnce };
+    static const char* name(Loading l) { return l == Loading::AtOnce ? "loaded at once" : "read, then applied"; }
+    Loading loading = Loading::ReadThenApply;
+
+    // Reads a file and replaces the store's assessment by it, the way
+    // loading says; returns what was read (loaded at once: whether it is an
+    // archive, without the blocks).
     ArchiveReader::Result load(const QString& path)
     {
-        ArchiveReader::Result r = ArchiveReader::read(path);
+        ArchiveReader::Result r;
+        if (loading == Loading::AtOnce) {
+            r.isArchive = ArchiveReader::load(a, path);
+            return r;
+        }
+        r = ArchiveReader::read(path);
         if (r.isArchive)
             ArchiveReader::apply(a, r.blocks);
         return r;

@@ -132,6 +132,8 @@ void fill(Assessment& a, RandomAssessment& r, int most)
 TEST_F(ArchiveTest, RandomAssessmentsSurviveSaveAndLoadExactly)
 {
     for (unsigned seed = 1; seed <= 24; ++seed) {
+        loading = seed % 3 == 0 ? Loading::AtOnce : Loading::ReadThenApply;
+        SCOPED_TRACE(name(loading));
         const bool wide = seed % 2 == 0;
         const int most = seed > 20 ? 150 : 6;
         SCOPED_TRACE(testing::Message() << "seed " << seed << (wide ? " with non-Latin text" : "") << ", up to " << most
