@@ -77,12 +77,6 @@ void BulkInsert::setUtf8(int position, QByteArrayView text)
 
 SqlStatement& BulkInsert::statementFor(int records)
 {
-    // The statements for one record and for a full group are kept: they do
-    // nearly all inserts, and a group's text is long to build and to look up.
-    if (records == 1 && m_single)
-        return *m_single;
-    if (records == kGroup && m_group)
-        return *m_group;
     QString row = QStringLiteral("(?");
     for (size_t i = 1; i < m_fields.size(); ++i)
         row += QStringLiteral(",?");
@@ -90,12 +84,8 @@ SqlStatement& BulkInsert::statementFor(int records)
     QStringList rows;
     for (int i = 0; i < records; ++i)
         rows << row;
-    SqlStatement& statement
-        = m_store.cached(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                             .arg(m_table, m_columns.join(QLatin1String(", ")), rows.join(QLatin1Char(','))));
-    if (records == kGroup)
-        m_group = &statement;
-    return statement;
+    return m_store.cached(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                              .arg(m_table, m_columns.join(QLatin1String(", ")), rows.join(QLatin1Char(','))));
 }
 
 void BulkInsert::bindRecords(SqlStatement& statement, int first, int records)
@@ -124,11 +114,19 @@ void BulkInsert::add()
 
 void BulkInsert::writeQueued()
 {
-    if (m_queued == 0)
+    if (m_queued == kGroup) {
+        if (!m_group)
+            m_group = &statementFor(kGroup);
+        bindRecords(*m_group, 0, kGroup);
+        m_group->run();
         return;
-    SqlStatement& statement = statementFor(m_queued);
-    bindRecords(statement, 0, m_queued);
-    statement.run();
+    }
+    // A part group goes in record by record: preparing a statement of its
+    // own size would cost more than the runs it saves.
+    for (int record = 0; record < m_queued; ++record) {
+        bindRecords(*m_single, record, 1);
+        m_single->run();
+    }
 }
 
 void BulkInsert::clearQueue()

@@ -64,6 +64,8 @@ private:
     QByteArray m_bytes;
     std::vector<QVariant> m_variants;
     int m_queued = 0;
-    SqlStatement* m_single = nullptr; // owned by the store's statement cache
+    // The statements for one record and for a full group, which do all
+    // inserts; the store's statement cache owns them.
+    SqlStatement* m_single = nullptr;
     SqlStatement* m_group = nullptr;
 };
