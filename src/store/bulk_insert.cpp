@@ -133,7 +133,7 @@ void BulkInsert::clearQueue()
 {
     m_queued = 0;
     m_values.resize(m_fields.size());
-    m_bytes.clear();
+    m_bytes.resize(0); // unlike clear(), keeps the buffer for the next group
     m_variants.clear();
 }
 
