@@ -3,6 +3,7 @@
 #include "archive/block_writer.h"
 #include "archive/code_page_1252.h"
 #include "store/assessment.h"
+#include "store/bulk_insert.h"
 #include "store/progress.h"
 #include "store/quarrix_error.h"
 
@@ -33,12 +34,15 @@ public:
         if (m_pos >= m_text.size())
             return false;
         const char* begin = m_text.data() + m_pos;
-        const qsizetype rest = m_text.size() - m_pos;
-        const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', size_t(rest)));
-        const qsizetype length = lf ? lf - begin : rest;
-        const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', size_t(length)));
-        *line = QByteArrayView(begin, cr ? cr - begin : length);
-        m_pos = lf ? m_pos + length + 1 : m_text.size();
+        const char* end = m_text.data() + m_text.size();
+        // Lines are short: one pass to the first CR or LF beats two memchr calls.
+        const char* stop = begin;
+        while (stop != end && *stop != '\n' && *stop != '\r')
+            ++stop;
+        *line = QByteArrayView(begin, stop - begin);
+        if (stop != end && *stop == '\r')
+            stop = static_cast<const char*>(std::memchr(stop, '\n', size_t(end - stop)));
+        m_pos = stop && stop != end ? stop - m_text.data() + 1 : m_text.size();
         ++m_number;
         return true;
     }
@@ -186,7 +190,7 @@ void parse(const QByteArray& bytes, const QString& fileName, Result& result, con
                     line, ArchiveFormat::terminator(*block, i), result, [&] { nextLine(*block, begun); }));
                 continue;
             }
-            if (field.kind == ValueKind::Number) {
+            if (field.kind == ValueKind::Number && plainWord(line) < 0) {
                 const QString number = QString::fromUtf8(line);
                 if (!isPriority(number))
                     throw QuarrixError(

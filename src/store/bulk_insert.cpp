@@ -33,9 +33,7 @@ void BulkInsert::set(int position, const QString& text)
     m_variants.push_back(Table::storedValue(*m_fields[size_t(position)], text));
 }
 
-// A word field's value as most texts give it: one to five digits, no more
-// than 65535; -1 for anything else.
-static int plainWord(QByteArrayView text)
+int plainWord(QByteArrayView text)
 {
     if (text.isEmpty() || text.size() > 5)
         return -1;

@@ -6,6 +6,11 @@
 #include <vector>
 
 class SqlStatement;
+
+// A word field's value as most texts give it: one to five digits, no more
+// than 65535; -1 for anything else (blanks, a sign, nothing, too large),
+// which the caller reads the slow way.
+int plainWord(QByteArrayView text);
 class Store;
 struct FieldDef;
 
