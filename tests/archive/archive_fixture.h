@@ -3,6 +3,7 @@
 #include "archive/archive_format.h"
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
+#include "store/quarrix_error.h"
 #include "support/temp_store.h"
 
 #include <QFile>
@@ -71,6 +72,24 @@ protected:
         const QString path = inputFile();
         writeBytes(path, archiveBytes(lines));
         return load(path);
+    }
+    // Loads the lines both ways: each must be refused with a message that
+    // holds every part said and leave the store as it was.
+    void expectRefusedBothWays(const QStringList& lines, const QStringList& said)
+    {
+        const QStringList before = snapshot();
+        for (const Loading way : kLoadings) {
+            SCOPED_TRACE(name(way));
+            loading = way;
+            try {
+                loadLines(lines);
+                ADD_FAILURE() << "loaded";
+            } catch (const QuarrixError& e) {
+                for (const QString& part : said)
+                    EXPECT_TRUE(e.message().contains(part)) << e.message().toStdString();
+            }
+            EXPECT_EQ(snapshot(), before);
+        }
     }
 
     // Every archived value of the store: the System fields, then each table's
