@@ -6,13 +6,13 @@
 #include <vector>
 
 class SqlStatement;
+class Store;
+struct FieldDef;
 
 // A word field's value as most texts give it: one to five digits, no more
 // than 65535; -1 for anything else (blanks, a sign, nothing, too large),
 // which the caller reads the slow way.
 int plainWord(QByteArrayView text);
-class Store;
-struct FieldDef;
 
 // Writes many records into one table through prepared inserts, straight into
 // the store: no cursor moves and no notifications per record. The bulk
