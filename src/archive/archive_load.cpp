@@ -22,10 +22,10 @@ class Handoff {
 public:
     using Batch = std::vector<ParsedBlock>;
 
+    Handoff() { m_batch.reserve(kBatch); }
+
     void put(ParsedBlock&& parsed)
     {
-        if (m_batch.capacity() < kBatch)
-            m_batch.reserve(kBatch);
         m_batch.push_back(std::move(parsed));
         if (m_batch.size() == kBatch)
             pass(false);
@@ -73,6 +73,7 @@ private:
                 m_batch = std::move(m_empty.back());
                 m_empty.pop_back();
             }
+            m_batch.reserve(kBatch); // a batch handed back keeps its room
             m_closed = closing;
         }
         m_changed.notify_one();
