@@ -12,8 +12,10 @@ using CommandUsages::exportUsage;
 static CliCommand exportCommand("export", exportUsage, [](CliContext& c) {
     const QString file = SelectionOptions::fileArgument(c, "export", exportUsage, SelectionOptions::common());
     const ReportSelection selection = SelectionOptions::selectionOf(c);
-    SelectionOptions::prepare(c);
-    const ExportWorkbook::Result result = ExportWorkbook::write(c.assessment, selection, file);
+    // The attributes in use are derived while the rows before them are written.
+    const QString division = SelectionOptions::filterDivision(c);
+    const ExportWorkbook::Result result
+        = ExportWorkbook::write(c.assessment, selection, file, [&] { SelectionOptions::deriveInUse(c, division); });
     cliOut(QStringLiteral("%1 saved: %2 requirements, %3 drivers, %4 attributes, %5 controls")
                .arg(file)
                .arg(result.rows[0])

@@ -61,13 +61,22 @@ ReportSelection selectionOf(const CliContext& c)
     return s;
 }
 
+QString filterDivision(const CliContext& c)
+{
+    const QString division = c.option(QStringLiteral("--division"), QStringLiteral("All"));
+    applyDivisionFilter(c.assessment.requirements(), division);
+    applyDivisionFilter(c.assessment.drivers(), division);
+    return division;
+}
+
+void deriveInUse(const CliContext& c, const QString& division)
+{
+    deriveAttributesInUse(c.assessment, division);
+}
+
 void prepare(const CliContext& c)
 {
-    Assessment& a = c.assessment;
-    const QString division = c.option(QStringLiteral("--division"), QStringLiteral("All"));
-    applyDivisionFilter(a.requirements(), division);
-    applyDivisionFilter(a.drivers(), division);
-    deriveAttributesInUse(a, division);
+    deriveInUse(c, filterDivision(c));
 }
 
 }

@@ -23,4 +23,9 @@ ReportSelection selectionOf(const CliContext& c);
 // and the attributes in use derived for it, as showing the tabs would do.
 void prepare(const CliContext& c);
 
+// The two halves of prepare(): the division filter set (returning the
+// division), and the attributes in use derived for that division.
+QString filterDivision(const CliContext& c);
+void deriveInUse(const CliContext& c, const QString& division);
+
 }

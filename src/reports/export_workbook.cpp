@@ -2,6 +2,7 @@
 
 #include "files/atomic_file.h"
 #include "store/assessment.h"
+#include "store/handoff.h"
 #include "store/progress.h"
 #include "store/quarrix_error.h"
 
@@ -9,6 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
+#include <string>
+#include <thread>
 #include <vector>
 #include <xlsxwriter.h>
 
@@ -71,14 +75,39 @@ int longestLine(const QString& text)
     return longest;
 }
 
-// How many lines a value takes in a column of the given width.
-int linesIn(const QString& text, int width)
+// How many lines a value takes in its column. A column is as wide as its
+// longest line unless that is wider than maximumWidth, so only lines longer
+// than maximumWidth wrap, and a row's height is known before the column's
+// width is: the rows can be written as they are read.
+int linesIn(const QString& text)
 {
     int lines = 0;
-    forEachLineLength(text, [&](int length) { lines += std::max(1, (length + width - 1) / width); });
+    forEachLineLength(text, [&](int length) { lines += std::max(1, (length + maximumWidth - 1) / maximumWidth); });
     return lines;
 }
 
+// One row on its way to the workbook, or the end of a worksheet.
+struct Piece {
+    Piece(int sheet, int row)
+        : sheet(sheet)
+        , row(row)
+    {
+    }
+    int sheet;
+    int row; // 0: the header row; with `end`, the last row written
+    int lines = 1; // more than one: a tall row whose cells wrap
+    bool end = false; // the worksheet is complete; `widths` holds its fitted column widths
+    std::string cells; // the row's values in UTF-8, each followed by a NUL
+    std::vector<int> widths;
+};
+
+// Rows travel in batches; a reader that runs ahead of the workbook waits
+// once this many batches are queued, so memory stays bounded.
+constexpr size_t rowsPerBatch = 64;
+constexpr size_t batchesWaiting = 32;
+
+// Takes the rows into the workbook on its own thread, while the caller's
+// thread reads the next ones from the store.
 class Writer {
 public:
     explicit Writer(lxw_workbook* book)
@@ -94,37 +123,58 @@ public:
         format_set_align(m_wrapped, LXW_ALIGN_VERTICAL_TOP);
     }
 
-    lxw_worksheet* addSheet(const char* name)
+    void addSheet(const char* name)
     {
         lxw_worksheet* sheet = workbook_add_worksheet(m_book, name);
         if (!sheet)
             throw QuarrixError(QStringLiteral("The workbook could not add a worksheet."));
-        return sheet;
+        m_sheets.push_back(sheet);
     }
 
-    // Writes a row of values; rows are written in order, as the workbook
-    // keeps only the row being written in memory.
-    void putRow(lxw_worksheet* sheet, int row, const std::vector<QString>& values, const std::vector<int>& widths)
+    // Writes what the handoff brings until it closes; on failure, gives up
+    // on the handoff (so the reader stops) and keeps the error for rethrow().
+    void take(Handoff<Piece>& pieces)
     {
-        const bool header = row == 0;
-        int lines = 1;
-        if (!header)
-            for (size_t c = 0; c < values.size(); ++c)
-                if (values[c].contains(QLatin1Char('\n')) || values[c].size() > widths[c])
-                    lines = std::max(lines, std::min(maximumLines, linesIn(values[c], widths[c])));
-        if (lines > 1)
-            check(worksheet_set_row(sheet, lxw_row_t(row), lines * lineHeight, nullptr), row, 0);
-        for (size_t c = 0; c < values.size(); ++c) {
-            if (values[c].isEmpty())
-                continue;
-            lxw_format* format = header ? m_header : lines > 1 ? m_wrapped : m_plain;
-            const QByteArray utf8 = values[c].toUtf8();
-            check(worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(c), utf8.constData(), format), row, int(c));
+        try {
+            Handoff<Piece>::Batch batch;
+            while (pieces.take(&batch))
+                for (const Piece& piece : batch) {
+                    if (piece.end)
+                        finishSheet(m_sheets[size_t(piece.sheet)], piece.widths, piece.row);
+                    else
+                        putRow(m_sheets[size_t(piece.sheet)], piece);
+                }
+        } catch (...) {
+            m_error = std::current_exception();
+            pieces.giveUp();
+        }
+    }
+    void rethrow() const
+    {
+        if (m_error)
+            std::rethrow_exception(m_error);
+    }
+
+private:
+    // Rows come in order, as the workbook keeps only the row being written in memory.
+    void putRow(lxw_worksheet* sheet, const Piece& piece)
+    {
+        const auto row = lxw_row_t(piece.row);
+        if (piece.lines > 1)
+            check(worksheet_set_row(sheet, row, piece.lines * lineHeight, nullptr), piece.row, 0);
+        lxw_format* format = piece.row == 0 ? m_header : piece.lines > 1 ? m_wrapped : m_plain;
+        const char* cell = piece.cells.data();
+        const char* const end = cell + piece.cells.size();
+        for (lxw_col_t column = 0; cell < end; ++column) {
+            const size_t length = std::strlen(cell);
+            if (length > 0)
+                check(worksheet_write_string(sheet, row, column, cell, format), piece.row, column);
+            cell += length + 1;
         }
     }
 
     // Fitted widths, the header row frozen with filter buttons over the rows written.
-    void finishSheet(lxw_worksheet* sheet, const std::vector<int>& widths, int lastRow)
+    static void finishSheet(lxw_worksheet* sheet, const std::vector<int>& widths, int lastRow)
     {
         for (size_t c = 0; c < widths.size(); ++c)
             worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c] + 1, nullptr);
@@ -132,7 +182,6 @@ public:
         worksheet_autofilter(sheet, 0, 0, lxw_row_t(lastRow), lxw_col_t(widths.size() - 1));
     }
 
-private:
     static void check(lxw_error error, int row, int column)
     {
         if (error != LXW_NO_ERROR)
@@ -146,53 +195,61 @@ private:
     lxw_format* m_header;
     lxw_format* m_plain;
     lxw_format* m_wrapped;
+    std::vector<lxw_worksheet*> m_sheets;
+    std::exception_ptr m_error;
 };
 
-// Fills one worksheet: the header row, then each passing record from row 2.
-// The rows are in memory already, so the widths are measured in a first pass
-// that keeps the cells' texts (sharing the table's strings), and each row is
-// written once from them.
+// Reads one worksheet's rows: the header row, then each passing record from
+// row 2, each row handed on as soon as it is read; the fitted widths follow
+// the last. Returns the number of records handed on; stops early when the
+// writer gave up (its error is reported after).
 template <class Passes>
-int fillSheet(Writer& writer, lxw_worksheet* sheet, Table& table, const Sheet& layout, Passes passes, int* cutCells)
+int sendSheet(Handoff<Piece>& out, int sheet, Table& table, const Sheet& layout, Passes passes, int* cutCells)
 {
     TableWalk walk(table);
     std::vector<int> fields;
     std::vector<int> widths;
+    Piece header(sheet, 0);
     for (const char* f : layout.fields)
         fields.push_back(walk.field(f));
-    for (const char* h : layout.headers)
+    for (const char* h : layout.headers) {
         widths.push_back(std::max(minimumWidth, int(std::strlen(h))));
-    std::vector<QString> cells; // the passing rows' texts, row after row
-    for (int r = 0; r < walk.count(); ++r) {
+        header.cells.append(h).push_back('\0');
+    }
+    if (!out.put(std::move(header)))
+        return 0;
+    int rows = 0;
+    const int count = walk.count();
+    for (int r = 0; r < count; ++r) {
         if (!passes(walk, r))
             continue;
+        Progress::step("Writing the workbook", r + 1, count);
+        Piece piece(sheet, ++rows);
         for (size_t c = 0; c < fields.size(); ++c) {
-            cells.push_back(walk.text(r, fields[c]));
-            widths[c] = std::min(maximumWidth, std::max(widths[c], longestLine(cells.back())));
-        }
-    }
-
-    std::vector<QString> values;
-    for (const char* h : layout.headers)
-        values.push_back(QString::fromLatin1(h));
-    writer.putRow(sheet, 0, values, widths);
-    const qint64 rows = qint64(cells.size() / std::max<size_t>(1, fields.size()));
-    for (qint64 row = 1; row <= rows; ++row) {
-        Progress::step("Writing the workbook", row, rows);
-        for (size_t c = 0; c < fields.size(); ++c) {
+            const QString raw = walk.text(r, fields[c]);
+            widths[c] = std::min(maximumWidth, std::max(widths[c], longestLine(raw)));
             bool cut = false;
-            values[c] = cellText(cells[size_t(row - 1) * fields.size() + c], &cut);
+            const QString value = cellText(raw, &cut);
             *cutCells += cut ? 1 : 0;
+            if (value.contains(QLatin1Char('\n')) || value.size() > maximumWidth)
+                piece.lines = std::max(piece.lines, std::min(maximumLines, linesIn(value)));
+            const QByteArray utf8 = value.toUtf8();
+            piece.cells.append(utf8.constData(), size_t(utf8.size())).push_back('\0');
         }
-        writer.putRow(sheet, int(row), values, widths);
+        if (!out.put(std::move(piece)))
+            return rows;
     }
-    writer.finishSheet(sheet, widths, int(rows));
-    return int(rows);
+    Piece end(sheet, rows);
+    end.end = true;
+    end.widths = std::move(widths);
+    out.put(std::move(end));
+    return rows;
 }
 
 }
 
-Result write(Assessment& assessment, const ReportSelection& selection, const QString& fileName)
+Result write(Assessment& assessment, const ReportSelection& selection, const QString& fileName,
+    const std::function<void()>& prepareAttributes)
 {
     if (fileName.isEmpty())
         throw QuarrixError(QStringLiteral("No file name was given for the workbook."));
@@ -219,47 +276,60 @@ Result write(Assessment& assessment, const ReportSelection& selection, const QSt
                 { "id", "section_title", "subsection_title", "subsection", "control_title", "control" } },
         };
         const bool ticked[4] = { selection.requirements, selection.drivers, selection.attributes, selection.controls };
-        lxw_worksheet* sheets[4];
         // Every worksheet exists; one not ticked keeps its default name and stays empty.
         for (int i = 0; i < 4; ++i)
-            sheets[i] = writer.addSheet(ticked[i] ? layouts[i].name : nullptr);
+            writer.addSheet(ticked[i] ? layouts[i].name : nullptr);
 
-        int* cut = &result.cutCells;
-        if (ticked[0]) {
-            Table& t = assessment.requirements();
-            const int activity = t.fieldIndex(QStringLiteral("Activity"));
-            result.rows[0] = fillSheet(
-                writer, sheets[0], t, layouts[0],
-                [&](const TableWalk& w, int r) {
-                    return ReportSelection::passes(selection.activity, w.text(r, activity));
-                },
-                cut);
+        // This thread reads the store (and reports progress) while the
+        // workbook takes the rows read before on a second thread.
+        Handoff<Piece> pieces(rowsPerBatch, batchesWaiting);
+        std::jthread rowWriter([&] { writer.take(pieces); });
+        try {
+            int* cut = &result.cutCells;
+            if (ticked[0]) {
+                Table& t = assessment.requirements();
+                const int activity = t.fieldIndex(QStringLiteral("Activity"));
+                result.rows[0] = sendSheet(
+                    pieces, 0, t, layouts[0],
+                    [&](const TableWalk& w, int r) {
+                        return ReportSelection::passes(selection.activity, w.text(r, activity));
+                    },
+                    cut);
+            }
+            if (ticked[1]) {
+                Table& t = assessment.drivers();
+                const int activity = t.fieldIndex(QStringLiteral("Activity"));
+                result.rows[1] = sendSheet(
+                    pieces, 1, t, layouts[1],
+                    [&](const TableWalk& w, int r) {
+                        return ReportSelection::passes(selection.activity, w.text(r, activity));
+                    },
+                    cut);
+            }
+            if (prepareAttributes)
+                prepareAttributes();
+            if (ticked[2]) {
+                Table& t = assessment.attribute();
+                const int inUse = t.fieldIndex(QStringLiteral("InUse"));
+                const int group = t.fieldIndex(QStringLiteral("Group"));
+                result.rows[2] = sendSheet(
+                    pieces, 2, t, layouts[2],
+                    [&](const TableWalk& w, int r) {
+                        return w.boolean(r, inUse) && ReportSelection::passes(selection.group, w.text(r, group));
+                    },
+                    cut);
+            }
+            if (ticked[3]) {
+                result.rows[3] = sendSheet(
+                    pieces, 3, assessment.controls(), layouts[3], [](const TableWalk&, int) { return true; }, cut);
+            }
+            pieces.close(nullptr);
+        } catch (...) {
+            pieces.close(std::current_exception());
         }
-        if (ticked[1]) {
-            Table& t = assessment.drivers();
-            const int activity = t.fieldIndex(QStringLiteral("Activity"));
-            result.rows[1] = fillSheet(
-                writer, sheets[1], t, layouts[1],
-                [&](const TableWalk& w, int r) {
-                    return ReportSelection::passes(selection.activity, w.text(r, activity));
-                },
-                cut);
-        }
-        if (ticked[2]) {
-            Table& t = assessment.attribute();
-            const int inUse = t.fieldIndex(QStringLiteral("InUse"));
-            const int group = t.fieldIndex(QStringLiteral("Group"));
-            result.rows[2] = fillSheet(
-                writer, sheets[2], t, layouts[2],
-                [&](const TableWalk& w, int r) {
-                    return w.boolean(r, inUse) && ReportSelection::passes(selection.group, w.text(r, group));
-                },
-                cut);
-        }
-        if (ticked[3]) {
-            result.rows[3] = fillSheet(
-                writer, sheets[3], assessment.controls(), layouts[3], [](const TableWalk&, int) { return true; }, cut);
-        }
+        rowWriter.join();
+        writer.rethrow();
+        pieces.rethrow();
     } catch (...) {
         // Closing is the only way to free the workbook; the replacement then
         // removes the file it left.

@@ -3,6 +3,7 @@
 #include "reports/export_selection.h"
 
 #include <QString>
+#include <functional>
 
 class Assessment;
 
@@ -23,7 +24,10 @@ struct Result {
 // is written to a temporary file beside fileName and renamed over it, so a
 // failure leaves whatever was there before. Walked tables are left on their
 // first record. Raises QuarrixError on failure.
-Result write(Assessment& assessment, const ReportSelection& selection, const QString& fileName);
+// prepareAttributes, when given, runs after the drivers are read and before
+// the attributes in use are, while the rows read before are being written.
+Result write(Assessment& assessment, const ReportSelection& selection, const QString& fileName,
+    const std::function<void()>& prepareAttributes = {});
 
 // The value as a cell receives it: line breaks as a single line feed, and cut
 // to cellLimit characters (never inside a surrogate pair). Sets *cut when cut.

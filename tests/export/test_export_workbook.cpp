@@ -216,6 +216,31 @@ TEST_F(ExportTest, ReplacesAnExistingFileAndKeepsItWhenWritingFails)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")), QStringList());
 }
 
+// The rows before the attributes are being written on the workbook's own
+// thread when the reading fails: the error is the caller's, and the old file
+// and nothing else stays.
+TEST_F(ExportTest, AReadFailingWhileRowsAreWrittenKeepsTheOldFile)
+{
+    {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old contents");
+    }
+    const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    ReportSelection everything;
+    everything.attributes = everything.controls = true;
+    try {
+        ExportWorkbook::write(a, everything, target, [] { throw QuarrixError(QStringLiteral("derivation failed")); });
+        FAIL() << "the failure was not reported";
+    } catch (const QuarrixError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("derivation failed"));
+    }
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("old contents"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+}
+
 TEST_F(ExportTest, OurOwnReaderReadsTheFirstWorksheetBack)
 {
     const auto rowsOf = [](const SheetCells& cells) {
