@@ -68,13 +68,6 @@ template <class Take> void forEachLineLength(const QString& text, Take take)
     }
 }
 
-int longestLine(const QString& text)
-{
-    int longest = 0;
-    forEachLineLength(text, [&](int length) { longest = std::max(longest, length); });
-    return longest;
-}
-
 // How many lines a value takes in its column. A column is as wide as its
 // longest line unless that is wider than maximumWidth, so only lines longer
 // than maximumWidth wrap, and a row's height is known before the column's
@@ -199,18 +192,57 @@ private:
     std::exception_ptr m_error;
 };
 
-// Reads one worksheet's rows: the header row, then each passing record from
-// row 2, each row handed on as soon as it is read; the fitted widths follow
-// the last. Returns the number of records handed on; stops early when the
-// writer gave up (its error is reported after).
-template <class Passes>
-int sendSheet(Handoff<Piece>& out, int sheet, Table& table, const Sheet& layout, Passes passes, int* cutCells)
+// A cell's text as the workbook measures it: lengths in UTF-16 units, the
+// unit a cell's character limit and the widths count in.
+struct Shape {
+    int length = 0;
+    int longestLine = 0;
+    int lines = 0; // lines in its column, as linesIn() counts them
+    bool carriageReturn = false;
+};
+
+Shape shapeOf(QByteArrayView utf8)
 {
-    TableWalk walk(table);
+    Shape shape;
+    int line = 0;
+    auto endLine = [&] {
+        shape.longestLine = std::max(shape.longestLine, line);
+        shape.lines += std::max(1, (line + maximumWidth - 1) / maximumWidth);
+        line = 0;
+    };
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\n') {
+            endLine();
+            ++shape.length;
+            continue;
+        }
+        shape.carriageReturn |= byte == '\r';
+        // A lead byte starts a character; one of four bytes lies beyond 16 bits.
+        const int units = (byte & 0xC0) == 0x80 ? 0 : byte >= 0xF0 ? 2 : 1;
+        line += units;
+        shape.length += units;
+    }
+    endLine();
+    return shape;
+}
+
+// Reads one worksheet's rows straight from the store: the header row, then
+// each passing record from row 2, each row handed on as soon as it is read;
+// the fitted widths follow the last. `fields` are the sheet's fields, then
+// any that only `passes` looks at. Returns the number of records handed on;
+// stops early when the writer gave up (its error is reported after).
+template <class Passes>
+int sendSheet(Handoff<Piece>& out, int sheet, Table& table, const Sheet& layout, const std::vector<const char*>& tested,
+    Passes passes, int* cutCells)
+{
+    const TableWalk walk(table); // settles a pending edit, leaves the table on its first record
     std::vector<int> fields;
     std::vector<int> widths;
     Piece header(sheet, 0);
     for (const char* f : layout.fields)
+        fields.push_back(walk.field(f));
+    for (const char* f : tested)
         fields.push_back(walk.field(f));
     for (const char* h : layout.headers) {
         widths.push_back(std::max(minimumWidth, int(std::strlen(h))));
@@ -218,33 +250,57 @@ int sendSheet(Handoff<Piece>& out, int sheet, Table& table, const Sheet& layout,
     }
     if (!out.put(std::move(header)))
         return 0;
-    int rows = 0;
+    const size_t shown = layout.fields.size();
     const int count = walk.count();
-    for (int r = 0; r < count; ++r) {
-        if (!passes(walk, r))
-            continue;
-        Progress::step("Writing the workbook", r + 1, count);
+    int read = 0;
+    int rows = 0;
+    bool stopped = false;
+    table.eachRecordText(fields, [&](const std::vector<QByteArrayView>& values) {
+        Progress::step("Writing the workbook", ++read, count);
+        if (stopped || !passes(values))
+            return;
         Piece piece(sheet, ++rows);
-        for (size_t c = 0; c < fields.size(); ++c) {
-            const QString raw = walk.text(r, fields[c]);
-            widths[c] = std::min(maximumWidth, std::max(widths[c], longestLine(raw)));
+        for (size_t c = 0; c < shown; ++c) {
+            const Shape shape = shapeOf(values[c]);
+            widths[c] = std::min(maximumWidth, std::max(widths[c], shape.longestLine));
+            if (!shape.carriageReturn && shape.length <= cellLimit) {
+                // Nearly every value: the cell takes the stored text as it is.
+                piece.lines = std::max(piece.lines, std::min(maximumLines, shape.lines));
+                piece.cells.append(values[c].data(), size_t(values[c].size())).push_back('\0');
+                continue;
+            }
             bool cut = false;
-            const QString value = cellText(raw, &cut);
+            const QString value = cellText(QString::fromUtf8(values[c]), &cut);
             *cutCells += cut ? 1 : 0;
-            if (value.contains(QLatin1Char('\n')) || value.size() > maximumWidth)
-                piece.lines = std::max(piece.lines, std::min(maximumLines, linesIn(value)));
+            piece.lines = std::max(piece.lines, std::min(maximumLines, linesIn(value)));
             const QByteArray utf8 = value.toUtf8();
             piece.cells.append(utf8.constData(), size_t(utf8.size())).push_back('\0');
         }
-        if (!out.put(std::move(piece)))
-            return rows;
-    }
+        stopped = !out.put(std::move(piece));
+    });
+    if (stopped)
+        return rows;
     Piece end(sheet, rows);
     end.end = true;
     end.widths = std::move(widths);
     out.put(std::move(end));
     return rows;
 }
+
+// Whether a value passes one of the Reports tab's choices, compared in UTF-8.
+class Choice {
+public:
+    explicit Choice(const QString& choice)
+        : m_all(choice == QLatin1String("All"))
+        , m_utf8(choice.toUtf8())
+    {
+    }
+    bool passes(QByteArrayView value) const { return m_all || value == m_utf8; }
+
+private:
+    bool m_all;
+    QByteArray m_utf8;
+};
 
 }
 
@@ -286,43 +342,26 @@ Result write(Assessment& assessment, const ReportSelection& selection, const QSt
         std::jthread rowWriter([&] { writer.take(pieces); });
         try {
             int* cut = &result.cutCells;
-            if (ticked[0]) {
-                Table& t = assessment.requirements();
-                const int activity = t.fieldIndex(QStringLiteral("Activity"));
+            const Choice activity(selection.activity);
+            const Choice group(selection.group);
+            using Values = std::vector<QByteArrayView>;
+            if (ticked[0]) // ID, DIVISION, REQUIREMENT, ACTIVITY, REFERENCE
                 result.rows[0] = sendSheet(
-                    pieces, 0, t, layouts[0],
-                    [&](const TableWalk& w, int r) {
-                        return ReportSelection::passes(selection.activity, w.text(r, activity));
-                    },
-                    cut);
-            }
-            if (ticked[1]) {
-                Table& t = assessment.drivers();
-                const int activity = t.fieldIndex(QStringLiteral("Activity"));
+                    pieces, 0, assessment.requirements(), layouts[0], {},
+                    [&](const Values& v) { return activity.passes(v[3]); }, cut);
+            if (ticked[1]) // ID, DIVISION, DRIVER, GROUP, ACTIVITY, REQUIREMENTS
                 result.rows[1] = sendSheet(
-                    pieces, 1, t, layouts[1],
-                    [&](const TableWalk& w, int r) {
-                        return ReportSelection::passes(selection.activity, w.text(r, activity));
-                    },
-                    cut);
-            }
+                    pieces, 1, assessment.drivers(), layouts[1], {},
+                    [&](const Values& v) { return activity.passes(v[4]); }, cut);
             if (prepareAttributes)
                 prepareAttributes();
-            if (ticked[2]) {
-                Table& t = assessment.attribute();
-                const int inUse = t.fieldIndex(QStringLiteral("InUse"));
-                const int group = t.fieldIndex(QStringLiteral("Group"));
+            if (ticked[2]) // GROUP, ATTRIBUTE, DESCRIPTION, then InUse
                 result.rows[2] = sendSheet(
-                    pieces, 2, t, layouts[2],
-                    [&](const TableWalk& w, int r) {
-                        return w.boolean(r, inUse) && ReportSelection::passes(selection.group, w.text(r, group));
-                    },
-                    cut);
-            }
-            if (ticked[3]) {
+                    pieces, 2, assessment.attribute(), layouts[2], { "InUse" },
+                    [&](const Values& v) { return v[3] == "True" && group.passes(v[0]); }, cut);
+            if (ticked[3])
                 result.rows[3] = sendSheet(
-                    pieces, 3, assessment.controls(), layouts[3], [](const TableWalk&, int) { return true; }, cut);
-            }
+                    pieces, 3, assessment.controls(), layouts[3], {}, [](const Values&) { return true; }, cut);
             pieces.close(nullptr);
         } catch (...) {
             pieces.close(std::current_exception());

@@ -168,6 +168,44 @@ std::vector<Table::Record> Table::readRows() const
     return rows;
 }
 
+void Table::eachRecordText(
+    const std::vector<int>& fields, const std::function<void(const std::vector<QByteArrayView>&)>& take) const
+{
+    requireOpen();
+    const std::vector<FilterCondition> conditions = activeConditions();
+    QStringList names;
+    for (int f : fields)
+        names << quoteIdentifier(m_def.fields[f].name);
+    const QString sql
+        = QStringLiteral("SELECT %1 FROM %2").arg(names.join(QLatin1String(", ")), quoteIdentifier(m_def.name))
+        + whereClause(conditions) + QStringLiteral(" ORDER BY ") + TableExpressions::orderClause(m_def, m_sortKeys);
+    SqlStatement& query = m_store.cached(sql);
+    query.reset();
+    bindConditions(query, conditions);
+    std::vector<QByteArrayView> values(fields.size());
+    std::vector<QByteArray> converted(fields.size()); // other values, as textAt() shows them
+    std::vector<bool> boolean;
+    for (int f : fields)
+        boolean.push_back(m_def.fields[f].type == FieldType::Boolean);
+    query.eachRow([&](SqlStatement& row) {
+        for (size_t i = 0; i < fields.size(); ++i) {
+            // Text as stored, unless it needs what reading it into a string does.
+            if (!boolean[i] && row.holdsText(int(i))) {
+                values[i] = row.utf8(int(i));
+                if (values[i].isValidUtf8())
+                    continue;
+            }
+            const QVariant v = row.column(int(i));
+            QString text;
+            if (v.isValid())
+                text = boolean[i] ? (v.toBool() ? QStringLiteral("True") : QStringLiteral("False")) : v.toString();
+            converted[i] = text.toUtf8();
+            values[i] = converted[i];
+        }
+        take(values);
+    });
+}
+
 void Table::readHeld() const
 {
     const quint64 version = m_store.tableVersion(m_def.name);

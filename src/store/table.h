@@ -114,6 +114,14 @@ public:
     QVariant valueAt(int row, int field) const;
     qint64 rowIdAt(int row) const; // the store's row id of a visible row (0 when out of range)
 
+    // Calls take(values) for each record of the table's view (its filter and
+    // order), with the values of `fields` as textAt() gives them, in UTF-8.
+    // Reads the store, not the rows held, so a long walk that only reads
+    // lays out no record in memory; the views last until take returns. The
+    // caller settles a pending edit first.
+    void eachRecordText(
+        const std::vector<int>& fields, const std::function<void(const std::vector<QByteArrayView>&)>& take) const;
+
     // Changing records.
     void append();
     void edit();

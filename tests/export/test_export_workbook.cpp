@@ -167,6 +167,50 @@ sys.stdout.write(json.dumps(out))
     EXPECT_GE(layout.value(QStringLiteral("height")).toDouble(), 30.0);
 }
 
+// Row heights count characters as a spreadsheet does (a character beyond 16
+// bits is two), after line breaks are joined, and stop at eight lines.
+TEST_F(ExportTest, TallRowsCountCharactersAndLinesAsTheSpreadsheetDoes)
+{
+    const QString lock = QString::fromUtf8("\xF0\x9F\x94\x92");
+    struct Case {
+        const char* id;
+        QString requirement;
+        QString written;
+        double height; // 0: the default height
+    } cases[] = {
+        { "BR9.01", lock.repeated(30), lock.repeated(30), 0 },
+        { "BR9.02", lock.repeated(31), lock.repeated(31), 30 },
+        { "BR9.03", QStringLiteral("a\r\nb\rc"), QStringLiteral("a\nb\nc"), 45 },
+        { "BR9.04", QStringLiteral("x\n").repeated(9) + QLatin1Char('x'),
+            QStringLiteral("x\n").repeated(9) + QLatin1Char('x'), 120 },
+        { "BR9.05", QString::fromUtf8("Zürich, Genève"), QString::fromUtf8("Zürich, Genève"), 0 },
+    };
+    for (const Case& c : cases)
+        ExportFixture::add(
+            a.requirements(), { { "RSeq", QString::fromLatin1(c.id) }, { "Requirement", c.requirement } });
+    ExportWorkbook::write(a, ReportSelection(), target);
+    static const char* script = R"(
+import json, sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]
+rows = {r[0].value: [r[2].value, ws.row_dimensions[r[0].row].height or 0] for r in ws.iter_rows(min_row=2)}
+sys.stdout.write(json.dumps({"rows": rows, "width": ws.column_dimensions["C"].width}))
+)";
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), { QStringLiteral("-c"), QString::fromLatin1(script), target });
+    ASSERT_TRUE(python.waitForFinished(60000) && python.exitCode() == 0) << python.readAllStandardError().toStdString();
+    const QJsonObject out = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    const QJsonObject rows = out.value(QStringLiteral("rows")).toObject();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        const QJsonArray row = rows.value(QString::fromLatin1(c.id)).toArray();
+        EXPECT_EQ(row.at(0).toString(), c.written);
+        EXPECT_EQ(row.at(1).toDouble(), c.height);
+    }
+    // The column is fitted to its longest line up to the cap of 60 characters.
+    EXPECT_GT(out.value(QStringLiteral("width")).toDouble(), 60.0);
+    EXPECT_LE(out.value(QStringLiteral("width")).toDouble(), 62.0);
+}
+
 TEST(ExportCellText, LineBreaksAndTheCellLimit)
 {
     const QString emoji = QString::fromUtf8("\xF0\x9F\x94\x92"); // one character, two UTF-16 units

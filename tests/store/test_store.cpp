@@ -716,3 +716,41 @@ TEST(LineList, BuildsWithCrLfAndSplitsWithoutATrailingEmptyItem)
     for (const Case& c : cases)
         EXPECT_EQ(LineList::split(QString::fromLatin1(c.value)), c.items) << c.value;
 }
+
+// A walk that reads the store straight sees what the rows held show: the same
+// records in the same order, each value as textAt() gives it, whatever form it
+// was stored in (a number in a text field, no value, a Boolean kept as a
+// number or as text, bytes that are no UTF-8).
+TEST_F(StoreFile, RecordTextsFromTheStoreAreTheTextsOfTheRowsHeld)
+{
+    a.store().exec(QStringLiteral(
+        "INSERT INTO Attribute (\"Group\", Attribute, InUse) VALUES ('g', 'kept as 1', 1), ('g', 'kept as 0', 0), "
+        "('h', 'kept as text', 'yes'), (NULL, 42, NULL), ('g', CAST(X'4142FF43' AS TEXT), 1)"));
+    Table& attributes = a.attribute();
+    attributes.refresh();
+    const std::vector<int> fields { attributes.fieldIndex(QStringLiteral("Attribute")),
+        attributes.fieldIndex(QStringLiteral("InUse")), attributes.fieldIndex(QStringLiteral("Group")) };
+    auto both = [&] {
+        QList<QByteArrayList> held;
+        for (int row = 0; row < attributes.recordCount(); ++row) {
+            QByteArrayList values;
+            for (int f : fields)
+                values << attributes.textAt(row, f).toUtf8();
+            held << values;
+        }
+        QList<QByteArrayList> read;
+        attributes.eachRecordText(fields, [&](const std::vector<QByteArrayView>& values) {
+            QByteArrayList bytes;
+            for (QByteArrayView v : values)
+                bytes << v.toByteArray();
+            read << bytes;
+        });
+        EXPECT_EQ(read, held);
+        return read.size();
+    };
+    EXPECT_EQ(both(), 5);
+    attributes.setFilter(QStringLiteral("Group='g'"));
+    attributes.setFiltered(true);
+    attributes.setSort(QStringLiteral("Attribute"));
+    EXPECT_EQ(both(), 3);
+}
