@@ -287,6 +287,15 @@ int sendSheet(Handoff<Piece>& out, int sheet, Table& table, const Sheet& layout,
     return rows;
 }
 
+// Where a sheet's field comes among the values its walk hands on.
+size_t positionOf(const Sheet& layout, const char* field)
+{
+    for (size_t i = 0; i < layout.fields.size(); ++i)
+        if (std::strcmp(layout.fields[i], field) == 0)
+            return i;
+    throw QuarrixError(QStringLiteral("The workbook has no column for the field %1.").arg(QLatin1String(field)));
+}
+
 // Whether a value passes one of the Reports tab's choices, compared in UTF-8.
 class Choice {
 public:
@@ -345,20 +354,27 @@ Result write(Assessment& assessment, const ReportSelection& selection, const QSt
             const Choice activity(selection.activity);
             const Choice group(selection.group);
             using Values = std::vector<QByteArrayView>;
-            if (ticked[0]) // ID, DIVISION, REQUIREMENT, ACTIVITY, REFERENCE
+            if (ticked[0]) {
+                const size_t at = positionOf(layouts[0], "Activity");
                 result.rows[0] = sendSheet(
                     pieces, 0, assessment.requirements(), layouts[0], {},
-                    [&](const Values& v) { return activity.passes(v[3]); }, cut);
-            if (ticked[1]) // ID, DIVISION, DRIVER, GROUP, ACTIVITY, REQUIREMENTS
+                    [&](const Values& v) { return activity.passes(v[at]); }, cut);
+            }
+            if (ticked[1]) {
+                const size_t at = positionOf(layouts[1], "Activity");
                 result.rows[1] = sendSheet(
                     pieces, 1, assessment.drivers(), layouts[1], {},
-                    [&](const Values& v) { return activity.passes(v[4]); }, cut);
+                    [&](const Values& v) { return activity.passes(v[at]); }, cut);
+            }
             if (prepareAttributes)
                 prepareAttributes();
-            if (ticked[2]) // GROUP, ATTRIBUTE, DESCRIPTION, then InUse
+            if (ticked[2]) {
+                const size_t at = positionOf(layouts[2], "Group");
+                const size_t inUse = layouts[2].fields.size(); // the field only tested, after those shown
                 result.rows[2] = sendSheet(
                     pieces, 2, assessment.attribute(), layouts[2], { "InUse" },
-                    [&](const Values& v) { return v[3] == "True" && group.passes(v[0]); }, cut);
+                    [&](const Values& v) { return v[inUse] == "True" && group.passes(v[at]); }, cut);
+            }
             if (ticked[3])
                 result.rows[3] = sendSheet(
                     pieces, 3, assessment.controls(), layouts[3], {}, [](const Values&) { return true; }, cut);
