@@ -10,7 +10,9 @@
 
 // Items passed from a producing thread to a taking one in batches, so that
 // the two meet on the lock once per batch rather than per item. A batch the
-// taker is done with goes back to the producer to be filled again. With a
+// taker is done with goes back to the producer with its items, which the
+// producer clears before filling it again: memory is freed on the thread that
+// allocated it, so the two threads stay off each other's allocator. With a
 // limit on the batches waiting, a producer that runs ahead waits for the
 // taker, so memory stays bounded however large the work.
 template <class Item> class Handoff {
