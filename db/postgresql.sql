@@ -70,7 +70,7 @@ CREATE TABLE AttCon (
 -- Which controls each driver needs: one row per driver, attribute in use it
 -- carries (profiled, or reached from a profiled business attribute) and
 -- control identifier of that attribute. Optional: an upload to a database
--- without it reports the table as missing and writes the others.
+-- without it skips it with a note and writes the others.
 CREATE TABLE DrvCon (
     Driver_Id    varchar(8),
     Attribute_Id varchar(16),

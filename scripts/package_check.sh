@@ -24,6 +24,9 @@ quarrix-cli init
 quarrix-cli info
 # The installed starter sets load into the new store.
 quarrix-cli import-controls /usr/share/quarrix/sets/starter_controls.xlsx
+# The central tables' scripts are installed, and the upload's help names them.
+test -s /usr/share/quarrix/sql/postgresql.sql && test -s /usr/share/quarrix/sql/sqlserver.sql
+quarrix-cli help upload | grep -q /usr/share/quarrix/sql
 # The page-drawing commands run in the installed helper.
 quarrix-cli report "$work/report.pdf"
 test -s "$work/report.pdf"

@@ -1,6 +1,9 @@
 #include "cli/command_help.h"
 
 #include "cli/command_registry.h"
+#include "files/data_folder.h"
+
+#include <QDir>
 
 #include <map>
 
@@ -36,6 +39,17 @@ const std::map<QString, const char*>& summaries()
     return lines;
 }
 
+// What a command's own help adds to its summary.
+QString details(const QString& name)
+{
+    if (name != QLatin1String("upload"))
+        return {};
+    const QString folder = QDir::toNativeSeparators(DataFolder::file(QStringLiteral("sql")));
+    return QStringLiteral("The central database needs the tables that postgresql.sql (PostgreSQL) or sqlserver.sql\n"
+                          "(SQL Server) in %1 create; DrvCon is optional and skipped where it is missing.")
+        .arg(folder);
+}
+
 QString usageLine(const QString& name, const QString& usage)
 {
     return usage.isEmpty() ? QStringLiteral("quarrix-cli [--store FILE] %1").arg(name)
@@ -61,6 +75,9 @@ QString command(const QString& name)
     const auto summary = summaries().find(name);
     if (summary != summaries().end())
         text += QLatin1Char('\n') + QString::fromUtf8(summary->second);
+    const QString more = details(name);
+    if (!more.isEmpty())
+        text += QLatin1Char('\n') + more;
     return text;
 }
 

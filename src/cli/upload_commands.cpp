@@ -12,6 +12,8 @@ int finish(const CentralUpload::Outcome& outcome, bool failed)
     cliOut(outcome.status1);
     if (!outcome.status2.isEmpty())
         cliOut(outcome.status2);
+    for (const QString& note : outcome.notes)
+        cliOut(note);
     for (const QString& problem : outcome.problems)
         cliErr(problem);
     return failed ? 1 : 0;

@@ -38,7 +38,7 @@ std::vector<TableDef> buildTables()
     t.push_back({ QStringLiteral("System"),
         { boolean("AutoControl"), text("AutoControlFile", 80), boolean("AutoAttribute"), text("AutoAttributeFile", 80),
             text("AssID", 32), text("Assessment", 64), memo("Description"), text("Enterprise", 50), memo("Divisions"),
-            memo("Groups"), memo("Activities"), memo("Notepad"), text("SQL-IP", 16), text("SQL-Port", 5),
+            memo("Groups"), memo("Activities"), memo("Notepad"), text("SQL-IP", 253), text("SQL-Port", 5),
             text("SQL-User", 32), text("SQL-Password", 64), text("SQL-Database", 32), later(text("SQL-Driver", 64)) },
         {} });
     t.push_back({ QStringLiteral("Requirements"),

@@ -378,7 +378,7 @@ QHash<QString, QString> highestImpacts(Assessment& assessment)
 Outcome test(const ServerSettings& settings)
 {
     const QString connection = OdbcConnectionString::build(settings);
-    Outcome outcome { kTestFailed, QString(), {} };
+    Outcome outcome { kTestFailed, QString(), {}, {} };
     try {
         OdbcConnection db;
         db.connect(connection);
@@ -401,7 +401,7 @@ Outcome upload(
             statusChanged(s1, s2);
     };
     const QString connection = OdbcConnectionString::build(settings);
-    Outcome outcome { kTryingToConnect, kReady, {} };
+    Outcome outcome { kTryingToConnect, kReady, {}, {} };
     report(outcome.status1, outcome.status2);
 
     OdbcConnection db;
@@ -411,17 +411,31 @@ Outcome upload(
     } catch (const QuarrixError& e) {
         outcome.problems << e.message();
     }
-    static const QStringList kTables { QStringLiteral("Assessment"), QStringLiteral("Division"),
+    // The tables every central database has (with Test, which only the
+    // connection test opens), and those written only where they exist.
+    static const QStringList kRequired { QStringLiteral("Assessment"), QStringLiteral("Division"),
         QStringLiteral("DivGroup"), QStringLiteral("Requirement"), QStringLiteral("ReqAtt"), QStringLiteral("Driver"),
-        QStringLiteral("DrAtt"), QStringLiteral("Attribute"), QStringLiteral("AttCon"), QStringLiteral("DrvCon"),
-        QStringLiteral("Control"), QStringLiteral("CObjective") };
+        QStringLiteral("DrAtt"), QStringLiteral("Attribute"), QStringLiteral("AttCon"), QStringLiteral("Control"),
+        QStringLiteral("CObjective") };
+    static const QStringList kOptional { QStringLiteral("DrvCon") };
+    bool allRequiredOpen = false;
     if (db.isConnected()) {
-        for (const QString& table : kTables) {
+        allRequiredOpen = true;
+        for (const QString& table : kRequired) {
+            QString reason;
+            if (probe(db, table, &reason))
+                open.insert(table);
+            else {
+                outcome.problems << reason;
+                allRequiredOpen = false;
+            }
+        }
+        for (const QString& table : kOptional) {
             QString reason;
             if (probe(db, table, &reason))
                 open.insert(table);
             else
-                outcome.problems << reason;
+                outcome.notes << QStringLiteral("Skipped the optional table %1").arg(reason.simplified());
         }
     }
     if (open.contains(QStringLiteral("Assessment"))) {
@@ -461,8 +475,18 @@ Outcome upload(
     }
     db.disconnect();
     outcome.status1 = kDisconnected;
-    outcome.status2 = open.size() == kTables.size() ? kReady : kTableProblem;
+    outcome.status2 = allRequiredOpen ? kReady : kTableProblem;
     return outcome;
+}
+
+QString uploadStatusLine(const Outcome& outcome)
+{
+    if (outcome.status2 != kTableProblem)
+        return QStringLiteral("Upload complete           ");
+    if (outcome.problems.isEmpty())
+        return kTableProblem;
+    // One line: a server's message may run over several.
+    return kTableProblem + QStringLiteral(": ") + outcome.problems.join(QStringLiteral("; ")).simplified();
 }
 
 }

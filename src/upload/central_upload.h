@@ -33,7 +33,12 @@ struct Outcome {
     QString status1; // final text of the first status label
     QString status2; // final text of the second status label
     QStringList problems; // why tables were skipped or the test failed, one line each
+    QStringList notes; // what was left out without harm (an optional table the database lacks)
 };
+
+// What the status line says after an upload: "Upload complete" padded, or
+// the failure with the reasons when a table could not be written.
+QString uploadStatusLine(const Outcome& outcome);
 
 // Connects and opens the central Test table.
 Outcome test(const ServerSettings& settings);
@@ -49,8 +54,9 @@ using StatusChanged = std::function<void(const QString& status1, const QString& 
 // a table rolls everything back and raises QuarrixError naming the table
 // and the row, so the central database keeps its previous contents; on a
 // connection that died, the failure where it died is the one named.
-// DrvCon (driver, attribute in use it carries, control identifier) is
-// written like the other tables, and reported as missing like them.
+// DrvCon (driver, attribute in use it carries, control identifier) is not
+// one of the required tables: it is written when the central database has
+// it, and otherwise left out with a note, not a problem.
 Outcome upload(Assessment& assessment, const ServerSettings& settings, const QString& division,
     const StatusChanged& statusChanged = {});
 

@@ -1,6 +1,7 @@
 #include "upload/odbc_connection.h"
 
 #include "store/quarrix_error.h"
+#include "upload/server_address.h"
 
 #include <sql.h>
 #include <sqlext.h>
@@ -139,7 +140,7 @@ QString build(const ServerSettings& s)
         QString value;
         const char* what;
     };
-    std::vector<Part> parts { { "Server", s.address, "server address" } };
+    std::vector<Part> parts { { "Server", ServerAddress::forDriver(s.address), "server address" } };
     const QString port = s.port.trimmed();
     if (!port.isEmpty()) {
         bool number = false;

@@ -7,6 +7,7 @@
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 #include "upload/central_upload.h"
+#include "upload/server_address.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -19,7 +20,6 @@
 namespace {
 
 const QString kTestComplete = QStringLiteral("Test complete               ");
-const QString kUploadComplete = QStringLiteral("Upload complete           ");
 
 QLabel* statusLabel(const char* objectName)
 {
@@ -59,7 +59,7 @@ UploadTab::UploadTab(TabHost& host)
 QGroupBox* UploadTab::buildConnection()
 {
     using namespace FormLayout;
-    m_ip = settingBox<QLineEdit>("eIP", QStringLiteral("Enter the IP addrress of the SQL server"), 160);
+    m_ip = settingBox<QLineEdit>("eIP", QStringLiteral("Enter the IP addrress of the SQL server"), 220);
     m_port = settingBox<QLineEdit>("ePort", QStringLiteral("Enter the port number of the SQL server"), 60);
     m_user = settingBox<QLineEdit>("eUser", QStringLiteral("Enter the SQL user name"), 220);
     m_password = settingBox<QLineEdit>("ePassword", QStringLiteral("Enter teh SQL password"), 220);
@@ -70,7 +70,8 @@ QGroupBox* UploadTab::buildConnection()
         = settingBox<QComboBox>("cbDriver", QStringLiteral("Choose the ODBC driver that reaches the SQL server"), 220);
     m_driver->setEditable(true);
     m_driver->setInsertPolicy(QComboBox::NoInsert);
-    FieldLimits::limit(m_ip, "System", "SQL-IP");
+    // The address is checked at Save, where a longer one is refused with
+    // the limit named, rather than cut at the limit while it is typed or pasted.
     FieldLimits::limit(m_port, "System", "SQL-Port");
     FieldLimits::limit(m_user, "System", "SQL-User");
     m_password->setMaxLength(32); // what a save keeps of it
@@ -176,6 +177,12 @@ void UploadTab::editOrSaveSettings()
         m_update->setText(QStringLiteral("Save"));
         return;
     }
+    const QString addressProblem = ServerAddress::problem(m_ip->text());
+    if (!addressProblem.isEmpty()) {
+        dialogs().notice(addressProblem);
+        m_ip->setFocus();
+        return;
+    }
     if (m_password->text().size() > 32)
         m_password->setText(m_password->text().left(32));
     Table& sys = assessment().system();
@@ -235,10 +242,11 @@ void UploadTab::uploadAssessment()
             // Nothing was written centrally: the upload was rolled back or
             // never started.
             setStatuses(CentralUpload::kDisconnected, CentralUpload::kTableProblem);
+            setStatus(CentralUpload::kTableProblem);
             throw;
         }
     }
     setStatuses(outcome.status1, outcome.status2);
-    m_status2->setToolTip(outcome.problems.join(QLatin1Char('\n')));
-    setStatus(kUploadComplete);
+    m_status2->setToolTip((outcome.problems + outcome.notes).join(QLatin1Char('\n')));
+    setStatus(CentralUpload::uploadStatusLine(outcome));
 }

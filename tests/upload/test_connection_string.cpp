@@ -36,6 +36,10 @@ TEST(ConnectionString, PerDriverForms)
         "Driver=PostgreSQL Unicode;Server=10.0.0.5;Port=5433;Database=central;UID=analyst;PWD={p;w}}d};"
         "BoolsAsChar=0;CommLog=0;Debug=0;");
 
+    // An IPv6 address reaches the driver without the brackets it may be written with.
+    pg.address = QStringLiteral("[2001:db8::5]");
+    EXPECT_TRUE(OdbcConnectionString::build(pg).contains(QStringLiteral(";Server=2001:db8::5;")));
+
     // No port: the driver's default; the TDS driver gets its protocol and charset.
     ServerSettings tds = settings("FreeTDS");
     tds.password = QStringLiteral("semi;colon");

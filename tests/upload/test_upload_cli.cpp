@@ -4,8 +4,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <sqlite3.h>
 
 namespace {
 
@@ -70,6 +72,20 @@ TEST_F(UploadCli, SetServerThenTestAndUploadOneDivision)
     EXPECT_EQ(uploaded.out, (QStringList { "Disconnected", "Ready to connect" }));
     EXPECT_EQ(central.column("SELECT Requirement_Id FROM Requirement"), QStringList { "BR1.02" });
     EXPECT_EQ(central.column("SELECT Attribute_Id FROM Attribute"), QStringList { "Availability" });
+
+    // Without the optional table: one line says it was skipped, and the upload succeeds.
+    central.exec(QStringLiteral("DROP TABLE DrvCon"));
+    const CliRun twelve = cli({ "upload" });
+    EXPECT_EQ(twelve.status, 0) << twelve.err.toStdString();
+    ASSERT_EQ(twelve.out.size(), 3) << twelve.out.join('\n').toStdString();
+    EXPECT_EQ(twelve.out.mid(0, 2), (QStringList { "Disconnected", "Ready to connect" }));
+    EXPECT_TRUE(twelve.out[2].startsWith(QStringLiteral("Skipped the optional table DrvCon: ")));
+    EXPECT_EQ(central.column("SELECT Requirement_Id FROM Requirement").size(), 3);
+
+    // The help names the installed table scripts.
+    const CliRun help = cli({ "help", "upload" });
+    EXPECT_TRUE(help.out.join('\n').contains(QStringLiteral("postgresql.sql"))) << help.out.join('\n').toStdString();
+    EXPECT_TRUE(QFile::exists(QFileInfo(QStringLiteral(QUARRIX_CLI)).dir().filePath("sql/postgresql.sql")));
 }
 
 TEST_F(UploadCli, FailuresGiveTheFailureStatusesAndAnErrorStatus)
@@ -99,6 +115,50 @@ TEST_F(UploadCli, SetServerTakesThePasswordOnlyFromStandardInput)
     ASSERT_TRUE(a.open(store, false, &error));
     EXPECT_EQ(a.system().text("SQL-Password"), QString(32, QLatin1Char('k')));
     EXPECT_EQ(a.system().text("SQL-User"), "u1");
+}
+
+TEST_F(UploadCli, SetServerKeepsHostNamesAndIpv6WholeAndRefusesLongerInAStoreMadeBefore)
+{
+    // A store from before SQL-Driver existed: opening it adds the field and
+    // the longer address applies to it as to a new one.
+    {
+        Assessment a;
+        QString error;
+        ASSERT_TRUE(a.open(store, true, &error));
+        a.system().edit();
+        a.system().setText("SQL-IP", "10.0.0.1");
+        a.system().post();
+    }
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(store.toUtf8().constData(), &db), SQLITE_OK);
+        ASSERT_EQ(
+            sqlite3_exec(db, "ALTER TABLE System DROP COLUMN \"SQL-Driver\"", nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
+    auto storedAddress = [&] {
+        Assessment a;
+        QString error;
+        EXPECT_TRUE(a.open(store, false, &error)) << error.toStdString();
+        return a.system().text("SQL-IP");
+    };
+    // 253 characters: three labels of 63 and one of 61.
+    const QString host = QStringList(3, QString(63, QLatin1Char('h'))).join('.') + '.' + QString(61, QLatin1Char('a'));
+    ASSERT_EQ(host.size(), 253);
+    for (const QString& address :
+        { host, QStringLiteral("[2001:0db8:85a3:0000:0000:8a2e:0370:7334]"), QStringLiteral("2001:db8::1") }) {
+        const CliRun set = cli({ "set-server", "--ip", address }, "pw\n");
+        EXPECT_EQ(set.status, 0) << set.err.toStdString();
+        EXPECT_EQ(storedAddress(), address);
+    }
+    const CliRun refused = cli({ "set-server", "--ip", host + "x" }, "pw\n");
+    EXPECT_NE(refused.status, 0);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("at most 253"))) << refused.err.toStdString();
+    const CliRun longUser = cli({ "set-server", "--user", QString(33, 'u') }, "pw\n");
+    EXPECT_NE(longUser.status, 0);
+    EXPECT_TRUE(longUser.err.contains(QStringLiteral("at most 32"))) << longUser.err.toStdString();
+    EXPECT_EQ(storedAddress(), "2001:db8::1");
 }
 
 TEST_F(UploadCli, ThePasswordReachesNeitherTheTraceNorTheDriverLog)

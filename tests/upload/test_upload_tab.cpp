@@ -78,6 +78,32 @@ TEST_F(UploadTabTest, EditAndSaveStoreTheSettingsWithThePasswordCutTo32)
     EXPECT_TRUE(window->assessment().workArchived()); // connection settings are not the analyst's work
 }
 
+TEST_F(UploadTabTest, TheAddressTakesHostNamesAndIpv6AndALongerOneIsRefusedAtSave)
+{
+    showTab("TabSheet3");
+    Table& sys = window->assessment().system();
+    const QString host = QStringList(3, QString(63, QLatin1Char('q'))).join('.') + '.' + QString(61, QLatin1Char('b'));
+    for (const QString& address : { host, QStringLiteral("[fe80::1ff:fe23:4567:890a]") }) {
+        click("hUpdate");
+        edit("eIP")->setText(address);
+        click("hUpdate");
+        EXPECT_EQ(label("hUpdate"), "Edit");
+        sys.refresh();
+        EXPECT_EQ(sys.text("SQL-IP"), address);
+        EXPECT_TRUE(dialogs->notices.isEmpty());
+    }
+    click("hUpdate");
+    edit("eIP")->setText(host + QStringLiteral("c"));
+    click("hUpdate");
+    ASSERT_EQ(dialogs->notices.size(), 1);
+    EXPECT_TRUE(dialogs->notices.first().contains(QStringLiteral("at most 253")))
+        << dialogs->notices.first().toStdString();
+    EXPECT_EQ(label("hUpdate"), "Save"); // still editing, the typed address kept
+    EXPECT_EQ(edit("eIP")->text(), host + QStringLiteral("c"));
+    sys.refresh();
+    EXPECT_EQ(sys.text("SQL-IP"), QStringLiteral("[fe80::1ff:fe23:4567:890a]"));
+}
+
 TEST_F(UploadTabTest, TestUsesTheTypedSettingsAndTheStoredPassword)
 {
     ServerSettings stored = central.settings();
@@ -132,6 +158,21 @@ TEST_F(UploadTabTest, AWritingErrorIsShownWithTableAndRowAndNothingIsWritten)
     EXPECT_TRUE(central.rows(QStringLiteral("SELECT * FROM Division")).empty());
     EXPECT_TRUE(central.rows(QStringLiteral("SELECT * FROM Assessment")).empty());
     EXPECT_EQ(dialogs->waitDepth, 0);
+}
+
+TEST_F(UploadTabTest, AMissingTableShowsTheFailureOnTheStatusLine)
+{
+    SampleAssessment::fill(window->assessment());
+    storeSettings(central.settings());
+    central.exec(QStringLiteral("DROP TABLE ReqAtt"));
+    showTab("TabSheet3");
+    click("hUpLoad");
+    EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
+    EXPECT_EQ(label("hStatus2"), "Upload failure - SQL Table problem");
+    EXPECT_TRUE(window->statusText().startsWith(QStringLiteral("Upload failure - SQL Table problem: ReqAtt: ")))
+        << window->statusText().toStdString();
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("reqatt"))) << window->statusText().toStdString();
+    EXPECT_EQ(central.column("SELECT Requirement_Id FROM Requirement").size(), 3); // the others are written
 }
 
 TEST_F(UploadTabTest, ARefusedPasswordIsReportedNotSent)
