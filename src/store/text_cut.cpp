@@ -2,16 +2,19 @@
 
 #include <QTextBoundaryFinder>
 
-QString cutToCharacters(const QString& text, int characters)
+QString cutToCharacters(const QString& text, int codePoints)
 {
-    // A character takes one UTF-16 unit or more: text this short fits.
-    if (text.size() <= characters)
+    // A code point takes one UTF-16 unit or two: text this short fits.
+    if (text.size() <= codePoints)
         return text;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype end = 0;
-    for (int kept = 0; kept < characters; ++kept) {
-        const qsizetype next = finder.toNextBoundary();
-        if (next < 0)
+    int counted = 0;
+    for (qsizetype next = finder.toNextBoundary(); next >= 0; next = finder.toNextBoundary()) {
+        for (qsizetype i = end; i < next; ++i)
+            if (!text.at(i).isLowSurrogate())
+                ++counted;
+        if (counted > codePoints)
             break;
         end = next;
     }
