@@ -29,6 +29,10 @@ bool MainWindow::saveToArchive()
         applyDivisionFilter();
     }
 
+    const QStringList unkept = ArchiveWriter::unkeptValues(assessment());
+    if (!unkept.isEmpty() && !dialogs().ask(ArchiveWriter::unkeptQuestion(unkept)))
+        return false;
+
     Dialogs::FileRequest request;
     request.title = QStringLiteral("Save to Archive");
     request.filter = QStringLiteral("Text files (*.txt *.TXT)");
@@ -45,9 +49,10 @@ bool MainWindow::saveToArchive()
     return true;
 }
 
-// The file is chosen and read whole first: Cancel, a file that cannot be
+// The file is chosen and read through first: Cancel, a file that cannot be
 // read or one that is not an archive leave the store as it was. Only then is
-// work not in an archive offered for saving, and the store replaced.
+// work not in an archive offered for saving, and the store replaced while
+// the file is read again, a stretch at a time.
 void MainWindow::loadFromArchive()
 {
     if (!offerPendingEdits())
@@ -61,22 +66,28 @@ void MainWindow::loadFromArchive()
     if (path.isEmpty())
         return;
 
-    ArchiveReader::Result read;
+    bool isArchive = false;
     {
         WaitCursor wait(dialogs());
-        // The file is read and checked whole before the store is touched: a
-        // file that cannot be read, ends early or holds a bad value raises here.
-        read = ArchiveReader::read(path);
+        // A file that cannot be read, ends early or holds a bad value or
+        // byte raises here, before the store is touched.
+        isArchive = ArchiveReader::check(path);
     }
-    if (!read.isArchive) {
+    if (!isArchive) {
         setStatus(ArchiveReader::kNotAnArchive);
-        dialogs().notice(ArchiveReader::kNotAnArchive);
+        dialogs().notice(ArchiveReader::notAnArchive(path));
         return;
     }
     if (hasUnarchivedWork())
         saveToArchive();
     WaitCursor wait(dialogs());
-    ArchiveReader::apply(assessment(), read.blocks);
+    // Read again as it is written; a file changed in between is checked
+    // again and, if no longer sound, leaves the store as it was.
+    if (!ArchiveReader::load(assessment(), path)) {
+        setStatus(ArchiveReader::kNotAnArchive);
+        dialogs().notice(ArchiveReader::notAnArchive(path));
+        return;
+    }
     assessment().setWorkArchived(true);
     showStoredIdentity();
     setStatus(QStringLiteral("Load complete           "));

@@ -1,6 +1,7 @@
 #include "archive/archive_writer.h"
 
 #include "archive/archive_format.h"
+#include "archive/archive_text.h"
 #include "archive/code_page_1252.h"
 #include "files/atomic_file.h"
 #include "store/assessment.h"
@@ -244,7 +245,34 @@ void writeArchive(Assessment& a, Output& out)
     out.flush();
 }
 
-// Raised while writing in the code page when a character has no byte in it.
+// Whether a multi-line value holds a line, as a reader splits them (at CR
+// LF, a lone CR or a lone LF), equal to the line that ends the value.
+bool holdsLine(QByteArrayView value, QByteArrayView terminator)
+{
+    qsizetype start = 0;
+    while (start <= value.size()) {
+        qsizetype end = start;
+        while (end < value.size() && value[end] != '\r' && value[end] != '\n')
+            ++end;
+        if (value.sliced(start, end - start) == terminator)
+            return true;
+        if (end + 1 < value.size() && value[end] == '\r' && value[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Whether code-page bytes holding more than ASCII would be read as UTF-8
+// (as "Ã©" encodes to the UTF-8 of "é"): such a text is written in UTF-8
+// behind a mark instead, so that it reads back as it was.
+bool readsAsUtf8(QByteArrayView bytes, bool ascii)
+{
+    return !ascii && ArchiveText::isUtf8(bytes);
+}
+
+// Raised while writing in the code page when a character has no byte in it,
+// or when the text written would be read as UTF-8.
 struct NeedsUtf8 { };
 
 }
@@ -262,7 +290,7 @@ QString text(Assessment& a)
 QByteArray encode(const QString& text, Encoding* used)
 {
     QByteArray bytes;
-    if (CodePage1252::tryEncode(text, &bytes)) {
+    if (CodePage1252::tryEncode(text, &bytes) && !readsAsUtf8(bytes, CodePage1252::isAscii(bytes))) {
         if (used)
             *used = Encoding::CodePage1252;
         return bytes;
@@ -279,6 +307,8 @@ Encoding save(Assessment& a, const QString& path)
     try {
         // Most archives fit the code page; one that does not is written again.
         QByteArray bytes;
+        bool ascii = true;
+        bool validUtf8 = true; // every piece that is not ASCII
         Output out([&](QByteArrayView piece) {
             // ASCII is the same in the code page; other text is encoded.
             if (CodePage1252::isAscii(piece)) {
@@ -287,9 +317,14 @@ Encoding save(Assessment& a, const QString& path)
             }
             if (!CodePage1252::tryEncode(QString::fromUtf8(piece), &bytes))
                 throw NeedsUtf8();
+            ascii = false;
+            // Pieces end at line ends, so no sequence spans two of them.
+            validUtf8 = validUtf8 && ArchiveText::isUtf8(bytes);
             file.write(bytes);
         });
         writeArchive(a, out);
+        if (!ascii && validUtf8)
+            throw NeedsUtf8();
     } catch (const NeedsUtf8&) {
         used = Encoding::Utf8;
         file.rewind();
@@ -309,7 +344,57 @@ QString proposedFileName(const QString& assessmentName)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F || QStringView(u"/\\:*?\"<>|").contains(c))
             c = QLatin1Char('_');
     }
+    // A name that would start with a dot makes a hidden file that the
+    // Load dialog does not list.
+    if (name.trimmed().isEmpty())
+        name = QStringLiteral("Assessment");
+    else if (name.startsWith(QLatin1Char('.')))
+        name.prepend(QLatin1Char('_'));
     return name + QStringLiteral(".txt");
+}
+
+QStringList unkeptValues(Assessment& a)
+{
+    QStringList found;
+    Table& sys = a.system();
+    for (const Block& block : ArchiveFormat::blocks()) {
+        for (size_t i = 0; i < block.fields.size(); ++i) {
+            if (block.fields[i].kind != ValueKind::Lines)
+                continue;
+            const QByteArrayView terminator = ArchiveFormat::terminator(block, i);
+            const QString field = QString::fromLatin1(block.fields[i].name);
+            auto report = [&](const QString& record) {
+                found << QStringLiteral("%1, field %2: a line \"%3\" cannot be kept by the archive format")
+                             .arg(record, field, QString::fromLatin1(terminator));
+            };
+            if (!block.record()) {
+                if (holdsLine(sys.text(field).toUtf8(), terminator))
+                    report(QStringLiteral("The project's %1").arg(block.openTag));
+                continue;
+            }
+            // Only values holding the terminator at all are looked at closely.
+            const QString first = QString::fromLatin1(block.fields.front().name);
+            SqlStatement& query = a.store().cached(
+                QStringLiteral("SELECT %1, %2 FROM %3 WHERE instr(%2, ?1) > 0 ORDER BY rowid")
+                    .arg(quoteIdentifier(first), quoteIdentifier(field), quoteIdentifier(block.table)));
+            query.bindText(1, terminator);
+            query.eachRow([&](SqlStatement& row) {
+                if (holdsLine(row.utf8(1), terminator))
+                    report(QStringLiteral("%1 record \"%2\"").arg(block.table, row.text(0)));
+            });
+        }
+    }
+    return found;
+}
+
+QString unkeptQuestion(const QStringList& unkept)
+{
+    constexpr int kShown = 10;
+    QString text = QStringLiteral("These values would come back split across other fields after loading:\n")
+        + unkept.mid(0, kShown).join(QLatin1Char('\n'));
+    if (unkept.size() > kShown)
+        text += QStringLiteral("\n(and %1 more)").arg(unkept.size() - kShown);
+    return text + QStringLiteral("\nSave anyway?");
 }
 
 void liftDivisionFilter(Assessment& a)

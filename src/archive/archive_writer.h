@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class Assessment;
 
@@ -27,8 +28,19 @@ Encoding save(Assessment& assessment, const QString& path);
 
 // The file name the save dialog proposes: the assessment's name and ".txt",
 // with characters that a file name cannot hold (folder separators among them)
-// replaced by '_'.
+// replaced by '_'; "Assessment.txt" for an empty name, and never a hidden
+// file (a leading '.').
 QString proposedFileName(const QString& assessmentName);
+
+// The values the format cannot keep, one line each naming the record and
+// the field: a multi-line value holding a line equal to the line that ends
+// it ("[end]", or the block's closing tag for its last field), which a reader
+// takes for the end of the value, so that the rest of the record comes back
+// in other fields. Asked before a save, which writes them as they are.
+QStringList unkeptValues(Assessment& assessment);
+// The question asked before saving them: the first few, how many more, and
+// whether to save anyway.
+QString unkeptQuestion(const QStringList& unkept);
 
 // Lifts the division filter from Requirements and Drivers and makes their
 // first records current, as a save does before writing when a division is

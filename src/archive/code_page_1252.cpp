@@ -10,13 +10,19 @@ constexpr char16_t kHigh[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC,
     0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
 
-// The byte of a character, or -1 when the code page has none.
+bool undefinedByte(unsigned char b)
+{
+    return b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+}
+
+// The byte of a character, or -1 when the code page has none. The bytes it
+// leaves undefined are written by nobody: a text needing them is not encoded.
 int byteOf(char16_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return c;
     for (int i = 0; i < 32; ++i)
-        if (kHigh[i] == c)
+        if (kHigh[i] == c && !undefinedByte(0x80 + i))
             return 0x80 + i;
     return -1;
 }
@@ -78,6 +84,14 @@ QString decode(QByteArrayView bytes)
         *p++ = QChar(b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b));
     }
     return out;
+}
+
+qsizetype firstUndefined(QByteArrayView bytes)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (undefinedByte(static_cast<unsigned char>(bytes[i])))
+            return i;
+    return -1;
 }
 
 bool isAscii(QByteArrayView bytes)

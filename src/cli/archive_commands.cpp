@@ -8,7 +8,10 @@
 // save-archive FILE [--division NAME]: writes the assessment to an archive.
 // With --division the division filter is set first and then lifted by the
 // save, as the window does when a division is chosen.
-static CliCommand saveArchiveCommand("save-archive", "FILE [--division NAME]", [](CliContext& c) {
+// Values the format cannot keep are listed and the save refused, unless
+// --anyway says to write them as they are.
+static CliCommand saveArchiveCommand("save-archive", "FILE [--division NAME] [--anyway]", [](CliContext& c) {
+    const bool anyway = c.args.removeAll(QStringLiteral("--anyway")) > 0; // a flag without a value
     const QStringList files = c.positional();
     if (files.size() != 1)
         throw QuarrixError(QStringLiteral("save-archive needs one archive file name."));
@@ -22,6 +25,14 @@ static CliCommand saveArchiveCommand("save-archive", "FILE [--division NAME]", [
     }
     if (a.requirements().filtered() || a.drivers().filtered())
         ArchiveWriter::liftDivisionFilter(a);
+    const QStringList unkept = ArchiveWriter::unkeptValues(a);
+    for (const QString& value : unkept)
+        cliErr(value);
+    if (!unkept.isEmpty() && !anyway) {
+        cliErr(QStringLiteral("Nothing was saved: these values would come back split across other fields. Change "
+                              "them, or give --anyway to save them as they are."));
+        return 1;
+    }
     const ArchiveWriter::Encoding used = ArchiveWriter::save(a, files.first());
     a.setWorkArchived(true);
     cliOut(QStringLiteral("Save complete: %1 (%2)")
@@ -40,7 +51,7 @@ static CliCommand loadArchiveCommand("load-archive", "FILE", [](CliContext& c) {
     if (files.size() != 1)
         throw QuarrixError(QStringLiteral("load-archive needs one archive file name."));
     if (!ArchiveReader::load(c.assessment, files.first())) {
-        cliErr(ArchiveReader::kNotAnArchive);
+        cliErr(ArchiveReader::notAnArchive(files.first()));
         return 1;
     }
     c.assessment.setWorkArchived(true);

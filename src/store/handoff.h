@@ -35,6 +35,14 @@ public:
         m_batch.push_back(std::move(item));
         return m_batch.size() < m_batchSize || pass(false);
     }
+    // Hands on the items put so far without waiting for a full batch (so that
+    // a batch holds items of one kind, such as views of one buffer).
+    bool flush()
+    {
+        if (m_givenUp)
+            return false;
+        return m_batch.empty() || pass(false);
+    }
     // The producer is done, with the error that stopped it if any.
     void close(std::exception_ptr error)
     {

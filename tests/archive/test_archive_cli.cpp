@@ -1,7 +1,9 @@
 // quarrix-cli save-archive and load-archive.
+#include "store/assessment.h"
 #include "support/file_bytes.h"
 #include "support/process_run.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -57,7 +59,7 @@ TEST(ArchiveCli, BadFilesFailAndLeaveTheStoreAsItWas)
     const struct {
         QString file;
         QString message;
-    } cases[] = { { dir.filePath("other.txt"), "This is not a saved analysis" },
+    } cases[] = { { dir.filePath("other.txt"), "This is not a saved analysis: '" + dir.filePath("other.txt") + "'" },
         { dir.filePath("priority.txt"), "line 5" }, { dir.filePath("cut.txt"), "after line 6" },
         { dir.filePath("missing.txt"), dir.filePath("missing.txt") } };
     for (const auto& c : cases) {
@@ -71,4 +73,30 @@ TEST(ArchiveCli, BadFilesFailAndLeaveTheStoreAsItWas)
 
     ASSERT_EQ(runCli({ "--store", store, "save-archive", dir.filePath("after.txt") }).status, 0);
     EXPECT_EQ(readBytes(dir.filePath("after.txt")), readBytes(dir.filePath("before.txt")));
+}
+
+TEST(ArchiveCli, SaveRefusesValuesTheFormatCannotKeepUnlessTold)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("Quarrix.mdb");
+    writeBytes(dir.filePath("in.txt"),
+        "<Analysis>\r\n<Notes>\r\nkeep\r\n</Notes>\r\n<RequirementRecord>\r\nBR1\r\n\r\n\r\n\r\n\r\n"
+        "first\r\n</RequirementRecord>\r\n</Analysis>\r\n");
+    ASSERT_EQ(runCli({ "--store", store, "load-archive", dir.filePath("in.txt") }).status, 0);
+    // A notes line that reads as the block's end, typed in the window.
+    {
+        Assessment a;
+        QString error;
+        ASSERT_TRUE(a.open(store, false, &error));
+        a.system().edit();
+        a.system().setText("Notepad", "keep\r\n</Notes>\r\nmore");
+        a.system().post();
+    }
+    const ProcessRun refused = runCli({ "--store", store, "save-archive", dir.filePath("out.txt") });
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("field Notepad: a line \"</Notes>\" cannot be kept")) << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.txt")));
+    const ProcessRun anyway = runCli({ "--store", store, "save-archive", "--anyway", dir.filePath("out.txt") });
+    EXPECT_EQ(anyway.status, 0) << anyway.err.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath("out.txt")));
 }

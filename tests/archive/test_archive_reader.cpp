@@ -142,6 +142,86 @@ TEST_F(ArchiveTest, LegacyCodePageFileAndMarkedUtf8FileReadTheirLetters)
         field(a.system(), "Assessment"), QStringLiteral("\u0394\u03AE\u03BC\u03B7\u03C4\u03C1\u03B1 \u6771\u4EAC"));
 }
 
+TEST_F(ArchiveTest, UnmarkedUtf8IsReadAsUtf8)
+{
+    const QByteArray unmarked
+        = "<Analysis>\r\n<Title>\r\n" + QStringLiteral("caf\u00E9 \u20AC").toUtf8() + "\r\n</Title>\r\n</Analysis>\r\n";
+    for (const Loading way : kLoadings) {
+        SCOPED_TRACE(name(way));
+        loading = way;
+        writeBytes(file("unmarked.txt"), unmarked);
+        ASSERT_TRUE(load(file("unmarked.txt")).isArchive);
+        EXPECT_EQ(field(a.system(), "Assessment"), QStringLiteral("caf\u00E9 \u20AC"));
+    }
+}
+
+// A byte that is not valid in the encoding the file is read in refuses the
+// load at its line and column (counted in characters), and the store keeps
+// what it had.
+TEST_F(ArchiveTest, BytesNotValidInTheFilesEncodingAreRefusedWithLineAndColumn)
+{
+    addRow(a.requirements(), { { "RSeq", "KEEP" } });
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* said;
+    } cases[] = {
+        { "a broken sequence behind the mark",
+            "\xEF\xBB\xBF<Analysis>\r\n<Title>\r\n\xC3\xA9t\xE9\r\n</Title>\r\n</Analysis>\r\n",
+            "line 3, column 3: the byte 0xE9" },
+        { "an overlong form behind the mark",
+            "\xEF\xBB\xBF<Analysis>\r\n<Notes>\r\nab\xC0\xAF\r\n</Notes>\r\n</Analysis>\r\n",
+            "line 3, column 3: the byte 0xC0" },
+        { "a truncated sequence at the end", "\xEF\xBB\xBF<Analysis>\r\n</Analysis>\r\n\xE2\x82", "line 3, column 1" },
+        { "a byte the code page leaves undefined",
+            "<Analysis>\r\n<Title>\r\nZ\xFCrich\x81\r\n</Title>\r\n</Analysis>\r\n",
+            "line 3, column 7: the byte 0x81 is not valid in Windows-1252" },
+    };
+    const QStringList before = snapshot();
+    for (const auto& c : cases)
+        for (const Loading way : kLoadings) {
+            SCOPED_TRACE(c.name);
+            SCOPED_TRACE(name(way));
+            loading = way;
+            writeBytes(file("bad.txt"), c.bytes);
+            try {
+                load(file("bad.txt"));
+                ADD_FAILURE() << "loaded";
+            } catch (const QuarrixError& e) {
+                EXPECT_TRUE(e.message().contains(QString::fromLatin1(c.said))) << e.message().toStdString();
+                EXPECT_TRUE(e.message().contains(file("bad.txt"))) << e.message().toStdString();
+            }
+            EXPECT_EQ(snapshot(), before);
+        }
+}
+
+// Files far larger than the stretch read at a time: records cut by a
+// stretch's end, a value longer than a stretch, a stray line longer than one
+// outside any block, and a sequence cut between two stretches.
+TEST_F(ArchiveTest, LargeFilesReadTheSameAcrossStretches)
+{
+    const QString longValue = QString(3 * 1024 * 1024, QLatin1Char('v')) + QStringLiteral("\u00E9");
+    QStringList lines { "<Analysis>", QString(2 * 1024 * 1024 + 7, QLatin1Char('x')) };
+    for (int i = 0; i < 40000; ++i)
+        lines << kRequirement.mid(0, 6) << QStringLiteral("\u20AC plan %1").arg(i) << kRequirement.last();
+    lines << "<Notes>" << longValue << "</Notes>"
+          << "</Analysis>";
+    const QByteArray bytes = (lines.join("\r\n") + "\r\n").toUtf8(); // unmarked UTF-8
+    for (const Loading way : kLoadings) {
+        SCOPED_TRACE(name(way));
+        loading = way;
+        writeBytes(file("large.txt"), bytes);
+        ASSERT_TRUE(load(file("large.txt")).isArchive);
+        EXPECT_EQ(a.requirements().recordCount(), 40000);
+        Table& reqs = a.requirements();
+        reqs.refresh();
+        reqs.last();
+        EXPECT_TRUE(reqs.text("Source").startsWith(QStringLiteral("\u20AC plan ")))
+            << reqs.text("Source").toStdString();
+        EXPECT_EQ(field(a.system(), "Notepad"), longValue);
+    }
+}
+
 TEST_F(ArchiveTest, FileThatIsNotAnArchiveIsRecognisedAndChangesNothing)
 {
     addRow(a.requirements(), { { "RSeq", "KEEP" } });

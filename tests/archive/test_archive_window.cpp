@@ -99,6 +99,36 @@ TEST_F(ArchiveWindowTest, CancelledSaveWritesNothingButStillShowsAll)
     EXPECT_TRUE(dialogs->errors.isEmpty());
 }
 
+// A value the format cannot keep is named and the save asks: No saves
+// nothing, Yes writes the archive as it is. An empty name proposes a file
+// the Load dialog lists.
+TEST_F(ArchiveWindowTest, AValueTheFormatCannotKeepIsAskedAbout)
+{
+    addWork("");
+    Table& d = a().drivers();
+    d.first();
+    d.edit();
+    d.setText("Requirement", "BR-North: x\r\n</DriverRecord>\r\nBR-South: y");
+    d.post();
+
+    dialogs->answers = { false };
+    action("SavetoArchive1")->trigger();
+    ASSERT_EQ(dialogs->questions.size(), 1);
+    EXPECT_TRUE(dialogs->questions.first().contains(
+        QStringLiteral("Drivers record \"BD-North\", field Requirement: a line \"</DriverRecord>\" cannot be kept")))
+        << dialogs->questions.first().toStdString();
+    EXPECT_TRUE(dialogs->fileRequests.empty());
+    EXPECT_FALSE(a().workArchived());
+
+    dialogs->answers = { true };
+    dialogs->files.push_back(file("anyway.txt"));
+    action("SavetoArchive1")->trigger();
+    ASSERT_EQ(dialogs->fileRequests.size(), 1);
+    EXPECT_EQ(dialogs->fileRequests.front().proposedName, "Assessment.txt");
+    EXPECT_TRUE(QFile::exists(file("anyway.txt")));
+    EXPECT_EQ(window->statusText(), kSaveComplete);
+}
+
 // Work not in an archive is offered for saving first (the save dialog at
 // once); whether saved or not, clearing then needs the analyst's Yes, which
 // Enter does not give.
@@ -233,8 +263,12 @@ TEST_F(ArchiveWindowTest, LoadThatIsCancelledOrGivenNoArchiveLeavesTheStoreUntou
         QString chosen;
         QStringList notices;
         int errors;
-    } cases[] = { { "not an archive", file("notes.txt"), { "This is not a saved analysis" }, 0 },
-        { "open dialog cancelled", QString(), {}, 0 }, { "missing file", file("gone.txt"), {}, 1 } };
+    } cases[] = {
+        { "not an archive", file("notes.txt"),
+            { "This is not a saved analysis: '" + file("notes.txt") + "' does not begin with the line <Analysis>." },
+            0 },
+        { "open dialog cancelled", QString(), {}, 0 }, { "missing file", file("gone.txt"), {}, 1 }
+    };
     addWork("Harbour");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
