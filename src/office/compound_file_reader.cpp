@@ -3,6 +3,7 @@
 #include "store/quarrix_error.h"
 
 #include <QtEndian>
+#include <cstring>
 
 namespace {
 
@@ -163,4 +164,37 @@ QByteArray CompoundFile::stream(const QString& name) const
     if (e->size == 0)
         return {};
     return chain(e->start, e->size, e->size < m_miniCutoff);
+}
+
+QByteArray CompoundFile::takeStream(const QString& name) &&
+{
+    const Entry* e = find(name);
+    if (!e || e->size < m_miniCutoff || !m_data.isDetached())
+        return stream(name);
+    // Sector k of an ascending chain lies at or after where it goes, k sector
+    // sizes into the buffer, and before every later one: moving each to the
+    // front overwrites nothing still to be read.
+    const qsizetype unit = m_sectorSize;
+    const qint64 maxSteps = m_data.size() / unit + 1;
+    std::vector<quint32> sectors;
+    for (quint32 s = e->start; s != kEndOfChain && quint64(sectors.size()) * unit < e->size;) {
+        if (s >= m_fat.size() || qint64(sectors.size()) >= maxSteps)
+            damaged("a sector chain is broken");
+        if (!sectors.empty() && s <= sectors.back())
+            return stream(name); // not ascending: gathered into a copy
+        if ((qint64(s) + 2) * unit > m_data.size())
+            damaged("a sector chain points outside the file");
+        sectors.push_back(s);
+        s = m_fat[s];
+    }
+    if (quint64(sectors.size()) * unit < e->size)
+        damaged("a stream is shorter than its size");
+    const quint64 size = e->size;
+    char* bytes = m_data.data();
+    for (size_t k = 0; k < sectors.size(); ++k)
+        std::memmove(bytes + qint64(k) * unit, bytes + (qint64(sectors[k]) + 1) * unit, size_t(unit));
+    QByteArray out = std::move(m_data);
+    out.truncate(qsizetype(size));
+    out.squeeze();
+    return out;
 }

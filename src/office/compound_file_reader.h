@@ -21,6 +21,11 @@ public:
     bool hasStream(const QString& name) const; // case-insensitive, any storage
     // The stream's bytes; raises when it is missing or damaged.
     QByteArray stream(const QString& name) const;
+    // The same, gathered inside the container's own bytes when its sectors
+    // come in ascending order (as writers lay them out) and the container is
+    // their only holder, so a large stream is not held twice; the container
+    // is spent.
+    QByteArray takeStream(const QString& name) &&;
 
 private:
     struct Entry {

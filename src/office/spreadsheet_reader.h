@@ -41,8 +41,9 @@ struct Limits {
 // Reads the active sheet of an .xlsx or .xls workbook (the format is told by
 // the file's content, not its name). Only columns 1..maxColumn are kept
 // (0 keeps every column). Values: empty cell empty text, a number its
-// shortest decimal text (3, 1.5), text itself, formulas by their cached
-// value, Booleans TRUE or FALSE.
+// shortest decimal text (3, 1.5), a number formatted as a date or time its
+// ISO text (2024-03-15, 13:30, 2024-03-15 13:30; see cell_dates.h), text
+// itself, formulas by their cached value, Booleans TRUE or FALSE.
 // Raises QuarrixError naming the file when it is missing, not a workbook,
 // encrypted, damaged or beyond the limits (the message names the limit).
 SheetCells readActiveSheet(const QString& path, int maxColumn = 0, const Limits& limits = Limits());

@@ -2,10 +2,12 @@
 
 #include "archive/code_page_1252.h"
 #include "office/biff_records.h"
+#include "office/cell_dates.h"
 #include "office/compound_file_reader.h"
 #include "office/sheet_builder.h"
 #include "store/quarrix_error.h"
 
+#include <QHash>
 #include <QStringDecoder>
 #include <QtEndian>
 #include <cstring>
@@ -25,6 +27,7 @@ using SpreadsheetReader::Limits;
 
 constexpr int kColumns = 256; // the format's columns, A to IV
 constexpr size_t kMaxSheets = 65536;
+constexpr size_t kMaxFormats = 65536; // number and cell formats the format can index
 
 struct SheetEntry {
     QString name;
@@ -39,6 +42,8 @@ struct Globals {
     int activeTab = 0;
     int codePage = 1252;
     std::vector<QString> sharedStrings;
+    bool date1904 = false;
+    std::vector<CellDates::Format> xfFormats; // what each cell format shows its number as
 };
 
 QString latin1(QByteArrayView bytes)
@@ -130,6 +135,8 @@ Globals readGlobals(QByteArrayView book, const Limits& limits, TextBudget& budge
         fail(QStringLiteral("the workbook's format version %1 is not supported").arg(version, 4, 16, QLatin1Char('0')));
     g.unicode = version == 0x0600;
     std::vector<Record> boundSheets;
+    std::vector<Record> formats;
+    std::vector<int> xfFormatIds;
     while (walker.next(r) && r.type != Biff::kEof) {
         const QByteArrayView b = r.body();
         if (r.type == Biff::kFilePass)
@@ -142,6 +149,12 @@ Globals readGlobals(QByteArrayView book, const Limits& limits, TextBudget& budge
             boundSheets.push_back(r); // the active tab can only name one of the first 65536
         else if (r.type == Biff::kSst && g.unicode)
             g.sharedStrings = readSharedStrings(r, limits, budget);
+        else if (r.type == Biff::kDateMode && b.size() >= 2)
+            g.date1904 = u16At(b, 0) != 0;
+        else if (r.type == Biff::kFormat && formats.size() < kMaxFormats)
+            formats.push_back(r);
+        else if (r.type == Biff::kXf && b.size() >= 4 && xfFormatIds.size() < kMaxFormats)
+            xfFormatIds.push_back(u16At(b, 2));
     }
     // Sheet names are read once the code page is known (it comes first in
     // files as written, but nothing guarantees it).
@@ -155,6 +168,22 @@ Globals readGlobals(QByteArrayView book, const Limits& limits, TextBudget& budge
         e.name = in.string(in.u8());
         g.sheets.push_back(std::move(e));
     }
+    // The number format of each cell format, by the built-in number or the
+    // workbook's own code.
+    QHash<int, CellDates::Format> custom;
+    for (const Record& f : formats) {
+        // A format that cannot be read only loses its dates: the cells are
+        // still read, as numbers.
+        try {
+            RecordReader in(f, g.unicode, narrow);
+            const int id = in.u16();
+            custom.insert(id, CellDates::custom(in.string(g.unicode ? in.u16() : in.u8())));
+        } catch (const QuarrixError&) {
+        }
+    }
+    g.xfFormats.reserve(xfFormatIds.size());
+    for (int id : xfFormatIds)
+        g.xfFormats.push_back(custom.contains(id) ? custom.value(id) : CellDates::builtIn(id));
     return g;
 }
 
@@ -179,6 +208,15 @@ void readSheet(QByteArrayView book, const Globals& g, const SheetEntry& sheet, c
     auto text = [&](QString value) {
         budget.decoded(value.size());
         return value;
+    };
+    // A number as its cell format shows it: a date or time as ISO text.
+    auto number = [&](double value, int xf) {
+        if (xf >= 0 && size_t(xf) < g.xfFormats.size()) {
+            const QString date = CellDates::text(value, g.xfFormats[size_t(xf)], g.date1904);
+            if (!date.isEmpty())
+                return date;
+        }
+        return SpreadsheetReader::numberText(value);
     };
 
     while (depth > 0 && walker.next(r)) {
@@ -222,17 +260,16 @@ void readSheet(QByteArrayView book, const Globals& g, const SheetEntry& sheet, c
             break;
         case Biff::kNumber:
             if (b.size() >= 14)
-                cell(row, column, SpreadsheetReader::numberText(qFromLittleEndian<double>(b.data() + 6)));
+                cell(row, column, number(qFromLittleEndian<double>(b.data() + 6), u16At(b, 4)));
             break;
         case Biff::kRk:
             if (b.size() >= 10)
-                cell(row, column, SpreadsheetReader::numberText(rkValue(qFromLittleEndian<quint32>(b.data() + 6))));
+                cell(row, column, number(rkValue(qFromLittleEndian<quint32>(b.data() + 6)), u16At(b, 4)));
             break;
         case Biff::kMulRk:
             // Row, first column, then format and value per cell, then the last column.
             for (qsizetype at = 4, c = column; at + 6 + 2 <= b.size(); at += 6, ++c)
-                cell(
-                    row, int(c), SpreadsheetReader::numberText(rkValue(qFromLittleEndian<quint32>(b.data() + at + 2))));
+                cell(row, int(c), number(rkValue(qFromLittleEndian<quint32>(b.data() + at + 2)), u16At(b, at)));
             break;
         case Biff::kBoolErr:
             if (b.size() >= 8) {
@@ -249,7 +286,7 @@ void readSheet(QByteArrayView book, const Globals& g, const SheetEntry& sheet, c
                 const auto* v = reinterpret_cast<const uchar*>(b.data() + 6);
                 pendingString.reset();
                 if (v[6] != 0xFF || v[7] != 0xFF)
-                    cell(row, column, SpreadsheetReader::numberText(qFromLittleEndian<double>(v)));
+                    cell(row, column, number(qFromLittleEndian<double>(v), u16At(b, 4)));
                 else if (v[0] == 0)
                     pendingString = std::make_pair(row, column);
                 else if (v[0] == 1)
@@ -278,9 +315,9 @@ void readSheet(QByteArrayView book, const Globals& g, const SheetEntry& sheet, c
 
 namespace XlsReader {
 
-SheetCells readActiveSheet(const QByteArray& file, int maxColumn, const Limits& limits)
+SheetCells readActiveSheet(QByteArray file, int maxColumn, const Limits& limits)
 {
-    const CompoundFile container(file);
+    CompoundFile container(std::move(file));
     if (container.hasStream(QStringLiteral("EncryptedPackage")))
         fail(QStringLiteral("it is encrypted"));
     QString streamName = QStringLiteral("Workbook");
@@ -288,7 +325,7 @@ SheetCells readActiveSheet(const QByteArray& file, int maxColumn, const Limits& 
         streamName = QStringLiteral("Book");
     if (!container.hasStream(streamName))
         fail(QStringLiteral("it is not a workbook (no workbook stream)"));
-    const QByteArray book = container.stream(streamName);
+    const QByteArray book = std::move(container).takeStream(streamName);
 
     TextBudget budget(limits);
     const Globals g = readGlobals(book, limits, budget);

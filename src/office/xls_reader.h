@@ -11,7 +11,9 @@ namespace XlsReader {
 
 // The values follow SpreadsheetReader::readActiveSheet. Raises QuarrixError
 // with a short reason (without the file name) when the workbook is damaged,
-// encrypted or beyond the limits.
-SheetCells readActiveSheet(const QByteArray& file, int maxColumn, const SpreadsheetReader::Limits& limits);
+// encrypted or beyond the limits. A file handed over whole (moved, not
+// shared) has its workbook stream gathered in place, so the file's bytes are
+// held once, not twice.
+SheetCells readActiveSheet(QByteArray file, int maxColumn, const SpreadsheetReader::Limits& limits);
 
 }

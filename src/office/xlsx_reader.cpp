@@ -1,5 +1,6 @@
 #include "office/xlsx_reader.h"
 
+#include "office/cell_dates.h"
 #include "office/sheet_builder.h"
 #include "store/quarrix_error.h"
 
@@ -25,6 +26,7 @@ using SpreadsheetReader::Limits;
 // hundred megabytes of tiny elements can make us hold.
 constexpr size_t kMaxSheets = 65536;
 constexpr qsizetype kMaxRelationships = 1 << 20;
+constexpr qsizetype kMaxFormats = 1 << 16;
 
 // The local part of an element or attribute name, after any prefix. Only
 // plain ASCII names are looked for, so the bytes are compared as they stand
@@ -277,9 +279,13 @@ public:
     };
     std::vector<Sheet> sheets;
     int activeTab = -1;
+    bool date1904 = false;
     void start(QLatin1String name, const XML_Char** attrs) override
     {
-        if (name == QLatin1String("sheet")) {
+        if (name == QLatin1String("workbookPr")) {
+            const QString v = attribute(attrs, "date1904");
+            date1904 = v == QLatin1String("1") || v.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+        } else if (name == QLatin1String("sheet")) {
             if (sheets.size() >= kMaxSheets)
                 fail(QStringLiteral("the workbook lists more than %1 sheets").arg(kMaxSheets));
             sheets.push_back({ attribute(attrs, "name"), attribute(attrs, "id") });
@@ -350,6 +356,40 @@ private:
     int m_phonetic = 0;
 };
 
+// What each cell format (a cell's s attribute) shows its number as: the
+// workbook's own number formats and the built-in ones by number.
+class StylesHandler : public XmlHandler {
+public:
+    std::vector<CellDates::Format> xfFormats;
+    void start(QLatin1String name, const XML_Char** attrs) override
+    {
+        if (name == QLatin1String("numFmt")) {
+            bool ok = false;
+            const int id = attribute(attrs, "numFmtId").toInt(&ok);
+            if (ok && m_custom.size() < kMaxFormats)
+                m_custom.insert(id, CellDates::custom(attribute(attrs, "formatCode")));
+        } else if (name == QLatin1String("cellXfs")) {
+            m_inCellXfs = true;
+        } else if (name == QLatin1String("xf") && m_inCellXfs) {
+            if (xfFormats.size() >= size_t(kMaxFormats))
+                fail(QStringLiteral("the workbook lists more than %1 cell formats").arg(kMaxFormats));
+            bool ok = false;
+            const int id = attribute(attrs, "numFmtId").toInt(&ok);
+            const auto found = m_custom.constFind(id);
+            xfFormats.push_back(!ok ? CellDates::Format() : found != m_custom.cend() ? *found : CellDates::builtIn(id));
+        }
+    }
+    void end(QLatin1String name) override
+    {
+        if (name == QLatin1String("cellXfs"))
+            m_inCellXfs = false;
+    }
+
+private:
+    QHash<int, CellDates::Format> m_custom;
+    bool m_inCellXfs = false;
+};
+
 // "AB12" -> column 28, row 12. Either part may be missing.
 bool parseReference(const QString& ref, int* row, int* column)
 {
@@ -377,9 +417,12 @@ bool parseReference(const QString& ref, int* row, int* column)
 
 class SheetHandler : public XmlHandler {
 public:
-    SheetHandler(SheetBuilder& out, const std::vector<QString>& shared, TextBudget& budget)
+    SheetHandler(SheetBuilder& out, const std::vector<QString>& shared, const std::vector<CellDates::Format>& xfFormats,
+        bool date1904, TextBudget& budget)
         : m_out(out)
         , m_shared(shared)
+        , m_xfFormats(xfFormats)
+        , m_date1904(date1904)
         , m_budget(budget)
     {
     }
@@ -406,6 +449,10 @@ public:
                 fail(QStringLiteral("a column is out of range"));
             m_column = column;
             m_type = attribute(attrs, "t");
+            bool styled = false;
+            m_style = attribute(attrs, "s").toInt(&styled);
+            if (!styled)
+                m_style = -1;
             m_value.clear();
             m_inline.clear();
         } else if (name == QLatin1String("v")) {
@@ -476,12 +523,23 @@ private:
             return v;
         bool ok = false;
         const double number = v.trimmed().toDouble(&ok);
-        return ok ? SpreadsheetReader::numberText(number) : text(v);
+        if (!ok)
+            return text(v);
+        // A number as its cell format shows it: a date or time as ISO text.
+        if (m_style >= 0 && size_t(m_style) < m_xfFormats.size()) {
+            const QString date = CellDates::text(number, m_xfFormats[size_t(m_style)], m_date1904);
+            if (!date.isEmpty())
+                return date;
+        }
+        return SpreadsheetReader::numberText(number);
     }
 
     SheetBuilder& m_out;
     const std::vector<QString>& m_shared;
+    const std::vector<CellDates::Format>& m_xfFormats;
+    bool m_date1904;
     TextBudget& m_budget;
+    int m_style = -1;
     int m_row = 0;
     int m_column = 0;
     QString m_type;
@@ -538,8 +596,16 @@ SheetCells readActiveSheet(const QString& path, int maxColumn, const Limits& lim
                 zip.parse(part, shared);
         }
 
+    StylesHandler styles;
+    for (const Relationship& r : std::as_const(rels.byId))
+        if (r.type.endsWith(QLatin1String("/styles"))) {
+            const QString part = resolve(folderOf(workbookPart), r.target);
+            if (zip.has(part))
+                zip.parse(part, styles);
+        }
+
     SheetBuilder builder(maxColumn, limits);
-    SheetHandler cells(builder, shared.strings, budget);
+    SheetHandler cells(builder, shared.strings, styles.xfFormats, workbook.date1904, budget);
     zip.parse(sheetPart, cells);
     return builder.finish(sheet.name);
 }

@@ -1,3 +1,4 @@
+#include "office/cell_dates.h"
 #include "office/spreadsheet_reader.h"
 #include "store/quarrix_error.h"
 #include "xls_builder.h"
@@ -82,6 +83,62 @@ TEST(SpreadsheetReader, ReadsTheActiveSheetOfLibreOfficeFiles)
 // The desktop program's layout: prefixed elements, sheets whose tab order and
 // part names disagree, rich shared strings with phonetic runs, cells without
 // references, inline strings and errors.
+// Numbers formatted as dates and times read as ISO text, in both date
+// systems and both formats; other numbers (a percentage, a plain number, a
+// number format with grouping) keep their shortest text.
+TEST(SpreadsheetReader, DateAndTimeCellsReadAsIsoText)
+{
+    const std::vector<Expected> libreOffice = { { 1, 1, "2024-03-15" }, { 1, 2, "13:30" }, { 1, 3, "2024-03-15 13:30" },
+        { 1, 4, "1999-12-31" }, { 1, 5, "07:05" }, { 1, 6, "0.125" }, { 1, 7, "45306" }, { 2, 1, "1904-01-02" },
+        { 2, 2, "23:59:59" }, { 2, 3, "2000-02-29 00:00" } };
+    for (const char* file : { "dates_lo_1900.xlsx", "dates_lo_1900.xls", "dates_lo_1904.xlsx", "dates_lo_1904.xls" }) {
+        SCOPED_TRACE(file);
+        const SheetCells sheet = SpreadsheetReader::readActiveSheet(data(file));
+        for (const Expected& e : libreOffice)
+            EXPECT_EQ(sheet.cell(e.row, e.column), QString::fromUtf8(e.text)) << e.row << "," << e.column;
+    }
+    // Built-in formats 14, 20, 22 and 45, a custom one with quoted text, an
+    // elapsed [h], a number format and General.
+    const std::vector<Expected> openpyxl = { { 1, 1, "2024-03-15" }, { 1, 2, "13:30" }, { 1, 3, "2024-03-15 13:30" },
+        { 1, 4, "00:05:30" }, { 1, 5, "2024-03-15 08:00:15" }, { 1, 6, "36:15" }, { 1, 7, "1234.5" }, { 1, 8, "0.3" } };
+    for (const char* file : { "dates_openpyxl.xlsx", "dates_openpyxl_1904.xlsx" }) {
+        SCOPED_TRACE(file);
+        const SheetCells sheet = SpreadsheetReader::readActiveSheet(data(file));
+        for (const Expected& e : openpyxl)
+            EXPECT_EQ(sheet.cell(e.row, e.column), QString::fromUtf8(e.text)) << e.row << "," << e.column;
+    }
+}
+
+TEST(SpreadsheetReader, DateFormatsAreToldByTheirLetters)
+{
+    using CellDates::Kind;
+    const struct {
+        const char* code;
+        Kind kind;
+    } cases[] = {
+        { "yyyy-mm-dd", Kind::Date },
+        { "h:mm AM/PM", Kind::Time },
+        { "mm:ss.0", Kind::Time },
+        { "[h]:mm:ss", Kind::Time },
+        { "d/m/yy\\ h:mm", Kind::DateTime },
+        { "[$-409]mmmm d, yyyy", Kind::Date },
+        { "0.00\"days\"", Kind::Number },
+        { "[Red]#,##0;[Blue]-#,##0", Kind::Number },
+        { "General", Kind::Number },
+        { "0.0E+00", Kind::Number },
+        { "\"month\" 0", Kind::Number },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CellDates::custom(QString::fromUtf8(c.code)).kind, c.kind) << c.code;
+    // The 1900 system's day 60 is the 29th of February 1900 it counts.
+    const CellDates::Format date { Kind::Date, false };
+    EXPECT_EQ(CellDates::text(59, date, false), "1900-02-28");
+    EXPECT_EQ(CellDates::text(60, date, false), "1900-02-29");
+    EXPECT_EQ(CellDates::text(61, date, false), "1900-03-01");
+    EXPECT_EQ(CellDates::text(0, date, true), "1904-01-01");
+    EXPECT_EQ(CellDates::text(1e12, date, false), ""); // past the year 9999: the number is kept
+}
+
 TEST(SpreadsheetReader, ReadsTheExcelLayout)
 {
     const SheetCells sheet = SpreadsheetReader::readActiveSheet(data("reader_excel_layout.xlsx"));
