@@ -62,12 +62,35 @@ int writeControls(Assessment& assessment, const QString& fileName, const Control
     return int(rows.size());
 }
 
+// The identifiers longer than the XId field, as the note the import gives.
+QString cutIdentifiersNote(Assessment& assessment, const ControlSetRows& rows)
+{
+    const TableDef& def = assessment.controls().def();
+    const int width = def.fields[size_t(def.fieldIndex(QStringLiteral("XId")))].width;
+    QStringList cut;
+    for (const ControlSetRow& r : rows) {
+        const QString& xid = r.xid.isEmpty() ? r.id : r.xid;
+        if (xid.size() > width && xid.toUcs4().size() > width)
+            cut << xid;
+    }
+    if (cut.isEmpty())
+        return {};
+    return QStringLiteral("%1 %2 longer than %3 characters %4 cut: %5")
+        .arg(cut.size())
+        .arg(cut.size() == 1 ? QStringLiteral("identifier") : QStringLiteral("identifiers"))
+        .arg(width)
+        .arg(cut.size() == 1 ? QStringLiteral("was") : QStringLiteral("were"), cut.join(QLatin1Char(' ')));
 }
 
-int importControlSet(Assessment& assessment, const QString& fileName)
+}
+
+int importControlSet(Assessment& assessment, const QString& fileName, QString* cutNote)
 {
     const ControlSetRows rows = OscalCatalog::isCatalogFile(fileName)
         ? OscalCatalog::readControlRows(fileName)
         : rowsOfSheet(fileName, SpreadsheetReader::readActiveSheet(fileName, 7));
-    return writeControls(assessment, fileName, rows);
+    const int written = writeControls(assessment, fileName, rows);
+    if (cutNote)
+        *cutNote = cutIdentifiersNote(assessment, rows);
+    return written;
 }

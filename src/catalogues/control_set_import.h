@@ -9,5 +9,8 @@ class Assessment;
 // by its content or its .json name), one row per control. Replaces every
 // Controls record. A sheet whose cell A1 is empty is refused.
 // All or nothing: on any error Controls is as before and the message names
-// the file. Returns the number of controls made.
-int importControlSet(Assessment& assessment, const QString& fileName);
+// the file. Returns the number of controls made. When `cutNote` is given it
+// receives the identifiers (XId) longer than their field, which the store
+// keeps cut, as one line ("2 identifiers longer than 8 characters were cut:
+// AC-16(10) AC-17(10)"), or empty text when none was.
+int importControlSet(Assessment& assessment, const QString& fileName, QString* cutNote = nullptr);

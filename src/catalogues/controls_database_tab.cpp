@@ -267,8 +267,12 @@ void ControlsDatabaseTab::importControlSet()
     if (file.isEmpty())
         return;
     WaitCursor wait(dialogs());
-    ::importControlSet(assessment(), file);
+    QString cutNote;
+    ::importControlSet(assessment(), file, &cutNote);
     m_treeError.clear();
     showCatalogue();
-    blankStatus();
+    if (cutNote.isEmpty())
+        blankStatus();
+    else
+        setStatus(cutNote);
 }

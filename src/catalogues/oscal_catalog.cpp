@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSet>
 #include <QStringList>
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -272,6 +273,9 @@ private:
 
     void addSection(const QString& title, const std::vector<Control>& bases, const QString& name)
     {
+        // A group whose controls are all withdrawn takes no section number.
+        if (std::all_of(bases.begin(), bases.end(), [](const Control& c) { return c.withdrawn; }))
+            return;
         if (++m_section > kMaxNumber)
             fail(QStringLiteral("%1 would be section %2; a control set holds at most %3 sections")
                      .arg(name)
@@ -409,8 +413,9 @@ private:
         return out;
     }
 
-    // A parameter as it is printed: its choice as a selection, else its label
-    // as an assignment. Each is worked out once.
+    // A parameter as it is printed: its values when it has them, else its
+    // choice as a selection, else its label as an assignment. Each is worked
+    // out once.
     QString paramText(const QString& id, int depth)
     {
         if (const auto done = m_paramTexts.constFind(id); done != m_paramTexts.cend())
@@ -421,7 +426,14 @@ private:
             return QStringLiteral("[Assignment: %1]").arg(id);
         m_paramsInProgress.insert(id);
         QString printed;
-        if (const Value select = param->member("select"); select.exists()) {
+        // A parameter given its values is printed as them.
+        QStringList given;
+        for (const Value value : param->member("values").entries())
+            given << clean(value.text(), depth + 1);
+        given.removeAll(QString());
+        if (!given.isEmpty()) {
+            printed = given.join(QStringLiteral(", "));
+        } else if (const Value select = param->member("select"); select.exists()) {
             QStringList choices;
             for (const Value choice : select.member("choice").entries())
                 choices << clean(choice.text(), depth + 1);

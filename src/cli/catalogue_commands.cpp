@@ -24,7 +24,10 @@ static CliCommand importAttributes("import-attributes", CommandUsages::importAtt
 
 // import-controls FILE: replaces the control catalogue.
 static CliCommand importControls("import-controls", CommandUsages::importControls, [](CliContext& c) {
-    const int n = importControlSet(c.assessment, onlyFile(c, "import-controls"));
+    QString cutNote;
+    const int n = importControlSet(c.assessment, onlyFile(c, "import-controls"), &cutNote);
     cliOut(QStringLiteral("Controls: %1").arg(n));
+    if (!cutNote.isEmpty())
+        cliOut(cutNote);
     return 0;
 });

@@ -116,9 +116,9 @@ TEST(OscalCatalog, SmallCatalogAndResolvedProfileGiveTheirRows)
 {
     EXPECT_EQ(lines(OscalCatalog::readControlRows(data("oscal_catalog.json"))), lines(kCatalogRows));
     // A baseline's resolved catalog: the same form, with resolution metadata
-    // and parameter values beside the labels.
+    // and parameter values beside the labels, which are printed in their place.
     const QString ir4 = QStringLiteral("a. Prepare;\r\nb. Respond.");
-    const QString ac2 = QStringLiteral("Review accounts [Assignment: frequency].");
+    const QString ac2 = QStringLiteral("Review accounts monthly.");
     EXPECT_EQ(lines(OscalCatalog::readControlRows(data("oscal_resolved_profile.json"))),
         lines({ { "01.01.01", "AC-2", "Access Control", "Account Management", ac2, "Account Management",
                     ac2 + "\r\n\r\nDiscussion: Reviews find stale accounts." },
@@ -152,6 +152,19 @@ TEST(OscalCatalog, RenderingEdges)
         // Brackets and escaped quotes inside strings are not structure.
         { catalogOf("{\"title\": \"Say \\\"" + QByteArray(150, '[') + "\\\\\"}"),
             "01.01.01||G|Say \"" + QString(150, u'[') + "\\||Say \"" + QString(150, u'[') + "\\|" },
+        // Values are printed in place of the label or the choice, joined.
+        { catalogOf(control("A-1",
+              ", \"params\": [{\"id\": \"p\", \"label\": \"frequency\", \"values\": [\"quarterly\", \"on "
+              "**change**\"]}, "
+              "{\"id\": \"q\", \"select\": {\"choice\": [\"x\", \"y\"]}, \"values\": [\"y\"]}], "
+              "\"parts\": [{\"name\": \"statement\", \"prose\": \"Review {{ insert: param, p }}, {{ insert: param, q "
+              "}}.\"}]")),
+            "01.01.01|A-1|G|A-1|Review quarterly, on change, y.|A-1|Review quarterly, on change, y." },
+        // A group whose controls are all withdrawn takes no section number.
+        { QByteArray("{\"catalog\": {\"groups\": [{\"title\": \"Gone\", \"controls\": [")
+                + "{\"id\": \"W-1\", \"props\": [{\"name\": \"status\", \"value\": \"withdrawn\"}]}"
+                + "]}, {\"title\": \"Kept\", \"controls\": [" + control("K-1") + "]}]}}",
+            "01.01.01|K-1|Kept|K-1||K-1|" },
         { "{\"catalog\": {\"metadata\": {\"title\": \"Flat Baseline\"}, \"controls\": [" + control("A-1")
                 + "], \"groups\": [{\"title\": \"G\", \"controls\": [" + control("B-1") + "]}]}}",
             "01.01.01|A-1|Flat Baseline|A-1||A-1|\n02.01.01|B-1|G|B-1||B-1|" },
@@ -275,13 +288,33 @@ TEST_F(OscalImport, RefusalsLeaveTheStoreUnchanged)
     }
 }
 
+// A published family that was withdrawn whole, set parameters and labels
+// longer than XId: the first family kept is section 01, the values are
+// printed, and the cut labels are named.
+TEST_F(OscalImport, SetParametersWithdrawnFamilyAndLongLabels)
+{
+    QString note;
+    EXPECT_EQ(importControlSet(a, data("oscal_set_params.json"), &note), 4);
+    EXPECT_EQ(note, QStringLiteral("2 identifiers longer than 8 characters were cut: AC-16(10) AC-17(10)"));
+    Table& t = a.controls();
+    t.first();
+    EXPECT_EQ(t.text(QStringLiteral("Id")), QStringLiteral("01.01.01"));
+    EXPECT_EQ(t.text(QStringLiteral("section_title")), QStringLiteral("Access Control"));
+    EXPECT_EQ(t.text(QStringLiteral("control")), QStringLiteral("Review quarterly for one, two."));
+    t.next();
+    EXPECT_EQ(t.text(QStringLiteral("XId")), QStringLiteral("AC-16(10")); // kept cut, as named
+}
+
 TEST_F(OscalImport, CommandLineImportsCatalogsAndRefusesProfiles)
 {
     a.controls().close(); // the command line works on the same file
     ProcessRun run
         = runCli({ QStringLiteral("--store"), path, QStringLiteral("import-controls"), data("oscal_catalog.json") });
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("Controls: %1\n").arg(kCatalogRows.size()));
+    // AU-12(10) does not fit the 8-character XId: the import says so.
+    EXPECT_EQ(run.out,
+        QStringLiteral("Controls: %1\n1 identifier longer than 8 characters was cut: AU-12(10)\n")
+            .arg(kCatalogRows.size()));
     run = runCli({ QStringLiteral("--store"), path, QStringLiteral("import-controls"), data("oscal_profile.json") });
     EXPECT_NE(run.status, 0);
     EXPECT_TRUE(run.err.contains(data("oscal_profile.json"))) << run.err.toStdString();
@@ -314,6 +347,11 @@ TEST_F(OscalWindow, ImportButtonAndAutoloadTakeCatalogs)
                     .contains(QStringLiteral("OSCAL catalogs (*.json)")));
     EXPECT_EQ(a.controls().recordCount(), 2);
     EXPECT_EQ(find<QLineEdit>("eXId")->text(), QStringLiteral("AC-2"));
+    // A label longer than the XId field is named on the status line.
+    dialogs->answers = { true };
+    dialogs->files = { data("oscal_catalog.json") };
+    click("bImport2");
+    EXPECT_EQ(window->statusText(), QStringLiteral("1 identifier longer than 8 characters was cut: AU-12(10)"));
 
     const QString catalog = dir.filePath(QStringLiteral("c.json")); // short enough for the field
     ASSERT_TRUE(QFile::copy(data("oscal_catalog.json"), catalog));
