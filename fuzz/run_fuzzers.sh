@@ -13,7 +13,18 @@ targets=("$@")
 ((${#targets[@]})) || targets=(archive_reader xlsx_reader xls_reader catalogue_import oscal_catalog)
 
 work=$(mktemp -d /tmp/quarrix-fuzz.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+# The targets remove their work folders as they end; those of a target that
+# died (a finding, a timeout) are removed here.
+remove_dead_work_folders() {
+  local folder pid
+  for folder in /dev/shm/quarrix-fuzz-* "${TMPDIR:-/tmp}"/quarrix-fuzz-[0-9]*; do
+    [[ -d "$folder" ]] || continue
+    pid="${folder##*-}"
+    [[ "$pid" =~ ^[0-9]+$ ]] && ! kill -0 "$pid" 2>/dev/null && rm -rf "$folder"
+  done
+  return 0
+}
+trap 'rm -rf "$work"; remove_dead_work_folders' EXIT
 findings="$build/fuzz-findings"
 mkdir -p "$findings"
 
@@ -28,6 +39,13 @@ seed_archives() {
     run save-archive "$out/whole.txt"; }; then
     echo "(the whole-assessment seed archive could not be made; starting from the hand-made one)" >&2
   fi
+  # Encodings and the cases around them: UTF-8 without a mark, with a mark,
+  # a broken sequence, a byte Windows-1252 leaves undefined, a value holding
+  # a line that reads as a tag, a stray line outside blocks.
+  printf '<Analysis>\r\n<Title>\r\ncaf\xc3\xa9 \xe2\x82\xac\r\n</Title>\r\n</Analysis>\r\n' >"$out/utf8.txt"
+  printf '\xef\xbb\xbf<Analysis>\r\n<Notes>\r\nab\xc3\r\n</Notes>\r\n</Analysis>\r\n' >"$out/broken.txt"
+  printf '<Analysis>\r\n<Title>\r\nZ\xfcrich\x81\r\n</Title>\r\n</Analysis>\r\n' >"$out/undefined.txt"
+  printf '<Analysis>\r\nstray %%s\r\n<Notes>\r\n[end]\r\n</Notes>\r\nx\r\n</Notes>\r\n</Analysis>\r\n' >"$out/tags.txt"
 }
 
 for target in "${targets[@]}"; do
@@ -52,4 +70,5 @@ for target in "${targets[@]}"; do
     exit 1
   fi
   grep -E "^stat::number_of_executed_units|^Done" "$log" || tail -n 5 "$log"
+  remove_dead_work_folders
 done

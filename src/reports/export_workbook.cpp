@@ -1,6 +1,7 @@
 #include "reports/export_workbook.h"
 
 #include "files/atomic_file.h"
+#include "reports/library_messages.h"
 #include "store/assessment.h"
 #include "store/handoff.h"
 #include "store/progress.h"
@@ -387,14 +388,19 @@ Result write(Assessment& assessment, const ReportSelection& selection, const QSt
         pieces.rethrow();
     } catch (...) {
         // Closing is the only way to free the workbook; the replacement then
-        // removes the file it left.
+        // removes the file it left. The error raised says what went wrong.
+        LibraryMessages libraryLines;
         workbook_close(book);
         throw;
     }
 
+    // The library prints its own lines on a failed write; the message below
+    // says it instead. Only this thread runs now.
+    LibraryMessages libraryLines;
     errno = 0;
     const lxw_error error = workbook_close(book);
     const int systemError = errno;
+    libraryLines.end();
     if (error != LXW_NO_ERROR) {
         // A failed write of the file carries the system's reason (a full disk).
         const bool fileError = error == LXW_ERROR_CREATING_XLSX_FILE || error == LXW_ERROR_ZIP_FILE_OPERATION
