@@ -222,6 +222,25 @@ TEST_F(ArchiveTest, LargeFilesReadTheSameAcrossStretches)
     }
 }
 
+// A host name of 253 characters or an IPv6 address goes through the SQL
+// block and comes back whole.
+TEST_F(ArchiveTest, TheServerAddressTravelsWhole)
+{
+    const QString host = QStringList(3, QString(63, QLatin1Char('h'))).join('.') + '.' + QString(61, QLatin1Char('z'));
+    for (const QString& address : { host, QStringLiteral("[2001:db8:85a3::8a2e:370:7334]") }) {
+        Table& sys = a.system();
+        sys.edit();
+        sys.setText("SQL-IP", address);
+        sys.post();
+        ArchiveWriter::save(a, file("server.txt"));
+        sys.edit();
+        sys.setText("SQL-IP", "other");
+        sys.post();
+        ASSERT_TRUE(load(file("server.txt")).isArchive);
+        EXPECT_EQ(field(a.system(), "SQL-IP"), address);
+    }
+}
+
 TEST_F(ArchiveTest, FileThatIsNotAnArchiveIsRecognisedAndChangesNothing)
 {
     addRow(a.requirements(), { { "RSeq", "KEEP" } });
