@@ -77,6 +77,7 @@ class AnsweringDialogs : public Dialogs {
 public:
     QString file;
     bool ask(const QString&, Default) override { return true; }
+    Choice askYesNoCancel(const QString&) override { return Choice::Yes; }
     void notice(const QString&) override { }
     void error(const QString& message) override { std::fprintf(stderr, "error: %s\n", qPrintable(message)); }
     QString openFile(const FileRequest&) override { return file; }

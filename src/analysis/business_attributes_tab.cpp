@@ -199,7 +199,7 @@ BusinessAttributesTab::BusinessAttributesTab(TabHost& host)
     m_page->addWidget(m_panelArea, 1, 0);
     // While the taxonomy is empty, the panel area offers the starter set.
     m_starterOffer = new StarterSetOffer(host, StarterSetOffer::Set::Attributes);
-    connect(m_starterOffer, &StarterSetOffer::loaded, this, [this] { run([this] { tabShown(); }); });
+    connect(m_starterOffer, &StarterSetOffer::loaded, this, [this] { this->host().showAssessmentAfresh(); });
     m_page->addWidget(m_starterOffer, 1, 0, Qt::AlignLeft | Qt::AlignTop);
     m_page->addLayout(legend, 1, 1);
     m_page->setColumnStretch(0, 1);

@@ -8,6 +8,7 @@
 #include "analysis/security_attributes_tab.h"
 #include "app/help_sections.h"
 #include "app/project_tab.h"
+#include "app/store_problem_bar.h"
 #include "catalogues/attribute_set_import.h"
 #include "catalogues/attributes_database_tab.h"
 #include "catalogues/control_set_import.h"
@@ -21,6 +22,7 @@
 #include "upload/upload_tab.h"
 #include "viewers/about_window.h"
 #include "viewers/picture_window.h"
+#include "viewers/taxonomy_picture.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -44,26 +46,26 @@ MainWindow::MainWindow(const QString& storePath, std::unique_ptr<Dialogs> dialog
           dialogs ? std::move(dialogs) : std::make_unique<WidgetDialogs>(this, QFileInfo(storePath).absolutePath()))
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("Meridal Quarrix v2.1"));
     setMinimumSize(kMinimumOuterSize);
     resize(kMinimumOuterSize);
 
+    // The bar and the division filter stay while the tabs are built again
+    // for another store.
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("ClientArea"));
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 2, 0, 0);
-    column->setSpacing(2);
-    column->addWidget(buildDivisionFilter(), 0, Qt::AlignRight);
-
-    m_pages = new QTabWidget;
-    m_pages->setObjectName(QStringLiteral("PageControl1"));
-    // Eleven captions fit the designed width without scroll buttons.
-    m_pages->setStyleSheet(QStringLiteral(
-        "QTabBar::tab { padding: 4px 5px; margin-right: 1px; border: 1px solid #a8a8a8; border-bottom: none;"
-        " border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e4e4e4; }"
-        "QTabBar::tab:selected { background: #fbfbfb; border-color: #7a7a7a; }"));
-    column->addWidget(m_pages, 1);
+    m_column = new QVBoxLayout(central);
+    m_column->setContentsMargins(0, 2, 0, 0);
+    m_column->setSpacing(2);
+    m_storeBar = new StoreProblemBar;
+    m_column->addWidget(m_storeBar);
+    m_column->addWidget(buildDivisionFilter(), 0, Qt::AlignRight);
     setCentralWidget(central);
+    connect(m_storeBar, &StoreProblemBar::openStoreRequested, this,
+        [this] { runCommand([this] { chooseStoreToOpen(); }); });
+    connect(
+        m_storeBar, &StoreProblemBar::newStoreRequested, this, [this] { runCommand([this] { chooseNewStore(); }); });
+    connect(m_storeBar, &StoreProblemBar::retryRequested, this,
+        [this] { runCommand([this] { switchToStore(m_storePath, false); }); });
 
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -86,7 +88,10 @@ MainWindow::MainWindow(const QString& storePath, std::unique_ptr<Dialogs> dialog
         connect(shortcut, &QShortcut::activated, this, [this] { runCommand([this] { openHelp(); }); });
     }
     auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
-    connect(save, &QShortcut::activated, this, [this] { runCommand([this] { m_pageShown->save(); }); });
+    connect(save, &QShortcut::activated, this, [this] {
+        if (storeIsOpen())
+            runCommand([this] { m_pageShown->save(); });
+    });
 
     startUp(storePath);
     createViewers();
@@ -134,10 +139,13 @@ void MainWindow::buildMenu()
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File1"));
-    add(file, QStringLiteral("New Database"), "NewDatabase1", [this] { newDatabase(); });
-    add(file, QStringLiteral("Load from Archive"), "LoadfromArchive1", [this] { loadFromArchive(); });
-    add(file, QStringLiteral("Save to Archive"), "SavetoArchive1", [this] { saveToArchive(); });
-    add(file, QStringLiteral("Clear Database"), "ClearDatabase1", [this] { clearDatabase(); });
+    m_storeCommands = { add(file, QStringLiteral("New Database"), "NewDatabase1", [this] { newDatabase(); }),
+        add(file, QStringLiteral("Load from Archive"), "LoadfromArchive1", [this] { loadFromArchive(); }),
+        add(file, QStringLiteral("Save to Archive"), "SavetoArchive1", [this] { saveToArchive(); }),
+        add(file, QStringLiteral("Clear Database"), "ClearDatabase1", [this] { clearDatabase(); }) };
+    file->addSeparator();
+    add(file, QStringLiteral("Open Store..."), "OpenStore1", [this] { chooseStoreToOpen(); });
+    add(file, QStringLiteral("New Store..."), "NewStore1", [this] { chooseNewStore(); });
     file->addSeparator();
     add(file, QStringLiteral("Exit"), "Exit1", [this] { exitProgram(); });
 
@@ -158,6 +166,15 @@ void MainWindow::buildMenu()
 
 void MainWindow::buildTabs()
 {
+    m_pages = new QTabWidget;
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    // Eleven captions fit the designed width without scroll buttons.
+    m_pages->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { padding: 4px 5px; margin-right: 1px; border: 1px solid #a8a8a8; border-bottom: none;"
+        " border-top-left-radius: 3px; border-top-right-radius: 3px; background: #e4e4e4; }"
+        "QTabBar::tab:selected { background: #fbfbfb; border-color: #7a7a7a; }"
+        "QTabBar::tab:disabled { color: #9a9a9a; }"));
+    m_column->addWidget(m_pages, 1);
     m_tabs = { m_project = new ProjectTab(*this), m_requirements = new RequirementsTab(*this),
         m_drivers = new DriversTab(*this), m_profile = new BusinessAttributesTab(*this),
         m_securityAttributes = new SecurityAttributesTab(*this), m_applications = new ApplicationsTab(*this),
@@ -190,7 +207,7 @@ void MainWindow::connectTabs()
     // whose show step has just set the view up, it stays.
     const auto releaseUnlessListed = [this] {
         if (m_pageShown != m_securityAttributes && m_pageShown != m_applications)
-            runCommand([this] { releaseAttributesInUse(m_assessment); });
+            runCommand([this] { releaseAttributesInUse(*m_assessment); });
     };
     connect(m_securityAttributes, &SecurityAttributesTab::attributesInUseLeft, this, releaseUnlessListed);
     connect(m_applications, &ApplicationsTab::attributesInUseLeft, this, releaseUnlessListed);
@@ -198,19 +215,24 @@ void MainWindow::connectTabs()
 
 void MainWindow::startUp(const QString& storePath)
 {
+    m_storePath = QFileInfo(storePath).absoluteFilePath();
+    m_dialogs->setStoreFolder(QFileInfo(m_storePath).absolutePath());
     QString error;
     const bool creating = !QFileInfo::exists(storePath);
-    if (!m_assessment.open(storePath, true, &error)) {
-        m_dialogs->error(error);
+    if (!m_assessment->open(storePath, true, &error)) {
+        // Nothing of a store half opened stays: no tab reaches its tables.
+        m_assessment = std::make_unique<Assessment>();
+        showStoreProblem(error);
         return;
     }
+    showStoreState();
     // A new store autoloads the starter sets shipped beside the program.
     if (creating)
-        runCommand([this] { StarterSets::applyAutoloadDefaults(m_assessment); });
+        runCommand([this] { StarterSets::applyAutoloadDefaults(*m_assessment); });
     for (TabPage* page : m_tabs)
         runCommand([page] { page->storeOpened(); });
     runCommand([this] {
-        Table& sys = m_assessment.system();
+        Table& sys = m_assessment->system();
         showStoredIdentity();
         m_project->showNotepad(sys.text(QStringLiteral("Notepad")));
         rebuildDivisionFilter(LineList::split(sys.text(QStringLiteral("Divisions"))));
@@ -222,6 +244,14 @@ void MainWindow::createViewers()
     m_architectureMatrix = new PictureWindow(PictureWindow::ArchitectureMatrix, this);
     m_serviceMatrix = new PictureWindow(PictureWindow::ServiceManagementMatrix, this);
     m_taxonomy = new PictureWindow(PictureWindow::AttributeTaxonomy, this);
+    // The taxonomy picture shows the attributes the store holds.
+    m_taxonomy->setPictureSource([this] {
+        const QSize size(1022, 715); // the picture's designed size
+        std::vector<TaxonomyPicture::Tier> tiers;
+        if (storeIsOpen())
+            runCommand([&] { tiers = TaxonomyPicture::read(m_assessment->store()); });
+        return TaxonomyPicture::paint(TaxonomyPicture::layout(tiers, size), size);
+    });
     m_about = new AboutWindow(this);
 }
 
@@ -280,6 +310,12 @@ void MainWindow::pageChanged(int index)
     if (!page || page == m_pageShown)
         return;
     TabPage* old = m_pageShown;
+    // Without a store no tab is shown: their show steps read its tables.
+    if (!storeIsOpen()) {
+        const QSignalBlocker block(m_pages);
+        m_pages->setCurrentWidget(old);
+        return;
+    }
     if (old && !old->offerPendingEdits()) {
         const QSignalBlocker block(m_pages);
         m_pages->setCurrentWidget(old);
@@ -329,7 +365,7 @@ void MainWindow::applyDivisionFilter()
     WaitCursor wait(*m_dialogs);
     const QString division = divisionFilterText();
     m_divisionApplied = division;
-    const DisplaySuspended suspended { &m_assessment.requirements(), &m_assessment.drivers() };
+    const DisplaySuspended suspended { &m_assessment->requirements(), &m_assessment->drivers() };
     Q_EMIT divisionFilterChanged(division);
 }
 
@@ -340,46 +376,116 @@ void MainWindow::showProjectIdentity(const QString& name, const QString& descrip
 
 void MainWindow::showStoredIdentity()
 {
-    Table& sys = m_assessment.system();
+    Table& sys = m_assessment->system();
     showProjectIdentity(sys.text(QStringLiteral("Assessment")), sys.text(QStringLiteral("Description")));
+}
+
+namespace {
+
+// Shows the assessment afresh however the command that replaced it ends: an
+// autoload that fails after the clear still leaves every tab on the store.
+class ShowAfreshAtEnd {
+public:
+    explicit ShowAfreshAtEnd(MainWindow& window)
+        : m_window(window)
+    {
+    }
+    ~ShowAfreshAtEnd()
+    {
+        m_window.runCommand([this] { m_window.showAssessmentAfresh(); });
+    }
+    ShowAfreshAtEnd(const ShowAfreshAtEnd&) = delete;
+    ShowAfreshAtEnd& operator=(const ShowAfreshAtEnd&) = delete;
+
+private:
+    MainWindow& m_window;
+};
+
 }
 
 void MainWindow::newDatabase()
 {
-    if (!clearDatabase())
+    if (!confirmClearing())
         return;
+    const ShowAfreshAtEnd showAfresh(*this);
     WaitCursor wait(*m_dialogs);
-    m_assessment.emptyTables();
+    m_assessment->clearDatabase();
+    m_assessment->setWorkArchived(true);
     // The control set and then the attribute set are loaded here when their
     // autoload settings are on.
-    Table& sys = m_assessment.system();
+    Table& sys = m_assessment->system();
     if (sys.boolean(QStringLiteral("AutoControl")))
-        importControlSet(m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoControlFile"))));
+        importControlSet(*m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoControlFile"))));
     if (sys.boolean(QStringLiteral("AutoAttribute")))
-        importAttributeSet(m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoAttributeFile"))));
+        importAttributeSet(*m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoAttributeFile"))));
 }
 
-// Edits pending on a tab are offered, then work not in an archive is offered
-// for saving (the save dialog; cancelling it goes on), then the analyst
-// confirms.
 bool MainWindow::clearDatabase()
 {
-    if (!offerPendingEdits())
+    if (!confirmClearing())
         return false;
-    if (hasUnarchivedWork())
-        saveToArchive();
-    if (!m_dialogs->ask(QStringLiteral("Clear the whole assessment?")))
-        return false;
+    const ShowAfreshAtEnd showAfresh(*this);
     WaitCursor wait(*m_dialogs);
-    m_assessment.clearDatabase();
-    showProjectIdentity(QString(), QString());
-    m_assessment.setWorkArchived(true);
+    m_assessment->clearDatabase();
+    m_assessment->setWorkArchived(true);
     return true;
 }
 
 bool MainWindow::hasUnarchivedWork()
 {
-    return m_assessment.isOpen() && !m_assessment.workArchived();
+    return m_assessment->isOpen() && !m_assessment->workArchived();
+}
+
+// Edits pending on a tab are offered, then work not in an archive; when all
+// of it is archived, the analyst confirms instead.
+bool MainWindow::confirmClearing()
+{
+    if (!offerPendingEdits())
+        return false;
+    if (hasUnarchivedWork())
+        return offerArchiveFirst();
+    return m_dialogs->ask(QStringLiteral("Clear the whole assessment?"));
+}
+
+bool MainWindow::offerArchiveFirst()
+{
+    if (!hasUnarchivedWork())
+        return true;
+    switch (m_dialogs->askYesNoCancel(
+        QStringLiteral("The assessment has changes that are not archived. Save them to an archive first?"))) {
+    case Dialogs::Choice::Yes:
+        return saveToArchive();
+    case Dialogs::Choice::No:
+        return true;
+    case Dialogs::Choice::Cancel:
+        break;
+    }
+    return false;
+}
+
+// Everything the window shows of the assessment is read again: the Project
+// tab, the division filter (the tables following it), what each tab held,
+// and the page shown through its show step.
+void MainWindow::showAssessmentAfresh()
+{
+    if (!m_assessment->isOpen())
+        return;
+    Table& sys = m_assessment->system();
+    showStoredIdentity();
+    m_project->showNotepad(sys.text(QStringLiteral("Notepad")));
+    // A division the assessment still has stays chosen; otherwise "All".
+    const QString division = m_divisionApplied;
+    rebuildDivisionFilter(LineList::split(sys.text(QStringLiteral("Divisions"))));
+    if (const int kept = m_division->findText(division, Qt::MatchFixedString | Qt::MatchCaseSensitive); kept > 0) {
+        const QSignalBlocker block(m_division);
+        m_division->setCurrentIndex(kept);
+    }
+    applyDivisionFilter();
+    for (TabPage* page : m_tabs)
+        runCommand([page] { page->assessmentReplaced(); });
+    runCommand([this] { m_pageShown->tabShown(); });
+    if (m_taxonomy)
+        m_taxonomy->refreshPicture();
 }
 
 // Edits typed into a tab are offered before the program ends, as before any

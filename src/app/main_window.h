@@ -9,9 +9,12 @@
 #include <memory>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QTabWidget;
+class QVBoxLayout;
+class StoreProblemBar;
 class TabPage;
 class ProjectTab;
 class RequirementsTab;
@@ -42,13 +45,14 @@ public:
     ~MainWindow() override;
 
     // TabHost
-    Assessment& assessment() override { return m_assessment; }
+    Assessment& assessment() override { return *m_assessment; }
     Dialogs& dialogs() override { return *m_dialogs; }
     void setStatus(const QString& text) override;
     QString divisionFilterText() const override;
     const QWidget* pageShown() const override;
     bool runCommand(const std::function<void()>& command) override;
     bool offerPendingEdits() override;
+    void showAssessmentAfresh() override;
 
     QString statusText() const;
     QTabWidget* pageControl() const { return m_pages; }
@@ -69,6 +73,19 @@ public:
     // the one opened before.
     void openTraceWindow();
     TraceWindow* traceWindow() const;
+
+    // The store the window works on, and whether it is open.
+    const QString& storePath() const { return m_storePath; }
+    bool storeIsOpen() const { return m_assessment->isOpen(); }
+    // The text of the bar shown while no store is open; empty while one is.
+    QString storeProblem() const;
+    // Opens another store in the window (File > Open Store..., New Store...):
+    // the edits pending are offered, then every tab works on that store. A
+    // store that cannot be opened leaves the window without a store, saying
+    // why. Returns whether the store opened.
+    bool switchToStore(const QString& path, bool create);
+    void chooseStoreToOpen();
+    void chooseNewStore();
 
     // Menu commands.
     void newDatabase();
@@ -101,15 +118,26 @@ private:
     void buildTabs();
     void connectTabs();
     void startUp(const QString& storePath);
+    void closeStore(); // the tabs go with the tables they show
+    void showStoreProblem(const QString& message);
+    void showStoreState(); // the title, the marker, the bar and what can be used
     void createViewers();
     void pageChanged(int index);
     void showNewDivisions(const QStringList& divisions);
     void reportFailure(const QString& message);
     void showStoredIdentity();
     bool hasUnarchivedWork(); // the saved flag is false
+    // Before the assessment is replaced: work not in an archive is offered
+    // for saving. False when the analyst cancelled the question or the save.
+    bool offerArchiveFirst();
+    bool confirmClearing(); // before Clear and New: false when the analyst stopped them
 
-    Assessment m_assessment;
+    std::unique_ptr<Assessment> m_assessment = std::make_unique<Assessment>();
     std::unique_ptr<Dialogs> m_dialogs;
+    QString m_storePath;
+    QVBoxLayout* m_column = nullptr; // the client area: the bar, the division filter, the tabs
+    StoreProblemBar* m_storeBar = nullptr;
+    std::vector<QAction*> m_storeCommands; // the File commands that need an open store
     QTabWidget* m_pages = nullptr;
     QComboBox* m_division = nullptr;
     QString m_divisionApplied = QStringLiteral("All"); // the filter the tables hold, to go back to when a save fails

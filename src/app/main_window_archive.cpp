@@ -51,8 +51,9 @@ bool MainWindow::saveToArchive()
 
 // The file is chosen and read through first: Cancel, a file that cannot be
 // read or one that is not an archive leave the store as it was. Only then is
-// work not in an archive offered for saving, and the store replaced while
-// the file is read again, a stretch at a time.
+// work not in an archive offered for saving (Cancel there, or in the save
+// dialog, stops too), and the store replaced while the file is read again, a
+// stretch at a time.
 void MainWindow::loadFromArchive()
 {
     if (!offerPendingEdits())
@@ -78,17 +79,19 @@ void MainWindow::loadFromArchive()
         dialogs().notice(ArchiveReader::notAnArchive(path));
         return;
     }
-    if (hasUnarchivedWork())
-        saveToArchive();
-    WaitCursor wait(dialogs());
-    // Read again as it is written; a file changed in between is checked
-    // again and, if no longer sound, leaves the store as it was.
-    if (!ArchiveReader::load(assessment(), path)) {
-        setStatus(ArchiveReader::kNotAnArchive);
-        dialogs().notice(ArchiveReader::notAnArchive(path));
+    if (!offerArchiveFirst())
         return;
+    {
+        WaitCursor wait(dialogs());
+        // Read again as it is written; a file changed in between is checked
+        // again and, if no longer sound, leaves the store as it was.
+        if (!ArchiveReader::load(assessment(), path)) {
+            setStatus(ArchiveReader::kNotAnArchive);
+            dialogs().notice(ArchiveReader::notAnArchive(path));
+            return;
+        }
+        assessment().setWorkArchived(true);
     }
-    assessment().setWorkArchived(true);
-    showStoredIdentity();
+    showAssessmentAfresh();
     setStatus(QStringLiteral("Load complete           "));
 }

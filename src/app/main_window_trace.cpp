@@ -33,17 +33,17 @@ void MainWindow::openTraceWindow()
 {
     WaitCursor wait(*m_dialogs);
     delete m_traceWindow;
-    auto* trace = new TraceWindow(m_assessment, divisionFilterText(), this);
+    auto* trace = new TraceWindow(*m_assessment, divisionFilterText(), this);
     m_traceWindow = trace;
     trace->setAttribute(Qt::WA_DeleteOnClose);
     connect(trace, &TraceWindow::requirementChosen, this, [this](const QString& id) {
-        runCommand([&] { selectIn(*this, m_requirements, m_assessment.requirements(), "RSeq", id, "Requirement"); });
+        runCommand([&] { selectIn(*this, m_requirements, m_assessment->requirements(), "RSeq", id, "Requirement"); });
     });
     connect(trace, &TraceWindow::driverChosen, this, [this](const QString& id) {
-        runCommand([&] { selectIn(*this, m_drivers, m_assessment.drivers(), "CSeq", id, "Driver"); });
+        runCommand([&] { selectIn(*this, m_drivers, m_assessment->drivers(), "CSeq", id, "Driver"); });
     });
     connect(trace, &TraceWindow::controlChosen, this, [this](const QString& id) {
-        runCommand([&] { selectIn(*this, m_controlsDatabase, m_assessment.controls(), "Id", id, "Control"); });
+        runCommand([&] { selectIn(*this, m_controlsDatabase, m_assessment->controls(), "Id", id, "Control"); });
     });
     trace->show();
     trace->raise();

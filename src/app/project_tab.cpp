@@ -32,6 +32,10 @@ ProjectTab::ProjectTab(TabHost& host)
     QGroupBox* notepadGroup = group(QStringLiteral("Project Notepad"), "GroupBox1");
     m_notepad = named<QPlainTextEdit>("mNotepad",
         QStringLiteral("Use the notepad to record any report notes or reminders related to the  Quarrix assessment,"));
+    connect(m_notepad, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_filling)
+            m_notepadEdited = true;
+    });
     auto* notepadBox = new QVBoxLayout(notepadGroup);
     notepadBox->addWidget(m_notepad);
 
@@ -59,7 +63,20 @@ void ProjectTab::showIdentity(const QString& name, const QString& description)
 
 void ProjectTab::showNotepad(const QString& text)
 {
+    m_filling = true;
     Text::setMemo(m_notepad, text);
+    m_filling = false;
+    m_notepadEdited = false;
+}
+
+bool ProjectTab::offerPendingEdits()
+{
+    if (!m_notepadEdited)
+        return true;
+    if (!dialogs().ask(QStringLiteral("Save changes?"), Dialogs::Default::Yes)) {
+        return host().runCommand([this] { showNotepad(assessment().system().text(QStringLiteral("Notepad"))); });
+    }
+    return host().runCommand([this] { saveNotepad(); });
 }
 
 void ProjectTab::saveNotepad()
@@ -70,6 +87,7 @@ void ProjectTab::saveNotepad()
     sys.edit();
     sys.setText(QStringLiteral("Notepad"), Text::memo(m_notepad));
     sys.post();
+    m_notepadEdited = false;
     setStatus(QStringLiteral("Save complete           "));
     markWorkUnarchived();
 }

@@ -72,7 +72,7 @@ AttributesDatabaseTab::AttributesDatabaseTab(TabHost& host)
 
     m_starterOffer = new StarterSetOffer(host, StarterSetOffer::Set::Attributes);
     m_starterOffer->setWordWrap(true);
-    connect(m_starterOffer, &StarterSetOffer::loaded, this, [this] { run([this] { showTaxonomy(); }); });
+    connect(m_starterOffer, &StarterSetOffer::loaded, this, [this] { this->host().showAssessmentAfresh(); });
 
     m_tree = new CatalogueTreeView("tvAttribute", QStringLiteral("Th is a tree view of the controls"));
     connect(m_tree, &CatalogueTreeView::recordChosen, this,
@@ -301,6 +301,5 @@ void AttributesDatabaseTab::importAttributeSet()
         return;
     WaitCursor wait(dialogs());
     ::importAttributeSet(assessment(), file);
-    showTaxonomy();
-    blankStatus();
+    host().showAssessmentAfresh();
 }

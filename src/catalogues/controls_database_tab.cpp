@@ -81,7 +81,7 @@ ControlsDatabaseTab::ControlsDatabaseTab(TabHost& host)
     commands->addWidget(link(QStringLiteral("Delete"), "hDelete3", [this] { deleteControl(true); }));
 
     m_starterOffer = new StarterSetOffer(host, StarterSetOffer::Set::Controls);
-    connect(m_starterOffer, &StarterSetOffer::loaded, this, [this] { run([this] { showCatalogue(); }); });
+    connect(m_starterOffer, &StarterSetOffer::loaded, this, [this] { this->host().showAssessmentAfresh(); });
 
     // The grid (added once the store is open) over the editors at the left.
     m_left = new QVBoxLayout;
@@ -269,10 +269,7 @@ void ControlsDatabaseTab::importControlSet()
     WaitCursor wait(dialogs());
     QString cutNote;
     ::importControlSet(assessment(), file, &cutNote);
-    m_treeError.clear();
-    showCatalogue();
-    if (cutNote.isEmpty())
-        blankStatus();
-    else
+    host().showAssessmentAfresh();
+    if (!cutNote.isEmpty())
         setStatus(cutNote);
 }

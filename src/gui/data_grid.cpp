@@ -54,6 +54,27 @@ void DataGrid::followTable(int row)
     m_following = false;
 }
 
+bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    const bool opens = state() != EditingState && index.isValid() && (editTriggers() & trigger)
+        && (m_model->flags(index) & Qt::ItemIsEditable);
+    if (!opens || !m_beforeCellEdit)
+        return QTableView::edit(index, trigger, event);
+    // Settling may re-read the rows and move the record in the order: the
+    // cell is found again by its record.
+    const qint64 rowId = table().rowIdAt(index.row());
+    const int column = index.column();
+    if (!m_beforeCellEdit())
+        return false;
+    const int row = table().rowOf(rowId);
+    if (row < 0)
+        return false;
+    const QModelIndex cell = m_model->index(row, column);
+    if (currentIndex() != cell)
+        setCurrentIndex(cell);
+    return QTableView::edit(cell, trigger, event);
+}
+
 void DataGrid::keyReleaseEvent(QKeyEvent* event)
 {
     QTableView::keyReleaseEvent(event);

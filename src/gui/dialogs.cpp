@@ -1,11 +1,14 @@
 #include "gui/dialogs.h"
 
+#include "viewers/help_window.h"
+
 #include <QApplication>
-#include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QUrl>
 #include <algorithm>
@@ -15,6 +18,19 @@ bool WidgetDialogs::ask(const QString& question, Default byDefault)
     return QMessageBox::question(m_parent, QApplication::applicationName(), question,
                QMessageBox::Yes | QMessageBox::No, byDefault == Default::Yes ? QMessageBox::Yes : QMessageBox::No)
         == QMessageBox::Yes;
+}
+
+Dialogs::Choice WidgetDialogs::askYesNoCancel(const QString& question)
+{
+    switch (QMessageBox::question(m_parent, QApplication::applicationName(), question,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return Choice::Yes;
+    case QMessageBox::No:
+        return Choice::No;
+    default:
+        return Choice::Cancel;
+    }
 }
 
 void WidgetDialogs::notice(const QString& text)
@@ -61,13 +77,22 @@ QString WidgetDialogs::saveFile(const FileRequest& request)
 
 bool WidgetDialogs::print(QPrinter& printer)
 {
+    // With no printer installed the dialog can only print to a file; it is
+    // proposed in the store's folder, as the other file dialogs open there.
+    if (printer.outputFileName().isEmpty() && QPrinterInfo::availablePrinterNames().isEmpty()) {
+        const QString name = printer.docName().isEmpty() ? QStringLiteral("Quarrix") : printer.docName();
+        printer.setOutputFileName(
+            QDir(m_folders.folderFor(FileKind::Other, true)).filePath(name + QStringLiteral(".pdf")));
+    }
     QPrintDialog dialog(&printer, m_parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
 void WidgetDialogs::openDocument(const QUrl& url)
 {
-    QDesktopServices::openUrl(url);
+    if (!m_help)
+        m_help = new HelpWindow(m_parent);
+    static_cast<HelpWindow*>(m_help.data())->showGuide(url);
 }
 
 void WidgetDialogs::beginWait()

@@ -28,6 +28,11 @@ public:
     // keeps the analyst's work ("Save changes?") defaults to Yes; one whose
     // Yes loses something defaults to No.
     virtual bool ask(const QString& question, Default byDefault = Default::No) = 0;
+    // A question with Yes, No and Cancel, for a command that may first keep
+    // something (Yes), go on without it (No) or not run at all (Cancel,
+    // the default, and what closing the box means).
+    enum class Choice { Yes, No, Cancel };
+    virtual Choice askYesNoCancel(const QString& question) = 0;
     // A plain box with OK.
     virtual void notice(const QString& text) = 0;
     // An error raised inside a command, shown with its message.
@@ -49,9 +54,13 @@ public:
     virtual QString saveFile(const FileRequest& request) = 0;
     // Shows the print dialog for the printer; false means cancelled.
     virtual bool print(QPrinter& printer) = 0;
-    // Opens a local file in the desktop's viewer (the user guide, at the
-    // section the URL's fragment names).
+    // Shows the user guide (a local file) in the program's help window, at
+    // the section the URL's fragment names.
     virtual void openDocument(const QUrl& url) = 0;
+
+    // The folder of the store the window works on: where file dialogs open
+    // a kind of file the first time, and where the print dialog proposes a file.
+    virtual void setStoreFolder(const QString& folder) { Q_UNUSED(folder); }
 
     virtual void beginWait() = 0;
     virtual void endWait() = 0;
@@ -92,12 +101,14 @@ public:
     {
     }
     bool ask(const QString& question, Default byDefault) override;
+    Choice askYesNoCancel(const QString& question) override;
     void notice(const QString& text) override;
     void error(const QString& message) override;
     QString openFile(const FileRequest& request) override;
     QString saveFile(const FileRequest& request) override;
     bool print(QPrinter& printer) override;
     void openDocument(const QUrl& url) override;
+    void setStoreFolder(const QString& folder) override { m_folders = FileFolders(folder); }
     void beginWait() override;
     void endWait() override;
     void progress(const QString& phase, qint64 done, qint64 total) override;
@@ -110,4 +121,5 @@ private:
     int m_waitDepth = 0;
     QElapsedTimer m_waiting; // since the outermost hourglass began
     QPointer<QProgressDialog> m_progress;
+    QPointer<QWidget> m_help; // the help window, made on first use
 };

@@ -28,6 +28,9 @@ public:
     // before a command that changes the whole record set (a report, an
     // import). False when a save failed; the command should not go on then.
     virtual bool offerPendingEdits() = 0;
+    // The assessment changed as a whole (an import): every tab, the Project
+    // tab's notepad and the division filter show what the store holds now.
+    virtual void showAssessmentAfresh() = 0;
 
 protected:
     ~TabHost() = default;

@@ -47,9 +47,12 @@ void TabPage::markWorkUnarchived() const
     m_host.assessment().setWorkArchived(false);
 }
 
+// A tab's commands work on the store's tables: without a store they do
+// nothing (the window has disabled the tabs and said why).
 void TabPage::run(const std::function<void()>& command) const
 {
-    m_host.runCommand(command);
+    if (m_host.assessment().isOpen())
+        m_host.runCommand(command);
 }
 
 LinkLabel* TabPage::link(const QString& text, const char* objectName, const std::function<void()>& command)
@@ -64,5 +67,8 @@ DataGrid* TabPage::makeGrid(
 {
     auto* grid = new DataGrid(table, std::move(columns), editable, objectName, this);
     connect(grid, &DataGrid::failed, this, [this](const QString& message) { dialogs().error(message); });
+    // Edits pending in the editors are offered before a cell is typed into:
+    // the cell's value is then what the editors show and save.
+    grid->setBeforeCellEdit([this] { return m_host.offerPendingEdits(); });
     return grid;
 }

@@ -29,6 +29,11 @@ public:
     // Runs once the window has opened the store at start-up. The tables do not
     // exist before, so tabs bind their grids and record editors here.
     virtual void storeOpened() { }
+    // The assessment changed as a whole (a load, a clear, a new database, an
+    // import): the tab lets go of what it showed of the one before (groups
+    // being edited, boxes filled on show). The window has offered the tab's
+    // edits first, and runs the show step of the page shown afterwards.
+    virtual void assessmentReplaced() { }
     // Offers the tab's edits not yet saved ("Save changes?"); the window calls
     // it before the tab is left and before commands that change the whole
     // record set. False when a save failed.
@@ -52,7 +57,8 @@ protected:
     // The store now holds work that is not in an archive (the saved flag false).
     void markWorkUnarchived() const;
 
-    // Runs a command; an error it raises is shown with its message and ends it.
+    // Runs a command; an error it raises is shown with its message and ends
+    // it. Nothing runs while no store is open.
     void run(const std::function<void()>& command) const;
     // A command label that runs the command on click, for a layout to place.
     LinkLabel* link(const QString& text, const char* objectName, const std::function<void()>& command);

@@ -58,6 +58,7 @@ void ReportsTab::printListings()
     else if (m_byActivity->isChecked())
         options.sorting = ReferenceListings::Sorting::Activity;
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Reference Listings"));
     if (!dialogs().print(printer))
         return;
     WaitCursor wait(dialogs());

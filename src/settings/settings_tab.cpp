@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -84,6 +86,27 @@ SettingsTab::SettingsTab(TabHost& host)
     m_orgStructure.saved = [this] { Q_EMIT divisionsChanged(LineList::split(Text::memo(m_divisions))); };
     m_groupNames.write = [this](Table& system) { system.setText(field("Groups"), Text::memo(m_groups)); };
     m_activityNames.write = [this](Table& system) { system.setText(field("Activities"), Text::memo(m_activities)); };
+    for (EditGroup* group : editGroups())
+        watchTyping(*group);
+}
+
+std::array<SettingsTab::EditGroup*, 4> SettingsTab::editGroups()
+{
+    return { &m_projectDetail, &m_orgStructure, &m_groupNames, &m_activityNames };
+}
+
+void SettingsTab::watchTyping(EditGroup& group)
+{
+    const auto typed = [this, &group] {
+        if (!m_filling && isEditing(group))
+            group.edited = true;
+    };
+    for (QWidget* box : group.boxes) {
+        if (auto* line = qobject_cast<QLineEdit*>(box))
+            connect(line, &QLineEdit::textChanged, this, typed);
+        else if (auto* memo = qobject_cast<QPlainTextEdit*>(box))
+            connect(memo, &QPlainTextEdit::textChanged, this, typed);
+    }
 }
 
 QGroupBox* SettingsTab::buildProjectDetail()
@@ -179,7 +202,11 @@ QLayout* SettingsTab::autoloadFile(const AutoloadRow& row, const char* browseNam
     auto* button = FormLayout::named<QToolButton>(browseName, browseHint);
     button->setText(QStringLiteral("..."));
     connect(button, &QToolButton::clicked, this, [this, &row] { run([this, &row] { browse(row); }); });
-    connect(row.check, &QCheckBox::toggled, this, [this, &row] { run([this, &row] { storeAutoload(row); }); });
+    // A click the store refuses (a read-only store) leaves the box as stored.
+    connect(row.check, &QCheckBox::toggled, this, [this, &row] {
+        if (!host().runCommand([this, &row] { storeAutoload(row); }))
+            run([this] { showStored(); });
+    });
     // A path wider than the box shows whole in its tooltip.
     connect(row.file, &QLineEdit::textChanged, row.file,
         [file = row.file](const QString& path) { file->setToolTip(path); });
@@ -191,7 +218,15 @@ QLayout* SettingsTab::autoloadFile(const AutoloadRow& row, const char* browseNam
 
 void SettingsTab::tabShown()
 {
+    showStored();
+    blankStatus();
+}
+
+void SettingsTab::showStored()
+{
     const Table& system = assessment().system();
+    m_filling = true;
+    const auto filled = qScopeGuard([this] { m_filling = false; });
     m_assId->setText(system.text(field("AssID")));
     m_assessment->setText(system.text(field("Assessment")));
     Text::setMemo(m_description, system.text(field("Description")));
@@ -199,17 +234,50 @@ void SettingsTab::tabShown()
     Text::setMemo(m_divisions, system.text(field("Divisions")));
     Text::setMemo(m_groups, system.text(field("Groups")));
     Text::setMemo(m_activities, system.text(field("Activities")));
-    // Checking a box that changes its state writes the row back, as a click would.
     for (const AutoloadRow* row : { &m_controlSet, &m_attributeSet }) {
         row->file->setText(system.text(field(row->fileField)));
+        const QSignalBlocker quiet(row->check);
         row->check->setChecked(system.boolean(field(row->flagField)));
     }
-    blankStatus();
+    for (EditGroup* group : editGroups())
+        group->edited = false;
+}
+
+bool SettingsTab::hasPendingEdits() const
+{
+    for (const EditGroup* group : { &m_projectDetail, &m_orgStructure, &m_groupNames, &m_activityNames })
+        if (isEditing(*group) && group->edited)
+            return true;
+    return false;
+}
+
+bool SettingsTab::offerPendingEdits()
+{
+    if (!hasPendingEdits())
+        return true;
+    if (!dialogs().ask(QStringLiteral("Save changes?"), Dialogs::Default::Yes))
+        return host().runCommand([this] { assessmentReplaced(); });
+    return host().runCommand([this] { save(); });
+}
+
+// Groups being edited go back to showing what the store holds.
+void SettingsTab::assessmentReplaced()
+{
+    for (EditGroup* group : editGroups())
+        stopEditing(*group);
+    showStored();
+}
+
+void SettingsTab::stopEditing(EditGroup& group)
+{
+    for (QWidget* box : group.boxes)
+        box->setEnabled(false);
+    group.label->setText(kEdit);
 }
 
 void SettingsTab::save()
 {
-    for (EditGroup* group : { &m_projectDetail, &m_orgStructure, &m_groupNames, &m_activityNames })
+    for (EditGroup* group : editGroups())
         if (isEditing(*group))
             saveGroup(*group);
 }
@@ -241,9 +309,8 @@ void SettingsTab::saveGroup(EditGroup& group)
     system.edit();
     group.write(system);
     system.post();
-    for (QWidget* box : group.boxes)
-        box->setEnabled(false);
-    group.label->setText(kEdit);
+    stopEditing(group);
+    group.edited = false;
     if (group.saved)
         group.saved();
     setStatus(QStringLiteral("Save complete           "));

@@ -2,6 +2,7 @@
 
 #include "gui/tab_page.h"
 
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -22,6 +23,11 @@ public:
     void tabShown() override;
     // Saves every group being edited.
     void save() override;
+    // Text typed into a group being edited is offered like any tab's edits:
+    // Yes saves every group being edited, No shows the stored settings.
+    bool offerPendingEdits() override;
+    bool hasPendingEdits() const override;
+    void assessmentReplaced() override;
 
 Q_SIGNALS:
     void identityChanged(const QString& name, const QString& description);
@@ -35,6 +41,7 @@ private:
         QWidget* focus = nullptr; // takes the focus when editing starts
         std::function<void(Table& system)> write; // the boxes into the record
         std::function<void()> saved = {}; // after the write: what follows it
+        bool edited = false; // typed into since editing started
     };
     // One row of the autoload group: the set's file and whether it loads.
     struct AutoloadRow {
@@ -51,6 +58,12 @@ private:
     QGroupBox* buildAutoload();
     QLayout* autoloadFile(const AutoloadRow& row, const char* browseName, const QString& browseHint);
 
+    // Fills every box and check box from the System record. Nothing is
+    // written: a check box set here is no click.
+    void showStored();
+    void stopEditing(EditGroup& group);
+    void watchTyping(EditGroup& group);
+    std::array<EditGroup*, 4> editGroups();
     static bool isEditing(const EditGroup& group);
     // The group's Edit/Save label: "Edit" enables the boxes, "Save" writes
     // them into the System record and disables them again.
@@ -69,4 +82,5 @@ private:
     AutoloadRow m_controlSet;
     AutoloadRow m_attributeSet;
     EditGroup m_projectDetail, m_orgStructure, m_groupNames, m_activityNames;
+    bool m_filling = false;
 };

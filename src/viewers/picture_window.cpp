@@ -1,6 +1,7 @@
 #include "viewers/picture_window.h"
 
 #include "viewers/jpeg_decoder.h"
+#include "viewers/window_placement.h"
 
 #include <QFile>
 #include <QScreen>
@@ -62,7 +63,20 @@ PictureWindow::PictureWindow(Kind kind, QWidget* owner)
 
 void PictureWindow::showWindow()
 {
+    // The first showing places the window inside the screen, over the main
+    // window; later showings keep where the analyst moved it.
+    if (!m_placed)
+        WindowPlacement::placeInside(*this, parentWidget());
+    m_placed = true;
+    if (m_source)
+        m_image->setPixmap(QPixmap::fromImage(m_source()));
     show();
     raise();
     activateWindow();
+}
+
+void PictureWindow::refreshPicture()
+{
+    if (m_source && isVisible())
+        m_image->setPixmap(QPixmap::fromImage(m_source()));
 }

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QWidget>
+#include <functional>
 
 // One of the three reference picture windows. Created hidden; shown without
 // blocking; closing only hides it. The picture fills the window inside a
@@ -15,7 +16,14 @@ public:
 
     void showWindow();
     QLabel* picture() const { return m_image; }
+    // Draws the picture afresh at each showing instead of the stored image
+    // (the attribute taxonomy that is loaded).
+    void setPictureSource(std::function<QImage()> source) { m_source = std::move(source); }
+    // Draws it again now when the window shows.
+    void refreshPicture();
 
 private:
     QLabel* m_image;
+    bool m_placed = false;
+    std::function<QImage()> m_source;
 };

@@ -129,27 +129,30 @@ TEST_F(ArchiveWindowTest, AValueTheFormatCannotKeepIsAskedAbout)
     EXPECT_EQ(window->statusText(), kSaveComplete);
 }
 
-// Work not in an archive is offered for saving first (the save dialog at
-// once); whether saved or not, clearing then needs the analyst's Yes, which
-// Enter does not give.
-TEST_F(ArchiveWindowTest, ClearDatabaseOffersTheArchiveThenAsksBeforeClearing)
+// Work not in an archive is offered for saving first; work already archived
+// needs the analyst's Yes, which Enter does not give.
+TEST_F(ArchiveWindowTest, ClearDatabaseOffersTheArchiveOrAsksBeforeClearing)
 {
+    const QString unarchived = "The assessment has changes that are not archived. Save them to an archive first?";
     const struct {
         const char* name;
-        bool archived; // the work is in an archive already: no save dialog
+        bool archived; // the work is in an archive already: no save offered
         QString chosen; // "" cancels the save dialog
         bool clear; // the answer to "Clear the whole assessment?"
-    } cases[] = { { "saved, Yes", false, file("before-clear.txt"), true },
-        { "save cancelled, Yes", false, QString(), true }, { "saved, No", false, file("before-clear.txt"), false },
-        { "archived, Yes", true, QString(), true }, { "archived, No", true, QString(), false } };
+        bool cleared;
+    } cases[] = { { "saved", false, file("before-clear.txt"), false, true },
+        { "save cancelled", false, QString(), false, false }, { "archived, Yes", true, QString(), true, true },
+        { "archived, No", true, QString(), false, false } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QFile::remove(file("before-clear.txt"));
         a().clearDatabase();
         addWork("Harbour");
         window->assessment().setWorkArchived(c.archived);
-        if (!c.archived)
+        if (!c.archived) {
+            dialogs->choices = { Dialogs::Choice::Yes };
             dialogs->files.push_back(c.chosen);
+        }
         dialogs->fileRequests.clear();
         dialogs->questions.clear();
         dialogs->defaults.clear();
@@ -157,16 +160,18 @@ TEST_F(ArchiveWindowTest, ClearDatabaseOffersTheArchiveThenAsksBeforeClearing)
         action("ClearDatabase1")->trigger();
 
         EXPECT_EQ(dialogs->fileRequests.size(), c.archived ? 0 : 1);
-        EXPECT_EQ(dialogs->questions, QStringList { "Clear the whole assessment?" });
-        EXPECT_EQ(dialogs->defaults, QList<Dialogs::Default> { Dialogs::Default::No });
+        EXPECT_EQ(dialogs->questions, QStringList { c.archived ? "Clear the whole assessment?" : unarchived });
+        if (c.archived) {
+            EXPECT_EQ(dialogs->defaults, QList<Dialogs::Default> { Dialogs::Default::No });
+        }
         const bool written = !c.archived && !c.chosen.isEmpty();
         EXPECT_EQ(QFile::exists(file("before-clear.txt")), written);
         if (written) {
             EXPECT_EQ(requirementIds(file("before-clear.txt")), (QStringList { "BR-North", "BR-South" }));
         }
-        EXPECT_EQ(a().requirements().recordCount(), c.clear ? 0 : 2);
-        EXPECT_EQ(a().system().text("Assessment"), c.clear ? "" : "Harbour");
-        EXPECT_EQ(window->assessment().workArchived(), c.clear || c.archived || written);
+        EXPECT_EQ(a().requirements().recordCount(), c.cleared ? 0 : 2);
+        EXPECT_EQ(a().system().text("Assessment"), c.cleared ? "" : "Harbour");
+        EXPECT_EQ(window->assessment().workArchived(), c.cleared || c.archived);
     }
 }
 
@@ -174,6 +179,7 @@ TEST_F(ArchiveWindowTest, FailedSaveStopsClearDatabaseAndKeepsTheWork)
 {
     addWork("Harbour");
     const QString path = file("missing-folder/a.txt");
+    dialogs->choices = { Dialogs::Choice::Yes };
     dialogs->files.push_back(path);
     action("ClearDatabase1")->trigger();
 
@@ -228,6 +234,7 @@ TEST_F(ArchiveWindowTest, LoadReplacesTheAssessmentAndShowsIt)
     addWork("Other");
     dialogs->fileRequests.clear();
     dialogs->files.push_back(file("harbour.txt"));
+    dialogs->choices = { Dialogs::Choice::Yes };
     dialogs->files.push_back(file("other.txt"));
     action("LoadfromArchive1")->trigger();
 
@@ -238,7 +245,8 @@ TEST_F(ArchiveWindowTest, LoadReplacesTheAssessmentAndShowsIt)
     EXPECT_TRUE(dialogs->fileRequests[0].filter.startsWith("Text files *.txt"))
         << dialogs->fileRequests[0].filter.toStdString();
     EXPECT_EQ(dialogs->fileRequests[1].title, "Save to Archive");
-    EXPECT_TRUE(dialogs->questions.isEmpty());
+    EXPECT_EQ(dialogs->questions,
+        QStringList { "The assessment has changes that are not archived. Save them to an archive first?" });
     EXPECT_EQ(requirementIds(file("other.txt")), (QStringList { "BR-North", "BR-South" }));
     EXPECT_EQ(a().system().text("Assessment"), "Harbour");
     EXPECT_EQ(a().requirements().recordCount(), 2);

@@ -70,18 +70,24 @@ TEST_F(SettingsTabTest, OrgStructureSaveRebuildsTheFilterBoxShowingAll)
     EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
 }
 
-TEST_F(SettingsTabTest, AGroupLeftInEditingShowsStoredValuesAgainWhenTheTabReturns)
+// Text typed into a group being edited is offered when the tab is left; No
+// shows the stored values again, the group no longer being edited.
+TEST_F(SettingsTabTest, AGroupLeftInEditingOffersItsEditsAndNoShowsTheStoredValues)
 {
     click("hEdit5");
     find<QPlainTextEdit>("mGroups")->setPlainText("typed but not saved");
+    dialogs->answers = { false };
     showTab("TabSheet9");
+    EXPECT_EQ(dialogs->questions, QStringList { "Save changes?" });
     showTab("TabSheet8");
     EXPECT_EQ(find<QPlainTextEdit>("mGroups")->toPlainText(), "");
-    EXPECT_TRUE(find<QPlainTextEdit>("mGroups")->isEnabled());
-    EXPECT_EQ(label("hEdit5"), "Save");
+    EXPECT_FALSE(find<QPlainTextEdit>("mGroups")->isEnabled());
+    EXPECT_EQ(label("hEdit5"), "Edit");
+    EXPECT_EQ(sys().text("Groups"), "");
     EXPECT_EQ(window->statusText(), QString(21, ' '));
 
     // Saving unchanged boxes still writes, reports and clears the saved flag.
+    click("hEdit5");
     click("hEdit5");
     EXPECT_EQ(window->statusText(), "Save complete           ");
     EXPECT_FALSE(window->assessment().workArchived());

@@ -13,6 +13,17 @@ bool ScriptedDialogs::ask(const QString& question, Default byDefault)
     return answer;
 }
 
+Dialogs::Choice ScriptedDialogs::askYesNoCancel(const QString& question)
+{
+    questions << question;
+    defaults << Default::No;
+    if (choices.empty())
+        return Choice::Cancel;
+    const Choice choice = choices.front();
+    choices.pop_front();
+    return choice;
+}
+
 QString ScriptedDialogs::openFile(const FileRequest& request)
 {
     fileRequests << request;

@@ -12,11 +12,12 @@
 class ScriptedDialogs : public Dialogs {
 public:
     std::deque<bool> answers; // for ask()
+    std::deque<Choice> choices; // for askYesNoCancel(); unscripted: Cancel
     std::deque<QString> files; // for openFile() and saveFile(); "" cancels
     std::deque<bool> printAnswers; // for print()
     QString printToPdf; // print() sends pages to this PDF file when set
 
-    QStringList questions; // every ask(), in order
+    QStringList questions; // every ask() and askYesNoCancel(), in order
     QList<Default> defaults; // the default button of every ask(), in the same order
     QStringList notices; // every notice()
     QStringList errors; // every error()
@@ -27,6 +28,7 @@ public:
     QStringList progressPhases; // the phases progress() was told, each run of one phase once
 
     bool ask(const QString& question, Default byDefault) override;
+    Choice askYesNoCancel(const QString& question) override;
     void notice(const QString& text) override { notices << text; }
     void error(const QString& message) override { errors << message; }
     QString openFile(const FileRequest& request) override;
