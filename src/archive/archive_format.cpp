@@ -19,6 +19,11 @@ std::vector<Block> buildBlocks()
         b.isRecord = b.table != QLatin1String("System");
         return b;
     };
+    Block details = block("ReportDetails", "ReportRecord",
+        { { "ReleasedBy", K::Line }, { "Contact", K::Line }, { "Address", K::Line }, { "Commentary", K::Lines },
+            { "Disclaimer", K::Lines } });
+    details.isRecord = false;
+    details.isReportDetails = true;
     Block risks = block("AppControl", "ApplicationRiskRecord",
         { { "Attribute", K::Line }, { "Likelihood", K::Line }, { "Impact", K::Line }, { "Risk", K::Lines } });
     risks.ownerIdField = "AppId";
@@ -56,6 +61,7 @@ std::vector<Block> buildBlocks()
             { { "Application", K::Line }, { "Domain", K::Line }, { "Owner", K::Line }, { "Division", K::Line },
                 { "Description", K::Lines }, { "SecAtt", K::Lines } }),
         risks,
+        details,
     };
 }
 

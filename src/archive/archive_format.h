@@ -40,6 +40,9 @@ struct Block {
     QByteArray openBytes;
     QByteArray closeBytes;
     bool isRecord = false; // of a record table, not of the System row
+    // The report details (one row of a table of their own), written only when
+    // the analyst gave any.
+    bool isReportDetails = false;
     bool belongsToPrevious() const { return ownerIdField != nullptr; }
     bool record() const { return isRecord; }
 };
@@ -49,8 +52,8 @@ inline const QString kLastLine = QStringLiteral("</Analysis>");
 inline const QString kLastLineMisspelt = QStringLiteral("</Analyis>"); // accepted when reading
 inline const QString kEndOfValue = QStringLiteral("[end]");
 
-// The project blocks, then the record blocks, in the order they are written;
-// the last is the block of the risk entries, which follow their application.
+// The project blocks, then the record blocks, in the order they are written
+// (the risk entries follow their application), then the report details.
 const std::vector<Block>& blocks();
 // The block a line of an archive (as bytes in its encoding) opens, or nullptr.
 const Block* blockOpenedBy(QByteArrayView line);

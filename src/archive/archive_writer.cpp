@@ -6,6 +6,7 @@
 #include "files/atomic_file.h"
 #include "store/assessment.h"
 #include "store/progress.h"
+#include "store/report_details.h"
 
 #include <QHash>
 #include <algorithm>
@@ -199,6 +200,14 @@ Entries entriesByOwner(Store& store, const Block& block)
     return entries;
 }
 
+// The report details in the order of their block's fields.
+std::vector<QByteArray> reportDetailValues(Assessment& a)
+{
+    const ReportDetails d = ReportDetailsStore::read(a.store());
+    return { d.releasedBy.toUtf8(), d.contact.toUtf8(), d.address.toUtf8(), d.commentary.toUtf8(),
+        d.disclaimer.toUtf8() };
+}
+
 // Writes the whole archive, reading each table's records straight from the
 // store in the table's current order.
 void writeArchive(Assessment& a, Output& out)
@@ -206,13 +215,18 @@ void writeArchive(Assessment& a, Output& out)
     Table& sys = a.system();
     // Edits in progress are part of the assessment being archived.
     for (const Block& block : ArchiveFormat::blocks())
-        if (Table* t = a.byName(block.table); t->isEditing())
+        if (Table* t = a.byName(block.table); t && t->isEditing())
             t->post();
 
     out.line(ArchiveFormat::kFirstLine.toLatin1());
     const auto& blocks = ArchiveFormat::blocks();
     for (size_t b = 0; b < blocks.size(); ++b) {
         const Block& block = blocks[b];
+        if (block.isReportDetails) {
+            if (ReportDetailsStore::anyGiven(a.store()))
+                writeBlock(out, block, reportDetailValues(a));
+            continue;
+        }
         if (!block.record()) {
             std::vector<QByteArray> values;
             for (const ArchiveFormat::Field& f : block.fields)
@@ -367,6 +381,11 @@ QStringList unkeptValues(Assessment& a)
                 found << QStringLiteral("%1, field %2: a line \"%3\" cannot be kept by the archive format")
                              .arg(record, field, QString::fromLatin1(terminator));
             };
+            if (block.isReportDetails) {
+                if (ReportDetailsStore::anyGiven(a.store()) && holdsLine(reportDetailValues(a)[i], terminator))
+                    report(QStringLiteral("The report details' %1").arg(block.openTag));
+                continue;
+            }
             if (!block.record()) {
                 if (holdsLine(sys.text(field).toUtf8(), terminator))
                     report(QStringLiteral("The project's %1").arg(block.openTag));

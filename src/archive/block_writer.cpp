@@ -2,6 +2,7 @@
 
 #include "store/assessment.h"
 #include "store/bulk_insert.h"
+#include "store/report_details.h"
 
 namespace ArchiveReader {
 
@@ -72,6 +73,11 @@ BlockWriter::~BlockWriter() = default;
 void BlockWriter::write(const ParsedBlock& parsed)
 {
     const Block& block = *parsed.block;
+    if (block.isReportDetails) {
+        const auto value = [&](int i) { return QString::fromUtf8(parsed.values[i]); };
+        ReportDetailsStore::write(m_assessment.store(), { value(0), value(1), value(2), value(3), value(4) });
+        return;
+    }
     if (!block.record()) {
         Table& sys = m_assessment.system();
         sys.edit();

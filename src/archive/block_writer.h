@@ -14,9 +14,9 @@ namespace ArchiveReader {
 class BlockInsert;
 
 // Writes the blocks of an archive into the store, in file order, inside the
-// caller's transaction: the system block into the system record, the others
-// as new records straight into their tables (no cursor moves, no
-// notifications per record). A risk entry gets the row id and name of the
+// caller's transaction: the system blocks into the system record, the report
+// details into their own table, the others as new records straight into
+// their tables (no cursor moves, no notifications per record). A risk entry gets the row id and name of the
 // last application written before it.
 class BlockWriter {
 public:

@@ -14,7 +14,7 @@ const std::map<QString, const char*>& summaries()
 {
     static const std::map<QString, const char*> lines {
         { QStringLiteral("init"), "Create the store (with the starter sets as autoload defaults) if it is missing." },
-        { QStringLiteral("info"), "Print the name of the assessment and how many records each table holds." },
+        { QStringLiteral("info"), "Print how many records each table holds, and the report details." },
         { QStringLiteral("clear"), "Clear the assessment: every table but System and IDDR, and the project fields." },
         { QStringLiteral("import-attributes"), "Replace the attribute taxonomy by an attribute set (.xlsx or .xls)." },
         { QStringLiteral("import-controls"),
@@ -35,6 +35,8 @@ const std::map<QString, const char*>& summaries()
         { QStringLiteral("test-connection"),
             "Check that the central SQL database can be reached with the stored settings." },
         { QStringLiteral("set-server"), "Store the central SQL database's settings." },
+        { QStringLiteral("set-report-details"),
+            "Store who releases the reports, whom they are for, the commentary and the disclaimer." },
     };
     return lines;
 }

@@ -8,6 +8,7 @@
 #include "store/assessment.h"
 #include "store/line_list.h"
 #include "store/quarrix_error.h"
+#include "store/report_details.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -69,6 +70,7 @@ SettingsTab::SettingsTab(TabHost& host)
     page->setContentsMargins(8, 6, 8, 8);
     page->addLayout(top, 25);
     page->addLayout(bottom, 19);
+    page->addWidget(buildReportDetails(), 19);
 
     m_projectDetail.write = [this](Table& system) {
         system.setText(field("AssID"), m_assId->text());
@@ -86,13 +88,19 @@ SettingsTab::SettingsTab(TabHost& host)
     m_orgStructure.saved = [this] { Q_EMIT divisionsChanged(LineList::split(Text::memo(m_divisions))); };
     m_groupNames.write = [this](Table& system) { system.setText(field("Groups"), Text::memo(m_groups)); };
     m_activityNames.write = [this](Table& system) { system.setText(field("Activities"), Text::memo(m_activities)); };
+    // The report details are kept beside the System record, not in it.
+    m_reportDetails.write = [this](Table&) {
+        ReportDetailsStore::write(assessment().store(),
+            { m_releasedBy->text(), m_contact->text(), m_address->text(), Text::memo(m_commentary),
+                Text::memo(m_disclaimer) });
+    };
     for (EditGroup* group : editGroups())
         watchTyping(*group);
 }
 
-std::array<SettingsTab::EditGroup*, 4> SettingsTab::editGroups()
+std::array<SettingsTab::EditGroup*, 5> SettingsTab::editGroups()
 {
-    return { &m_projectDetail, &m_orgStructure, &m_groupNames, &m_activityNames };
+    return { &m_projectDetail, &m_orgStructure, &m_groupNames, &m_activityNames, &m_reportDetails };
 }
 
 void SettingsTab::watchTyping(EditGroup& group)
@@ -194,6 +202,42 @@ QGroupBox* SettingsTab::buildAutoload()
     return box;
 }
 
+// Who releases the reports and for whom they are prepared, the analyst's
+// commentary and the disclaimer: the single lines on the left, the two memos
+// side by side on the right.
+QGroupBox* SettingsTab::buildReportDetails()
+{
+    using namespace FormLayout;
+    m_releasedBy = waitingBox<QLineEdit>("eReleasedBy", QStringLiteral("The name the reports give as released by"));
+    m_contact = waitingBox<QLineEdit>("eContact", QStringLiteral("The person the reports are prepared for"));
+    m_address = waitingBox<QLineEdit>("eAddress", QStringLiteral("The address the reports are prepared for"));
+    m_commentary = waitingBox<QPlainTextEdit>(
+        "mCommentary", QStringLiteral("The analyst's commentary on the results, printed in both reports"));
+    m_disclaimer = waitingBox<QPlainTextEdit>(
+        "mDisclaimer", QStringLiteral("The disclaimer printed in both reports; a default one is given"));
+    for (QLineEdit* line : { m_releasedBy, m_contact, m_address })
+        line->setMinimumWidth(200);
+
+    QGroupBox* box = group(QStringLiteral("Report Details "), "GroupBox22");
+    auto* form = new QGridLayout(box);
+    addField(form, 0, 0, QStringLiteral("Released by "), m_releasedBy);
+    addField(form, 1, 0, QStringLiteral("Contact "), m_contact);
+    addField(form, 2, 0, QStringLiteral("Address "), m_address);
+    form->addWidget(new QLabel(QStringLiteral("Analyst commentary ")), 0, 2);
+    form->addWidget(m_commentary, 1, 2, 3, 1);
+    form->addWidget(new QLabel(QStringLiteral("Disclaimer ")), 0, 3);
+    form->addWidget(m_disclaimer, 1, 3, 3, 1);
+    m_reportDetails.label = link(kEdit, "hEdit7", [this] { editOrSave(m_reportDetails); });
+    form->addWidget(m_reportDetails.label, 0, 4, Qt::AlignRight | Qt::AlignTop);
+    form->setColumnStretch(1, 2);
+    form->setColumnStretch(2, 3);
+    form->setColumnStretch(3, 3);
+    form->setRowStretch(3, 1);
+    m_reportDetails.boxes = { m_releasedBy, m_contact, m_address, m_commentary, m_disclaimer };
+    m_reportDetails.focus = m_releasedBy;
+    return box;
+}
+
 // The file editor and browse button of an autoload row. A change of the
 // check box stores the row; typing into the editor stores nothing by itself.
 QLayout* SettingsTab::autoloadFile(const AutoloadRow& row, const char* browseName, const QString& browseHint)
@@ -234,6 +278,12 @@ void SettingsTab::showStored()
     Text::setMemo(m_divisions, system.text(field("Divisions")));
     Text::setMemo(m_groups, system.text(field("Groups")));
     Text::setMemo(m_activities, system.text(field("Activities")));
+    const ReportDetails details = ReportDetailsStore::read(assessment().store());
+    m_releasedBy->setText(details.releasedBy);
+    m_contact->setText(details.contact);
+    m_address->setText(details.address);
+    Text::setMemo(m_commentary, details.commentary);
+    Text::setMemo(m_disclaimer, details.disclaimer);
     for (const AutoloadRow* row : { &m_controlSet, &m_attributeSet }) {
         row->file->setText(system.text(field(row->fileField)));
         const QSignalBlocker quiet(row->check);
@@ -245,7 +295,8 @@ void SettingsTab::showStored()
 
 bool SettingsTab::hasPendingEdits() const
 {
-    for (const EditGroup* group : { &m_projectDetail, &m_orgStructure, &m_groupNames, &m_activityNames })
+    for (const EditGroup* group :
+        { &m_projectDetail, &m_orgStructure, &m_groupNames, &m_activityNames, &m_reportDetails })
         if (isEditing(*group) && group->edited)
             return true;
     return false;

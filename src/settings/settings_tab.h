@@ -14,7 +14,8 @@ class QPlainTextEdit;
 class Table;
 
 // The "System" tab: the assessment's identity, the organisation structure,
-// driver group and activity names, and the autoload settings.
+// driver group and activity names, the autoload settings and the details the
+// reports print in their front matter.
 class SettingsTab : public TabPage {
     Q_OBJECT
 public:
@@ -39,7 +40,7 @@ private:
         LinkLabel* label = nullptr;
         std::vector<QWidget*> boxes;
         QWidget* focus = nullptr; // takes the focus when editing starts
-        std::function<void(Table& system)> write; // the boxes into the record
+        std::function<void(Table& system)> write; // the boxes into the record (or where they are kept)
         std::function<void()> saved = {}; // after the write: what follows it
         bool edited = false; // typed into since editing started
     };
@@ -56,6 +57,7 @@ private:
     QGroupBox* buildNameList(
         const QString& caption, const char* groupName, QPlainTextEdit* names, const char* labelName, EditGroup& group);
     QGroupBox* buildAutoload();
+    QGroupBox* buildReportDetails();
     QLayout* autoloadFile(const AutoloadRow& row, const char* browseName, const QString& browseHint);
 
     // Fills every box and check box from the System record. Nothing is
@@ -63,7 +65,7 @@ private:
     void showStored();
     void stopEditing(EditGroup& group);
     void watchTyping(EditGroup& group);
-    std::array<EditGroup*, 4> editGroups();
+    std::array<EditGroup*, 5> editGroups();
     static bool isEditing(const EditGroup& group);
     // The group's Edit/Save label: "Edit" enables the boxes, "Save" writes
     // them into the System record and disables them again.
@@ -81,6 +83,11 @@ private:
     QPlainTextEdit* m_activities;
     AutoloadRow m_controlSet;
     AutoloadRow m_attributeSet;
-    EditGroup m_projectDetail, m_orgStructure, m_groupNames, m_activityNames;
+    QLineEdit* m_releasedBy;
+    QLineEdit* m_contact;
+    QLineEdit* m_address;
+    QPlainTextEdit* m_commentary;
+    QPlainTextEdit* m_disclaimer;
+    EditGroup m_projectDetail, m_orgStructure, m_groupNames, m_activityNames, m_reportDetails;
     bool m_filling = false;
 };

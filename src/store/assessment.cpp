@@ -1,6 +1,7 @@
 #include "store/assessment.h"
 
 #include "store/quarrix_error.h"
+#include "store/report_details.h"
 #include "store/work_state.h"
 
 Assessment::~Assessment()
@@ -113,6 +114,7 @@ void Assessment::clearDatabase()
         { "AssID", "Assessment", "Description", "Enterprise", "Divisions", "Groups", "Activities", "Notepad" })
         sys.setText(QString::fromLatin1(field), QString());
     sys.post();
+    ReportDetailsStore::clear(store());
     emptyTables();
 }
 

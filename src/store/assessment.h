@@ -40,7 +40,7 @@ public:
     // Empty tables: the nine assessment tables (not System, not IDDR).
     void emptyTables();
     // Clear Database without the archive step: empties the assessment fields
-    // of System and the nine tables.
+    // of System, the report details and the nine tables.
     void clearDatabase();
 
     // Whether every change of the store is in an archive (the saved flag),

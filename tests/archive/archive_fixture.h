@@ -4,6 +4,7 @@
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
 #include "store/quarrix_error.h"
+#include "store/report_details.h"
 #include "support/temp_store.h"
 
 #include <QFile>
@@ -93,8 +94,9 @@ protected:
     }
 
     // Every archived value of the store: the System fields, then each table's
-    // records in the table's order, each record as its archived fields; a
-    // risk entry follows its application, with the application's name.
+    // records in the table's order, each record as its archived fields (a
+    // risk entry follows its application, with the application's name), then
+    // the report details when any were given.
     QStringList snapshot()
     {
         QStringList out;
@@ -109,6 +111,14 @@ protected:
             return t.name() + QLatin1Char('|') + values.join(QLatin1Char('|'));
         };
         for (const ArchiveFormat::Block& block : ArchiveFormat::blocks()) {
+            if (block.isReportDetails) {
+                if (!ReportDetailsStore::anyGiven(a.store()))
+                    continue;
+                const ReportDetails d = ReportDetailsStore::read(a.store());
+                out << QStringList { "ReportDetails", d.releasedBy, d.contact, d.address, d.commentary, d.disclaimer }
+                           .join(QLatin1Char('|'));
+                continue;
+            }
             Table& t = *a.byName(block.table);
             if (!block.record()) {
                 for (const ArchiveFormat::Field& f : block.fields)

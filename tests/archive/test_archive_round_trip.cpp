@@ -91,6 +91,17 @@ void fill(Assessment& a, RandomAssessment& r, int most)
 {
     Store::Transaction tx(a.store());
     for (const ArchiveFormat::Block& block : ArchiveFormat::blocks()) {
+        if (block.isReportDetails) {
+            // Mostly none (no block is written), else each value given or
+            // left empty, the disclaimer also left as the default.
+            if (r.pick(0, 2) == 0)
+                continue;
+            auto maybe = [&](QString value) { return r.pick(0, 1) ? value : QString(); };
+            ReportDetailsStore::write(a.store(),
+                { maybe(r.line(60)), maybe(r.line(60)), maybe(r.line(60)), maybe(r.lines()),
+                    r.pick(0, 1) ? ReportDetailsStore::defaultDisclaimer() : maybe(r.lines()) });
+            continue;
+        }
         Table& t = *a.byName(block.table);
         // Risk entries need an application to belong to.
         Table* owners = block.belongsToPrevious() ? a.byName(ArchiveFormat::owner(block)->table) : nullptr;
@@ -205,4 +216,47 @@ TEST_F(ArchiveTest, RiskEntriesComeBackUnderTheirOwnApplicationWhenNamesRepeat)
         }
     }
     EXPECT_EQ(RiskStore::read(a, apps.rowIdAt(1), "Access").risk, "");
+}
+
+// The report details travel in their own block, written only when the
+// analyst gave any; an archive without the block (an older one) leaves them
+// empty with the default disclaimer.
+TEST_F(ArchiveTest, ReportDetailsComeBackAndAreLeftOutWhenNoneWereGiven)
+{
+    const QString path = file("details.txt");
+    const ReportDetails given { "Jo Analyst", "Sam Client", "1 Quay St", "Looks sound.\r\nFix backups first.",
+        ReportDetailsStore::defaultDisclaimer() };
+    ReportDetailsStore::write(a.store(), given);
+    const QStringList lines = savedLines();
+    const qsizetype at = lines.indexOf("<ReportRecord>");
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(lines.mid(at, 8),
+        (QStringList { "<ReportRecord>", "Jo Analyst", "Sam Client", "1 Quay St", "Looks sound.", "Fix backups first.",
+            "[end]", ReportDetailsStore::defaultDisclaimer() }));
+    for (const Loading way : kLoadings) {
+        SCOPED_TRACE(name(way));
+        loading = way;
+        ArchiveWriter::save(a, path);
+        a.clearDatabase();
+        EXPECT_EQ(ReportDetailsStore::read(a.store()).releasedBy, "");
+        ASSERT_TRUE(load(path).isArchive);
+        EXPECT_EQ(ReportDetailsStore::read(a.store()), given);
+    }
+
+    // Nothing given: no block, so an empty store still writes 33 lines, and
+    // loading such an archive over given details forgets them.
+    a.clearDatabase();
+    EXPECT_FALSE(ReportDetailsStore::anyGiven(a.store()));
+    EXPECT_EQ(savedLines().size(), 33);
+    ArchiveWriter::save(a, path);
+    ReportDetailsStore::write(a.store(), given);
+    ASSERT_TRUE(load(path).isArchive);
+    EXPECT_EQ(ReportDetailsStore::read(a.store()), (ReportDetails { {}, {}, {}, {}, given.disclaimer }));
+
+    // A disclaimer the analyst removed stays removed, even with nothing else given.
+    ReportDetailsStore::write(a.store(), {});
+    ArchiveWriter::save(a, path);
+    a.clearDatabase();
+    ASSERT_TRUE(load(path).isArchive);
+    EXPECT_EQ(ReportDetailsStore::read(a.store()).disclaimer, "");
 }

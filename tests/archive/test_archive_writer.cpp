@@ -4,6 +4,7 @@
 #include "analysis/security_risk_store.h"
 #include "archive/code_page_1252.h"
 #include "store/line_list.h"
+#include "store/report_details.h"
 
 namespace {
 
@@ -84,6 +85,8 @@ TEST_F(ArchiveTest, WritesEveryBlockInOrderWithValuesExactlyAsStored)
     RiskStore::write(a, a.applications().currentRowId(), "Ledger", "Access", { "Fraud", "High", "Medium" });
     addRow(a.applications(), { { "Application", "Ledger" } });
     addRow(a.appControl(), { { "AppId", "999" }, { "Attribute", "Lost" } });
+    // The report details close the archive; the disclaimer as given, emptied.
+    ReportDetailsStore::write(a.store(), { "Jo Analyst", "", "1 Quay St", "Line one\r\nLine two", "" });
 
     // Tabs' views: the attribute list shows only those in use, the
     // requirements are sorted by division. Every record is still written,
@@ -110,7 +113,8 @@ TEST_F(ArchiveTest, WritesEveryBlockInOrderWithValuesExactlyAsStored)
               "[end]", "Backups", "Nightly", "</ControlRecord>", "<ApplicationRecord>", "Ledger", "Finance", "Ann",
               "North", "Books", "of account", "[end]", "Access", "Audit", "", "</ApplicationRecord>",
               "<ApplicationRiskRecord>", "Access", "High", "Medium", "Fraud", "</ApplicationRiskRecord>",
-              "<ApplicationRecord>", "Ledger", "", "", "", "", "[end]", "", "</ApplicationRecord>", "</Analysis>" };
+              "<ApplicationRecord>", "Ledger", "", "", "", "", "[end]", "", "</ApplicationRecord>", "<ReportRecord>",
+              "Jo Analyst", "", "1 Quay St", "Line one", "Line two", "[end]", "", "</ReportRecord>", "</Analysis>" };
     EXPECT_EQ(savedLines(), expected);
     EXPECT_TRUE(a.attribute().filtered());
     EXPECT_EQ(a.attribute().recordCount(), 1);
@@ -219,6 +223,7 @@ TEST_F(ArchiveTest, ValuesTheFormatCannotKeepAreNamedByRecordAndField)
     sys.edit();
     sys.setText("Notepad", "<Notes>\r\n</Notes>");
     sys.post();
+    ReportDetailsStore::write(a.store(), { {}, {}, {}, "Fine\r\n[end]", "Also fine" });
     const QStringList unkept = ArchiveWriter::unkeptValues(a);
     EXPECT_EQ(unkept,
         (QStringList { "The project's <Notes>, field Notepad: a line \"</Notes>\" cannot be kept by the archive format",
@@ -226,6 +231,8 @@ TEST_F(ArchiveTest, ValuesTheFormatCannotKeepAreNamedByRecordAndField)
             "format",
             "Attribute record \"21Access\", field Description: a line \"[end]\" cannot be kept by the archive format",
             "Controls record \"01.01.01\", field control: a line \"</ControlRecord>\" cannot be kept by the archive "
+            "format",
+            "The report details' <ReportRecord>, field Commentary: a line \"[end]\" cannot be kept by the archive "
             "format" }));
     EXPECT_TRUE(ArchiveWriter::unkeptQuestion(unkept).endsWith("Save anyway?"));
 }

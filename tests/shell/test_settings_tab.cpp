@@ -1,6 +1,7 @@
 #include "support/window_fixture.h"
 
 #include "gui/link_label.h"
+#include "store/report_details.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -68,6 +69,40 @@ TEST_F(SettingsTabTest, OrgStructureSaveRebuildsTheFilterBoxShowingAll)
     EXPECT_EQ(window->divisionFilterText(), "All");
     EXPECT_EQ(window->assessment().requirements().recordCount(), 2);
     EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
+}
+
+// The report details start with the default disclaimer, are stored beside
+// the System record by their own Edit/Save label (their typed edits offered
+// like the other groups'), and show again next time.
+TEST_F(SettingsTabTest, ReportDetailsEditSaveCycleKeepsTheDefaultDisclaimerUntilChanged)
+{
+    Store& store = window->assessment().store();
+    auto* disclaimer = find<QPlainTextEdit>("mDisclaimer");
+    EXPECT_EQ(disclaimer->toPlainText(), ReportDetailsStore::defaultDisclaimer());
+    EXPECT_FALSE(find<QLineEdit>("eReleasedBy")->isEnabled());
+
+    click("hEdit7");
+    find<QLineEdit>("eReleasedBy")->setText("Jo Analyst");
+    find<QLineEdit>("eContact")->setText("Sam Client");
+    find<QLineEdit>("eAddress")->setText("1 Quay St, Harbourtown");
+    find<QPlainTextEdit>("mCommentary")->setPlainText("Sound overall.\nFix backups first.");
+    click("hEdit7");
+    EXPECT_EQ(label("hEdit7"), "Edit");
+    EXPECT_EQ(ReportDetailsStore::read(store),
+        (ReportDetails { "Jo Analyst", "Sam Client", "1 Quay St, Harbourtown", "Sound overall.\r\nFix backups first.",
+            ReportDetailsStore::defaultDisclaimer() }));
+    EXPECT_FALSE(window->assessment().workArchived());
+
+    // Typed and left: offered like the other groups, and Yes stores it.
+    click("hEdit7");
+    disclaimer->setPlainText("Our own words.");
+    dialogs->answers = { true };
+    showTab("TabSheet9");
+    EXPECT_EQ(dialogs->questions, QStringList { "Save changes?" });
+    EXPECT_EQ(ReportDetailsStore::read(store).disclaimer, "Our own words.");
+    showTab("TabSheet8");
+    EXPECT_EQ(find<QLineEdit>("eContact")->text(), "Sam Client");
+    EXPECT_EQ(disclaimer->toPlainText(), "Our own words.");
 }
 
 // Text typed into a group being edited is offered when the tab is left; No

@@ -13,7 +13,8 @@ TEST(Cli, InfoListsEveryTableInStartUpOrderAndErrorsExitNonZero)
     EXPECT_EQ(info.status, 0) << info.err.toStdString();
     EXPECT_EQ(info.out,
         "System: 1\nRequirements: 0\nDrivers: 0\nDrAtt: 0\nAttribute: 0\nBTAtt: 0\nTSAtt: 0\n"
-        "Controls: 0\nApplications: 0\nAppControl: 0\nIDDR: 0\n");
+        "Controls: 0\nApplications: 0\nAppControl: 0\nIDDR: 0\nReleased by:\nContact:\nAddress:\nCommentary:\n"
+        "Disclaimer: (the default)\n");
 
     const ProcessRun unknown = runCli({ "--store", store, "no-such-command" });
     EXPECT_NE(unknown.status, 0);
@@ -26,6 +27,28 @@ TEST(Cli, InfoListsEveryTableInStartUpOrderAndErrorsExitNonZero)
     const ProcessRun refused = runCli({ "--store", bad.fileName(), "info" });
     EXPECT_NE(refused.status, 0);
     EXPECT_TRUE(refused.err.contains("bad.mdb"));
+}
+
+// set-report-details stores what it is given and keeps the rest; info shows
+// them, a memo's lines indented; unknown options store nothing.
+TEST(Cli, SetReportDetailsStoresWhatIsGivenAndInfoShowsIt)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("Quarrix.mdb");
+    ASSERT_EQ(runCli({ "--store", store, "set-report-details", "--released-by", "Jo Analyst", "--commentary",
+                         "Sound overall.\nFix backups first.", "--disclaimer", "Our own words." })
+                  .status,
+        0);
+    ASSERT_EQ(runCli({ "--store", store, "set-report-details", "--contact", "Sam Client" }).status, 0);
+    const ProcessRun refused = runCli({ "--store", store, "set-report-details", "--contacts", "x" });
+    EXPECT_NE(refused.status, 0);
+    EXPECT_TRUE(refused.err.contains("usage")) << refused.err.toStdString();
+    const ProcessRun info = runCli({ "--store", store, "info" });
+    EXPECT_TRUE(info.out.endsWith("Released by: Jo Analyst\nContact: Sam Client\nAddress:\nCommentary:\n"
+                                  "  Sound overall.\n  Fix backups first.\nDisclaimer: Our own words.\n"))
+        << info.out.toStdString();
+    ASSERT_EQ(runCli({ "--store", store, "set-report-details", "--disclaimer", "default" }).status, 0);
+    EXPECT_TRUE(runCli({ "--store", store, "info" }).out.endsWith("Disclaimer: (the default)\n"));
 }
 
 // Help goes to standard output with status 0, names every command, and opens
