@@ -54,6 +54,10 @@ public:
     class Entries;
     Entries entries() const;
 
+    // Where the value sits, for walking its nodes; null and 0 for none.
+    const Document* document() const { return m_doc; }
+    uint32_t index() const { return m_index; }
+
 private:
     friend class Document;
     void findMembers(const std::string_view* keys, Value* found, size_t count) const;
@@ -72,6 +76,8 @@ public:
     static Document parse(const QByteArray& utf8, const Limits& limits = Limits());
 
     Value root() const { return Value(this, 0); }
+    // The value of a node.
+    Value value(uint32_t index) const { return Value(this, index); }
 
     enum class Type : uint8_t { Null, False, True, Number, String, Array, Object };
     // One value; a list's or an object's contents follow it in order (an
