@@ -1,5 +1,6 @@
 #include "catalogues/control_set_import.h"
 
+#include "catalogues/control_origin.h"
 #include "catalogues/control_set_row.h"
 #include "catalogues/oscal_catalog.h"
 #include "office/spreadsheet_reader.h"
@@ -26,9 +27,11 @@ ControlSetRows rowsOfSheet(const QString& fileName, const SheetCells& sheet)
     return rows;
 }
 
-// Replaces every Controls record with the rows, in one transaction. The rows
-// go straight into the store; the table re-reads them once.
-int writeControls(Assessment& assessment, const QString& fileName, const ControlSetRows& rows)
+// Replaces every Controls record with the rows, in one transaction, and
+// remembers the catalog they came from (none for a spreadsheet). The rows go
+// straight into the store; the table re-reads them once.
+int writeControls(
+    Assessment& assessment, const QString& fileName, const ControlSetRows& rows, const OscalCatalogOrigin* origin)
 {
     Table& controls = assessment.controls();
     int row = 0;
@@ -39,6 +42,8 @@ int writeControls(Assessment& assessment, const QString& fileName, const Control
             { QStringLiteral("Id"), QStringLiteral("XId"), QStringLiteral("section_title"),
                 QStringLiteral("subsection_title"), QStringLiteral("subsection"), QStringLiteral("control_title"),
                 QStringLiteral("control") });
+        std::vector<qint64> rowIds;
+        rowIds.reserve(rows.size());
         for (const ControlSetRow& r : rows) {
             ++row;
             Progress::step("Importing controls", row, qint64(rows.size()));
@@ -47,9 +52,13 @@ int writeControls(Assessment& assessment, const QString& fileName, const Control
                 r.subsection, r.controlTitle, r.control };
             for (int i = 0; i < 7; ++i)
                 insert.set(i, values[i]);
-            insert.insert();
+            rowIds.push_back(insert.insert());
         }
         row = 0;
+        if (origin)
+            ControlOrigin::remember(assessment.store(), *origin, rowIds);
+        else
+            ControlOrigin::forget(assessment.store());
         tx.commit();
     } catch (const QuarrixError& e) {
         if (row == 0)
@@ -86,10 +95,12 @@ QString cutIdentifiersNote(Assessment& assessment, const ControlSetRows& rows)
 
 int importControlSet(Assessment& assessment, const QString& fileName, QString* cutNote)
 {
-    const ControlSetRows rows = OscalCatalog::isCatalogFile(fileName)
-        ? OscalCatalog::readControlRows(fileName)
-        : rowsOfSheet(fileName, SpreadsheetReader::readActiveSheet(fileName, 7));
-    const int written = writeControls(assessment, fileName, rows);
+    // A spreadsheet has no catalog behind it; a catalog's rows remember theirs.
+    const bool catalog = OscalCatalog::isCatalogFile(fileName);
+    OscalCatalogOrigin origin;
+    const ControlSetRows rows = catalog ? OscalCatalog::readControlRows(fileName, {}, &origin)
+                                        : rowsOfSheet(fileName, SpreadsheetReader::readActiveSheet(fileName, 7));
+    const int written = writeControls(assessment, fileName, rows, catalog ? &origin : nullptr);
     if (cutNote)
         *cutNote = cutIdentifiersNote(assessment, rows);
     return written;

@@ -1,6 +1,8 @@
 #include "catalogues/oscal_catalog.h"
 
+#include "catalogues/control_origin.h"
 #include "files/json_reader.h"
+#include "files/json_writer.h"
 #include "store/quarrix_error.h"
 
 #include <QFile>
@@ -9,6 +11,7 @@
 #include <QSet>
 #include <QStringList>
 #include <algorithm>
+#include <functional>
 #include <new>
 
 namespace {
@@ -187,10 +190,15 @@ struct Control {
     QString owner; // names it in messages about its shape: control 'ac-2'
     QString label; // AC-2
     bool withdrawn = false;
+    Value object; // the control itself
+    QString group; // where its group sits among the catalog's groups (see OscalControlOrigin)
+    QString parent; // the id of the control it enhances
 
-    explicit Control(Value o)
+    explicit Control(Value o, const QString& groupPath = {})
         : Control(o.members<5>({ "id", "props", "title", "parts", "controls" }))
     {
+        object = o;
+        group = groupPath;
     }
     // Names it in messages about numbering: control 'AC-2'.
     QString name() const { return label.isEmpty() ? owner : QStringLiteral("control '%1'").arg(label); }
@@ -212,14 +220,18 @@ private:
 // Walks one catalog and makes its rows.
 class CatalogReader {
 public:
-    explicit CatalogReader(const OscalCatalog::Limits& limits)
+    // Fills origin, when given, with where each row came from.
+    CatalogReader(const OscalCatalog::Limits& limits, OscalCatalogOrigin* origin)
         : m_limits(limits)
+        , m_origin(origin)
     {
     }
 
     ControlSetRows read(Value catalog)
     {
         const QString owner = QStringLiteral("the catalog");
+        if (m_origin)
+            rememberCatalog(catalog);
         collectParams(catalog, owner);
         m_paramTexts.reserve(m_params.size());
         // Controls outside any group (a profile resolved flat) form a first
@@ -229,10 +241,11 @@ public:
         if (!loose.empty())
             addSection(
                 clean(catalog.member("metadata").text("title")), loose, QStringLiteral("the catalog's own controls"));
+        int groupIndex = 0;
         forEachObject(catalog, "groups", owner, [&](Value group) {
             const QString name = groupName(group);
             std::vector<Control> bases;
-            collectBaseControls(group, name, bases);
+            collectBaseControls(group, name, QString::number(groupIndex++), bases);
             if (bases.empty())
                 fail(QStringLiteral("%1 holds no controls").arg(name));
             addSection(clean(group.text("title")), bases, name);
@@ -253,17 +266,55 @@ private:
     }
 
     // The base controls of a group: its own, then those of its subgroups.
-    void collectBaseControls(Value group, const QString& name, std::vector<Control>& bases)
+    void collectBaseControls(Value group, const QString& name, const QString& path, std::vector<Control>& bases)
     {
-        forEachObject(group, "controls", name, [&](Value c) { bases.emplace_back(c); });
-        forEachObject(group, "groups", name, [&](Value sub) { collectBaseControls(sub, groupName(sub), bases); });
+        forEachObject(group, "controls", name, [&](Value c) { bases.emplace_back(c, path); });
+        int subIndex = 0;
+        forEachObject(group, "groups", name, [&](Value sub) {
+            collectBaseControls(sub, groupName(sub), path + u'/' + QString::number(subIndex++), bases);
+        });
+    }
+
+    // The catalog's identity, and its outline: what the resolved selection
+    // of its controls is written into (see OscalCatalogOrigin).
+    void rememberCatalog(Value catalog)
+    {
+        const Value metadata = catalog.member("metadata");
+        m_origin->title = clean(metadata.text("title"));
+        m_origin->uuid = catalog.text("uuid");
+        m_origin->version = metadata.text("version");
+        JsonWriter outline(JsonWriter::Layout::Compact);
+        outline.beginObject();
+        outline.key("catalog");
+        outline.value(catalog, { "metadata", "groups", "controls" });
+        outline.key("groups");
+        outline.beginArray();
+        std::function<void(Value, const QString&)> addGroups = [&](Value owner, const QString& path) {
+            int index = 0;
+            for (const Value group : owner.member("groups").entries()) {
+                const QString groupPath
+                    = path.isEmpty() ? QString::number(index) : path + u'/' + QString::number(index);
+                ++index;
+                outline.beginObject();
+                outline.member("path", groupPath);
+                outline.key("group");
+                outline.value(group, { "groups", "controls" });
+                outline.endObject();
+                addGroups(group, groupPath);
+            }
+        };
+        addGroups(catalog, QString());
+        outline.endArray();
+        outline.endObject();
+        m_origin->outline = outline.take();
     }
 
     // The enhancements of a control that are not withdrawn, depth first.
     void collectEnhancements(const Control& control, std::vector<Control>& family)
     {
         forEachEntry(control.controls, "controls", control.owner, [&](Value c) {
-            Control child(c);
+            Control child(c, control.group);
+            child.parent = control.id.text();
             if (child.withdrawn)
                 return;
             family.push_back(child);
@@ -313,8 +364,17 @@ private:
                 row.controlTitle = isBase ? baseTitle : clean(member.title.text());
                 row.control = withDiscussion(isBase ? baseStatement : statementOf(member), member);
                 m_rows.push_back(std::move(row));
+                if (m_origin)
+                    rememberControl(member);
             }
         }
+    }
+
+    void rememberControl(const Control& control)
+    {
+        JsonWriter json(JsonWriter::Layout::Compact);
+        json.value(control.object, { "controls" });
+        m_origin->controls.push_back({ control.id.text(), control.parent, control.group, json.take() });
     }
 
     static QString twoDigits(int n) { return QString::number(n).rightJustified(2, u'0'); }
@@ -451,6 +511,7 @@ private:
     }
 
     const OscalCatalog::Limits& m_limits;
+    OscalCatalogOrigin* m_origin;
     QHash<QString, Value> m_params;
     QHash<QString, QString> m_paramTexts;
     QSet<QString> m_paramsInProgress;
@@ -474,7 +535,7 @@ bool isCatalogFile(const QString& path)
     return head.startsWith('{');
 }
 
-ControlSetRows controlRowsOf(const QByteArray& bytes, const Limits& limits)
+ControlSetRows controlRowsOf(const QByteArray& bytes, const Limits& limits, OscalCatalogOrigin* origin)
 {
     try {
         const QByteArray json = withoutByteOrderMark(bytes);
@@ -486,13 +547,13 @@ ControlSetRows controlRowsOf(const QByteArray& bytes, const Limits& limits)
                 fail(QStringLiteral("it is an OSCAL profile, not a catalog; import the catalog resolved from it"));
             fail(QStringLiteral("it is not an OSCAL catalog (it holds no \"catalog\" object)"));
         }
-        return CatalogReader(limits).read(catalog);
+        return CatalogReader(limits, origin).read(catalog);
     } catch (const std::bad_alloc&) {
         fail(QStringLiteral("out of memory"));
     }
 }
 
-ControlSetRows readControlRows(const QString& path, const Limits& limits)
+ControlSetRows readControlRows(const QString& path, const Limits& limits, OscalCatalogOrigin* origin)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -519,7 +580,9 @@ ControlSetRows readControlRows(const QString& path, const Limits& limits)
         if (read > info.size())
             bytes += file.read(limits.maxFileBytes + 1 - read);
         tooLarge(bytes.size());
-        return controlRowsOf(bytes, limits);
+        if (origin)
+            origin->fileName = info.absoluteFilePath();
+        return controlRowsOf(bytes, limits, origin);
     } catch (const QuarrixError& e) {
         throw QuarrixError(QStringLiteral("Cannot read the OSCAL catalog '%1': %2.").arg(path, e.message()));
     }

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+struct OscalCatalogOrigin;
+
 // Reads an OSCAL catalog (JSON) as a control set. Sections are the top-level
 // groups, objectives the base controls of a group that are not withdrawn,
 // controls the base control (01) followed by its enhancements that are not
@@ -29,11 +31,14 @@ bool isCatalogFile(const QString& path);
 // naming the file and what is wrong when it is missing, beyond the limits, not
 // JSON, not a catalog (an unresolved profile, say), holds a group without
 // controls, no controls at all, or more than 99 sections, objectives in a
-// section or controls in an objective.
-ControlSetRows readControlRows(const QString& path, const Limits& limits = Limits());
+// section or controls in an objective. Fills origin, when given, with where
+// the rows came from, one control origin per row.
+ControlSetRows readControlRows(
+    const QString& path, const Limits& limits = Limits(), OscalCatalogOrigin* origin = nullptr);
 
 // The same from the bytes of a catalog; the message says what is wrong without
 // naming a file.
-ControlSetRows controlRowsOf(const QByteArray& json, const Limits& limits = Limits());
+ControlSetRows controlRowsOf(
+    const QByteArray& json, const Limits& limits = Limits(), OscalCatalogOrigin* origin = nullptr);
 
 }
