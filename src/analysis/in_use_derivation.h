@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 class Assessment;
@@ -21,6 +22,11 @@ class Assessment;
 // on its first record; these are the only cursor moves, so each table's move
 // hooks run once.
 void deriveAttributesInUse(Assessment& assessment, const QString& division);
+
+// The names of the security attributes that the derivation marks in use for
+// the division, worked out in memory: the store is only read, and no cursor
+// moves. The division filter must already be on Requirements and Drivers.
+QSet<QString> securityAttributesNeeded(Assessment& assessment, const QString& division);
 
 // The view of Attribute that the tabs listing the attributes in use read:
 // the derivation for the division, then the rows in name order.

@@ -36,7 +36,7 @@ int TraceGaps::count() const
         + securityWithoutControls.size() + unknownControls.size());
 }
 
-TraceChain::TraceChain(Assessment& assessment, const QString& division)
+TraceChain::TraceChain(Assessment& assessment, const QString& division, const QSet<QString>* inUseNames)
 {
     Store& store = assessment.store();
 
@@ -48,7 +48,8 @@ TraceChain::TraceChain(Assessment& assessment, const QString& division)
         .eachRow([&](SqlStatement& s) {
             const QString name = s.text(0);
             attributeNames.insert(name);
-            if (s.column(1).toBool() && !inUse.contains(name))
+            const bool marked = inUseNames ? inUseNames->contains(name) : s.column(1).toBool();
+            if (marked && !inUse.contains(name))
                 inUse.insert(name, controlEntryIdentifiers(s.text(2)));
         });
     store.cached(QStringLiteral("SELECT Id, control_title FROM Controls ORDER BY rowid")).eachRow([&](SqlStatement& s) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -38,10 +39,12 @@ struct TraceGaps {
 // The whole trace from requirements through drivers, profiles and the
 // attributes in use to controls, for one division filter ("All", or the
 // division whose requirements and drivers count). Reads the in-use marks as
-// the in-use derivation left them, so run it for the division first.
+// the in-use derivation left them, so run it for the division first; or,
+// given the names in use (securityAttributesNeeded), takes the first
+// attribute row of each of them, and writes nothing.
 class TraceChain {
 public:
-    TraceChain(Assessment& assessment, const QString& division);
+    TraceChain(Assessment& assessment, const QString& division, const QSet<QString>* inUseNames = nullptr);
 
     // The drivers within the filter that lead to at least one control or
     // attribute in use, sorted by identifier (drivers sharing one are merged).
