@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quarrix needs to build and run; with --tests
 # also what the test suite uses (PostgreSQL, LibreOffice, openpyxl, pdftotext,
-# clang with its sanitizer and fuzzer runtimes); with --bench what
+# clang with its sanitizer and fuzzer runtimes, jsonschema and regex for
+# checking OSCAL files against NIST's schemas); with --bench what
 # scripts/bench.sh compares the command line with (the sqlite3 shell).
 set -euo pipefail
 packages=(
@@ -13,7 +14,7 @@ packages=(
 )
 if [[ " $* " == *" --tests "* ]]; then
   packages+=(libgtest-dev clang-format clang libclang-rt-14-dev lintian dpkg-dev file man-db postgresql python3
-             python3-openpyxl poppler-utils
+             python3-openpyxl python3-jsonschema python3-regex poppler-utils
              libreoffice-writer-nogui libreoffice-calc-nogui)
 fi
 if [[ " $* " == *" --bench "* ]]; then

@@ -30,6 +30,9 @@ const std::map<QString, const char*>& summaries()
         { QStringLiteral("taxonomy-report"), "Write the custom attribute taxonomy report (.docx, or .pdf)." },
         { QStringLiteral("export"),
             "Write requirements, drivers, attributes in use and controls to a workbook (.xlsx)." },
+        { QStringLiteral("export-oscal"),
+            "Write the controls the attributes in use need as an OSCAL profile of their catalog (--resolved: the "
+            "resolved catalog)." },
         { QStringLiteral("listings"), "Print the reference listings to a PDF file." },
         { QStringLiteral("upload"), "Copy the assessment to the central SQL database." },
         { QStringLiteral("test-connection"),

@@ -90,6 +90,7 @@ QGroupBox* ReportsTab::buildActions()
         { "Create Custom Taxonomy in Word", "hRep3", &ReportsTab::writeTaxonomyReport },
         { "Create Business Security Plan in Word", "hRep4", &ReportsTab::writeSecurityPlan },
         { "Print Hard Copy Reference Listings ", "hRep5", &ReportsTab::printListings },
+        { "Export OSCAL Profile...", "hRep6", &ReportsTab::exportOscalProfile },
     };
     QGroupBox* box = FormLayout::group(QStringLiteral("Actions "), "GroupBox13");
     auto* column = new QVBoxLayout(box);

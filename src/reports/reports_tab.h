@@ -10,7 +10,7 @@ class QProgressBar;
 class QRadioButton;
 struct ReportSelection;
 
-// The "Reports" tab: the report filters and the five output commands.
+// The "Reports" tab: the report filters and the output commands.
 class ReportsTab : public TabPage {
     Q_OBJECT
 public:
@@ -22,13 +22,15 @@ public:
     // The division filter changed: the reports' division shows it.
     void showDivision(const QString& division);
 
-    // The five output commands. The spreadsheet export and the printed
-    // listings live in reports_tab_output.cpp.
+    // The output commands. The spreadsheet export, the printed listings and
+    // the OSCAL export live in reports_tab_output.cpp.
     void exportSpreadsheet();
     void writeQuarrixReport();
     void writeTaxonomyReport();
     void writeSecurityPlan(); // does nothing
     void printListings();
+    // The selected controls as an OSCAL profile, or as the resolved catalog.
+    void exportOscalProfile();
 
 private:
     QGroupBox* buildActions();

@@ -4,13 +4,15 @@
 #include "reports/export_workbook.h"
 #include "reports/listing_layout.h"
 #include "reports/listing_painter.h"
+#include "reports/oscal_export.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPrinter>
 #include <QRadioButton>
 
-// The spreadsheet export and the printed listings of the Reports tab.
+// The spreadsheet export, the printed listings and the OSCAL export of the
+// Reports tab.
 
 ReportSelection ReportsTab::selection() const
 {
@@ -67,4 +69,33 @@ void ReportsTab::printListings()
     ReferenceListings::print(assessment(), options, canvas);
     canvas.finish();
     setStatus(QStringLiteral("Printing complete             "));
+}
+
+void ReportsTab::exportOscalProfile()
+{
+    OscalExport::Options options;
+    options.division = host().divisionFilterText();
+    options.resolved = dialogs().ask(QStringLiteral("Write the selected controls in full, as the resolved catalog? (No "
+                                                    "writes a profile that imports the catalog.)"));
+    Dialogs::FileRequest request;
+    request.title = QStringLiteral("Export OSCAL Profile");
+    request.filter = QStringLiteral("OSCAL JSON files (*.json)");
+    request.defaultSuffix = QStringLiteral("json");
+    request.kind = Dialogs::FileKind::Export;
+    const QString fileName = dialogs().saveFile(request);
+    if (fileName.isEmpty())
+        return;
+    OscalExport::Result result;
+    {
+        WaitCursor wait(dialogs());
+        result = OscalExport::write(assessment(), fileName, options);
+    }
+    if (result.leftOut.isEmpty())
+        setStatus(fileName + QStringLiteral(" saved          "));
+    else
+        setStatus(QStringLiteral("%1 saved; %2 left out: %3")
+                      .arg(fileName,
+                          result.leftOut.size() == 1 ? QStringLiteral("1 entry")
+                                                     : QStringLiteral("%1 entries").arg(result.leftOut.size()),
+                          result.leftOut.join(QStringLiteral("; "))));
 }
