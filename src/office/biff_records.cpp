@@ -8,72 +8,109 @@ namespace Biff {
 
 namespace {
 constexpr size_t kMaxContinuations = 1 << 20;
+constexpr qint64 kWindow = 256 << 10; // read from the stream at once
 }
 
-RecordWalker::RecordWalker(QByteArrayView stream, qsizetype position)
+RecordWalker::RecordWalker(const ByteSource& stream, qint64 position)
     : m_stream(stream)
     , m_position(position)
 {
 }
 
-bool RecordWalker::next(Record& record)
+void RecordWalker::seek(qint64 position)
 {
-    auto header = [&](qsizetype at, int* type, qsizetype* length) {
-        *type = qFromLittleEndian<quint16>(m_stream.data() + at);
-        *length = qFromLittleEndian<quint16>(m_stream.data() + at + 2);
-        if (*length > m_stream.size() - at - 4)
-            throw QuarrixError(QStringLiteral("a record runs past the end of the workbook"));
-    };
+    m_position = position;
+    m_inRecord = false;
+}
+
+QByteArrayView RecordWalker::bytes(qint64 position, qint64 size)
+{
+    if (position < m_windowStart || position + size > m_windowStart + m_window.size()) {
+        const qint64 length = std::min(std::max(size, kWindow), m_stream.size() - position);
+        m_window.resize(qsizetype(length));
+        m_windowStart = position;
+        m_stream.read(position, m_window.data(), length);
+    }
+    return QByteArrayView(m_window.constData() + (position - m_windowStart), qsizetype(size));
+}
+
+bool RecordWalker::header(int* type, qint64* length)
+{
     if (m_position < 0 || m_stream.size() - m_position < 4)
         return false;
-    qsizetype length = 0;
-    header(m_position, &record.type, &length);
-    record.parts.assign(1, m_stream.sliced(m_position + 4, length));
+    const QByteArrayView head = bytes(m_position, 4);
+    *type = qFromLittleEndian<quint16>(head.data());
+    *length = qFromLittleEndian<quint16>(head.data() + 2);
+    if (*length > m_stream.size() - m_position - 4)
+        throw QuarrixError(QStringLiteral("a record runs past the end of the workbook"));
+    return true;
+}
+
+bool RecordWalker::nextContinuation(QByteArrayView* body)
+{
+    int type = 0;
+    qint64 length = 0;
+    if (!m_inRecord || !header(&type, &length) || type != kContinue)
+        return false;
+    // Real records go on in a few thousand at most; empty ones in the
+    // millions would only cost time.
+    if (++m_continuations > kMaxContinuations)
+        throw QuarrixError(QStringLiteral("a record goes on in more than %1 continuations").arg(kMaxContinuations));
+    *body = bytes(m_position + 4, length);
     m_position += 4 + length;
-    while (m_stream.size() - m_position >= 4) {
-        int type = 0;
-        header(m_position, &type, &length);
-        if (type != kContinue)
-            break;
-        // Real records go on in a few thousand at most; empty ones in the
-        // millions would only cost memory.
-        if (record.parts.size() > kMaxContinuations)
-            throw QuarrixError(QStringLiteral("a record goes on in more than %1 continuations").arg(kMaxContinuations));
-        record.parts.push_back(m_stream.sliced(m_position + 4, length));
-        m_position += 4 + length;
-    }
+    return true;
+}
+
+bool RecordWalker::next(Record& record)
+{
+    QByteArrayView passed;
+    while (nextContinuation(&passed)) { }
+    int type = 0;
+    qint64 length = 0;
+    if (!header(&type, &length))
+        return false;
+    record.type = type;
+    record.position = m_position;
+    record.body = bytes(m_position + 4, length);
+    record.walker = this;
+    m_position += 4 + length;
+    m_continuations = 0;
+    m_inRecord = true;
     return true;
 }
 
 RecordReader::RecordReader(const Record& record, bool unicodeStrings, NarrowText narrow)
-    : m_record(record)
+    : m_type(record.type)
+    , m_walker(record.walker)
     , m_unicode(unicodeStrings)
     , m_narrow(std::move(narrow))
+    , m_part(record.body)
 {
 }
 
-bool RecordReader::atEnd() const
+bool RecordReader::atEnd()
 {
-    for (size_t p = m_part; p < m_record.parts.size(); ++p)
-        if (m_record.parts[p].size() > (p == m_part ? m_offset : 0))
-            return false;
-    return true;
+    while (m_offset >= m_part.size()) {
+        if (!m_walker->nextContinuation(&m_part))
+            return true;
+        m_offset = 0;
+    }
+    return false;
 }
 
 void RecordReader::nextPart()
 {
-    if (m_part + 1 >= m_record.parts.size())
-        throw QuarrixError(QStringLiteral("a record of type %1 is shorter than its content")
-                               .arg(m_record.type, 4, 16, QLatin1Char('0')));
-    ++m_part;
+    if (!m_walker->nextContinuation(&m_part))
+        throw QuarrixError(
+            QStringLiteral("a record of type %1 is shorter than its content").arg(m_type, 4, 16, QLatin1Char('0')));
     m_offset = 0;
 }
 
 quint8 RecordReader::u8()
 {
-    while (m_offset >= m_record.parts[m_part].size())
+    while (m_offset >= m_part.size())
         nextPart();
-    return quint8(m_record.parts[m_part][m_offset++]);
+    return quint8(m_part[m_offset++]);
 }
 
 quint16 RecordReader::u16()
@@ -91,9 +128,9 @@ quint32 RecordReader::u32()
 void RecordReader::skip(qint64 bytes)
 {
     while (bytes > 0) {
-        while (m_offset >= m_record.parts[m_part].size())
+        while (m_offset >= m_part.size())
             nextPart();
-        const qint64 step = std::min<qint64>(bytes, m_record.parts[m_part].size() - m_offset);
+        const qint64 step = std::min<qint64>(bytes, m_part.size() - m_offset);
         m_offset += step;
         bytes -= step;
     }
@@ -118,7 +155,7 @@ QString RecordReader::characters(qint64 count, bool wide)
 {
     QString text;
     while (count > 0) {
-        if (m_offset >= m_record.parts[m_part].size()) {
+        if (m_offset >= m_part.size()) {
             nextPart();
             // Characters that run into a continuation start it with a flag
             // byte of their own: the rest may be in the other width.
@@ -126,7 +163,7 @@ QString RecordReader::characters(qint64 count, bool wide)
                 wide = u8() & 0x01;
             continue;
         }
-        const QByteArrayView part = m_record.parts[m_part];
+        const QByteArrayView part = m_part;
         const qint64 available = (part.size() - m_offset) / (wide ? 2 : 1);
         if (available == 0)
             throw QuarrixError(QStringLiteral("a string is cut inside a character"));

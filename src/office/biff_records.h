@@ -1,5 +1,8 @@
 #pragma once
 
+#include "office/byte_source.h"
+
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <functional>
@@ -35,22 +38,45 @@ enum RecordType : int {
     kBof = 0x0809,
 };
 
+class RecordWalker;
+
+// A record as the walker found it: its type and body. A body longer than one
+// record goes on in the CONTINUE records after it, which a RecordReader reads
+// from the walker as it reaches them.
 struct Record {
     int type = 0;
-    std::vector<QByteArrayView> parts; // the body, then each CONTINUE body
-    QByteArrayView body() const { return parts.front(); }
+    qint64 position = 0; // of its header in the stream
+    QByteArrayView body; // valid until the walker reads on
+    RecordWalker* walker = nullptr;
 };
 
-// Walks the records of a stream from a position, each with its continuations.
+// Walks the records of a stream from a position, reading the stream a
+// stretch at a time: only the stretch being walked is held.
 class RecordWalker {
 public:
-    RecordWalker(QByteArrayView stream, qsizetype position);
-    // False at the end of the stream; raises when a record runs past it.
+    RecordWalker(const ByteSource& stream, qint64 position);
+    // Goes on from another position (of a record's header).
+    void seek(qint64 position);
+    // False at the end of the stream; raises when a record runs past it. The
+    // continuations of the record before that were not read are passed over.
     bool next(Record& record);
+    // The body of the next continuation of the record last read, if it goes
+    // on; valid until the walker reads on.
+    bool nextContinuation(QByteArrayView* body);
 
 private:
-    QByteArrayView m_stream;
-    qsizetype m_position;
+    // The bytes at a position of the stream, read into the window unless
+    // they are there already.
+    QByteArrayView bytes(qint64 position, qint64 size);
+    // The header at the walker's position, checked against the stream's end.
+    bool header(int* type, qint64* length);
+
+    const ByteSource& m_stream;
+    qint64 m_position;
+    QByteArray m_window;
+    qint64 m_windowStart = 0;
+    size_t m_continuations = 0; // of the record last read, so far
+    bool m_inRecord = false; // CONTINUE records at the position belong to it
 };
 
 // How 8-bit text becomes characters: Latin-1 for the compressed strings of
@@ -61,10 +87,12 @@ using NarrowText = std::function<QString(QByteArrayView)>;
 class RecordReader {
 public:
     // unicodeStrings: strings carry a flag byte for 8- or 16-bit characters,
-    // repeated at the start of each continuation they run into.
+    // repeated at the start of each continuation they run into. Reads the
+    // record's continuations from its walker, so the walker reads nothing
+    // else while this reader is in use.
     RecordReader(const Record& record, bool unicodeStrings, NarrowText narrow);
 
-    bool atEnd() const;
+    bool atEnd();
     quint8 u8();
     quint16 u16();
     quint32 u32();
@@ -79,10 +107,11 @@ private:
     void nextPart();
     QString characters(qint64 count, bool wide);
 
-    const Record& m_record;
+    int m_type;
+    RecordWalker* m_walker;
     bool m_unicode;
     NarrowText m_narrow;
-    size_t m_part = 0;
+    QByteArrayView m_part; // the body, then each continuation in turn
     qsizetype m_offset = 0;
 };
 

@@ -3,16 +3,37 @@
 #include "store/quarrix_error.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
 
-QString SheetCells::cell(int row, int column) const
+namespace {
+
+bool before(int row, int column, int otherRow, int otherColumn)
 {
-    const auto r
-        = std::lower_bound(m_rows.begin(), m_rows.end(), row, [](const Row& entry, int n) { return entry.first < n; });
-    if (r == m_rows.end() || r->first != row)
+    return row < otherRow || (row == otherRow && column < otherColumn);
+}
+
+}
+
+QByteArrayView SheetCells::cellUtf8(int row, int column) const
+{
+    const auto c = std::lower_bound(m_cells.cbegin(), m_cells.cend(), std::make_pair(row, column),
+        [](const Cell& cell, const std::pair<int, int>& at) {
+            return before(cell.row, cell.column, at.first, at.second);
+        });
+    if (c == m_cells.cend() || c->row != row || c->column != column)
         return {};
-    const auto c = std::lower_bound(
-        r->second.begin(), r->second.end(), column, [](const Cell& entry, int n) { return entry.first < n; });
-    return c == r->second.end() || c->first != column ? QString() : c->second;
+    return QByteArrayView(m_text.constData() + c->offset, c->size);
+}
+
+void SheetCells::rowUtf8(int row, QByteArrayView* texts, int columns) const
+{
+    std::fill(texts, texts + columns, QByteArrayView());
+    auto c = std::lower_bound(
+        m_cells.cbegin(), m_cells.cend(), row, [](const Cell& cell, int at) { return cell.row < at; });
+    for (; c != m_cells.cend() && c->row == row && c->column <= columns; ++c)
+        texts[c->column - 1] = QByteArrayView(m_text.constData() + c->offset, c->size);
 }
 
 SheetBuilder::SheetBuilder(int maxColumn, const SpreadsheetReader::Limits& limits)
@@ -21,61 +42,125 @@ SheetBuilder::SheetBuilder(int maxColumn, const SpreadsheetReader::Limits& limit
 {
 }
 
-void SheetBuilder::add(int row, int column, QString text)
+qint64 SheetBuilder::utf16Length(QByteArrayView utf8)
 {
-    if (++m_cells > m_limits.maxCells)
+    // Every character starts with a byte that is not a continuation byte; one
+    // of four bytes (from 0xF0) takes two UTF-16 units.
+    qint64 units = 0;
+    for (const char c : utf8) {
+        const auto b = static_cast<unsigned char>(c);
+        units += (b & 0xC0) != 0x80;
+        units += b >= 0xF0;
+    }
+    return units;
+}
+
+QByteArrayView SheetBuilder::numberUtf8(double value, char (&buffer)[kNumberBuffer])
+{
+    if (!std::isfinite(value))
+        return value != value ? "NaN" : (value > 0 ? "INF" : "-INF");
+    if (value == 0)
+        return "0";
+    const auto result = std::to_chars(buffer, buffer + kNumberBuffer, value, std::chars_format::fixed);
+    if (result.ec == std::errc())
+        return QByteArrayView(buffer, result.ptr - buffer);
+    // Beyond the buffer (cannot happen for a double's fixed form): the general form.
+    const auto general = std::to_chars(buffer, buffer + kNumberBuffer, value, std::chars_format::general, 17);
+    return QByteArrayView(buffer, general.ptr - buffer);
+}
+
+quint32 SheetBuilder::append(QByteArrayView utf8)
+{
+    QByteArray& text = m_sheet.m_text;
+    if (quint64(text.size()) + quint64(utf8.size()) > std::numeric_limits<quint32>::max())
+        throw QuarrixError(QStringLiteral("the cells read hold more than 4 GB of text"));
+    const auto offset = quint32(text.size());
+    // Grown by doubling through reserve(), which moves the buffer in place
+    // where it can: append() alone would copy the whole buffer into fresh
+    // memory each time it runs out of room.
+    if (text.capacity() - text.size() < utf8.size())
+        text.reserve(std::max(2 * text.capacity(), text.size() + utf8.size()));
+    text.append(utf8);
+    return offset;
+}
+
+SheetBuilder::Text SheetBuilder::keep(QByteArrayView utf8)
+{
+    Text kept;
+    kept.units = quint32(utf16Length(utf8));
+    kept.size = quint32(utf8.size());
+    kept.offset = append(utf8);
+    return kept;
+}
+
+bool SheetBuilder::counts(int column, qint64 units)
+{
+    if (++m_cellCount > m_limits.maxCells)
         throw QuarrixError(QStringLiteral("the sheet holds more than %1 cells").arg(m_limits.maxCells));
-    if (text.isEmpty() || (m_maxColumn > 0 && column > m_maxColumn))
-        return;
-    m_chars += text.size();
+    if (units == 0 || (m_maxColumn > 0 && column > m_maxColumn))
+        return false;
+    m_chars += units;
     if (m_chars > m_limits.maxSheetChars)
         throw QuarrixError(QStringLiteral("the cells read hold more than %1 characters of text in all (the limit "
                                           "for one import)")
                                .arg(m_limits.maxSheetChars));
-    auto& rows = m_sheet.m_rows;
-    if (rows.empty() || rows.back().first != row) {
-        if (!rows.empty() && rows.back().first > row)
-            m_sorted = false;
-        rows.emplace_back(row, std::vector<SheetCells::Cell>());
-    }
-    auto& cells = rows.back().second;
-    if (!cells.empty() && cells.back().first >= column)
+    return true;
+}
+
+void SheetBuilder::place(int row, int column, quint32 offset, quint32 size)
+{
+    auto& cells = m_sheet.m_cells;
+    if (!cells.isEmpty() && !before(cells.back().row, cells.back().column, row, column))
         m_sorted = false;
-    // The text is kept as given: a shared string stays one buffer however many cells show it.
-    cells.emplace_back(column, std::move(text));
+    cells.append({ row, column, offset, size });
+}
+
+void SheetBuilder::add(int row, int column, const Text& text)
+{
+    // The text stays where it was kept, however many cells show it.
+    if (counts(column, text.units))
+        place(row, column, text.offset, text.size);
+}
+
+void SheetBuilder::add(int row, int column, QByteArrayView utf8)
+{
+    // Empty text is no cell, but counts as one.
+    const qint64 units = utf8.isEmpty() ? 0 : std::max<qint64>(1, utf16Length(utf8));
+    if (counts(column, units))
+        place(row, column, append(utf8), quint32(utf8.size()));
+}
+
+void SheetBuilder::add(int row, int column, const QString& text)
+{
+    if (counts(column, text.size())) {
+        const QByteArray utf8 = text.toUtf8();
+        place(row, column, append(utf8), quint32(utf8.size()));
+    }
+}
+
+void SheetBuilder::addNumber(int row, int column, double value)
+{
+    char buffer[kNumberBuffer];
+    add(row, column, numberUtf8(value, buffer));
 }
 
 SheetCells SheetBuilder::finish(const QString& name)
 {
-    auto& rows = m_sheet.m_rows;
+    auto& cells = m_sheet.m_cells;
     if (!m_sorted) {
         // Rows or cells written out of order or more than once: sort them, and
         // let the cell written last win.
-        std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::vector<SheetCells::Row> merged;
-        for (auto& r : rows) {
-            if (!merged.empty() && merged.back().first == r.first) {
-                auto& into = merged.back().second;
-                into.insert(
-                    into.end(), std::make_move_iterator(r.second.begin()), std::make_move_iterator(r.second.end()));
-            } else {
-                merged.push_back(std::move(r));
-            }
+        std::stable_sort(cells.begin(), cells.end(), [](const SheetCells::Cell& a, const SheetCells::Cell& b) {
+            return before(a.row, a.column, b.row, b.column);
+        });
+        qsizetype kept = 0;
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            if (kept > 0 && cells[kept - 1].row == cells[i].row && cells[kept - 1].column == cells[i].column)
+                cells[kept - 1] = cells[i];
+            else
+                cells[kept++] = cells[i];
         }
-        for (auto& r : merged) {
-            auto& cells = r.second;
-            std::stable_sort(
-                cells.begin(), cells.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-            std::vector<SheetCells::Cell> unique;
-            for (auto& c : cells) {
-                if (!unique.empty() && unique.back().first == c.first)
-                    unique.back().second = std::move(c.second);
-                else
-                    unique.push_back(std::move(c));
-            }
-            cells = std::move(unique);
-        }
-        rows = std::move(merged);
+        cells.resize(kept);
     }
     m_sheet.m_name = name;
     return std::move(m_sheet);

@@ -1,14 +1,13 @@
 #include "office/spreadsheet_reader.h"
 
 #include "office/compound_file_reader.h"
+#include "office/sheet_builder.h"
 #include "office/xls_reader.h"
 #include "office/xlsx_reader.h"
 #include "store/quarrix_error.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <charconv>
-#include <cmath>
 
 // Reasons raised inside the reader; readActiveSheet() adds the file name.
 namespace {
@@ -22,15 +21,8 @@ namespace SpreadsheetReader {
 
 QString numberText(double value)
 {
-    if (!std::isfinite(value))
-        return value != value ? QStringLiteral("NaN") : (value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF"));
-    if (value == 0)
-        return QStringLiteral("0");
-    char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    if (result.ec != std::errc())
-        return QString::number(value, 'g', 17);
-    return QString::fromLatin1(buffer, int(result.ptr - buffer));
+    char buffer[SheetBuilder::kNumberBuffer];
+    return QString::fromLatin1(SheetBuilder::numberUtf8(value, buffer));
 }
 
 }
@@ -45,16 +37,15 @@ SheetCells SpreadsheetReader::readActiveSheet(const QString& path, int maxColumn
             fail(QStringLiteral("it is not a file"));
         if (info.size() > limits.maxFileBytes)
             fail(QStringLiteral("it is larger than %1 MB").arg(limits.maxFileBytes >> 20));
+        // Unbuffered: the .xls reader reads large stretches of its own.
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             fail(file.errorString());
         const QByteArray head = file.read(8);
         if (head.startsWith("PK\x03\x04"))
             return XlsxReader::readActiveSheet(path, maxColumn, limits);
-        if (CompoundFile::hasSignature(head)) {
-            file.seek(0);
-            return XlsReader::readActiveSheet(file.readAll(), maxColumn, limits);
-        }
+        if (CompoundFile::hasSignature(head))
+            return XlsReader::readActiveSheet(file, maxColumn, limits);
         fail(QStringLiteral("it is not a workbook"));
     } catch (const QuarrixError& e) {
         throw QuarrixError(QStringLiteral("Cannot read the spreadsheet '%1': %2.").arg(path, e.message()));

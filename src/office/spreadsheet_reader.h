@@ -1,25 +1,38 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <utility>
-#include <vector>
 
 // The cells of one worksheet as text: the sheet that is active when the
 // workbook opens. Rows and columns are 1-based; a cell that was never written
-// reads as empty text.
+// reads as empty text. The text of every cell is kept as UTF-8 in one buffer
+// and a cell is a few numbers pointing into it, so a sheet of millions of
+// short cells costs little more than its text; a text shown by many cells (a
+// shared string) is kept once.
 class SheetCells {
 public:
-    QString cell(int row, int column) const;
+    QString cell(int row, int column) const { return QString::fromUtf8(cellUtf8(row, column)); }
+    // The same as UTF-8, valid while the sheet lives.
+    QByteArrayView cellUtf8(int row, int column) const;
+    // The cells of columns 1 to `columns` of a row as UTF-8, into texts[0]
+    // onwards: what an import reads row by row, found at once.
+    void rowUtf8(int row, QByteArrayView* texts, int columns) const;
     // The last row that holds a cell (0 for an empty sheet).
-    int lastRow() const { return m_rows.empty() ? 0 : m_rows.back().first; }
+    int lastRow() const { return m_cells.isEmpty() ? 0 : m_cells.back().row; }
     const QString& sheetName() const { return m_name; }
 
 private:
     friend class SheetBuilder;
-    using Cell = std::pair<int, QString>; // column, text
-    using Row = std::pair<int, std::vector<Cell>>; // row, its cells by ascending column
+    struct Cell {
+        int row;
+        int column;
+        quint32 offset; // of its text in m_text
+        quint32 size;
+    };
     QString m_name;
-    std::vector<Row> m_rows; // ascending
+    QList<Cell> m_cells; // by row, then column; a QList grows in place where a vector would copy
+    QByteArray m_text;
 };
 
 namespace SpreadsheetReader {

@@ -7,6 +7,7 @@
 #include "office/sheet_builder.h"
 #include "store/quarrix_error.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <QStringDecoder>
 #include <QtEndian>
@@ -41,7 +42,7 @@ struct Globals {
     std::vector<SheetEntry> sheets;
     int activeTab = 0;
     int codePage = 1252;
-    std::vector<QString> sharedStrings;
+    std::vector<SheetBuilder::Text> sharedStrings; // kept in the sheet being built
     bool date1904 = false;
     std::vector<CellDates::Format> xfFormats; // what each cell format shows its number as
 };
@@ -104,41 +105,44 @@ double rkValue(quint32 rk)
     return (rk & 0x01) ? value / 100 : value;
 }
 
-// The shared strings of the workbook, in the SST record and its continuations.
-std::vector<QString> readSharedStrings(const Record& sst, const Limits& limits, TextBudget& budget)
+// The shared strings of the workbook, in the SST record and its
+// continuations, kept in the sheet.
+std::vector<SheetBuilder::Text> readSharedStrings(
+    const Record& sst, const Limits& limits, TextBudget& budget, SheetBuilder& sheet)
 {
     RecordReader in(sst, true, latin1);
     in.u32(); // total uses
     const quint32 unique = in.u32();
-    std::vector<QString> strings;
+    std::vector<SheetBuilder::Text> strings;
     // The count is a claim, never used to reserve: the strings actually
     // present are what is kept.
     while (strings.size() < unique && !in.atEnd()) {
         if (qint64(strings.size()) >= limits.maxSharedStrings)
             fail(QStringLiteral("the workbook holds more than %1 shared strings").arg(limits.maxSharedStrings));
-        QString text = in.string(in.u16(), true);
+        const QString text = in.string(in.u16(), true);
         budget.decoded(text.size());
-        strings.push_back(std::move(text));
+        strings.push_back(sheet.keep(text));
     }
     return strings;
 }
 
-Globals readGlobals(QByteArrayView book, const Limits& limits, TextBudget& budget)
+Globals readGlobals(const ByteSource& book, const Limits& limits, TextBudget& budget, SheetBuilder& sheet)
 {
     Globals g;
     RecordWalker walker(book, 0);
     Record r;
-    if (!walker.next(r) || r.type != Biff::kBof || r.body().size() < 4)
+    if (!walker.next(r) || r.type != Biff::kBof || r.body.size() < 4)
         fail(QStringLiteral("the workbook stream does not start with a BOF record"));
-    const int version = u16At(r.body(), 0);
+    const int version = u16At(r.body, 0);
     if (version != 0x0600 && version != 0x0500)
         fail(QStringLiteral("the workbook's format version %1 is not supported").arg(version, 4, 16, QLatin1Char('0')));
     g.unicode = version == 0x0600;
-    std::vector<Record> boundSheets;
-    std::vector<Record> formats;
+    // Where the sheet and format records are, read again once the walk is done.
+    std::vector<qint64> boundSheets;
+    std::vector<qint64> formats;
     std::vector<int> xfFormatIds;
     while (walker.next(r) && r.type != Biff::kEof) {
-        const QByteArrayView b = r.body();
+        const QByteArrayView b = r.body;
         if (r.type == Biff::kFilePass)
             fail(QStringLiteral("it is encrypted"));
         if (r.type == Biff::kWindow1 && b.size() >= 12)
@@ -146,21 +150,23 @@ Globals readGlobals(QByteArrayView book, const Limits& limits, TextBudget& budge
         else if (r.type == Biff::kCodePage && b.size() >= 2)
             g.codePage = u16At(b, 0);
         else if (r.type == Biff::kBoundSheet && boundSheets.size() < kMaxSheets)
-            boundSheets.push_back(r); // the active tab can only name one of the first 65536
+            boundSheets.push_back(r.position); // the active tab can only name one of the first 65536
         else if (r.type == Biff::kSst && g.unicode)
-            g.sharedStrings = readSharedStrings(r, limits, budget);
+            g.sharedStrings = readSharedStrings(r, limits, budget, sheet);
         else if (r.type == Biff::kDateMode && b.size() >= 2)
             g.date1904 = u16At(b, 0) != 0;
         else if (r.type == Biff::kFormat && formats.size() < kMaxFormats)
-            formats.push_back(r);
+            formats.push_back(r.position);
         else if (r.type == Biff::kXf && b.size() >= 4 && xfFormatIds.size() < kMaxFormats)
             xfFormatIds.push_back(u16At(b, 2));
     }
     // Sheet names are read once the code page is known (it comes first in
     // files as written, but nothing guarantees it).
     const Biff::NarrowText narrow = g.unicode ? Biff::NarrowText(latin1) : codePageText(g.codePage);
-    for (const Record& s : boundSheets) {
-        RecordReader in(s, g.unicode, narrow);
+    for (const qint64 position : boundSheets) {
+        walker.seek(position);
+        walker.next(r);
+        RecordReader in(r, g.unicode, narrow);
         SheetEntry e;
         e.offset = in.u32();
         in.u8(); // visibility
@@ -171,11 +177,13 @@ Globals readGlobals(QByteArrayView book, const Limits& limits, TextBudget& budge
     // The number format of each cell format, by the built-in number or the
     // workbook's own code.
     QHash<int, CellDates::Format> custom;
-    for (const Record& f : formats) {
+    for (const qint64 position : formats) {
         // A format that cannot be read only loses its dates: the cells are
         // still read, as numbers.
         try {
-            RecordReader in(f, g.unicode, narrow);
+            walker.seek(position);
+            walker.next(r);
+            RecordReader in(r, g.unicode, narrow);
             const int id = in.u16();
             custom.insert(id, CellDates::custom(in.string(g.unicode ? in.u16() : in.u8())));
         } catch (const QuarrixError&) {
@@ -188,8 +196,8 @@ Globals readGlobals(QByteArrayView book, const Limits& limits, TextBudget& budge
 }
 
 // Reads the cells of the sheet whose BOF record is at offset.
-void readSheet(QByteArrayView book, const Globals& g, const SheetEntry& sheet, const Limits& limits, TextBudget& budget,
-    SheetBuilder& out)
+void readSheet(const ByteSource& book, const Globals& g, const SheetEntry& sheet, const Limits& limits,
+    TextBudget& budget, SheetBuilder& out)
 {
     RecordWalker walker(book, qsizetype(sheet.offset));
     Record r;
@@ -200,23 +208,28 @@ void readSheet(QByteArrayView book, const Globals& g, const SheetEntry& sheet, c
     std::optional<std::pair<int, int>> pendingString; // a text formula waiting for its STRING record
     int depth = 1; // charts embedded in the sheet bring BOF..EOF of their own
 
-    auto cell = [&](int row, int column, QString text) {
+    auto checkColumn = [](int column) {
         if (column >= kColumns)
             fail(QStringLiteral("a column is out of range (%1)").arg(column + 1));
-        out.add(row + 1, column + 1, std::move(text));
+    };
+    // A cell's text: a shared string, a text of its own or a constant.
+    auto cell = [&](int row, int column, const auto& value) {
+        checkColumn(column);
+        out.add(row + 1, column + 1, value);
     };
     auto text = [&](QString value) {
         budget.decoded(value.size());
         return value;
     };
     // A number as its cell format shows it: a date or time as ISO text.
-    auto number = [&](double value, int xf) {
+    auto number = [&](int row, int column, double value, int xf) {
+        checkColumn(column);
         if (xf >= 0 && size_t(xf) < g.xfFormats.size()) {
             const QString date = CellDates::text(value, g.xfFormats[size_t(xf)], g.date1904);
             if (!date.isEmpty())
-                return date;
+                return out.add(row + 1, column + 1, date);
         }
-        return SpreadsheetReader::numberText(value);
+        out.addNumber(row + 1, column + 1, value);
     };
 
     while (depth > 0 && walker.next(r)) {
@@ -230,7 +243,7 @@ void readSheet(QByteArrayView book, const Globals& g, const SheetEntry& sheet, c
         }
         if (depth > 1)
             continue;
-        const QByteArrayView b = r.body();
+        const QByteArrayView b = r.body;
         const int row = b.size() >= 4 ? u16At(b, 0) : 0;
         const int column = b.size() >= 4 ? u16At(b, 2) : 0;
         switch (r.type) {
@@ -260,16 +273,16 @@ void readSheet(QByteArrayView book, const Globals& g, const SheetEntry& sheet, c
             break;
         case Biff::kNumber:
             if (b.size() >= 14)
-                cell(row, column, number(qFromLittleEndian<double>(b.data() + 6), u16At(b, 4)));
+                number(row, column, qFromLittleEndian<double>(b.data() + 6), u16At(b, 4));
             break;
         case Biff::kRk:
             if (b.size() >= 10)
-                cell(row, column, number(rkValue(qFromLittleEndian<quint32>(b.data() + 6)), u16At(b, 4)));
+                number(row, column, rkValue(qFromLittleEndian<quint32>(b.data() + 6)), u16At(b, 4));
             break;
         case Biff::kMulRk:
             // Row, first column, then format and value per cell, then the last column.
             for (qsizetype at = 4, c = column; at + 6 + 2 <= b.size(); at += 6, ++c)
-                cell(row, int(c), number(rkValue(qFromLittleEndian<quint32>(b.data() + at + 2)), u16At(b, at)));
+                number(row, int(c), rkValue(qFromLittleEndian<quint32>(b.data() + at + 2)), u16At(b, at));
             break;
         case Biff::kBoolErr:
             if (b.size() >= 8) {
@@ -286,7 +299,7 @@ void readSheet(QByteArrayView book, const Globals& g, const SheetEntry& sheet, c
                 const auto* v = reinterpret_cast<const uchar*>(b.data() + 6);
                 pendingString.reset();
                 if (v[6] != 0xFF || v[7] != 0xFF)
-                    cell(row, column, number(qFromLittleEndian<double>(v), u16At(b, 4)));
+                    number(row, column, qFromLittleEndian<double>(v), u16At(b, 4));
                 else if (v[0] == 0)
                     pendingString = std::make_pair(row, column);
                 else if (v[0] == 1)
@@ -315,9 +328,9 @@ void readSheet(QByteArrayView book, const Globals& g, const SheetEntry& sheet, c
 
 namespace XlsReader {
 
-SheetCells readActiveSheet(QByteArray file, int maxColumn, const Limits& limits)
+SheetCells readActiveSheet(QIODevice& file, int maxColumn, const Limits& limits)
 {
-    CompoundFile container(std::move(file));
+    const CompoundFile container(file);
     if (container.hasStream(QStringLiteral("EncryptedPackage")))
         fail(QStringLiteral("it is encrypted"));
     QString streamName = QStringLiteral("Workbook");
@@ -325,10 +338,11 @@ SheetCells readActiveSheet(QByteArray file, int maxColumn, const Limits& limits)
         streamName = QStringLiteral("Book");
     if (!container.hasStream(streamName))
         fail(QStringLiteral("it is not a workbook (no workbook stream)"));
-    const QByteArray book = std::move(container).takeStream(streamName);
+    const std::unique_ptr<ByteSource> book = container.openStream(streamName);
 
     TextBudget budget(limits);
-    const Globals g = readGlobals(book, limits, budget);
+    SheetBuilder builder(maxColumn, limits);
+    const Globals g = readGlobals(*book, limits, budget, builder);
     if (g.sheets.empty())
         fail(QStringLiteral("the workbook holds no sheet"));
     // The active tab counts every sheet, charts and modules included.
@@ -336,12 +350,19 @@ SheetCells readActiveSheet(QByteArray file, int maxColumn, const Limits& limits)
     const SheetEntry& sheet = g.sheets[active];
     if (sheet.type != 0)
         fail(QStringLiteral("the active sheet %1 is not a worksheet").arg(sheet.name));
-    if (sheet.offset >= quint64(book.size()))
+    if (sheet.offset >= quint64(book->size()))
         fail(QStringLiteral("the sheet %1 lies outside the workbook").arg(sheet.name));
 
-    SheetBuilder builder(maxColumn, limits);
-    readSheet(book, g, sheet, limits, budget, builder);
+    readSheet(*book, g, sheet, limits, budget, builder);
     return builder.finish(sheet.name);
+}
+
+SheetCells readActiveSheet(const QByteArray& file, int maxColumn, const Limits& limits)
+{
+    QBuffer buffer;
+    buffer.setData(file);
+    buffer.open(QIODevice::ReadOnly);
+    return readActiveSheet(buffer, maxColumn, limits);
 }
 
 }

@@ -8,8 +8,11 @@
 #include <QHash>
 #include <QStringList>
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <expat.h>
+#include <limits>
+#include <optional>
 #include <vector>
 #include <zip.h>
 
@@ -37,12 +40,74 @@ QLatin1String local(const XML_Char* name)
     return QLatin1String(colon ? colon + 1 : name);
 }
 
-QString attribute(const XML_Char** attrs, const char* wanted)
+// An attribute's value as expat hands it over (UTF-8); null when it is absent.
+const char* rawAttribute(const XML_Char** attrs, const char* wanted)
 {
     for (int i = 0; attrs[i]; i += 2)
         if (local(attrs[i]) == QLatin1String(wanted))
-            return QString::fromUtf8(attrs[i + 1]);
-    return {};
+            return attrs[i + 1];
+    return nullptr;
+}
+
+QString attribute(const XML_Char** attrs, const char* wanted)
+{
+    return QString::fromUtf8(rawAttribute(attrs, wanted));
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// A value of plain ASCII digits (a shared-string index, a style, a row) read
+// without making a text of it; -1 for anything else, which is read the slow
+// way, as text is (white space around it, other digits).
+qint64 plainDigits(QByteArrayView value)
+{
+    if (value.isEmpty() || value.size() > 12)
+        return -1;
+    qint64 n = 0;
+    for (const char c : value) {
+        if (c < '0' || c > '9')
+            return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+// A number in the plain form workbooks write it in (42, -0.5, 1.5E-3), read
+// without making a text of it; nothing for any other form, which is read the
+// slow way.
+std::optional<double> plainNumber(QByteArrayView value)
+{
+    qsizetype i = 0;
+    const qsizetype n = value.size();
+    auto digits = [&] {
+        const qsizetype from = i;
+        while (i < n && value[i] >= '0' && value[i] <= '9')
+            ++i;
+        return i > from;
+    };
+    if (i < n && value[i] == '-')
+        ++i;
+    if (!digits())
+        return std::nullopt;
+    if (i < n && value[i] == '.') {
+        ++i;
+        if (!digits())
+            return std::nullopt;
+    }
+    if (i < n && (value[i] == 'E' || value[i] == 'e')) {
+        ++i;
+        if (i < n && (value[i] == '+' || value[i] == '-'))
+            ++i;
+        if (!digits())
+            return std::nullopt;
+    }
+    double number = 0;
+    if (i != n || std::from_chars(value.data(), value.data() + n, number).ptr != value.data() + n)
+        return std::nullopt;
+    return number;
 }
 
 // Cell text escapes characters XML cannot hold as _xHHHH_ (a carriage return
@@ -306,21 +371,33 @@ void appendCellText(QByteArray& to, const char* s, int len, const TextBudget& bu
     budget.checkCell((to.size() + 2) / 3);
 }
 
-// The shared strings, each decoded once: cells that name one share its text.
+// Cell text as UTF-8 with its escapes undone: the bytes as they stand unless
+// they hold "_x".
+QByteArrayView cellTextUtf8(const QByteArray& utf8, QByteArray& decoded)
+{
+    if (!utf8.contains("_x"))
+        return utf8;
+    decoded = cellText(utf8).toUtf8();
+    return decoded;
+}
+
+// The shared strings, each decoded once and kept in the sheet: cells that
+// name one share its text.
 class SharedStringsHandler : public XmlHandler {
 public:
-    SharedStringsHandler(qint64 max, TextBudget& budget)
+    SharedStringsHandler(qint64 max, TextBudget& budget, SheetBuilder& sheet)
         : m_max(max)
         , m_budget(budget)
+        , m_sheet(sheet)
     {
     }
-    std::vector<QString> strings;
+    std::vector<SheetBuilder::Text> strings;
     void start(QLatin1String name, const XML_Char**) override
     {
         if (name == QLatin1String("si")) {
             if (qint64(strings.size()) >= m_max)
                 fail(QStringLiteral("the workbook holds more than %1 shared strings").arg(m_max));
-            m_current.clear();
+            m_current.resize(0); // keeps the buffer for the next
             m_inItem = true;
         } else if (name == QLatin1String("rPh")) {
             ++m_phonetic;
@@ -331,9 +408,9 @@ public:
     void end(QLatin1String name) override
     {
         if (name == QLatin1String("si")) {
-            QString text = cellText(m_current);
-            m_budget.decoded(text.size());
-            strings.push_back(std::move(text));
+            const SheetBuilder::Text text = m_sheet.keep(cellTextUtf8(m_current, m_decoded));
+            m_budget.decoded(text.units);
+            strings.push_back(text);
             m_inItem = false;
         } else if (name == QLatin1String("rPh")) {
             --m_phonetic;
@@ -350,7 +427,9 @@ public:
 private:
     qint64 m_max;
     TextBudget& m_budget;
+    SheetBuilder& m_sheet;
     QByteArray m_current;
+    QByteArray m_decoded;
     bool m_inItem = false;
     bool m_inText = false;
     int m_phonetic = 0;
@@ -390,23 +469,42 @@ private:
     bool m_inCellXfs = false;
 };
 
+// A column letter's value (1 to 26), 0 for a character that is no letter, -1
+// for a letter that cannot be a column's; a digit's value, -1 for no digit.
+int letterValue(QChar c)
+{
+    if (!c.isLetter())
+        return 0;
+    const int letter = c.toUpper().unicode() - 'A' + 1;
+    return letter >= 1 && letter <= 26 ? letter : -1;
+}
+int letterValue(char c)
+{
+    return c >= 'a' && c <= 'z' ? c - 'a' + 1 : c >= 'A' && c <= 'Z' ? c - 'A' + 1 : 0;
+}
+int digitValue(QChar c)
+{
+    return c.isDigit() ? c.digitValue() : -1;
+}
+int digitValue(char c)
+{
+    return c >= '0' && c <= '9' ? c - '0' : -1;
+}
+
 // "AB12" -> column 28, row 12. Either part may be missing.
-bool parseReference(const QString& ref, int* row, int* column)
+template <class Text> bool parseReference(const Text& ref, int* row, int* column)
 {
     int c = 0, r = 0, i = 0;
     const int n = int(ref.size());
-    while (i < n && ref[i].isLetter()) {
-        const int letter = ref[i].toUpper().unicode() - 'A' + 1;
-        if (letter < 1 || letter > 26 || c > 16384)
+    for (int letter; i < n && (letter = letterValue(ref[i])) != 0; ++i) {
+        if (letter < 0 || c > 16384)
             return false;
         c = c * 26 + letter;
-        ++i;
     }
-    while (i < n && ref[i].isDigit()) {
-        r = r * 10 + ref[i].digitValue();
+    for (int digit; i < n && (digit = digitValue(ref[i])) >= 0; ++i) {
+        r = r * 10 + digit;
         if (r > 1048576)
             return false;
-        ++i;
     }
     if (i != n)
         return false;
@@ -415,10 +513,17 @@ bool parseReference(const QString& ref, int* row, int* column)
     return true;
 }
 
+// A reference as expat hands it over: the bytes as they stand, or as text
+// when they hold characters beyond ASCII (other letters and digits).
+bool parseCellReference(QByteArrayView ref, int* row, int* column)
+{
+    return isAscii(ref) ? parseReference(ref, row, column) : parseReference(QString::fromUtf8(ref), row, column);
+}
+
 class SheetHandler : public XmlHandler {
 public:
-    SheetHandler(SheetBuilder& out, const std::vector<QString>& shared, const std::vector<CellDates::Format>& xfFormats,
-        bool date1904, TextBudget& budget)
+    SheetHandler(SheetBuilder& out, const std::vector<SheetBuilder::Text>& shared,
+        const std::vector<CellDates::Format>& xfFormats, bool date1904, TextBudget& budget)
         : m_out(out)
         , m_shared(shared)
         , m_xfFormats(xfFormats)
@@ -430,31 +535,38 @@ public:
     void start(QLatin1String name, const XML_Char** attrs) override
     {
         if (name == QLatin1String("row")) {
-            const QString r = attribute(attrs, "r");
-            bool ok = false;
-            const int n = r.toInt(&ok);
-            m_row = r.isEmpty() ? m_row + 1 : n;
+            const QByteArrayView r(rawAttribute(attrs, "r"));
+            qint64 n = plainDigits(r);
+            bool ok = n >= 0;
+            if (!ok && !r.isEmpty())
+                n = QString::fromUtf8(r).toInt(&ok);
+            m_row = r.isEmpty() ? m_row + 1 : int(std::clamp<qint64>(n, -1, 1048577));
             if ((!r.isEmpty() && !ok) || m_row < 1 || m_row > 1048576)
-                fail(QStringLiteral("a row number is out of range (%1)").arg(r));
+                fail(QStringLiteral("a row number is out of range (%1)").arg(QString::fromUtf8(r)));
             m_column = 0;
         } else if (name == QLatin1String("c")) {
-            const QString ref = attribute(attrs, "r");
+            const QByteArrayView ref(rawAttribute(attrs, "r"));
             int row = 0, column = 0;
             if (ref.isEmpty()) {
                 column = m_column + 1;
-            } else if (!parseReference(ref, &row, &column) || column < 1 || (row && row != m_row)) {
-                fail(QStringLiteral("a cell reference is out of range (%1)").arg(ref));
+            } else if (!parseCellReference(ref, &row, &column) || column < 1 || (row && row != m_row)) {
+                fail(QStringLiteral("a cell reference is out of range (%1)").arg(QString::fromUtf8(ref)));
             }
             if (column > 16384)
                 fail(QStringLiteral("a column is out of range"));
             m_column = column;
-            m_type = attribute(attrs, "t");
-            bool styled = false;
-            m_style = attribute(attrs, "s").toInt(&styled);
-            if (!styled)
-                m_style = -1;
-            m_value.clear();
-            m_inline.clear();
+            m_type = typeOf(QByteArrayView(rawAttribute(attrs, "t")));
+            const QByteArrayView style(rawAttribute(attrs, "s"));
+            qint64 s = plainDigits(style);
+            if (s < 0 || s > std::numeric_limits<int>::max()) {
+                bool styled = false;
+                s = QString::fromUtf8(style).toInt(&styled);
+                if (!styled)
+                    s = -1;
+            }
+            m_style = int(s);
+            m_value.resize(0);
+            m_inline.resize(0);
         } else if (name == QLatin1String("v")) {
             m_inValue = true;
         } else if (name == QLatin1String("is")) {
@@ -471,7 +583,7 @@ public:
         if (name == QLatin1String("c")) {
             if (m_row < 1)
                 fail(QStringLiteral("a cell stands outside any row"));
-            m_out.add(m_row, m_column, value());
+            addValue();
         } else if (name == QLatin1String("v")) {
             m_inValue = false;
         } else if (name == QLatin1String("is")) {
@@ -492,59 +604,94 @@ public:
     }
 
 private:
-    QString value()
+    // The cell's t attribute.
+    enum class Type { Number, Shared, Inline, Boolean, Formula, Error, Date };
+    static Type typeOf(QByteArrayView t)
+    {
+        if (t == "s")
+            return Type::Shared;
+        if (t == "inlineStr")
+            return Type::Inline;
+        if (t == "b")
+            return Type::Boolean;
+        if (t == "str")
+            return Type::Formula;
+        if (t == "e")
+            return Type::Error;
+        if (t == "d")
+            return Type::Date;
+        return Type::Number;
+    }
+
+    void addValue()
     {
         // Text counts against the workbook's budget; numbers, Booleans and
         // shared-string indexes do not (a large numeric sheet is not a text bomb).
-        const QString v = QString::fromUtf8(m_value);
-        auto text = [&](const QString& t) {
-            m_budget.decoded(t.size());
-            return t;
+        auto text = [&](QByteArrayView utf8) {
+            m_budget.decoded(SheetBuilder::utf16Length(utf8));
+            m_out.add(m_row, m_column, utf8);
         };
-        if (m_type == QLatin1String("s")) {
-            bool ok = false;
-            const qlonglong index = v.trimmed().toLongLong(&ok);
-            if (!ok || index < 0 || index >= qlonglong(m_shared.size()))
-                fail(QStringLiteral("a cell names shared string %1, which does not exist").arg(v));
-            return m_shared[size_t(index)];
+        switch (m_type) {
+        case Type::Shared: {
+            qint64 index = plainDigits(m_value);
+            if (index < 0) {
+                bool ok = false;
+                index = QString::fromUtf8(m_value).trimmed().toLongLong(&ok);
+                if (!ok)
+                    index = -1;
+            }
+            if (index < 0 || index >= qint64(m_shared.size()))
+                fail(QStringLiteral("a cell names shared string %1, which does not exist")
+                         .arg(QString::fromUtf8(m_value)));
+            m_out.add(m_row, m_column, m_shared[size_t(index)]);
+            return;
         }
-        if (m_type == QLatin1String("inlineStr"))
-            return text(cellText(m_inline));
-        if (m_type == QLatin1String("b"))
-            return v.trimmed() == QLatin1String("1")
-                    || v.trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
-                ? QStringLiteral("TRUE")
-                : QStringLiteral("FALSE");
-        if (m_type == QLatin1String("str"))
-            return text(cellText(m_value));
-        if (m_type == QLatin1String("e") || m_type == QLatin1String("d"))
-            return text(v);
-        if (v.isEmpty())
-            return v;
-        bool ok = false;
-        const double number = v.trimmed().toDouble(&ok);
-        if (!ok)
-            return text(v);
+        case Type::Inline:
+            return text(cellTextUtf8(m_inline, m_decoded));
+        case Type::Boolean: {
+            const QString v = QString::fromUtf8(m_value).trimmed();
+            const bool set = v == QLatin1String("1") || v.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+            m_out.add(m_row, m_column, set ? QByteArrayView("TRUE") : QByteArrayView("FALSE"));
+            return;
+        }
+        case Type::Formula:
+            return text(cellTextUtf8(m_value, m_decoded));
+        case Type::Error:
+        case Type::Date:
+            return text(m_value);
+        case Type::Number:
+            break;
+        }
+        if (m_value.isEmpty())
+            return m_out.add(m_row, m_column, QByteArrayView());
+        std::optional<double> number = plainNumber(m_value);
+        if (!number) {
+            bool ok = false;
+            number = QString::fromUtf8(m_value).trimmed().toDouble(&ok);
+            if (!ok)
+                return text(m_value);
+        }
         // A number as its cell format shows it: a date or time as ISO text.
         if (m_style >= 0 && size_t(m_style) < m_xfFormats.size()) {
-            const QString date = CellDates::text(number, m_xfFormats[size_t(m_style)], m_date1904);
+            const QString date = CellDates::text(*number, m_xfFormats[size_t(m_style)], m_date1904);
             if (!date.isEmpty())
-                return date;
+                return m_out.add(m_row, m_column, date);
         }
-        return SpreadsheetReader::numberText(number);
+        m_out.addNumber(m_row, m_column, *number);
     }
 
     SheetBuilder& m_out;
-    const std::vector<QString>& m_shared;
+    const std::vector<SheetBuilder::Text>& m_shared;
     const std::vector<CellDates::Format>& m_xfFormats;
     bool m_date1904;
     TextBudget& m_budget;
     int m_style = -1;
     int m_row = 0;
     int m_column = 0;
-    QString m_type;
+    Type m_type = Type::Number;
     QByteArray m_value;
     QByteArray m_inline;
+    QByteArray m_decoded;
     bool m_inValue = false;
     bool m_inInline = false;
     bool m_inText = false;
@@ -588,7 +735,8 @@ SheetCells readActiveSheet(const QString& path, int maxColumn, const Limits& lim
     const QString sheetPart = resolve(folderOf(workbookPart), rel->target);
 
     TextBudget budget(limits);
-    SharedStringsHandler shared(limits.maxSharedStrings, budget);
+    SheetBuilder builder(maxColumn, limits);
+    SharedStringsHandler shared(limits.maxSharedStrings, budget, builder);
     for (const Relationship& r : std::as_const(rels.byId))
         if (r.type.endsWith(QLatin1String("/sharedStrings"))) {
             const QString part = resolve(folderOf(workbookPart), r.target);
@@ -604,7 +752,6 @@ SheetCells readActiveSheet(const QString& path, int maxColumn, const Limits& lim
                 zip.parse(part, styles);
         }
 
-    SheetBuilder builder(maxColumn, limits);
     SheetHandler cells(builder, shared.strings, styles.xfFormats, workbook.date1904, budget);
     zip.parse(sheetPart, cells);
     return builder.finish(sheet.name);

@@ -106,21 +106,52 @@ TEST_F(Imports, AttributeSetWithoutEndStopsAtLastRow)
 }
 
 // The first empty Id ends a control set; XId falls back to the Id; rows come
-// back in Id order; a heading row is taken as a control.
+// back in Id order; a heading row is taken as a control. Identifiers are cut
+// to 8 characters counted as code points, not bytes, and the cut ones named.
 TEST_F(Imports, ControlSetRows)
 {
     seedCatalogues();
     writeSheet(file("controls.xlsx"),
         { { "id", "Xid", "section_title", "subsection_title", "subsection", "control_title", "control" },
             { "05.01.02", nullptr, "Policies", "Direction", "Objective text", "Policy set", "Long text" },
-            { "01.02.03", "A.5.1.2", "Org", "Roles", "", "Duties", "Separate them" }, { nullptr, "ignored" },
-            { "09.09.09", nullptr, "After the gap" } });
-    EXPECT_EQ(importControlSet(a, file("controls.xlsx")), 3);
+            { "01.02.03", "A.5.1.2", "Org", "Roles", "", "Duties", "Separate them" }, { "02.00.01", "ABCDEFG\xC3\xA9" },
+            { "02.00.02", "ABCDEFGe\xCC\x81" }, { nullptr, "ignored" }, { "09.09.09", nullptr, "After the gap" } });
+    QString note;
+    EXPECT_EQ(importControlSet(a, file("controls.xlsx"), &note), 5);
     EXPECT_EQ(dump(a.controls()),
-        QStringList({ "01.02.03|A.5.1.2|Org|Roles||Duties|Separate them|",
-            "05.01.02|05.01.02|Policies|Direction|Objective text|Policy set|Long text|",
-            "id|Xid|section_title|subsection_title|subsection|control_title|control|" }));
+        QStringList(
+            { "01.02.03|A.5.1.2|Org|Roles||Duties|Separate them|", QString::fromUtf8("02.00.01|ABCDEFG\xC3\xA9||||||"),
+                "02.00.02|ABCDEFG||||||", "05.01.02|05.01.02|Policies|Direction|Objective text|Policy set|Long text|",
+                "id|Xid|section_title|subsection_title|subsection|control_title|control|" }));
     EXPECT_EQ(a.controls().currentRow(), 0);
+    EXPECT_EQ(note, QString::fromUtf8("1 identifier longer than 8 characters was cut: ABCDEFGe\xCC\x81"));
+}
+
+// The rows go into the store many to a statement: a failure in the middle of
+// a large set (here a trigger that refuses one row) leaves Controls as it was.
+TEST_F(Imports, ControlSetFailingWhileWrittenChangesNothing)
+{
+    seedCatalogues();
+    std::vector<QByteArray> ids;
+    SheetRows rows;
+    for (int i = 1; i <= 300; ++i)
+        ids.push_back(QByteArray::number(i == 150 ? 0 : i));
+    for (const QByteArray& id : ids)
+        rows.push_back({ id.constData(), nullptr, "Section", "Objective", "", "Control", "Text" });
+    writeSheet(file("large.xlsx"), rows);
+    a.store().exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Controls WHEN NEW.Id = '0' "
+                                  "BEGIN SELECT RAISE(ABORT, 'row refused'); END"));
+    const QStringList before = dump(a.controls());
+    try {
+        importControlSet(a, file("large.xlsx"));
+        ADD_FAILURE() << "no error";
+    } catch (const QuarrixError& e) {
+        EXPECT_TRUE(e.message().contains(file("large.xlsx"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QLatin1String("row refused"))) << e.message().toStdString();
+    }
+    EXPECT_EQ(dump(a.controls()), before);
+    a.store().exec(QStringLiteral("DROP TRIGGER refuse"));
+    EXPECT_EQ(importControlSet(a, file("large.xlsx")), 300);
 }
 
 // A failed import, or one that finds no rows, changes nothing; its message names the file and the
