@@ -27,8 +27,12 @@ QString priorityText(const QVariant& priority)
     return priority.isValid() ? QString::number(priority.toLongLong()) : QString();
 }
 
+}
+
+namespace TraceOutput {
+
 // The five lists under the names the command line gives them, in order.
-std::array<std::pair<QString, const QStringList*>, 5> gapLists(const TraceGaps& g)
+GapLists gapLists(const TraceGaps& g)
 {
     return { { { QStringLiteral("requirements_without_driver"), &g.requirementsWithoutDriver },
         { QStringLiteral("drivers_without_profile"), &g.driversWithoutProfile },
@@ -36,10 +40,6 @@ std::array<std::pair<QString, const QStringList*>, 5> gapLists(const TraceGaps& 
         { QStringLiteral("security_without_controls"), &g.securityWithoutControls },
         { QStringLiteral("unknown_controls"), &g.unknownControls } } };
 }
-
-}
-
-namespace TraceOutput {
 
 QString csv(const TraceChain& chain)
 {

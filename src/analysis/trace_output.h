@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <array>
+#include <utility>
 
 class TraceChain;
 struct TraceGaps;
@@ -16,6 +19,10 @@ QString csv(const TraceChain& chain);
 // An array of objects with the same keys: text values, priority a whole
 // number or null.
 QByteArray json(const TraceChain& chain);
+
+// The gap lists under the names the outputs give them, in their order.
+using GapLists = std::array<std::pair<QString, const QStringList*>, 5>;
+GapLists gapLists(const TraceGaps& gaps);
 
 // Each list's name, its count and its items, one per line.
 QString gapsText(const TraceGaps& gaps);

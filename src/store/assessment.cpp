@@ -23,9 +23,14 @@ Assessment::~Assessment()
 
 bool Assessment::open(const QString& path, bool createIfMissing, QString* error)
 {
-    m_store = Store::open(path, createIfMissing, error);
-    if (!m_store)
-        return false;
+    std::unique_ptr<Store> store = Store::open(path, createIfMissing, error);
+    return store && open(std::move(store), error);
+}
+
+bool Assessment::open(std::unique_ptr<Store> store, QString* error)
+{
+    m_store = std::move(store);
+    const QString path = m_store->path();
     auto make = [this](const char* name) {
         return std::make_unique<Table>(*m_store, *Schema::find(QString::fromLatin1(name)));
     };

@@ -18,6 +18,8 @@ public:
     // Opens (creating if missing) the store and its tables in start-up order.
     // On failure returns false with a message naming the file; no table is open.
     bool open(const QString& path, bool createIfMissing, QString* error);
+    // Opens the tables over a store already open (one in memory, say).
+    bool open(std::unique_ptr<Store> store, QString* error);
     bool isOpen() const { return m_store != nullptr; }
 
     Store& store();

@@ -85,13 +85,20 @@ std::unique_ptr<Store> Store::open(const QString& path, bool createIfMissing, QS
         sqlite3_close(db);
         return nullptr;
     }
+    return prepare(db, path, exists, error);
+}
+
+// Sets up a connection just opened: checks the schema of a store that has
+// one (adding the fields later versions added), creates it otherwise.
+std::unique_ptr<Store> Store::prepare(sqlite3* db, const QString& path, bool hasSchema, QString* error)
+{
     std::unique_ptr<Store> store(new Store(db, path));
     try {
         sqlite3_busy_timeout(db, 2000);
         // The file is checked before anything is written to it: a file that
         // is refused keeps every byte it had.
         MissingFields addLater;
-        if (exists) {
+        if (hasSchema) {
             const QString problem = store->checkSchema(&addLater);
             if (!problem.isEmpty()) {
                 *error = problem;
@@ -102,7 +109,7 @@ std::unique_ptr<Store> Store::open(const QString& path, bool createIfMissing, QS
         // archive load, an import) then reads, logs and copies back a
         // quarter as many pages as with SQLite's 4 KiB. The size is fixed
         // once the file has its first page, so older stores keep theirs.
-        if (!exists)
+        if (!hasSchema)
             store->exec(QStringLiteral("PRAGMA page_size=16384"));
         store->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         store->exec(QStringLiteral("PRAGMA synchronous=FULL"));
@@ -112,7 +119,7 @@ std::unique_ptr<Store> Store::open(const QString& path, bool createIfMissing, QS
         // in memory instead of a temporary file.
         store->exec(QStringLiteral("PRAGMA cache_size=-65536"));
         store->exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
-        const QString problem = exists ? QString() : createSchema(db);
+        const QString problem = hasSchema ? QString() : createSchema(db);
         if (!problem.isEmpty()) {
             *error = problem;
             return nullptr;
@@ -124,6 +131,67 @@ std::unique_ptr<Store> Store::open(const QString& path, bool createIfMissing, QS
         return nullptr;
     }
     return store;
+}
+
+std::unique_ptr<Store> Store::openInMemory(QString* error)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        *error = QStringLiteral("Cannot open a store in memory: %1").arg(QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_close(db);
+        return nullptr;
+    }
+    return prepare(db, QStringLiteral(":memory:"), false, error);
+}
+
+std::unique_ptr<Store> Store::openCopyInMemory(const QString& copyOf, QString* error)
+{
+    if (!QFileInfo::exists(copyOf)) {
+        *error = QStringLiteral("Could not find the store file '%1'.").arg(copyOf);
+        return nullptr;
+    }
+    if (const QString problem = describeHeader(copyOf); !problem.isEmpty()) {
+        *error = problem;
+        return nullptr;
+    }
+    sqlite3* source = nullptr;
+    sqlite3* db = nullptr;
+    auto fail = [&](const QString& what) {
+        *error = QStringLiteral("Cannot read the store file '%1': %2").arg(copyOf, what);
+        sqlite3_close(source);
+        sqlite3_close(db);
+        return nullptr;
+    };
+    if (sqlite3_open_v2(
+            QFile::encodeName(copyOf).constData(), &source, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
+        != SQLITE_OK)
+        return fail(QString::fromUtf8(sqlite3_errmsg(source)));
+    sqlite3_busy_timeout(source, 2000);
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+        return fail(QString::fromUtf8(sqlite3_errmsg(db)));
+    // A copy into memory needs the source's page size.
+    sqlite3_stmt* pageSize = nullptr;
+    int bytes = 0;
+    if (sqlite3_prepare_v2(source, "PRAGMA page_size", -1, &pageSize, nullptr) == SQLITE_OK
+        && sqlite3_step(pageSize) == SQLITE_ROW)
+        bytes = sqlite3_column_int(pageSize, 0);
+    sqlite3_finalize(pageSize);
+    if (bytes <= 0)
+        return fail(QString::fromUtf8(sqlite3_errmsg(source)));
+    sqlite3_exec(
+        db, QByteArray("PRAGMA page_size=" + QByteArray::number(bytes)).constData(), nullptr, nullptr, nullptr);
+    // One step copies every page under one read lock of the source: the copy
+    // is one snapshot even while another program writes the file.
+    sqlite3_backup* backup = sqlite3_backup_init(db, "main", source, "main");
+    if (!backup)
+        return fail(QString::fromUtf8(sqlite3_errmsg(db)));
+    const int stepped = sqlite3_backup_step(backup, -1);
+    sqlite3_backup_finish(backup);
+    if (stepped != SQLITE_DONE)
+        return fail(QString::fromUtf8(sqlite3_errstr(stepped)));
+    sqlite3_close(source);
+    source = nullptr;
+    return prepare(db, copyOf, true, error);
 }
 
 QString Store::createSchema(sqlite3* db)

@@ -22,6 +22,12 @@ public:
     // when createIfMissing is set. Returns nullptr and fills *error with a
     // message naming the file when it is missing or not a Quarrix store.
     static std::unique_ptr<Store> open(const QString& path, bool createIfMissing, QString* error);
+    // A store in memory, for work that must not touch any file: empty with
+    // the full schema, or a copy of the store at copyOf, read in one read
+    // transaction through a read-only connection (the file is never written).
+    // Returns nullptr with a message as open() does.
+    static std::unique_ptr<Store> openInMemory(QString* error);
+    static std::unique_ptr<Store> openCopyInMemory(const QString& copyOf, QString* error);
 
     const QString& path() const { return m_path; }
     sqlite3* handle() const { return m_db; }
@@ -67,6 +73,7 @@ private:
     };
 
     Store(sqlite3* db, const QString& path);
+    static std::unique_ptr<Store> prepare(sqlite3* db, const QString& path, bool hasSchema, QString* error);
     static QString createSchema(sqlite3* db);
     QString checkSchema(MissingFields* addLater);
     void addFields(const MissingFields& fields);

@@ -1,0 +1,281 @@
+#include "compare/change_output.h"
+
+#include "compare/ordered_json.h"
+#include "compare/word_difference.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+namespace ChangeOutput {
+
+namespace {
+
+QString partName(const QString& name)
+{
+    QString shown = name;
+    shown.replace(QLatin1Char('_'), QLatin1Char(' '));
+    return shown;
+}
+
+void writeItem(OrderedJson& json, const ChangeItem& item, bool changed)
+{
+    if (item.singleKey() && !changed) {
+        json.value(item.key.front().second);
+        return;
+    }
+    json.beginObject();
+    if (item.singleKey()) {
+        json.key(QStringLiteral("key"));
+        json.value(item.key.front().second);
+    } else {
+        for (const auto& [name, value] : item.key) {
+            json.key(name);
+            json.value(value);
+        }
+    }
+    if (!item.oldKey.isEmpty()) {
+        json.key(QStringLiteral("old_key"));
+        json.value(item.oldKey);
+    }
+    if (changed && (item.singleKey() || !item.fields.empty())) {
+        json.key(QStringLiteral("fields"));
+        json.beginArray();
+        for (const FieldChange& f : item.fields) {
+            json.beginObject();
+            json.key(QStringLiteral("field"));
+            json.value(f.field);
+            json.key(QStringLiteral("old"));
+            json.value(f.before);
+            json.key(QStringLiteral("new"));
+            json.value(f.after);
+            json.endObject();
+        }
+        json.endArray();
+    }
+    json.endObject();
+}
+
+void writeItems(OrderedJson& json, const char* name, const std::vector<ChangeItem>& items, bool changed)
+{
+    json.key(QString::fromLatin1(name));
+    json.beginArray();
+    for (const ChangeItem& item : items)
+        writeItem(json, item, changed);
+    json.endArray();
+}
+
+void writeGaps(OrderedJson& json, const char* name, const std::vector<GapChange>& gaps)
+{
+    json.key(QString::fromLatin1(name));
+    json.beginArray();
+    for (const GapChange& g : gaps) {
+        json.beginObject();
+        json.key(QStringLiteral("gap"));
+        json.value(g.gap);
+        json.key(QStringLiteral("name"));
+        json.value(g.name);
+        json.endObject();
+    }
+    json.endArray();
+}
+
+// Continuation lines of a multi-line text under the first, indented.
+QString indentedLines(const QString& text, int indent)
+{
+    QString out = text;
+    out.replace(QLatin1Char('\n'), QLatin1Char('\n') + QString(indent, QLatin1Char(' ')));
+    return out;
+}
+
+QString countText(const CountChange& c)
+{
+    if (c.before == c.after)
+        return QStringLiteral("%1 %2").arg(partName(c.name)).arg(c.after);
+    return QStringLiteral("%1 %2 -> %3").arg(partName(c.name)).arg(c.before).arg(c.after);
+}
+
+}
+
+QString valueText(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList) {
+        const QStringList items = value.toStringList();
+        return items.isEmpty() ? QStringLiteral("(none)") : items.join(QStringLiteral(", "));
+    }
+    const QString text = value.toString();
+    return !value.isValid() || text.isEmpty() ? QStringLiteral("(none)") : text;
+}
+
+QString fieldText(const FieldChange& change)
+{
+    if (change.before.typeId() == QMetaType::QStringList || change.after.typeId() == QMetaType::QStringList) {
+        const QStringList was = change.before.toStringList();
+        const QStringList is = change.after.toStringList();
+        QStringList parts;
+        for (const QString& item : is)
+            if (!was.contains(item))
+                parts << QLatin1Char('+') + item;
+        for (const QString& item : was)
+            if (!is.contains(item))
+                parts << QLatin1Char('-') + item;
+        return parts.join(QLatin1Char(' '));
+    }
+    if (change.words && !change.before.toString().isEmpty() && !change.after.toString().isEmpty())
+        return WordDifference::marked(WordDifference::between(change.before.toString(), change.after.toString()));
+    return valueText(change.before) + QStringLiteral(" -> ") + valueText(change.after);
+}
+
+QString itemText(const ChangeItem& item)
+{
+    QString text;
+    if (item.singleKey()) {
+        text = item.key.front().second.toString();
+    } else {
+        QStringList parts;
+        for (const auto& [name, value] : item.key)
+            parts << partName(name) + QLatin1Char(' ') + valueText(value);
+        text = parts.join(QStringLiteral(", "));
+    }
+    if (!item.oldKey.isEmpty())
+        text += QStringLiteral(" (renamed from %1)").arg(item.oldKey);
+    if (!item.label.isEmpty())
+        text += QStringLiteral("  ") + item.label;
+    return text;
+}
+
+QString countsText(const KindChanges& changes)
+{
+    QStringList parts;
+    if (!changes.added.empty())
+        parts << QStringLiteral("%1 added").arg(changes.added.size());
+    if (!changes.removed.empty())
+        parts << QStringLiteral("%1 removed").arg(changes.removed.size());
+    if (!changes.changed.empty())
+        parts << QStringLiteral("%1 changed").arg(changes.changed.size());
+    return parts.isEmpty() ? QStringLiteral("no change") : parts.join(QStringLiteral(", "));
+}
+
+QString sourceText(const ComparedSource& source)
+{
+    const QString kind = source.archive ? QStringLiteral("archive") : QStringLiteral("store");
+    return QStringLiteral("%1 (%2 %3, %4)")
+        .arg(source.shownName(), kind, QFileInfo(source.path).fileName(),
+            source.modified.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
+QString gapTitle(const QString& gap)
+{
+    static const std::pair<const char*, const char*> titles[] = {
+        { "requirements_without_driver", "Requirement without a driver" },
+        { "drivers_without_profile", "Driver without a profile" },
+        { "profiled_without_security", "Profiled attribute reaching no security attribute" },
+        { "security_without_controls", "Security attribute in use without controls" },
+        { "unknown_controls", "Control not in the catalogue" },
+        { "orphan_profile_rows", "Profile row of a driver that does not exist" },
+    };
+    for (const auto& [key, title] : titles)
+        if (gap == QLatin1String(key))
+            return QString::fromLatin1(title);
+    return partName(gap);
+}
+
+QString text(const ChangeReport& report)
+{
+    QString out
+        = QStringLiteral("Changes from %1\n          to %2\n").arg(sourceText(report.before), sourceText(report.after));
+    if (report.division != QLatin1String("All"))
+        out += QStringLiteral("Division: %1\n").arg(report.division);
+    if (report.empty())
+        return out + QStringLiteral("\nNo changes: both hold the same assessment.\n");
+
+    out += QStringLiteral("\n%1 %2 %3 %4\n")
+               .arg(QStringLiteral("Kind"), -28)
+               .arg(QStringLiteral("Added"), 7)
+               .arg(QStringLiteral("Removed"), 7)
+               .arg(QStringLiteral("Changed"), 7);
+    for (ChangeKind kind : ChangeKinds::all()) {
+        const KindChanges& c = report[kind];
+        out += QStringLiteral("%1 %2 %3 %4\n")
+                   .arg(ChangeKinds::title(kind), -28)
+                   .arg(c.added.size(), 7)
+                   .arg(c.removed.size(), 7)
+                   .arg(c.changed.size(), 7);
+    }
+    out += QStringLiteral("%1 %2 new, %3 closed\n")
+               .arg(QStringLiteral("Gaps"), -28)
+               .arg(report.newGaps.size())
+               .arg(report.closedGaps.size());
+
+    for (ChangeKind kind : ChangeKinds::all()) {
+        const KindChanges& c = report[kind];
+        bool countsMoved = false;
+        for (const CountChange& count : c.counts)
+            countsMoved = countsMoved || count.before != count.after;
+        if (c.empty() && !countsMoved)
+            continue;
+        out += QStringLiteral("\n%1 (%2)\n").arg(ChangeKinds::title(kind), countsText(c));
+        if (!c.counts.empty()) {
+            QStringList counts;
+            for (const CountChange& count : c.counts)
+                counts << countText(count);
+            out += QStringLiteral("  counts: ") + counts.join(QStringLiteral(", ")) + QLatin1Char('\n');
+        }
+        for (const ChangeItem& item : c.added)
+            out += QStringLiteral("  + ") + indentedLines(itemText(item), 4) + QLatin1Char('\n');
+        for (const ChangeItem& item : c.removed)
+            out += QStringLiteral("  - ") + indentedLines(itemText(item), 4) + QLatin1Char('\n');
+        for (const ChangeItem& item : c.changed) {
+            out += QStringLiteral("  ~ ") + indentedLines(itemText(item), 4) + QLatin1Char('\n');
+            for (const FieldChange& f : item.fields) {
+                const QString head = QStringLiteral("      %1: ").arg(f.field);
+                out += head + indentedLines(fieldText(f), int(head.size())) + QLatin1Char('\n');
+            }
+        }
+    }
+    if (!report.newGaps.empty() || !report.closedGaps.empty()) {
+        out += QStringLiteral("\nGaps (%1 new, %2 closed)\n").arg(report.newGaps.size()).arg(report.closedGaps.size());
+        for (const GapChange& g : report.newGaps)
+            out += QStringLiteral("  + %1: %2\n").arg(g.gap, g.name);
+        for (const GapChange& g : report.closedGaps)
+            out += QStringLiteral("  - %1: %2\n").arg(g.gap, g.name);
+    }
+    return out;
+}
+
+QByteArray json(const ChangeReport& report)
+{
+    OrderedJson json;
+    json.beginObject();
+    for (ChangeKind kind : ChangeKinds::all()) {
+        const KindChanges& c = report[kind];
+        json.key(ChangeKinds::key(kind));
+        json.beginObject();
+        writeItems(json, "added", c.added, false);
+        writeItems(json, "removed", c.removed, false);
+        writeItems(json, "changed", c.changed, true);
+        if (!c.counts.empty()) {
+            json.key(QStringLiteral("counts"));
+            json.beginObject();
+            for (const CountChange& count : c.counts) {
+                json.key(count.name);
+                json.beginObject();
+                json.key(QStringLiteral("old"));
+                json.value(count.before);
+                json.key(QStringLiteral("new"));
+                json.value(count.after);
+                json.endObject();
+            }
+            json.endObject();
+        }
+        json.endObject();
+    }
+    json.key(QStringLiteral("gaps"));
+    json.beginObject();
+    writeGaps(json, "new", report.newGaps);
+    writeGaps(json, "closed", report.closedGaps);
+    json.endObject();
+    json.endObject();
+    return json.finish();
+}
+
+}

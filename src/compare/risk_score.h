@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// How a risk entry scores: likelihood times impact, each rated Low 1,
+// Medium 2, High 3. Any other text leaves the entry unrated.
+namespace RiskScore {
+std::optional<int> of(const QString& likelihood, const QString& impact);
+}

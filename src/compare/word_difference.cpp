@@ -1,0 +1,111 @@
+#include "compare/word_difference.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace WordDifference {
+
+namespace {
+
+// Runs of blanks and runs of the rest, in turn: a word's blanks are a token
+// of their own, so a word removed at the end keeps the blank before it apart.
+QStringList tokens(const QString& text)
+{
+    QStringList out;
+    qsizetype start = 0;
+    for (qsizetype i = 1; i <= text.size(); ++i)
+        if (i == text.size() || text.at(i).isSpace() != text.at(start).isSpace()) {
+            out << text.mid(start, i - start);
+            start = i;
+        }
+    return out;
+}
+
+void add(std::vector<WordPiece>& pieces, WordPiece::Kind kind, const QString& text)
+{
+    if (!pieces.empty() && pieces.back().kind == kind)
+        pieces.back().text += text;
+    else
+        pieces.push_back({ kind, text });
+}
+
+}
+
+std::vector<WordPiece> between(const QString& before, const QString& after)
+{
+    const QStringList a = tokens(before);
+    const QStringList b = tokens(after);
+    qsizetype head = 0;
+    while (head < a.size() && head < b.size() && a[head] == b[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
+        ++tail;
+
+    std::vector<WordPiece> pieces;
+    for (qsizetype i = 0; i < head; ++i)
+        add(pieces, WordPiece::Kept, b[i]);
+    const qsizetype n = a.size() - head - tail;
+    const qsizetype m = b.size() - head - tail;
+    constexpr qsizetype kLimit = 4'000'000;
+    if (n > 0 && m > 0 && n * m <= kLimit) {
+        // Longest common subsequence of the middle words, walked from the front.
+        std::vector<int> length(size_t((n + 1) * (m + 1)), 0);
+        auto at = [&](qsizetype i, qsizetype j) -> int& { return length[size_t(i * (m + 1) + j)]; };
+        for (qsizetype i = n - 1; i >= 0; --i)
+            for (qsizetype j = m - 1; j >= 0; --j)
+                at(i, j) = a[head + i] == b[head + j] ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+        qsizetype i = 0, j = 0;
+        while (i < n || j < m) {
+            // What goes comes before what replaces it.
+            if (i < n && j < m && a[head + i] == b[head + j]) {
+                add(pieces, WordPiece::Kept, b[head + j]);
+                ++i;
+                ++j;
+            } else if (i < n && (j == m || at(i + 1, j) >= at(i, j + 1))) {
+                add(pieces, WordPiece::Removed, a[head + i++]);
+            } else {
+                add(pieces, WordPiece::Added, b[head + j++]);
+            }
+        }
+    } else {
+        for (qsizetype i = 0; i < n; ++i)
+            add(pieces, WordPiece::Removed, a[head + i]);
+        for (qsizetype j = 0; j < m; ++j)
+            add(pieces, WordPiece::Added, b[head + j]);
+    }
+    for (qsizetype i = b.size() - tail; i < b.size(); ++i)
+        add(pieces, WordPiece::Kept, b[i]);
+    return pieces;
+}
+
+QString marked(const std::vector<WordPiece>& pieces)
+{
+    QString out;
+    for (const WordPiece& p : pieces) {
+        if (p.kind == WordPiece::Kept) {
+            out += p.text;
+            continue;
+        }
+        // The blanks around a changed piece stay outside its marks; blanks
+        // alone are kept as the later text has them.
+        const QString& t = p.text;
+        qsizetype first = 0;
+        while (first < t.size() && t.at(first).isSpace())
+            ++first;
+        qsizetype end = t.size();
+        while (end > first && t.at(end - 1).isSpace())
+            --end;
+        if (first == end) {
+            if (p.kind == WordPiece::Added)
+                out += t;
+            continue;
+        }
+        const bool removed = p.kind == WordPiece::Removed;
+        out += t.left(first) + (removed ? QStringLiteral("[-") : QStringLiteral("{+")) + t.mid(first, end - first)
+            + (removed ? QStringLiteral("-]") : QStringLiteral("+}")) + t.mid(end);
+    }
+    return out;
+}
+
+}
