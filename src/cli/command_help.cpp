@@ -40,6 +40,8 @@ const std::map<QString, const char*>& summaries()
         { QStringLiteral("set-server"), "Store the central SQL database's settings." },
         { QStringLiteral("set-report-details"),
             "Store who releases the reports, whom they are for, the commentary and the disclaimer." },
+        { QStringLiteral("diff"),
+            "Show what changed from one assessment to another (each an archive or a store; neither is changed)." },
     };
     return lines;
 }
@@ -55,10 +57,12 @@ QString details(const QString& name)
         .arg(folder);
 }
 
-QString usageLine(const QString& name, const QString& usage)
+QString usageLine(const QString& name, const CliCommand::Entry& entry)
 {
-    return usage.isEmpty() ? QStringLiteral("quarrix-cli [--store FILE] %1").arg(name)
-                           : QStringLiteral("quarrix-cli [--store FILE] %1 %2").arg(name, usage);
+    // A command on the files it is given opens no store.
+    const QString program = entry.store == CliStore::Open ? QStringLiteral("quarrix-cli [--store FILE] ")
+                                                          : QStringLiteral("quarrix-cli ");
+    return program + (entry.usage.isEmpty() ? name : name + QLatin1Char(' ') + entry.usage);
 }
 
 }
@@ -76,7 +80,7 @@ QString command(const QString& name)
     const auto found = commands.find(name);
     if (found == commands.end())
         return {};
-    QString text = QStringLiteral("usage: ") + usageLine(name, found->second.usage);
+    QString text = QStringLiteral("usage: ") + usageLine(name, found->second);
     const auto summary = summaries().find(name);
     if (summary != summaries().end())
         text += QLatin1Char('\n') + QString::fromUtf8(summary->second);

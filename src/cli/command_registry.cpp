@@ -13,14 +13,14 @@ CliCommand::CliCommand(const char* name, const char* usage, CliHandler handler)
 {
 }
 
-CliCommand::CliCommand(const char* name, const char* usage, CliDrawing drawing, CliHandler handler)
+CliCommand::CliCommand(const char* name, const char* usage, CliDrawing drawing, CliHandler handler, CliStore store)
 {
-    registry()[QString::fromLatin1(name)] = { QString::fromLatin1(usage), std::move(handler), drawing };
+    registry()[QString::fromLatin1(name)] = { QString::fromLatin1(usage), std::move(handler), drawing, nullptr, store };
 }
 
-CliCommand::CliCommand(const char* name, const char* usage, CliDrawing drawing, const char* helper)
+CliCommand::CliCommand(const char* name, const char* usage, CliDrawing drawing, const char* helper, CliStore store)
 {
-    registry()[QString::fromLatin1(name)] = { QString::fromLatin1(usage), nullptr, drawing, helper };
+    registry()[QString::fromLatin1(name)] = { QString::fromLatin1(usage), nullptr, drawing, helper, store };
 }
 
 const std::map<QString, CliCommand::Entry>& CliCommand::all()

@@ -28,17 +28,24 @@ using CliHandler = std::function<int(CliContext&)>;
 // platform that a GUI application object loads at start.
 enum class CliDrawing { None, Pages };
 
+// Whether a command works on the store (opened, and created if missing,
+// before it runs) or on files it is given (no store opened).
+enum class CliStore { Open, None };
+
 struct CliCommand {
     struct Entry {
         QString usage;
         CliHandler handler;
         CliDrawing drawing = CliDrawing::None;
         const char* helper = nullptr; // the program that runs a command without a handler
+        CliStore store = CliStore::Open;
     };
     CliCommand(const char* name, const char* usage, CliHandler handler);
-    CliCommand(const char* name, const char* usage, CliDrawing drawing, CliHandler handler);
+    CliCommand(
+        const char* name, const char* usage, CliDrawing drawing, CliHandler handler, CliStore store = CliStore::Open);
     // A command that the named helper program runs.
-    CliCommand(const char* name, const char* usage, CliDrawing drawing, const char* helper);
+    CliCommand(
+        const char* name, const char* usage, CliDrawing drawing, const char* helper, CliStore store = CliStore::Open);
     static const std::map<QString, Entry>& all();
 };
 

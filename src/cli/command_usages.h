@@ -15,5 +15,6 @@ inline constexpr const char* importAttributes = "FILE";
 inline constexpr const char* importControls = "FILE";
 inline constexpr const char* upload = "[--division NAME]";
 inline constexpr const char* testConnection = "";
+inline constexpr const char* diff = "OLD NEW [--division NAME] [--format text|json|docx|pdf] [--output FILE]";
 
 }

@@ -16,3 +16,4 @@ static CliCommand taxonomyCommand("taxonomy-report", CommandUsages::taxonomyRepo
 static CliCommand listingsCommand("listings", CommandUsages::listingsUsage, CliDrawing::Pages, full);
 static CliCommand uploadCommand("upload", CommandUsages::upload, CliDrawing::None, full);
 static CliCommand testCommand("test-connection", CommandUsages::testConnection, CliDrawing::None, full);
+static CliCommand diffCommand("diff", CommandUsages::diff, CliDrawing::Pages, full, CliStore::None);

@@ -96,15 +96,17 @@ int main(int argc, char* argv[])
         return handOver(found->second.helper, given);
 #endif
     Assessment assessment;
-    QString error;
-    const bool creating = !QFileInfo::exists(storePath);
-    if (!assessment.open(storePath, true, &error)) {
-        cliErr(error);
-        return 1;
+    if (found->second.store == CliStore::Open) {
+        QString error;
+        const bool creating = !QFileInfo::exists(storePath);
+        if (!assessment.open(storePath, true, &error)) {
+            cliErr(error);
+            return 1;
+        }
+        // A new store autoloads the starter sets shipped beside the program, as in the window.
+        if (creating)
+            StarterSets::applyAutoloadDefaults(assessment);
     }
-    // A new store autoloads the starter sets shipped beside the program, as in the window.
-    if (creating)
-        StarterSets::applyAutoloadDefaults(assessment);
     CliContext context { assessment, args, storePath };
     try {
         return found->second.handler(context);
