@@ -142,7 +142,8 @@ void MainWindow::buildMenu()
     m_storeCommands = { add(file, QStringLiteral("New Database"), "NewDatabase1", [this] { newDatabase(); }),
         add(file, QStringLiteral("Load from Archive"), "LoadfromArchive1", [this] { loadFromArchive(); }),
         add(file, QStringLiteral("Save to Archive"), "SavetoArchive1", [this] { saveToArchive(); }),
-        add(file, QStringLiteral("Clear Database"), "ClearDatabase1", [this] { clearDatabase(); }) };
+        add(file, QStringLiteral("Clear Database"), "ClearDatabase1", [this] { clearDatabase(); }),
+        add(file, QStringLiteral("Compare with Archive..."), "CompareWithArchive1", [this] { compareWithArchive(); }) };
     file->addSeparator();
     add(file, QStringLiteral("Open Store..."), "OpenStore1", [this] { chooseStoreToOpen(); });
     add(file, QStringLiteral("New Store..."), "NewStore1", [this] { chooseNewStore(); });

@@ -30,6 +30,8 @@ class SettingsTab;
 class PictureWindow;
 class AboutWindow;
 class TraceWindow;
+class CompareWindow;
+class Table;
 
 // The main window: owns the assessment, the eleven tabs, the menu, the status
 // line, the division filter box and the dialog interface. It is the only
@@ -87,6 +89,12 @@ public:
     void chooseStoreToOpen();
     void chooseNewStore();
 
+    // File > Compare with Archive...: compares an archive the analyst chooses
+    // (the earlier assessment) with the open one, for the division filter in
+    // force, and shows the changes in a window of their own.
+    void compareWithArchive();
+    CompareWindow* compareWindow() const;
+
     // Menu commands.
     void newDatabase();
     void loadFromArchive();
@@ -132,6 +140,10 @@ private:
     bool offerArchiveFirst();
     bool confirmClearing(); // before Clear and New: false when the analyst stopped them
 
+    void showRecordIn(TabPage* page, Table& table, const char* field, const QString& value, const QString& what);
+    void saveChangeReport();
+    QString askArchiveToOpen(const QString& title); // empty when cancelled
+
     std::unique_ptr<Assessment> m_assessment = std::make_unique<Assessment>();
     std::unique_ptr<Dialogs> m_dialogs;
     QString m_storePath;
@@ -161,4 +173,5 @@ private:
     PictureWindow* m_taxonomy = nullptr;
     AboutWindow* m_about = nullptr;
     QPointer<QWidget> m_traceWindow; // a TraceWindow
+    QPointer<QWidget> m_compareWindow; // a CompareWindow
 };

@@ -49,6 +49,16 @@ bool MainWindow::saveToArchive()
     return true;
 }
 
+QString MainWindow::askArchiveToOpen(const QString& title)
+{
+    Dialogs::FileRequest request;
+    request.title = title;
+    request.filter = QStringLiteral("Text files *.txt (*.txt *.TXT)");
+    request.defaultSuffix = QStringLiteral("txt");
+    request.kind = Dialogs::FileKind::Archive;
+    return dialogs().openFile(request);
+}
+
 // The file is chosen and read through first: Cancel, a file that cannot be
 // read or one that is not an archive leave the store as it was. Only then is
 // work not in an archive offered for saving (Cancel there, or in the save
@@ -58,12 +68,7 @@ void MainWindow::loadFromArchive()
 {
     if (!offerPendingEdits())
         return;
-    Dialogs::FileRequest request;
-    request.title = QStringLiteral("Load from Archive");
-    request.filter = QStringLiteral("Text files *.txt (*.txt *.TXT)");
-    request.defaultSuffix = QStringLiteral("txt");
-    request.kind = Dialogs::FileKind::Archive;
-    const QString path = dialogs().openFile(request);
+    const QString path = askArchiveToOpen(QStringLiteral("Load from Archive"));
     if (path.isEmpty())
         return;
 

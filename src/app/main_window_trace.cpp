@@ -7,21 +7,16 @@
 
 #include <QTabWidget>
 
-namespace {
-
 // Shows the tab and makes the record whose field holds the value current
 // there; says so when the tab's list does not hold it. When the page shown
 // keeps its edits (a save failed), nothing moves.
-void selectIn(
-    MainWindow& window, TabPage* page, Table& table, const char* field, const QString& value, const QString& what)
+void MainWindow::showRecordIn(TabPage* page, Table& table, const char* field, const QString& value, const QString& what)
 {
-    window.pageControl()->setCurrentWidget(page);
-    if (!window.isPageShown(page))
+    pageControl()->setCurrentWidget(page);
+    if (!isPageShown(page))
         return;
     if (!table.locate(QString::fromLatin1(field), { value }))
-        window.dialogs().notice(QStringLiteral("%1 %2 is not in the list shown").arg(what, value));
-}
-
+        dialogs().notice(QStringLiteral("%1 %2 is not in the list shown").arg(what, value));
 }
 
 TraceWindow* MainWindow::traceWindow() const
@@ -37,13 +32,13 @@ void MainWindow::openTraceWindow()
     m_traceWindow = trace;
     trace->setAttribute(Qt::WA_DeleteOnClose);
     connect(trace, &TraceWindow::requirementChosen, this, [this](const QString& id) {
-        runCommand([&] { selectIn(*this, m_requirements, m_assessment->requirements(), "RSeq", id, "Requirement"); });
+        runCommand([&] { showRecordIn(m_requirements, m_assessment->requirements(), "RSeq", id, "Requirement"); });
     });
     connect(trace, &TraceWindow::driverChosen, this, [this](const QString& id) {
-        runCommand([&] { selectIn(*this, m_drivers, m_assessment->drivers(), "CSeq", id, "Driver"); });
+        runCommand([&] { showRecordIn(m_drivers, m_assessment->drivers(), "CSeq", id, "Driver"); });
     });
     connect(trace, &TraceWindow::controlChosen, this, [this](const QString& id) {
-        runCommand([&] { selectIn(*this, m_controlsDatabase, m_assessment->controls(), "Id", id, "Control"); });
+        runCommand([&] { showRecordIn(m_controlsDatabase, m_assessment->controls(), "Id", id, "Control"); });
     });
     trace->show();
     trace->raise();
