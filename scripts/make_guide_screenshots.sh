@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Retakes the user guide's pictures (docs/guide/*.png): builds a small example
 # assessment with quarrix-cli and the starter sets in a temporary folder, lets
-# `quarrix --screenshots` draw every tab and the trace window over it, and
+# `quarrix --screenshots` draw every tab and the trace window over it (and
+# `quarrix --compare-screenshot` the comparison with a quarter later), and
 # shrinks the pictures (ImageMagick's convert, when installed).
 #   bash scripts/make_guide_screenshots.sh [BUILD_FOLDER]   (default build/test)
 set -euo pipefail
@@ -23,8 +24,9 @@ cd "$work"
 # The example assessment is added to that archive and loaded back: the project,
 # requirements, drivers, their profiles, the objectives and controls of the
 # security attributes in use (two of which are left without controls, so the
-# trace shows gaps) and two applications.
-python3 - catalogues.txt example.txt <<'EOF'
+# trace shows gaps) and two applications. A second archive holds the same
+# assessment a quarter later, for the picture of the comparison.
+python3 - catalogues.txt example.txt quarter.txt <<'EOF'
 import sys
 
 ENC = "cp1252"
@@ -86,37 +88,6 @@ security = {
     "Classified": ("", [], ["01.01.01: Written security policy"]),
 }
 
-out = []
-i = 0
-while i < len(lines):
-    line = lines[i]
-    tag = line[1:-1]
-    if line.startswith("<") and tag in project:
-        # a project block: the opening tag, its value lines, the closing tag
-        end = lines.index("</" + tag + ">", i)
-        out += [line] + project[tag].split("\r\n") + [lines[end]]
-        i = end + 1
-        continue
-    if line == "<AttributeRecord>" and lines[i + 2] in security:
-        end = lines.index("</AttributeRecord>", i)
-        record = lines[i:end + 1]
-        first_end = record.index("[end]")
-        profile, objectives, controls = security[lines[i + 2]]
-        out += record[:first_end + 1] + profile.split("\r\n") + ["[end]"]
-        out += listing(*objectives).split("\r\n") + ["[end]"] + listing(*controls).split("\r\n")
-        out += ["</AttributeRecord>"]
-        i = end + 1
-        continue
-    if line == "</Analysis>":
-        for r in requirements:
-            out += ["<RequirementRecord>", *r[:5], *r[5].split("\r\n"), "</RequirementRecord>"]
-        for d in drivers:
-            lines_of = listing(*(f"{r}: {text[r]}" for r in d[5]))
-            out += ["<DriverRecord>", *d[:5], *lines_of.split("\r\n"), "</DriverRecord>"]
-        for cseq, attribute, priority in profiles:
-            out += ["<DriverAttributeRecord>", cseq, attribute, str(priority), "</DriverAttributeRecord>"]
-    out.append(line)
-    i += 1
 applications = [
     ("TrackNet", "Customer portal", "Shipping IT", "Shipping", "Consignment tracking for customers on the web.",
      ["Redundant", "Audited", "Backed Up"],
@@ -125,18 +96,88 @@ applications = [
      ["Validated", "Tamper Evident"],
      ("Validated", "Low", "High", "One clerk could approve a payment alone.")),
 ]
-tail = out.index("</Analysis>")
-for name, domain, owner, division, description, attributes, (attribute, likelihood, impact, risk) in applications:
-    out[tail:tail] = ["<ApplicationRecord>", name, domain, owner, division, description, "[end]",
-                      *listing(*attributes).split("\r\n"), "</ApplicationRecord>",
-                      "<ApplicationRiskRecord>", attribute, likelihood, impact, risk, "</ApplicationRiskRecord>"]
+
+
+def write(path):
+    out = []
+    i = 0
+    while i < len(lines):
+        line = lines[i]
+        tag = line[1:-1]
+        if line.startswith("<") and tag in project:
+            # a project block: the opening tag, its value lines, the closing tag
+            end = lines.index("</" + tag + ">", i)
+            out += [line] + project[tag].split("\r\n") + [lines[end]]
+            i = end + 1
+            continue
+        if line == "<ControlRecord>" and lines[i + 1] in control_titles:
+            title = lines.index("[end]", i) + 1
+            out += lines[i:title] + [control_titles[lines[i + 1]]]
+            i = title + 1
+            continue
+        if line == "<AttributeRecord>" and lines[i + 2] in security:
+            end = lines.index("</AttributeRecord>", i)
+            record = lines[i:end + 1]
+            first_end = record.index("[end]")
+            profile, objectives, controls = security[lines[i + 2]]
+            out += record[:first_end + 1] + profile.split("\r\n") + ["[end]"]
+            out += listing(*objectives).split("\r\n") + ["[end]"] + listing(*controls).split("\r\n")
+            out += ["</AttributeRecord>"]
+            i = end + 1
+            continue
+        if line == "</Analysis>":
+            for r in requirements:
+                out += ["<RequirementRecord>", *r[:5], *r[5].split("\r\n"), "</RequirementRecord>"]
+            for d in drivers:
+                lines_of = listing(*(f"{r}: {text[r]}" for r in d[5]))
+                out += ["<DriverRecord>", *d[:5], *lines_of.split("\r\n"), "</DriverRecord>"]
+            for cseq, attribute, priority in profiles:
+                out += ["<DriverAttributeRecord>", cseq, attribute, str(priority), "</DriverAttributeRecord>"]
+        out.append(line)
+        i += 1
     tail = out.index("</Analysis>")
-open(sys.argv[2], "wb").write("\r\n".join(out).encode(ENC))
+    for name, domain, owner, division, description, attributes, (attribute, likelihood, impact, risk) in applications:
+        out[tail:tail] = ["<ApplicationRecord>", name, domain, owner, division, description, "[end]",
+                          *listing(*attributes).split("\r\n"), "</ApplicationRecord>",
+                          "<ApplicationRiskRecord>", attribute, likelihood, impact, risk, "</ApplicationRiskRecord>"]
+        tail = out.index("</Analysis>")
+    open(path, "wb").write("\r\n".join(out).encode(ENC))
+
+
+control_titles = {}
+write(sys.argv[2])
+
+# A quarter later: a requirement reworded, one renumbered, one added and
+# traced; a driver's priority changed and another profiled further; the
+# controls of a security attribute that had none; a risk lowered by a second
+# data centre; a new application; a control retitled in the catalogue.
+project["Description"] = project["Description"].replace("ahead of the", "after the launch of the")
+requirements[4] = requirements[4][:1] + ("Quarter-end figures are ready within three working days.",) + requirements[4][2:]
+requirements[5] = ("BR2.06",) + requirements[5][1:]
+requirements.append(("BR1.07", "Customers are told of delays by text message.", "Shipping", "High",
+                     "Customer Service", "Customer survey, June"))
+text = {r[0]: r[1] for r in requirements}
+drivers[0] = drivers[0][:5] + (drivers[0][5] + ["BR1.07"],)
+profiles[5] = ("BD1.02", "Cost Controlled", 2)
+profiles.append(("BD1.03", "Trusted", 3))
+security["Tested"] = ("Measured by the yearly continuity exercise. Success: the plan works as written.",
+                      ["05.02: Continuity"], ["05.02.02: Plan exercises"])
+applications[0] = applications[0][:6] + (("Redundant", "Low", "High",
+                  "A second data centre opened in June: a fire now stops tracking for hours, not days."),)
+applications.append(("RouteMate", "Driver app", "Fleet office", "Shipping",
+                     "Routes and delivery notes on the drivers' phones.", ["Redundant", "Audited"],
+                     ("Audited", "Medium", "Medium", "Lost phones may show the day's deliveries.")))
+control_titles = {"04.04.02": "Clock synchronisation"}
+write(sys.argv[3])
 EOF
 "$cli" load-archive example.txt >/dev/null
 "$cli" derive >/dev/null
 
 QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$program" --screenshots "$work/shots"
+# The comparison window, in a folder of its own: the quarter's store against the example's archive.
+mkdir "$work/quarter"
+(cd "$work/quarter" && "$cli" load-archive ../quarter.txt >/dev/null \
+  && QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$program" --compare-screenshot ../example.txt "$work/shots/compare-window.png")
 mkdir -p "$out"
 rm -f "$out"/*.png
 for shot in "$work"/shots/*.png; do

@@ -93,6 +93,8 @@ public:
     // (the earlier assessment) with the open one, for the division filter in
     // force, and shows the changes in a window of their own.
     void compareWithArchive();
+    // The same with the archive given, pending edits already settled.
+    void openComparison(const QString& archivePath);
     CompareWindow* compareWindow() const;
 
     // Menu commands.

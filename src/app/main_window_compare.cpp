@@ -31,14 +31,17 @@ void MainWindow::compareWithArchive()
     if (!offerPendingEdits())
         return;
     const QString path = askArchiveToOpen(QStringLiteral("Compare with Archive"));
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        openComparison(path);
+}
 
+void MainWindow::openComparison(const QString& archivePath)
+{
     ChangeReport report;
     {
         WaitCursor wait(dialogs());
         const QString division = divisionFilterText();
-        const AssessmentFacts earlier = ComparedAssessment::read(path, division);
+        const AssessmentFacts earlier = ComparedAssessment::read(archivePath, division);
         const AssessmentFacts open = ComparedAssessment::read(m_assessment->store().path(), division);
         report = AssessmentComparison::compare(earlier, open);
     }
@@ -77,7 +80,7 @@ void MainWindow::compareWithArchive()
     window->show();
     window->raise();
     window->activateWindow();
-    setStatus(QStringLiteral("Compared with %1").arg(QFileInfo(path).fileName()));
+    setStatus(QStringLiteral("Compared with %1").arg(QFileInfo(archivePath).fileName()));
 }
 
 void MainWindow::saveChangeReport()

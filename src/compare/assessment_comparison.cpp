@@ -259,16 +259,17 @@ void compareProfiles(const AssessmentFacts& before, const AssessmentFacts& after
 
 void compareAssignments(const AssessmentFacts& before, const AssessmentFacts& after, KindChanges& out)
 {
-    using Assigned = std::tuple<QString, bool, QString>; // attribute, objective, id
+    // An attribute's objectives come before its controls.
+    using Assigned = std::tuple<QString, int, QString>; // attribute, 0 objective or 1 control, id
     auto assigned = [](const AssessmentFacts& facts) {
         std::vector<Assigned> all;
         for (const AssessmentFacts::Assignment& a : facts.assignments)
-            all.emplace_back(a.attribute, a.objective, a.id);
+            all.emplace_back(a.attribute, a.objective ? 0 : 1, a.id);
         return sortedDistinct(std::move(all));
     };
     setDifference(assigned(before), assigned(after), out, [](const Assigned& a) {
         return parts({ { QStringLiteral("security_attribute"), std::get<0>(a) },
-            { std::get<1>(a) ? QStringLiteral("objective") : QStringLiteral("control"), std::get<2>(a) } });
+            { std::get<1>(a) == 0 ? QStringLiteral("objective") : QStringLiteral("control"), std::get<2>(a) } });
     });
 }
 

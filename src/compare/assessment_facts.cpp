@@ -103,8 +103,15 @@ void readRecords(Store& store, AssessmentFacts& facts)
     const bool all = division == QLatin1String("All");
     store.cached(QStringLiteral("SELECT CSeq, Attribute, Priority FROM DrAtt ORDER BY rowid"))
         .eachRow([&](SqlStatement& s) {
-            if (all || driversInView.contains(s.text(0)))
-                facts.profiles.push_back({ s.text(0), s.text(1), s.column(2) });
+            if (!all && !driversInView.contains(s.text(0)))
+                return;
+            // A priority reads as a number whichever way the store holds it.
+            QVariant priority = s.column(2);
+            bool number = false;
+            const qlonglong value = priority.toLongLong(&number);
+            if (number)
+                priority = value;
+            facts.profiles.push_back({ s.text(0), s.text(1), priority });
         });
 
     // Applications by name, a repeated name numbered in stored order; risk

@@ -1,6 +1,7 @@
 #include "analysis/trace_window.h"
 #include "app/help_sections.h"
 #include "app/main_window.h"
+#include "compare/compare_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,6 +32,17 @@ static int saveScreenshots(MainWindow& window, const QString& folder)
     return trace->grab().save(QDir(folder).filePath(QStringLiteral("trace-window.png"))) ? 0 : 1;
 }
 
+// Saves a picture of the window comparing the store with the archive: its
+// summary of what changed.
+static int saveComparisonShot(MainWindow& window, const QString& archive, const QString& picture)
+{
+    if (!window.runCommand([&] { window.openComparison(archive); }) || !window.compareWindow())
+        return 1;
+    CompareWindow* compare = window.compareWindow();
+    QApplication::processEvents();
+    return compare->grab().save(picture) ? 0 : 1;
+}
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -45,5 +57,9 @@ int main(int argc, char* argv[])
     const int shots = int(args.indexOf(QStringLiteral("--screenshots")));
     if (shots > 0 && shots + 1 < args.size())
         return saveScreenshots(window, args.at(shots + 1));
+    // --compare-screenshot ARCHIVE PICTURE: the comparison window's picture.
+    const int compared = int(args.indexOf(QStringLiteral("--compare-screenshot")));
+    if (compared > 0 && compared + 2 < args.size())
+        return saveComparisonShot(window, args.at(compared + 1), args.at(compared + 2));
     return app.exec();
 }
