@@ -77,7 +77,7 @@ ChangeItem itemFor(const RecordKind& kind, const FactRecord& record)
 {
     ChangeItem item = kind.itemOf ? kind.itemOf(record.key) : ChangeItem::named(record.key);
     if (kind.labelField >= 0)
-        item.label = record.values.value(kind.labelField);
+        item.label = record.values.value(kind.labelField).section(QLatin1Char('\n'), 0, 0);
     return item;
 }
 
@@ -454,7 +454,8 @@ ChangeReport compare(const AssessmentFacts& before, const AssessmentFacts& after
     compareAssignments(before, after, report[ChangeKind::Controls]);
     compareTrace(before, after, requirementRenames, driverRenames, report[ChangeKind::Trace]);
 
-    compareRecords(before.applications, after.applications, { kApplicationFields }, report[ChangeKind::Applications]);
+    compareRecords(
+        before.applications, after.applications, { kApplicationFields, nullptr, 3 }, report[ChangeKind::Applications]);
     const RecordKind risks { kRiskFields, nullptr, -1, [](const QString& key) {
                                 const qsizetype cut = key.indexOf(QLatin1Char('\n'));
                                 return parts({ { QStringLiteral("application"), key.left(cut) },

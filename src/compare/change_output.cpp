@@ -96,6 +96,25 @@ QString countText(const CountChange& c)
 
 }
 
+QString fieldTitle(const QString& field)
+{
+    static const std::pair<const char*, const char*> titles[] = {
+        { "AssID", "Assessment Id" },
+        { "Assessment", "Title" },
+        { "XId", "Alt Id" },
+        { "section_title", "Section title" },
+        { "subsection_title", "Objective title" },
+        { "subsection", "Objective" },
+        { "control_title", "Control title" },
+        { "control", "Control" },
+        { "Grx", "Group number" },
+    };
+    for (const auto& [name, title] : titles)
+        if (field == QLatin1String(name))
+            return QString::fromLatin1(title);
+    return field;
+}
+
 QString valueText(const QVariant& value)
 {
     if (value.typeId() == QMetaType::QStringList) {
@@ -227,7 +246,7 @@ QString text(const ChangeReport& report)
         for (const ChangeItem& item : c.changed) {
             out += QStringLiteral("  ~ ") + indentedLines(itemText(item), 4) + QLatin1Char('\n');
             for (const FieldChange& f : item.fields) {
-                const QString head = QStringLiteral("      %1: ").arg(f.field);
+                const QString head = QStringLiteral("      %1: ").arg(fieldTitle(f.field));
                 out += head + indentedLines(fieldText(f), int(head.size())) + QLatin1Char('\n');
             }
         }

@@ -28,6 +28,8 @@ QString itemText(const ChangeItem& item);
 // A changed field's change: "old -> new", the word-level difference of free
 // text ([- -] removed, {+ +} added), or the items a list gained and lost.
 QString fieldText(const FieldChange& change);
+// A field's name as a reader knows it ("control_title": "Control title").
+QString fieldTitle(const QString& field);
 // A value as shown: "(none)" for nothing, list items joined by ", ".
 QString valueText(const QVariant& value);
 // "12 added, 3 removed, 1 changed", leaving out what is 0; "no change".

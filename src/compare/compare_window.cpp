@@ -167,7 +167,10 @@ void CompareWindow::showSummary()
     };
     gapGroup(QStringLiteral("New gaps"), m_report.newGaps);
     gapGroup(QStringLiteral("Closed gaps"), m_report.closedGaps);
-    m_summary->setColumnWidth(0, 420);
+    m_summary->header()->setStretchLastSection(false);
+    m_summary->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < 4; ++column)
+        m_summary->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     connect(m_summary, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { choose(item); });
 }
 
@@ -210,6 +213,10 @@ void CompareWindow::fillGroup(QTreeWidgetItem* groupItem)
         = group == Group::Added ? c.added : (group == Group::Removed ? c.removed : c.changed);
     for (const ChangeItem& item : items)
         addItem(groupItem, kind, item, group);
+    // The fields of a few changed records show at once.
+    if (group == Group::Changed && items.size() <= 50)
+        for (int i = 0; i < groupItem->childCount(); ++i)
+            groupItem->child(i)->setExpanded(true);
 }
 
 void CompareWindow::addItem(QTreeWidgetItem* parent, ChangeKind kind, const ChangeItem& item, Group group)
@@ -221,7 +228,7 @@ void CompareWindow::addItem(QTreeWidgetItem* parent, ChangeKind kind, const Chan
     setTarget(line, targetOf(kind, item));
     for (const FieldChange& f : item.fields) {
         auto* field = new QTreeWidgetItem(line);
-        QString text = f.field + QStringLiteral(": ") + ChangeOutput::fieldText(f);
+        QString text = ChangeOutput::fieldTitle(f.field) + QStringLiteral(": ") + ChangeOutput::fieldText(f);
         text.replace(QLatin1Char('\n'), QLatin1Char(' '));
         field->setText(0, text);
         field->setToolTip(0, text);

@@ -30,7 +30,7 @@ AssessmentFacts read(const QString& path, const QString& division)
     if (!memory || !assessment.open(std::move(memory), &error))
         throw QuarrixError(error);
     if (!store && !ArchiveReader::load(assessment, path))
-        throw QuarrixError(QStringLiteral("%1: %2").arg(path, ArchiveReader::kNotAnArchive));
+        throw QuarrixError(ArchiveReader::notAnArchive(path));
     AssessmentFacts facts = AssessmentFactsReader::read(assessment, division);
     facts.source.path = path;
     facts.source.archive = !store;

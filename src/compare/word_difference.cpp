@@ -79,6 +79,17 @@ std::vector<WordPiece> between(const QString& before, const QString& after)
     return pieces;
 }
 
+WordSpan wordSpan(const QString& text)
+{
+    qsizetype first = 0;
+    while (first < text.size() && text.at(first).isSpace())
+        ++first;
+    qsizetype end = text.size();
+    while (end > first && text.at(end - 1).isSpace())
+        --end;
+    return { first, end };
+}
+
 QString marked(const std::vector<WordPiece>& pieces)
 {
     QString out;
@@ -87,23 +98,17 @@ QString marked(const std::vector<WordPiece>& pieces)
             out += p.text;
             continue;
         }
-        // The blanks around a changed piece stay outside its marks; blanks
-        // alone are kept as the later text has them.
-        const QString& t = p.text;
-        qsizetype first = 0;
-        while (first < t.size() && t.at(first).isSpace())
-            ++first;
-        qsizetype end = t.size();
-        while (end > first && t.at(end - 1).isSpace())
-            --end;
+        // Blanks alone are kept as the later text has them.
+        const auto [first, end] = wordSpan(p.text);
         if (first == end) {
             if (p.kind == WordPiece::Added)
-                out += t;
+                out += p.text;
             continue;
         }
         const bool removed = p.kind == WordPiece::Removed;
-        out += t.left(first) + (removed ? QStringLiteral("[-") : QStringLiteral("{+")) + t.mid(first, end - first)
-            + (removed ? QStringLiteral("-]") : QStringLiteral("+}")) + t.mid(end);
+        out += p.text.left(first) + (removed ? QStringLiteral("[-") : QStringLiteral("{+"))
+            + p.text.mid(first, end - first) + (removed ? QStringLiteral("-]") : QStringLiteral("+}"))
+            + p.text.mid(end);
     }
     return out;
 }

@@ -18,6 +18,13 @@ namespace WordDifference {
 // word (more than about four million pairs of words after their common start
 // and end) are shown as the middle removed and added whole.
 std::vector<WordPiece> between(const QString& before, const QString& after);
+// Where the words of a piece's text start and end: the blanks around them
+// are left out of a mark or a style (first == end: blanks only).
+struct WordSpan {
+    qsizetype first;
+    qsizetype end;
+};
+WordSpan wordSpan(const QString& text);
 // The pieces as one line of text: removed words in [- -], added in {+ +}.
 QString marked(const std::vector<WordPiece>& pieces);
 }

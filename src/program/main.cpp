@@ -39,6 +39,7 @@ static int saveComparisonShot(MainWindow& window, const QString& archive, const 
     if (!window.runCommand([&] { window.openComparison(archive); }) || !window.compareWindow())
         return 1;
     CompareWindow* compare = window.compareWindow();
+    compare->resize(900, 400); // the example's summary without the empty rows below it
     QApplication::processEvents();
     return compare->grab().save(picture) ? 0 : 1;
 }

@@ -28,10 +28,17 @@ public:
         m_t.setUpPages(QStringLiteral("Meridal Quarrix Change Report\t\t\t\t\t\t"), date);
         titlePage();
         summary();
+        // The sections follow the summary's page one after the other.
         int number = 2;
-        for (ChangeKind kind : ChangeKinds::all())
-            if (hasChanges(m_report[kind]))
-                kindSection(number++, kind);
+        for (ChangeKind kind : ChangeKinds::all()) {
+            if (!hasChanges(m_report[kind]))
+                continue;
+            if (number == 2)
+                m_t.pageBreak();
+            else
+                m_t.emptyParagraph();
+            kindSection(number++, kind);
+        }
         m_t.clearTabStops();
     }
 
@@ -149,7 +156,6 @@ private:
     void kindSection(int number, ChangeKind kind)
     {
         const KindChanges& c = m_report[kind];
-        m_t.pageBreak();
         m_t.heading(QStringLiteral("%1.  %2\r\n\n").arg(number).arg(upperAscii(ChangeKinds::title(kind))));
         m_t.text(ChangeOutput::countsText(c) + QStringLiteral(".\r\n\n"));
         if (!c.counts.empty()) {
@@ -203,7 +209,7 @@ private:
     void fieldChange(const FieldChange& f)
     {
         m_t.underline(true);
-        m_t.text(f.field + QLatin1Char(':'));
+        m_t.text(ChangeOutput::fieldTitle(f.field) + QLatin1Char(':'));
         m_t.underline(false);
         m_t.text(QStringLiteral(" "));
         const QString before = f.before.toString();
@@ -212,21 +218,40 @@ private:
             m_t.text(ChangeOutput::fieldText(f) + kCrLf);
             return;
         }
+        // The blanks around a changed piece keep the plain style; words added
+        // right after words removed stand a blank apart from them.
+        bool afterRemoved = false;
         for (const WordPiece& piece : WordDifference::between(before, after)) {
+            const auto [first, end] = WordDifference::wordSpan(piece.text);
+            if (piece.kind == WordPiece::Kept || first == end) {
+                if (piece.kind != WordPiece::Removed)
+                    typeText(piece.text);
+                afterRemoved = false;
+                continue;
+            }
+            if (piece.kind == WordPiece::Added && afterRemoved && first == 0)
+                m_t.text(QStringLiteral(" "));
+            typeText(piece.text.left(first));
             if (piece.kind == WordPiece::Removed) {
                 m_t.color(kRed);
                 m_t.doc().setItalic(true);
-            } else if (piece.kind == WordPiece::Added) {
+            } else {
                 addedStyle(true);
             }
-            // Line breaks inside a text stay line breaks of the paragraph.
-            QString text = piece.text;
-            text.replace(QLatin1Char('\n'), kCrLf);
-            m_t.text(text);
+            typeText(piece.text.mid(first, end - first));
             m_t.plainStyle();
             m_t.underline(false);
+            typeText(piece.text.mid(end));
+            afterRemoved = piece.kind == WordPiece::Removed && end == piece.text.size();
         }
         m_t.text(kCrLf);
+    }
+
+    // Line breaks inside a text stay line breaks of the paragraph.
+    void typeText(QString text)
+    {
+        text.replace(QLatin1Char('\n'), kCrLf);
+        m_t.text(text);
     }
 
     const ChangeReport& m_report;

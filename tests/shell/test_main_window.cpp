@@ -36,9 +36,9 @@ TEST_F(MainWindowTest, ShowsCaptionTabsMenuAndTheDivisionFilter)
                 menu << top->text().remove('&') + ">" + item->text();
     EXPECT_EQ(menu,
         (QStringList { "File>New Database", "File>Load from Archive", "File>Save to Archive", "File>Clear Database",
-            "File>Open Store...", "File>New Store...", "File>Exit", "References>Architecture Matrix",
-            "References>Service Management Matrix", "References>Attribute Taxonomy", "Help>Quarrix Help",
-            "Help>About Quarrix" }));
+            "File>Compare with Archive...", "File>Open Store...", "File>New Store...", "File>Exit",
+            "References>Architecture Matrix", "References>Service Management Matrix", "References>Attribute Taxonomy",
+            "Help>Quarrix Help", "Help>About Quarrix" }));
     auto* division = find<QComboBox>("cbDivision0");
     ASSERT_TRUE(division);
     EXPECT_EQ(division->count(), 2);
