@@ -69,7 +69,7 @@ struct AssessmentFacts {
 
 namespace AssessmentFactsReader {
 // Reads the facts of an assessment opened for the comparison alone: it sets
-// the division filter and derives the attributes in use in that assessment.
+// the division filter on its requirements and drivers; nothing is written.
 AssessmentFacts read(Assessment& assessment, const QString& division);
 // Free text as compared: CR LF and lone CR read as "\n", trailing line breaks dropped.
 QString comparedText(const QString& text);

@@ -1,7 +1,7 @@
 #include "compare/change_output.h"
 
-#include "compare/ordered_json.h"
 #include "compare/word_difference.h"
+#include "files/json_writer.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -17,37 +17,72 @@ QString partName(const QString& name)
     return shown;
 }
 
-void writeItem(OrderedJson& json, const ChangeItem& item, bool changed)
+void key(JsonWriter& json, const QString& name)
+{
+    const QByteArray latin1 = name.toLatin1(); // our own names, plain ASCII
+    json.key(std::string_view(latin1.constData(), size_t(latin1.size())));
+}
+
+// A text, a whole number, a list of texts (an array), or null.
+void writeValue(JsonWriter& json, const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::QStringList:
+        json.beginArray();
+        for (const QString& item : v.toStringList())
+            json.string(item);
+        json.endArray();
+        return;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        json.number(v.toLongLong());
+        return;
+    default:
+        if (!v.isValid())
+            json.null();
+        else
+            json.string(v.toString());
+    }
+}
+
+void writeOldAndNew(JsonWriter& json, const QVariant& before, const QVariant& after)
+{
+    key(json, QStringLiteral("old"));
+    writeValue(json, before);
+    key(json, QStringLiteral("new"));
+    writeValue(json, after);
+}
+
+void writeItem(JsonWriter& json, const ChangeItem& item, bool changed)
 {
     if (item.singleKey() && !changed) {
-        json.value(item.key.front().second);
+        writeValue(json, item.key.front().second);
         return;
     }
     json.beginObject();
     if (item.singleKey()) {
-        json.key(QStringLiteral("key"));
-        json.value(item.key.front().second);
+        key(json, QStringLiteral("key"));
+        writeValue(json, item.key.front().second);
     } else {
         for (const auto& [name, value] : item.key) {
-            json.key(name);
-            json.value(value);
+            key(json, name);
+            writeValue(json, value);
         }
     }
     if (!item.oldKey.isEmpty()) {
-        json.key(QStringLiteral("old_key"));
-        json.value(item.oldKey);
+        key(json, QStringLiteral("old_key"));
+        writeValue(json, item.oldKey);
     }
     if (changed && (item.singleKey() || !item.fields.empty())) {
-        json.key(QStringLiteral("fields"));
+        key(json, QStringLiteral("fields"));
         json.beginArray();
         for (const FieldChange& f : item.fields) {
             json.beginObject();
-            json.key(QStringLiteral("field"));
-            json.value(f.field);
-            json.key(QStringLiteral("old"));
-            json.value(f.before);
-            json.key(QStringLiteral("new"));
-            json.value(f.after);
+            key(json, QStringLiteral("field"));
+            writeValue(json, f.field);
+            writeOldAndNew(json, f.before, f.after);
             json.endObject();
         }
         json.endArray();
@@ -55,25 +90,25 @@ void writeItem(OrderedJson& json, const ChangeItem& item, bool changed)
     json.endObject();
 }
 
-void writeItems(OrderedJson& json, const char* name, const std::vector<ChangeItem>& items, bool changed)
+void writeItems(JsonWriter& json, const char* name, const std::vector<ChangeItem>& items, bool changed)
 {
-    json.key(QString::fromLatin1(name));
+    key(json, QString::fromLatin1(name));
     json.beginArray();
     for (const ChangeItem& item : items)
         writeItem(json, item, changed);
     json.endArray();
 }
 
-void writeGaps(OrderedJson& json, const char* name, const std::vector<GapChange>& gaps)
+void writeGaps(JsonWriter& json, const char* name, const std::vector<GapChange>& gaps)
 {
-    json.key(QString::fromLatin1(name));
+    key(json, QString::fromLatin1(name));
     json.beginArray();
     for (const GapChange& g : gaps) {
         json.beginObject();
-        json.key(QStringLiteral("gap"));
-        json.value(g.gap);
-        json.key(QStringLiteral("name"));
-        json.value(g.name);
+        key(json, QStringLiteral("gap"));
+        writeValue(json, g.gap);
+        key(json, QStringLiteral("name"));
+        writeValue(json, g.name);
         json.endObject();
     }
     json.endArray();
@@ -263,38 +298,35 @@ QString text(const ChangeReport& report)
 
 QByteArray json(const ChangeReport& report)
 {
-    OrderedJson json;
+    JsonWriter json;
     json.beginObject();
     for (ChangeKind kind : ChangeKinds::all()) {
         const KindChanges& c = report[kind];
-        json.key(ChangeKinds::key(kind));
+        key(json, ChangeKinds::key(kind));
         json.beginObject();
         writeItems(json, "added", c.added, false);
         writeItems(json, "removed", c.removed, false);
         writeItems(json, "changed", c.changed, true);
         if (!c.counts.empty()) {
-            json.key(QStringLiteral("counts"));
+            key(json, QStringLiteral("counts"));
             json.beginObject();
             for (const CountChange& count : c.counts) {
-                json.key(count.name);
+                key(json, count.name);
                 json.beginObject();
-                json.key(QStringLiteral("old"));
-                json.value(count.before);
-                json.key(QStringLiteral("new"));
-                json.value(count.after);
+                writeOldAndNew(json, count.before, count.after);
                 json.endObject();
             }
             json.endObject();
         }
         json.endObject();
     }
-    json.key(QStringLiteral("gaps"));
+    key(json, QStringLiteral("gaps"));
     json.beginObject();
     writeGaps(json, "new", report.newGaps);
     writeGaps(json, "closed", report.closedGaps);
     json.endObject();
     json.endObject();
-    return json.finish();
+    return json.take();
 }
 
 }

@@ -6,7 +6,6 @@
 #include "analysis/trace_output.h"
 #include "store/assessment.h"
 
-#include <QSet>
 #include <algorithm>
 
 namespace TraceFacts {
@@ -15,16 +14,15 @@ void read(Assessment& assessment, const QString& division, AssessmentFacts& fact
 {
     applyDivisionFilter(assessment.requirements(), division);
     applyDivisionFilter(assessment.drivers(), division);
-    deriveAttributesInUse(assessment, division);
+    // Worked out in memory: nothing is written, not even into this copy.
+    const QSet<QString> needed = securityAttributesNeeded(assessment, division);
 
-    QSet<QString> inUse;
-    assessment.store()
-        .cached(QStringLiteral("SELECT Attribute FROM Attribute WHERE InUse"))
-        .eachRow([&](SqlStatement& s) { inUse.insert(s.text(0)); });
-    facts.attributesInUse = QStringList(inUse.cbegin(), inUse.cend());
-    std::sort(facts.attributesInUse.begin(), facts.attributesInUse.end());
+    // As the derivation marks them: the needed names the taxonomy holds.
+    for (const FactRecord& attribute : facts.attributes)
+        if (needed.contains(attribute.key))
+            facts.attributesInUse << attribute.key; // in key order
 
-    const TraceChain chain(assessment, division);
+    const TraceChain chain(assessment, division, &needed);
     for (const DriverTrace& driver : chain.drivers()) {
         TracedDriver& traced = facts.trace[driver.cseq];
         traced.requirements = driver.requirements;

@@ -9,10 +9,10 @@ class Assessment;
 // into the facts a comparison reads.
 namespace TraceFacts {
 
-// Sets the division filter on the assessment's requirements and drivers,
-// derives the attributes in use for it (the marks are written into this
-// assessment, so give it one opened for the comparison alone) and reads the
-// attributes in use, the trace by driver and the gaps into facts.
+// Sets the division filter on the assessment's requirements and drivers and
+// reads into facts the attributes in use for the division (worked out in
+// memory, the store only read), the trace by driver and the gaps. Reads
+// facts.attributes, so the taxonomy is read first.
 void read(Assessment& assessment, const QString& division, AssessmentFacts& facts);
 
 }

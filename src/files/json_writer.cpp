@@ -118,6 +118,18 @@ void JsonWriter::boolean(bool value)
     m_out += value ? "true" : "false";
 }
 
+void JsonWriter::number(qint64 value)
+{
+    beforeValue();
+    m_out += QByteArray::number(value);
+}
+
+void JsonWriter::null()
+{
+    beforeValue();
+    m_out += "null";
+}
+
 void JsonWriter::value(Json::Value value, std::initializer_list<std::string_view> without)
 {
     if (!value.exists())

@@ -26,6 +26,8 @@ public:
     void key(std::string_view name);
     void string(const QString& text);
     void boolean(bool value);
+    void number(qint64 value);
+    void null();
     // A member with a text value.
     void member(std::string_view name, const QString& text)
     {

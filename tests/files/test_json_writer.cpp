@@ -53,4 +53,15 @@ TEST(JsonWriter, CopiesParsedValuesAsTheyWereAndLeavesOutNamedMembers)
     EXPECT_EQ(parsedByQt(json), QJsonValue(expected));
 }
 
+TEST(JsonWriter, WholeNumbersAndNull)
+{
+    JsonWriter w(JsonWriter::Layout::Compact);
+    w.beginArray();
+    w.number(-42);
+    w.number(9007199254740993);
+    w.null();
+    w.endArray();
+    EXPECT_EQ(w.take(), "[-42,9007199254740993,null]");
+}
+
 }
