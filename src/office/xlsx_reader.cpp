@@ -375,7 +375,12 @@ void appendCellText(QByteArray& to, const char* s, int len, const TextBudget& bu
 // they hold "_x".
 QByteArrayView cellTextUtf8(const QByteArray& utf8, QByteArray& decoded)
 {
-    if (!utf8.contains("_x"))
+    // Looked for as a byte first: most texts hold no underscore at all.
+    const char* end = utf8.constData() + utf8.size();
+    const char* at = utf8.constData();
+    while ((at = static_cast<const char*>(std::memchr(at, '_', size_t(end - at)))) && (at + 1 == end || at[1] != 'x'))
+        ++at;
+    if (!at)
         return utf8;
     decoded = cellText(utf8).toUtf8();
     return decoded;
