@@ -75,6 +75,8 @@ QTreeWidget* makeTree(const QString& name, const QStringList& headers)
     tree->setHeaderLabels(headers);
     tree->setUniformRowHeights(true);
     tree->header()->setStretchLastSection(true);
+    // A double-click opens a record; only a heading without one folds (see choose).
+    tree->setExpandsOnDoubleClick(false);
     return tree;
 }
 
@@ -241,4 +243,6 @@ void CompareWindow::choose(QTreeWidgetItem* item)
     const QVariant target = item->data(0, kTargetRole);
     if (target.isValid())
         Q_EMIT recordChosen(Target(target.toInt()), item->data(0, kKeyRole).toString());
+    else if (item->childCount() > 0 || item->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator)
+        item->setExpanded(!item->isExpanded());
 }

@@ -7,17 +7,39 @@ namespace WordDifference {
 
 namespace {
 
-// Runs of blanks and runs of the rest, in turn: a word's blanks are a token
-// of their own, so a word removed at the end keeps the blank before it apart.
+// Runs of blanks and words in turn: a word's blanks are a token of their
+// own, so a word removed at the end keeps the blank before it apart. The
+// punctuation at a word's ends stands alone ("people." reads "people" and
+// "."), so a sentence lengthened before its full stop shows only what came;
+// within a word it stays ("10,000", "Quarter-end").
 QStringList tokens(const QString& text)
 {
     QStringList out;
     qsizetype start = 0;
-    for (qsizetype i = 1; i <= text.size(); ++i)
-        if (i == text.size() || text.at(i).isSpace() != text.at(start).isSpace()) {
+    for (qsizetype i = 1; i <= text.size(); ++i) {
+        if (i < text.size() && text.at(i).isSpace() == text.at(start).isSpace())
+            continue;
+        if (text.at(start).isSpace()) {
             out << text.mid(start, i - start);
-            start = i;
+        } else {
+            qsizetype first = start;
+            qsizetype end = i;
+            while (first < end && text.at(first).isPunct())
+                ++first;
+            while (end > first && text.at(end - 1).isPunct())
+                --end;
+            if (first == end) { // punctuation alone, such as "--"
+                out << text.mid(start, i - start);
+            } else {
+                for (qsizetype k = start; k < first; ++k)
+                    out << text.mid(k, 1);
+                out << text.mid(first, end - first);
+                for (qsizetype k = end; k < i; ++k)
+                    out << text.mid(k, 1);
+            }
         }
+        start = i;
+    }
     return out;
 }
 

@@ -316,6 +316,13 @@ TEST(WordDifference, KeepsRemovesAndAddsWholeWords)
         { "one two", "three four", "[-one-]{+three+} [-two-]{+four+}" },
         { "Line one\nline two", "Line one\nline 2", "Line one\nline [-two-]{+2+}" },
         { "same", "same", "same" },
+        // Punctuation at a word's ends stands apart; within a word it stays.
+        { "approved by two people.", "approved by two people above 10,000 EUR.",
+            "approved by two people {+above 10,000 EUR+}." },
+        { "A single centre: a fire", "A second centre opened in June: a fire",
+            "A [-single-]{+second+} centre {+opened in June+}: a fire" },
+        { "(draft) Quarter-end 10,000", "(final) Year-end 12,000",
+            "([-draft-]{+final+}) [-Quarter-end-]{+Year-end+} [-10,000-]{+12,000+}" },
     };
     for (const Case& c : cases)
         EXPECT_EQ(WordDifference::marked(WordDifference::between(c.before, c.after)), QString::fromUtf8(c.marked))
