@@ -74,6 +74,7 @@ QString TypedDocument::defaultFontName()
 
 TypedDocument::TypedDocument() = default;
 TypedDocument::~TypedDocument() = default;
+TypedDocument::Picture::~Picture() = default;
 
 void TypedDocument::setFontName(const QString& name)
 {
@@ -131,17 +132,35 @@ void TypedDocument::addTabStop(double points)
         stops.insert(at, twips);
 }
 
+void TypedDocument::setKeepWithNext(bool on)
+{
+    current().format.keepWithNext = on;
+}
+
+void TypedDocument::passOn(const Paragraph& paragraph)
+{
+    if (paragraph.runs.empty()) {
+        m_heldEmpty.push_back(paragraph);
+        return;
+    }
+    for (const Paragraph& held : m_heldEmpty)
+        writeParagraph(held);
+    m_heldEmpty.clear();
+    writeParagraph(paragraph);
+    m_passedOn = true;
+}
+
 void TypedDocument::endBodyParagraph()
 {
     Paragraph next = nextParagraph(m_current);
-    writeParagraph(m_current);
+    passOn(m_current);
     Progress::step("Writing the report", ++m_paragraphs, 0);
     m_current = std::move(next);
 }
 
 void TypedDocument::typeText(const QString& text)
 {
-    type(m_current, text, m_format, [this](Paragraph&& p) { writeParagraph(p); });
+    type(m_current, text, m_format, [this](Paragraph&& p) { passOn(p); });
 }
 
 void TypedDocument::typeParagraph()
@@ -155,6 +174,17 @@ void TypedDocument::insertPageBreak()
     m_current.runs.push_back({ Run::PageBreak, m_format, {} });
     m_current.markFormat = m_format;
     endBodyParagraph();
+}
+
+void TypedDocument::insertPicture(std::shared_ptr<const Picture> picture)
+{
+    m_current.runs.push_back({ Run::Picture, m_format, {}, std::move(picture) });
+}
+
+void TypedDocument::setProperties(const QString& title, const QString& author)
+{
+    m_title = title;
+    m_author = author;
 }
 
 void TypedDocument::setHeaderText(const QString& text)
@@ -203,10 +233,17 @@ void TypedDocument::setFooterAlignment(int alignment)
         p.format.alignment = alignment;
 }
 
+TypedDocument::Story TypedDocument::firstPageHeader() const
+{
+    return m_firstPageBare ? Story {} : m_header;
+}
+
 TypedDocument::Story TypedDocument::firstPageFooter() const
 {
+    if (m_firstPageBare)
+        return {};
     Story story = m_footer;
-    if (numberedFromSecondPage())
+    if (m_pageNumbers && !m_numberFirstPage)
         for (Paragraph& p : story)
             std::erase_if(p.runs, [](const Run& r) { return r.kind == Run::PageNumber; });
     return story;
@@ -217,7 +254,12 @@ void TypedDocument::finish()
     if (m_finished)
         throw QuarrixError(QStringLiteral("The document was already saved."));
     m_finished = true;
-    // The paragraph being typed is the document's last.
-    writeParagraph(m_current);
+    // The paragraph being typed is the document's last. Empty paragraphs at
+    // the end are dropped, so they cannot spill onto a blank last page; a
+    // document with no text keeps one.
+    if (!m_current.runs.empty())
+        passOn(m_current);
+    else if (!m_passedOn)
+        writeParagraph(m_current);
     writeEnd();
 }

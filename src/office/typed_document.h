@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QSizeF>
 #include <QString>
+#include <memory>
 #include <vector>
+
+class QPainter;
+class QRectF;
 
 // A document typed at one insertion point, as the reports drive a word
 // processor. This class keeps what is being typed; a back-end (the .docx
@@ -16,7 +21,8 @@
 //   applies to what is typed after it is set;
 // - paragraph settings (alignment, indent, tab stops) apply to the current
 //   paragraph and to every paragraph started after it;
-// - consecutive text with the same formatting is kept as one run.
+// - consecutive text with the same formatting is kept as one run;
+// - empty paragraphs at the end of the document are dropped.
 //
 // Page set-up (orientation, header, footer, page numbers) is done before the
 // body is typed: a back-end that lays out pages as it goes takes it as it is
@@ -24,6 +30,10 @@
 //
 // Colours are given as the word processor's colour values: red in the low
 // byte, then green, then blue (16711680 is blue, 0 is black).
+//
+// A picture is drawn by the program: the PDF draws it on the page, the .docx
+// holds it as an image. It floats at the right margin, its top level with
+// the top of the paragraph it is inserted in, and text flows down its left.
 class TypedDocument {
 public:
     enum Alignment { Left = 0, Centre = 1, Right = 2, Justify = 3 };
@@ -42,14 +52,24 @@ public:
         int alignment = Left;
         int indentSteps = 0; // one step is kIndentStep twips
         std::vector<int> tabStops; // left tab stops, twips from the left margin, ascending
+        bool keepWithNext = false; // on the same page as the paragraph after it
         bool operator==(const ParagraphFormat&) const = default;
     };
 
+    class Picture {
+    public:
+        virtual ~Picture();
+        virtual QSizeF size() const = 0; // points
+        virtual QString description() const = 0; // what the picture shows, for readers that cannot see it
+        virtual void draw(QPainter& painter, const QRectF& target) const = 0;
+    };
+
     struct Run {
-        enum Kind { Text, PageBreak, PageNumber };
+        enum Kind { Text, PageBreak, PageNumber, Picture };
         Kind kind = Text;
         CharFormat format;
         QString text; // tabs kept as '\t'
+        std::shared_ptr<const TypedDocument::Picture> picture = {}; // of a Picture run
     };
 
     struct Paragraph {
@@ -83,11 +103,13 @@ public:
     void outdent();
     void clearTabStops();
     void addTabStop(double points);
+    void setKeepWithNext(bool on);
 
     // Typing at the insertion point.
     void typeText(const QString& text);
     void typeParagraph();
     void insertPageBreak(); // what follows starts on a new page
+    void insertPicture(std::shared_ptr<const Picture> picture);
 
     // Page set-up.
     void setLandscape(bool on) { m_landscape = on; }
@@ -101,6 +123,11 @@ public:
     // Footer text placed before the page number.
     void insertBeforeFooter(const QString& text);
     void setFooterAlignment(int alignment);
+    // The first page (a title page) shows neither header nor footer.
+    void setFirstPageBare(bool on) { m_firstPageBare = on; }
+
+    // The document's title and author, as file properties.
+    void setProperties(const QString& title, const QString& author);
 
     // Ends the document and puts the finished file in place of any file of
     // that name. Until then the target is untouched; a document destroyed
@@ -116,8 +143,12 @@ protected:
     // The footer of numbered pages, and of the first page (no number there
     // when numbering starts on the second page).
     const Story& footer() const { return m_footer; }
+    Story firstPageHeader() const;
     Story firstPageFooter() const;
-    bool numberedFromSecondPage() const { return m_pageNumbers && !m_numberFirstPage; }
+    // The first page has a header and footer of its own.
+    bool firstPageDiffers() const { return m_firstPageBare || (m_pageNumbers && !m_numberFirstPage); }
+    const QString& title() const { return m_title; }
+    const QString& author() const { return m_author; }
 
     // A body paragraph that has ended; called once for each, in order.
     virtual void writeParagraph(const Paragraph& paragraph) = 0;
@@ -127,6 +158,9 @@ protected:
 private:
     Paragraph& current() { return m_current; }
     void endBodyParagraph();
+    // Hands an ended paragraph to the back-end; empty ones wait until text
+    // follows them.
+    void passOn(const Paragraph& paragraph);
 
     CharFormat m_format;
     Paragraph m_current;
@@ -136,5 +170,10 @@ private:
     bool m_pageNumbers = false;
     bool m_numberFirstPage = true;
     bool m_landscape = false;
+    bool m_firstPageBare = false;
     bool m_finished = false;
+    std::vector<Paragraph> m_heldEmpty; // empty paragraphs not yet passed on
+    bool m_passedOn = false; // a paragraph with text was passed on
+    QString m_title;
+    QString m_author;
 };

@@ -5,6 +5,10 @@
 #include "office/xml_bytes.h"
 #include "office/zip_stream.h"
 
+#include <QBuffer>
+#include <QDateTime>
+#include <QImage>
+#include <QPainter>
 #include <cmath>
 #include <functional>
 #include <utility>
@@ -20,6 +24,9 @@ const char kR[] = "http://schemas.openxmlformats.org/officeDocument/2006/relatio
 const QString kRelBase = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
 const QString kContentBase = QStringLiteral("application/vnd.openxmlformats-officedocument.wordprocessingml.");
 const char kPackageRelationships[] = "http://schemas.openxmlformats.org/package/2006/relationships";
+const char kDrawing[] = "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing";
+const char kDrawingMain[] = "http://schemas.openxmlformats.org/drawingml/2006/main";
+const char kPicture[] = "http://schemas.openxmlformats.org/drawingml/2006/picture";
 
 const char* alignmentValue(int alignment)
 {
@@ -103,10 +110,14 @@ void writeRunFormat(XmlBytes& x, const CharFormat& f, bool full = false)
 void writeParagraphFormat(XmlBytes& x, const Paragraph& p)
 {
     const bool props = !p.format.tabStops.empty() || p.format.indentSteps > 0
-        || p.format.alignment != TypedDocument::Left || p.runs.empty();
+        || p.format.alignment != TypedDocument::Left || p.runs.empty() || p.format.keepWithNext;
     if (!props)
         return;
     x.element("w:pPr");
+    if (p.format.keepWithNext) {
+        x.element("w:keepNext");
+        x.end("w:keepNext");
+    }
     if (!p.format.tabStops.empty()) {
         x.element("w:tabs");
         for (int pos : p.format.tabStops) {
@@ -154,13 +165,147 @@ struct FormatXml {
     RecentValues<ParagraphKey, QByteArray> paragraphs;
 };
 
+// The images of the document's pictures, as PNG, in the order they come.
+using Images = std::vector<QByteArray>;
+
+constexpr double kPictureDpi = 300;
+constexpr long long kEmuPerPoint = 12700;
+constexpr long long kPictureGap = 9 * kEmuPerPoint; // between a picture and the text beside it
+
+QByteArray pngOf(const TypedDocument::Picture& picture)
+{
+    const QSizeF points = picture.size();
+    QImage image(
+        QSize(int(std::ceil(points.width() * kPictureDpi / 72)), int(std::ceil(points.height() * kPictureDpi / 72))),
+        QImage::Format_ARGB32_Premultiplied);
+    image.setDotsPerMeterX(int(std::lround(kPictureDpi / 0.0254)));
+    image.setDotsPerMeterY(int(std::lround(kPictureDpi / 0.0254)));
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        // Drawn in points, as on a PDF page.
+        painter.scale(kPictureDpi / 72, kPictureDpi / 72);
+        picture.draw(painter, QRectF(QPointF(0, 0), points));
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+QString imageId(size_t number)
+{
+    return QStringLiteral("rIdImage%1").arg(number);
+}
+
+// A picture floating at the right margin, level with its paragraph's top,
+// text wrapping on its left.
+void writePicture(XmlBytes& x, const TypedDocument::Picture& picture, size_t number)
+{
+    const QSizeF points = picture.size();
+    const long long cx = std::llround(points.width() * kEmuPerPoint);
+    const long long cy = std::llround(points.height() * kEmuPerPoint);
+    x.element("w:drawing");
+    x.element("wp:anchor");
+    x.attribute("distT", "0");
+    x.attribute("distB", "0");
+    x.attribute("distL", kPictureGap);
+    x.attribute("distR", "0");
+    x.attribute("simplePos", "0");
+    x.attribute("relativeHeight", "1");
+    x.attribute("behindDoc", "0");
+    x.attribute("locked", "0");
+    x.attribute("layoutInCell", "1");
+    x.attribute("allowOverlap", "0");
+    x.element("wp:simplePos");
+    x.attribute("x", "0");
+    x.attribute("y", "0");
+    x.end("wp:simplePos");
+    x.element("wp:positionH");
+    x.attribute("relativeFrom", "margin");
+    x.element("wp:align");
+    x.text(u"right");
+    x.end("wp:align");
+    x.end("wp:positionH");
+    x.element("wp:positionV");
+    x.attribute("relativeFrom", "paragraph");
+    x.element("wp:posOffset");
+    x.text(u"0");
+    x.end("wp:posOffset");
+    x.end("wp:positionV");
+    x.element("wp:extent");
+    x.attribute("cx", cx);
+    x.attribute("cy", cy);
+    x.end("wp:extent");
+    x.element("wp:effectExtent");
+    for (const char* side : { "l", "t", "r", "b" })
+        x.attribute(side, "0");
+    x.end("wp:effectExtent");
+    x.element("wp:wrapSquare");
+    x.attribute("wrapText", "left");
+    x.end("wp:wrapSquare");
+    x.element("wp:docPr");
+    x.attribute("id", static_cast<long long>(number));
+    x.attribute("name", QStringLiteral("Picture %1").arg(number));
+    x.attribute("descr", picture.description());
+    x.end("wp:docPr");
+    x.element("a:graphic");
+    x.attribute("xmlns:a", kDrawingMain);
+    x.element("a:graphicData");
+    x.attribute("uri", kPicture);
+    x.element("pic:pic");
+    x.attribute("xmlns:pic", kPicture);
+    x.element("pic:nvPicPr");
+    x.element("pic:cNvPr");
+    x.attribute("id", static_cast<long long>(number));
+    x.attribute("name", QStringLiteral("image%1.png").arg(number));
+    x.end("pic:cNvPr");
+    x.element("pic:cNvPicPr");
+    x.end("pic:cNvPicPr");
+    x.end("pic:nvPicPr");
+    x.element("pic:blipFill");
+    x.element("a:blip");
+    x.attribute("r:embed", imageId(number));
+    x.end("a:blip");
+    x.element("a:stretch");
+    x.element("a:fillRect");
+    x.end("a:fillRect");
+    x.end("a:stretch");
+    x.end("pic:blipFill");
+    x.element("pic:spPr");
+    x.element("a:xfrm");
+    x.element("a:off");
+    x.attribute("x", "0");
+    x.attribute("y", "0");
+    x.end("a:off");
+    x.element("a:ext");
+    x.attribute("cx", cx);
+    x.attribute("cy", cy);
+    x.end("a:ext");
+    x.end("a:xfrm");
+    x.element("a:prstGeom");
+    x.attribute("prst", "rect");
+    x.element("a:avLst");
+    x.end("a:avLst");
+    x.end("a:prstGeom");
+    x.end("pic:spPr");
+    x.end("pic:pic");
+    x.end("a:graphicData");
+    x.end("a:graphic");
+    x.end("wp:anchor");
+    x.end("w:drawing");
+}
+
 // Blanks at either end, or two in a row, must be kept as typed.
 bool needsPreserve(QStringView t)
 {
     return t.startsWith(u' ') || t.endsWith(u' ') || t.contains(QLatin1String("  "));
 }
 
-void writeParagraph(XmlBytes& x, const Paragraph& p, FormatXml& formats)
+void writeParagraph(XmlBytes& x, const Paragraph& p, FormatXml& formats, Images* images = nullptr)
 {
     x.element("w:p");
     const ParagraphKey key { p.format, p.runs.empty() ? p.markFormat : CharFormat {}, p.runs.empty() };
@@ -178,6 +323,14 @@ void writeParagraph(XmlBytes& x, const Paragraph& p, FormatXml& formats)
             continue;
         }
         x.element("w:r");
+        if (run.kind == Run::Picture) {
+            if (images && run.picture) {
+                images->push_back(pngOf(*run.picture));
+                writePicture(x, *run.picture, images->size());
+            }
+            x.end("w:r");
+            continue;
+        }
         if (run.kind == Run::PageBreak) {
             x.element("w:br");
             x.attribute("w:type", "page");
@@ -285,6 +438,29 @@ QByteArray settingsXml()
     });
 }
 
+// The package's core properties: the document's title and author.
+QByteArray corePropertiesXml(const QString& title, const QString& author)
+{
+    return xmlPart([&](XmlBytes& x) {
+        x.element("cp:coreProperties");
+        x.attribute("xmlns:cp", "http://schemas.openxmlformats.org/package/2006/metadata/core-properties");
+        x.attribute("xmlns:dc", "http://purl.org/dc/elements/1.1/");
+        x.attribute("xmlns:dcterms", "http://purl.org/dc/terms/");
+        x.attribute("xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance");
+        const std::pair<const char*, QString> values[] = { { "dc:title", title }, { "dc:creator", author } };
+        for (const auto& [name, value] : values) {
+            x.element(name);
+            x.text(value);
+            x.end(name);
+        }
+        x.element("dcterms:created");
+        x.attribute("xsi:type", "dcterms:W3CDTF");
+        x.text(QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
+        x.end("dcterms:created");
+        x.end("cp:coreProperties");
+    });
+}
+
 struct Relationship {
     QString id, type, target;
 };
@@ -295,7 +471,9 @@ QByteArray relationshipsXml(const std::vector<Relationship>& relationships)
         x.element("Relationships");
         x.attribute("xmlns", kPackageRelationships);
         for (const Relationship& r : relationships)
-            emptyElement(x, "Relationship", { { "Id", r.id }, { "Type", kRelBase + r.type }, { "Target", r.target } });
+            emptyElement(x, "Relationship",
+                { { "Id", r.id }, { "Type", r.type.startsWith(QLatin1String("http")) ? r.type : kRelBase + r.type },
+                    { "Target", r.target } });
         x.end("Relationships");
     });
 }
@@ -311,8 +489,12 @@ QByteArray contentTypesXml(const std::vector<std::pair<QString, QString>>& overr
                 { "ContentType", QStringLiteral("application/vnd.openxmlformats-package.relationships+xml") } });
         emptyElement(x, "Default",
             { { "Extension", QStringLiteral("xml") }, { "ContentType", QStringLiteral("application/xml") } });
+        emptyElement(
+            x, "Default", { { "Extension", QStringLiteral("png") }, { "ContentType", QStringLiteral("image/png") } });
         for (const auto& [part, kind] : overrides)
-            emptyElement(x, "Override", { { "PartName", part }, { "ContentType", kContentBase + kind } });
+            emptyElement(x, "Override",
+                { { "PartName", part },
+                    { "ContentType", kind.startsWith(QLatin1String("application/")) ? kind : kContentBase + kind } });
         x.end("Types");
     });
 }
@@ -343,6 +525,7 @@ struct WordDocument::Output {
     QByteArray body;
     XmlBytes xml;
     FormatXml formats;
+    Images images;
 };
 
 WordDocument::WordDocument(const QString& path)
@@ -353,6 +536,7 @@ WordDocument::WordDocument(const QString& path)
     XmlBytes& x = m_out->xml;
     x.declaration();
     wordRoot(x, "w:document");
+    x.attribute("xmlns:wp", kDrawing);
     x.element("w:body");
 }
 
@@ -360,7 +544,7 @@ WordDocument::~WordDocument() = default;
 
 void WordDocument::writeParagraph(const Paragraph& paragraph)
 {
-    ::writeParagraph(m_out->xml, paragraph, m_out->formats);
+    ::writeParagraph(m_out->xml, paragraph, m_out->formats, &m_out->images);
     m_out->handOn(false);
 }
 
@@ -368,7 +552,7 @@ void WordDocument::writeEnd()
 {
     const bool hasHeader = !header().empty();
     const bool hasFooter = !footer().empty();
-    const bool titlePage = numberedFromSecondPage();
+    const bool titlePage = firstPageDiffers();
 
     XmlBytes& x = m_out->xml;
     x.element("w:sectPr");
@@ -425,7 +609,8 @@ void WordDocument::writeEnd()
         const QByteArray xml = storyXml("w:hdr", header());
         addStory(QStringLiteral("header1.xml"), "header", QStringLiteral("rIdHeader1"), xml);
         if (titlePage)
-            addStory(QStringLiteral("header2.xml"), "header", QStringLiteral("rIdHeader2"), xml);
+            addStory(QStringLiteral("header2.xml"), "header", QStringLiteral("rIdHeader2"),
+                storyXml("w:hdr", firstPageHeader()));
     }
     if (hasFooter) {
         addStory(QStringLiteral("footer1.xml"), "footer", QStringLiteral("rIdFooter1"), storyXml("w:ftr", footer()));
@@ -433,12 +618,25 @@ void WordDocument::writeEnd()
             addStory(QStringLiteral("footer2.xml"), "footer", QStringLiteral("rIdFooter2"),
                 storyXml("w:ftr", firstPageFooter()));
     }
+    for (size_t i = 0; i < m_out->images.size(); ++i) {
+        const QString name = QStringLiteral("media/image%1.png").arg(i + 1);
+        relationships.push_back({ imageId(i + 1), QStringLiteral("image"), name });
+        zip.addPart(QStringLiteral("word/") + name, m_out->images[i]);
+    }
     zip.addPart(QStringLiteral("word/styles.xml"), stylesXml());
     zip.addPart(QStringLiteral("word/settings.xml"), settingsXml());
     zip.addPart(QStringLiteral("word/_rels/document.xml.rels"), relationshipsXml(relationships));
-    zip.addPart(QStringLiteral("_rels/.rels"),
-        relationshipsXml(
-            { { QStringLiteral("rId1"), QStringLiteral("officeDocument"), QStringLiteral("word/document.xml") } }));
+    std::vector<Relationship> packageRelationships { { QStringLiteral("rId1"), QStringLiteral("officeDocument"),
+        QStringLiteral("word/document.xml") } };
+    if (!title().isEmpty() || !author().isEmpty()) {
+        packageRelationships.push_back({ QStringLiteral("rId2"),
+            QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties"),
+            QStringLiteral("docProps/core.xml") });
+        overrides.emplace_back(QStringLiteral("/docProps/core.xml"),
+            QStringLiteral("application/vnd.openxmlformats-package.core-properties+xml"));
+        zip.addPart(QStringLiteral("docProps/core.xml"), corePropertiesXml(title(), author()));
+    }
+    zip.addPart(QStringLiteral("_rels/.rels"), relationshipsXml(packageRelationships));
     zip.addPart(QStringLiteral("[Content_Types].xml"), contentTypesXml(overrides));
     zip.finish();
     m_out->file.commit();

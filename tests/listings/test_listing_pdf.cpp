@@ -45,6 +45,10 @@ protected:
                     { "Division", i <= 20 ? QStringLiteral("North") : QStringLiteral("South") },
                     { "Activity", QStringLiteral("Build") }, { "Requirement", QStringLiteral("Line\r\nbreak") } });
         addRow(a.controls(), { { "Id", QStringLiteral("01.01.01") }, { "section_title", QStringLiteral("Org") } });
+        // An activity of the assessment that no requirement has.
+        a.system().edit();
+        a.system().setText(QStringLiteral("Activities"), QStringLiteral("Build\r\nRun\r\n"));
+        a.system().post();
         options.selection.controls = true;
         options.selection.drivers = options.selection.attributes = false;
         pdf = dir.filePath(QStringLiteral("listings.pdf"));

@@ -87,6 +87,8 @@ std::vector<DocxParagraph> parseParagraphs(const QByteArray& xml, QString* error
                     p->indent = x.attributes().value(QStringLiteral("w:left")).toInt();
                 else if (name == u"w:tab")
                     p->tabStops.push_back(x.attributes().value(QStringLiteral("w:pos")).toInt());
+                else if (name == u"w:keepNext")
+                    p->keepWithNext = true;
             } else if (inRun) {
                 if (name == u"w:t")
                     inText = true;
@@ -168,8 +170,8 @@ Docx Docx::read(const QString& path)
             const QByteArray xml = part(path, QStringLiteral("word/") + target);
             const bool first = x.attributes().value(QStringLiteral("w:type")) == u"first";
             auto paragraphs = parseParagraphs(xml, &d.error);
-            if (name == u"w:headerReference" && !first)
-                d.header = paragraphs;
+            if (name == u"w:headerReference")
+                (first ? d.firstHeader : d.header) = paragraphs;
             else if (name == u"w:footerReference")
                 (first ? d.firstFooter : d.footer) = paragraphs;
         }
@@ -190,7 +192,7 @@ Docx Docx::read(const QString& path)
         else if (inDefaults && styles.isStartElement() && name == u"w:sz")
             defaultSize = styles.attributes().value(QStringLiteral("w:val")).toDouble() / 2;
     }
-    for (auto* story : { &d.body, &d.header, &d.footer, &d.firstFooter })
+    for (auto* story : { &d.body, &d.header, &d.footer, &d.firstHeader, &d.firstFooter })
         for (DocxParagraph& p : *story) {
             if (p.alignment.isEmpty())
                 p.alignment = QStringLiteral("left");

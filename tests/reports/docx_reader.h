@@ -21,6 +21,7 @@ struct DocxParagraph {
     QString alignment; // w:jc value; "left" when not given
     int indent = 0; // left indent, twips
     std::vector<int> tabStops; // twips
+    bool keepWithNext = false;
     std::vector<DocxRun> runs;
     QString text() const; // the runs' text joined
 };
@@ -32,6 +33,7 @@ struct Docx {
     std::vector<DocxParagraph> body;
     std::vector<DocxParagraph> header; // default header
     std::vector<DocxParagraph> footer; // default footer
+    std::vector<DocxParagraph> firstHeader; // first-page header, when the document has one
     std::vector<DocxParagraph> firstFooter; // first-page footer, when the document has one
     bool landscape = false;
     bool titlePage = false;
