@@ -11,16 +11,6 @@
 
 namespace {
 
-QString csvField(const QString& value)
-{
-    if (!value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('"')) && !value.contains(QLatin1Char('\r'))
-        && !value.contains(QLatin1Char('\n')))
-        return value;
-    QString quoted = value;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 // The priority as a whole number; empty when it was never set.
 QString priorityText(const QVariant& priority)
 {
@@ -39,6 +29,16 @@ GapLists gapLists(const TraceGaps& g)
         { QStringLiteral("profiled_without_security"), &g.profiledWithoutSecurity },
         { QStringLiteral("security_without_controls"), &g.securityWithoutControls },
         { QStringLiteral("unknown_controls"), &g.unknownControls } } };
+}
+
+QString csvField(const QString& value)
+{
+    if (!value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('"')) && !value.contains(QLatin1Char('\r'))
+        && !value.contains(QLatin1Char('\n')))
+        return value;
+    QString quoted = value;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 QString csv(const TraceChain& chain)

@@ -11,6 +11,10 @@ struct TraceGaps;
 
 // The trace and its gaps as the command line prints them.
 namespace TraceOutput {
+// A CSV field as RFC 4180 asks: in quotes, quotes doubled, when it holds a
+// comma, a quote or a line break.
+QString csvField(const QString& value);
+
 // A header row "driver,requirement,profiled_attribute,priority,
 // security_attribute,control" and one row per link, quoted as RFC 4180 asks
 // (fields holding a comma, a quote or a line break in quotes, quotes

@@ -24,6 +24,9 @@ const std::map<QString, const char*>& summaries()
         { QStringLiteral("trace"),
             "Print the trace from drivers to requirements, profiled and security attributes and controls." },
         { QStringLiteral("gaps"), "List requirements, drivers, attributes and controls that break the trace." },
+        { QStringLiteral("risks"),
+            "List the requirements at risk in order of urgency: their worst application risk and the attributes "
+            "they reach that have no control." },
         { QStringLiteral("save-archive"), "Write the whole assessment to a plain-text archive file." },
         { QStringLiteral("load-archive"), "Replace the assessment by the contents of an archive file." },
         { QStringLiteral("report"), "Write the assessment report (.docx, or .pdf)." },

@@ -1,17 +1,22 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
+#include "analysis/requirements_at_risk.h"
+#include "analysis/risk_output.h"
 #include "analysis/trace_chain.h"
 #include "analysis/trace_output.h"
 #include "cli/command_registry.h"
+#include "reports/filter_names.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 
 namespace {
 
 // The command's --division and --format, the format one of `formats` (the
-// first is the default); anything else is a usage error. Runs the in-use
-// derivation for the division, as the window would have it.
-QString prepare(CliContext& c, const QStringList& formats, const char* usage, QString* format)
+// first is the default); anything else is a usage error, and with
+// checkDivision a division the assessment does not have is refused. Runs the
+// in-use derivation for the division, as the window would have it.
+QString prepare(
+    CliContext& c, const QStringList& formats, const char* usage, QString* format, bool checkDivision = false)
 {
     bool ok = c.positional().isEmpty();
     for (int i = 0; ok && i < c.args.size(); i += 2)
@@ -21,6 +26,8 @@ QString prepare(CliContext& c, const QStringList& formats, const char* usage, QS
     if (!ok || !formats.contains(*format))
         throw QuarrixError(QString::fromLatin1(usage));
     const QString division = c.option(QStringLiteral("--division"), QStringLiteral("All"));
+    if (checkDivision)
+        FilterNames::require("division", division, FilterNames::divisions(c.assessment));
     applyDivisionFilter(c.assessment.requirements(), division);
     applyDivisionFilter(c.assessment.drivers(), division);
     deriveAttributesInUse(c.assessment, division);
@@ -47,5 +54,20 @@ static CliCommand gapsCommand("gaps", "[--division NAME] [--format text|json]", 
         "usage: quarrix-cli gaps [--division NAME] [--format text|json]", &format);
     const TraceGaps gaps = TraceChain(c.assessment, division).gaps();
     cliWrite(format == QLatin1String("json") ? TraceOutput::gapsJson(gaps) : TraceOutput::gapsText(gaps).toUtf8());
+    return 0;
+});
+
+// risks: the requirements at risk, in order of urgency, as the report's
+// section 2.2 lists them.
+static CliCommand risksCommand("risks", "[--division NAME] [--format text|csv|json]", [](CliContext& c) {
+    QString format;
+    const QString division = prepare(c, { QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json") },
+        "usage: quarrix-cli risks [--division NAME] [--format text|csv|json]", &format, true);
+    const std::vector<RequirementAtRisk> list
+        = RequirementsAtRisk::list(c.assessment, division, ApplicationRisks::read(c.assessment.store()));
+    if (format == QLatin1String("json"))
+        cliWrite(RiskOutput::json(list));
+    else
+        cliWrite((format == QLatin1String("csv") ? RiskOutput::csv(list) : RiskOutput::text(list)).toUtf8());
     return 0;
 });
