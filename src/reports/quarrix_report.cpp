@@ -1,17 +1,24 @@
 #include "reports/quarrix_report.h"
 
+#include "analysis/application_risks.h"
 #include "analysis/carried_attributes.h"
 #include "analysis/in_use_derivation.h"
+#include "analysis/requirements_at_risk.h"
 #include "office/typed_document.h"
+#include "reports/front_matter.h"
 #include "reports/iddr_trace.h"
 #include "reports/report_file.h"
 #include "reports/report_typing.h"
+#include "reports/risk_matrix_picture.h"
 #include "reports/row_lookup.h"
 #include "store/assessment.h"
 #include "store/line_list.h"
+#include "store/report_details.h"
 
+#include <QSet>
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 using namespace ReportTyping;
@@ -19,6 +26,34 @@ using namespace ReportTyping;
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+
+// The order in which names (divisions, driver groups) are reported: first
+// those given, in the given order, then any other in sort order, then the
+// empty name, which comes last under its own caption.
+class NameOrder {
+public:
+    explicit NameOrder(const QStringList& given)
+        : m_given(given)
+    {
+    }
+    auto key(const QString& name) const
+    {
+        const qsizetype at = m_given.indexOf(name);
+        const int rank = name.isEmpty() ? 2 : at < 0 ? 1 : 0;
+        return std::make_tuple(rank, at, name);
+    }
+
+private:
+    QStringList m_given;
+};
+
+// What a risk entry says of itself: "TrackNet: likelihood Medium, impact
+// High (High, score 6)".
+QString riskLine(const ScoredRisk& r)
+{
+    const QString rating = r.rated() ? QStringLiteral("%1, score %2").arg(r.level()).arg(r.score) : r.level();
+    return QStringLiteral("%1: likelihood %2, impact %3 (%4)").arg(r.application, r.likelihood, r.impact, rating);
+}
 
 class ReportRun {
 public:
@@ -34,10 +69,25 @@ public:
     void run()
     {
         progress(1);
+        m_details = ReportDetailsStore::read(m_a.store());
+        m_enterprise = systemText("Enterprise");
+        m_hasCompany = FrontMatter::hasCompanyDetails(m_details, m_enterprise);
         m_t.setUpPages(QStringLiteral("Meridal Quarrix Report\t\t\t\t\t\t"), m_options.date);
+        const QString assessment = systemText("Assessment");
+        m_t.doc().setProperties(
+            assessment.isEmpty() ? QStringLiteral("Quarrix Report") : QStringLiteral("Quarrix Report: ") + assessment,
+            m_details.releasedBy.isEmpty() ? QStringLiteral("Quarrix") : m_details.releasedBy);
+        // The attributes in use for the division, and what is at risk among
+        // them, for section 2.2.
+        deriveAttributesInUse(m_a, m_options.division);
+        m_risks = ApplicationRisks::read(m_a.store());
+        for (RequirementAtRisk& r : RequirementsAtRisk::list(m_a, m_options.division, m_risks))
+            if (activityPasses(r.activity))
+                m_atRisk.push_back(std::move(r));
         titlePage();
         contentsPage();
-        section1();
+        if (m_hasCompany)
+            section1();
         section2();
         progress(10);
         section3();
@@ -70,6 +120,44 @@ private:
             sys.first();
         return sys.hasRecord() ? sys.text(QString::fromLatin1(field)) : QString();
     }
+    // A numbered section starts a page of its own.
+    void newSection(const QString& heading)
+    {
+        m_t.clearTabStops();
+        m_t.pageBreak();
+        m_t.heading(heading);
+    }
+    // A sentence in place of a list that has nothing to show.
+    void nothingListed(const QString& sentence) { m_t.text(sentence + QStringLiteral("\r\n\n")); }
+    // An underlined label over the lines that follow, kept with them.
+    void label(const QString& text)
+    {
+        m_t.keepWithNext(true);
+        m_t.text(QStringLiteral(" \t"));
+        m_t.underline(true);
+        m_t.text(text + kCrLf);
+        m_t.underline(false);
+        m_t.keepWithNext(false);
+    }
+    // An attribute's risk entries, each with its text folded under it.
+    void riskEntries(const QString& attribute, const QString& firstColumn)
+    {
+        for (const ScoredRisk* r : m_risks.of(attribute)) {
+            m_t.text(QStringLiteral(" \t") + firstColumn + QStringLiteral("\t") + riskLine(*r) + kCrLf);
+            if (!r->risk.trimmed().isEmpty())
+                m_t.fold(r->risk.trimmed(), 90, true, false, QStringLiteral(" \t\t"), QStringLiteral(" \t\t"), kCrLf);
+        }
+    }
+    // Divisions as sections 3 and 4 walk them: Enterprise, those of the
+    // System tab in its order, any other, then no division.
+    NameOrder divisionOrder()
+    {
+        return NameOrder(QStringList { QStringLiteral("Enterprise") } + LineList::split(systemText("Divisions")));
+    }
+    static QString divisionCaption(const QString& division)
+    {
+        return division.isEmpty() ? QStringLiteral("No division") : division;
+    }
 
     void titlePage()
     {
@@ -88,11 +176,10 @@ private:
         m_t.size(12);
         for (int i = 0; i < 4; ++i)
             m_t.text(kCrLf);
-        m_t.text(QStringLiteral("Report Released by: \r\n"));
-        m_t.text(kCrLf);
-        m_t.text(QStringLiteral("Report Date:        "));
+        FrontMatter::releaseLines(m_t, m_details, headerDate(m_options.date));
         m_t.doc().setAlignment(TypedDocument::Left);
         m_t.pageBreak();
+        m_t.clearTabStops();
     }
 
     void contentsPage()
@@ -102,7 +189,8 @@ private:
         m_t.emptyParagraph();
         m_t.doc().indent();
         m_t.bold(false);
-        m_t.text(QStringLiteral("1.  COMPANY DETAILS\r\n"));
+        if (m_hasCompany)
+            m_t.text(QStringLiteral("1.  COMPANY DETAILS\r\n"));
         m_t.text(QStringLiteral("2.  ANALYSIS\r\n"));
         if (m_allActivities) {
             m_t.text(QStringLiteral("3.  REQUIREMENTS BY DIVISION\r\n"));
@@ -116,7 +204,7 @@ private:
             m_t.text(QStringLiteral("6.  BUSINESS DRIVER SECURITY CONTROLS FOR ") + m_activity + kCrLf);
         }
         m_t.text(QStringLiteral("7.  SECURITY CONTROL BUSINESS DRIVERS\r\n"));
-        m_t.text(QStringLiteral("8.  ATTRIBUTE DETAILS\r\n"));
+        m_t.text(QStringLiteral("8.  PERFORMANCE BY ATTRIBUTE\r\n"));
         m_t.doc().outdent();
         m_t.pageBreak();
     }
@@ -124,15 +212,7 @@ private:
     void section1()
     {
         m_t.heading(QStringLiteral("1.  COMPANY DETAILS\r\n"));
-        m_t.text(QStringLiteral("This report has been prepared for:"));
-        m_t.emptyParagraph();
-        m_t.doc().indent();
-        m_t.text(QStringLiteral("Contact:   \r\n"));
-        m_t.text(QStringLiteral("Company:   \r\n"));
-        m_t.text(QStringLiteral("Address:   \r\n"));
-        m_t.text(QString(11, QLatin1Char(' ')) + kCrLf);
-        m_t.doc().outdent();
-        m_t.emptyParagraph();
+        FrontMatter::companyDetails(m_t, m_details, m_enterprise);
     }
 
     void twoEmptyParagraphs()
@@ -143,14 +223,23 @@ private:
 
     void section2()
     {
-        m_t.bold(true);
-        m_t.text(QStringLiteral("2.  ANALYSIS\r\n\n"));
-        m_t.text(QStringLiteral("2.1 Scope\r\n"));
-        m_t.bold(false);
-        m_t.text(systemText("Description"));
-        twoEmptyParagraphs();
+        m_t.heading(QStringLiteral("2.  ANALYSIS\r\n\n"));
+        FrontMatter::scope(m_t, systemText("Description"));
 
-        m_t.heading(QStringLiteral("2.2 Requirements at Risk\r\n"));
+        // The risk matrix floats beside the list, so 2.2 starts a page where it fits.
+        const bool matrix = !m_risks.entries().empty();
+        if (matrix) {
+            m_t.clearTabStops();
+            m_t.pageBreak();
+        }
+        m_t.keepWithNext(true);
+        m_t.bold(true);
+        m_t.text(QStringLiteral("2.2 Requirements at Risk"));
+        if (matrix)
+            m_t.doc().insertPicture(std::make_shared<RiskMatrixPicture>(m_risks.matrix(), m_risks.unratedCount()));
+        m_t.text(kCrLf);
+        m_t.bold(false);
+        m_t.keepWithNext(false);
         m_t.text(QStringLiteral(
             "The Quarrix assessment has provided a number of deliverables as part of the security architecture, "));
         m_t.text(QStringLiteral("with full traceability back to stated business requirements which justify the value "
@@ -158,13 +247,22 @@ private:
         m_t.text(QStringLiteral("security investments. This report provides the basis for further development of the "
                                 "detailed business-oriented "));
         m_t.text(QStringLiteral("enterprise security architecture using the Meridal layered design approach. "));
-        m_t.text(QStringLiteral("The results of this assessment include a current view of the risks to the business. "
-                                "The report has identified "));
-        m_t.text(QStringLiteral("a number of requirements which are subject to a level of risk beyond that which is "
-                                "normally acceptable and these "));
-        m_t.text(QStringLiteral(
-            "may need to be considered for immediate risk treatment. These are, in order of urgency:\r\n"));
-        twoEmptyParagraphs();
+        m_t.text(
+            QStringLiteral("The results of this assessment include a current view of the risks to the business. "));
+        if (m_atRisk.empty()) {
+            m_t.text(QStringLiteral("No requirement is subject to a level of risk beyond that which is normally "
+                                    "acceptable: no risk entry of an application scores 4 or more on a security "
+                                    "attribute that a requirement reaches, and each such attribute has a control."));
+            twoEmptyParagraphs();
+        } else {
+            m_t.text(QStringLiteral("The report has identified "));
+            m_t.text(QStringLiteral("a number of requirements which are subject to a level of risk beyond that which "
+                                    "is normally acceptable and these "));
+            m_t.text(QStringLiteral(
+                "may need to be considered for immediate risk treatment. These are, in order of urgency:\r\n"));
+            m_t.emptyParagraph();
+            requirementsAtRisk();
+        }
 
         m_t.heading(QStringLiteral("2.3 Enterprise Attribute Taxonomy\r\n"));
         m_t.text(QStringLiteral("The key outcome from this Quarrix assessment is a customised version of the standard "
@@ -178,24 +276,46 @@ private:
         m_t.text(QStringLiteral("The attribute taxonomy for the enterprise is documented in a separate report."));
         twoEmptyParagraphs();
 
-        m_t.heading(QStringLiteral("2.4 Analyst Commentary\r\n"));
-        twoEmptyParagraphs();
-        m_t.heading(QStringLiteral("2.5 Disclaimer\r\n"));
-        twoEmptyParagraphs();
+        const int next
+            = FrontMatter::memoSection(m_t, QStringLiteral("2.4 Analyst Commentary"), m_details.commentary) ? 5 : 4;
+        FrontMatter::memoSection(m_t, QStringLiteral("2.%1 Disclaimer").arg(next), m_details.disclaimer);
+    }
+
+    // Each requirement at risk: its line, then why, indented.
+    void requirementsAtRisk()
+    {
+        m_t.clearTabStops();
+        m_t.tabStop(60);
+        for (const RequirementAtRisk& r : m_atRisk) {
+            m_t.keepWithNext(true);
+            m_t.bold(true);
+            m_t.text(r.rseq);
+            m_t.bold(false);
+            m_t.text(QStringLiteral("\t") + r.text + kCrLf);
+            const bool uncontrolled = !r.uncontrolled.isEmpty();
+            if (r.worst) {
+                m_t.keepWithNext(uncontrolled);
+                m_t.text(QStringLiteral("\tWorst risk: %1, application %2, attribute %3\r\n")
+                             .arg(r.worst->rated()
+                                     ? QStringLiteral("%1 (score %2)").arg(r.worst->level()).arg(r.worst->score)
+                                     : r.worst->level(),
+                                 r.worst->application, r.worst->attribute));
+            }
+            m_t.keepWithNext(false);
+            if (uncontrolled)
+                m_t.text(QStringLiteral("\tNo control assigned: ") + r.uncontrolled.join(QStringLiteral(", ")) + kCrLf);
+            m_t.emptyParagraph();
+        }
+        m_t.clearTabStops();
+        m_t.emptyParagraph();
     }
 
     void section3()
     {
-        m_t.clearTabStops();
-        m_t.pageBreak();
-        m_t.bold(true);
-        if (m_allActivities)
-            m_t.text(QStringLiteral("3.  REQUIREMENTS BY DIVISION\r\n\n"));
-        else
-            m_t.text(QStringLiteral("3.  REQUIREMENTS FOR ") + upperAscii(m_activity) + QStringLiteral(" BY DIVISION")
-                + QStringLiteral("\r\n\n"));
-        m_t.bold(false);
-        m_t.text(QStringLiteral("This section of the report provides a reference for the requirements tat have ben "
+        newSection(m_allActivities ? QStringLiteral("3.  REQUIREMENTS BY DIVISION\r\n\n")
+                                   : QStringLiteral("3.  REQUIREMENTS FOR ") + upperAscii(m_activity)
+                    + QStringLiteral(" BY DIVISION\r\n\n"));
+        m_t.text(QStringLiteral("This section of the report provides a reference for the requirements that have been "
                                 "identified for the business, showing each requirement "));
         m_t.text(QStringLiteral("by Division. These provide a point of traceability for all security services and "
                                 "mechanisms, to show that the investment in security is "));
@@ -216,26 +336,38 @@ private:
         const int division = reqs.fieldIndex(QStringLiteral("Division"));
         const int source = reqs.fieldIndex(QStringLiteral("Source"));
         const int activity = reqs.fieldIndex(QStringLiteral("Activity"));
-        QString previousDivision;
         DisplayPause pause(reqs);
         {
-            SortForWalk sort(reqs, QStringLiteral("Division,RSeq"));
-            for (reqs.first(); !reqs.eof(); reqs.next()) {
-                if (!activityPasses(at(reqs, activity)))
-                    continue;
-                const QString div = at(reqs, division);
+            SortForWalk sort(reqs, QStringLiteral("RSeq"));
+            // Requirements by division in report order, each division's in
+            // identifier order.
+            const NameOrder order = divisionOrder();
+            std::vector<int> rows;
+            for (int row = 0; row < reqs.recordCount(); ++row)
+                if (activityPasses(reqs.textAt(row, activity)))
+                    rows.push_back(row);
+            std::stable_sort(rows.begin(), rows.end(), [&](int x, int y) {
+                return order.key(reqs.textAt(x, division)) < order.key(reqs.textAt(y, division));
+            });
+            std::optional<QString> previousDivision;
+            for (int row : rows) {
+                const QString div = reqs.textAt(row, division);
                 if (div != previousDivision) {
-                    m_t.wideBanner(div);
+                    m_t.wideBanner(divisionCaption(div));
                     previousDivision = div;
                 }
-                m_t.text(at(reqs, rseq) + QStringLiteral("\t") + at(reqs, requirement) + kCrLf);
-                m_t.text(QStringLiteral(" \t"));
-                m_t.underline(true);
-                m_t.text(QStringLiteral("References: \r\n"));
-                m_t.underline(false);
-                m_t.referencesFold(at(reqs, source));
+                m_t.text(reqs.textAt(row, rseq) + QStringLiteral("\t") + reqs.textAt(row, requirement) + kCrLf);
+                // Each line of the sources is a line of its own.
+                const QStringList sources = LineList::split(reqs.textAt(row, source));
+                if (!sources.isEmpty()) {
+                    label(QStringLiteral("References: "));
+                    for (const QString& line : sources)
+                        m_t.fold(line, 90, true, false, QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
+                }
                 m_t.text(kCrLf);
             }
+            if (rows.empty())
+                nothingListed(QStringLiteral("No requirement is recorded within the scope of this report."));
         }
         reqs.first();
     }
@@ -254,7 +386,20 @@ private:
         const int drAttAttribute = drAtt.fieldIndex(QStringLiteral("Attribute"));
         const int description = attribute.fieldIndex(QStringLiteral("Description"));
 
-        QString previousDivision, previousGroup;
+        newSection(m_allActivities ? QStringLiteral("4.  BUSINESS DRIVERS BY DIVISION\r\n\n")
+                                   : QStringLiteral("4.  BUSINESS DRIVERS FOR ") + upperAscii(m_activity)
+                    + QStringLiteral(" BY DIVISION\r\n\n"));
+        m_t.text(QStringLiteral("This section gives the details of the analysis of the business requirements showing "
+                                "their interpretation and "));
+        m_t.text(QStringLiteral("association with business drivers. It also shows the further decomposition of the "
+                                "business drivers in terms "));
+        m_t.text(QStringLiteral("of the wider security characteristics or attributes which will be used subsequently "
+                                "to link security services "));
+        m_t.text(QStringLiteral("and mechanisms back to business requirements. "));
+        m_t.text(QStringLiteral("This section represents the key work in the assessment, with the attribute profiling "
+                                "of requirements as described "));
+        m_t.text(QStringLiteral("below being a unique and powerful feature of Meridal. \r\n\n"));
+
         int subsection = 1;
         DisplayPause pauseDrivers(drivers);
         {
@@ -267,78 +412,82 @@ private:
             // once for the whole walk.
             const RowGroups profileRows(drAtt, QStringLiteral("CSeq"));
             const FirstRowIndex attributes(attribute, QStringLiteral("Attribute"));
-            SortForWalk sort(drivers, QStringLiteral("Group,CSeq"));
-            for (drivers.first(); !drivers.eof(); drivers.next()) {
-                if (!activityPasses(at(drivers, activity)))
-                    continue;
-                const QString div = at(drivers, division);
+            SortForWalk sort(drivers, QStringLiteral("CSeq"));
+            // Each division once, in report order; within it each driver
+            // group in the System tab's order, then the drivers by identifier.
+            const NameOrder divisions = divisionOrder();
+            const NameOrder groups(LineList::split(systemText("Groups")));
+            std::vector<int> rows;
+            for (int row = 0; row < drivers.recordCount(); ++row)
+                if (activityPasses(drivers.textAt(row, activity)))
+                    rows.push_back(row);
+            std::stable_sort(rows.begin(), rows.end(), [&](int x, int y) {
+                return std::make_tuple(divisions.key(drivers.textAt(x, division)), groups.key(drivers.textAt(x, group)))
+                    < std::make_tuple(divisions.key(drivers.textAt(y, division)), groups.key(drivers.textAt(y, group)));
+            });
+            std::optional<QString> previousDivision, previousGroup;
+            for (int row : rows) {
+                const QString div = drivers.textAt(row, division);
                 if (div != previousDivision) {
-                    m_t.clearTabStops();
-                    m_t.pageBreak();
-                    m_t.bold(true);
-                    if (previousDivision.isEmpty()) {
-                        if (m_allActivities)
-                            m_t.text(QStringLiteral("4.  BUSINESS DRIVERS BY DIVISION\r\n"));
-                        else
-                            m_t.text(QStringLiteral("4.  BUSINESS DRIVERS FOR ") + upperAscii(m_activity)
-                                + QStringLiteral(" BY DIVISION") + kCrLf);
-                        m_t.bold(false);
-                        m_t.text(QStringLiteral("This section gives the details of the analysis of the business "
-                                                "requirements showing their interpretation and "));
-                        m_t.text(QStringLiteral("association with business drivers. It also shows the further "
-                                                "decomposition of the business drivers in terms "));
-                        m_t.text(QStringLiteral("of the wider security characteristics or attributes which will be "
-                                                "used subsequently to link security services "));
-                        m_t.text(QStringLiteral("and mechanisms back to business requirements."));
-                        m_t.text(QStringLiteral("This section represents the key work in the assessment, with the "
-                                                "attribute profiling of requirements as described "));
-                        m_t.text(QStringLiteral("below being a unique and powerful feature of Meridal. \r\n\n"));
+                    if (previousDivision) {
+                        m_t.clearTabStops();
+                        m_t.pageBreak();
                     }
-                    m_t.bold(true);
-                    m_t.text(QStringLiteral("4.") + QString::number(subsection) + QStringLiteral("  ") + upperAscii(div)
-                        + QStringLiteral(" BUSINESS DRIVERS") + kCrLf);
-                    m_t.bold(false);
+                    m_t.heading(QStringLiteral("4.") + QString::number(subsection) + QStringLiteral("  ")
+                        + (div.isEmpty() ? QStringLiteral("BUSINESS DRIVERS WITH NO DIVISION")
+                                         : upperAscii(div) + QStringLiteral(" BUSINESS DRIVERS"))
+                        + kCrLf);
                     ++subsection;
                     m_t.tabStop(100);
                     m_t.tabStop(200);
                     previousDivision = div;
+                    previousGroup.reset();
                 }
-                const QString grp = at(drivers, group);
+                const QString grp = drivers.textAt(row, group);
                 if (grp != previousGroup) {
-                    m_t.wideBanner(grp);
+                    m_t.wideBanner(grp.isEmpty() ? QStringLiteral("No group") : grp);
                     previousGroup = grp;
                 }
-                const QString id = at(drivers, cseq);
+                const QString id = drivers.textAt(row, cseq);
+                m_t.keepWithNext(true);
                 m_t.text(id + QStringLiteral(" \t"));
-                m_t.text(at(drivers, driverText) + QStringLiteral("\r\n\n"));
-                m_t.text(QStringLiteral(" \t"));
-                m_t.underline(true);
-                m_t.text(QStringLiteral("Trace to Requirements: \r\n"));
-                m_t.underline(false);
-                m_t.fold(
-                    at(drivers, requirement), 90, false, true, QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
+                m_t.text(drivers.textAt(row, driverText) + QStringLiteral("\r\n\n"));
+                m_t.keepWithNext(false);
+                label(QStringLiteral("Trace to Requirements: "));
+                const QStringList lines = LineList::split(drivers.textAt(row, requirement));
+                for (const QString& line : lines)
+                    m_t.fold(line, 90, true, false, QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
+                if (lines.isEmpty())
+                    m_t.text(QStringLiteral(" \tNo requirement is traced to this driver.\r\n"));
 
+                m_t.keepWithNext(true);
                 m_t.bannerStyle();
                 m_t.text(QStringLiteral(" \tBusiness Attributes\r\n"));
                 m_t.bold(false);
                 m_t.doc().setItalic(false);
                 m_t.text(QStringLiteral(" \t") + rule(94) + kCrLf);
                 m_t.color(0);
-                for (int row : profileRows.rows(id)) {
-                    const QString name = drAtt.textAt(row, drAttAttribute);
+                m_t.keepWithNext(false);
+                bool profiled = false;
+                for (int profile : profileRows.rows(id)) {
+                    const QString name = drAtt.textAt(profile, drAttAttribute);
                     const int found = attributes.find(name);
                     if (found < 0)
                         continue;
-                    m_t.fold(attribute.textAt(found, description), 90, true, false,
+                    profiled = true;
+                    m_t.fold(textOr(attribute.textAt(found, description), noDescription()), 90, true, false,
                         QStringLiteral(" \t") + name + QStringLiteral("\t"), QStringLiteral(" \t\t"),
                         QStringLiteral("\r"));
                     m_t.color(kBlue);
                     m_t.text(QStringLiteral(" \t") + rule(94) + kCrLf);
                     m_t.color(0);
                 }
+                if (!profiled)
+                    m_t.text(QStringLiteral(" \tNo business attribute is profiled for this driver.\r\n"));
                 m_t.text(kCrLf);
             }
-            m_t.text(QStringLiteral("\r\n\n"));
+            if (rows.empty())
+                nothingListed(QStringLiteral("No business driver is recorded within the scope of this report."));
             drAtt.first();
         }
         drivers.first();
@@ -350,15 +499,9 @@ private:
         Table& drAtt = m_a.driverProfiles();
         Table& drivers = m_a.drivers();
 
-        m_t.clearTabStops();
-        m_t.pageBreak();
-        m_t.bold(true);
-        if (m_allActivities)
-            m_t.text(QStringLiteral("5.  BUSINESS ATTRIBUTES TO DRIVERS\r\n\n"));
-        else
-            m_t.text(QStringLiteral("5.  BUSINESS ATTRIBUTES TO ") + m_activity + QStringLiteral(" DRIVERS")
-                + QStringLiteral("\r\n\n"));
-        m_t.bold(false);
+        newSection(m_allActivities
+                ? QStringLiteral("5.  BUSINESS ATTRIBUTES TO DRIVERS\r\n\n")
+                : QStringLiteral("5.  BUSINESS ATTRIBUTES TO ") + m_activity + QStringLiteral(" DRIVERS\r\n\n"));
         m_t.text(QStringLiteral("This section provides the attribute and driver information formatted in a way to "
                                 "trace back attributes to the business drivers "));
         m_t.text(QStringLiteral("from which they were derived, which themselves can then be traced back to "
@@ -386,11 +529,13 @@ private:
         for (attribute.first(); !attribute.eof(); attribute.next()) {
             const QString grp = at(attribute, group);
             if (grp != previousGroup) {
+                m_t.keepWithNext(true);
                 m_t.bannerStyle();
                 m_t.text(rule(104) + QStringLiteral("\r\n\n"));
                 m_t.text(grp + kCrLf);
                 m_t.text(rule(104) + QStringLiteral("\r\n\n"));
                 m_t.plainStyle();
+                m_t.keepWithNext(false);
                 previousGroup = grp;
                 bannerJustTyped = true;
             }
@@ -400,22 +545,30 @@ private:
                 m_t.color(0);
             }
             const QString attr = at(attribute, name);
-            m_t.fold(at(attribute, description), 100, true, false, attr + QStringLiteral(" \t"), QStringLiteral(" \t"),
-                kCrLf);
-            bannerJustTyped = false;
-            m_t.text(kCrLf);
-            m_t.text(QStringLiteral(" \t"));
-            m_t.underline(true);
-            m_t.text(QStringLiteral("Trace to Drivers\r\n"));
-            m_t.underline(false);
+            QStringList traced;
             for (const QString& cseq : m_carried.driversCarrying(attr)) {
                 const int d = driverRows.find(cseq);
-                if (d < 0 || !activityPasses(drivers.textAt(d, driverActivity)))
-                    continue;
-                m_t.text(QStringLiteral(" \t") + drivers.textAt(d, driverCSeq) + QStringLiteral("\t")
-                    + drivers.textAt(d, driverText) + kCrLf);
+                if (d >= 0 && activityPasses(drivers.textAt(d, driverActivity)))
+                    traced << QStringLiteral(" \t") + drivers.textAt(d, driverCSeq) + QStringLiteral("\t")
+                            + drivers.textAt(d, driverText) + kCrLf;
             }
+            if (traced.isEmpty())
+                traced << QStringLiteral(" \tNo driver within the scope of this report carries this attribute.\r\n");
+            // An attribute and its drivers stay on one page.
+            m_t.keepWithNext(true);
+            m_t.fold(textOr(at(attribute, description), noDescription()), 100, true, false,
+                attr + QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
+            bannerJustTyped = false;
+            m_t.text(kCrLf);
+            label(QStringLiteral("Trace to Drivers"));
+            for (qsizetype i = 0; i < traced.size(); ++i) {
+                m_t.keepWithNext(i + 1 < traced.size());
+                m_t.text(traced.at(i));
+            }
+            m_t.keepWithNext(false);
         }
+        if (!attribute.hasRecord())
+            nothingListed(QStringLiteral("No business attribute is in use within the scope of this report."));
         attribute.first();
         drAtt.first();
         drivers.first();
@@ -427,15 +580,9 @@ private:
         Table& drAtt = m_a.driverProfiles();
         Table& drivers = m_a.drivers();
 
-        m_t.clearTabStops();
-        m_t.pageBreak();
-        m_t.bold(true);
-        if (m_allActivities)
-            m_t.text(QStringLiteral("6.  BUSINESS DRIVER SECURITY CONTROLS\r\n\n"));
-        else
-            m_t.text(
-                QStringLiteral("6.  BUSINESS DRIVER SECURITY CONTROLS FOR ") + m_activity + QStringLiteral("\r\n\n"));
-        m_t.bold(false);
+        newSection(m_allActivities
+                ? QStringLiteral("6.  BUSINESS DRIVER SECURITY CONTROLS\r\n\n")
+                : QStringLiteral("6.  BUSINESS DRIVER SECURITY CONTROLS FOR ") + m_activity + QStringLiteral("\r\n\n"));
         m_t.text(QStringLiteral("This section shows all risk assessments relevant to a business driver (ie one "
                                 "assessment for each attribute) and the "));
         m_t.text(QStringLiteral("security controls identified as necessary to reduce the risk to an acceptable level.  "
@@ -453,25 +600,42 @@ private:
         // The driver's distinct control entries in ascending order of their
         // character codes; the list grows as far as the driver needs.
         std::vector<QString> entries;
+        bool anyDriver = false;
         for (drivers.first(); !drivers.eof(); drivers.next()) {
             if (!activityPasses(at(drivers, activity)))
                 continue;
+            anyDriver = true;
             const QString id = at(drivers, cseq);
             m_t.wideBanner(id + QStringLiteral(" \t") + at(drivers, driverText));
             entries.clear();
+            QStringList assessed; // carried attributes in use with risk entries
             for (const QString& carried : m_carried.carriedBy(id)) {
                 const int found = inUse.find(carried);
                 if (found < 0)
                     continue;
+                if (!m_risks.of(carried).empty())
+                    assessed << carried;
                 for (const QString& entry : LineList::split(attribute.textAt(found, secControls))) {
                     const auto place = std::lower_bound(entries.begin(), entries.end(), entry);
                     if (place == entries.end() || *place != entry)
                         entries.insert(place, entry);
                 }
             }
+            // The risk assessments of its attributes come before the controls
+            // that answer them.
+            if (!assessed.isEmpty()) {
+                label(QStringLiteral("Risk assessments"));
+                for (const QString& carried : assessed)
+                    riskEntries(carried, carried);
+                label(QStringLiteral("Security controls"));
+            }
             for (const QString& entry : entries)
                 m_t.text(QStringLiteral(" \t") + entry + kCrLf);
+            if (entries.empty())
+                m_t.text(QStringLiteral(" \tNo control assigned\r\n"));
         }
+        if (!anyDriver)
+            nothingListed(QStringLiteral("No business driver is recorded within the scope of this report."));
         drivers.first();
         drAtt.first();
         attribute.first();
@@ -483,9 +647,7 @@ private:
         Table& controls = m_a.controls();
         Table& drivers = m_a.drivers();
 
-        m_t.clearTabStops();
-        m_t.pageBreak();
-        m_t.heading(QStringLiteral("7.  SECURITY CONTROL BUSINESS DRIVERS\r\n\n"));
+        newSection(QStringLiteral("7.  SECURITY CONTROL BUSINESS DRIVERS\r\n\n"));
         m_t.tabStop(100);
         m_t.tabStop(200);
 
@@ -502,6 +664,7 @@ private:
         // No control is listed before the first banner, so even an empty
         // identifier is looked up.
         std::optional<QString> previousId;
+        bool anyControl = false;
         for (const TraceRow& r : trace) {
             if (!previousId || r.id != *previousId) {
                 const int c = controlRows.find(r.id);
@@ -510,15 +673,23 @@ private:
                 m_t.text(kCrLf);
                 m_t.wideBanner(
                     controls.textAt(c, controlId) + QStringLiteral(" \t") + controls.textAt(c, controlTitle));
-                m_t.fold(controls.textAt(c, controlText), 100, true, false, QStringLiteral(" \t"),
-                    QStringLiteral(" \t"), kCrLf);
-                m_t.text(kCrLf);
+                // The control's text stays with its first driver.
+                m_t.keepWithNext(true);
+                const QString text = controls.textAt(c, controlText);
+                if (!text.trimmed().isEmpty()) {
+                    m_t.fold(text, 100, true, false, QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
+                    m_t.text(kCrLf);
+                }
+                m_t.keepWithNext(false);
                 previousId = r.id;
+                anyControl = true;
             }
             const int d = driverRows.find(r.cseq);
             if (d >= 0)
                 m_t.text(drivers.textAt(d, cseq) + QStringLiteral(" \t") + drivers.textAt(d, driverText) + kCrLf);
         }
+        if (!anyControl)
+            nothingListed(QStringLiteral("No control of the catalogue is assigned to the attributes in use."));
         attribute.first();
         controls.first();
     }
@@ -526,15 +697,14 @@ private:
     void section8()
     {
         Table& attribute = m_a.attribute();
-        m_t.clearTabStops();
-        m_t.pageBreak();
-        m_t.heading(QStringLiteral("8.  PERFORMANCE BY ATTRIBUTE\r\n\n"));
+        newSection(QStringLiteral("8.  PERFORMANCE BY ATTRIBUTE\r\n\n"));
         m_t.tabStop(100);
         m_t.tabStop(200);
 
         const int name = attribute.fieldIndex(QStringLiteral("Attribute"));
         const int group = attribute.fieldIndex(QStringLiteral("Group"));
         const int profile = attribute.fieldIndex(QStringLiteral("Profile"));
+        const int secControls = attribute.fieldIndex(QStringLiteral("SecControls"));
         QString previousGroup;
         DisplayPause pause(attribute);
         for (attribute.first(); !attribute.eof(); attribute.next()) {
@@ -543,10 +713,22 @@ private:
                 m_t.wideBanner(grp);
                 previousGroup = grp;
             }
-            m_t.text(at(attribute, name) + QStringLiteral(" \t"));
-            m_t.fold(at(attribute, profile), 100, true, false, QString(), QStringLiteral(" \t"), kCrLf);
+            const QString attr = at(attribute, name);
+            const QString measure = at(attribute, profile);
+            m_t.text(attr + QStringLiteral(" \t"));
+            if (measure.trimmed().isEmpty())
+                m_t.text(QStringLiteral("No performance profile is recorded.\r\n"));
+            else
+                m_t.fold(measure, 100, true, false, QString(), QStringLiteral(" \t"), kCrLf);
+            // An attribute without a control is the gap it is, with its risks.
+            if (controlEntryIdentifiers(at(attribute, secControls)).isEmpty())
+                m_t.text(QStringLiteral(" \tNo control assigned\r\n"));
+            if (!m_risks.of(attr).empty())
+                riskEntries(attr, QStringLiteral("Risk"));
             m_t.text(kCrLf);
         }
+        if (!attribute.hasRecord())
+            nothingListed(QStringLiteral("No security attribute is in use within the scope of this report."));
         attribute.first();
     }
 
@@ -556,6 +738,11 @@ private:
     const QString m_activity;
     const bool m_allActivities;
     CarriedAttributes m_carried; // read by section 5
+    ReportDetails m_details;
+    QString m_enterprise;
+    bool m_hasCompany = false;
+    ApplicationRisks m_risks;
+    std::vector<RequirementAtRisk> m_atRisk; // within the activity filter
 };
 
 }

@@ -59,6 +59,11 @@ QString upperAscii(const QString& text)
     return out;
 }
 
+QString textOr(const QString& text, const QString& note)
+{
+    return text.trimmed().isEmpty() ? note : text;
+}
+
 QString headerDate(const QDate& date)
 {
     return QLocale::system().toString(date.isValid() ? date : QDate::currentDate(), QLocale::ShortFormat);
@@ -119,18 +124,27 @@ void Typist::plainStyle()
 
 void Typist::wideBanner(const QString& title)
 {
+    keepWithNext(true);
     bannerStyle();
     text(rule(104) + QStringLiteral("\r\n"));
     text(title + QStringLiteral("\r\n"));
     text(rule(104) + QStringLiteral("\r\n\n"));
     plainStyle();
+    keepWithNext(false);
 }
 
 void Typist::heading(const QString& h)
 {
+    keepWithNext(true);
     m_doc.setBold(true);
     text(h);
     m_doc.setBold(false);
+    keepWithNext(false);
+}
+
+void Typist::keepWithNext(bool on)
+{
+    m_doc.setKeepWithNext(on);
 }
 
 void Typist::pageBreak()
@@ -183,6 +197,7 @@ void Typist::setUpPages(const QString& headerTitle, const QDate& date)
     m_doc.addPageNumbers(TypedDocument::Centre, false);
     m_doc.insertBeforeFooter(QStringLiteral("\r\n") + rule(113) + QStringLiteral("\r\n\n"));
     m_doc.setFooterAlignment(TypedDocument::Centre);
+    m_doc.setFirstPageBare(true);
 }
 
 DisplayPause::DisplayPause(Table& table)

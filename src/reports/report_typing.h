@@ -17,6 +17,14 @@ constexpr int kBlue = 16711680; // the word processor's colour value for blue
 QString rule(int n);
 // Only the letters a to z are upper-cased; every other character stays.
 QString upperAscii(const QString& text);
+// The text, or the note when the text holds nothing but blanks and line
+// breaks: a label is never left standing over nothing.
+QString textOr(const QString& text, const QString& note);
+// The note the reports give an attribute without a description.
+inline QString noDescription()
+{
+    return QStringLiteral("No description is recorded.");
+}
 // The date as the page header shows it: the system's short date format.
 QString headerDate(const QDate& date);
 
@@ -43,8 +51,11 @@ public:
     void size(double points);
     void bannerStyle(); // bold, italic, blue
     void plainStyle(); // not bold, not italic, black
+    // Headings and banners stay on the page of what follows them.
     void wideBanner(const QString& title); // rules of 104 around the title
     void heading(const QString& h); // h in bold
+    // The paragraphs typed from now on stay on the page of the one after them.
+    void keepWithNext(bool on);
     void pageBreak();
     void tabStop(double points);
     void clearTabStops();
@@ -59,7 +70,8 @@ public:
     void referencesFold(const QString& t);
 
     // Page header "title + date" over a rule, footer rule over centred page
-    // numbers (none on the first page), landscape pages, Times New Roman 11.
+    // numbers, none of them on the first (title) page; landscape pages, Times
+    // New Roman 11.
     void setUpPages(const QString& headerTitle, const QDate& date);
 
 private:

@@ -6,6 +6,8 @@
 #include "office/word_document.h"
 #include "reports/quarrix_report.h"
 #include "reports/taxonomy_report.h"
+#include "store/report_details.h"
+#include "support/qt_printers.h"
 #include "support/temp_store.h"
 
 #include <QStringList>
@@ -62,7 +64,7 @@ inline QStringList slice(const Docx& d, const QString& first, int count, int fro
 // headings are searched (the contents page repeats most of them).
 inline int afterContents(const Docx& d)
 {
-    return d.find(QStringLiteral("8.  ATTRIBUTE DETAILS")) + 1;
+    return d.find(QStringLiteral("8.  PERFORMANCE BY ATTRIBUTE")) + 1;
 }
 
 inline QString rule(int n)

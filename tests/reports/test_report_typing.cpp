@@ -128,7 +128,7 @@ TEST_F(IddrTraceTest, ReportListsCollidingPairsAndNeverMatchesACutIdentifier)
     ReportFixture::add(a.drivers(), { { "CSeq", "0BD1" }, { "Driver", "Zero" } });
     const Docx d = quarrix();
     const int from = d.find("7.  SECURITY CONTROL BUSINESS DRIVERS", afterContents(d));
-    const int to = d.find("8.  PERFORMANCE BY ATTRIBUTE");
+    const int to = d.find("8.  PERFORMANCE BY ATTRIBUTE", from);
     // Banner titles and driver lines, in document order.
     QStringList listed;
     for (int i = from; i < to; ++i) {

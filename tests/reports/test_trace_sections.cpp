@@ -62,8 +62,9 @@ TEST_F(TraceSectionsTest, AttributesInUseListTheDriversThatCarryThem)
     EXPECT_EQ(slice(service, "Availability \tOpen when customers come ", 6),
         (QStringList {
             "Availability \tOpen when customers come ", "", " \tTrace to Drivers", kService, kShipping, r74 }));
-    EXPECT_EQ(slice(service, "Integrity \tBooks add up ", 4),
-        (QStringList { "Integrity \tBooks add up ", "", " \tTrace to Drivers", r74 }));
+    EXPECT_EQ(slice(service, "Integrity \tBooks add up ", 5),
+        (QStringList { "Integrity \tBooks add up ", "", " \tTrace to Drivers",
+            " \tNo driver within the scope of this report carries this attribute.", r74 }));
 }
 
 TEST_F(TraceSectionsTest, DriversListTheControlsOfEverythingTheyCarry)
@@ -71,14 +72,15 @@ TEST_F(TraceSectionsTest, DriversListTheControlsOfEverythingTheyCarry)
     const Docx d = quarrixFor("All");
     const int heading = d.find("6.  BUSINESS DRIVER SECURITY CONTROLS", afterContents(d));
     ASSERT_GT(heading, 0);
-    EXPECT_EQ(slice(d, rule(104), 29, heading),
+    EXPECT_EQ(slice(d, rule(104), 30, heading),
         (QStringList { rule(104), "BD1.01 \tTrustworthy books", rule(104), "", " \t01.01.01: Reconcile ledgers",
             " \t01.02.01: Audit trail", " \t02.01.01: Spare capacity", " \t09.09.09: Missing control",
             " \tReview quarterly", rule(104), "BD1.02 \tQuick service", rule(104), "", " \t01.02.01: Audit trail",
             " \t02.01.01: Spare capacity", rule(104), "BD2.01 \tReliable shipping", rule(104), "",
             " \t01.02.01: Audit trail", " \t02.01.01: Spare capacity", " \t09.09.09: Missing control",
             // carries only Accurate, at priority 0: nothing in use
-            rule(104), "BD2.02 \tIdle driver", rule(104), "", "\f", "7.  SECURITY CONTROL BUSINESS DRIVERS", "" }));
+            rule(104), "BD2.02 \tIdle driver", rule(104), "", " \tNo control assigned", "\f",
+            "7.  SECURITY CONTROL BUSINESS DRIVERS", "" }));
 }
 
 TEST_F(TraceSectionsTest, EachControlListsTheDriversThatNeedIt)
@@ -115,13 +117,13 @@ TEST_F(TraceSectionsTest, TaxonomyDriverListsFollowTheCarriedAttributes)
     const QString r74 = " \t" + rule(74);
     deriveAttributesInUse(a, "All");
     const Docx d = taxonomy();
-    EXPECT_EQ(slice(d, rule(74), 32, d.find("4.  ATTRIBUTE DESCRIPTIONS")),
+    EXPECT_EQ(slice(d, rule(74), 31, d.find("4.  ATTRIBUTE DESCRIPTIONS")),
         (QStringList { rule(74), "PROTECT", rule(74), "", " Integrity \tBooks add up ", "",
             " \t[BD1.01] Trustworthy books", r74, "", " Traceability \tEvery change has an author ", "",
             " \t[BD1.01] Trustworthy books", " \t[BD2.01] Reliable shipping", r74, "", rule(74), "OPERATE", rule(74),
             "", " Availability \tOpen when customers come ", "", " \t[BD1.01] Trustworthy books",
             " \t[BD1.02] Quick service", " \t[BD2.01] Reliable shipping", r74, "", " Resilience \tRecovers quickly ",
-            "", " \t[BD1.01] Trustworthy books", " \t[BD1.02] Quick service", r74, "" }));
+            "", " \t[BD1.01] Trustworthy books", " \t[BD1.02] Quick service", r74 }));
 
     // The marks of all divisions with South's drivers: an attribute whose
     // drivers are all elsewhere keeps its entry and its rule.
