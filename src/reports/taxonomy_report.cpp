@@ -2,10 +2,13 @@
 
 #include "analysis/carried_attributes.h"
 #include "office/typed_document.h"
+#include "reports/front_matter.h"
 #include "reports/report_file.h"
 #include "reports/report_typing.h"
 #include "reports/row_lookup.h"
 #include "store/assessment.h"
+#include "store/line_list.h"
+#include "store/report_details.h"
 
 #include <QStringList>
 #include <vector>
@@ -25,14 +28,16 @@ QString systemText(Table& sys, const char* field)
 
 void narrowBanner(Typist& t, const QString& group)
 {
+    t.keepWithNext(true);
     t.bannerStyle();
     t.text(rule(74) + kCrLf);
     t.text(upperAscii(group) + kCrLf);
     t.text(rule(74) + QStringLiteral("\r\n\n"));
     t.plainStyle();
+    t.keepWithNext(false);
 }
 
-void frontMatter(Typist& t, Table& sys)
+void frontMatter(Typist& t, Table& sys, const ReportDetails& details, const QString& date)
 {
     TypedDocument& doc = t.doc();
     // Title page.
@@ -56,58 +61,100 @@ void frontMatter(Typist& t, Table& sys)
     t.emptyParagraph();
     for (int i = 0; i < 7; ++i)
         t.text(kCrLf);
-    t.text(QStringLiteral("Report Released by: \r\n"));
-    t.text(kCrLf);
-    t.text(QStringLiteral("Report Date:        "));
+    FrontMatter::releaseLines(t, details, date);
     t.pageBreak();
+    t.clearTabStops();
     doc.setAlignment(TypedDocument::Left);
 
     // Section 1, with section 2 on the same page.
-    t.heading(QStringLiteral("1.  COMPANY DETAILS\r\n\n"));
-    t.text(QStringLiteral("This report has been prepared for:\r\n"));
-    t.emptyParagraph();
-    doc.indent();
-    t.text(QStringLiteral("Contact:   \r\n"));
-    t.text(QStringLiteral("Company:   \r\n"));
-    t.text(QStringLiteral("Address:   \r\n"));
-    t.text(QString(11, QLatin1Char(' ')) + kCrLf);
-    doc.outdent();
-    t.emptyParagraph();
+    const QString company = systemText(sys, "Enterprise");
+    if (FrontMatter::hasCompanyDetails(details, company)) {
+        t.heading(QStringLiteral("1.  COMPANY DETAILS\r\n\n"));
+        FrontMatter::companyDetails(t, details, company);
+    }
 
     // Section 2.
-    t.bold(true);
-    t.text(QStringLiteral("2.  ANALYSIS\r\n\n"));
-    t.text(QStringLiteral("2.1 Scope\r\n"));
-    t.bold(false);
-    t.text(systemText(sys, "Description"));
-    t.emptyParagraph();
-    t.emptyParagraph();
-    t.heading(QStringLiteral("2.2 Analyst Assessment\r\n"));
-    t.emptyParagraph();
-    t.emptyParagraph();
-    t.heading(QStringLiteral("2.3 Disclaimer\r\n"));
-    t.emptyParagraph();
-    t.emptyParagraph();
+    t.heading(QStringLiteral("2.  ANALYSIS\r\n\n"));
+    FrontMatter::scope(t, systemText(sys, "Description"));
+    const int next = FrontMatter::memoSection(t, QStringLiteral("2.2 Analyst Assessment"), details.commentary) ? 3 : 2;
+    FrontMatter::memoSection(t, QStringLiteral("2.%1 Disclaimer").arg(next), details.disclaimer);
     t.pageBreak();
+}
+
+// The groups of the attributes in use, in the order the table walks them
+// (GrAtt order), each with its attributes in use in that order.
+std::vector<std::pair<QString, QStringList>> groupsInUse(Table& attribute)
+{
+    const int name = attribute.fieldIndex(QStringLiteral("Attribute"));
+    const int group = attribute.fieldIndex(QStringLiteral("Group"));
+    const int inUse = attribute.fieldIndex(QStringLiteral("InUse"));
+    std::vector<std::pair<QString, QStringList>> groups;
+    for (attribute.first(); !attribute.eof(); attribute.next()) {
+        const int row = attribute.currentRow();
+        if (!attribute.valueAt(row, inUse).toBool())
+            continue;
+        const QString g = attribute.textAt(row, group);
+        auto found = std::find_if(groups.begin(), groups.end(), [&](const auto& c) { return c.first == g; });
+        if (found == groups.end())
+            found = groups.insert(groups.end(), { g, {} });
+        found->second << attribute.textAt(row, name);
+    }
+    return groups;
+}
+
+// The matrix: the groups side by side, seven to a block, each block a
+// header row of group names (bold, underlined) over rows whose column g
+// holds the r-th attribute in use of group g.
+void groupMatrix(Typist& t, Table& attribute)
+{
+    DisplayPause pause(attribute);
+    const auto groups = groupsInUse(attribute);
+    if (groups.empty()) {
+        t.text(QStringLiteral("No attribute is in use in this assessment.\r\n"));
+        return;
+    }
+    for (size_t first = 0; first < groups.size(); first += TaxonomyReport::kMatrixColumns) {
+        const size_t end = std::min(groups.size(), first + size_t(TaxonomyReport::kMatrixColumns));
+        if (first > 0)
+            t.text(kCrLf);
+        t.keepWithNext(true);
+        t.bold(true);
+        for (size_t g = first; g < end; ++g) {
+            t.text(QStringLiteral(" \t"));
+            t.underline(true);
+            t.text(groups[g].first.isEmpty() ? QStringLiteral("No group") : groups[g].first);
+            t.underline(false);
+        }
+        t.text(kCrLf);
+        t.bold(false);
+        t.text(kCrLf);
+        t.keepWithNext(false);
+        qsizetype rows = 0;
+        for (size_t g = first; g < end; ++g)
+            rows = std::max(rows, groups[g].second.size());
+        for (qsizetype r = 0; r < rows; ++r) {
+            QString line = QStringLiteral(" \t");
+            for (size_t g = first; g < end; ++g)
+                line += (g > first ? QStringLiteral("\t") : QString()) + groups[g].second.value(r);
+            t.text(line + kCrLf);
+        }
+    }
 }
 
 }
 
 namespace TaxonomyReport {
 
-const QStringList& matrixGroups()
-{
-    static const QStringList groups { QStringLiteral("User"), QStringLiteral("Management"),
-        QStringLiteral("Operational"), QStringLiteral("Risk"), QStringLiteral("Legal"), QStringLiteral("Technical"),
-        QStringLiteral("Business") };
-    return groups;
-}
-
 void type(Assessment& a, TypedDocument& doc, const TaxonomyReportOptions& options)
 {
     Typist t(doc);
     t.setUpPages(QStringLiteral("Custom Attribute Taxonomy\t\t\t\t\t\t\t"), options.date);
-    frontMatter(t, a.system());
+    const ReportDetails details = ReportDetailsStore::read(a.store());
+    const QString assessment = systemText(a.system(), "Assessment");
+    doc.setProperties(assessment.isEmpty() ? QStringLiteral("Custom Attribute Taxonomy")
+                                           : QStringLiteral("Custom Attribute Taxonomy: ") + assessment,
+        details.releasedBy.isEmpty() ? QStringLiteral("Quarrix") : details.releasedBy);
+    frontMatter(t, a.system(), details, headerDate(options.date));
 
     Table& attribute = a.attribute();
     const int name = attribute.fieldIndex(QStringLiteral("Attribute"));
@@ -116,66 +163,33 @@ void type(Assessment& a, TypedDocument& doc, const TaxonomyReportOptions& option
     const int inUse = attribute.fieldIndex(QStringLiteral("InUse"));
     auto inUseAt = [&](int row) { return attribute.valueAt(row, inUse).toBool(); };
 
-    // Section 3: the group matrix. Column g of row r holds the r-th attribute
-    // in use of group g, in the table's order.
-    t.bold(true);
+    // Section 3: the group matrix.
     t.size(12);
-    t.text(QStringLiteral("3.  CUSTOM ATTRIBUTE TAXONOMY\r\n\n"));
-    t.bold(false);
+    t.heading(QStringLiteral("3.  CUSTOM ATTRIBUTE TAXONOMY\r\n\n"));
     t.size(10);
     t.clearTabStops();
     for (int stop : { 20, 120, 220, 320, 420, 520, 620 })
         t.tabStop(stop);
-    t.bold(true);
-    t.underline(true);
-    for (const QString& g : matrixGroups())
-        t.text(QStringLiteral(" \t") + g);
-    t.text(kCrLf);
-    t.bold(false);
-    t.underline(false);
-    t.text(kCrLf);
-    {
-        DisplayPause pause(attribute);
-        std::vector<QStringList> columns(size_t(matrixGroups().size()));
-        for (attribute.first(); !attribute.eof(); attribute.next()) {
-            const int row = attribute.currentRow();
-            if (!inUseAt(row))
-                continue;
-            const qsizetype g = matrixGroups().indexOf(attribute.textAt(row, group));
-            if (g >= 0)
-                columns[size_t(g)] << attribute.textAt(row, name);
-        }
-        qsizetype rows = 0;
-        for (const QStringList& c : columns)
-            rows = std::max(rows, c.size());
-        for (qsizetype r = 0; r < rows; ++r) {
-            QString line = QStringLiteral(" \t");
-            for (size_t g = 0; g < columns.size(); ++g)
-                line += (g ? QStringLiteral("\t") : QString()) + columns[g].value(r);
-            t.text(line + kCrLf);
-        }
-    }
+    groupMatrix(t, attribute);
     t.text(kCrLf);
     t.text(kCrLf);
     t.text(QStringLiteral("This taxonomy can be used to assess the effects of any security activity within the "
-                          "enterprise, as it reflects all"));
-    t.text(QStringLiteral("identified attributes and through the mappings below lates them back to business drivers.  "
-                          "Uses of the taxonomy include"));
+                          "enterprise, as it reflects all "));
+    t.text(QStringLiteral("identified attributes and through the mappings below relates them back to business "
+                          "drivers.  Uses of the taxonomy include "));
     t.text(QStringLiteral("assessing the security effectiveness of project proposals or tender responses, assessing "
-                          "the criticality of security"));
-    t.text(QStringLiteral("incidents or vulnerabilities, and identifying business releance to such technbical "
+                          "the criticality of security "));
+    t.text(QStringLiteral("incidents or vulnerabilities, and identifying business relevance to such technical "
                           "processes as accreditation."));
     t.clearTabStops();
     t.pageBreak();
 
     // Section 4: the attribute descriptions and their drivers.
-    t.bold(true);
     t.size(12);
-    t.text(QStringLiteral("4.  ATTRIBUTE DESCRIPTIONS\r\n\n"));
-    t.bold(false);
+    t.heading(QStringLiteral("4.  ATTRIBUTE DESCRIPTIONS\r\n\n"));
     t.text(kCrLf);
     t.text(QStringLiteral("The attributes that are identified as relevant in this assessment have been defined "
-                          "specifically for the enterprise as follows."));
+                          "specifically for the enterprise as follows. "));
     t.text(QStringLiteral(
         "Also shown below the description are the business drivers which are affected by each attribute."));
     t.text(kCrLf);
@@ -191,6 +205,7 @@ void type(Assessment& a, TypedDocument& doc, const TaxonomyReportOptions& option
         const FirstRowIndex driverRows(drivers, QStringLiteral("CSeq"));
         const int driverText = drivers.fieldIndex(QStringLiteral("Driver"));
         QString previousGroup;
+        bool described = false;
         for (attribute.first(); !attribute.eof(); attribute.next()) {
             const int row = attribute.currentRow();
             if (!inUseAt(row))
@@ -198,13 +213,19 @@ void type(Assessment& a, TypedDocument& doc, const TaxonomyReportOptions& option
             const QString grp = attribute.textAt(row, group);
             if (!allGroups && grp != options.group)
                 continue;
+            described = true;
             if (grp != previousGroup) {
                 narrowBanner(t, grp);
                 previousGroup = grp;
             }
             const QString attr = attribute.textAt(row, name);
-            t.fold(attribute.textAt(row, description), 100, false, false,
-                QStringLiteral(" ") + attr + QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
+            // Each line of the description folded on its own, every line
+            // after the first under the text column.
+            const QStringList lines = LineList::split(textOr(attribute.textAt(row, description), noDescription()));
+            for (qsizetype i = 0; i < lines.size(); ++i)
+                t.fold(lines.at(i), 100, false, false,
+                    i == 0 ? QStringLiteral(" ") + attr + QStringLiteral(" \t") : QStringLiteral(" \t"),
+                    QStringLiteral(" \t"), kCrLf);
             t.text(kCrLf);
             for (const QString& cseq : carried.driversCarrying(attr)) {
                 const int d = driverRows.find(cseq);
@@ -215,6 +236,10 @@ void type(Assessment& a, TypedDocument& doc, const TaxonomyReportOptions& option
             t.text(QStringLiteral(" \t") + rule(74) + kCrLf);
             t.text(kCrLf);
         }
+        if (!described)
+            t.text(allGroups ? QStringLiteral("No attribute is in use in this assessment.\r\n")
+                             : QStringLiteral("No attribute of the group ") + options.group
+                        + QStringLiteral(" is in use in this assessment.\r\n"));
         attribute.first();
         drAtt.first();
     }

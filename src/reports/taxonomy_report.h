@@ -6,9 +6,9 @@
 class Assessment;
 class TypedDocument;
 
-// The custom attribute taxonomy report: title page, company details,
-// analysis headings, the matrix of the attributes in use by group and the
-// attribute descriptions with the drivers that carry them (see
+// The custom attribute taxonomy report: title page, company details, the
+// analyst's commentary and disclaimer, the matrix of the attributes in use by
+// group and the attribute descriptions with the drivers that carry them (see
 // CarriedAttributes).
 //
 // Which attributes are in use is read from their InUse marks as the in-use
@@ -19,8 +19,9 @@ struct TaxonomyReportOptions {
 };
 
 namespace TaxonomyReport {
-// The seven groups of the matrix, in column order.
-const QStringList& matrixGroups();
+// The matrix shows at most this many groups side by side; more groups go
+// into further blocks below.
+constexpr int kMatrixColumns = 7;
 void type(Assessment& assessment, TypedDocument& doc, const TaxonomyReportOptions& options);
 // Types the report into a .docx, or a PDF when the path ends in .pdf; on any
 // error no file is written or replaced.

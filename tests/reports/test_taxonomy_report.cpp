@@ -14,37 +14,40 @@ protected:
     }
 };
 
+const QString kClosing = "This taxonomy can be used to assess the effects of any security activity within the "
+                         "enterprise, as it reflects all identified attributes and through the mappings below relates "
+                         "them back to business drivers.  Uses of the taxonomy include assessing the security "
+                         "effectiveness of project proposals or tender responses, assessing the criticality of "
+                         "security incidents or vulnerabilities, and identifying business relevance to such technical "
+                         "processes as accreditation.\f";
+
 TEST_F(TaxonomyReportTest, TitleAndPagesAndTheGroupMatrix)
 {
+    const QString date = ReportTyping::headerDate(QDate(2026, 3, 4));
     const Docx d = taxonomy();
     EXPECT_TRUE(d.landscape);
-    EXPECT_EQ(Docx::text(d.header),
-        "Custom Attribute Taxonomy\t\t\t\t\t\t\t" + ReportTyping::headerDate(QDate(2026, 3, 4)) + "\n" + rule(113)
-            + "\n\n");
+    EXPECT_EQ(Docx::text(d.header), "Custom Attribute Taxonomy\t\t\t\t\t\t\t" + date + "\n" + rule(113) + "\n\n");
     EXPECT_EQ(Docx::text(d.footer), "\n" + rule(113) + "\n\n#");
     EXPECT_TRUE(d.titlePage);
+    EXPECT_EQ(Docx::text(d.firstHeader), "");
     EXPECT_EQ(slice(d, rule(100), 10),
         (QStringList { rule(100), "HARBOUR REVIEW", "", rule(100), "", "", "", "", "CUSTOM ATTRIBUTE TAXONOMY", "" }));
-    EXPECT_EQ(slice(d, "Report Date:        \f", 15),
-        (QStringList { "Report Date:        \f", "1.  COMPANY DETAILS", "", "This report has been prepared for:", "",
-            "Contact:   ", "Company:   ", "Address:   ", QString(11, ' '), "", "2.  ANALYSIS", "", "2.1 Scope",
-            "Scope line one", "Scope line two" }));
+    // No company details were given: section 1 is left out.
+    EXPECT_EQ(slice(d, "Report Date:\t" + date + "\f", 8),
+        (QStringList { "Report Date:\t" + date + "\f", "2.  ANALYSIS", "", "2.1 Scope", "Scope line one",
+            "Scope line two", "", "2.2 Disclaimer" }));
 
-    // Row r holds the r-th attribute in use of each group; Tracked's group
-    // "Misc" has no column.
-    const QString header = " \tUser \tManagement \tOperational \tRisk \tLegal \tTechnical \tBusiness";
+    // The columns are the groups in use, in GrAtt order; row r holds the
+    // r-th attribute in use of each group.
+    const QString header = " \tUser \tRisk \tMisc";
     EXPECT_EQ(slice(d, header, 7),
-        (QStringList { header, "", " \tAvailable\t\t\tLogged\t\t\t", " \tConfidential\t\t\t\t\t\t", "", "",
-            "This taxonomy can be used to assess the effects of any security activity within the "
-            "enterprise, as it reflects allidentified attributes and through the mappings below lates them "
-            "back to business drivers.  Uses of the taxonomy includeassessing the security effectiveness of "
-            "project proposals or tender responses, assessing the criticality of securityincidents or "
-            "vulnerabilities, and identifying business releance to such technbical processes as "
-            "accreditation.\f" }));
+        (QStringList { header, "", " \tAvailable\tLogged\tTracked", " \tConfidential\t\t", "", "", kClosing }));
     const DocxParagraph& head = d.body[size_t(d.find(header))];
     EXPECT_EQ(head.tabStops, (std::vector<int> { 400, 2400, 4400, 6400, 8400, 10400, 12400 }));
+    EXPECT_TRUE(head.keepWithNext);
     for (const DocxRun& r : head.runs) {
-        EXPECT_TRUE(r.bold && r.underline);
+        EXPECT_TRUE(r.bold);
+        EXPECT_EQ(r.underline, r.text != " \t"); // only the names are underlined
         EXPECT_EQ(r.size, 10);
     }
     const DocxParagraph& row = d.body[size_t(d.find(header) + 2)];
@@ -54,6 +57,25 @@ TEST_F(TaxonomyReportTest, TitleAndPagesAndTheGroupMatrix)
     EXPECT_TRUE(d.body[size_t(d.find("4.  ATTRIBUTE DESCRIPTIONS"))].tabStops.empty());
 }
 
+// More than seven groups in use: a further block below, seven to a block.
+TEST_F(TaxonomyReportTest, MatrixTakesSevenGroupsToABlock)
+{
+    Table& at = a.attribute();
+    for (int g = 1; g <= 8; ++g) {
+        ReportFixture::add(at,
+            { { "GrAtt", QStringLiteral("%1G").arg(g + 10) }, { "Attribute", QStringLiteral("A%1").arg(g) },
+                { "Group", QStringLiteral("G%1").arg(g) }, { "Tier", "Security" } });
+        at.edit();
+        at.setBoolean("InUse", true);
+        at.post();
+    }
+    const Docx d = taxonomy();
+    // G1 to G8 sort after 01 to 05 but before the business and technical tiers.
+    EXPECT_EQ(slice(d, " \tUser \tRisk \tMisc \tG1 \tG2 \tG3 \tG4", 8),
+        (QStringList { " \tUser \tRisk \tMisc \tG1 \tG2 \tG3 \tG4", "", " \tAvailable\tLogged\tTracked\tA1\tA2\tA3\tA4",
+            " \tConfidential\t\t\t\t\t\t", "", " \tG5 \tG6 \tG7 \tG8", "", " \tA5\tA6\tA7\tA8" }));
+}
+
 TEST_F(TaxonomyReportTest, DescriptionsByGroupWithTheirDrivers)
 {
     const QString r74 = " \t" + rule(74);
@@ -61,20 +83,20 @@ TEST_F(TaxonomyReportTest, DescriptionsByGroupWithTheirDrivers)
     EXPECT_EQ(slice(d, "4.  ATTRIBUTE DESCRIPTIONS", 34),
         (QStringList { "4.  ATTRIBUTE DESCRIPTIONS", "", "",
             "The attributes that are identified as relevant in this assessment have been defined "
-            "specifically for the enterprise as follows.Also shown below the description are the business "
+            "specifically for the enterprise as follows. Also shown below the description are the business "
             "drivers which are affected by each attribute.",
             "", rule(74), "USER", rule(74), "", " Available \tService is there when needed ", "",
             " \t[BD1.01] Protect customer data", " \t[BD1.02] Sell online", r74, "",
-            // the description keeps its line break
-            " Confidential \tData is seen only by those entitled", "to see it ", "",
+            // each line of the description under the text column
+            " Confidential \tData is seen only by those entitled ", " \tto see it ", "",
             " \t[BD1.01] Protect customer data", r74, "", rule(74), "RISK", rule(74), "",
             " Logged \tEvents are recorded ", "", " \t[BD1.02] Sell online", r74, "",
-            // outside the matrix groups, still described
+            // outside the starter set's groups, still described
             rule(74), "MISC", rule(74), "" }));
     // No profile row names it; BD1.02 reaches it through Logged > Recorded > Tracked.
-    EXPECT_EQ(
-        slice(d, " Tracked \t ", 6), (QStringList { " Tracked \t ", "", " \t[BD1.02] Sell online", r74, "", "" }));
-    EXPECT_EQ(int(d.body.size()), d.find(" Tracked \t ") + 6);
+    EXPECT_EQ(slice(d, " Tracked \tNo description is recorded. ", 4),
+        (QStringList { " Tracked \tNo description is recorded. ", "", " \t[BD1.02] Sell online", r74 }));
+    EXPECT_EQ(int(d.body.size()), d.find(" Tracked \tNo description is recorded. ") + 4);
     const DocxRun* banner = &d.body[size_t(d.find("USER"))].runs[0];
     EXPECT_TRUE(banner->bold && banner->italic);
     EXPECT_EQ(banner->color, "0000FF");
@@ -98,30 +120,28 @@ TEST_F(TaxonomyReportTest, LongDescriptionsAreCutAtTheLastBlankWithin100)
 TEST_F(TaxonomyReportTest, GroupFilterLimitsTheDescriptionsButNotTheMatrix)
 {
     const Docx user = taxonomy(forGroup("User"));
-    EXPECT_TRUE(hasParagraph(user, " \tAvailable\t\t\tLogged\t\t\t"));
+    EXPECT_TRUE(hasParagraph(user, " \tAvailable\tLogged\tTracked"));
     EXPECT_TRUE(hasParagraph(user, "USER"));
-    EXPECT_TRUE(hasParagraph(user, " Confidential \tData is seen only by those entitled"));
+    EXPECT_TRUE(hasParagraph(user, " Confidential \tData is seen only by those entitled "));
     EXPECT_FALSE(hasParagraph(user, "RISK"));
     EXPECT_FALSE(hasParagraph(user, " Logged \tEvents are recorded "));
     EXPECT_FALSE(hasParagraph(user, "MISC"));
 
-    // Letter case counts: "user" names no group.
+    // Letter case counts: "user" names no group, and the section says so.
     const Docx none = taxonomy(forGroup("user"));
     EXPECT_FALSE(hasParagraph(none, "USER"));
-    EXPECT_EQ(int(none.body.size()), none.find("4.  ATTRIBUTE DESCRIPTIONS") + 6); // heading and prose only
+    EXPECT_EQ(none.body.back().text(), "No attribute of the group user is in use in this assessment.");
 }
 
-TEST_F(TaxonomyReportTest, NothingInUseGivesTheMatrixHeaderAndProseOnly)
+TEST_F(TaxonomyReportTest, NothingInUseSaysSoInsteadOfAnEmptyMatrix)
 {
     applyDivisionFilter(a.requirements(), "Nowhere");
     deriveAttributesInUse(a, "Nowhere"); // no requirement in view: nothing in use
     const Docx d = taxonomy();
-    const QString header = " \tUser \tManagement \tOperational \tRisk \tLegal \tTechnical \tBusiness";
-    const QStringList matrix = slice(d, header, 5);
-    ASSERT_EQ(matrix.size(), 5);
-    EXPECT_EQ(matrix.mid(0, 4), (QStringList { header, "", "", "" }));
-    EXPECT_TRUE(matrix[4].startsWith("This taxonomy can be used"));
-    EXPECT_EQ(int(d.body.size()), d.find("4.  ATTRIBUTE DESCRIPTIONS") + 6);
+    EXPECT_EQ(slice(d, "3.  CUSTOM ATTRIBUTE TAXONOMY", 6),
+        (QStringList {
+            "3.  CUSTOM ATTRIBUTE TAXONOMY", "", "No attribute is in use in this assessment.", "", "", kClosing }));
+    EXPECT_EQ(d.body.back().text(), "No attribute is in use in this assessment.");
     EXPECT_FALSE(hasParagraph(d, "USER"));
 }
 
