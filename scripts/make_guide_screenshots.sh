@@ -24,8 +24,9 @@ cd "$work"
 # The example assessment is added to that archive and loaded back: the project,
 # requirements, drivers, their profiles, the objectives and controls of the
 # security attributes in use (two of which are left without controls, so the
-# trace shows gaps) and two applications. A second archive holds the same
-# assessment a quarter later, for the picture of the comparison.
+# trace shows gaps) and two applications with three risk entries; then the
+# report details. A second archive holds the same assessment a quarter later,
+# for the picture of the comparison.
 python3 - catalogues.txt example.txt quarter.txt <<'EOF'
 import sys
 
@@ -91,10 +92,11 @@ security = {
 applications = [
     ("TrackNet", "Customer portal", "Shipping IT", "Shipping", "Consignment tracking for customers on the web.",
      ["Redundant", "Audited", "Backed Up"],
-     ("Redundant", "Medium", "High", "A single data centre: a fire stops tracking for days.")),
+     [("Redundant", "Medium", "High", "A single data centre: a fire stops tracking for days."),
+      ("Backed Up", "Low", "Medium", "Nightly copies are kept in the same building as the servers.")]),
     ("PayLedger", "Finance", "Finance office", "Finance", "Carrier payments and the quarter-end figures.",
      ["Validated", "Tamper Evident"],
-     ("Validated", "Low", "High", "One clerk could approve a payment alone.")),
+     [("Validated", "Low", "High", "One clerk could approve a payment alone.")]),
 ]
 
 
@@ -136,10 +138,13 @@ def write(path):
         out.append(line)
         i += 1
     tail = out.index("</Analysis>")
-    for name, domain, owner, division, description, attributes, (attribute, likelihood, impact, risk) in applications:
+    for name, domain, owner, division, description, attributes, risks in applications:
         out[tail:tail] = ["<ApplicationRecord>", name, domain, owner, division, description, "[end]",
-                          *listing(*attributes).split("\r\n"), "</ApplicationRecord>",
-                          "<ApplicationRiskRecord>", attribute, likelihood, impact, risk, "</ApplicationRiskRecord>"]
+                          *listing(*attributes).split("\r\n"), "</ApplicationRecord>"]
+        for attribute, likelihood, impact, risk in risks:
+            tail = out.index("</Analysis>")
+            out[tail:tail] = ["<ApplicationRiskRecord>", attribute, likelihood, impact, risk,
+                              "</ApplicationRiskRecord>"]
         tail = out.index("</Analysis>")
     open(path, "wb").write("\r\n".join(out).encode(ENC))
 
@@ -162,15 +167,21 @@ profiles[5] = ("BD1.02", "Cost Controlled", 2)
 profiles.append(("BD1.03", "Trusted", 3))
 security["Tested"] = ("Measured by the yearly continuity exercise. Success: the plan works as written.",
                       ["05.02: Continuity"], ["05.02.02: Plan exercises"])
-applications[0] = applications[0][:6] + (("Redundant", "Low", "High",
-                  "A second data centre opened in June: a fire now stops tracking for hours, not days."),)
+applications[0] = applications[0][:6] + ([("Redundant", "Low", "High",
+                  "A second data centre opened in June: a fire now stops tracking for hours, not days."),
+                  applications[0][6][1]],)
 applications.append(("RouteMate", "Driver app", "Fleet office", "Shipping",
                      "Routes and delivery notes on the drivers' phones.", ["Redundant", "Audited"],
-                     ("Audited", "Medium", "Medium", "Lost phones may show the day's deliveries.")))
+                     [("Audited", "Medium", "Medium", "Lost phones may show the day's deliveries.")]))
 control_titles = {"04.04.02": "Clock synchronisation"}
 write(sys.argv[3])
 EOF
 "$cli" load-archive example.txt >/dev/null
+# The reports' front matter; the disclaimer stays the default one.
+"$cli" set-report-details --released-by "Dana Whitfield, security architect" \
+  --contact "Marta Lindqvist, Head of IT" --address "Harbourline Freight, 12 Quay Road, Harbourtown" \
+  --commentary "The assessment rests on two workshops with the depot managers and the finance office.
+Continuity of the customer portal is the most urgent gap: plan it before the portal goes live." >/dev/null
 "$cli" derive >/dev/null
 
 QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$program" --screenshots "$work/shots"

@@ -9,7 +9,7 @@ inline constexpr const char* taxonomyReport = "FILE.docx|FILE.pdf [--division NA
 inline constexpr const char* listingsUsage
     = "FILE.pdf [--division NAME] [--activity NAME] [--group NAME] "
       "[--tables requirements,drivers,attributes,controls] [--sort identifier|division|activity]";
-inline constexpr const char* exportUsage = "FILE [--division NAME] [--activity NAME] [--group NAME] "
+inline constexpr const char* exportUsage = "FILE.xlsx [--division NAME] [--activity NAME] [--group NAME] "
                                            "[--tables requirements,drivers,attributes,controls]";
 inline constexpr const char* importAttributes = "FILE";
 inline constexpr const char* importControls = "FILE";

@@ -11,6 +11,8 @@ using CommandUsages::exportUsage;
 
 static CliCommand exportCommand("export", exportUsage, [](CliContext& c) {
     const QString file = SelectionOptions::fileArgument(c, "export", exportUsage, SelectionOptions::common());
+    SelectionOptions::requireExtension(file, { QStringLiteral(".xlsx") });
+    SelectionOptions::requireKnownFilters(c);
     const ReportSelection selection = SelectionOptions::selectionOf(c);
     // The attributes in use are derived while the rows before them are written.
     const QString division = SelectionOptions::filterDivision(c);

@@ -16,6 +16,8 @@ using CommandUsages::listingsUsage;
 static CliCommand listingsCommand("listings", listingsUsage, CliDrawing::Pages, [](CliContext& c) {
     const QString file = SelectionOptions::fileArgument(
         c, "listings", listingsUsage, SelectionOptions::common() + QStringList { QStringLiteral("--sort") });
+    SelectionOptions::requireExtension(file, { QStringLiteral(".pdf") });
+    SelectionOptions::requireKnownFilters(c);
     ReferenceListings::Options options;
     options.selection = SelectionOptions::selectionOf(c);
     const QString sort = c.option(QStringLiteral("--sort"), QStringLiteral("identifier"));

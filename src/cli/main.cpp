@@ -24,6 +24,28 @@ static int usage()
     return 2;
 }
 
+#ifdef QUARRIX_CLI_FULL
+// Without a desktop session (a service, a container, cron) XDG_RUNTIME_DIR is
+// unset; Qt's GUI application then falls back to a folder of its own in the
+// temporary folder and says so on standard error. A private folder is named
+// here instead, so a command prints only what it has to say.
+static void nameRuntimeFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QString folder = QDir::tempPath() + QStringLiteral("/quarrix-runtime-") + QString::number(::getuid());
+    QDir().mkpath(folder);
+    const QFileInfo info(folder);
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    if (!info.isDir() || info.isSymLink() || info.ownerId() != ::getuid())
+        return; // not ours: Qt says what it does instead
+    if ((info.permissions() & ~(ownerOnly | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser))
+        && !QFile::setPermissions(folder, ownerOnly))
+        return;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
+}
+#endif
+
 // The application object the command needs: a command that draws pages gets
 // fonts (through the GUI application, which needs no display); every other
 // command starts without loading the platform and the font configuration.
@@ -35,6 +57,7 @@ static std::unique_ptr<QCoreApplication> applicationFor(int& argc, char** argv)
     if (found != CliCommand::all().end() && found->second.drawing == CliDrawing::Pages) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        nameRuntimeFolder();
         return std::make_unique<QGuiApplication>(argc, argv);
     }
 #endif

@@ -2,6 +2,7 @@
 #include "analysis/profile_division_filter.h"
 #include "cli/command_registry.h"
 #include "cli/command_usages.h"
+#include "cli/selection_options.h"
 #include "reports/quarrix_report.h"
 #include "reports/taxonomy_report.h"
 #include "store/assessment.h"
@@ -9,7 +10,8 @@
 
 namespace {
 
-// The report's file and its options; anything else is a usage error.
+// The report's file and its options; anything else is a usage error. A
+// file it cannot write or a filter the assessment does not have is refused.
 QString reportFile(const CliContext& c, const QStringList& options, const char* command, const char* usage)
 {
     const QStringList files = c.positional();
@@ -23,6 +25,8 @@ QString reportFile(const CliContext& c, const QStringList& options, const char* 
     if (!ok)
         throw QuarrixError(
             QStringLiteral("usage: quarrix-cli %1 %2").arg(QString::fromLatin1(command), QString::fromLatin1(usage)));
+    SelectionOptions::requireExtension(files.first(), { QStringLiteral(".docx"), QStringLiteral(".pdf") });
+    SelectionOptions::requireKnownFilters(c);
     return files.first();
 }
 

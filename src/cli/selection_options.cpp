@@ -3,6 +3,7 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 #include "cli/command_registry.h"
+#include "reports/filter_names.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
 
@@ -32,6 +33,31 @@ QString fileArgument(const CliContext& c, const char* command, const char* usage
     if (files.size() != 1)
         throw fail();
     return files.first();
+}
+
+void requireKnownFilters(const CliContext& c)
+{
+    const struct {
+        const char* option;
+        const char* what;
+        QStringList (*known)(Assessment&);
+    } filters[] = {
+        { "--division", "division", &FilterNames::divisions },
+        { "--activity", "activity", &FilterNames::activities },
+        { "--group", "group", &FilterNames::groups },
+    };
+    for (const auto& f : filters)
+        if (c.hasOption(QString::fromLatin1(f.option)))
+            FilterNames::require(f.what, c.option(QString::fromLatin1(f.option)), f.known(c.assessment));
+}
+
+void requireExtension(const QString& file, const QStringList& extensions)
+{
+    for (const QString& extension : extensions)
+        if (file.endsWith(extension, Qt::CaseInsensitive))
+            return;
+    throw QuarrixError(QStringLiteral("Cannot write '%1': the file name must end in %2.")
+                           .arg(file, extensions.join(QStringLiteral(" or "))));
 }
 
 ReportSelection selectionOf(const CliContext& c)

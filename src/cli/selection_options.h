@@ -16,6 +16,13 @@ const QStringList& common();
 // anything else throws the command's usage.
 QString fileArgument(const CliContext& c, const char* command, const char* usage, const QStringList& known);
 
+// Refuses, before anything is written, a --division, --activity or --group
+// the assessment does not have (the message lists the known ones).
+void requireKnownFilters(const CliContext& c);
+// Refuses an output file whose name does not end in one of the extensions
+// (any letter case), e.g. { ".docx", ".pdf" }.
+void requireExtension(const QString& file, const QStringList& extensions);
+
 // The filters as the Reports tab would hold them; tables not named are not ticked.
 ReportSelection selectionOf(const CliContext& c);
 

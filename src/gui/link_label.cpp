@@ -8,7 +8,8 @@ LinkLabel::LinkLabel(const QString& text, const char* objectName, QWidget* paren
 {
     setObjectName(QString::fromLatin1(objectName));
     setStyleSheet(QStringLiteral("QLabel { color: blue; font-weight: bold; text-decoration: underline; }"
-                                 "QLabel:focus { background: #dde6ff; }"));
+                                 "QLabel:focus { background: #dde6ff; }"
+                                 "QLabel:disabled { color: gray; text-decoration: none; }"));
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
 }

@@ -99,10 +99,18 @@ QGroupBox* ReportsTab::buildActions()
     for (const Action& action : actions) {
         const auto command = action.command;
         // Edits pending on any tab are offered once, before the run.
-        column->addWidget(link(QString::fromLatin1(action.caption), action.objectName, [this, command] {
+        LinkLabel* label = link(QString::fromLatin1(action.caption), action.objectName, [this, command] {
             if (this->host().offerPendingEdits())
                 (this->*command)();
-        }));
+        });
+        // The business security plan is not written by this version: the
+        // link says so instead of doing nothing when clicked.
+        if (command == &ReportsTab::writeSecurityPlan) {
+            label->setEnabled(false);
+            label->setCursor(Qt::ArrowCursor);
+            label->setToolTip(QStringLiteral("Not available in this version"));
+        }
+        column->addWidget(label);
     }
     return box;
 }
