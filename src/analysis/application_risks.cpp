@@ -1,19 +1,9 @@
 #include "analysis/application_risks.h"
 
+#include "compare/risk_score.h"
 #include "store/store.h"
 
 #include <algorithm>
-
-int ratingValue(const QString& rating)
-{
-    if (rating == QLatin1String("Low"))
-        return 1;
-    if (rating == QLatin1String("Medium"))
-        return 2;
-    if (rating == QLatin1String("High"))
-        return 3;
-    return 0;
-}
 
 QString ScoredRisk::level() const
 {
@@ -37,7 +27,7 @@ ApplicationRisks ApplicationRisks::read(Store& store)
                            "JOIN Applications AS a ON a.rowid = CAST(r.AppId AS INTEGER) ORDER BY a.rowid, r.rowid"))
         .eachRow([&](SqlStatement& s) {
             ScoredRisk entry { s.text(0), s.text(1), s.text(2), s.text(3), s.text(4), 0 };
-            entry.score = ratingValue(entry.likelihood) * ratingValue(entry.impact);
+            entry.score = RiskScore::of(entry.likelihood, entry.impact).value_or(0);
             risks.m_byAttribute[entry.attribute].push_back(risks.m_entries.size());
             risks.m_entries.push_back(std::move(entry));
         });
@@ -57,7 +47,7 @@ ApplicationRisks::Matrix ApplicationRisks::matrix() const
     Matrix counts {};
     for (const ScoredRisk& entry : m_entries)
         if (entry.rated())
-            ++counts[size_t(ratingValue(entry.likelihood) - 1)][size_t(ratingValue(entry.impact) - 1)];
+            ++counts[size_t(*RiskScore::rating(entry.likelihood) - 1)][size_t(*RiskScore::rating(entry.impact) - 1)];
     return counts;
 }
 

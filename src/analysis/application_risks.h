@@ -23,9 +23,6 @@ struct ScoredRisk {
     QString level() const;
 };
 
-// 1, 2 or 3 for "Low", "Medium", "High"; 0 for anything else.
-int ratingValue(const QString& rating);
-
 // The risk entries of every application (the Applications tab lists them all,
 // whatever the division filter), in the applications' stored order and each
 // application's entries in stored order. Entries filed under an application

@@ -2,8 +2,6 @@
 
 namespace RiskScore {
 
-namespace {
-
 std::optional<int> rating(const QString& text)
 {
     if (text == QLatin1String("Low"))
@@ -13,8 +11,6 @@ std::optional<int> rating(const QString& text)
     if (text == QLatin1String("High"))
         return 3;
     return std::nullopt;
-}
-
 }
 
 std::optional<int> of(const QString& likelihood, const QString& impact)

@@ -3,6 +3,7 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/requirements_at_risk.h"
 #include "analysis/security_risk_store.h"
+#include "compare/risk_score.h"
 #include "support/risk_assessment.h"
 #include "support/temp_store.h"
 
@@ -120,7 +121,7 @@ TEST_F(RequirementsAtRiskTest, MatrixCountsRatedEntriesByLikelihoodAndImpact)
         { "high", "High", 0, "Unrated" }, { "", "Low", 0, "Unrated" } };
     for (const auto& l : levels) {
         ScoredRisk r;
-        r.score = ratingValue(QLatin1String(l.likelihood)) * ratingValue(QLatin1String(l.impact));
+        r.score = RiskScore::of(QLatin1String(l.likelihood), QLatin1String(l.impact)).value_or(0);
         EXPECT_EQ(r.score, l.score) << l.likelihood << "/" << l.impact;
         EXPECT_EQ(r.level(), QLatin1String(l.level)) << l.likelihood << "/" << l.impact;
     }
