@@ -3,7 +3,8 @@
 # assessment with quarrix-cli and the starter sets in a temporary folder, lets
 # `quarrix --screenshots` draw every tab and the trace window over it (and
 # `quarrix --compare-screenshot` the comparison with a quarter later), and
-# shrinks the pictures (ImageMagick's convert, when installed).
+# shrinks the pictures (ImageMagick's convert, when installed); two report
+# pages are drawn from the reports' PDFs.
 #   bash scripts/make_guide_screenshots.sh [BUILD_FOLDER]   (default build/test)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -189,6 +190,12 @@ QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$program" --screenshots "$work/
 mkdir "$work/quarter"
 (cd "$work/quarter" && "$cli" load-archive ../quarter.txt >/dev/null \
   && QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$program" --compare-screenshot ../example.txt "$work/shots/compare-window.png")
+# Two pages of the reports as the client reads them: the requirements at risk
+# beside the risk matrix, and the taxonomy's matrix (pdftoppm, of poppler-utils).
+"$cli" report report.pdf >/dev/null
+"$cli" taxonomy-report taxonomy.pdf >/dev/null
+pdftoppm -png -r 80 -f 4 -l 4 -singlefile report.pdf "$work/shots/report-risks"
+pdftoppm -png -r 80 -f 3 -l 3 -singlefile taxonomy.pdf "$work/shots/taxonomy-matrix"
 mkdir -p "$out"
 rm -f "$out"/*.png
 for shot in "$work"/shots/*.png; do
