@@ -256,10 +256,16 @@ private:
             twoEmptyParagraphs();
         } else {
             m_t.text(QStringLiteral("The report has identified "));
-            m_t.text(QStringLiteral("a number of requirements which are subject to a level of risk beyond that which "
-                                    "is normally acceptable and these "));
-            m_t.text(QStringLiteral(
-                "may need to be considered for immediate risk treatment. These are, in order of urgency:\r\n"));
+            if (m_atRisk.size() == 1) {
+                m_t.text(QStringLiteral("one requirement which is subject to a level of risk beyond that which is "
+                                        "normally acceptable and which "));
+                m_t.text(QStringLiteral("may need to be considered for immediate risk treatment:\r\n"));
+            } else {
+                m_t.text(QStringLiteral("a number of requirements which are subject to a level of risk beyond that "
+                                        "which is normally acceptable and these "));
+                m_t.text(QStringLiteral(
+                    "may need to be considered for immediate risk treatment. These are, in order of urgency:\r\n"));
+            }
             m_t.emptyParagraph();
             requirementsAtRisk();
         }

@@ -54,6 +54,13 @@ TEST_F(RiskReportTest, RequirementsAtRiskAreListedInOrderOfUrgencyBesideTheMatri
     a.appControl().first();
     while (a.appControl().hasRecord())
         a.appControl().remove();
+    // One requirement at risk is announced as one.
+    QuarrixReportOptions north;
+    north.division = "North";
+    const Docx one = quarrix(north);
+    EXPECT_EQ(slice(one, "R2\tNeed R2", 3), (QStringList { "R2\tNeed R2", "\tNo control assigned: SD", "" }));
+    EXPECT_TRUE(one.bodyText().contains("identified one requirement which is subject"));
+    EXPECT_FALSE(one.bodyText().contains("in order of urgency"));
     Table& sd = a.attribute();
     ASSERT_TRUE(sd.locate("Attribute", { "SD" }));
     sd.edit();
