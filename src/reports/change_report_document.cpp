@@ -26,6 +26,8 @@ public:
     void run(const QDate& date)
     {
         m_t.setUpPages(QStringLiteral("Meridal Quarrix Change Report\t\t\t\t\t\t"), date);
+        m_t.doc().setProperties(
+            QStringLiteral("Quarrix Change Report: ") + m_report.after.shownName(), QStringLiteral("Quarrix"));
         titlePage();
         summary();
         // The sections follow the summary's page one after the other.
@@ -157,6 +159,8 @@ private:
     {
         const KindChanges& c = m_report[kind];
         m_t.heading(QStringLiteral("%1.  %2\r\n\n").arg(number).arg(upperAscii(ChangeKinds::title(kind))));
+        // The count line and the counts stay on the page of what follows them.
+        m_t.keepWithNext(true);
         m_t.text(ChangeOutput::countsText(c) + QStringLiteral(".\r\n\n"));
         if (!c.counts.empty()) {
             m_t.tabStop(240);
@@ -170,15 +174,19 @@ private:
             m_t.text(kCrLf);
             m_t.clearTabStops();
         }
+        m_t.keepWithNext(false);
         itemList(QStringLiteral("Added"), c.added);
         itemList(QStringLiteral("Removed"), c.removed);
         if (c.changed.empty())
             return;
         m_t.wideBanner(QStringLiteral("Changed"));
         for (const ChangeItem& item : c.changed) {
+            // A changed record's name stays with its first field.
+            m_t.keepWithNext(true);
             m_t.bold(true);
             m_t.text(ChangeOutput::itemText(item) + kCrLf);
             m_t.bold(false);
+            m_t.keepWithNext(false);
             m_t.doc().indent();
             for (const FieldChange& f : item.fields)
                 fieldChange(f);

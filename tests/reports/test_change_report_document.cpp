@@ -81,6 +81,14 @@ TEST_F(ChangeReportDocumentTest, TitleSummaryAndASectionPerKindThatChanged)
     EXPECT_TRUE(requirements.contains("Requirement: Ship every order on time"));
     EXPECT_TRUE(page(doc, "6.  RISK ENTRIES").contains("Score: 2 -> 9"));
     EXPECT_TRUE(page(doc, "7.  CONTROL CATALOGUE").contains("Controls\t4\t5"));
+    // A section's heading and count line, and a changed record's name, stay on the page of what follows them.
+    const int requirementsAt = doc.find("2.  REQUIREMENTS");
+    for (const char* kept : { "2.  REQUIREMENTS", "3 changed.", "BR1.09 (renamed from BR1.03)  Orphan wish" }) {
+        const int at = doc.find(kept, requirementsAt);
+        ASSERT_GE(at, 0) << kept;
+        EXPECT_TRUE(doc.body[size_t(at)].keepWithNext) << kept;
+    }
+    EXPECT_FALSE(doc.body[size_t(doc.find("Requirement: Ship every order on time"))].keepWithNext);
 
     // Words added blue and underlined, words removed red and in italics.
     auto runsOf = [&](const QString& text) {
