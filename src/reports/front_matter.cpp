@@ -31,6 +31,14 @@ void releaseLines(Typist& t, const ReportDetails& details, const QString& date)
     t.text(QStringLiteral("Report Date:\t") + date);
 }
 
+QString title(const QString& assessment, const QString& enterprise)
+{
+    const QString name = !assessment.trimmed().isEmpty() ? assessment
+        : !enterprise.trimmed().isEmpty()                ? enterprise
+                                                         : QStringLiteral("Security assessment");
+    return upperAscii(name);
+}
+
 bool hasCompanyDetails(const ReportDetails& details, const QString& company)
 {
     return !details.contact.isEmpty() || !company.isEmpty() || !details.address.isEmpty();

@@ -17,6 +17,10 @@ namespace FrontMatter {
 // date as the page header shows it, aligned at a tab stop.
 void releaseLines(Typist& t, const ReportDetails& details, const QString& date);
 
+// The title page's title: the assessment's name, else the enterprise's,
+// else "Security assessment"; upper-cased as the title page shows it.
+QString title(const QString& assessment, const QString& enterprise);
+
 // Whether section 1 has anything to say: a contact, a company or an address.
 bool hasCompanyDetails(const ReportDetails& details, const QString& company);
 

@@ -167,7 +167,7 @@ private:
         for (int i = 0; i < 3; ++i)
             m_t.text(kCrLf);
         m_t.text(rule(100) + kCrLf);
-        m_t.text(upperAscii(systemText("Assessment")) + QStringLiteral("\r\n\n"));
+        m_t.text(FrontMatter::title(systemText("Assessment"), m_enterprise) + QStringLiteral("\r\n\n"));
         if (!m_allActivities)
             m_t.text(QStringLiteral("For Activity ") + m_activity + kCrLf);
         m_t.text(rule(100) + QStringLiteral("\r\n\n"));

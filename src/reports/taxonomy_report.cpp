@@ -47,7 +47,7 @@ void frontMatter(Typist& t, Table& sys, const ReportDetails& details, const QStr
     for (int i = 0; i < 4; ++i)
         t.text(kCrLf);
     t.text(rule(100) + kCrLf);
-    t.text(upperAscii(systemText(sys, "Assessment")) + QStringLiteral("\r\n\n"));
+    t.text(FrontMatter::title(systemText(sys, "Assessment"), systemText(sys, "Enterprise")) + QStringLiteral("\r\n\n"));
     t.text(rule(100) + QStringLiteral("\r\n\n"));
     for (int i = 0; i < 3; ++i)
         t.text(kCrLf);

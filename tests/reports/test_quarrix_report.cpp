@@ -56,6 +56,23 @@ TEST_F(ReportStoreTest, FrontMatterPagesAndContentsFollowTheActivityChoice)
     EXPECT_EQ(Docx::text(all.firstFooter), "");
 
     EXPECT_EQ(slice(all, rule(100), 8), (QStringList { rule(100), "HARBOUR REVIEW", "", rule(100), "", "", "", "" }));
+    // Without the assessment's name the title is the enterprise's, without
+    // either a plain one: never two rules around nothing.
+    {
+        Table& sys = a.system();
+        sys.edit();
+        sys.setText("Assessment", "");
+        sys.post();
+        EXPECT_EQ(slice(quarrix(), rule(100), 2), (QStringList { rule(100), "SECURITY ASSESSMENT" }));
+        sys.edit();
+        sys.setText("Enterprise", "Harbour Ltd");
+        sys.post();
+        EXPECT_EQ(slice(quarrix(), rule(100), 2), (QStringList { rule(100), "HARBOUR LTD" }));
+        sys.edit();
+        sys.setText("Assessment", "Harbour review");
+        sys.setText("Enterprise", "");
+        sys.post();
+    }
     // Nobody named as releasing it: only the date, as the header shows it.
     EXPECT_FALSE(all.bodyText().contains("Report Released by"));
     EXPECT_TRUE(hasParagraph(all, "Report Date:\t" + date + "\f"));
