@@ -29,6 +29,9 @@ AttributeMappings AttributeMappings::read(Store& store)
     AttributeMappings m;
     m.m_businessToTechnical = readMapping(store, "BTAtt", "BusAtt", "TechAtt");
     m.m_technicalToSecurity = readMapping(store, "TSAtt", "TechAtt", "SecAtt");
+    for (const QStringList& names : std::as_const(m.m_technicalToSecurity))
+        for (const QString& name : names)
+            m.m_securityNames.insert(name);
     return m;
 }
 

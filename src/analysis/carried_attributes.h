@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -16,9 +17,12 @@ public:
     // The names TSAtt gives the technical attributes BTAtt gives the business
     // attribute: each once, in mapping order.
     QStringList securityNames(const QString& business) const;
+    // Whether a TSAtt row names the attribute as its security attribute.
+    bool isSecurityName(const QString& name) const { return m_securityNames.contains(name); }
 
 private:
     QHash<QString, QStringList> m_businessToTechnical, m_technicalToSecurity;
+    QSet<QString> m_securityNames;
 };
 
 // The control identifiers of an attribute's control entries (SecControls):

@@ -6,8 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
-#include <array>
-#include <utility>
 
 namespace {
 
@@ -20,16 +18,6 @@ QString priorityText(const QVariant& priority)
 }
 
 namespace TraceOutput {
-
-// The five lists under the names the command line gives them, in order.
-GapLists gapLists(const TraceGaps& g)
-{
-    return { { { QStringLiteral("requirements_without_driver"), &g.requirementsWithoutDriver },
-        { QStringLiteral("drivers_without_profile"), &g.driversWithoutProfile },
-        { QStringLiteral("profiled_without_security"), &g.profiledWithoutSecurity },
-        { QStringLiteral("security_without_controls"), &g.securityWithoutControls },
-        { QStringLiteral("unknown_controls"), &g.unknownControls } } };
-}
 
 QString csvField(const QString& value)
 {
@@ -70,10 +58,19 @@ QByteArray json(const TraceChain& chain)
 QString gapsText(const TraceGaps& gaps)
 {
     QString out;
-    for (const auto& [name, items] : gapLists(gaps)) {
-        out += QStringLiteral("%1: %2\n").arg(name).arg(items->size());
-        for (const QString& item : *items)
-            out += QStringLiteral("  ") + item + QLatin1Char('\n');
+    if (gaps.noRequirements)
+        out += gaps.noRequirementsNote() + QLatin1Char('\n');
+    for (const TraceGaps::Named& list : gaps.named()) {
+        if (gaps.noRequirements && list.items != &gaps.orphanProfileRows)
+            continue;
+        out += QStringLiteral("%1: %2\n").arg(QString::fromLatin1(list.key)).arg(list.items->size());
+        for (const QString& item : *list.items) {
+            out += QStringLiteral("  ") + item;
+            if (list.items == &gaps.requirementsWithoutDriver)
+                if (const QStringList by = gaps.namedOutsideFilter.value(item); !by.isEmpty())
+                    out += QStringLiteral("  (named only by %1)").arg(by.join(QStringLiteral(", ")));
+            out += QLatin1Char('\n');
+        }
     }
     return out;
 }
@@ -81,9 +78,35 @@ QString gapsText(const TraceGaps& gaps)
 QByteArray gapsJson(const TraceGaps& gaps)
 {
     QJsonObject object;
-    for (const auto& [name, items] : gapLists(gaps))
-        object.insert(name, QJsonArray::fromStringList(*items));
+    if (gaps.noRequirements)
+        object.insert(QStringLiteral("note"), gaps.noRequirementsNote());
+    for (const TraceGaps::Named& list : gaps.named())
+        if (!gaps.noRequirements || list.items == &gaps.orphanProfileRows)
+            object.insert(QString::fromLatin1(list.key), QJsonArray::fromStringList(*list.items));
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
+}
+
+QString matrixCsv(const TraceChain& chain)
+{
+    const CoverageMatrix matrix(chain);
+    QStringList header { QStringLiteral("driver") };
+    QStringList controls { QStringLiteral("(controls)") };
+    for (int a = 0; a < matrix.attributes().size(); ++a) {
+        header << csvField(matrix.attributes()[a]);
+        controls << (matrix.withoutControl(a) ? QStringLiteral("none") : QString());
+    }
+    QString out = header.join(QLatin1Char(',')) + QLatin1String("\r\n");
+    for (int d = 0; d < matrix.drivers().size(); ++d) {
+        QStringList row { csvField(matrix.drivers()[d]) };
+        for (int a = 0; a < matrix.attributes().size(); ++a) {
+            const int cell = matrix.cell(d, a);
+            row << (cell == CoverageMatrix::notCarried   ? QString()
+                    : cell == CoverageMatrix::noPriority ? QStringLiteral("-")
+                                                         : QString::number(cell));
+        }
+        out += row.join(QLatin1Char(',')) + QLatin1String("\r\n");
+    }
+    return out + controls.join(QLatin1Char(',')) + QLatin1String("\r\n");
 }
 
 }

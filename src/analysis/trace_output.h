@@ -2,9 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
-#include <array>
-#include <utility>
 
 class TraceChain;
 struct TraceGaps;
@@ -24,12 +21,20 @@ QString csv(const TraceChain& chain);
 // number or null.
 QByteArray json(const TraceChain& chain);
 
-// The gap lists under the names the outputs give them, in their order.
-using GapLists = std::array<std::pair<QString, const QStringList*>, 5>;
-GapLists gapLists(const TraceGaps& gaps);
-
-// Each list's name, its count and its items, one per line.
+// Each list's name, its count and its items, one per line; a requirement
+// that only drivers of other divisions name is followed by those drivers.
+// When drivers are in view but no requirement is, a sentence saying so
+// stands in place of the five trace lists; the orphan rows still follow.
 QString gapsText(const TraceGaps& gaps);
-// An object with the five lists under their names.
+// An object with the six lists under the same names, each a list of names;
+// when drivers are in view but no requirement is, "note" holds the sentence
+// in place of the five trace lists.
 QByteArray gapsJson(const TraceGaps& gaps);
+
+// The coverage matrix: a header row "driver" and the attributes in use, one
+// row per driver within the filter whose cells hold the best priority that
+// carries the attribute to the driver ("-" when only rows without a priority
+// do, empty when nothing does), then a row "(controls)" whose cells say
+// "none" under the attributes without a control. Quoted and ended as csv().
+QString matrixCsv(const TraceChain& chain);
 }

@@ -14,10 +14,8 @@ static CliCommand exportCommand("export", exportUsage, [](CliContext& c) {
     SelectionOptions::requireExtension(file, { QStringLiteral(".xlsx") });
     SelectionOptions::requireKnownFilters(c);
     const ReportSelection selection = SelectionOptions::selectionOf(c);
-    // The attributes in use are derived while the rows before them are written.
-    const QString division = SelectionOptions::filterDivision(c);
-    const ExportWorkbook::Result result
-        = ExportWorkbook::write(c.assessment, selection, file, [&] { SelectionOptions::deriveInUse(c, division); });
+    SelectionOptions::filterDivision(c);
+    const ExportWorkbook::Result result = ExportWorkbook::write(c.assessment, selection, file);
     cliOut(QStringLiteral("%1 saved: %2 requirements, %3 drivers, %4 attributes, %5 controls")
                .arg(file)
                .arg(result.rows[0])

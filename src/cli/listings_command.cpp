@@ -28,7 +28,7 @@ static CliCommand listingsCommand("listings", listingsUsage, CliDrawing::Pages, 
     else if (sort != QLatin1String("identifier"))
         throw QuarrixError(QStringLiteral("Unknown sort '%1': choose identifier, division or activity.").arg(sort));
     options.date = ReferenceListings::today();
-    SelectionOptions::prepare(c);
+    SelectionOptions::filterDivision(c);
 
     // The PDF replaces the file only once it is whole: a kill or a full disk
     // leaves the previous file as it was.

@@ -1,4 +1,3 @@
-#include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 #include "cli/command_registry.h"
 #include "cli/command_usages.h"
@@ -54,15 +53,14 @@ static CliCommand reportCommand("report", CommandUsages::report, CliDrawing::Pag
     return 0;
 });
 
-// taxonomy-report: the custom taxonomy report, .docx or PDF as for report. A
-// fresh process has no earlier in-use derivation to rely on, so it runs one
-// for the division first.
+// taxonomy-report: the custom taxonomy report, .docx or PDF as for report,
+// with the attributes in use derived for the division.
 static CliCommand taxonomyCommand(
     "taxonomy-report", CommandUsages::taxonomyReport, CliDrawing::Pages, [](CliContext& c) {
         const QString file = reportFile(c, { QStringLiteral("--division"), QStringLiteral("--group") },
             "taxonomy-report", CommandUsages::taxonomyReport);
-        deriveAttributesInUse(c.assessment, applyDivision(c));
         TaxonomyReportOptions options;
+        options.division = applyDivision(c);
         options.group = c.option(QStringLiteral("--group"), QStringLiteral("All"));
         TaxonomyReport::write(c.assessment, file, options);
         cliOut(file + QStringLiteral(" saved"));

@@ -1,6 +1,5 @@
 #include "cli/selection_options.h"
 
-#include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 #include "cli/command_registry.h"
 #include "reports/filter_names.h"
@@ -63,6 +62,7 @@ void requireExtension(const QString& file, const QStringList& extensions)
 ReportSelection selectionOf(const CliContext& c)
 {
     ReportSelection s;
+    s.division = c.option(QStringLiteral("--division"), QStringLiteral("All"));
     s.activity = c.option(QStringLiteral("--activity"), QStringLiteral("All"));
     s.group = c.option(QStringLiteral("--group"), QStringLiteral("All"));
     if (c.hasOption(QStringLiteral("--tables"))) {
@@ -93,16 +93,6 @@ QString filterDivision(const CliContext& c)
     applyDivisionFilter(c.assessment.requirements(), division);
     applyDivisionFilter(c.assessment.drivers(), division);
     return division;
-}
-
-void deriveInUse(const CliContext& c, const QString& division)
-{
-    deriveAttributesInUse(c.assessment, division);
-}
-
-void prepare(const CliContext& c)
-{
-    deriveInUse(c, filterDivision(c));
 }
 
 }

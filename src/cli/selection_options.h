@@ -26,13 +26,9 @@ void requireExtension(const QString& file, const QStringList& extensions);
 // The filters as the Reports tab would hold them; tables not named are not ticked.
 ReportSelection selectionOf(const CliContext& c);
 
-// A fresh process has no derivation to rely on: the division filter is set
-// and the attributes in use derived for it, as showing the tabs would do.
-void prepare(const CliContext& c);
-
-// The two halves of prepare(): the division filter set (returning the
-// division), and the attributes in use derived for that division.
+// The division filter set on Requirements and Drivers as the window's filter
+// box would set it; returns the division. The attributes in use are derived
+// in memory by the export and the listings themselves.
 QString filterDivision(const CliContext& c);
-void deriveInUse(const CliContext& c, const QString& division);
 
 }

@@ -1,5 +1,3 @@
-#include "analysis/in_use_derivation.h"
-#include "analysis/profile_division_filter.h"
 #include "analysis/requirements_at_risk.h"
 #include "analysis/risk_output.h"
 #include "analysis/trace_chain.h"
@@ -13,9 +11,9 @@ namespace {
 
 // The command's --division and --format, the format one of `formats` (the
 // first is the default); anything else is a usage error, and with
-// checkDivision a division the assessment does not have is refused. Runs the
-// in-use derivation for the division, as the window would have it.
-QString prepare(
+// checkDivision a division the assessment does not have is refused. The
+// trace derives the attributes in use in memory: the store is only read.
+QString parse(
     CliContext& c, const QStringList& formats, const char* usage, QString* format, bool checkDivision = false)
 {
     bool ok = c.positional().isEmpty();
@@ -28,29 +26,35 @@ QString prepare(
     const QString division = c.option(QStringLiteral("--division"), QStringLiteral("All"));
     if (checkDivision)
         FilterNames::require("division", division, FilterNames::divisions(c.assessment));
-    applyDivisionFilter(c.assessment.requirements(), division);
-    applyDivisionFilter(c.assessment.drivers(), division);
-    deriveAttributesInUse(c.assessment, division);
     return division;
 }
 
 }
 
 // trace: every chain from a driver through its requirement lines and profile
-// rows to the attributes in use it carries and their controls.
-static CliCommand traceCommand("trace", "[--division NAME] [--format csv|json]", [](CliContext& c) {
+// rows to the attributes in use it carries and their controls, or the
+// coverage matrix of drivers and attributes in use.
+static CliCommand traceCommand("trace", "[--division NAME] [--format csv|json|matrix-csv]", [](CliContext& c) {
     QString format;
-    const QString division = prepare(c, { QStringLiteral("csv"), QStringLiteral("json") },
-        "usage: quarrix-cli trace [--division NAME] [--format csv|json]", &format);
+    const QString division = parse(c, { QStringLiteral("csv"), QStringLiteral("json"), QStringLiteral("matrix-csv") },
+        "usage: quarrix-cli trace [--division NAME] [--format csv|json|matrix-csv]", &format);
     const TraceChain chain(c.assessment, division);
-    cliWrite(format == QLatin1String("json") ? TraceOutput::json(chain) : TraceOutput::csv(chain).toUtf8());
+    if (format == QLatin1String("json"))
+        cliWrite(TraceOutput::json(chain));
+    else if (format == QLatin1String("matrix-csv"))
+        cliWrite(TraceOutput::matrixCsv(chain).toUtf8());
+    else
+        cliWrite(TraceOutput::csv(chain).toUtf8());
+    // The output stays data; why it is empty goes to the error stream.
+    if (chain.gaps().noRequirements)
+        cliErr(chain.gaps().noRequirementsNote());
     return 0;
 });
 
 // gaps: what the trace is missing. The lists are data, so the status is 0.
 static CliCommand gapsCommand("gaps", "[--division NAME] [--format text|json]", [](CliContext& c) {
     QString format;
-    const QString division = prepare(c, { QStringLiteral("text"), QStringLiteral("json") },
+    const QString division = parse(c, { QStringLiteral("text"), QStringLiteral("json") },
         "usage: quarrix-cli gaps [--division NAME] [--format text|json]", &format);
     const TraceGaps gaps = TraceChain(c.assessment, division).gaps();
     cliWrite(format == QLatin1String("json") ? TraceOutput::gapsJson(gaps) : TraceOutput::gapsText(gaps).toUtf8());
@@ -61,7 +65,7 @@ static CliCommand gapsCommand("gaps", "[--division NAME] [--format text|json]", 
 // section 2.2 lists them.
 static CliCommand risksCommand("risks", "[--division NAME] [--format text|csv|json]", [](CliContext& c) {
     QString format;
-    const QString division = prepare(c, { QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json") },
+    const QString division = parse(c, { QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json") },
         "usage: quarrix-cli risks [--division NAME] [--format text|csv|json]", &format, true);
     const std::vector<RequirementAtRisk> list
         = RequirementsAtRisk::list(c.assessment, division, ApplicationRisks::read(c.assessment.store()));

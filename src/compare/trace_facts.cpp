@@ -1,9 +1,8 @@
 #include "compare/trace_facts.h"
 
-#include "analysis/in_use_derivation.h"
+#include "analysis/attributes_in_use.h"
 #include "analysis/profile_division_filter.h"
 #include "analysis/trace_chain.h"
-#include "analysis/trace_output.h"
 #include "store/assessment.h"
 
 #include <algorithm>
@@ -15,14 +14,12 @@ void read(Assessment& assessment, const QString& division, AssessmentFacts& fact
     applyDivisionFilter(assessment.requirements(), division);
     applyDivisionFilter(assessment.drivers(), division);
     // Worked out in memory: nothing is written, not even into this copy.
-    const QSet<QString> needed = securityAttributesNeeded(assessment, division);
-
-    // As the derivation marks them: the needed names the taxonomy holds.
+    const AttributesInUse inUse = AttributesInUse::derive(assessment.store(), division);
     for (const FactRecord& attribute : facts.attributes)
-        if (needed.contains(attribute.key))
+        if (inUse.contains(attribute.key))
             facts.attributesInUse << attribute.key; // in key order
 
-    const TraceChain chain(assessment, division, &needed);
+    const TraceChain chain(assessment, division);
     for (const DriverTrace& driver : chain.drivers()) {
         TracedDriver& traced = facts.trace[driver.cseq];
         traced.requirements = driver.requirements;
@@ -33,9 +30,9 @@ void read(Assessment& assessment, const QString& division, AssessmentFacts& fact
         std::sort(traced.steps.begin(), traced.steps.end());
         traced.steps.erase(std::unique(traced.steps.begin(), traced.steps.end()), traced.steps.end());
     }
-    for (const auto& [gap, names] : TraceOutput::gapLists(chain.gaps()))
-        for (const QString& name : *names)
-            facts.gaps.push_back({ gap, name });
+    for (const TraceGaps::Named& gap : chain.gaps().named())
+        for (const QString& name : *gap.items)
+            facts.gaps.push_back({ QString::fromLatin1(gap.key), name });
 }
 
 }

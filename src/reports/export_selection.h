@@ -7,6 +7,7 @@
 // record pass; any other text only records whose field equals it exactly,
 // letter case included.
 struct ReportSelection {
+    QString division = QStringLiteral("All"); // the division filter in force: which attributes are in use
     QString activity = QStringLiteral("All");
     QString group = QStringLiteral("All");
     bool requirements = true;
@@ -41,7 +42,7 @@ public:
     int count() const { return m_table.recordCount(); }
     int field(const char* name) const { return m_table.fieldIndex(QString::fromLatin1(name)); }
     QString text(int row, int field) const { return m_table.textAt(row, field); }
-    bool boolean(int row, int field) const { return m_table.textAt(row, field) == QLatin1String("True"); }
+    qint64 rowId(int row) const { return m_table.rowIdAt(row); }
 
 private:
     Table& m_table;

@@ -1,5 +1,6 @@
 #include "reports/export_workbook.h"
 
+#include "analysis/attributes_in_use.h"
 #include "files/atomic_file.h"
 #include "reports/library_messages.h"
 #include "store/assessment.h"
@@ -370,11 +371,17 @@ Result write(Assessment& assessment, const ReportSelection& selection, const QSt
             if (prepareAttributes)
                 prepareAttributes();
             if (ticked[2]) {
+                // Derived in memory for the division: the export writes
+                // nothing to the store. The walk is in key order, so the
+                // first row of a name is the one in use.
+                const AttributesInUse inUse = AttributesInUse::derive(assessment.store(), selection.division);
+                FirstInUse firstInUse(inUse);
                 const size_t at = positionOf(layouts[2], "Group");
-                const size_t inUse = layouts[2].fields.size(); // the field only tested, after those shown
+                const size_t name = positionOf(layouts[2], "Attribute");
                 result.rows[2] = sendSheet(
-                    pieces, 2, assessment.attribute(), layouts[2], { "InUse" },
-                    [&](const Values& v) { return v[inUse] == "True" && group.passes(v[at]); }, cut);
+                    pieces, 2, assessment.attribute(), layouts[2], {},
+                    [&](const Values& v) { return firstInUse.take(QString::fromUtf8(v[name])) && group.passes(v[at]); },
+                    cut);
             }
             if (ticked[3])
                 result.rows[3] = sendSheet(

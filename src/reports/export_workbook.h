@@ -24,8 +24,10 @@ struct Result {
 // is written to a temporary file beside fileName and renamed over it, so a
 // failure leaves whatever was there before. Walked tables are left on their
 // first record. Raises QuarrixError on failure.
-// prepareAttributes, when given, runs after the drivers are read and before
-// the attributes in use are, while the rows read before are being written.
+// The attributes sheet lists the attributes in use for selection.division,
+// derived in memory: the store is only read. prepareAttributes, when given,
+// runs after the drivers are read and before the attributes in use are,
+// while the rows read before are being written.
 Result write(Assessment& assessment, const ReportSelection& selection, const QString& fileName,
     const std::function<void()>& prepareAttributes = {});
 

@@ -2,11 +2,9 @@
 
 #include "analysis/carried_attributes.h"
 #include "reports/row_lookup.h"
-#include "store/assessment.h"
 
 #include <QHash>
 #include <algorithm>
-#include <array>
 #include <optional>
 
 namespace {
@@ -21,35 +19,14 @@ QString orderKey(const QString& key)
     return out;
 }
 
-// Whether the store's IDDR rows are these, in this order: a report run again
-// on an unchanged assessment rewrites nothing.
-bool holdsAlready(Store& store, const std::vector<std::array<QVariant, 3>>& rows)
-{
-    SqlStatement& query = store.cached(QStringLiteral("SELECT IDDR, id, cseq FROM IDDR ORDER BY rowid"));
-    query.reset();
-    size_t next = 0;
-    bool same = true;
-    query.eachRow([&](SqlStatement& s) {
-        if (!same)
-            return;
-        same = next < rows.size();
-        for (int column = 0; same && column < 3; ++column)
-            same = s.column(column) == rows[next][size_t(column)];
-        ++next;
-    });
-    return same && next == rows.size();
-}
-
 }
 
 namespace IddrTrace {
 
-std::vector<TraceRow> rebuild(Assessment& a, const CarriedAttributes& carried)
+std::vector<TraceRow> rows(
+    const Table& attribute, const InUseRows& inUse, const Table& drivers, const CarriedAttributes& carried)
 {
-    Table& attribute = a.attribute();
-    Table& iddr = a.controlDriverTrace();
-
-    const FirstRowIndex inUse(attribute, QStringLiteral("Attribute"));
+    const FirstRowIndex driverRows(drivers, QStringLiteral("CSeq"));
     const int secControls = attribute.fieldIndex(QStringLiteral("SecControls"));
 
     // Each attribute's control identifiers are split and numbered once; each
@@ -74,62 +51,35 @@ std::vector<TraceRow> rebuild(Assessment& a, const CarriedAttributes& carried)
     };
     QHash<QString, std::vector<bool>> tracedOf; // driver -> identifier numbers already traced
 
-    std::vector<TraceRow> rows;
+    std::vector<TraceRow> found;
     for (const ProfileReach& row : carried.rows()) {
+        if (driverRows.find(row.cseq) < 0)
+            continue;
         std::vector<bool>& traced = tracedOf[row.cseq];
         for (const QString& name : row.brings) {
-            const int found = inUse.find(name);
-            if (found < 0)
+            const int at = inUse.find(name);
+            if (at < 0)
                 continue;
-            for (int n : numbers(found)) {
+            for (int n : numbers(at)) {
                 traced.resize(std::max(traced.size(), size_t(identifiers.size())));
                 if (traced[size_t(n)])
                     continue;
                 traced[size_t(n)] = true;
                 const QString& id = identifiers[n];
-                rows.push_back({ id + row.cseq, id, row.cseq });
+                found.push_back({ id + row.cseq, id, row.cseq });
             }
         }
     }
 
-    // The rows as the store holds them.
-    const std::vector<FieldDef>& fields = iddr.def().fields;
-    const FieldDef& keyField = fields[size_t(iddr.fieldIndex(QStringLiteral("IDDR")))];
-    const FieldDef& idField = fields[size_t(iddr.fieldIndex(QStringLiteral("id")))];
-    const FieldDef& cseqField = fields[size_t(iddr.fieldIndex(QStringLiteral("cseq")))];
-    std::vector<std::array<QVariant, 3>> stored;
-    stored.reserve(rows.size());
-    for (const TraceRow& r : rows)
-        stored.push_back({ Table::storedValue(keyField, r.key), Table::storedValue(idField, r.id),
-            Table::storedValue(cseqField, r.cseq) });
-
-    if (!holdsAlready(a.store(), stored)) {
-        // All or nothing: a failure leaves the previous trace in place and
-        // the table open.
-        // The rows go straight to the store, as the table would write them,
-        // and the table reads them back once.
-        Store::Transaction tx(a.store());
-        a.store().deleteAll(iddr.name());
-        SqlStatement& insert = a.store().cached(QStringLiteral("INSERT INTO IDDR (IDDR, id, cseq) VALUES (?, ?, ?)"));
-        for (const auto& values : stored) {
-            for (int column = 0; column < 3; ++column)
-                insert.bind(column + 1, values[size_t(column)]);
-            insert.run();
-        }
-        tx.commit();
-        iddr.refresh();
-    }
-    iddr.first();
-
     std::vector<std::pair<QString, size_t>> order;
-    order.reserve(rows.size());
-    for (size_t i = 0; i < rows.size(); ++i)
-        order.emplace_back(orderKey(rows[i].key), i);
+    order.reserve(found.size());
+    for (size_t i = 0; i < found.size(); ++i)
+        order.emplace_back(orderKey(found[i].key), i);
     std::stable_sort(order.begin(), order.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
     std::vector<TraceRow> sorted;
-    sorted.reserve(rows.size());
+    sorted.reserve(found.size());
     for (const auto& o : order)
-        sorted.push_back(std::move(rows[o.second]));
+        sorted.push_back(std::move(found[o.second]));
     return sorted;
 }
 

@@ -1,5 +1,6 @@
 #include "reports/listing_layout.h"
 
+#include "analysis/attributes_in_use.h"
 #include "reports/listing_canvas.h"
 #include "store/assessment.h"
 #include "store/progress.h"
@@ -239,9 +240,10 @@ void Printer::attributes(Table& table)
     const int fGroup = walk.field("Group");
     const int fAttribute = walk.field("Attribute");
     const int fDescription = walk.field("Description");
-    const int fInUse = walk.field("InUse");
+    // Derived in memory for the division: the listings write nothing.
+    const AttributesInUse inUse = AttributesInUse::derive(table.store(), m_options.selection.division);
     for (int r = 0; r < walk.count(); ++r) {
-        if (!walk.boolean(r, fInUse))
+        if (!inUse.containsRow(walk.rowId(r)))
             continue;
         const QString group = walk.text(r, fGroup);
         if (!ReportSelection::passes(m_options.selection.group, group))

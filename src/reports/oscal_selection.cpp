@@ -52,7 +52,7 @@ OscalSelection OscalSelection::read(Assessment& assessment, const QString& divis
 
     const QSet<QString> inUse = securityAttributesNeeded(assessment, division);
     // The drivers in view that the trace shows carrying each attribute.
-    const TraceChain chain(assessment, division, &inUse);
+    const TraceChain chain(assessment, division);
     QHash<QString, QStringList> driversOf;
     for (const DriverTrace& d : chain.drivers()) {
         QSet<QString> attributes;

@@ -1,6 +1,7 @@
 #include "reports/quarrix_report.h"
 
 #include "analysis/application_risks.h"
+#include "analysis/attributes_in_use.h"
 #include "analysis/carried_attributes.h"
 #include "analysis/in_use_derivation.h"
 #include "analysis/requirements_at_risk.h"
@@ -77,9 +78,7 @@ public:
         m_t.doc().setProperties(
             assessment.isEmpty() ? QStringLiteral("Quarrix Report") : QStringLiteral("Quarrix Report: ") + assessment,
             m_details.releasedBy.isEmpty() ? QStringLiteral("Quarrix") : m_details.releasedBy);
-        // The attributes in use for the division, and what is at risk among
-        // them, for section 2.2.
-        deriveAttributesInUse(m_a, m_options.division);
+        // What is at risk among the attributes in use, for section 2.2.
         m_risks = ApplicationRisks::read(m_a.store());
         for (RequirementAtRisk& r : RequirementsAtRisk::list(m_a, m_options.division, m_risks))
             if (activityPasses(r.activity))
@@ -519,7 +518,10 @@ private:
         QString previousGroup;
         bool bannerJustTyped = false;
         DisplayPause pauseAttribute(attribute), pauseDrAtt(drAtt), pauseDrivers(drivers);
-        deriveAttributesInUse(m_a, m_options.division);
+        // The attributes in use for the division, derived in memory: the
+        // report reads the store and writes nothing to it.
+        releaseAttributesInUse(m_a);
+        m_inUse = InUseRows(attribute, AttributesInUse::derive(m_a.store(), m_options.division));
         // The run leaves DrAtt without the filter a tab may have put on it.
         drAtt.setFilter(QString());
         drAtt.setFiltered(false);
@@ -532,8 +534,8 @@ private:
         const int driverCSeq = drivers.fieldIndex(QStringLiteral("CSeq"));
         const int driverText = drivers.fieldIndex(QStringLiteral("Driver"));
         const int driverActivity = drivers.fieldIndex(QStringLiteral("Activity"));
-        for (attribute.first(); !attribute.eof(); attribute.next()) {
-            const QString grp = at(attribute, group);
+        for (int row : m_inUse.rows()) {
+            const QString grp = attribute.textAt(row, group);
             if (grp != previousGroup) {
                 m_t.keepWithNext(true);
                 m_t.bannerStyle();
@@ -550,7 +552,7 @@ private:
                 m_t.text(QStringLiteral(" \t") + rule(74) + kCrLf);
                 m_t.color(0);
             }
-            const QString attr = at(attribute, name);
+            const QString attr = attribute.textAt(row, name);
             QStringList traced;
             for (const QString& cseq : m_carried.driversCarrying(attr)) {
                 const int d = driverRows.find(cseq);
@@ -562,7 +564,7 @@ private:
                 traced << QStringLiteral(" \tNo driver within the scope of this report carries this attribute.\r\n");
             // An attribute and its drivers stay on one page.
             m_t.keepWithNext(true);
-            m_t.fold(textOr(at(attribute, description), noDescription()), 100, true, false,
+            m_t.fold(textOr(attribute.textAt(row, description), noDescription()), 100, true, false,
                 attr + QStringLiteral(" \t"), QStringLiteral(" \t"), kCrLf);
             bannerJustTyped = false;
             m_t.text(kCrLf);
@@ -573,7 +575,7 @@ private:
             }
             m_t.keepWithNext(false);
         }
-        if (!attribute.hasRecord())
+        if (m_inUse.rows().empty())
             nothingListed(QStringLiteral("No business attribute is in use within the scope of this report."));
         attribute.first();
         drAtt.first();
@@ -598,7 +600,6 @@ private:
         m_t.tabStop(200);
 
         DisplayPause pauseDrAtt(drAtt), pauseAttribute(attribute), pauseDrivers(drivers);
-        const FirstRowIndex inUse(attribute, QStringLiteral("Attribute"));
         const int secControls = attribute.fieldIndex(QStringLiteral("SecControls"));
         const int cseq = drivers.fieldIndex(QStringLiteral("CSeq"));
         const int driverText = drivers.fieldIndex(QStringLiteral("Driver"));
@@ -616,7 +617,7 @@ private:
             entries.clear();
             QStringList assessed; // carried attributes in use with risk entries
             for (const QString& carried : m_carried.carriedBy(id)) {
-                const int found = inUse.find(carried);
+                const int found = m_inUse.find(carried);
                 if (found < 0)
                     continue;
                 if (!m_risks.of(carried).empty())
@@ -658,7 +659,7 @@ private:
         m_t.tabStop(200);
 
         DisplayPause pauseAttribute(attribute), pauseControls(controls);
-        const std::vector<TraceRow> trace = IddrTrace::rebuild(m_a, m_carried);
+        const std::vector<TraceRow> trace = IddrTrace::rows(attribute, m_inUse, drivers, m_carried);
 
         const FirstRowIndex controlRows(controls, QStringLiteral("Id"));
         const FirstRowIndex driverRows(drivers, QStringLiteral("CSeq"));
@@ -713,27 +714,27 @@ private:
         const int secControls = attribute.fieldIndex(QStringLiteral("SecControls"));
         QString previousGroup;
         DisplayPause pause(attribute);
-        for (attribute.first(); !attribute.eof(); attribute.next()) {
-            const QString grp = at(attribute, group);
+        for (int row : m_inUse.rows()) {
+            const QString grp = attribute.textAt(row, group);
             if (grp != previousGroup) {
                 m_t.wideBanner(grp);
                 previousGroup = grp;
             }
-            const QString attr = at(attribute, name);
-            const QString measure = at(attribute, profile);
+            const QString attr = attribute.textAt(row, name);
+            const QString measure = attribute.textAt(row, profile);
             m_t.text(attr + QStringLiteral(" \t"));
             if (measure.trimmed().isEmpty())
                 m_t.text(QStringLiteral("No performance profile is recorded.\r\n"));
             else
                 m_t.fold(measure, 100, true, false, QString(), QStringLiteral(" \t"), kCrLf);
             // An attribute without a control is the gap it is, with its risks.
-            if (controlEntryIdentifiers(at(attribute, secControls)).isEmpty())
+            if (controlEntryIdentifiers(attribute.textAt(row, secControls)).isEmpty())
                 m_t.text(QStringLiteral(" \tNo control assigned\r\n"));
             if (!m_risks.of(attr).empty())
                 riskEntries(attr, QStringLiteral("Risk"));
             m_t.text(kCrLf);
         }
-        if (!attribute.hasRecord())
+        if (m_inUse.rows().empty())
             nothingListed(QStringLiteral("No security attribute is in use within the scope of this report."));
         attribute.first();
     }
@@ -749,6 +750,7 @@ private:
     bool m_hasCompany = false;
     ApplicationRisks m_risks;
     std::vector<RequirementAtRisk> m_atRisk; // within the activity filter
+    InUseRows m_inUse; // derived by section 5
 };
 
 }

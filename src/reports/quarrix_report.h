@@ -12,12 +12,13 @@ class TypedDocument;
 // controls, the control-to-driver trace and the attribute profiles.
 //
 // The report walks Requirements and Drivers as the division filter has
-// restricted them, reruns the in-use derivation for that division, and
-// rebuilds the IDDR trace table. Sections 5 to 7 trace each attribute in use
-// to the drivers that carry it (CarriedAttributes), so profiles of business
-// attributes reach the security attributes and controls derived from them. Afterwards Requirements and Drivers are in
-// key order at their first record, DrAtt has no filter and Attribute is
-// restricted to the attributes in use.
+// restricted them and derives the attributes in use for that division and
+// the control-to-driver trace in memory: it writes nothing to the store.
+// Sections 5 to 7 trace each attribute in use to the drivers that carry it
+// (CarriedAttributes), so profiles of business attributes reach the security
+// attributes and controls derived from them. Afterwards Requirements and
+// Drivers are in key order at their first record, DrAtt has no filter and
+// Attribute is in key order, unfiltered, at its first record.
 struct QuarrixReportOptions {
     QString division = QStringLiteral("All"); // the division filter in force
     QString activity = QStringLiteral("All"); // "All", or the activity the report is limited to

@@ -220,6 +220,7 @@ void ReportsTab::writeTaxonomyReport()
     {
         WaitCursor wait(dialogs());
         TaxonomyReportOptions options;
+        options.division = host().divisionFilterText();
         options.group = m_group->currentText();
         TaxonomyReport::write(assessment(), fileName, options);
     }

@@ -17,6 +17,7 @@
 ReportSelection ReportsTab::selection() const
 {
     ReportSelection s;
+    s.division = host().divisionFilterText();
     s.activity = m_activity->currentText();
     s.group = m_group->currentText();
     s.requirements = m_requirements->isChecked();

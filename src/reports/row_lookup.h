@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/attributes_in_use.h"
 #include "store/table.h"
 
 #include <QHash>
@@ -48,4 +49,28 @@ public:
 
 private:
     QHash<QString, std::vector<int>> m_rows;
+};
+
+// The attributes in use among the rows a table of attributes holds: their
+// rows in the table's current order, and the row of each name in use. Built
+// from the in-memory derivation, so a report reads them without marks in the
+// store.
+class InUseRows {
+public:
+    InUseRows() = default;
+    InUseRows(const Table& attribute, const AttributesInUse& inUse)
+    {
+        for (int row = 0; row < attribute.recordCount(); ++row)
+            if (inUse.containsRow(attribute.rowIdAt(row)))
+                m_rows.push_back(row);
+        const int name = attribute.fieldIndex(QStringLiteral("Attribute"));
+        for (int row : m_rows)
+            m_rowOf.insert(attribute.textAt(row, name), row);
+    }
+    const std::vector<int>& rows() const { return m_rows; }
+    int find(const QString& name) const { return m_rowOf.value(name, -1); }
+
+private:
+    std::vector<int> m_rows;
+    QHash<QString, int> m_rowOf;
 };

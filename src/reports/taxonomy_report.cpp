@@ -1,5 +1,6 @@
 #include "reports/taxonomy_report.h"
 
+#include "analysis/attributes_in_use.h"
 #include "analysis/carried_attributes.h"
 #include "office/typed_document.h"
 #include "reports/front_matter.h"
@@ -160,8 +161,9 @@ void type(Assessment& a, TypedDocument& doc, const TaxonomyReportOptions& option
     const int name = attribute.fieldIndex(QStringLiteral("Attribute"));
     const int group = attribute.fieldIndex(QStringLiteral("Group"));
     const int description = attribute.fieldIndex(QStringLiteral("Description"));
-    const int inUse = attribute.fieldIndex(QStringLiteral("InUse"));
-    auto inUseAt = [&](int row) { return attribute.valueAt(row, inUse).toBool(); };
+    // Derived in memory for the division: the report writes nothing.
+    const AttributesInUse inUse = AttributesInUse::derive(a.store(), options.division);
+    auto inUseAt = [&](int row) { return inUse.containsRow(attribute.rowIdAt(row)); };
 
     // Section 3: the group matrix.
     t.size(12);

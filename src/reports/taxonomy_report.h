@@ -11,9 +11,10 @@ class TypedDocument;
 // group and the attribute descriptions with the drivers that carry them (see
 // CarriedAttributes).
 //
-// Which attributes are in use is read from their InUse marks as the in-use
-// derivation last left them; the report changes nothing in the store.
+// Which attributes are in use is derived in memory for the division filter
+// (AttributesInUse); the report changes nothing in the store.
 struct TaxonomyReportOptions {
+    QString division = QStringLiteral("All"); // the division filter in force
     QString group = QStringLiteral("All"); // "All", or the group the descriptions are limited to
     QDate date; // page header date; today when not valid
 };

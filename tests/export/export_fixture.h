@@ -2,6 +2,7 @@
 
 #include "store/assessment.h"
 #include "store/line_list.h"
+#include "support/in_use_fixture.h"
 
 #include <initializer_list>
 #include <utility>
@@ -18,17 +19,20 @@ inline void add(Table& t, std::initializer_list<std::pair<const char*, QString>>
     t.post();
 }
 
-inline void attribute(Table& t, const QString& grAtt, const QString& name, const QString& group,
+// An attribute in use is brought into use by the drivers' profiles.
+inline void attribute(Assessment& a, const QString& grAtt, const QString& name, const QString& group,
     const QString& description, bool inUse, const QString& tier = QStringLiteral("Security"))
 {
+    Table& t = a.attribute();
     t.append();
     t.setText(QStringLiteral("GrAtt"), grAtt);
     t.setText(QStringLiteral("Attribute"), name);
     t.setText(QStringLiteral("Group"), group);
     t.setText(QStringLiteral("Description"), description);
     t.setText(QStringLiteral("Tier"), tier);
-    t.setBoolean(QStringLiteral("InUse"), inUse);
     t.post();
+    if (inUse)
+        InUseFixture::bringIntoUse(a, name);
 }
 
 // Records are appended out of key order so that the table's order shows.
@@ -59,12 +63,11 @@ inline void fill(Assessment& a)
             { "Activity", QStringLiteral("Build") },
             { "Requirement",
                 LineList::build({ QStringLiteral("BR1.01: =1+1"), QStringLiteral("BR1.03: Plan the year") }) } });
-    Table& t = a.attribute();
-    attribute(t, QStringLiteral("02Crypto"), QStringLiteral("Crypto"), QStringLiteral("Edge"),
+    attribute(a, QStringLiteral("02Crypto"), QStringLiteral("Crypto"), QStringLiteral("Edge"),
         QStringLiteral("Keys kept\r\napart"), true);
     attribute(
-        t, QStringLiteral("01Brand"), QStringLiteral("Brand"), QStringLiteral("Core"), QStringLiteral("Unused"), false);
-    attribute(t, QStringLiteral("01Access"), QStringLiteral("Access"), QStringLiteral("Core"),
+        a, QStringLiteral("01Brand"), QStringLiteral("Brand"), QStringLiteral("Core"), QStringLiteral("Unused"), false);
+    attribute(a, QStringLiteral("01Access"), QStringLiteral("Access"), QStringLiteral("Core"),
         QStringLiteral("Who may"), true);
     Table& c = a.controls();
     add(c,
@@ -77,7 +80,7 @@ inline void fill(Assessment& a)
             { "control_title", QStringLiteral("Write") }, { "control", QStringLiteral("Write it down") } });
     // Appended records stay where they were added until the table is re-read,
     // as it is when the store is next opened.
-    for (Table* table : { &r, &d, &t, &c })
+    for (Table* table : { &r, &d, &a.attribute(), &c })
         table->refresh();
 }
 

@@ -8,18 +8,18 @@
 
 namespace {
 
-// The command line runs the in-use derivation for its division before it
-// exports: only Brand is reached, through Agile (profiled on BD1 of North),
-// Net and the two mappings; Access and Crypto lose the marks the fixture gave them.
+// The command line derives the attributes in use for its division: Access
+// and Crypto are reached from both drivers, Brand through Agile (profiled on
+// BD1 of North), Net and the two mappings.
 class ExportCliTest : public StoreFixture {
 protected:
     void SetUp() override
     {
         StoreFixture::SetUp();
         ExportFixture::fill(a);
-        ExportFixture::attribute(a.attribute(), QStringLiteral("01Agile"), QStringLiteral("Agile"),
-            QStringLiteral("Core"), QStringLiteral("Quick"), false, QStringLiteral("Business"));
-        ExportFixture::attribute(a.attribute(), QStringLiteral("02Net"), QStringLiteral("Net"), QStringLiteral("Edge"),
+        ExportFixture::attribute(a, QStringLiteral("01Agile"), QStringLiteral("Agile"), QStringLiteral("Core"),
+            QStringLiteral("Quick"), false, QStringLiteral("Business"));
+        ExportFixture::attribute(a, QStringLiteral("02Net"), QStringLiteral("Net"), QStringLiteral("Edge"),
             QStringLiteral("Wires"), false, QStringLiteral("Technical"));
         addRow(
             a.businessToTechnical(), { { "BusAtt", QStringLiteral("Agile") }, { "TechAtt", QStringLiteral("Net") } });
@@ -54,17 +54,19 @@ TEST_F(ExportCliTest, WritesTheWorkbookForTheDivisionWithTheAttributesInUseThere
         QList<QList<QStringList>> rows;
     } cases[] = {
         { "defaults", {}, { "Requirements", "Drivers", "Attributes", "Sheet4" },
-            { requirementRows(), driverRows(), { attributeRows().first(), { "Core", "Brand", "Unused" } }, {} } },
+            { requirementRows(), driverRows(),
+                { attributeRows()[0], attributeRows()[1], { "Core", "Brand", "Unused" }, attributeRows()[2] }, {} } },
         { "division North, activity Build, all tables",
             { "--division", "North", "--activity", "Build", "--tables", "requirements,drivers,attributes,controls" },
             { "Requirements", "Drivers", "Attributes", "Controls" },
             { { requirementRows()[0], requirementRows()[1], requirementRows()[3] },
-                { driverRows()[0], driverRows()[1] }, { attributeRows().first(), { "Core", "Brand", "Unused" } },
+                { driverRows()[0], driverRows()[1] },
+                { attributeRows()[0], attributeRows()[1], { "Core", "Brand", "Unused" }, attributeRows()[2] },
                 controlRows() } },
-        { "division South derives nothing; group choice",
+        { "division South does not reach Brand; group choice",
             { "--division", "South", "--tables", "attributes,requirements", "--group", "Core" },
             { "Requirements", "Sheet2", "Attributes", "Sheet4" },
-            { { requirementRows()[0], requirementRows()[2] }, {}, { attributeRows().first() }, {} } },
+            { { requirementRows()[0], requirementRows()[2] }, {}, { attributeRows()[0], attributeRows()[1] }, {} } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -2,6 +2,7 @@
 
 #include "analysis/profile_division_filter.h"
 #include "reports/listing_layout.h"
+#include "support/in_use_fixture.h"
 #include "support/temp_store.h"
 
 #include <set>
@@ -46,8 +47,9 @@ protected:
         t.setText(QStringLiteral("Attribute"), name);
         t.setText(QStringLiteral("Group"), group);
         t.setText(QStringLiteral("Description"), description);
-        t.setBoolean(QStringLiteral("InUse"), inUse);
         t.post();
+        if (inUse)
+            InUseFixture::bringIntoUse(a, name);
     }
     void control(const QString& id, const QString& section, const QString& objective)
     {
