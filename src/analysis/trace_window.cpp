@@ -1,11 +1,16 @@
 #include "analysis/trace_window.h"
 
+#include "store/assessment.h"
+
 #include <QBoxLayout>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSet>
 #include <QSplitter>
+#include <QStackedWidget>
+#include <QTableWidget>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -25,6 +30,12 @@ QTreeWidget* makeTree(const char* name, const QString& header, QWidget* parent)
     return tree;
 }
 
+// The colours of the profile panels: navy, blue and sky blue for priorities 1 to 3.
+QColor priorityColour(int priority)
+{
+    return priority == 1 ? QColor(0, 0, 128) : priority == 2 ? QColor(0, 0, 255) : QColor(166, 202, 240);
+}
+
 // Adds an item to a list only when it differs from every one before.
 template <class T> void addDistinct(std::vector<T>& list, const T& item)
 {
@@ -36,14 +47,104 @@ template <class T> void addDistinct(std::vector<T>& list, const T& item)
 
 TraceWindow::TraceWindow(Assessment& assessment, const QString& division, QWidget* parent)
     : QWidget(parent, Qt::Window)
+    , m_assessment(assessment)
+    , m_division(division)
+    , m_stamp(storeStamp())
     , m_chain(assessment, division)
 {
     setObjectName(QStringLiteral("TraceWindow"));
-    const int gaps = m_chain.gaps().count();
-    setWindowTitle(
-        QStringLiteral("Trace - %1 %2").arg(gaps).arg(gaps == 1 ? QStringLiteral("gap") : QStringLiteral("gaps")));
     resize(900, 600);
 
+    auto* layout = new QVBoxLayout(this);
+    auto* choice = new QHBoxLayout;
+    m_divisionLabel = new QLabel(this);
+    m_divisionLabel->setObjectName(QStringLiteral("lTraceDivision"));
+    choice->addWidget(m_divisionLabel);
+    choice->addSpacing(20);
+    m_forward = new QRadioButton(QStringLiteral("Requirements to controls"), this);
+    m_forward->setObjectName(QStringLiteral("rbTraceForward"));
+    m_forward->setChecked(true);
+    m_reverse = new QRadioButton(QStringLiteral("Controls to requirements"), this);
+    m_reverse->setObjectName(QStringLiteral("rbTraceReverse"));
+    m_matrixChoice = new QRadioButton(QStringLiteral("Coverage matrix"), this);
+    m_matrixChoice->setObjectName(QStringLiteral("rbTraceMatrix"));
+    choice->addWidget(m_forward);
+    choice->addWidget(m_reverse);
+    choice->addWidget(m_matrixChoice);
+    choice->addStretch(1);
+    layout->addLayout(choice);
+
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    m_views = new QStackedWidget(split);
+    m_tree = makeTree("tvTrace", QStringLiteral("Trace"), m_views);
+    m_matrix = new QTableWidget(m_views);
+    m_matrix->setObjectName(QStringLiteral("tbCoverage"));
+    m_matrix->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_matrix->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_matrix->horizontalHeader()->setDefaultSectionSize(90);
+    m_views->addWidget(m_tree);
+    m_views->addWidget(m_matrix);
+    m_gaps = makeTree("tvGaps", QStringLiteral("Gaps"), split);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    layout->addWidget(split, 1);
+
+    for (QRadioButton* view : { m_forward, m_reverse, m_matrixChoice })
+        connect(view, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                showView();
+        });
+    connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { fill(item); });
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { chooseNode(item); });
+    connect(m_gaps, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { chooseNode(item); });
+    connect(m_matrix, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
+        const CoverageMatrix matrix(m_chain);
+        if (row < matrix.drivers().size() && column < matrix.attributes().size())
+            openChain(matrix.drivers()[row], matrix.attributes()[column]);
+    });
+    rebuild();
+}
+
+// The tables the trace reads; a write to any of them may change it.
+quint64 TraceWindow::storeStamp() const
+{
+    Store& store = m_assessment.store();
+    quint64 stamp = 0;
+    for (const char* table : { "Requirements", "Drivers", "DrAtt", "Attribute", "BTAtt", "TSAtt", "Controls" })
+        stamp += store.tableVersion(QString::fromLatin1(table));
+    return stamp;
+}
+
+void TraceWindow::followStore()
+{
+    if (storeStamp() != m_stamp)
+        rebuild();
+}
+
+void TraceWindow::setDivision(const QString& division)
+{
+    if (division == m_division)
+        return;
+    m_division = division;
+    rebuild();
+}
+
+bool TraceWindow::event(QEvent* event)
+{
+    // Another program may have changed the store while this window was in
+    // the background.
+    if (event->type() == QEvent::WindowActivate)
+        followStore();
+    return QWidget::event(event);
+}
+
+void TraceWindow::rebuild()
+{
+    const QStringList selected = selectedPath();
+    m_stamp = storeStamp();
+    m_chain = TraceChain(m_assessment, m_division);
+    m_driversOfRequirement.clear();
+    m_stepsOfControl.clear();
     const std::vector<DriverTrace>& drivers = m_chain.drivers();
     for (int d = 0; d < int(drivers.size()); ++d) {
         for (const QString& requirement : drivers[size_t(d)].requirements)
@@ -51,36 +152,25 @@ TraceWindow::TraceWindow(Assessment& assessment, const QString& division, QWidge
         for (int s = 0; s < int(drivers[size_t(d)].steps.size()); ++s)
             m_stepsOfControl[drivers[size_t(d)].steps[size_t(s)].control].push_back({ d, s });
     }
-
-    auto* layout = new QVBoxLayout(this);
-    auto* choice = new QHBoxLayout;
-    auto* divisionLabel = new QLabel(QStringLiteral("Division: ") + division, this);
-    divisionLabel->setObjectName(QStringLiteral("lTraceDivision"));
-    choice->addWidget(divisionLabel);
-    choice->addSpacing(20);
-    m_forward = new QRadioButton(QStringLiteral("Requirements to controls"), this);
-    m_forward->setObjectName(QStringLiteral("rbTraceForward"));
-    m_forward->setChecked(true);
-    auto* reverse = new QRadioButton(QStringLiteral("Controls to requirements"), this);
-    reverse->setObjectName(QStringLiteral("rbTraceReverse"));
-    choice->addWidget(m_forward);
-    choice->addWidget(reverse);
-    choice->addStretch(1);
-    layout->addLayout(choice);
-
-    auto* split = new QSplitter(Qt::Horizontal, this);
-    m_tree = makeTree("tvTrace", QStringLiteral("Trace"), split);
-    m_gaps = makeTree("tvGaps", QStringLiteral("Gaps"), split);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
-    layout->addWidget(split, 1);
-
-    connect(m_forward, &QRadioButton::toggled, this, [this] { showTree(); });
-    connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { fill(item); });
-    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { chooseNode(item); });
-    connect(m_gaps, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { chooseNode(item); });
-    showTree();
+    const int gaps = m_chain.gaps().count();
+    setWindowTitle(
+        QStringLiteral("Trace - %1 %2").arg(gaps).arg(gaps == 1 ? QStringLiteral("gap") : QStringLiteral("gaps")));
+    m_divisionLabel->setText(QStringLiteral("Division: ") + m_division);
+    showView();
     showGaps();
+    if (!m_matrixChoice->isChecked())
+        selectPath(selected);
+}
+
+void TraceWindow::showView()
+{
+    if (m_matrixChoice->isChecked()) {
+        m_views->setCurrentWidget(m_matrix);
+        showMatrix();
+    } else {
+        m_views->setCurrentWidget(m_tree);
+        showTree();
+    }
 }
 
 void TraceWindow::showTree()
@@ -101,6 +191,75 @@ void TraceWindow::showTree()
         if (m_stepsOfControl.count(QString()))
             addNode(nullptr, { .kind = Kind::Control }, false);
     }
+}
+
+// Drivers down, attributes in use across; a cell shows the best priority
+// that carries the attribute to the driver in the colour of that priority's
+// profile panel, and "!" when the attribute has no control.
+void TraceWindow::showMatrix()
+{
+    const CoverageMatrix matrix(m_chain);
+    m_matrix->clear();
+    m_matrix->setRowCount(int(matrix.drivers().size()));
+    m_matrix->setColumnCount(int(matrix.attributes().size()));
+    for (int a = 0; a < matrix.attributes().size(); ++a) {
+        auto* header = new QTableWidgetItem(
+            matrix.attributes()[a] + (matrix.withoutControl(a) ? QStringLiteral(" !") : QString()));
+        if (matrix.withoutControl(a))
+            header->setToolTip(matrix.attributes()[a] + QStringLiteral(" has no control"));
+        m_matrix->setHorizontalHeaderItem(a, header);
+    }
+    for (int d = 0; d < matrix.drivers().size(); ++d) {
+        const QString& cseq = matrix.drivers()[d];
+        auto* header = new QTableWidgetItem(cseq);
+        header->setToolTip(m_chain.driverText(cseq));
+        m_matrix->setVerticalHeaderItem(d, header);
+        for (int a = 0; a < matrix.attributes().size(); ++a) {
+            const int priority = matrix.cell(d, a);
+            if (priority == CoverageMatrix::notCarried)
+                continue;
+            const bool withoutControl = matrix.withoutControl(a);
+            auto* cell = new QTableWidgetItem(
+                (priority == CoverageMatrix::noPriority ? QStringLiteral("-") : QString::number(priority))
+                + (withoutControl ? QStringLiteral(" !") : QString()));
+            cell->setTextAlignment(Qt::AlignCenter);
+            if (priority >= 1 && priority <= 3) {
+                cell->setBackground(priorityColour(priority));
+                if (priority < 3)
+                    cell->setForeground(Qt::white);
+            }
+            if (withoutControl) {
+                QFont bold = cell->font();
+                bold.setBold(true);
+                cell->setFont(bold);
+            }
+            cell->setToolTip(
+                QStringLiteral("%1 carries %2%3%4")
+                    .arg(cseq, matrix.attributes()[a],
+                        priority == CoverageMatrix::noPriority ? QString()
+                                                               : QStringLiteral(" at priority %1").arg(priority),
+                        withoutControl ? QStringLiteral(", which has no control") : QString()));
+            m_matrix->setItem(d, a, cell);
+        }
+    }
+}
+
+bool TraceWindow::openChain(const QString& cseq, const QString& securityAttribute)
+{
+    const std::vector<DriverTrace>& drivers = m_chain.drivers();
+    const auto driver
+        = std::find_if(drivers.begin(), drivers.end(), [&](const DriverTrace& d) { return d.cseq == cseq; });
+    if (driver == drivers.end())
+        return false;
+    const auto step = std::find_if(driver->steps.begin(), driver->steps.end(),
+        [&](const TraceStep& s) { return s.securityAttribute == securityAttribute; });
+    if (step == driver->steps.end())
+        return false;
+    m_forward->setChecked(true);
+    const QString priority = step->priority.isValid() ? step->priority.toString() : QString();
+    selectPath({ QStringLiteral("R|") + driver->requirements.first(), QStringLiteral("D|") + cseq,
+        QStringLiteral("P|%1|%2").arg(step->profiledAttribute, priority), QStringLiteral("S|") + securityAttribute });
+    return true;
 }
 
 QTreeWidgetItem* TraceWindow::addNode(QTreeWidgetItem* parent, const Node& node, bool leaf)
@@ -250,6 +409,67 @@ QString TraceWindow::label(const Node& node) const
     return {};
 }
 
+QString TraceWindow::key(const Node& node) const
+{
+    switch (node.kind) {
+    case Kind::Requirement:
+        return QStringLiteral("R|") + node.requirement;
+    case Kind::Driver:
+        return QStringLiteral("D|") + m_chain.drivers()[size_t(node.driver)].cseq;
+    case Kind::Profiled:
+        return QStringLiteral("P|%1|%2").arg(
+            node.profiled, node.priority.isValid() ? node.priority.toString() : QString());
+    case Kind::Security:
+        return QStringLiteral("S|") + node.security;
+    case Kind::Control:
+        return QStringLiteral("C|") + node.control;
+    case Kind::None:
+        break;
+    }
+    return {};
+}
+
+const TraceWindow::Node* TraceWindow::nodeOf(const QTreeWidgetItem* item) const
+{
+    const QVariant index = item ? item->data(0, kNodeRole) : QVariant();
+    return index.isValid() ? &m_nodes[size_t(index.toInt())] : nullptr;
+}
+
+// The keys from the top of the tree down to the selected node.
+QStringList TraceWindow::selectedPath() const
+{
+    QStringList path;
+    for (const QTreeWidgetItem* item = m_tree->currentItem(); item; item = item->parent())
+        if (const Node* node = nodeOf(item))
+            path.prepend(key(*node));
+    return path;
+}
+
+// Opens the branches along the path and selects its last node, when the
+// tree still holds every node of it.
+void TraceWindow::selectPath(const QStringList& path)
+{
+    QTreeWidgetItem* found = nullptr;
+    for (const QString& step : path) {
+        if (found)
+            found->setExpanded(true); // fills its branch
+        QTreeWidgetItem* next = nullptr;
+        const int n = found ? found->childCount() : m_tree->topLevelItemCount();
+        for (int i = 0; i < n && !next; ++i) {
+            QTreeWidgetItem* item = found ? found->child(i) : m_tree->topLevelItem(i);
+            if (const Node* node = nodeOf(item); node && key(*node) == step)
+                next = item;
+        }
+        if (!next)
+            return;
+        found = next;
+    }
+    if (found) {
+        m_tree->setCurrentItem(found);
+        m_tree->scrollToItem(found);
+    }
+}
+
 void TraceWindow::chooseNode(QTreeWidgetItem* item)
 {
     Kind kind = Kind::None;
@@ -274,6 +494,7 @@ void TraceWindow::chooseNode(QTreeWidgetItem* item)
 
 void TraceWindow::showGaps()
 {
+    m_gaps->clear();
     const TraceGaps& g = m_chain.gaps();
     const struct {
         const char* title;
@@ -285,8 +506,16 @@ void TraceWindow::showGaps()
         { "Business attributes linked to no security attribute", g.profiledWithoutSecurity, Kind::None },
         { "Security attributes in use with no control", g.securityWithoutControls, Kind::None },
         { "Control identifiers missing from the catalogue", g.unknownControls, Kind::None },
+        { "Profile rows of drivers that do not exist", g.orphanProfileRows, Kind::None },
     };
+    if (g.noRequirements) {
+        auto* note = new QTreeWidgetItem(m_gaps);
+        note->setText(0, g.noRequirementsNote());
+        note->setToolTip(0, g.noRequirementsNote());
+    }
     for (const auto& list : lists) {
+        if (g.noRequirements && &list.items != &g.orphanProfileRows)
+            continue;
         auto* heading = new QTreeWidgetItem(m_gaps);
         heading->setText(0, QStringLiteral("%1 (%2)").arg(QString::fromLatin1(list.title)).arg(list.items.size()));
         for (const QString& entry : list.items) {

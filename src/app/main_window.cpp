@@ -276,6 +276,7 @@ bool MainWindow::runCommand(const std::function<void()>& command)
 {
     try {
         command();
+        followStoreInTraceWindow();
         return true;
     } catch (const MoveStopped&) {
         // the guard that stopped the move has said why

@@ -75,6 +75,8 @@ public:
     // the one opened before.
     void openTraceWindow();
     TraceWindow* traceWindow() const;
+    // The trace window, when open, rebuilds if the store changed.
+    void followStoreInTraceWindow();
 
     // The store the window works on, and whether it is open.
     const QString& storePath() const { return m_storePath; }

@@ -19,6 +19,12 @@ void MainWindow::showRecordIn(TabPage* page, Table& table, const char* field, co
         dialogs().notice(QStringLiteral("%1 %2 is not in the list shown").arg(what, value));
 }
 
+void MainWindow::followStoreInTraceWindow()
+{
+    if (TraceWindow* trace = traceWindow())
+        trace->followStore();
+}
+
 TraceWindow* MainWindow::traceWindow() const
 {
     return static_cast<TraceWindow*>(m_traceWindow.data());
@@ -26,6 +32,9 @@ TraceWindow* MainWindow::traceWindow() const
 
 void MainWindow::openTraceWindow()
 {
+    // The trace reads the store: edits not yet saved are offered first.
+    if (!offerPendingEdits())
+        return;
     WaitCursor wait(*m_dialogs);
     delete m_traceWindow;
     auto* trace = new TraceWindow(*m_assessment, divisionFilterText(), this);
@@ -40,6 +49,13 @@ void MainWindow::openTraceWindow()
     connect(trace, &TraceWindow::controlChosen, this, [this](const QString& id) {
         runCommand([&] { showRecordIn(m_controlsDatabase, m_assessment->controls(), "Id", id, "Control"); });
     });
+    connect(this, &MainWindow::divisionFilterChanged, trace, &TraceWindow::setDivision);
+    // Edits typed into a grid are posted without a command: the window looks
+    // again once the current event is done.
+    Assessment& a = *m_assessment;
+    for (Table* table : { &a.requirements(), &a.drivers(), &a.driverProfiles(), &a.attribute(),
+             &a.businessToTechnical(), &a.technicalToSecurity(), &a.controls() })
+        connect(table, &Table::rowChanged, trace, &TraceWindow::followStore, Qt::QueuedConnection);
     trace->show();
     trace->raise();
     trace->activateWindow();

@@ -6,7 +6,9 @@
 #include "support/window_fixture.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTreeWidget>
 
 namespace {
@@ -103,8 +105,83 @@ TEST_F(TraceWindowTest, BothTreesFollowTheChainForTheDivision)
     EXPECT_EQ(texts(nullptr, gaps),
         (QStringList { "Requirements traced by no driver (1)", "Drivers with no profile (0)",
             "Business attributes linked to no security attribute (1)", "Security attributes in use with no control (1)",
-            "Control identifiers missing from the catalogue (1)" }));
+            "Control identifiers missing from the catalogue (1)", "Profile rows of drivers that do not exist (0)" }));
     EXPECT_EQ(texts(gaps->topLevelItem(2)), QStringList { "Lonely" });
+}
+
+// Edits not yet saved are offered before the window opens; once open it
+// follows every save, keeping the node selected, and the division filter.
+TEST_F(TraceWindowTest, OffersPendingEditsAndFollowsTheStore)
+{
+    window->divisionFilterBox()->setEditText("North");
+    showTab("TabSheet4");
+    Table& attribute = window->assessment().attribute();
+    ASSERT_TRUE(attribute.locate("Attribute", { "Resilience" }));
+    find<QComboBox>("cbSecCon")->setCurrentText("01.01.01: Reconcile ledgers");
+    click("hAdd4"); // a control, not yet saved
+    dialogs->answers = { true };
+    click("hTrace");
+    EXPECT_EQ(dialogs->questions, QStringList { "Save changes?" });
+    TraceWindow* w = window->traceWindow();
+    ASSERT_TRUE(w);
+    EXPECT_FALSE(w->chain().gaps().securityWithoutControls.contains("Resilience"));
+    EXPECT_EQ(w->windowTitle(), "Trace - 3 gaps");
+
+    // Select Responsive's Resilience under BD1.02, then save a profile that
+    // drops Lonely: the window rebuilds and the node stays selected.
+    QTreeWidget* t = tree(w, "tvTrace");
+    QTreeWidgetItem* driver = expand(t, expand(t, nullptr, "BR1.02: Answer customers fast"), "BD1.02  Quick service");
+    QTreeWidgetItem* security = expand(t, expand(t, driver, "Responsive (priority 2)"), "Resilience");
+    t->setCurrentItem(security);
+    showTab("AttributeTab");
+    Table& drivers = window->assessment().drivers();
+    ASSERT_TRUE(drivers.locate("CSeq", { "BD1.02" }));
+    click("pLonely"); // priority 2 steps to 1, then to ignored
+    click("pLonely");
+    click("hSave3");
+    EXPECT_EQ(w->windowTitle(), "Trace - 2 gaps");
+    EXPECT_TRUE(w->chain().gaps().profiledWithoutSecurity.isEmpty());
+    ASSERT_TRUE(t->currentItem());
+    EXPECT_EQ(t->currentItem()->text(0), "Resilience");
+    EXPECT_EQ(t->currentItem()->parent()->text(0), "Responsive (priority 2)");
+
+    // The division filter changes the window's division.
+    window->divisionFilterBox()->setEditText("South");
+    EXPECT_EQ(w->findChild<QLabel*>("lTraceDivision")->text(), "Division: South");
+    EXPECT_EQ(texts(nullptr, t), (QStringList { "BR2.01: Ship on time", "Say \"hi\", twice" }));
+    EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
+}
+
+// The coverage matrix shows the best priority per driver and attribute in
+// use, marks the attribute without a control, and opens a cell's chain.
+TEST_F(TraceWindowTest, CoverageMatrixShowsTheTraceAndOpensAChain)
+{
+    TraceWindow* w = open("All");
+    ASSERT_TRUE(w);
+    w->findChild<QRadioButton*>("rbTraceMatrix")->setChecked(true);
+    auto* m = w->findChild<QTableWidget*>("tbCoverage");
+    ASSERT_TRUE(m && m->isVisible());
+    QStringList headers, rows;
+    for (int c = 0; c < m->columnCount(); ++c)
+        headers << m->horizontalHeaderItem(c)->text();
+    EXPECT_EQ(headers, (QStringList { "Availability", "Integrity", "Resilience !", "Traceability" }));
+    for (int r = 0; r < m->rowCount(); ++r) {
+        QStringList cells { m->verticalHeaderItem(r)->text() };
+        for (int c = 0; c < m->columnCount(); ++c)
+            cells << (m->item(r, c) ? m->item(r, c)->text() : QString());
+        rows << cells.join('|');
+    }
+    EXPECT_EQ(rows, (QStringList { "BD1.01|3|1|3 !|1", "BD1.02|2||2 !|", "BD2.01|1|||1", "BD2.02||||" }));
+    EXPECT_EQ(m->item(0, 1)->background().color(), QColor(0, 0, 128)); // priority 1: navy
+
+    Q_EMIT m->cellDoubleClicked(2, 3); // BD2.01, Traceability
+    EXPECT_TRUE(w->findChild<QRadioButton*>("rbTraceForward")->isChecked());
+    QTreeWidget* t = tree(w, "tvTrace");
+    ASSERT_TRUE(t->isVisible());
+    ASSERT_TRUE(t->currentItem());
+    EXPECT_EQ(t->currentItem()->text(0), "Traceability");
+    EXPECT_EQ(t->currentItem()->parent()->text(0), "Punctual (priority 1)");
+    EXPECT_EQ(t->currentItem()->parent()->parent()->text(0), "BD2.01  Reliable shipping");
 }
 
 TEST_F(TraceWindowTest, DoubleClicksSelectTheRecordInItsTab)
