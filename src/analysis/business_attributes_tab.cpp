@@ -1,5 +1,6 @@
 #include "analysis/business_attributes_tab.h"
 
+#include "analysis/driver_commands.h"
 #include "analysis/profile_store.h"
 #include "catalogues/starter_set_offer.h"
 #include "gui/data_grid.h"
@@ -215,6 +216,9 @@ void BusinessAttributesTab::storeOpened()
         { { QStringLiteral("CSeq"), QStringLiteral("Id") }, { QStringLiteral("Driver"), QStringLiteral("Driver") },
             { QStringLiteral("Division"), QStringLiteral("Division") } },
         true, "DBGrid3");
+    // A new identifier typed into the grid takes the driver's profile along.
+    m_grid->tableModel()->setCellWriter(
+        QStringLiteral("CSeq"), [this](qint64 rowId, const QString& id) { renameDriver(assessment(), rowId, id); });
     m_grid->setColumnWidth(0, 70);
     m_grid->setColumnWidth(1, 520);
     FormLayout::placeGrid(m_page, m_grid);

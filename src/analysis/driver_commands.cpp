@@ -40,6 +40,23 @@ void saveDriver(Assessment& assessment, qint64 rowId, const DriverValues& values
     tx.commit();
 }
 
+void renameDriver(Assessment& assessment, qint64 rowId, const QString& newId)
+{
+    Store::Transaction tx(assessment.store());
+    Table& drivers = showDriver(assessment, rowId);
+    const QString oldId = drivers.text(QStringLiteral("CSeq"));
+    drivers.edit();
+    try {
+        drivers.setText(QStringLiteral("CSeq"), newId);
+        drivers.post();
+    } catch (...) {
+        drivers.cancel();
+        throw;
+    }
+    DriverProfile::moveRows(assessment.driverProfiles(), oldId, drivers.text(QStringLiteral("CSeq")));
+    tx.commit();
+}
+
 void deleteDriver(Assessment& assessment, qint64 rowId)
 {
     Store& store = assessment.store();

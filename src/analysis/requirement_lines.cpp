@@ -115,7 +115,7 @@ namespace DriverProfile {
 
 bool movesProfile(const QString& oldId, const QString& newId)
 {
-    return oldId != newId && oldId != placeholderId();
+    return oldId != newId;
 }
 
 int moveRows(Table& drAtt, const QString& oldId, const QString& newId)

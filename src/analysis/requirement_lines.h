@@ -39,13 +39,16 @@ int rewriteDrivers(Table& drivers, const QString& oldId, const QString& newId, c
 
 namespace DriverProfile {
 
-// The identifier a new driver gets; profile rows recorded under it stay there.
+// The identifier a new driver gets. A profile recorded under it goes with the
+// driver when the driver is first given its own identifier, so it never
+// turns up on the next new driver.
 inline const QString placeholderId()
 {
     return QStringLiteral("BDx.xx");
 }
 
-// Whether saving a driver from oldId to newId carries its profile rows along.
+// Whether saving a driver from oldId to newId carries its profile rows along:
+// whenever the identifier changes, the placeholder's included.
 bool movesProfile(const QString& oldId, const QString& newId);
 
 // Moves every DrAtt row of oldId to newId (when movesProfile allows it), with

@@ -1,5 +1,6 @@
 #include "catalogues/attributes_database_tab.h"
 
+#include "catalogues/attribute_links.h"
 #include "catalogues/attribute_set_import.h"
 #include "catalogues/catalogue_commands.h"
 #include "catalogues/catalogue_tab_helpers.h"
@@ -284,6 +285,11 @@ AttributeValues AttributesDatabaseTab::editedValues() const
 // Saves the editors into the attribute they were filled from.
 void AttributesDatabaseTab::writeAttribute(qint64 rowId)
 {
+    // A rename takes the attribute's links along; how many is said first,
+    // and No keeps the edits unsaved.
+    const AttributeLinks links = AttributeRename::linksToMove(assessment(), rowId, m_name->text());
+    if (links.total() > 0 && !dialogs().ask(links.renameQuestion(), Dialogs::Default::Yes))
+        throw MoveStopped();
     WaitCursor wait(dialogs());
     ::saveAttribute(assessment(), rowId, editedValues());
     markWorkUnarchived();

@@ -1,5 +1,6 @@
 #include "catalogues/catalogue_commands.h"
 
+#include "catalogues/attribute_links.h"
 #include "catalogues/catalogue_keys.h"
 #include "store/assessment.h"
 
@@ -34,7 +35,10 @@ void saveAttribute(Assessment& assessment, qint64 rowId, const AttributeValues& 
     const bool knownTier = values.tier == QLatin1String("Business") || values.tier == QLatin1String("Technical")
         || values.tier == QLatin1String("Security");
     Table& t = assessment.attribute();
+    Store::Transaction tx(assessment.store());
     recordToChange(t, rowId, "attribute");
+    const QString oldName = t.text(QStringLiteral("Attribute"));
+    const bool linksMove = AttributeRename::linksToMove(assessment, rowId, values.name).total() > 0;
     t.edit();
     try {
         t.setText(QStringLiteral("Attribute"), values.name);
@@ -48,6 +52,10 @@ void saveAttribute(Assessment& assessment, qint64 rowId, const AttributeValues& 
         t.cancel();
         throw;
     }
+    // The links follow the name, in the same transaction.
+    if (linksMove)
+        AttributeRename::moveLinks(assessment, oldName, t.text(QStringLiteral("Attribute")));
+    tx.commit();
 }
 
 qint64 addAttribute(Assessment& assessment)

@@ -19,8 +19,9 @@ struct AttributeValues {
 // sequence and the name; a tier other than "Business", "Technical" or
 // "Security" (exactly) is stored as "Business". A sequence that is not a
 // whole number raises "'%s' is not a valid integer value" and nothing is
-// written. The attribute is the current record afterwards, in its place in
-// the key order.
+// written. A new name takes the attribute's links along (see
+// AttributeRename::linksToMove), in the same transaction. The attribute is
+// the current record afterwards, in its place in the key order.
 void saveAttribute(Assessment& assessment, qint64 rowId, const AttributeValues& values);
 
 // Adds the attribute "Attribute Name" in "Group Name", group number 0, and

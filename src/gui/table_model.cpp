@@ -11,6 +11,7 @@ TableModel::TableModel(Table& table, std::vector<Column> columns, bool editable,
 {
     for (const Column& c : m_columns)
         m_fields.push_back(table.fieldIndex(c.field));
+    m_writers.resize(m_columns.size());
     connect(&table, &Table::rowsReset, this, [this] {
         beginResetModel();
         endResetModel();
@@ -64,6 +65,13 @@ Qt::ItemFlags TableModel::flags(const QModelIndex& index) const
     return f;
 }
 
+void TableModel::setCellWriter(const QString& field, CellWriter writer)
+{
+    for (size_t c = 0; c < m_columns.size(); ++c)
+        if (m_columns[c].field.compare(field, Qt::CaseInsensitive) == 0)
+            m_writers[c] = writer;
+}
+
 bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (!m_editable || role != Qt::EditRole || !index.isValid())
@@ -74,6 +82,10 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
             m_table.moveTo(row);
         if (m_table.currentRow() != row)
             return false;
+        if (const CellWriter& write = m_writers[size_t(index.column())]) {
+            write(m_table.currentRowId(), value.toString());
+            return true;
+        }
         m_table.setText(m_columns[index.column()].field, value.toString());
         m_table.post();
     } catch (const MoveStopped&) {

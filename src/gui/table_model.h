@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class Table;
@@ -25,6 +26,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
+    // A value typed into a cell of the field is handed to the writer, with
+    // the row id of its record, instead of being posted: for fields that
+    // other records refer to, whose change is a command of its own.
+    using CellWriter = std::function<void(qint64 rowId, const QString& value)>;
+    void setCellWriter(const QString& field, CellWriter writer);
+
 Q_SIGNALS:
     void failed(const QString& message); // an edit typed into a cell was refused
 
@@ -32,5 +39,6 @@ private:
     Table& m_table;
     std::vector<Column> m_columns;
     std::vector<int> m_fields;
+    std::vector<CellWriter> m_writers; // by column
     bool m_editable;
 };

@@ -1,6 +1,7 @@
 #include "catalogues/attributes_database_tab.h"
 #include "catalogues/controls_database_tab.h"
 #include "sheet_files.h"
+#include "support/table_rows.h"
 #include "support/window_fixture.h"
 
 #include <QLabel>
@@ -371,6 +372,66 @@ TEST_F(CatalogueTabs, AttributeAddAndSave)
     EXPECT_FALSE(window->assessment().workArchived());
     EXPECT_EQ(tree->currentItem(), findNode(tree, QStringLiteral("Usable")));
     EXPECT_EQ(find<QLineEdit>("eAttName2")->text(), QStringLiteral("Usable"));
+}
+
+// Renaming an attribute takes every link along after a question that says
+// how many move; No keeps the edits unsaved and moves nothing.
+TEST_F(CatalogueTabs, RenamingAnAttributeMovesItsLinks)
+{
+    addAttribute("Sec", "5", "Ready", "Security");
+    addAttribute("Sec", "5", "Prepared", "Security");
+    addLink(a().businessToTechnical(), "Ready", "Fast"); // an odd link, but a name all the same
+    addLink(a().technicalToSecurity(), "Fast", "Ready");
+    addRow(a().driverProfiles(), { { "CSeq", "BD1" }, { "Attribute", "Ready" }, { "Priority", "1" } });
+    addRow(a().driverProfiles(), { { "CSeq", "BD2" }, { "Attribute", "Ready" }, { "Priority", "3" } });
+    addRow(a().driverProfiles(), { { "CSeq", "BD2" }, { "Attribute", "Prepared" }, { "Priority", "2" } });
+    addRow(a().applications(), { { "Application", "Shop" }, { "SecAtt", "Ready\r\nOther\r\n" } });
+    addRow(a().appControl(), { { "Application", "Shop" }, { "Attribute", "Ready" }, { "Risk", "Outage" } });
+    showTab("TabSheet7");
+    ASSERT_TRUE(a().attribute().locate(QStringLiteral("Attribute"), { QStringLiteral("Ready") }));
+    find<QLineEdit>("eAttName2")->setText(QStringLiteral("Prepared"));
+
+    const QString question = "Rename the attribute Ready to Prepared? 6 links move with it: 2 mapping rows (BTAtt, "
+                             "TSAtt), 2 driver profile rows, 1 application's attribute list, 1 application risk entry. "
+                             "1 profile row of a driver that already profiles Prepared merges into that row, which "
+                             "keeps the higher priority.";
+    dialogs->answers = { false };
+    click("hSave6");
+    EXPECT_EQ(dialogs->questions, QStringList { question });
+    EXPECT_TRUE(window->tab<AttributesDatabaseTab>()->hasPendingEdits());
+    EXPECT_EQ(a().driverProfiles().recordCount(), 3);
+
+    dialogs->answers = { true };
+    click("hSave6");
+    EXPECT_EQ(dialogs->questions.size(), 2);
+    EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
+    Store& store = a().store();
+    auto rows = [&](const char* sql) {
+        QStringList out;
+        store.cached(QString::fromLatin1(sql)).eachRow([&](SqlStatement& q) {
+            QStringList fields;
+            for (int c = 0; c < 3; ++c)
+                fields << q.text(c);
+            out << fields.join('|');
+        });
+        return out;
+    };
+    EXPECT_EQ(rows("SELECT BTAtt, BusAtt, TechAtt FROM BTAtt"),
+        QStringList { "Prepared        Fast            |Prepared|Fast" });
+    EXPECT_EQ(rows("SELECT TSAtt, TechAtt, SecAtt FROM TSAtt"),
+        QStringList { "Fast            Prepared        |Fast|Prepared" });
+    EXPECT_EQ(rows("SELECT CSeq, Attribute, Priority FROM DrAtt ORDER BY rowid"),
+        (QStringList { "BD1|Prepared|1", "BD2|Prepared|2" }));
+    EXPECT_EQ(rows("SELECT SecAtt, Application, '' FROM Applications"), QStringList { "Prepared\r\nOther\r\n|Shop|" });
+    EXPECT_EQ(rows("SELECT Attribute, Risk, '' FROM AppControl"), QStringList { "Prepared|Outage|" });
+
+    // Now two attributes carry the name: renaming one leaves the links with
+    // the other, and asks nothing.
+    find<QLineEdit>("eAttName2")->setText(QStringLiteral("Renamed"));
+    click("hSave6");
+    EXPECT_EQ(dialogs->questions.size(), 2);
+    EXPECT_EQ(rows("SELECT CSeq, Attribute, Priority FROM DrAtt ORDER BY rowid"),
+        (QStringList { "BD1|Prepared|1", "BD2|Prepared|2" }));
 }
 
 // While a catalogue is empty its tabs offer the starter set; one click loads

@@ -1,5 +1,7 @@
 #include "analysis/business_attributes_tab.h"
 #include "analysis/drivers_tab.h"
+#include "analysis/profile_store.h"
+#include "gui/data_grid.h"
 #include "tab_fixture.h"
 
 #include <QLabel>
@@ -151,17 +153,33 @@ TEST_F(DriversTabTest, SavingUnderANewIdentifierMovesTheProfileRows)
     EXPECT_EQ(stored(drivers(), 0, "CSeq"), "BD1.02");
     EXPECT_EQ(profileIds(), QStringList({ "BD1.02", "BD2.01", "BD1.02" }));
 
-    // Saving without a new identifier leaves them; so does renaming from the placeholder.
+    // Saving without a new identifier leaves them.
     typeInto("eDriver", "Uptime");
     click("hSave2");
     EXPECT_EQ(profileIds(), QStringList({ "BD1.02", "BD2.01", "BD1.02" }));
+
+    // A profile made while the driver was still new goes with its first
+    // identifier and does not turn up on the next new driver.
     click("hAdd2");
     addRow(
         window->assessment().driverProfiles(), { { "CSeq", "BDx.xx" }, { "Attribute", "Agile" }, { "Priority", "2" } });
     typeInto("eId2", "BD3.01");
     click("hSave2");
     EXPECT_EQ(stored(drivers(), 2, "CSeq"), "BD3.01");
-    EXPECT_EQ(profileIds(), QStringList({ "BD1.02", "BD2.01", "BD1.02", "BDx.xx" }));
+    EXPECT_EQ(profileIds(), QStringList({ "BD1.02", "BD2.01", "BD1.02", "BD3.01" }));
+    click("hAdd2");
+    EXPECT_TRUE(ProfileStore::read(window->assessment(), QStringLiteral("BDx.xx")).empty());
+}
+
+// An identifier typed into the Business Attributes grid moves the profile too.
+TEST_F(DriversTabTest, RenamingInTheProfilingGridMovesTheProfileRows)
+{
+    showTab("AttributeTab");
+    auto* grid = find<DataGrid>("DBGrid3");
+    EXPECT_TRUE(grid->model()->setData(grid->model()->index(0, 0), QStringLiteral("BD1.09"), Qt::EditRole));
+    EXPECT_EQ(stored(drivers(), 0, "CSeq"), "BD1.09");
+    EXPECT_EQ(profileIds(), QStringList({ "BD1.09", "BD2.01", "BD1.09" }));
+    EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
 }
 
 TEST_F(DriversTabTest, LeavingAnEditedDriverAsksAndYesSavesItWhileNoDropsTheEdits)

@@ -90,7 +90,7 @@ TEST_F(RequirementLinesStore, RewriteWithAnEmptyOldIdentifierChangesNoDriver)
     EXPECT_EQ(driverLines(QStringLiteral("BD1")), lines);
 }
 
-TEST_F(RequirementLinesStore, ProfileRowsFollowARenamedDriverExceptFromThePlaceholder)
+TEST_F(RequirementLinesStore, ProfileRowsFollowARenamedDriver)
 {
     struct Case {
         const char* name;
@@ -101,7 +101,8 @@ TEST_F(RequirementLinesStore, ProfileRowsFollowARenamedDriverExceptFromThePlaceh
     const Case cases[] = {
         { "renamed", "BD1.01", "BD1.02", 2, { "BD1.02", "BD2", "BD1.02", "BDx.xx" } },
         { "same identifier", "BD1.01", "BD1.01", 0, { "BD1.01", "BD2", "BD1.01", "BDx.xx" } },
-        { "placeholder keeps its rows", "BDx.xx", "BD3", 0, { "BD1.01", "BD2", "BD1.01", "BDx.xx" } },
+        // A profile made while the driver was new goes with its first identifier.
+        { "from the placeholder", "BDx.xx", "BD3", 1, { "BD1.01", "BD2", "BD1.01", "BD3" } },
         { "identifiers compare case-sensitively", "bd1.01", "BD9", 0, { "BD1.01", "BD2", "BD1.01", "BDx.xx" } },
     };
     for (const Case& c : cases) {
