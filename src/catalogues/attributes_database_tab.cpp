@@ -305,7 +305,17 @@ void AttributesDatabaseTab::importAttributeSet()
         = chooseImportFile(dialogs(), QStringLiteral("Are you sure you want to replace the current attributes?"));
     if (file.isEmpty())
         return;
+    AttributeSet set;
+    {
+        WaitCursor wait(dialogs());
+        set = readAttributeSet(file);
+    }
+    // What the assessment gave attributes the new set lacks is named first.
+    const std::vector<DroppedAttribute> dropped = droppedAttributes(assessment(), set);
+    if (!dropped.empty() && !dialogs().ask(dropQuestion(dropped)))
+        return;
     WaitCursor wait(dialogs());
-    ::importAttributeSet(assessment(), file);
+    const AttributeImportCounts counts = ::importAttributeSet(assessment(), set);
     host().showAssessmentAfresh();
+    setStatus(counts.summary());
 }

@@ -13,12 +13,24 @@ static QString onlyFile(const CliContext& c, const char* command)
     return files.first();
 }
 
-// import-attributes FILE: replaces the attribute taxonomy and adds the set's links.
+// import-attributes FILE: replaces the attribute taxonomy and its links; the
+// attributes of the same name keep their objectives, controls and profile
+// text, and those the set drops are named.
 static CliCommand importAttributes("import-attributes", CommandUsages::importAttributes, [](CliContext& c) {
-    const AttributeImportCounts n = importAttributeSet(c.assessment, onlyFile(c, "import-attributes"));
+    const AttributeSet set = readAttributeSet(onlyFile(c, "import-attributes"));
+    const std::vector<DroppedAttribute> dropped = droppedAttributes(c.assessment, set);
+    const AttributeImportCounts n = importAttributeSet(c.assessment, set);
     cliOut(QStringLiteral("Attribute: %1").arg(n.attributes));
     cliOut(QStringLiteral("BTAtt: %1").arg(n.busToTech));
     cliOut(QStringLiteral("TSAtt: %1").arg(n.techToSec));
+    cliOut(QStringLiteral("Carried: %1").arg(n.carried));
+    for (const DroppedAttribute& d : dropped)
+        cliOut(QStringLiteral("Dropped: %1 (%2 objectives, %3 controls, %4 profile text, %5 driver profile rows)")
+                   .arg(d.name)
+                   .arg(d.objectives)
+                   .arg(d.controls)
+                   .arg(d.profile ? QStringLiteral("with") : QStringLiteral("no"))
+                   .arg(d.profileRows));
     return 0;
 });
 

@@ -61,7 +61,7 @@ TEST(CatalogueKeys, SortAndPairKeys)
 }
 
 // Kind words in any case, headings and notes skipped, empty first cells
-// skipped, END in any case ends the set, links added to what is there.
+// skipped, END in any case ends the set, links replacing those there.
 TEST_F(Imports, AttributeSetRowsMakeRecordsAndLinks)
 {
     seedCatalogues();
@@ -86,10 +86,9 @@ TEST_F(Imports, AttributeSetRowsMakeRecordsAndLinks)
             "07Guarded|Guarded|Protection|7|text group number||||SECURITY|",
             "12Accessible|Accessible|Access|12|lower-case kind||||technical|" }));
     EXPECT_EQ(att.currentRow(), 0);
-    EXPECT_EQ(dump(a.businessToTechnical()),
-        QStringList({ "kept|Old|OldTech", "Available       Accessible      |Available|Accessible" }));
-    EXPECT_EQ(dump(a.technicalToSecurity()),
-        QStringList({ "kept|OldTech|OldSec", "ABCDEFGHIJKLMNOPGuarded         |ABCDEFGHIJKLMNOP|Guarded" }));
+    EXPECT_EQ(dump(a.businessToTechnical()), QStringList({ "Available       Accessible      |Available|Accessible" }));
+    EXPECT_EQ(
+        dump(a.technicalToSecurity()), QStringList({ "ABCDEFGHIJKLMNOPGuarded         |ABCDEFGHIJKLMNOP|Guarded" }));
     EXPECT_EQ(a.driverProfiles().recordCount(), 1); // profiling rows keep naming attributes
 }
 
@@ -102,7 +101,57 @@ TEST_F(Imports, AttributeSetWithoutEndStopsAtLastRow)
     EXPECT_EQ(n.attributes, 0);
     EXPECT_EQ(n.busToTech, 2);
     EXPECT_EQ(a.attribute().recordCount(), 0);
-    EXPECT_EQ(a.businessToTechnical().recordCount(), 3);
+    EXPECT_EQ(a.businessToTechnical().recordCount(), 2);
+}
+
+// Importing a corrected set: the links are the new set's, never doubled; an
+// attribute of the same name keeps what the assessment gave it; what an
+// attribute no longer in the set carried is named before, by name and count.
+TEST_F(Imports, ReimportReplacesLinksAndKeepsTheAnalystsWork)
+{
+    const SheetRows first = { { "Biz", 1.0, "Quick", "Business" }, { "Sec", 5.0, "Ready", "Security", "Set text" },
+        { "Sec", 5.0, "Gone", "Security" }, { "Sec", 5.0, "Idle", "Security" },
+        { "Quick", nullptr, "Fast", "BUSTOTECH" }, { "Fast", nullptr, "Ready", "TECHTOSEC" },
+        { "Fast", nullptr, "Gone", "TECHTOSEC" }, { "END" } };
+    writeSheet(file("first.xlsx"), first);
+    importAttributeSet(a, file("first.xlsx"));
+    // The analyst's work on Ready and Gone, and a profile row naming Gone.
+    a.store().exec("UPDATE Attribute SET SecObjectives='01.01: Plan\r\n', SecControls='01.01.01: A\r\n01.01.02: "
+                   "B\r\n', Profile='Measured' WHERE Attribute IN ('Ready', 'Gone')");
+    addRow(a.driverProfiles(), { { "CSeq", "BD1" }, { "Attribute", "Gone" }, { "Priority", "2" } });
+    a.attribute().refresh();
+
+    // The corrected set drops Gone and Idle (which carries nothing) and a link.
+    SheetRows corrected = first;
+    corrected.erase(corrected.begin() + 2, corrected.begin() + 4);
+    corrected.erase(corrected.end() - 2);
+    writeSheet(file("corrected.xlsx"), corrected);
+    const AttributeSet set = readAttributeSet(file("corrected.xlsx"));
+    const std::vector<DroppedAttribute> dropped = droppedAttributes(a, set);
+    ASSERT_EQ(dropped.size(), 1u);
+    EXPECT_EQ(dropQuestion(dropped),
+        "1 attribute that the assessment uses is not in the new set: Gone (1 objective, 2 controls, profile text, 1 "
+        "driver profile row).\n\nTheir objectives, controls and profile text are lost; driver profile rows stay but "
+        "name no attribute. Import anyway?");
+
+    const AttributeImportCounts n = importAttributeSet(a, set);
+    EXPECT_EQ(n.carried, 1);
+    EXPECT_EQ(n.dropped, 1);
+    EXPECT_EQ(n.summary(),
+        "Attribute set imported: 2 attributes, 1 BTAtt link and 1 TSAtt link; 1 attribute kept objectives, controls "
+        "or profile text; 1 attribute dropped");
+    EXPECT_EQ(dump(a.businessToTechnical()), QStringList({ "Quick           Fast            |Quick|Fast" }));
+    EXPECT_EQ(dump(a.technicalToSecurity()), QStringList({ "Fast            Ready           |Fast|Ready" }));
+    EXPECT_EQ(dump(a.attribute()),
+        QStringList({ "01Quick|Quick|Biz|1|||||Business|",
+            "05Ready|Ready|Sec|5|Set text||01.01: Plan\r\n|01.01.01: A\r\n01.01.02: B\r\n|Security|Measured" }));
+    EXPECT_EQ(a.driverProfiles().recordCount(), 1); // still naming Gone
+
+    // The same set again changes nothing: nothing doubles, nothing is lost.
+    EXPECT_TRUE(droppedAttributes(a, set).empty());
+    const QStringList before = dump(a.attribute()) + dump(a.businessToTechnical()) + dump(a.technicalToSecurity());
+    importAttributeSet(a, set);
+    EXPECT_EQ(dump(a.attribute()) + dump(a.businessToTechnical()) + dump(a.technicalToSecurity()), before);
 }
 
 // The first empty Id ends a control set; XId falls back to the Id; rows come
@@ -228,7 +277,7 @@ TEST_F(Imports, CommandLineImportsAndRefusesWithoutChange)
     EXPECT_EQ(out, QStringLiteral("Controls: 2\n"));
     std::tie(status, out, err) = cli({ QStringLiteral("import-attributes"), file("attributes.xlsx") });
     EXPECT_EQ(status, 0) << err.toStdString();
-    EXPECT_EQ(out, QStringLiteral("Attribute: 1\nBTAtt: 1\nTSAtt: 0\n"));
+    EXPECT_EQ(out, QStringLiteral("Attribute: 1\nBTAtt: 1\nTSAtt: 0\nCarried: 0\n"));
     std::tie(status, out, err) = cli({ QStringLiteral("import-attributes"), file("bad.xlsx") });
     EXPECT_NE(status, 0);
     EXPECT_TRUE(err.contains(QStringLiteral("cell B1"))) << err.toStdString();

@@ -257,6 +257,40 @@ TEST_F(CatalogueTabs, ImportButtons)
     EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join(QLatin1Char('\n')).toStdString();
 }
 
+// Re-importing a set that drops an attribute the assessment uses names it
+// first; No changes nothing, Yes imports and says what was kept and dropped.
+TEST_F(CatalogueTabs, ReimportNamesWhatIsLostFirst)
+{
+    const QString set = dir.filePath(QStringLiteral("a.xlsx"));
+    writeSheet(set, { { "Sec", 5.0, "Ready", "Security" }, { "END" } });
+    addAttribute("Sec", "5", "Ready", "Security");
+    addAttribute("Sec", "5", "Gone", "Security");
+    a().store().exec(QStringLiteral("UPDATE Attribute SET SecControls='01.01.01: A\r\n'"));
+    a().attribute().refresh();
+    showTab("TabSheet7");
+
+    const QString replace = QStringLiteral("Are you sure you want to replace the current attributes?");
+    const QString lost = "1 attribute that the assessment uses is not in the new set: Gone (1 control).\n\nTheir "
+                         "objectives, controls and profile text are lost; driver profile rows stay but name no "
+                         "attribute. Import anyway?";
+    dialogs->answers = { true, false };
+    dialogs->files = { set };
+    click("bImport1");
+    EXPECT_EQ(dialogs->questions, (QStringList { replace, lost }));
+    EXPECT_EQ(a().attribute().recordCount(), 2);
+
+    dialogs->answers = { true, true };
+    dialogs->files = { set };
+    click("bImport1");
+    EXPECT_EQ(dialogs->questions.mid(2), (QStringList { replace, lost }));
+    EXPECT_EQ(visible(a().attribute(), "Attribute"), QStringList { "Ready" });
+    EXPECT_EQ(a().attribute().text(QStringLiteral("SecControls")), QStringLiteral("01.01.01: A\r\n"));
+    EXPECT_EQ(window->statusText(),
+        "Attribute set imported: 1 attribute, 0 BTAtt links and 0 TSAtt links; 1 attribute kept objectives, controls "
+        "or profile text; 1 attribute dropped");
+    EXPECT_TRUE(dialogs->errors.isEmpty()) << dialogs->errors.join('\n').toStdString();
+}
+
 // Attribute tree: runs of one group, repeated labels, records without a group
 // before the first group node stand beside the root.
 TEST_F(CatalogueTabs, AttributeTree)
