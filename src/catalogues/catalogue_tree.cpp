@@ -44,25 +44,42 @@ CatalogueTree controls(const Table& t)
     const int sectionField = t.fieldIndex(QStringLiteral("section_title"));
     const int objectiveField = t.fieldIndex(QStringLiteral("subsection_title"));
     const int titleField = t.fieldIndex(QStringLiteral("control_title"));
-    int previousSection = 0;
-    int previousObjective = 0;
+    // -1: no section or objective yet, so those numbered 00 get their node too.
+    int previousSection = -1;
+    int previousObjective = -1;
     int sectionNode = -1;
     int objectiveNode = -1;
+    // Whether a node's title was taken from a control numbered 00, which
+    // gives way to the first numbered control of its run.
+    bool sectionFromZero = false;
+    bool objectiveFromZero = false;
     try {
         for (int row = 0; row < t.recordCount(); ++row) {
             const QString id = t.textAt(row, idField);
             const int section = CatalogueKeys::strictInteger(id.mid(0, 2));
             const int objective = CatalogueKeys::strictInteger(id.mid(3, 2));
             const int number = CatalogueKeys::strictInteger(id.right(2));
+            const auto sectionLabel
+                = [&] { return QStringLiteral("%1 %2").arg(section).arg(t.textAt(row, sectionField)); };
+            const auto objectiveLabel = [&] {
+                return QStringLiteral("%1.%2 %3").arg(section).arg(objective).arg(t.textAt(row, objectiveField));
+            };
             if (section != previousSection) {
                 previousSection = section;
-                sectionNode = add(tree, root, QStringLiteral("%1 %2").arg(section).arg(t.textAt(row, sectionField)));
-                previousObjective = 0;
+                sectionNode = add(tree, root, sectionLabel());
+                sectionFromZero = number == 0;
+                previousObjective = -1;
+            } else if (sectionFromZero && number != 0) {
+                tree.nodes[size_t(sectionNode)].label = sectionLabel();
+                sectionFromZero = false;
             }
             if (objective != previousObjective) {
                 previousObjective = objective;
-                objectiveNode = add(tree, sectionNode,
-                    QStringLiteral("%1.%2 %3").arg(section).arg(objective).arg(t.textAt(row, objectiveField)));
+                objectiveNode = add(tree, sectionNode, objectiveLabel());
+                objectiveFromZero = number == 0;
+            } else if (objectiveFromZero && number != 0) {
+                tree.nodes[size_t(objectiveNode)].label = objectiveLabel();
+                objectiveFromZero = false;
             }
             const QString xid = t.textAt(row, xidField);
             const QString title = t.textAt(row, titleField);

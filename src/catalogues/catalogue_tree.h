@@ -27,9 +27,13 @@ namespace CatalogueTrees {
 CatalogueTree attributes(const Table& attribute);
 
 // "Controls", then sections, objectives and controls by the numbers in the
-// Id (01.02.03: section 1, objective 2, control 3). A control shows its
-// library reference instead of the number when the two differ. An Id whose
-// parts are not whole numbers stops the tree at that record.
+// Id (01.02.03: section 1, objective 2, control 3), in the table's order; a
+// section or objective numbered 00 is a node like any other. A section or
+// objective node takes its title from the first control of its run, not
+// from a control numbered 00 when a numbered one follows in the run. A
+// control shows its library reference instead of the number when the two
+// differ. An Id whose parts are not whole numbers stops the tree at that
+// record.
 CatalogueTree controls(const Table& controls);
 
 }

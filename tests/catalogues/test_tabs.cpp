@@ -110,10 +110,18 @@ TEST_F(CatalogueTabs, ControlTreeLabels)
             { "Controls", "  1 Org", "    1.2 Roles", "      1.2.3: Duties", "      A.5.1.2: Other", "    1.3 Review",
                 "      1.3.1: Yearly", "  2 People", "    2.1 Hiring", "      2.1.1: Checks", "  99 ", "    99.99 ",
                 "      : " } },
-        // Section 00 makes no section node; an objective 00 makes no objective node.
-        { { { "00.01.01", "00.01.01", "Zero", "First", "A" }, { "03.00.01", "03.00.01", "Three", "None", "B" },
+        // Sections, objectives and controls numbered 00 take their places under the root.
+        { { { "00.00.01", "00.00.01", "Zero", "Nil", "Z" }, { "00.01.01", "00.01.01", "Zero", "First", "A" },
+              { "03.00.01", "03.00.01", "Three", "None", "B" }, { "03.01.00", "03.01.00", "Three", "One", "C0" },
               { "03.01.01", "03.01.01", "Three", "One", "C" } },
-            { "Controls", "  3 Three", "    3.1 One", "      3.1.1: C", "0.1 First", "  0.1.1: A", "  3.0.1: B" } },
+            { "Controls", "  0 Zero", "    0.0 Nil", "      0.0.1: Z", "    0.1 First", "      0.1.1: A", "  3 Three",
+                "    3.0 None", "      3.0.1: B", "    3.1 One", "      3.1.0: C0", "      3.1.1: C" } },
+        // A control numbered 00 first in its run names neither its section
+        // nor its objective when a numbered control follows.
+        { { { "01.01.00", "01.01.00", "Own title", "Own title", "Header" },
+              { "01.01.01", "01.01.01", "Org", "Roles", "Duties" }, { "02.01.00", "02.01.00", "Alone", "Only", "X" } },
+            { "Controls", "  1 Org", "    1.1 Roles", "      1.1.0: Header", "      1.1.1: Duties", "  2 Alone",
+                "    2.1 Only", "      2.1.0: X" } },
     };
     auto* tree = find<QTreeWidget>("tvControl");
     showTab("TabSheet5"); // the tree follows the rows while shown
