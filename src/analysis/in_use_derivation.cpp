@@ -7,11 +7,6 @@
 
 #include <vector>
 
-QSet<QString> securityAttributesNeeded(Assessment& assessment, const QString& division)
-{
-    return AttributesInUse::derive(assessment.store(), division).names();
-}
-
 void deriveAttributesInUse(Assessment& assessment, const QString& division)
 {
     Table& attribute = assessment.attribute();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSet>
 #include <QString>
 
 class Assessment;
@@ -19,11 +18,6 @@ class Assessment;
 // when any requirement is in view, Drivers on its first record; these are
 // the only cursor moves, so each table's move hooks run once.
 void deriveAttributesInUse(Assessment& assessment, const QString& division);
-
-// The names of the security attributes that the derivation marks in use for
-// the division, worked out in memory (AttributesInUse): the store is only
-// read, and no cursor moves.
-QSet<QString> securityAttributesNeeded(Assessment& assessment, const QString& division);
 
 // The view of Attribute that the tabs listing the attributes in use read:
 // the derivation for the division, then the rows in name order.

@@ -1,6 +1,6 @@
 #include "reports/oscal_selection.h"
 
-#include "analysis/in_use_derivation.h"
+#include "analysis/attributes_in_use.h"
 #include "analysis/trace_chain.h"
 #include "store/assessment.h"
 #include "store/line_list.h"
@@ -50,7 +50,7 @@ OscalSelection OscalSelection::read(Assessment& assessment, const QString& divis
     });
     selection.catalog = ControlOrigin::read(store, withJson);
 
-    const QSet<QString> inUse = securityAttributesNeeded(assessment, division);
+    const AttributesInUse inUse = AttributesInUse::derive(store, division);
     // The drivers in view that the trace shows carrying each attribute.
     const TraceChain chain(assessment, division);
     QHash<QString, QStringList> driversOf;
@@ -63,14 +63,13 @@ OscalSelection OscalSelection::read(Assessment& assessment, const QString& divis
             driversOf[attribute] << driver;
     }
 
-    // The entries of the first row of each attribute in use, by name.
+    // The entries of the row in use of each attribute, by name.
     std::map<QString, std::pair<QStringList, QStringList>> entriesOf; // objective lines, control lines
-    SqlStatement& attributes = store.cached(
-        QStringLiteral("SELECT \"Attribute\", \"SecObjectives\", \"SecControls\" FROM \"Attribute\" ORDER BY rowid"));
+    SqlStatement& attributes = store.cached(QStringLiteral(
+        "SELECT rowid, \"Attribute\", \"SecObjectives\", \"SecControls\" FROM \"Attribute\" ORDER BY rowid"));
     attributes.eachRow([&](SqlStatement& s) {
-        const QString name = s.text(0);
-        if (inUse.contains(name) && !entriesOf.count(name))
-            entriesOf[name] = { LineList::split(s.text(1)), LineList::split(s.text(2)) };
+        if (inUse.containsRow(s.columnInt64(0)))
+            entriesOf[s.text(1)] = { LineList::split(s.text(2)), LineList::split(s.text(3)) };
     });
 
     // The catalogue: the first record of each Id, and each objective's
