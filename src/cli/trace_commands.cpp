@@ -13,8 +13,7 @@ namespace {
 // first is the default); anything else is a usage error, and with
 // checkDivision a division the assessment does not have is refused. The
 // trace derives the attributes in use in memory: the store is only read.
-QString parse(
-    CliContext& c, const QStringList& formats, const char* usage, QString* format, bool checkDivision = false)
+QString parse(CliContext& c, const QStringList& formats, const char* usage, QString* format, bool checkDivision = false)
 {
     bool ok = c.positional().isEmpty();
     for (int i = 0; ok && i < c.args.size(); i += 2)

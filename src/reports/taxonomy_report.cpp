@@ -84,15 +84,14 @@ void frontMatter(Typist& t, Table& sys, const ReportDetails& details, const QStr
 
 // The groups of the attributes in use, in the order the table walks them
 // (GrAtt order), each with its attributes in use in that order.
-std::vector<std::pair<QString, QStringList>> groupsInUse(Table& attribute)
+std::vector<std::pair<QString, QStringList>> groupsInUse(Table& attribute, const AttributesInUse& inUse)
 {
     const int name = attribute.fieldIndex(QStringLiteral("Attribute"));
     const int group = attribute.fieldIndex(QStringLiteral("Group"));
-    const int inUse = attribute.fieldIndex(QStringLiteral("InUse"));
     std::vector<std::pair<QString, QStringList>> groups;
     for (attribute.first(); !attribute.eof(); attribute.next()) {
         const int row = attribute.currentRow();
-        if (!attribute.valueAt(row, inUse).toBool())
+        if (!inUse.containsRow(attribute.rowIdAt(row)))
             continue;
         const QString g = attribute.textAt(row, group);
         auto found = std::find_if(groups.begin(), groups.end(), [&](const auto& c) { return c.first == g; });
@@ -106,10 +105,10 @@ std::vector<std::pair<QString, QStringList>> groupsInUse(Table& attribute)
 // The matrix: the groups side by side, seven to a block, each block a
 // header row of group names (bold, underlined) over rows whose column g
 // holds the r-th attribute in use of group g.
-void groupMatrix(Typist& t, Table& attribute)
+void groupMatrix(Typist& t, Table& attribute, const AttributesInUse& inUse)
 {
     DisplayPause pause(attribute);
-    const auto groups = groupsInUse(attribute);
+    const auto groups = groupsInUse(attribute, inUse);
     if (groups.empty()) {
         t.text(QStringLiteral("No attribute is in use in this assessment.\r\n"));
         return;
@@ -172,7 +171,7 @@ void type(Assessment& a, TypedDocument& doc, const TaxonomyReportOptions& option
     t.clearTabStops();
     for (int stop : { 20, 120, 220, 320, 420, 520, 620 })
         t.tabStop(stop);
-    groupMatrix(t, attribute);
+    groupMatrix(t, attribute, inUse);
     t.text(kCrLf);
     t.text(kCrLf);
     t.text(QStringLiteral("This taxonomy can be used to assess the effects of any security activity within the "

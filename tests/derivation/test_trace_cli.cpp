@@ -140,6 +140,7 @@ TEST_F(TraceCliTest, ReadOnlyCommandsLeaveTheStoreByteForByte)
         { "gaps", "--division", "South" },
         { "gaps", "--format", "json" },
         { "info" },
+        { "risks", "--division", "North", "--format", "json" },
         { "export", out + ".xlsx", "--division", "North", "--tables", "requirements,drivers,attributes,controls" },
         { "report", out + ".docx", "--division", "South" },
         { "report", out + ".pdf" },

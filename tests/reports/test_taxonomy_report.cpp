@@ -4,6 +4,7 @@
 #include "analysis/in_use_derivation.h"
 #include "analysis/profile_division_filter.h"
 #include "reports/report_typing.h"
+#include "support/in_use_fixture.h"
 
 class TaxonomyReportTest : public ReportStoreTest {
 protected:
@@ -65,9 +66,7 @@ TEST_F(TaxonomyReportTest, MatrixTakesSevenGroupsToABlock)
         ReportFixture::add(at,
             { { "GrAtt", QStringLiteral("%1G").arg(g + 10) }, { "Attribute", QStringLiteral("A%1").arg(g) },
                 { "Group", QStringLiteral("G%1").arg(g) }, { "Tier", "Security" } });
-        at.edit();
-        at.setBoolean("InUse", true);
-        at.post();
+        InUseFixture::bringIntoUse(a, QStringLiteral("A%1").arg(g));
     }
     const Docx d = taxonomy();
     // G1 to G8 sort after 01 to 05 but before the business and technical tiers.
