@@ -291,7 +291,11 @@ void AttributesDatabaseTab::writeAttribute(qint64 rowId)
     if (links.total() > 0 && !dialogs().ask(links.renameQuestion(), Dialogs::Default::Yes))
         throw MoveStopped();
     WaitCursor wait(dialogs());
-    ::saveAttribute(assessment(), rowId, editedValues());
+    const AttributeValues values = editedValues();
+    ::saveAttribute(assessment(), rowId, values);
+    // The grids were filtered while the links still had the old name.
+    if (links.total() > 0)
+        filterMappings(values.tier, values.name);
     markWorkUnarchived();
     setStatus(QStringLiteral("Save Complete               "));
 }

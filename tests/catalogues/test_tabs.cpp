@@ -416,6 +416,24 @@ TEST_F(CatalogueTabs, AttributeAddAndSave)
     EXPECT_EQ(find<QLineEdit>("eAttName2")->text(), QStringLiteral("Usable"));
 }
 
+// After a renamed business attribute's links moved, the mapping grids show
+// them under the new name, the security attributes of its first technical
+// attribute included.
+TEST_F(CatalogueTabs, RenamedBusinessAttributeKeepsItsMappingGridsFilled)
+{
+    addAttribute("Ops", "1", "Quick", "Business");
+    addLink(a().businessToTechnical(), "Quick", "Fast");
+    addLink(a().technicalToSecurity(), "Fast", "Safe");
+    showTab("TabSheet7");
+    ASSERT_TRUE(a().attribute().locate(QStringLiteral("Attribute"), { QStringLiteral("Quick") }));
+    find<QLineEdit>("eAttName2")->setText(QStringLiteral("Speedy"));
+    dialogs->answers = { true };
+    click("hSave6");
+    ASSERT_EQ(dialogs->questions.size(), 1);
+    EXPECT_EQ(a().businessToTechnical().recordCount(), 1);
+    EXPECT_EQ(a().technicalToSecurity().recordCount(), 1);
+}
+
 // Renaming an attribute takes every link along after a question that says
 // how many move; No keeps the edits unsaved and moves nothing.
 TEST_F(CatalogueTabs, RenamingAnAttributeMovesItsLinks)
