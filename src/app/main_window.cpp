@@ -420,6 +420,9 @@ void MainWindow::newDatabase()
         importControlSet(*m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoControlFile"))));
     if (sys.boolean(QStringLiteral("AutoAttribute")))
         importAttributeSet(*m_assessment, StarterSets::locate(sys.text(QStringLiteral("AutoAttributeFile"))));
+    // A new assessment holds nothing of the analyst's yet: the sets it
+    // starts from are files of their own.
+    m_assessment->setWorkArchived(true);
 }
 
 bool MainWindow::clearDatabase()

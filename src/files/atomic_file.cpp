@@ -154,7 +154,7 @@ void Replacement::rewind()
         fail(m_target, systemReason(errno));
 }
 
-void Replacement::commit()
+void Replacement::syncAndClose()
 {
     const QByteArray temp = QFile::encodeName(m_temp);
     // A library may have written the file through a descriptor of its own.
@@ -170,11 +170,40 @@ void Replacement::commit()
     // Some file systems report a failed write only when the file is closed.
     if (::close(fd) != 0)
         fail(m_target, systemReason(errno));
+}
+
+void Replacement::commit()
+{
+    syncAndClose();
     const QFileInfo info(m_target);
-    if (::rename(temp.constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0)
+    if (::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0)
         fail(m_target, systemReason(errno));
     m_committed = true;
     syncFolder(info.absolutePath());
+}
+
+bool Replacement::commitUnlessPresent()
+{
+    syncAndClose();
+    const QFileInfo info(m_target);
+    const QByteArray temp = QFile::encodeName(m_temp);
+    // A hard link is made only where no file is; a file system without
+    // links gets the file renamed into place after a last look.
+    if (::link(temp.constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0) {
+        const int error = errno;
+        if (error == EEXIST)
+            return false;
+        if (error != EPERM && error != ENOTSUP && error != EOPNOTSUPP)
+            fail(m_target, systemReason(error));
+        if (info.exists())
+            return false;
+        commit();
+        return true;
+    }
+    ::unlink(temp.constData());
+    m_committed = true;
+    syncFolder(info.absolutePath());
+    return true;
 }
 
 void write(const QString& path, const QByteArray& bytes)

@@ -36,9 +36,14 @@ public:
     void rewind();
     // Syncs the temporary file and renames it over the target.
     void commit();
+    // As commit(), but a file that is already at the target (made by another
+    // program meanwhile) stays, and the temporary file is dropped. Returns
+    // whether the new file took the target's place.
+    bool commitUnlessPresent();
 
 private:
     int descriptor();
+    void syncAndClose();
 
     QString m_target;
     QString m_temp;

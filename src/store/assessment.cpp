@@ -2,9 +2,14 @@
 
 #include "store/quarrix_error.h"
 #include "store/report_details.h"
-#include "store/work_state.h"
+#include "store/store_messages.h"
 
 Assessment::~Assessment()
+{
+    close();
+}
+
+void Assessment::close()
 {
     // Tables detach from the store, so they go first.
     m_system.reset();
@@ -23,11 +28,31 @@ Assessment::~Assessment()
 
 bool Assessment::open(const QString& path, bool createIfMissing, QString* error)
 {
-    std::unique_ptr<Store> store = Store::open(path, createIfMissing, error);
-    return store && open(std::move(store), error);
+    StoreCondition failure;
+    const bool opened = open(path, createIfMissing ? StoreOpening::CreateIfMissing : StoreOpening::Existing, &failure);
+    if (!opened)
+        *error = failure.message;
+    return opened;
+}
+
+bool Assessment::open(const QString& path, StoreOpening how, StoreCondition* failure)
+{
+    close();
+    std::unique_ptr<Store> store = Store::open(path, how, failure);
+    return store && openTables(std::move(store), failure);
 }
 
 bool Assessment::open(std::unique_ptr<Store> store, QString* error)
+{
+    close();
+    StoreCondition failure;
+    const bool opened = openTables(std::move(store), &failure);
+    if (!opened)
+        *error = failure.message;
+    return opened;
+}
+
+bool Assessment::openTables(std::unique_ptr<Store> store, StoreCondition* failure)
 {
     m_store = std::move(store);
     const QString path = m_store->path();
@@ -51,7 +76,8 @@ bool Assessment::open(std::unique_ptr<Store> store, QString* error)
                  m_applications.get(), m_appControl.get(), m_controlDriverTrace.get() })
             t->open();
     } catch (const QuarrixError& e) {
-        *error = QStringLiteral("%1: %2").arg(path, e.message());
+        *failure = { StoreMessages::problemOf(m_store->handle()), QStringLiteral("%1: %2").arg(path, e.message()) };
+        close();
         return false;
     }
     return true;
@@ -113,6 +139,8 @@ void Assessment::emptyTables()
 
 void Assessment::clearDatabase()
 {
+    // All or nothing: a failure leaves the assessment whole.
+    Store::Transaction tx(store());
     Table& sys = system();
     sys.edit();
     for (const char* field :
@@ -121,15 +149,15 @@ void Assessment::clearDatabase()
     sys.post();
     ReportDetailsStore::clear(store());
     emptyTables();
+    tx.commit();
 }
 
 bool Assessment::workArchived()
 {
-    return WorkState::archived(store());
+    return store().workArchived();
 }
 
 void Assessment::setWorkArchived(bool archived)
 {
-    if (workArchived() != archived)
-        WorkState::setArchived(store(), archived);
+    store().setWorkArchived(archived);
 }

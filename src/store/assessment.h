@@ -15,12 +15,21 @@ public:
     Assessment(const Assessment&) = delete;
     Assessment& operator=(const Assessment&) = delete;
 
-    // Opens (creating if missing) the store and its tables in start-up order.
-    // On failure returns false with a message naming the file; no table is open.
+    // Opens the store (see Store::open) and its tables in start-up order.
+    // On failure returns false with the kind of problem and a message naming
+    // the file and the system's reason; no table is open.
+    bool open(const QString& path, StoreOpening how, StoreCondition* failure);
+    // As above, creating a missing store when createIfMissing is set; the
+    // failure is told by its message only.
     bool open(const QString& path, bool createIfMissing, QString* error);
     // Opens the tables over a store already open (one in memory, say).
     bool open(std::unique_ptr<Store> store, QString* error);
     bool isOpen() const { return m_store != nullptr; }
+    // Closes the tables and the store; an assessment that was not open stays so.
+    void close();
+    // A store open for reading only refuses every write with the reason.
+    bool isReadOnly() const { return m_store && m_store->isReadOnly(); }
+    StoreCondition readOnlyReason() const { return m_store ? m_store->readOnlyReason() : StoreCondition(); }
 
     Store& store();
 
@@ -51,6 +60,7 @@ public:
     void setWorkArchived(bool archived);
 
 private:
+    bool openTables(std::unique_ptr<Store> store, StoreCondition* failure);
     Table& table(const std::unique_ptr<Table>& t);
 
     std::unique_ptr<Store> m_store;

@@ -31,15 +31,24 @@ FieldDef later(FieldDef f)
     f.addedLater = true;
     return f;
 }
+// A setting of this computer or a mark the program derives: not the
+// analyst's work, so a change leaves the work's archived mark alone.
+FieldDef notWork(FieldDef f)
+{
+    f.work = false;
+    return f;
+}
 
 std::vector<TableDef> buildTables()
 {
     std::vector<TableDef> t;
     t.push_back({ QStringLiteral("System"),
-        { boolean("AutoControl"), text("AutoControlFile", 80), boolean("AutoAttribute"), text("AutoAttributeFile", 80),
-            text("AssID", 32), text("Assessment", 64), memo("Description"), text("Enterprise", 50), memo("Divisions"),
-            memo("Groups"), memo("Activities"), memo("Notepad"), text("SQL-IP", 253), text("SQL-Port", 5),
-            text("SQL-User", 32), text("SQL-Password", 64), text("SQL-Database", 32), later(text("SQL-Driver", 64)) },
+        { notWork(boolean("AutoControl")), notWork(text("AutoControlFile", 80)), notWork(boolean("AutoAttribute")),
+            notWork(text("AutoAttributeFile", 80)), text("AssID", 32), text("Assessment", 64), memo("Description"),
+            text("Enterprise", 50), memo("Divisions"), memo("Groups"), memo("Activities"), memo("Notepad"),
+            notWork(text("SQL-IP", 253)), notWork(text("SQL-Port", 5)), notWork(text("SQL-User", 32)),
+            notWork(text("SQL-Password", 64)), notWork(text("SQL-Database", 32)),
+            notWork(later(text("SQL-Driver", 64))) },
         {} });
     t.push_back({ QStringLiteral("Requirements"),
         { text("RSeq", 8), text("Requirement", 80), text("Division", 64), text("Priority", 8), memo("Source"),
@@ -53,13 +62,13 @@ std::vector<TableDef> buildTables()
         { text("CSeq", 8), text("Attribute", 16), word("Priority"), text("Measure", 80) }, {} });
     t.push_back({ QStringLiteral("Attribute"),
         { text("GrAtt", 18), text("Attribute", 16), text("Group", 32), text("Grx", 2), memo("Description"),
-            boolean("InUse"), memo("SecObjectives"), memo("SecControls"), text("Tier", 9), memo("Profile") },
+            notWork(boolean("InUse")), memo("SecObjectives"), memo("SecControls"), text("Tier", 9), memo("Profile") },
         { QStringLiteral("GrAtt") } });
     t.push_back({ QStringLiteral("BTAtt"), { text("BTAtt", 32), text("BusAtt", 16), text("TechAtt", 16) }, {} });
     t.push_back({ QStringLiteral("TSAtt"), { text("TSAtt", 32), text("TechAtt", 16), text("SecAtt", 16) }, {} });
     t.push_back({ QStringLiteral("Controls"),
         { text("Id", 8), text("XId", 8), text("section_title", 64), text("subsection_title", 64), memo("subsection"),
-            text("control_title", 64), memo("control"), boolean("InUse") },
+            text("control_title", 64), memo("control"), notWork(boolean("InUse")) },
         { QStringLiteral("Id") } });
     t.push_back({ QStringLiteral("Applications"),
         { text("Application", 32), text("Domain", 32), text("Owner", 32), memo("Description"), text("Division", 64),
@@ -71,8 +80,8 @@ std::vector<TableDef> buildTables()
         { text("Application", 32), text("Attribute", 16), memo("Risk"), text("Likelihood", 8), text("Impact", 8),
             later(text("AppId", 20)) },
         {} });
-    t.push_back(
-        { QStringLiteral("IDDR"), { text("IDDR", 16), text("id", 8), text("cseq", 8) }, { QStringLiteral("IDDR") } });
+    t.push_back({ QStringLiteral("IDDR"), { text("IDDR", 16), text("id", 8), text("cseq", 8) },
+        { QStringLiteral("IDDR") }, false });
     return t;
 }
 

@@ -1,13 +1,14 @@
 #include "store/sql_statement.h"
 
 #include "store/quarrix_error.h"
+#include "store/store_messages.h"
 
 #include <cstring>
 #include <sqlite3.h>
 
 static QString sqliteMessage(sqlite3* db)
 {
-    return QString::fromUtf8(sqlite3_errmsg(db));
+    return StoreMessages::lastError(db);
 }
 
 SqlStatement::SqlStatement(sqlite3* db, const QString& sql)

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QMetaMethod>
 #include <algorithm>
+#include <optional>
 #include <sqlite3.h>
 #include <unordered_map>
 
@@ -839,28 +840,52 @@ void Table::post()
     // rows held what a read would give; anything else has them read again.
     const bool keepsRowsCurrent
         = m_state == State::Edit && m_modified && rowsCurrent() && keepsOrderAndFilter(m_rows[m_current], m_buffer);
-    const bool written = m_state == State::Insert || m_modified;
-    if (m_state == State::Insert) {
-        QStringList marks;
-        for (int i = 0; i < n; ++i)
-            marks << QStringLiteral("?");
-        SqlStatement& insert
-            = m_store.cached(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                 .arg(quoteIdentifier(m_def.name), columnList(m_def), marks.join(QLatin1Char(','))));
-        for (int i = 0; i < n; ++i)
-            insert.bind(i + 1, m_buffer.values[i]);
-        insert.run();
-        m_buffer.rowid = sqlite3_last_insert_rowid(m_store.handle());
-    } else if (m_modified) {
-        QStringList sets;
-        for (const FieldDef& f : m_def.fields)
-            sets << quoteIdentifier(f.name) + QStringLiteral("=?");
-        SqlStatement& update = m_store.cached(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?")
-                                                  .arg(quoteIdentifier(m_def.name), sets.join(QLatin1String(", "))));
-        for (int i = 0; i < n; ++i)
-            update.bind(i + 1, m_buffer.values[i]);
-        update.bind(n + 1, m_buffer.rowid);
-        update.run();
+    // What the edit changes: a post that changes nothing writes nothing, and
+    // one that changes only what is not the analyst's work (a setting, a
+    // derived mark) leaves the work's archived mark alone.
+    bool written = m_state == State::Insert;
+    bool workChanged = written;
+    if (m_state == State::Edit && m_modified) {
+        const Record& held = m_rows[m_current];
+        for (int i = 0; i < n; ++i) {
+            const QVariant& before = held.values[i];
+            const QVariant& after = m_buffer.values[i];
+            if (before.isValid() == after.isValid()
+                && (!before.isValid() || (before.typeId() == after.typeId() && before == after)))
+                continue;
+            written = true;
+            workChanged = workChanged || m_def.fields[i].work;
+        }
+    }
+    if (written) {
+        std::optional<Store::ArchiveMarkKept> markKept;
+        if (!workChanged)
+            markKept.emplace(m_store);
+        Store::Transaction tx(m_store);
+        if (m_state == State::Insert) {
+            QStringList marks;
+            for (int i = 0; i < n; ++i)
+                marks << QStringLiteral("?");
+            SqlStatement& insert = m_store.cached(
+                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(quoteIdentifier(m_def.name), columnList(m_def), marks.join(QLatin1Char(','))));
+            for (int i = 0; i < n; ++i)
+                insert.bind(i + 1, m_buffer.values[i]);
+            insert.run();
+            m_buffer.rowid = sqlite3_last_insert_rowid(m_store.handle());
+        } else {
+            QStringList sets;
+            for (const FieldDef& f : m_def.fields)
+                sets << quoteIdentifier(f.name) + QStringLiteral("=?");
+            SqlStatement& update
+                = m_store.cached(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?")
+                                     .arg(quoteIdentifier(m_def.name), sets.join(QLatin1String(", "))));
+            for (int i = 0; i < n; ++i)
+                update.bind(i + 1, m_buffer.values[i]);
+            update.bind(n + 1, m_buffer.rowid);
+            update.run();
+        }
+        tx.commit();
     }
     if (written) {
         forgetWider();
@@ -966,9 +991,14 @@ void Table::remove()
     if (!hasRecord())
         return; // a guard's save took the record out of view
     const bool wasCurrent = rowsCurrent();
-    SqlStatement& del = m_store.cached(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoteIdentifier(m_def.name)));
-    del.bind(1, m_rows[m_current].rowid);
-    del.run();
+    {
+        Store::Transaction tx(m_store);
+        SqlStatement& del
+            = m_store.cached(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoteIdentifier(m_def.name)));
+        del.bind(1, m_rows[m_current].rowid);
+        del.run();
+        tx.commit();
+    }
     forgetWider();
     if (wasCurrent)
         m_held.version = m_store.tableVersion(m_def.name);
@@ -994,6 +1024,9 @@ void Table::setValues(const QString& field, const std::vector<RowValue>& values)
     for (const RowValue& v : values)
         stored.push_back(v.value.typeId() == QMetaType::QString ? textToValue(index, v.value.toString()) : v.value);
     {
+        std::optional<Store::ArchiveMarkKept> markKept;
+        if (!m_def.fields[index].work)
+            markKept.emplace(m_store);
         Store::Transaction tx(m_store);
         SqlStatement& update
             = m_store.cached(QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=?")

@@ -24,6 +24,13 @@ bool assessmentEmpty(Store& store)
 
 namespace WorkState {
 
+QString createSql(bool archived)
+{
+    return QStringLiteral("CREATE TABLE \"WorkState\" (\"Archived\" INTEGER NOT NULL);"
+                          "INSERT INTO \"WorkState\" (\"Archived\") VALUES (%1);")
+        .arg(archived ? 1 : 0);
+}
+
 void ensure(Store& store)
 {
     SqlStatement& rows
@@ -33,11 +40,18 @@ void ensure(Store& store)
     if (present)
         return;
     Store::Transaction tx(store);
-    store.exec(QStringLiteral("CREATE TABLE \"WorkState\" (\"Archived\" INTEGER NOT NULL)"));
-    SqlStatement& insert = store.cached(QStringLiteral("INSERT INTO \"WorkState\" (\"Archived\") VALUES (?)"));
-    insert.bind(1, assessmentEmpty(store) ? 1 : 0);
-    insert.run();
+    store.exec(createSql(assessmentEmpty(store)));
     tx.commit();
+}
+
+void shadow(Store& store, bool present)
+{
+    if (present)
+        store.exec(QStringLiteral("CREATE TEMP TABLE \"WorkState\" AS SELECT \"Archived\" FROM main.\"WorkState\""));
+    else
+        store.exec(QStringLiteral("CREATE TEMP TABLE \"WorkState\" (\"Archived\" INTEGER NOT NULL);"
+                                  "INSERT INTO temp.\"WorkState\" VALUES (%1)")
+                       .arg(assessmentEmpty(store) ? 1 : 0));
 }
 
 bool archived(Store& store)

@@ -214,8 +214,9 @@ TEST_F(CatalogueTabs, ControlAddSaveDelete)
     dialogs->answers = { true };
     window->tab<ControlsDatabaseTab>()->deleteControl(false);
     EXPECT_EQ(t.recordCount(), 1);
-    EXPECT_TRUE(window->assessment().workArchived()); // the key leaves the saved flag
+    EXPECT_FALSE(window->assessment().workArchived()); // the key's delete is a change as well
     EXPECT_EQ(window->statusText(), QStringLiteral("Deleted                "));
+    window->assessment().setWorkArchived(true);
     dialogs->answers = { true };
     click("hDelete3");
     EXPECT_EQ(t.recordCount(), 0);

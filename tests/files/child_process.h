@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,4 +49,13 @@ inline QStringList inChildProcess(const std::function<QStringList()>& work)
     int status = 0;
     ::waitpid(pid, &status, 0);
     return QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+}
+
+// In a child process: gives up the privilege to write where permissions
+// forbid, so that the superuser meets them as any user does.
+inline bool dropPrivileges()
+{
+    __user_cap_header_struct header { _LINUX_CAPABILITY_VERSION_3, 0 };
+    __user_cap_data_struct data[2] = {};
+    return ::syscall(SYS_capset, &header, data) == 0;
 }

@@ -14,7 +14,6 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <linux/capability.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -96,14 +95,6 @@ QString mountSmallFileSystem(const QString& folder)
         || ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
         return QStringLiteral("cannot mount: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
     return {};
-}
-
-// In a child process: gives up the privilege to write where permissions forbid.
-bool dropPrivileges()
-{
-    __user_cap_header_struct header { _LINUX_CAPABILITY_VERSION_3, 0 };
-    __user_cap_data_struct data[2] = {};
-    return ::syscall(SYS_capset, &header, data) == 0;
 }
 
 }

@@ -169,7 +169,7 @@ TEST_F(RequirementsTabTest, SaveUnderNewIdentifierRewritesOnlyThatRequirementsLi
     EXPECT_EQ(stored(reqs(), 1, "Source"), "Minutes");
 }
 
-TEST_F(RequirementsTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
+TEST_F(RequirementsTabTest, DeleteByLinkOrKeyClearsTheSavedFlag)
 {
     struct Case {
         const char* name;
@@ -178,7 +178,7 @@ TEST_F(RequirementsTabTest, DeleteByLinkClearsTheSavedFlagAndByKeyLeavesIt)
         int remaining;
         bool savedAfter;
     };
-    for (const Case& c : { Case { "link, Yes", false, true, 2, false }, Case { "key, Yes", true, true, 2, true },
+    for (const Case& c : { Case { "link, Yes", false, true, 2, false }, Case { "key, Yes", true, true, 2, false },
              Case { "link, No", false, false, 3, true }, Case { "key, No", true, false, 3, true } }) {
         SCOPED_TRACE(c.name);
         while (reqs().recordCount() > 3) {

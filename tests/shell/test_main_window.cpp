@@ -55,6 +55,7 @@ TEST_F(MainWindowTest, StartUpShowsTheStoredProjectAndDivisions)
     sys.setText("Notepad", "Remember the auditors");
     sys.setText("Divisions", LineList::build({ "North", "Harbour's Edge" }));
     sys.post();
+    window->assessment().setWorkArchived(true); // as the store was left
     startWindow();
     EXPECT_EQ(find<QLabel>("pAssessment")->text(), "Harbour review");
     EXPECT_EQ(find<QPlainTextEdit>("mAssessment")->toPlainText(), "Line one\nLine two");
@@ -191,6 +192,7 @@ TEST_F(MainWindowTest, ClearDatabaseEmptiesTheAssessmentAndTheWindowShowsIt)
     window->assessment().requirements().append();
     window->assessment().requirements().setText("RSeq", "BR1");
     window->assessment().requirements().post();
+    window->assessment().setWorkArchived(true);
     startWindow();
 
     dialogs->answers = { true };

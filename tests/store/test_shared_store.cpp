@@ -1,0 +1,255 @@
+// The store shared with other programs: row ids are never used twice,
+// another program's change is noticed, every change of the assessment marks
+// the work not archived, the file alone holds every command, and a second
+// write waits for the first.
+#include "store_files.h"
+
+#include "archive/archive_reader.h"
+#include "archive/archive_writer.h"
+#include "catalogues/control_set_import.h"
+#include "gui/table_model.h"
+#include "store/quarrix_error.h"
+#include "store/store.h"
+#include "support/process_run.h"
+#include "support/qt_printers.h"
+#include "support/table_rows.h"
+#include "support/temp_store.h"
+
+#include <QTemporaryDir>
+
+using namespace StoreFiles;
+
+namespace {
+
+std::vector<qint64> rowIds(const Table& t)
+{
+    std::vector<qint64> ids;
+    for (int row = 0; row < t.recordCount(); ++row)
+        ids.push_back(t.rowIdAt(row));
+    return ids;
+}
+
+// Writes an archive of one assessment whose requirements and drivers all
+// carry its letter.
+void writeArchive(const QString& file, const QString& letter, int records)
+{
+    QTemporaryDir dir;
+    Assessment a;
+    QString error;
+    ASSERT_TRUE(a.open(dir.filePath("Quarrix.mdb"), true, &error)) << error.toStdString();
+    Store::Transaction tx(a.store());
+    for (int i = 0; i < records; ++i) {
+        addRow(a.requirements(), { { "RSeq", QStringLiteral("%1-req-%2").arg(letter).arg(i) } });
+        addRow(a.drivers(), { { "CSeq", QStringLiteral("%1-drv-%2").arg(letter).arg(i) }, { "Driver", letter } });
+    }
+    tx.commit();
+    ArchiveWriter::save(a, file);
+}
+
+}
+
+using SharedStore = StoreFixture;
+
+TEST_F(SharedStore, RowIdsAreNeverUsedAgainAndAnotherProgramsChangeIsNoticed)
+{
+    for (const char* id : { "BR1", "BR2", "BR3" })
+        addRow(a.requirements(), { { "RSeq", id } });
+    const std::vector<qint64> first = rowIds(a.requirements());
+    const quint64 seen = a.store().changesByOthers();
+    addRow(a.drivers(), { { "CSeq", "BD1" } });
+    EXPECT_EQ(a.store().changesByOthers(), seen); // its own writes are not another's
+
+    // Another program empties and refills the table: the ids held here name
+    // no record of it.
+    Assessment other;
+    QString error;
+    ASSERT_TRUE(other.open(path, false, &error)) << error.toStdString();
+    other.emptyTables();
+    for (const char* id : { "BR1", "BR2", "BR3" })
+        addRow(other.requirements(), { { "RSeq", id } });
+    EXPECT_GT(a.store().changesByOthers(), seen);
+    a.requirements().refresh();
+    for (qint64 id : rowIds(a.requirements()))
+        EXPECT_GT(id, first.back());
+    EXPECT_FALSE(a.requirements().moveToRowId(first[1]));
+}
+
+// An older store gets the row id column when it opens, each record keeping
+// its id (risk entries name their application by it); the ids it had used
+// are not used again, and the work's archived mark stays as it was.
+TEST(SharedStoreUpgrade, AnOlderStoreKeepsItsRowIdsAndUsesNoneTwice)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Quarrix.mdb");
+    ASSERT_EQ(sqlite(path,
+                  "CREATE TABLE Applications (Application TEXT, Domain TEXT, Owner TEXT, Description TEXT, "
+                  "Division TEXT, SecAtt TEXT)"),
+        QString());
+    QString schema;
+    for (const TableDef& def : Schema::tables()) {
+        if (def.name == "Applications")
+            continue;
+        QStringList columns;
+        for (const FieldDef& f : def.fields)
+            if (!f.addedLater)
+                columns << QStringLiteral("\"%1\"").arg(f.name);
+        schema += QStringLiteral("CREATE TABLE \"%1\" (%2);").arg(def.name, columns.join(", "));
+    }
+    ASSERT_EQ(sqlite(path,
+                  schema
+                      + "INSERT INTO System (Assessment) VALUES ('Older');"
+                        "INSERT INTO Applications (rowid, Application) VALUES (5, 'Ledger'), (9, 'Ledger');"
+                        "ALTER TABLE AppControl ADD COLUMN AppId TEXT;"
+                        "INSERT INTO AppControl (Application, Attribute, AppId) VALUES ('Ledger', 'Available', '9');"
+                        "PRAGMA journal_mode=WAL"),
+        QString());
+
+    Assessment a;
+    QString error;
+    ASSERT_TRUE(a.open(path, false, &error)) << error.toStdString();
+    EXPECT_FALSE(a.workArchived()); // it held work before the mark existed
+    EXPECT_EQ(rowIds(a.applications()), (std::vector<qint64> { 5, 9 }));
+    EXPECT_EQ(a.appControl().text("AppId"), "9");
+    addRow(a.applications(), { { "Application", "New" } });
+    const qint64 added = rowIds(a.applications()).back();
+    EXPECT_GT(added, 9);
+    a.applications().remove();
+    addRow(a.applications(), { { "Application", "Newer" } });
+    EXPECT_GT(rowIds(a.applications()).back(), added);
+    // It left write-ahead mode: the file alone holds it.
+    EXPECT_EQ(entries(dir.path()), QStringList { "Quarrix.mdb" });
+}
+
+// Whatever writes a change of what an archive holds (a tab's editor, a grid
+// cell, a risk entry, an import, another program) marks the work as not
+// archived, in the same commit; derived marks, local settings and a post that
+// changes nothing do not.
+TEST_F(SharedStore, EveryChangeOfTheAssessmentMarksTheWorkNotArchived)
+{
+    addRow(a.attribute(), { { "Attribute", "Available" }, { "Group", "Operational" } });
+    addRow(a.applications(), { { "Application", "Ledger" } });
+    const qint64 attribute = a.attribute().rowIdAt(0);
+    const struct {
+        const char* name;
+        std::function<void()> write;
+        bool unmarks;
+    } cases[] = {
+        { "requirement saved",
+            [&] {
+                addRow(a.requirements(), { { "RSeq", "BR1" } });
+            },
+            true },
+        { "grid cell typed",
+            [&] {
+                TableModel grid(a.requirements(), { { "RSeq", "Id" }, { "Division", "Division" } }, true);
+                ASSERT_TRUE(grid.setData(grid.index(0, 1), QStringLiteral("North"), Qt::EditRole));
+            },
+            true },
+        { "risk entry stored",
+            [&] {
+                addRow(
+                    a.appControl(), { { "Application", "Ledger" }, { "Attribute", "Available" }, { "Risk", "Fire" } });
+            },
+            true },
+        { "control set imported",
+            [&] { importControlSet(a, QStringLiteral(QUARRIX_SOURCE_DIR) + "/sets/starter_controls.xlsx"); }, true },
+        { "table emptied", [&] { a.emptyTable(a.requirements()); }, true },
+        { "another program's edit",
+            [&] {
+                Assessment other;
+                QString error;
+                ASSERT_TRUE(other.open(path, false, &error));
+                addRow(other.drivers(), { { "CSeq", "BD1" } });
+            },
+            true },
+        { "attributes in use derived",
+            [&] {
+                a.attribute().setValues("InUse", { { attribute, true } });
+            },
+            false },
+        { "autoload setting stored",
+            [&] {
+                a.system().setBoolean("AutoControl", !a.system().boolean("AutoControl"));
+                a.system().post();
+            },
+            false },
+        { "post that changes nothing",
+            [&] {
+                a.drivers().first();
+                a.drivers().setText("CSeq", a.drivers().text("CSeq"));
+                a.drivers().post();
+            },
+            false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        a.setWorkArchived(true);
+        c.write();
+        EXPECT_EQ(a.workArchived(), !c.unmarks);
+        // The mark is in the file, for every program.
+        Assessment other;
+        QString error;
+        ASSERT_TRUE(other.open(path, false, &error));
+        EXPECT_EQ(other.workArchived(), !c.unmarks);
+    }
+}
+
+// After each command the store file alone holds it: a copy of the file,
+// without anything beside it, is the whole store, while the store is open.
+TEST_F(SharedStore, TheFileAloneHoldsEveryCommandWhileTheStoreIsOpen)
+{
+    const QString archive = dir.filePath("in.txt");
+    writeArchive(archive, "A", 3);
+    const struct {
+        const char* name;
+        std::function<void()> command;
+        int requirements;
+    } commands[] = {
+        { "post",
+            [&] {
+                addRow(a.requirements(), { { "RSeq", "BR1" } });
+            },
+            1 },
+        { "archive load", [&] { ArchiveReader::load(a, archive); }, 3 },
+        { "notes saved",
+            [&] {
+                a.system().setText("Notepad", QString(5000, 'n'));
+                a.system().post();
+            },
+            3 },
+        { "cleared", [&] { a.clearDatabase(); }, 0 },
+    };
+    QTemporaryDir copies;
+    for (const auto& c : commands) {
+        SCOPED_TRACE(c.name);
+        c.command();
+        EXPECT_EQ(entries(dir.path()), (QStringList { "Quarrix.mdb", "in.txt" }));
+        const QString copy = copies.filePath(QString::fromLatin1(c.name) + ".mdb");
+        ASSERT_TRUE(QFile::copy(path, copy));
+        Assessment copied;
+        QString error;
+        ASSERT_TRUE(copied.open(copy, false, &error)) << error.toStdString();
+        EXPECT_EQ(copied.requirements().recordCount(), c.requirements);
+        EXPECT_EQ(copied.system().text("Notepad"), a.system().text("Notepad"));
+    }
+}
+
+// Two archive loads at once: the second waits for the first instead of
+// failing, and the store holds one of the two assessments whole.
+TEST(SharedStoreCli, TwoLoadsAtOnceBothFinish)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("Quarrix.mdb");
+    ASSERT_EQ(runCli({ "--store", store, "init" }).status, 0);
+    writeArchive(dir.filePath("a.txt"), "A", 3000);
+    writeArchive(dir.filePath("b.txt"), "B", 3000);
+    QProcess first, second;
+    first.start(QStringLiteral(QUARRIX_CLI), { "--store", store, "load-archive", dir.filePath("a.txt") });
+    second.start(QStringLiteral(QUARRIX_CLI), { "--store", store, "load-archive", dir.filePath("b.txt") });
+    ASSERT_TRUE(first.waitForFinished(60000) && second.waitForFinished(60000));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    const QStringList letters = sqliteColumn(
+        store, "SELECT DISTINCT substr(RSeq, 1, 1) || Driver FROM Requirements, (SELECT Driver FROM Drivers)");
+    EXPECT_TRUE(letters == QStringList { "AA" } || letters == QStringList { "BB" }) << letters.join(',').toStdString();
+}
