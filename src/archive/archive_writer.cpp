@@ -318,6 +318,8 @@ Encoding save(Assessment& a, const QString& path)
 {
     AtomicFile::Replacement file(path);
     Encoding used = Encoding::CodePage1252;
+    // One state of the store, for both passes, up to the mark that it is archived.
+    Store::Snapshot snapshot(a.store());
     try {
         // Most archives fit the code page; one that does not is written again.
         QByteArray bytes;
@@ -347,6 +349,7 @@ Encoding save(Assessment& a, const QString& path)
         writeArchive(a, out);
     }
     file.commit();
+    a.setWorkArchived(true);
     a.drivers().first();
     return used;
 }

@@ -21,9 +21,10 @@ QString text(Assessment& assessment);
 QByteArray encode(const QString& text, Encoding* used = nullptr);
 
 // Writes the archive to path, replacing the file as a whole only once the new
-// one is safely on disk, then makes the first driver current. Raises
-// QuarrixError naming the file when it cannot be written; the old file is then
-// untouched.
+// one is safely on disk, marks the work archived, then makes the first driver
+// current. The archive holds one state of the store, whatever another program
+// changes meanwhile. Raises QuarrixError naming the file when it cannot be
+// written; the old file is then untouched and the mark as it was.
 Encoding save(Assessment& assessment, const QString& path);
 
 // The file name the save dialog proposes: the assessment's name and ".txt",

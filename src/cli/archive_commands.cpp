@@ -34,7 +34,6 @@ static CliCommand saveArchiveCommand("save-archive", "FILE [--division NAME] [--
         return 1;
     }
     const ArchiveWriter::Encoding used = ArchiveWriter::save(a, files.first());
-    a.setWorkArchived(true);
     cliOut(QStringLiteral("Save complete: %1 (%2)")
                .arg(files.first(),
                    used == ArchiveWriter::Encoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252")));

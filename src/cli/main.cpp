@@ -4,6 +4,7 @@
 #include "cli/helper_programs.h"
 #include "store/assessment.h"
 #include "store/quarrix_error.h"
+#include "store/store.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -62,6 +63,28 @@ static std::unique_ptr<QCoreApplication> applicationFor(int& argc, char** argv)
     }
 #endif
     return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+// The commands that fill a store: given a store file that does not exist,
+// they create it. Every other command only reads the assessment, and a
+// missing store is a mistyped path, not an empty assessment.
+static bool fillsTheStore(const QString& command)
+{
+    static const QStringList filling { QStringLiteral("init"), QStringLiteral("load-archive"),
+        QStringLiteral("import-attributes"), QStringLiteral("import-controls"), QStringLiteral("clear"),
+        QStringLiteral("set-server") };
+    return filling.contains(command);
+}
+
+// Runs the command on the open store. A command that reads the assessment
+// reads it in one transaction, so what it prints or writes holds one state
+// of the store even while another program changes it.
+static int runCommand(const CliCommand::Entry& command, CliContext& context, bool reads)
+{
+    if (!reads)
+        return command.handler(context);
+    Store::Snapshot snapshot(context.assessment.store());
+    return command.handler(context);
 }
 
 #ifndef QUARRIX_CLI_HELPER
@@ -132,7 +155,7 @@ int main(int argc, char* argv[])
     }
     CliContext context { assessment, args, storePath };
     try {
-        return found->second.handler(context);
+        return runCommand(found->second, context, !fillsTheStore(name));
     } catch (const QuarrixError& e) {
         cliErr(e.message());
     } catch (const std::exception& e) {

@@ -348,10 +348,12 @@ Result write(Assessment& assessment, const ReportSelection& selection, const QSt
             writer.addSheet(ticked[i] ? layouts[i].name : nullptr);
 
         // This thread reads the store (and reports progress) while the
-        // workbook takes the rows read before on a second thread.
+        // workbook takes the rows read before on a second thread. The rows
+        // are read from one state of the store.
         Handoff<Piece> pieces(rowsPerBatch, batchesWaiting);
         std::jthread rowWriter([&] { writer.take(pieces); });
         try {
+            Store::Snapshot snapshot(assessment.store());
             int* cut = &result.cutCells;
             const Choice activity(selection.activity);
             const Choice group(selection.group);

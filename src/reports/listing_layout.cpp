@@ -299,6 +299,8 @@ QString assessmentName(Assessment& assessment)
 
 Result print(Assessment& assessment, const Options& options, ListingCanvas& canvas)
 {
+    // The listings are printed from one state of the store.
+    Store::Snapshot snapshot(assessment.store());
     Printer printer(canvas, options, assessmentName(assessment));
     const ReportSelection& s = options.selection;
     if (s.requirements)

@@ -765,6 +765,8 @@ void type(Assessment& assessment, TypedDocument& doc, const QuarrixReportOptions
 void write(Assessment& assessment, const QString& path, const QuarrixReportOptions& options)
 {
     const std::unique_ptr<TypedDocument> doc = ReportFile::open(path);
+    // The report is typed from one state of the store.
+    Store::Snapshot snapshot(assessment.store());
     type(assessment, *doc, options);
     doc->finish();
 }

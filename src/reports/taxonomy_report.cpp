@@ -250,6 +250,8 @@ void type(Assessment& a, TypedDocument& doc, const TaxonomyReportOptions& option
 void write(Assessment& assessment, const QString& path, const TaxonomyReportOptions& options)
 {
     const std::unique_ptr<TypedDocument> doc = ReportFile::open(path);
+    // The report is typed from one state of the store.
+    Store::Snapshot snapshot(assessment.store());
     type(assessment, *doc, options);
     doc->finish();
 }

@@ -446,7 +446,11 @@ Outcome upload(
 
     // The local walks (and the in-use derivation) run whether or not the
     // server answered, so the local state after an upload is always the same.
-    const Collected collected = collect(assessment, division);
+    // They read one state of the store, whatever another program changes.
+    const Collected collected = [&] {
+        Store::Snapshot snapshot(assessment.store());
+        return collect(assessment, division);
+    }();
 
     if (!open.isEmpty()) {
         db.begin();

@@ -1,13 +1,15 @@
 // The store shared with other programs: row ids are never used twice,
 // another program's change is noticed, every change of the assessment marks
-// the work not archived, the file alone holds every command, and a second
-// write waits for the first.
+// the work not archived, the file alone holds every command, and an output
+// holds one state of the store while another program replaces it.
 #include "store_files.h"
 
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
 #include "catalogues/control_set_import.h"
+#include "export/workbook_dump.h"
 #include "gui/table_model.h"
+#include "reports/export_workbook.h"
 #include "store/quarrix_error.h"
 #include "store/store.h"
 #include "support/process_run.h"
@@ -16,6 +18,9 @@
 #include "support/temp_store.h"
 
 #include <QTemporaryDir>
+#include <cstring>
+#include <future>
+#include <thread>
 
 using namespace StoreFiles;
 
@@ -231,6 +236,83 @@ TEST_F(SharedStore, TheFileAloneHoldsEveryCommandWhileTheStoreIsOpen)
         ASSERT_TRUE(copied.open(copy, false, &error)) << error.toStdString();
         EXPECT_EQ(copied.requirements().recordCount(), c.requirements);
         EXPECT_EQ(copied.system().text("Notepad"), a.system().text("Notepad"));
+    }
+}
+
+// While an archive or a workbook is written, another program replaces the
+// assessment (here: just as the drivers are about to be read). The file
+// holds the assessment as it was when the writing began; the replacement
+// waits for it and lands after.
+TEST_F(SharedStore, AnOutputHoldsOneStateWhileAnotherProgramReplacesTheAssessment)
+{
+    writeArchive(dir.filePath("a.txt"), "A", 20);
+    writeArchive(dir.filePath("b.txt"), "B", 20);
+    const struct {
+        const char* name;
+        const char* file;
+        std::function<QString(const QString& file)> write; // the text of what was written
+    } outputs[] = {
+        { "archive", "out.txt",
+            [&](const QString& file) {
+                ArchiveWriter::save(a, file);
+                return QString::fromUtf8(bytesOf(file));
+            } },
+        { "workbook", "out.xlsx",
+            [&](const QString& file) {
+                ExportWorkbook::write(a, ReportSelection(), file);
+                QStringList cells;
+                for (const DumpedSheet& sheet : readWithOpenpyxl(file).sheets)
+                    for (const QStringList& row : sheet.rows)
+                        cells << row;
+                return cells.join('\n');
+            } },
+    };
+    for (const auto& output : outputs) {
+        SCOPED_TRACE(output.name);
+        ASSERT_TRUE(ArchiveReader::load(a, dir.filePath("a.txt")));
+        // Another program, on a thread of its own, loads archive B once the
+        // output starts reading the drivers; the output waits a moment for it.
+        std::future<QString> replaced;
+        struct Hook {
+            std::function<void()> onDrivers;
+            bool fired = false;
+        } hook;
+        hook.onDrivers = [&] {
+            replaced = std::async(std::launch::async, [&] {
+                Assessment other;
+                QString error;
+                if (!other.open(path, false, &error))
+                    return error;
+                try {
+                    ArchiveReader::load(other, dir.filePath("b.txt"));
+                } catch (const QuarrixError& e) {
+                    return e.message();
+                }
+                return QStringLiteral("loaded");
+            });
+            replaced.wait_for(std::chrono::milliseconds(300));
+        };
+        sqlite3_trace_v2(
+            a.store().handle(), SQLITE_TRACE_STMT,
+            [](unsigned, void* context, void* statement, void*) {
+                auto* h = static_cast<Hook*>(context);
+                const char* sql = sqlite3_sql(static_cast<sqlite3_stmt*>(statement));
+                if (!h->fired && sql && std::strstr(sql, "\"Drivers\"")) {
+                    h->fired = true;
+                    h->onDrivers();
+                }
+                return 0;
+            },
+            &hook);
+        const QString written = output.write(dir.filePath(output.file));
+        sqlite3_trace_v2(a.store().handle(), 0, nullptr, nullptr);
+        ASSERT_TRUE(hook.fired);
+        EXPECT_EQ(replaced.get(), "loaded");
+        EXPECT_TRUE(written.contains("A-req-19") && written.contains("A-drv-19"));
+        EXPECT_FALSE(written.contains("B-")) << written.toStdString();
+        a.requirements().refresh();
+        a.requirements().first();
+        EXPECT_EQ(a.requirements().text("RSeq"), "B-req-0");
     }
 }
 
