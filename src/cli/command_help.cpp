@@ -13,7 +13,8 @@ namespace {
 const std::map<QString, const char*>& summaries()
 {
     static const std::map<QString, const char*> lines {
-        { QStringLiteral("init"), "Create the store (with the starter sets as autoload defaults) if it is missing." },
+        { QStringLiteral("init"),
+            "Create the store (with the starter sets as autoload defaults) if it is missing or was left empty." },
         { QStringLiteral("info"), "Print how many records each table holds, and the report details." },
         { QStringLiteral("clear"), "Clear the assessment: every table but System and IDDR, and the project fields." },
         { QStringLiteral("import-attributes"), "Replace the attribute taxonomy by an attribute set (.xlsx or .xls)." },
@@ -95,11 +96,12 @@ QString command(const QString& name)
 
 QString overview()
 {
-    QString text
-        = QStringLiteral("usage: quarrix-cli [--store FILE] COMMAND [ARGS]\n"
-                         "Runs the commands of the Quarrix window without a window. The store is ./Quarrix.mdb unless\n"
-                         "--store names another; it is created when missing. quarrix-cli COMMAND --help tells more.\n\n"
-                         "commands:");
+    QString text = QStringLiteral(
+        "usage: quarrix-cli [--store FILE] COMMAND [ARGS]\n"
+        "Runs the commands of the Quarrix window without a window. The store is ./Quarrix.mdb unless\n"
+        "--store names another. Commands that fill a store create a missing one; the others refuse it.\n"
+        "quarrix-cli COMMAND --help tells more.\n\n"
+        "commands:");
     for (const auto& [name, entry] : CliCommand::all()) {
         text += QStringLiteral("\n  ") + QStringLiteral("%1 %2").arg(name, entry.usage).trimmed();
         const auto summary = summaries().find(name);

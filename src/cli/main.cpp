@@ -72,7 +72,7 @@ static bool fillsTheStore(const QString& command)
 {
     static const QStringList filling { QStringLiteral("init"), QStringLiteral("load-archive"),
         QStringLiteral("import-attributes"), QStringLiteral("import-controls"), QStringLiteral("clear"),
-        QStringLiteral("set-server") };
+        QStringLiteral("set-server"), QStringLiteral("set-report-details") };
     return filling.contains(command);
 }
 
@@ -142,20 +142,31 @@ int main(int argc, char* argv[])
         return handOver(found->second.helper, given);
 #endif
     Assessment assessment;
-    if (found->second.store == CliStore::Open) {
-        QString error;
-        const bool creating = !QFileInfo::exists(storePath);
-        if (!assessment.open(storePath, true, &error)) {
-            cliErr(error);
+    const bool opensStore = found->second.store == CliStore::Open;
+    const bool fills = fillsTheStore(name);
+    if (opensStore) {
+        if (!fills && !QFileInfo::exists(storePath)) {
+            cliErr(QStringLiteral("The store file '%1' does not exist. Check the path, or create a store there with: "
+                                  "quarrix-cli --store %1 init")
+                       .arg(storePath));
             return 1;
         }
-        // A new store autoloads the starter sets shipped beside the program, as in the window.
-        if (creating)
-            StarterSets::applyAutoloadDefaults(assessment);
+        StoreCondition failure;
+        // init also makes anew a store that an earlier failure left empty.
+        const StoreOpening how = name == QLatin1String("init")
+            ? StoreOpening::CreateOrReplaceUnfinished
+            : (fills ? StoreOpening::CreateIfMissing : StoreOpening::Existing);
+        if (!assessment.open(storePath, how, &failure)) {
+            cliErr(failure.message);
+            return 1;
+        }
     }
     CliContext context { assessment, args, storePath };
     try {
-        return runCommand(found->second, context, !fillsTheStore(name));
+        // A new store autoloads the starter sets shipped beside the program, as in the window.
+        if (opensStore && assessment.store().isNew())
+            StarterSets::applyAutoloadDefaults(assessment);
+        return runCommand(found->second, context, opensStore && !fills);
     } catch (const QuarrixError& e) {
         cliErr(e.message());
     } catch (const std::exception& e) {

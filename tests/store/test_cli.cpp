@@ -1,3 +1,5 @@
+#include "store_files.h"
+
 #include "support/process_run.h"
 #include "support/qt_printers.h"
 
@@ -9,6 +11,7 @@ TEST(Cli, InfoListsEveryTableInStartUpOrderAndErrorsExitNonZero)
 {
     QTemporaryDir dir;
     const QString store = dir.filePath("Quarrix.mdb");
+    ASSERT_EQ(runCli({ "--store", store, "init" }).status, 0);
     const ProcessRun info = runCli({ "--store", store, "info" });
     EXPECT_EQ(info.status, 0) << info.err.toStdString();
     EXPECT_EQ(info.out,
@@ -73,6 +76,7 @@ TEST(Cli, CommandsThatDrawNoPagesStartWithoutAWindowPlatform)
 {
     // A platform that does not exist ends a program that loads one at start.
     QTemporaryDir dir;
+    ASSERT_EQ(runCli({ "--store", dir.filePath("Quarrix.mdb"), "init" }).status, 0);
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     qputenv("QT_QPA_PLATFORM", "no-such-platform");
     const ProcessRun info = runCli({ "--store", dir.filePath("Quarrix.mdb"), "info" });
@@ -80,4 +84,28 @@ TEST(Cli, CommandsThatDrawNoPagesStartWithoutAWindowPlatform)
     qputenv("QT_QPA_PLATFORM", platform);
     EXPECT_EQ(info.status, 0) << info.err.toStdString();
     EXPECT_EQ(usage.status, 2) << usage.err.toStdString();
+}
+
+// A mistyped store path: a command that only reads the store refuses it,
+// names it and tells how to make a store there, and creates nothing; a
+// command that fills a store creates it.
+TEST(Cli, CommandsThatOnlyReadRefuseAMissingStore)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath("Quarix.mdb");
+    const QStringList reading[]
+        = { { "info" }, { "save-archive", dir.filePath("out.txt") }, { "report", dir.filePath("out.docx") },
+              { "taxonomy-report", dir.filePath("out.pdf") }, { "export", dir.filePath("out.xlsx") },
+              { "listings", dir.filePath("out.pdf") }, { "trace" }, { "gaps" }, { "upload" }, { "derive" } };
+    for (const QStringList& command : reading) {
+        SCOPED_TRACE(command.first().toStdString());
+        const ProcessRun run = runCli(QStringList { "--store", store } + command);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains(store) && run.err.contains("init")) << run.err.toStdString();
+        EXPECT_EQ(run.out, QString());
+        EXPECT_EQ(StoreFiles::entries(dir.path()), QStringList());
+    }
+    const ProcessRun init = runCli({ "--store", store, "init" });
+    EXPECT_EQ(init.status, 0) << init.err.toStdString();
+    EXPECT_TRUE(QFile::exists(store));
 }

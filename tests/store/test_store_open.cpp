@@ -341,10 +341,14 @@ TEST(StoreOpen, ADamagedStoreOpensForReadingOnly)
     EXPECT_EQ(bytesOf(path), damaged);
     EXPECT_EQ(entries(dir.path()), (QStringList { "Quarrix.mdb", "rescued.txt" }));
 
-    // The command line refuses to import into it.
+    // The command line refuses to import into it and tells that its counts
+    // are not the whole.
     const ProcessRun import = runCli(
         { "--store", path, "import-controls", QStringLiteral(QUARRIX_SOURCE_DIR) + "/sets/starter_controls.xlsx" });
     EXPECT_NE(import.status, 0);
     EXPECT_TRUE(import.err.contains("damaged")) << import.err.toStdString();
+    const ProcessRun info = runCli({ "--store", path, "info" });
+    EXPECT_EQ(info.status, 1);
+    EXPECT_TRUE(info.err.contains("damaged")) << info.err.toStdString();
     EXPECT_EQ(bytesOf(path), damaged);
 }
