@@ -71,8 +71,7 @@ void Store::countWrite(void* store, int, const char* database, const char* table
     }
     // A table kept beside the schema's (the report details) holds the
     // analyst's work as well; the mark itself and SQLite's own do not.
-    if (sqlite3_stricmp(table, "WorkState") != 0 && sqlite3_strnicmp(table, "sqlite_", 7) != 0
-        && self->m_markKept == 0)
+    if (sqlite3_stricmp(table, "WorkState") != 0 && sqlite3_strnicmp(table, "sqlite_", 7) != 0 && self->m_markKept == 0)
         self->m_assessmentWritten = true;
 }
 

@@ -512,6 +512,15 @@ void Store::giveRowIdColumn(const TableDef& def)
         columns << quoteIdentifier(row.text(0));
         declared << quoteIdentifier(row.text(0)) + QLatin1Char(' ') + row.text(1);
     });
+    // Dropping the table drops its indexes and triggers (the one that forgets
+    // an imported control's origin with its record among them): they are
+    // made again on the copy, as they were.
+    QStringList attached;
+    SqlStatement owned(m_db,
+        QStringLiteral("SELECT sql FROM sqlite_master WHERE type IN ('index','trigger') AND sql IS NOT NULL "
+                       "AND tbl_name = ? COLLATE NOCASE"));
+    owned.bind(1, def.name);
+    owned.eachRow([&](SqlStatement& row) { attached << row.text(0); });
     const QString table = quoteIdentifier(def.name);
     const QString copy = quoteIdentifier(QStringLiteral("quarrix_new_") + def.name);
     const QString list = columns.join(QLatin1String(", "));
@@ -521,8 +530,10 @@ void Store::giveRowIdColumn(const TableDef& def)
              .arg(copy, quoteIdentifier(kRowIdColumn), list, table));
     exec(QStringLiteral("DROP TABLE %1").arg(table));
     exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(copy, table));
+    for (const QString& sql : attached)
+        exec(sql);
     if (!def.keyOrder.isEmpty())
-        exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3 COLLATE NOCASE)")
+        exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3 COLLATE NOCASE)")
                  .arg(quoteIdentifier(QStringLiteral("ix_") + def.name), table, quoteIdentifier(def.keyOrder.first())));
 }
 

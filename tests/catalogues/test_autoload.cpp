@@ -110,6 +110,7 @@ TEST_F(NewDatabase, AutoloadsControlSetThenAttributeSet)
     addRow(a.businessToTechnical(), "BusAtt", "stale");
 
     setAutoload(a.system(), controls, attributes);
+    a.setWorkArchived(true); // the work is in an archive: New Database only confirms
     // The analyst keeps the assessment: nothing is cleared or loaded.
     dialogs->answers = { false };
     action("NewDatabase1")->trigger();

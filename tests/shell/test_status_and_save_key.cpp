@@ -7,6 +7,7 @@
 #include "gui/link_label.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <functional>
@@ -30,7 +31,13 @@ TEST_F(StatusAndSaveKeyTest, CommandsLeaveTheirSuccessOrTheirErrorInTheStatusLin
 {
     const QString exported = dir.filePath(QStringLiteral("out.xlsx"));
     const QString archive = dir.filePath(QStringLiteral("a.txt"));
-    const QString notAnArchive = dir.filePath(QStringLiteral("Quarrix.mdb"));
+    // Text that does not begin as an archive does.
+    const QString notAnArchive = dir.filePath(QStringLiteral("notes.txt"));
+    {
+        QFile notes(notAnArchive);
+        ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+        notes.write("Notes for the workshop\n");
+    }
     const struct {
         const char* name;
         const char* tab;

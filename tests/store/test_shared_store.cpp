@@ -6,6 +6,7 @@
 
 #include "archive/archive_reader.h"
 #include "archive/archive_writer.h"
+#include "catalogues/control_origin.h"
 #include "catalogues/control_set_import.h"
 #include "export/workbook_dump.h"
 #include "gui/table_model.h"
@@ -123,6 +124,71 @@ TEST(SharedStoreUpgrade, AnOlderStoreKeepsItsRowIdsAndUsesNoneTwice)
     EXPECT_GT(rowIds(a.applications()).back(), added);
     // It left write-ahead mode: the file alone holds it.
     EXPECT_EQ(entries(dir.path()), QStringList { "Quarrix.mdb" });
+}
+
+// An older store whose controls came from a catalog: the upgrade rebuilds
+// Controls, and the trigger that forgets a deleted control's origin comes
+// back with it, so the origin stays in step with the records.
+TEST(SharedStoreUpgrade, ControlsRebuiltKeepTheTriggerThatForgetsTheirOrigin)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Quarrix.mdb");
+    std::vector<qint64> ids;
+    {
+        Assessment a;
+        QString error;
+        ASSERT_TRUE(a.open(path, true, &error)) << error.toStdString();
+        Store::Transaction tx(a.store());
+        OscalCatalogOrigin origin { "Catalog", "uuid", "1", "/catalog.json", "{}", {} };
+        for (const char* id : { "AC-1", "AC-2", "AC-3" }) {
+            addRow(a.controls(), { { "Id", id } });
+            ids.push_back(a.controls().currentRowId());
+            origin.controls.push_back({ QString::fromLatin1(id).toLower(), {}, {}, "{}" });
+        }
+        ControlOrigin::remember(a.store(), origin, ids);
+        tx.commit();
+    }
+    // Controls as older stores held it: row ids without a column of their
+    // own, the trigger made by the import still on it.
+    const QStringList trigger
+        = sqliteColumn(path, "SELECT sql FROM sqlite_master WHERE type='trigger' AND tbl_name='Controls'");
+    ASSERT_EQ(trigger.size(), 1);
+    const QString fields = sqliteColumn(path,
+        "SELECT group_concat('\"' || name || '\"', ', ') FROM pragma_table_info('Controls') WHERE name <> 'rowid'")
+                               .value(0);
+    ASSERT_EQ(
+        sqlite(path,
+            QStringLiteral("BEGIN; CREATE TABLE older (%1); INSERT INTO older (rowid, %1) SELECT rowid, %1 "
+                           "FROM Controls; DROP TABLE Controls; ALTER TABLE older RENAME TO Controls; %2; COMMIT;")
+                .arg(fields, trigger.first())),
+        QString());
+
+    Assessment a;
+    QString error;
+    ASSERT_TRUE(a.open(path, false, &error)) << error.toStdString();
+    EXPECT_EQ(rowIds(a.controls()), ids);
+    EXPECT_EQ(
+        sqliteColumn(path, "SELECT sql FROM sqlite_master WHERE type='trigger' AND tbl_name='Controls'"), trigger);
+    // A renamed control keeps its origin; a deleted one loses it, and the
+    // catalog goes with the last.
+    ASSERT_TRUE(a.controls().moveToRowId(ids[0]));
+    a.controls().setText("Id", "AC-1X");
+    a.controls().post();
+    ASSERT_TRUE(a.controls().moveToRowId(ids[1]));
+    a.controls().remove();
+    std::optional<ControlOrigin::Catalog> kept = ControlOrigin::read(a.store(), false);
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(kept->controls.size(), 2);
+    EXPECT_EQ(kept->controls.value(ids[0]).origin.id, "ac-1");
+    EXPECT_FALSE(kept->controls.contains(ids[1]));
+    EXPECT_EQ(sqliteColumn(path, "SELECT ControlRow FROM OscalControl ORDER BY ControlRow"),
+        (QStringList { QString::number(ids[0]), QString::number(ids[2]) }));
+    for (qint64 id : { ids[0], ids[2] }) {
+        ASSERT_TRUE(a.controls().moveToRowId(id));
+        a.controls().remove();
+    }
+    EXPECT_FALSE(ControlOrigin::read(a.store(), false).has_value());
+    EXPECT_EQ(sqliteColumn(path, "SELECT COUNT(*) FROM OscalCatalog"), QStringList { "0" });
 }
 
 // Whatever writes a change of what an archive holds (a tab's editor, a grid
