@@ -19,6 +19,7 @@
 #include "settings/settings_tab.h"
 #include "store/line_list.h"
 #include "store/quarrix_error.h"
+#include "store/store.h"
 #include "upload/upload_tab.h"
 #include "viewers/about_window.h"
 #include "viewers/picture_window.h"
@@ -218,17 +219,25 @@ void MainWindow::startUp(const QString& storePath)
 {
     m_storePath = QFileInfo(storePath).absoluteFilePath();
     m_dialogs->setStoreFolder(QFileInfo(m_storePath).absolutePath());
-    QString error;
-    const bool creating = !QFileInfo::exists(storePath);
-    if (!m_assessment->open(storePath, true, &error)) {
+    StoreCondition failure;
+    // A store file that an earlier creation left without an assessment holds
+    // nothing to lose: it is made anew when the analyst agrees.
+    if (!m_assessment->open(storePath, StoreOpening::CreateIfMissing, &failure)
+        && failure.problem == StoreProblem::Unfinished
+        && m_dialogs->ask(QStringLiteral("The store file '%1' holds no assessment: creating it did not finish. "
+                                         "Create a new, empty store in its place?")
+                              .arg(m_storePath),
+            Dialogs::Default::Yes))
+        m_assessment->open(storePath, StoreOpening::CreateOrReplaceUnfinished, &failure);
+    if (!m_assessment->isOpen()) {
         // Nothing of a store half opened stays: no tab reaches its tables.
         m_assessment = std::make_unique<Assessment>();
-        showStoreProblem(error);
+        showStoreProblem(failure);
         return;
     }
     showStoreState();
     // A new store autoloads the starter sets shipped beside the program.
-    if (creating)
+    if (m_assessment->store().isNew())
         runCommand([this] { StarterSets::applyAutoloadDefaults(*m_assessment); });
     for (TabPage* page : m_tabs)
         runCommand([page] { page->storeOpened(); });

@@ -81,7 +81,10 @@ public:
     // The store the window works on, and whether it is open.
     const QString& storePath() const { return m_storePath; }
     bool storeIsOpen() const { return m_assessment->isOpen(); }
-    // The text of the bar shown while no store is open; empty while one is.
+    // The store is open for reading only: a marker says so and why.
+    bool storeIsReadOnly() const { return m_assessment->isReadOnly(); }
+    // The text of the bar shown while no store is open, or while the store
+    // is open for reading only; empty otherwise.
     QString storeProblem() const;
     // Opens another store in the window (File > Open Store..., New Store...):
     // the edits pending are offered, then every tab works on that store. A
@@ -131,7 +134,7 @@ private:
     void connectTabs();
     void startUp(const QString& storePath);
     void closeStore(); // the tabs go with the tables they show
-    void showStoreProblem(const QString& message);
+    void showStoreProblem(const StoreCondition& failure);
     void showStoreState(); // the title, the marker, the bar and what can be used
     void createViewers();
     void pageChanged(int index);

@@ -10,8 +10,6 @@ StoreProblemBar::StoreProblemBar(QWidget* parent)
 {
     setObjectName(QStringLiteral("StoreProblem"));
     setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
-    setStyleSheet(QStringLiteral("#StoreProblem { background: #fdecea; border: 1px solid #d9534f; border-radius: 3px; }"
-                                 "#StoreProblem QLabel { color: #5a1410; }"));
     m_text = new QLabel;
     m_text->setObjectName(QStringLiteral("StoreProblemText"));
     m_text->setWordWrap(true);
@@ -37,8 +35,28 @@ StoreProblemBar::StoreProblemBar(QWidget* parent)
     hide();
 }
 
+namespace {
+
+const QString kProblemColours
+    = QStringLiteral("#StoreProblem { background: #fdecea; border: 1px solid #d9534f; border-radius: 3px; }"
+                     "#StoreProblem QLabel { color: #5a1410; }");
+const QString kReadOnlyColours
+    = QStringLiteral("#StoreProblem { background: #fff6d6; border: 1px solid #d9a400; border-radius: 3px; }"
+                     "#StoreProblem QLabel { color: #4a3a00; }");
+
+}
+
+void StoreProblemBar::showReadOnly(const QString& text)
+{
+    setStyleSheet(kReadOnlyColours);
+    m_text->setText(text);
+    m_retry->hide();
+    show();
+}
+
 void StoreProblemBar::showProblem(const QString& text, bool retry)
 {
+    setStyleSheet(kProblemColours);
     m_text->setText(text);
     m_retry->setVisible(retry);
     show();

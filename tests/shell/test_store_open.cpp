@@ -1,9 +1,12 @@
 #include "support/window_fixture.h"
 
+#include "store/store.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -66,10 +69,14 @@ TEST_F(StoreOpenTest, AStoreThatCannotBeOpenedLeavesAWindowThatSaysWhyAndReaches
     const struct {
         const char* name;
         std::function<void()> prepare;
+        const char* words; // the kind of problem, in plain words
     } cases[] = {
-        { "not a store", [this] { writeFile("plain text, not a store"); } },
-        { "damaged", [this] { writeFile(QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\x7f')); } },
-        { "folder in its place", [this] { ASSERT_TRUE(QDir().mkpath(storePath)); } },
+        { "not a store", [this] { writeFile("plain text, not a store"); }, "The file is not a Quarrix store." },
+        { "a database's first bytes, then garbage",
+            [this] { writeFile(QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\x7f')); },
+            "The file is not a Quarrix store." },
+        { "folder in its place", [this] { ASSERT_TRUE(QDir().mkpath(storePath)); },
+            "The file is not a Quarrix store." },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -81,6 +88,7 @@ TEST_F(StoreOpenTest, AStoreThatCannotBeOpenedLeavesAWindowThatSaysWhyAndReaches
         EXPECT_TRUE(window->isVisible());
         EXPECT_FALSE(window->storeIsOpen());
         EXPECT_TRUE(window->storeProblem().contains(storePath)) << window->storeProblem().toStdString();
+        EXPECT_TRUE(window->storeProblem().startsWith(c.words)) << window->storeProblem().toStdString();
         EXPECT_TRUE(window->windowTitle().startsWith("Quarrix.mdb - ")) << window->windowTitle().toStdString();
         EXPECT_FALSE(window->statusText().trimmed().isEmpty());
         expectUnusable();
@@ -99,6 +107,8 @@ TEST_F(StoreOpenTest, AStoreLockedByAnotherProgramOpensOnTryAgainOnceReleased)
     startWindow();
     EXPECT_FALSE(window->storeIsOpen());
     EXPECT_TRUE(window->storeProblem().contains(storePath)) << window->storeProblem().toStdString();
+    EXPECT_TRUE(window->storeProblem().startsWith("The store is locked by another program."))
+        << window->storeProblem().toStdString();
     expectUnusable();
 
     sqlite3_exec(other, "COMMIT;", nullptr, nullptr, nullptr);
@@ -108,6 +118,90 @@ TEST_F(StoreOpenTest, AStoreLockedByAnotherProgramOpensOnTryAgainOnceReleased)
     EXPECT_TRUE(window->pageControl()->isEnabled());
     EXPECT_TRUE(window->storeProblem().isEmpty());
     EXPECT_EQ(window->assessment().requirements().recordCount(), 1);
+}
+
+// A store file left empty by a creation that failed is made anew when the
+// analyst agrees; declined, the window says what it is and asks again on
+// Try Again.
+TEST_F(StoreOpenTest, AnEmptyStoreFileIsMadeAnewWhenTheAnalystAgrees)
+{
+    const QString question = QStringLiteral("The store file '%1' holds no assessment: creating it did not finish. "
+                                            "Create a new, empty store in its place?")
+                                 .arg(storePath);
+    writeFile("");
+    startWindow(); // the question unanswered is No
+    EXPECT_EQ(dialogs->questions, QStringList { question });
+    EXPECT_FALSE(window->storeIsOpen());
+    EXPECT_TRUE(window->storeProblem().startsWith("The store file holds no assessment"))
+        << window->storeProblem().toStdString();
+    expectUnusable();
+    EXPECT_EQ(QFileInfo(storePath).size(), 0);
+
+    dialogs->questions.clear();
+    dialogs->answers = { true };
+    click("bRetryStore");
+    EXPECT_EQ(dialogs->questions, QStringList { question });
+    ASSERT_TRUE(window->storeIsOpen()) << window->storeProblem().toStdString();
+    EXPECT_TRUE(window->storeProblem().isEmpty());
+    EXPECT_TRUE(window->pageControl()->isEnabled());
+    EXPECT_GT(QFileInfo(storePath).size(), 0);
+}
+
+// A store the check on open finds damaged opens for reading only: the title
+// and the bar say so, the commands that replace the assessment are off, and
+// going through every tab writes nothing, in the file or beside it.
+TEST_F(StoreOpenTest, AStoreOpenForReadingOnlyIsMarkedAndNothingIsWritten)
+{
+    {
+        Assessment a;
+        QString error;
+        ASSERT_TRUE(a.open(storePath, true, &error)) << error.toStdString();
+        Store::Transaction tx(a.store());
+        for (int i = 0; i < 400; ++i)
+            addRow(a.requirements(), { { "RSeq", QStringLiteral("BR%1").arg(i, 3, 10, QLatin1Char('0')) } });
+        addRow(a.drivers(), { { "CSeq", "BD1" }, { "Driver", "Readable" } });
+        tx.commit();
+    }
+    // A page of the requirements' index gets garbage.
+    sqlite3* db = nullptr;
+    sqlite3_stmt* query = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(storePath).constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_prepare_v2(db, "SELECT rootpage FROM sqlite_schema WHERE name='ix_Requirements'", -1, &query, nullptr),
+        SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(query), SQLITE_ROW);
+    const qint64 root = sqlite3_column_int64(query, 0);
+    sqlite3_finalize(query);
+    sqlite3_close(db);
+    {
+        QFile f(storePath);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek((root - 1) * 16384));
+        f.write(QByteArray(64, '\x7f'));
+    }
+    QFile f(storePath);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray damaged = f.readAll();
+    f.close();
+
+    startWindow();
+    ASSERT_TRUE(window->storeIsOpen()) << window->storeProblem().toStdString();
+    EXPECT_TRUE(window->storeIsReadOnly());
+    EXPECT_TRUE(window->windowTitle().startsWith("Quarrix.mdb (read-only) - ")) << window->windowTitle().toStdString();
+    EXPECT_TRUE(window->storeProblem().startsWith("Read-only: ")) << window->storeProblem().toStdString();
+    EXPECT_TRUE(window->storeProblem().contains("damaged")) << window->storeProblem().toStdString();
+    for (const char* command : { "NewDatabase1", "LoadfromArchive1", "ClearDatabase1" })
+        EXPECT_FALSE(action(command)->isEnabled()) << command;
+    EXPECT_TRUE(action("SavetoArchive1")->isEnabled());
+    for (int page = 0; page < window->pageControl()->count(); ++page)
+        window->pageControl()->setCurrentIndex(page);
+    // A tab may fail to read the damaged page; none tries to write.
+    for (const QString& error : dialogs->errors)
+        EXPECT_FALSE(error.contains("Nothing was written")) << error.toStdString();
+    closeWindow();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), damaged);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "Quarrix.mdb" });
 }
 
 // Open Store... and New Store... move the whole window to the store chosen;
