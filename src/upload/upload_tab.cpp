@@ -143,6 +143,14 @@ void UploadTab::fillDriverBox(const QString& current)
 
 void UploadTab::tabShown()
 {
+    showStored();
+    setStatuses(CentralUpload::kDisconnected, CentralUpload::kReady);
+    m_status1->setToolTip(QString());
+    m_status2->setToolTip(QString());
+}
+
+void UploadTab::showStored()
+{
     Table& sys = assessment().system();
     m_ip->setText(sys.text(QStringLiteral("SQL-IP")));
     m_port->setText(sys.text(QStringLiteral("SQL-Port")));
@@ -150,14 +158,45 @@ void UploadTab::tabShown()
     m_password->setText(sys.text(QStringLiteral("SQL-Password")));
     m_database->setText(sys.text(QStringLiteral("SQL-Database")));
     fillDriverBox(CentralUpload::storedSettings(assessment()).driver);
-    setStatuses(CentralUpload::kDisconnected, CentralUpload::kReady);
-    m_status1->setToolTip(QString());
-    m_status2->setToolTip(QString());
 }
 
 bool UploadTab::isEditing() const
 {
     return m_update->text() != QLatin1String("Edit");
+}
+
+// The settings being edited read otherwise than the store holds them.
+bool UploadTab::hasPendingEdits() const
+{
+    if (!isEditing() || !assessment().isOpen())
+        return false;
+    const ServerSettings stored = CentralUpload::storedSettings(assessment());
+    return m_ip->text() != stored.address || m_port->text() != stored.port || m_user->text() != stored.user
+        || m_password->text() != stored.password || m_database->text() != stored.database
+        || m_driver->currentText() != stored.driver;
+}
+
+bool UploadTab::offerPendingEdits()
+{
+    if (!hasPendingEdits())
+        return true;
+    if (!dialogs().ask(QStringLiteral("Save changes?"), Dialogs::Default::Yes))
+        return host().runCommand([this] { assessmentReplaced(); });
+    return host().runCommand([this] { editOrSaveSettings(); }) && !isEditing();
+}
+
+// Settings being edited go back to showing what the store holds.
+void UploadTab::assessmentReplaced()
+{
+    stopEditing();
+    showStored();
+}
+
+void UploadTab::stopEditing()
+{
+    for (QWidget* w : std::initializer_list<QWidget*> { m_ip, m_port, m_user, m_password, m_database, m_driver })
+        w->setEnabled(false);
+    m_update->setText(QStringLiteral("Edit"));
 }
 
 void UploadTab::save()
@@ -194,9 +233,7 @@ void UploadTab::editOrSaveSettings()
     sys.setText(QStringLiteral("SQL-Database"), m_database->text());
     sys.setText(QStringLiteral("SQL-Driver"), m_driver->currentText());
     sys.post();
-    for (QWidget* w : editors)
-        w->setEnabled(false);
-    m_update->setText(QStringLiteral("Edit"));
+    stopEditing();
     setStatus(QStringLiteral("Save complete           "));
 }
 

@@ -16,6 +16,11 @@ public:
     explicit UploadTab(TabHost& host);
 
     void tabShown() override;
+    // Settings typed and not saved are offered like any tab's edits, and go
+    // back to what the store holds when the assessment is replaced.
+    bool hasPendingEdits() const override;
+    bool offerPendingEdits() override;
+    void assessmentReplaced() override;
     // Saves the settings while they are being edited.
     void save() override;
 
@@ -28,6 +33,8 @@ private:
     QGroupBox* buildConnection();
     QGroupBox* buildStatus();
     bool isEditing() const;
+    void showStored(); // the settings as the store holds them
+    void stopEditing();
     // The settings a command connects with: address, port, user, database
     // and driver as the editors show them, the password as stored.
     ServerSettings connectionSettings() const;

@@ -104,6 +104,53 @@ TEST_F(UploadTabTest, TheAddressTakesHostNamesAndIpv6AndALongerOneIsRefusedAtSav
     EXPECT_EQ(sys.text("SQL-IP"), QStringLiteral("[fe80::1ff:fe23:4567:890a]"));
 }
 
+// Settings typed and not saved are offered when the tab is left: Yes stores
+// them, No shows the stored ones again; an address refused at save keeps the
+// tab and what was typed.
+TEST_F(UploadTabTest, TypedSettingsAreOfferedWhenTheTabIsLeft)
+{
+    const struct {
+        const char* name;
+        QString address;
+        bool yes;
+        const char* stored; // SQL-IP afterwards
+        const char* tabAfter;
+    } cases[] = {
+        { "Yes", "10.0.0.7", true, "10.0.0.7", "TabSheet1" },
+        { "No", "10.0.0.8", false, "10.0.0.7", "TabSheet1" },
+        { "Yes, an address refused", QString(254, QLatin1Char('a')), true, "10.0.0.7", "TabSheet3" },
+    };
+    Table& sys = window->assessment().system();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        showTab("TabSheet3");
+        dialogs->questions.clear();
+        dialogs->notices.clear();
+        click("hUpdate");
+        edit("eIP")->setText(c.address);
+        dialogs->answers = { c.yes };
+        showTab("TabSheet1");
+        EXPECT_EQ(dialogs->questions, QStringList { "Save changes?" });
+        EXPECT_EQ(window->pageShown()->objectName(), c.tabAfter);
+        sys.refresh();
+        EXPECT_EQ(sys.text("SQL-IP"), c.stored);
+        if (window->pageShown()->objectName() == "TabSheet3") {
+            EXPECT_EQ(edit("eIP")->text(), c.address);
+            EXPECT_EQ(dialogs->notices.size(), 1);
+            edit("eIP")->setText(QStringLiteral("10.0.0.7")); // as stored: nothing is pending
+            click("hUpdate");
+        } else {
+            EXPECT_EQ(label("hUpdate"), "Edit");
+        }
+    }
+    // Nothing changed: leaving asks nothing.
+    showTab("TabSheet3");
+    dialogs->questions.clear();
+    click("hUpdate");
+    showTab("TabSheet1");
+    EXPECT_TRUE(dialogs->questions.isEmpty());
+}
+
 TEST_F(UploadTabTest, TestUsesTheTypedSettingsAndTheStoredPassword)
 {
     ServerSettings stored = central.settings();
