@@ -100,7 +100,8 @@ void DriversTab::storeOpened()
     // The Business Attributes tab moves the same table, so the editors follow
     // every move, whatever page is shown.
     m_editor = new RecordEditor(*this, table,
-        { [this] { showDriver(); }, [this](qint64 rowId) { writeDriver(rowId); }, [this] { blankStatus(22); } },
+        { [this] { showDriver(); }, [this](qint64 rowId) { writeDriver(rowId); }, [this] { blankStatus(22); },
+            [this] { return appendPlaceholder(); } },
         RecordEditor::Follow::Always);
     m_editor->watch(m_id);
     m_editor->watch(m_driver);
@@ -212,7 +213,7 @@ void DriversTab::showClickedDriver()
     blankStatus(22);
 }
 
-void DriversTab::addDriver()
+qint64 DriversTab::appendPlaceholder()
 {
     Table& t = drivers();
     t.append(); // the edits of the driver left are offered first
@@ -220,6 +221,13 @@ void DriversTab::addDriver()
     if (const QString division = filteredDivision(); !division.isEmpty())
         t.setText(field("Division"), division);
     t.post();
+    return t.currentRowId();
+}
+
+void DriversTab::addDriver()
+{
+    appendPlaceholder();
+    Table& t = drivers();
     m_editor->showCurrent();
     {
         const RecordEditor::Filling filling(*m_editor);

@@ -44,6 +44,7 @@ private:
     void showDriver();
     void showChoiceDefaults(); // an empty division or group shows the first item
     void showClickedDriver();
+    qint64 appendPlaceholder(); // a new driver with the placeholder identifier, in the division filtered
     void requirementListKey(int key);
     void insertRequirementLine();
     DriverValues editedValues() const;

@@ -92,8 +92,8 @@ void RequirementsTab::storeOpened()
     });
 
     m_editor = new RecordEditor(*this, table,
-        { [this] { showRequirement(); }, [this](qint64 rowId) { writeRequirement(rowId); },
-            [this] { blankStatus(22); } });
+        { [this] { showRequirement(); }, [this](qint64 rowId) { writeRequirement(rowId); }, [this] { blankStatus(22); },
+            [this] { return appendPlaceholder(); } });
     m_editor->watch(m_id);
     m_editor->watch(m_requirement);
     for (QComboBox* box : { m_priority, m_division, m_activity })
@@ -175,7 +175,7 @@ void RequirementsTab::showClickedRequirement()
     blankStatus(22);
 }
 
-void RequirementsTab::addRequirement()
+qint64 RequirementsTab::appendPlaceholder()
 {
     Table& t = reqs();
     t.append(); // the edits of the requirement left are offered first
@@ -183,6 +183,12 @@ void RequirementsTab::addRequirement()
     if (const QString division = filteredDivision(); !division.isEmpty())
         t.setText(field("Division"), division);
     t.post();
+    return t.currentRowId();
+}
+
+void RequirementsTab::addRequirement()
+{
+    appendPlaceholder();
     m_editor->showCurrent();
     showDivisionDefault();
     setStatus(QStringLiteral("Record Added               "));

@@ -40,6 +40,7 @@ private:
     void showRequirement();
     void showDivisionDefault();
     void showClickedRequirement();
+    qint64 appendPlaceholder(); // a new record "BRx.xx", in the division filtered
     RequirementValues editedValues() const;
     void writeRequirement(qint64 rowId);
 

@@ -15,10 +15,12 @@
 #include "catalogues/controls_database_tab.h"
 #include "catalogues/starter_sets.h"
 #include "files/data_folder.h"
+#include "gui/record_editor.h"
 #include "reports/reports_tab.h"
 #include "settings/settings_tab.h"
 #include "store/line_list.h"
 #include "store/quarrix_error.h"
+#include "store/schema.h"
 #include "store/store.h"
 #include "upload/upload_tab.h"
 #include "viewers/about_window.h"
@@ -33,6 +35,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -96,6 +99,7 @@ MainWindow::MainWindow(const QString& storePath, std::unique_ptr<Dialogs> dialog
 
     startUp(storePath);
     createViewers();
+    qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow()
@@ -236,6 +240,8 @@ void MainWindow::startUp(const QString& storePath)
         return;
     }
     showStoreState();
+    m_othersKnown = false;
+    followOtherPrograms(); // the count the window starts from
     // A new store autoloads the starter sets shipped beside the program.
     if (m_assessment->store().isNew())
         runCommand([this] { StarterSets::applyAutoloadDefaults(*m_assessment); });
@@ -488,16 +494,29 @@ void MainWindow::showAssessmentAfresh()
     showStoredIdentity();
     m_project->showNotepad(sys.text(QStringLiteral("Notepad")));
     // A division the assessment still has stays chosen; otherwise "All".
+    // After another program's change the tables were read again in place:
+    // the filter is applied afresh (going to the first records) only when
+    // the divisions changed.
     const QString division = m_divisionApplied;
-    rebuildDivisionFilter(LineList::split(sys.text(QStringLiteral("Divisions"))));
-    if (const int kept = m_division->findText(division, Qt::MatchFixedString | Qt::MatchCaseSensitive); kept > 0) {
-        const QSignalBlocker block(m_division);
-        m_division->setCurrentIndex(kept);
+    const QStringList divisions = LineList::split(sys.text(QStringLiteral("Divisions")));
+    QStringList offered;
+    for (int i = 2; i < m_division->count(); ++i)
+        offered << m_division->itemText(i);
+    if (!m_following || divisions != offered) {
+        rebuildDivisionFilter(divisions);
+        if (const int kept = m_division->findText(division, Qt::MatchFixedString | Qt::MatchCaseSensitive); kept > 0) {
+            const QSignalBlocker block(m_division);
+            m_division->setCurrentIndex(kept);
+        }
+        if (!m_following || divisionFilterText() != division)
+            applyDivisionFilter();
     }
-    applyDivisionFilter();
     for (TabPage* page : m_tabs)
         runCommand([page] { page->assessmentReplaced(); });
-    runCommand([this] { m_pageShown->tabShown(); });
+    // A page still holding edits (another program changed the store under
+    // them) keeps them; it is shown afresh once they are settled.
+    if (!m_pageShown->hasPendingEdits())
+        runCommand([this] { m_pageShown->tabShown(); });
     if (m_taxonomy)
         m_taxonomy->refreshPicture();
 }
@@ -532,6 +551,46 @@ void MainWindow::closeEvent(QCloseEvent* event)
         if (viewer)
             viewer->hide();
     event->accept();
+}
+
+void MainWindow::followOtherPrograms()
+{
+    if (!storeIsOpen() || m_following)
+        return;
+    const quint64 now = m_assessment->store().changesByOthers();
+    const bool first = !m_othersKnown;
+    m_othersKnown = true;
+    if (now == m_othersSeen)
+        return;
+    m_othersSeen = now;
+    if (first)
+        return;
+    m_following = true;
+    const auto followed = qScopeGuard([this] { m_following = false; });
+    const RecordEditor::HoldEdits hold;
+    runCommand([this] {
+        for (const TableDef& def : Schema::tables())
+            if (Table* table = m_assessment->byName(def.name); table && table->isOpen())
+                table->refresh();
+    });
+    showAssessmentAfresh();
+    setStatus(QStringLiteral("The store was changed by another program; it is shown as it is now."));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+        // Not while a question or dialog is open: a command is under way.
+        if (watched->isWidgetType() && !QApplication::activeModalWidget())
+            followOtherPrograms();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // The guide opens at the section of the tab shown.

@@ -55,6 +55,7 @@ public:
     bool runCommand(const std::function<void()>& command) override;
     bool offerPendingEdits() override;
     void showAssessmentAfresh() override;
+    void followOtherPrograms() override;
 
     QString statusText() const;
     QTabWidget* pageControl() const { return m_pages; }
@@ -126,6 +127,9 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Before the analyst's input reaches a control (a click, a key), a change
+    // another program made to the store is shown.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildDivisionFilter();
@@ -175,6 +179,10 @@ private:
     std::vector<TabPage*> m_tabs;
     TabPage* m_pageShown = nullptr;
     bool m_exiting = false;
+    // Other programs' commits to the store when the window last looked.
+    quint64 m_othersSeen = 0;
+    bool m_othersKnown = false;
+    bool m_following = false;
     PictureWindow* m_architectureMatrix = nullptr;
     PictureWindow* m_serviceMatrix = nullptr;
     PictureWindow* m_taxonomy = nullptr;

@@ -4,6 +4,7 @@
 #include "gui/form_layout.h"
 #include "gui/link_label.h"
 #include "gui/memo_text.h"
+#include "gui/record_editor.h"
 #include "store/assessment.h"
 
 #include <QGroupBox>
@@ -63,6 +64,8 @@ void ProjectTab::showIdentity(const QString& name, const QString& description)
 
 void ProjectTab::showNotepad(const QString& text)
 {
+    if (m_notepadEdited && RecordEditor::holdingEdits())
+        return;
     m_filling = true;
     Text::setMemo(m_notepad, text);
     m_filling = false;
@@ -71,7 +74,7 @@ void ProjectTab::showNotepad(const QString& text)
 
 bool ProjectTab::offerPendingEdits()
 {
-    if (!m_notepadEdited)
+    if (!m_notepadEdited || RecordEditor::holdingEdits())
         return true;
     if (!dialogs().ask(QStringLiteral("Save changes?"), Dialogs::Default::Yes)) {
         return host().runCommand([this] { showNotepad(assessment().system().text(QStringLiteral("Notepad"))); });

@@ -2,11 +2,14 @@
 
 #include "gui/dialogs.h"
 #include "gui/tab_page.h"
+#include "store/sql_statement.h"
+#include "store/store.h"
 #include "store/table.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 
 RecordEditor::RecordEditor(TabPage& page, Table& table, Steps steps, Follow follow)
     : QObject(&page)
@@ -17,9 +20,16 @@ RecordEditor::RecordEditor(TabPage& page, Table& table, Steps steps, Follow foll
 {
     // The guard runs before every move of the table, whoever makes it; a
     // failed save stops the move, so the edits are not lost.
-    table.addMoveGuard(this, [this] { return offerEdits() ? MoveDecision::GoOn : MoveDecision::Stop; });
+    table.addMoveGuard(this, [this] {
+        if (m_adding || holds())
+            return MoveDecision::GoOn;
+        m_guarding = true;
+        const bool settled = offerEdits();
+        m_guarding = false;
+        return settled ? MoveDecision::GoOn : MoveDecision::Stop;
+    });
     connect(&table, &Table::afterMove, this, [this] {
-        if (!follows())
+        if (!follows() || m_adding || holds())
             return;
         m_page.host().runCommand([this] {
             showCurrent();
@@ -64,16 +74,38 @@ void RecordEditor::markEdited()
 
 void RecordEditor::showCurrent()
 {
+    if (holds())
+        return;
     const Filling filling(*this);
     m_rowId = m_table.currentRowId();
     m_steps.show();
     m_edited = false;
 }
 
+// The record is looked for in the file, not among the rows held: another
+// program may have deleted it since they were read.
+static bool stillStored(Table& table, qint64 rowId)
+{
+    SqlStatement& find = table.store().cached(
+        QStringLiteral("SELECT EXISTS(SELECT 1 FROM %1 WHERE rowid=?)").arg(quoteIdentifier(table.name())));
+    find.bindInteger(1, rowId);
+    const bool found = find.step() && find.columnInt64(0) != 0;
+    find.reset();
+    return found;
+}
+
 void RecordEditor::save()
 {
     if (m_rowId == 0)
         return;
+    // Another program's change is shown first (outside a move: the rows of
+    // the table are not re-read while it is between two records).
+    if (!m_guarding)
+        m_page.host().followOtherPrograms();
+    if (!stillStored(m_table, m_rowId)) {
+        saveWithoutRecord();
+        return;
+    }
     m_edited = false;
     try {
         m_steps.save(m_rowId);
@@ -83,9 +115,54 @@ void RecordEditor::save()
     }
 }
 
+bool RecordEditor::saveWithoutRecord()
+{
+    Dialogs& dialogs = m_page.dialogs();
+    if (!m_steps.addAnew) {
+        dialogs.notice(QStringLiteral("The record you were editing was deleted by another program, so your edits "
+                                      "could not be saved."));
+        m_edited = false;
+        showCurrent();
+        return false;
+    }
+    if (!dialogs.ask(QStringLiteral("The record you were editing was deleted by another program. Add your edits "
+                                    "as a new record?"),
+            Dialogs::Default::Yes)) {
+        m_edited = false;
+        showCurrent();
+        return false;
+    }
+    // Within a move the table cannot take a new record: the move stops,
+    // and the record is added as soon as the move's command has ended.
+    if (m_guarding) {
+        QMetaObject::invokeMethod(
+            this, [this] { m_page.host().runCommand([this] { addAnew(); }); }, Qt::QueuedConnection);
+        throw MoveStopped();
+    }
+    addAnew();
+    return true;
+}
+
+void RecordEditor::addAnew()
+{
+    {
+        m_adding = true;
+        const auto added = qScopeGuard([this] { m_adding = false; });
+        m_rowId = m_steps.addAnew();
+    }
+    m_edited = false;
+    try {
+        m_steps.save(m_rowId);
+    } catch (...) {
+        m_edited = true;
+        throw;
+    }
+    showCurrent();
+}
+
 bool RecordEditor::offerEdits()
 {
-    if (!m_edited)
+    if (!m_edited || holds())
         return true;
     // Asked once: a walk by another command moves many times while the
     // editors stay as they are.

@@ -40,6 +40,10 @@ public:
         std::function<void()> show; // fill the editors from the table's current record
         std::function<void(qint64 rowId)> save; // write the editors into that row
         std::function<void()> followed = {}; // after the editors followed a move (the status line)
+        // Adds a record as the tab's Add does and returns its row id, for
+        // edits whose record another program deleted; without it such edits
+        // cannot be kept.
+        std::function<qint64()> addAnew = {};
     };
 
     RecordEditor(TabPage& page, Table& table, Steps steps, Follow follow = Follow::WhileShown);
@@ -63,6 +67,20 @@ public:
     // failed (its error has been shown and the edits are kept).
     bool offerEdits();
 
+    // While one lives, the window is showing the store afresh after another
+    // program changed it: editors holding edits keep them, with the record
+    // they were made on, and no move asks about them.
+    class HoldEdits {
+    public:
+        HoldEdits() { ++s_holding; }
+        ~HoldEdits() { --s_holding; }
+        HoldEdits(const HoldEdits&) = delete;
+        HoldEdits& operator=(const HoldEdits&) = delete;
+    };
+    // Whether a HoldEdits lives: editors of the tabs' own (the notepad, the
+    // System tab's groups) keep their edits too.
+    static bool holdingEdits() { return s_holding > 0; }
+
     // Marks the editors as being filled for its lifetime: their change
     // notifications then are no edits. Nests.
     class Filling {
@@ -78,6 +96,11 @@ public:
 
 private:
     bool follows() const;
+    bool holds() const { return s_holding > 0 && m_edited; }
+    // The record edited is gone (another program deleted it): the edits are
+    // offered as a new record. Returns whether they were kept.
+    bool saveWithoutRecord();
+    void addAnew(); // the edits into a new record
 
     TabPage& m_page;
     Table& m_table;
@@ -86,4 +109,7 @@ private:
     qint64 m_rowId = 0;
     bool m_edited = false;
     int m_filling = 0;
+    bool m_guarding = false; // the move guard is running: the table is between two records
+    bool m_adding = false; // a new record is being added for the edits
+    static inline int s_holding = 0;
 };

@@ -31,6 +31,10 @@ public:
     // The assessment changed as a whole (an import): every tab, the Project
     // tab's notepad and the division filter show what the store holds now.
     virtual void showAssessmentAfresh() = 0;
+    // When another program changed the store since the window last looked,
+    // every table is read again and shown afresh; edits typed and not saved
+    // stay in their editors, with the record they were made on.
+    virtual void followOtherPrograms() = 0;
 
 protected:
     ~TabHost() = default;

@@ -5,6 +5,7 @@
 #include "gui/form_layout.h"
 #include "gui/link_label.h"
 #include "gui/memo_text.h"
+#include "gui/record_editor.h"
 #include "store/assessment.h"
 #include "store/line_list.h"
 #include "store/quarrix_error.h"
@@ -304,7 +305,7 @@ bool SettingsTab::hasPendingEdits() const
 
 bool SettingsTab::offerPendingEdits()
 {
-    if (!hasPendingEdits())
+    if (!hasPendingEdits() || RecordEditor::holdingEdits())
         return true;
     if (!dialogs().ask(QStringLiteral("Save changes?"), Dialogs::Default::Yes))
         return host().runCommand([this] { assessmentReplaced(); });
@@ -314,6 +315,8 @@ bool SettingsTab::offerPendingEdits()
 // Groups being edited go back to showing what the store holds.
 void SettingsTab::assessmentReplaced()
 {
+    if (hasPendingEdits() && RecordEditor::holdingEdits())
+        return;
     for (EditGroup* group : editGroups())
         stopEditing(*group);
     showStored();
