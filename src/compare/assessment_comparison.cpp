@@ -20,28 +20,28 @@ enum class FieldKind {
     Number, // a whole number, or nothing
 };
 
-struct FieldSpec {
+struct ComparedField {
     const char* name;
     FieldKind kind = FieldKind::Text;
 };
 
 // The fields of each kind of record, in the order of FactRecord::values.
-const std::vector<FieldSpec> kRequirementFields = { { "Requirement", FieldKind::Words }, { "Division" }, { "Priority" },
-    { "Activity" }, { "Source", FieldKind::Words } };
-const std::vector<FieldSpec> kDriverFields = { { "Driver", FieldKind::Words }, { "Division" }, { "Group" },
+const std::vector<ComparedField> kRequirementFields = { { "Requirement", FieldKind::Words }, { "Division" },
+    { "Priority" }, { "Activity" }, { "Source", FieldKind::Words } };
+const std::vector<ComparedField> kDriverFields = { { "Driver", FieldKind::Words }, { "Division" }, { "Group" },
     { "Activity" }, { "Requirements", FieldKind::List } };
-const std::vector<FieldSpec> kApplicationFields = { { "Domain" }, { "Owner" }, { "Division" },
+const std::vector<ComparedField> kApplicationFields = { { "Domain" }, { "Owner" }, { "Division" },
     { "Description", FieldKind::Words }, { "Attributes", FieldKind::List } };
-const std::vector<FieldSpec> kRiskFields
+const std::vector<ComparedField> kRiskFields
     = { { "Likelihood" }, { "Impact" }, { "Score", FieldKind::Number }, { "Risk", FieldKind::Words } };
-const std::vector<FieldSpec> kControlFields = { { "XId" }, { "section_title" }, { "subsection_title" },
+const std::vector<ComparedField> kControlFields = { { "XId" }, { "section_title" }, { "subsection_title" },
     { "subsection", FieldKind::Words }, { "control_title", FieldKind::Words }, { "control", FieldKind::Words } };
-const std::vector<FieldSpec> kAttributeFields
+const std::vector<ComparedField> kAttributeFields
     = { { "Group" }, { "Grx" }, { "Tier" }, { "Description", FieldKind::Words }, { "Profile", FieldKind::Words } };
 
-QVariant fieldValue(const FieldSpec& spec, const QString& value)
+QVariant fieldValue(const ComparedField& field, const QString& value)
 {
-    switch (spec.kind) {
+    switch (field.kind) {
     case FieldKind::List:
         return value.isEmpty() ? QStringList() : value.split(QLatin1Char('\n'));
     case FieldKind::Number:
@@ -52,20 +52,20 @@ QVariant fieldValue(const FieldSpec& spec, const QString& value)
 }
 
 std::vector<FieldChange> fieldChanges(
-    const std::vector<FieldSpec>& specs, const QStringList& before, const QStringList& after)
+    const std::vector<ComparedField>& fields, const QStringList& before, const QStringList& after)
 {
     std::vector<FieldChange> changes;
-    for (qsizetype i = 0; i < qsizetype(specs.size()); ++i)
+    for (qsizetype i = 0; i < qsizetype(fields.size()); ++i)
         if (before.value(i) != after.value(i))
             changes.push_back(
-                { QString::fromLatin1(specs[size_t(i)].name), fieldValue(specs[size_t(i)], before.value(i)),
-                    fieldValue(specs[size_t(i)], after.value(i)), specs[size_t(i)].kind == FieldKind::Words });
+                { QString::fromLatin1(fields[size_t(i)].name), fieldValue(fields[size_t(i)], before.value(i)),
+                    fieldValue(fields[size_t(i)], after.value(i)), fields[size_t(i)].kind == FieldKind::Words });
     return changes;
 }
 
 // What a comparison of one kind of record needs to know of it.
 struct RecordKind {
-    const std::vector<FieldSpec>& fields;
+    const std::vector<ComparedField>& fields;
     // The text that tells a renamed record (empty: never renamed).
     std::function<QString(const FactRecord&)> renameText = nullptr;
     int labelField = -1; // the value shown beside the key
