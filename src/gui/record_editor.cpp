@@ -106,13 +106,7 @@ void RecordEditor::save()
         saveWithoutRecord();
         return;
     }
-    m_edited = false;
-    try {
-        m_steps.save(m_rowId);
-    } catch (...) {
-        m_edited = true;
-        throw;
-    }
+    saveIntoRow();
 }
 
 bool RecordEditor::saveWithoutRecord()
@@ -143,13 +137,10 @@ bool RecordEditor::saveWithoutRecord()
     return true;
 }
 
-void RecordEditor::addAnew()
+// The edits go into the remembered row; a save that fails leaves them marked
+// as edited, so they are still offered.
+void RecordEditor::saveIntoRow()
 {
-    {
-        m_adding = true;
-        const auto added = qScopeGuard([this] { m_adding = false; });
-        m_rowId = m_steps.addAnew();
-    }
     m_edited = false;
     try {
         m_steps.save(m_rowId);
@@ -157,6 +148,16 @@ void RecordEditor::addAnew()
         m_edited = true;
         throw;
     }
+}
+
+void RecordEditor::addAnew()
+{
+    {
+        m_adding = true;
+        const auto added = qScopeGuard([this] { m_adding = false; });
+        m_rowId = m_steps.addAnew();
+    }
+    saveIntoRow();
     showCurrent();
 }
 

@@ -101,6 +101,7 @@ private:
     // offered as a new record. Returns whether they were kept.
     bool saveWithoutRecord();
     void addAnew(); // the edits into a new record
+    void saveIntoRow();
 
     TabPage& m_page;
     Table& m_table;
